@@ -1,0 +1,6 @@
+/* The platform layer's stand-in for the Windows API: include this for everything. */
+#ifndef WINDOWS_H_PLATFORM
+#define WINDOWS_H_PLATFORM
+#include "win/types.h"
+#include "win/winuser.h"
+#endif
