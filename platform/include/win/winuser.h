@@ -457,6 +457,35 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
 BOOL LockWindowUpdate(HWND hWndLock);
 
+/* ---- scroll bars ---- */
+#define SIF_RANGE 0x0001
+#define SIF_PAGE 0x0002
+#define SIF_POS 0x0004
+#define SIF_DISABLENOSCROLL 0x0008
+#define SIF_TRACKPOS 0x0010
+#define SIF_ALL (SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS)
+#define ESB_ENABLE_BOTH 0x0000
+#define ESB_DISABLE_BOTH 0x0003
+
+typedef struct tagSCROLLINFO {
+    UINT cbSize;
+    UINT fMask;
+    int nMin;
+    int nMax;
+    UINT nPage;
+    int nPos;
+    int nTrackPos;
+} SCROLLINFO, *LPSCROLLINFO;
+typedef const SCROLLINFO* LPCSCROLLINFO;
+
+int SetScrollInfo(HWND hwnd, int nBar, LPCSCROLLINFO lpsi, BOOL redraw);
+BOOL GetScrollInfo(HWND hwnd, int nBar, LPSCROLLINFO lpsi);
+int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
+int GetScrollPos(HWND hWnd, int nBar);
+BOOL SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
+BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow);
+BOOL EnableScrollBar(HWND hWnd, UINT wSBflags, UINT wArrows);
+
 /* ---- rectangles ---- */
 BOOL SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom);
 BOOL SetRectEmpty(LPRECT lprc);
