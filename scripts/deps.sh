@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the host need. Safe to run again.
+set -euo pipefail
+packages=(
+  cmake g++ make pkg-config clang
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev libcairo2-dev libfontconfig-dev fonts-dejavu-core
+  libzip-dev zlib1g-dev libxml2-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
