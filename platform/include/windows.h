@@ -3,4 +3,6 @@
 #define WINDOWS_H_PLATFORM
 #include "win/types.h"
 #include "win/winuser.h"
+#include "win/wingdi.h"
+#include "win/resource.h"
 #endif

@@ -55,6 +55,7 @@ struct DrawOp {
     COLORREF color = 0;
     DWORD rop = 0;
     int penWidth = 1;
+    int penStyle = PS_SOLID;  // PS_* of the pen of a line
     POINT from{};
     POINT to{};
 
@@ -102,6 +103,25 @@ void ClearDcDrawing(HDC hdc);
 Image BitmapPixels(HBITMAP hbm);
 // A copy of one image of an image list, with its mask (empty image when out of range).
 Image ImageListPixels(HIMAGELIST himl, int index);
+
+// Live image lists (including the temporary one of an active drag), for leak checks in tests.
+size_t ImageListCount();
+
+// The one drag image of the process, as ImageList_BeginDrag/DragEnter/DragMove/DragShowNolock/
+// DragLeave/EndDrag leave it. The image's top-left corner is at position - hotspot, in coordinates
+// relative to the lock window's rectangle (the screen when lockWindow is null).
+struct DragImageInfo {
+    bool active = false;        // between BeginDrag and EndDrag
+    HIMAGELIST source = nullptr;  // the list BeginDrag took the image from
+    int imageIndex = -1;        // the image's index in that list
+    HIMAGELIST dragList = nullptr;  // the temporary list ImageList_GetDragImage returns
+    POINT hotspot{};
+    HWND lockWindow = nullptr;
+    bool entered = false;  // between DragEnter and DragLeave
+    POINT position{};
+    bool shown = false;
+};
+DragImageInfo DragImageState();
 
 // Live GDI objects created by the program (stock objects not counted), for leak checks in tests.
 size_t GdiObjectCount();

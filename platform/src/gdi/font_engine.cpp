@@ -1,0 +1,325 @@
+// Fonts through cairo: a LOGFONTA maps to one of the DejaVu families (fontconfig finds the file), at an
+// em size worked out the way the platform reads lfHeight (negative = character height, positive =
+// cell height). Advances are whole pixels (hinted metrics) so that a width measured here is the width
+// the renderer lays out. Two-byte characters always advance by a full-width cell, whether or not an
+// installed font has a glyph for them.
+#include "gdi/font_engine.h"
+
+#include "gdi/codepage.h"
+#include "plat/draw.h"
+#include "plat/resources.h"
+
+#include <cairo-ft.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <tuple>
+
+namespace plat::detail {
+namespace {
+
+constexpr const char* kSans = "DejaVu Sans";
+constexpr const char* kSerif = "DejaVu Serif";
+constexpr const char* kMono = "DejaVu Sans Mono";
+
+std::string Lower(const char* s, size_t max) {
+    std::string out;
+    for (size_t i = 0; i < max && s[i]; ++i) out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))));
+    return out;
+}
+
+const char* FamilyFor(const LOGFONTA& lf) {
+    std::string name = Lower(lf.lfFaceName, LF_FACESIZE);
+    auto has = [&](const char* part) { return name.find(part) != std::string::npos; };
+    if (has("mono") || has("courier") || has("fixed") || has("terminal") || has("console") || has("consolas"))
+        return kMono;
+    if (has("serif") && !has("sans")) return kSerif;
+    if (has("times") || has("roman") || has("georgia")) return kSerif;
+    if (name.empty() || name == "system") {
+        if ((lf.lfPitchAndFamily & 0x3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN) return kMono;
+        if ((lf.lfPitchAndFamily & 0xF0) == FF_ROMAN) return kSerif;
+    }
+    return kSans;
+}
+
+cairo_font_options_t* Options() {
+    static cairo_font_options_t* options = [] {
+        cairo_font_options_t* o = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_ON);
+        cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_subpixel_order(o, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+        return o;
+    }();
+    return options;
+}
+
+cairo_scaled_font_t* MakeScaled(const char* family, bool bold, bool italic, double em) {
+    cairo_font_face_t* face = cairo_toy_font_face_create(family, italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                                         bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_matrix_t size;
+    cairo_matrix_t identity;
+    cairo_matrix_init_scale(&size, em, em);
+    cairo_matrix_init_identity(&identity);
+    cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &size, &identity, Options());
+    cairo_font_face_destroy(face);  // the scaled font keeps its own reference
+    return scaled;
+}
+
+// Design units of a family: units per em, ascender and descender (positive).
+struct Units {
+    double upem = 2048;
+    double ascender = 1901;
+    double descender = 483;
+};
+
+Units UnitsOf(const char* family, bool bold, bool italic) {
+    static std::map<std::tuple<std::string, bool, bool>, Units> cache;
+    auto key = std::make_tuple(std::string(family), bold, italic);
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    Units u;
+    cairo_scaled_font_t* probe = MakeScaled(family, bold, italic, 64);
+    if (cairo_scaled_font_get_type(probe) == CAIRO_FONT_TYPE_FT) {
+        FT_Face ft = cairo_ft_scaled_font_lock_face(probe);
+        if (ft && ft->units_per_EM > 0) {
+            u.upem = ft->units_per_EM;
+            u.ascender = ft->ascender;
+            u.descender = -static_cast<double>(ft->descender);
+        }
+        cairo_ft_scaled_font_unlock_face(probe);
+    }
+    cairo_scaled_font_destroy(probe);
+    cache.emplace(key, u);
+    return u;
+}
+
+int RoundPx(double v) { return static_cast<int>(std::lround(v)); }
+
+int GlyphAdvance(cairo_scaled_font_t* scaled, unsigned long index) {
+    cairo_glyph_t g{index, 0, 0};
+    cairo_text_extents_t te;
+    cairo_scaled_font_glyph_extents(scaled, &g, 1, &te);
+    return RoundPx(te.x_advance);
+}
+
+// The glyph of one UTF-8 character in a scaled font; 0 when the font has none.
+unsigned long GlyphIndex(cairo_scaled_font_t* scaled, const std::string& utf8) {
+    if (!scaled || utf8.empty()) return 0;
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    cairo_status_t st = cairo_scaled_font_text_to_glyphs(scaled, 0, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                         &glyphs, &count, nullptr, nullptr, nullptr);
+    unsigned long index = 0;
+    if (st == CAIRO_STATUS_SUCCESS && count > 0) index = glyphs[0].index;
+    cairo_glyph_free(glyphs);
+    return index;
+}
+
+void FillMetrics(FontFace& f, const LOGFONTA& lf, const Units& u) {
+    TEXTMETRICA& tm = f.metrics;
+    tm = TEXTMETRICA{};
+    double scale = f.em / u.upem;
+    tm.tmAscent = RoundPx(u.ascender * scale);
+    if (lf.lfHeight > 0) {
+        tm.tmHeight = lf.lfHeight;
+        tm.tmDescent = tm.tmHeight - tm.tmAscent;
+    } else {
+        tm.tmDescent = RoundPx(u.descender * scale);
+        tm.tmHeight = tm.tmAscent + tm.tmDescent;
+    }
+    tm.tmInternalLeading = std::max(0, static_cast<int>(tm.tmHeight) - RoundPx(f.em));
+    tm.tmExternalLeading = 0;
+    // Average width as the platform computes dialog base units: over the 52 Latin letters.
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    int sum = TextWidth(f, letters, 52, 1252);
+    tm.tmAveCharWidth = (sum + 26) / 52;
+    cairo_font_extents_t fe;
+    cairo_scaled_font_extents(f.scaled, &fe);
+    tm.tmMaxCharWidth = std::max(RoundPx(fe.max_x_advance), f.fullWidth);
+    tm.tmWeight = f.bold ? FW_BOLD : FW_NORMAL;
+    tm.tmOverhang = 0;
+    tm.tmDigitizedAspectX = 96;
+    tm.tmDigitizedAspectY = 96;
+    tm.tmFirstChar = 0x20;
+    tm.tmLastChar = 0xFF;
+    tm.tmDefaultChar = 0x1F;
+    tm.tmBreakChar = 0x20;
+    tm.tmItalic = f.italic ? 1 : 0;
+    tm.tmUnderlined = lf.lfUnderline ? 1 : 0;
+    tm.tmStruckOut = lf.lfStrikeOut ? 1 : 0;
+    // TMPF_FIXED_PITCH set means a *variable* pitch font, as on the platform.
+    bool mono = f.family == kMono;
+    tm.tmPitchAndFamily = static_cast<BYTE>(TMPF_VECTOR | TMPF_TRUETYPE | (mono ? 0 : TMPF_FIXED_PITCH) |
+                                            (mono ? FF_MODERN : f.family == kSerif ? FF_ROMAN : FF_SWISS));
+    tm.tmCharSet = lf.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : lf.lfCharSet;
+}
+
+} // namespace
+
+const FontFace& FaceFor(const LOGFONTA& lf) {
+    using Key = std::tuple<std::string, bool, bool, long, long>;
+    static auto* faces = new std::map<Key, std::unique_ptr<FontFace>>();
+    const char* family = FamilyFor(lf);
+    bool bold = lf.lfWeight >= FW_SEMIBOLD;
+    bool italic = lf.lfItalic != 0;
+    Units u = UnitsOf(family, bold, italic);
+    double em = 11;
+    if (lf.lfHeight < 0)
+        em = -static_cast<double>(lf.lfHeight);
+    else if (lf.lfHeight > 0)
+        em = lf.lfHeight * u.upem / (u.ascender + u.descender);
+    // The cell height of a positive lfHeight is exact; the key keeps it so metrics stay per request.
+    Key key{family, bold, italic, std::lround(em * 1000), lf.lfHeight > 0 ? lf.lfHeight : 0};
+    auto it = faces->find(key);
+    if (it != faces->end()) return *it->second;
+    auto f = std::make_unique<FontFace>();
+    f->family = family;
+    f->bold = bold;
+    f->italic = italic;
+    f->em = em;
+    f->scaled = MakeScaled(family, bold, italic, em);
+    f->fullWidth = std::max(1, RoundPx(em));
+    FillMetrics(*f, lf, u);
+    return *faces->emplace(key, std::move(f)).first->second;
+}
+
+cairo_scaled_font_t* FallbackFor(const FontFace& face) {
+    static const char* const families[] = {"Noto Sans CJK TC", "Noto Sans CJK SC", "WenQuanYi Zen Hei",
+                                           "WenQuanYi Micro Hei", "AR PL UMing TW", "AR PL UKai TW",
+                                           "Droid Sans Fallback"};
+    static std::string found = [] {
+        for (const char* fam : families) {
+            cairo_scaled_font_t* probe = MakeScaled(fam, false, false, 16);
+            bool match = false;
+            if (cairo_scaled_font_get_type(probe) == CAIRO_FONT_TYPE_FT) {
+                FT_Face ft = cairo_ft_scaled_font_lock_face(probe);
+                match = ft && ft->family_name && Lower(ft->family_name, 64) == Lower(fam, 64);
+                cairo_ft_scaled_font_unlock_face(probe);
+            }
+            cairo_scaled_font_destroy(probe);
+            if (match) return std::string(fam);
+        }
+        return std::string();
+    }();
+    if (found.empty()) return nullptr;
+    static auto* byEm = new std::map<long, cairo_scaled_font_t*>();
+    long key = std::lround(face.em * 1000);
+    auto it = byEm->find(key);
+    if (it != byEm->end()) return it->second;
+    cairo_scaled_font_t* scaled = MakeScaled(found.c_str(), false, false, face.em);
+    byEm->emplace(key, scaled);
+    return scaled;
+}
+
+TextLayout LayoutText(const FontFace& face, const char* text, size_t n, UINT codePage) {
+    TextLayout layout;
+    if (!text) return layout;
+    layout.chars.reserve(n);
+    std::string utf8;
+    int x = 0;
+    for (size_t i = 0; i < n;) {
+        size_t len = CharLength(text, i, n, codePage);
+        uint32_t code = static_cast<unsigned char>(text[i]);
+        if (len == 2) code = (code << 8) | static_cast<unsigned char>(text[i + 1]);
+        uint64_t key = (static_cast<uint64_t>(codePage) << 32) | (static_cast<uint64_t>(len) << 16) | code;
+        auto it = face.glyphs.find(key);
+        if (it == face.glyphs.end()) {
+            FontFace::Glyph g;
+            bool converted = CharToUtf8(codePage, text + i, len, utf8);
+            g.index = converted ? GlyphIndex(face.scaled, utf8) : 0;
+            g.face = 0;
+            if (len == 2) {
+                g.advance = face.fullWidth;
+                if (g.index == 0) {
+                    cairo_scaled_font_t* fallback = converted ? FallbackFor(face) : nullptr;
+                    g.index = fallback ? GlyphIndex(fallback, utf8) : 0;
+                    g.face = g.index ? 1 : -1;
+                }
+            } else {
+                g.advance = GlyphAdvance(face.scaled, g.index);
+            }
+            it = face.glyphs.emplace(key, g).first;
+        }
+        LaidChar c;
+        c.offset = i;
+        c.length = len;
+        c.x = x;
+        c.advance = it->second.advance;
+        c.glyph = it->second.index;
+        c.face = it->second.face;
+        layout.chars.push_back(c);
+        x += c.advance;
+        i += len;
+    }
+    layout.width = x;
+    return layout;
+}
+
+int TextWidth(const FontFace& face, const char* text, size_t n, UINT codePage) {
+    return LayoutText(face, text, n, codePage).width;
+}
+
+LOGFONTA StockFont(int which) {
+    LOGFONTA lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfWeight = FW_NORMAL;
+    auto face = [&](const char* name) { std::snprintf(lf.lfFaceName, LF_FACESIZE, "%s", name); };
+    switch (which) {
+    case DEFAULT_GUI_FONT:
+        lf.lfHeight = -11;
+        face("MS Shell Dlg");
+        break;
+    case ANSI_VAR_FONT:
+        lf.lfHeight = 13;
+        face("MS Sans Serif");
+        break;
+    case OEM_FIXED_FONT:
+    case ANSI_FIXED_FONT:
+        lf.lfHeight = 12;
+        lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        face("Courier");
+        break;
+    case SYSTEM_FIXED_FONT:
+        lf.lfHeight = 16;
+        lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        face("Fixedsys");
+        break;
+    case SYSTEM_FONT:
+    case DEVICE_DEFAULT_FONT:
+    default:
+        lf.lfHeight = 16;
+        lf.lfWeight = FW_BOLD;
+        face("System");
+        break;
+    }
+    return lf;
+}
+
+} // namespace plat::detail
+
+namespace plat {
+
+std::string FontFamilyInUse() {
+    const detail::FontFace& f = detail::FaceFor(detail::StockFont(DEFAULT_GUI_FONT));
+    std::string name;
+    if (cairo_scaled_font_get_type(f.scaled) == CAIRO_FONT_TYPE_FT) {
+        FT_Face ft = cairo_ft_scaled_font_lock_face(f.scaled);
+        if (ft && ft->family_name) name = ft->family_name;
+        cairo_ft_scaled_font_unlock_face(f.scaled);
+    }
+    return name;
+}
+
+TEXTMETRICA MetricsForFont(const LOGFONTA& lf) { return detail::FaceFor(lf).metrics; }
+
+int MeasureText(const LOGFONTA& lf, const std::string& text) {
+    return detail::TextWidth(detail::FaceFor(lf), text.data(), text.size(), CodePage());
+}
+
+} // namespace plat
