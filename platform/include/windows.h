@@ -3,6 +3,7 @@
 #define WINDOWS_H_PLATFORM
 #include "win/types.h"
 #include "win/winuser.h"
+#include "win/winreg.h" /* with win/winbase.h: registry, libraries, files */
 #include "win/wingdi.h"
 #include "win/resource.h"
 #endif

@@ -1,0 +1,77 @@
+// Key handles and key paths: what the registry calls share.
+#pragma once
+
+#include "registry/store.h"
+
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace plat::detail {
+
+// An open key: its id in the database and the access it was opened with.
+struct KeyRef {
+    int64_t id = 0;
+    REGSAM access = 0;
+};
+
+// The handle table. Callers hold the store's lock.
+class KeyHandles {
+public:
+    static KeyHandles& Get();
+
+    HKEY Add(int64_t id, REGSAM access);
+    bool Close(HKEY key);
+    void Clear() { keys_.clear(); }
+    size_t Count() const { return keys_.size(); }
+
+    // The key a handle stands for. A predefined root key has every right. Throws RegistryError:
+    // ERROR_INVALID_HANDLE for a handle that is not open, ERROR_KEY_DELETED when the key is gone.
+    KeyRef Resolve(sqlite3* db, HKEY key);
+
+private:
+    std::map<HKEY, KeyRef> keys_;
+    uintptr_t next_ = 0x1000;
+};
+
+// The rights an access mask grants (generic rights mapped to key rights).
+REGSAM EffectiveAccess(REGSAM desired);
+// Throws ERROR_ACCESS_DENIED unless `key` was opened with every right in `needed`.
+void RequireAccess(const KeyRef& key, REGSAM needed);
+
+// Splits a subkey path at "\" into names. An empty or null path gives no names; a trailing "\" is
+// allowed. Throws ERROR_BAD_PATHNAME for a leading "\" or an empty name inside the path and
+// ERROR_INVALID_PARAMETER for a name longer than 255 characters.
+std::vector<std::string> SplitKeyPath(const char* subKey);
+
+// ASCII letters upper-cased: the form names are compared and sorted in.
+std::string FoldName(const std::string& name);
+
+// The id of the subkey `name` of `parent`, or 0.
+int64_t FindChild(sqlite3* db, int64_t parent, const std::string& name);
+bool KeyExists(sqlite3* db, int64_t id);
+// Records that a key changed now (its last write time).
+void TouchKey(sqlite3* db, int64_t id);
+
+// Copies a name into a caller's buffer of `*capacity` characters: ERROR_MORE_DATA (capacity left
+// as it was) when the name and its terminator do not fit; else the name, terminated, and its
+// length without the terminator in *capacity.
+LONG CopyName(const std::string& name, LPSTR buffer, LPDWORD capacity);
+
+// Runs a registry call under the store's lock and turns failures into its result.
+template <typename Body>
+LONG Guarded(Body&& body)
+{
+    auto& store = RegistryStore::Get();
+    std::lock_guard lock(store.Mutex());
+    try {
+        return body(store.Database());
+    } catch (const RegistryError& error) {
+        return error.code;
+    } catch (const std::bad_alloc&) {
+        return ERROR_OUTOFMEMORY;
+    }
+}
+
+} // namespace plat::detail
