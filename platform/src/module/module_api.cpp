@@ -156,6 +156,8 @@ extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFl
     Module copy = *table.Find(handle);
     if (auto entry = reinterpret_cast<DllMainProc>(plat::detail::FindOwnSymbol(copy, "DllMain"))) {
         if (!entry(handle, DLL_PROCESS_ATTACH, nullptr)) {
+            // A refused load is detached at once and unloaded, as the platform does.
+            entry(handle, DLL_PROCESS_DETACH, nullptr);
             table.Remove(handle);
             dlclose(library);
             return Fail(ERROR_DLL_INIT_FAILED);
