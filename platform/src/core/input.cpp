@@ -2,6 +2,7 @@
 // input that tests and the host use to act as the user.
 #include "core/window_table.h"
 #include "plat/core.h"
+#include "win/wingdi.h"
 
 #include <map>
 #include <vector>
@@ -141,6 +142,16 @@ DWORD GetSysColor(int index) {
     default:
         return RGB(192, 192, 192);
     }
+}
+
+HBRUSH GetSysColorBrush(int index) {
+    // One brush per system colour, kept for the life of the process as on the platform.
+    static std::map<int, HBRUSH> brushes;
+    auto it = brushes.find(index);
+    if (it != brushes.end()) return it->second;
+    HBRUSH brush = CreateSolidBrush(GetSysColor(index));
+    brushes.emplace(index, brush);
+    return brush;
 }
 
 } // extern "C"

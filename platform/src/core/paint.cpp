@@ -4,12 +4,7 @@
 #include "core/window_table.h"
 #include "plat/core.h"
 
-// Device contexts come from the drawing module.
-extern "C" {
-HDC GetDC(HWND hWnd) __attribute__((weak));
-int ReleaseDC(HWND hWnd, HDC hDC) __attribute__((weak));
-int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) __attribute__((weak));
-}
+#include "win/wingdi.h"
 
 using namespace plat::detail;
 
@@ -47,7 +42,7 @@ LRESULT DefaultPaint(HWND hwnd, UINT msg, WPARAM wParam) {
     }
     // WM_ERASEBKGND: fill with the class background brush, if there is one.
     Window* w = Find(hwnd);
-    if (!w || !w->background || !FillRect) return 0;
+    if (!w || !w->background) return 0;
     RECT rc{};
     GetClientRect(hwnd, &rc);
     FillRect(reinterpret_cast<HDC>(wParam), &rc, w->background);
@@ -132,14 +127,14 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     w->hasUpdate = false;
     w->eraseNeeded = false;
     SetRectEmpty(&w->update);
-    ps->hdc = GetDC ? GetDC(hwnd) : nullptr;
+    ps->hdc = GetDC(hwnd);
     ps->fErase = TRUE;
     if (erase && ps->hdc) ps->fErase = SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) ? FALSE : TRUE;
     return ps->hdc;
 }
 
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
-    if (ps && ps->hdc && ReleaseDC) ReleaseDC(hwnd, ps->hdc);
+    if (ps && ps->hdc) ReleaseDC(hwnd, ps->hdc);
     return TRUE;
 }
 
