@@ -33,7 +33,9 @@ HDC NewDc(DcType type, HWND hwnd, const RECT& bounds) {
     dc->state.clip = bounds;
     dc->record.size = SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
     if (type == DcType::Memory) {
+        // A memory DC clips to its bitmap when it paints; its recording is not limited by the clip.
         dc->state.bitmap = DefaultBitmap();
+        dc->state.clip = kScreenClip;
         dc->record.size = SIZE{0, 0};
     }
     RefState(dc->state, +1);
@@ -162,7 +164,6 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
         if (!b->stock && b->selectedInto && b->selectedInto != hdc && LookupDc(b->selectedInto)) return nullptr;
         old = next.bitmap;
         next.bitmap = static_cast<HBITMAP>(h);
-        next.clip = BitmapBounds(next.bitmap);
         break;
     }
     default: return nullptr;
@@ -300,9 +301,11 @@ int GetClipBox(HDC hdc, LPRECT lprect) {
     if (!dc || !lprect) return ERROR;
     // In logical coordinates.
     const DcState& s = dc->state;
+    RECT clip = s.clip;
+    if (dc->type == DcType::Memory) clip = Intersect(clip, BitmapBounds(s.bitmap));
     LONG dx = s.windowOrg.x - s.viewportOrg.x, dy = s.windowOrg.y - s.viewportOrg.y;
-    *lprect = RECT{s.clip.left + dx, s.clip.top + dy, s.clip.right + dx, s.clip.bottom + dy};
-    return IsEmpty(s.clip) ? NULLREGION : SIMPLEREGION;
+    *lprect = RECT{clip.left + dx, clip.top + dy, clip.right + dx, clip.bottom + dy};
+    return IsEmpty(clip) ? NULLREGION : SIMPLEREGION;
 }
 
 COLORREF SetTextColor(HDC hdc, COLORREF color) {

@@ -201,6 +201,8 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
     if (!dc) return CLR_INVALID;
     POINT p = ToDevice(*dc, x, y);
     if (!Contains(dc->state.clip, p)) return CLR_INVALID;
+    if (dc->type == DcType::Memory && LookupBitmap(dc->state.bitmap)->image.ColorAt(p.x, p.y) == CLR_INVALID)
+        return CLR_INVALID;
     DrawOp op = NewOp(*dc, DrawKind::Fill);
     op.rect = RECT{p.x, p.y, p.x + 1, p.y + 1};
     op.color = color & 0xFFFFFF;
