@@ -12,7 +12,8 @@ namespace plat {
 
 // The host program's file. It decides the folder searched first for libraries and what
 // GetModuleFileNameA(NULL) reports. Default: the running executable (/proc/self/exe). A relative
-// path is taken relative to the current directory; "\" separators are accepted.
+// path is taken relative to the current directory; "\" separators are accepted. An empty path goes
+// back to the running executable.
 void SetProgramPath(const std::string& path);
 std::string ProgramPath();
 

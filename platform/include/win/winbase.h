@@ -85,6 +85,10 @@ typedef void(WINAPI* FARPROC)(void);
 #define LOAD_LIBRARY_AS_DATAFILE 0x00000002
 #define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008
 
+/* LoadLibraryExA accepts the flags below and otherwise loads as LoadLibraryA does; hFile must be NULL.
+ * A library may export `BOOL DllMain(HINSTANCE, DWORD, LPVOID)`: it is called with
+ * DLL_PROCESS_ATTACH on first load (FALSE makes the load fail with ERROR_DLL_INIT_FAILED) and with
+ * DLL_PROCESS_DETACH when the last reference is released. Entry points by ordinal are not offered. */
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 BOOL FreeLibrary(HMODULE hLibModule);

@@ -3,7 +3,9 @@
 // A name without a path is first compared with the base names of the modules already loaded (a
 // match is returned with its count raised, without looking at the disk); otherwise it is searched
 // in the host program's folder, the current directory and the folders of TAVRIN_LIBRARY_PATH, in
-// that order, with file names compared without regard to case. A name with a path names one file.
+// that order, with file names compared without regard to case. A full path names one file; a
+// relative path with folders in it is looked for below the same folders in the same order. A file
+// already loaded under another name is the same module.
 #include "file/path.h"
 #include "module/module_table.h"
 #include "plat/modules.h"
@@ -21,8 +23,18 @@ using plat::detail::ModuleTable;
 
 namespace {
 
-std::mutex g_programPathMutex;
-std::string g_programPath;  // empty: the running executable
+// The program path set by the host; empty means the running executable. Kept in a function so
+// that a host may set it from the constructor of a global object.
+struct ProgramPathSetting {
+    std::mutex mutex;
+    std::string path;
+};
+
+ProgramPathSetting& ProgramPathState()
+{
+    static ProgramPathSetting setting;
+    return setting;
+}
 
 using DllMainProc = BOOL (*)(HINSTANCE, DWORD, LPVOID);
 
@@ -265,16 +277,18 @@ extern "C" HMODULE GetModuleHandleA(LPCSTR lpModuleName)
 
 void plat::SetProgramPath(const std::string& path)
 {
-    std::lock_guard lock(g_programPathMutex);
-    g_programPath = path.empty() ? std::string() : detail::MakeAbsolute(detail::ToNative(path.c_str()));
+    auto& setting = ProgramPathState();
+    std::lock_guard lock(setting.mutex);
+    setting.path = path.empty() ? std::string() : detail::MakeAbsolute(detail::ToNative(path.c_str()));
 }
 
 std::string plat::ProgramPath()
 {
     {
-        std::lock_guard lock(g_programPathMutex);
-        if (!g_programPath.empty())
-            return g_programPath;
+        auto& setting = ProgramPathState();
+        std::lock_guard lock(setting.mutex);
+        if (!setting.path.empty())
+            return setting.path;
     }
     std::vector<char> buffer(4096);
     ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
