@@ -168,7 +168,8 @@ TEST_F(GdiText, DrawTextCalcRectMeasuresWithoutDrawing) {
 TEST_F(GdiText, DrawTextPlacesLinesInTheRectangle) {
     RECT r{0, 0, 100, 33};
     int ret = DrawTextA(dc, "Mid", -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    const plat::DrawOp* op = plat::DcDrawing(dc).FindText("Mid");
+    plat::Drawing drawn = plat::DcDrawing(dc);
+    const plat::DrawOp* op = drawn.FindText("Mid");
     ASSERT_NE(op, nullptr);
     EXPECT_EQ(op->pos.y, 10);  // (33 - 13) / 2
     EXPECT_EQ(op->pos.x, (100 - Width("Mid")) / 2);
@@ -194,7 +195,8 @@ TEST_F(GdiText, DrawTextPlacesLinesInTheRectangle) {
 TEST_F(GdiText, DrawTextPrefixesAndEndEllipsis) {
     RECT r{0, 0, 200, 20};
     DrawTextA(dc, "&File && more", -1, &r, DT_SINGLELINE);
-    const plat::DrawOp* op = plat::DcDrawing(dc).FindText("File & more");
+    plat::Drawing drawn = plat::DcDrawing(dc);
+    const plat::DrawOp* op = drawn.FindText("File & more");
     ASSERT_NE(op, nullptr);
     EXPECT_EQ(op->underline, 0);
     DrawTextA(dc, "&Raw", -1, &r, DT_SINGLELINE | DT_NOPREFIX);
@@ -237,7 +239,8 @@ TEST_F(GdiText, TextAlignmentMovesTheReferencePoint) {
     GetTextMetricsA(dc, &tm);
     SetTextAlign(dc, TA_RIGHT | TA_BASELINE);
     TextOutA(dc, 100, 50, "R", 1);
-    const plat::DrawOp* op = plat::DcDrawing(dc).FindText("R");
+    plat::Drawing drawn = plat::DcDrawing(dc);
+    const plat::DrawOp* op = drawn.FindText("R");
     ASSERT_NE(op, nullptr);
     EXPECT_EQ(op->pos.x, 100 - Width("R"));
     EXPECT_EQ(op->pos.y, 50 - tm.tmAscent);

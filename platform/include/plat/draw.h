@@ -85,7 +85,7 @@ struct Drawing {
     SIZE size{};  // the client size of the window when the DC was taken (0 for other DCs)
 
     bool Empty() const { return ops.empty(); }
-    // Convenience filters for tests.
+    // Convenience filters for tests; the pointers point into this drawing.
     std::vector<const DrawOp*> OfKind(DrawKind kind) const;
     const DrawOp* FindText(const std::string& text) const;  // first text op with exactly this text
 };

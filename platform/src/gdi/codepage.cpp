@@ -23,13 +23,13 @@ std::string IconvName(UINT codePage) {
 
 // One converter per direction and code page, opened on first use and kept for the process.
 iconv_t Converter(UINT codePage, bool toUtf8) {
-    static std::map<std::pair<UINT, bool>, iconv_t> converters;
+    static auto* converters = new std::map<std::pair<UINT, bool>, iconv_t>();
     auto key = std::make_pair(codePage, toUtf8);
-    auto it = converters.find(key);
-    if (it != converters.end()) return it->second;
+    auto it = converters->find(key);
+    if (it != converters->end()) return it->second;
     std::string cp = IconvName(codePage);
     iconv_t cd = toUtf8 ? iconv_open("UTF-8", cp.c_str()) : iconv_open(cp.c_str(), "UTF-8");
-    converters.emplace(key, cd);
+    converters->emplace(key, cd);
     return cd;
 }
 
@@ -76,16 +76,16 @@ bool CharToUtf8(UINT codePage, const char* bytes, size_t len, std::string& out) 
         bool ok;
         std::string utf8;
     };
-    static std::unordered_map<uint64_t, Entry> cache;
+    static auto* cache = new std::unordered_map<uint64_t, Entry>();
     uint32_t code = static_cast<BYTE>(bytes[0]);
     if (len == 2) code = (code << 8) | static_cast<BYTE>(bytes[1]);
     uint64_t key = (static_cast<uint64_t>(codePage) << 32) | (static_cast<uint64_t>(len) << 16) | code;
-    auto it = cache.find(key);
-    if (it == cache.end()) {
+    auto it = cache->find(key);
+    if (it == cache->end()) {
         Entry e;
         e.ok = Convert(Converter(codePage, true), bytes, len, e.utf8);
         if (!e.ok) e.utf8.clear();
-        it = cache.emplace(key, std::move(e)).first;
+        it = cache->emplace(key, std::move(e)).first;
     }
     out = it->second.utf8;
     return it->second.ok;
