@@ -14,24 +14,23 @@
 namespace {
 
 class Files : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { baseline_ = plat::OpenFileHandleCount(); }
-    void TearDown() override { EXPECT_EQ(plat::OpenFileHandleCount(), baseline_) << "a file handle was left open"; }
+    void TearDown() override {
+        EXPECT_EQ(plat::OpenFileHandleCount(), baseline_) << "a file handle was left open";
+    }
 
-    HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0)
-    {
+    HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
         return CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
     }
-    static std::string Read(HANDLE file, DWORD count)
-    {
+    static std::string Read(HANDLE file, DWORD count) {
         std::string data(count, '\0');
         DWORD got = 0;
         EXPECT_TRUE(ReadFile(file, data.data(), count, &got, nullptr));
         data.resize(got);
         return data;
     }
-    static void Write(HANDLE file, const std::string& data)
-    {
+    static void Write(HANDLE file, const std::string& data) {
         DWORD put = 0;
         EXPECT_TRUE(WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &put, nullptr));
         EXPECT_EQ(put, data.size());
@@ -43,8 +42,7 @@ protected:
     static constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 };
 
-TEST_F(Files, CreateAlwaysAndOpenAlwaysTellWhetherTheFileExisted)
-{
+TEST_F(Files, CreateAlwaysAndOpenAlwaysTellWhetherTheFileExisted) {
     const std::string path = folder_ / "book.ebd";
     SetLastError(1234);
     HANDLE file = Open(path, kReadWrite, 0, CREATE_ALWAYS);
@@ -66,8 +64,7 @@ TEST_F(Files, CreateAlwaysAndOpenAlwaysTellWhetherTheFileExisted)
     CloseHandle(file);
 }
 
-TEST_F(Files, OtherDispositionsAndTheirErrors)
-{
+TEST_F(Files, OtherDispositionsAndTheirErrors) {
     const std::string path = folder_ / "data.bin";
     HANDLE file = Open(path, GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -93,8 +90,7 @@ TEST_F(Files, OtherDispositionsAndTheirErrors)
     CloseHandle(file);
 }
 
-TEST_F(Files, ReadingWritingAndTheFilePointer)
-{
+TEST_F(Files, ReadingWritingAndTheFilePointer) {
     HANDLE file = Open(folder_ / "pointer.bin", kReadWrite, 0, CREATE_ALWAYS);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     Write(file, "0123456789");
@@ -128,8 +124,7 @@ TEST_F(Files, ReadingWritingAndTheFilePointer)
     EXPECT_EQ(testfs::ReadText(folder_ / "pointer.bin"), "012345");
 }
 
-TEST_F(Files, AccessIsCheckedPerHandle)
-{
+TEST_F(Files, AccessIsCheckedPerHandle) {
     testfs::WriteText(folder_ / "ro.txt", "text");
     HANDLE file = Open(folder_ / "ro.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -147,8 +142,7 @@ TEST_F(Files, AccessIsCheckedPerHandle)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(Files, SharingModesAreHonouredBetweenHandles)
-{
+TEST_F(Files, SharingModesAreHonouredBetweenHandles) {
     const std::string path = folder_ / "shared.txt";
     testfs::WriteText(path, "keep me");
     HANDLE reader = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
@@ -159,7 +153,8 @@ TEST_F(Files, SharingModesAreHonouredBetweenHandles)
     CloseHandle(second);
     EXPECT_EQ(Open(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(Open(path, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE) << "must share what the other reads";
+    EXPECT_EQ(Open(path, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE)
+        << "must share what the other reads";
     EXPECT_EQ(Open(path, kReadWrite, kShareAll, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(testfs::ReadText(path), "keep me") << "a refused CREATE_ALWAYS truncates nothing";
     EXPECT_FALSE(DeleteFileA(path.c_str()));
@@ -168,16 +163,17 @@ TEST_F(Files, SharingModesAreHonouredBetweenHandles)
     EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
 
-TEST_F(Files, DeleteOnCloseWaitsForTheLastHandle)
-{
+TEST_F(Files, DeleteOnCloseWaitsForTheLastHandle) {
     const std::string path = folder_ / "scratch.tmp";
     HANDLE owner = Open(path, kReadWrite, kShareAll, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
     ASSERT_NE(owner, INVALID_HANDLE_VALUE);
     Write(owner, "scratch");
 
-    EXPECT_EQ(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "others must share delete access";
+    EXPECT_EQ(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION))
+        << "others must share delete access";
     HANDLE other = Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
 
@@ -190,8 +186,7 @@ TEST_F(Files, DeleteOnCloseWaitsForTheLastHandle)
     EXPECT_FALSE(testfs::Exists(path));
 }
 
-TEST_F(Files, BackslashSeparatorsAndNamesInAnyCase)
-{
+TEST_F(Files, BackslashSeparatorsAndNamesInAnyCase) {
     const std::string windowsStyle = folder_.Path() + "\\Library\\Tavrin.Sys";
     ASSERT_TRUE(CreateDirectoryA((folder_.Path() + "\\Library").c_str(), nullptr));
     HANDLE file = Open(windowsStyle, GENERIC_WRITE, 0, CREATE_NEW);
@@ -213,21 +208,20 @@ TEST_F(Files, BackslashSeparatorsAndNamesInAnyCase)
     EXPECT_FALSE(testfs::Exists(folder_ / "Library/TAVRIN.SYS"));
 }
 
-TEST_F(Files, DeleteFileErrors)
-{
+TEST_F(Files, DeleteFileErrors) {
     EXPECT_FALSE(DeleteFileA((folder_ / "absent").c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(DeleteFileA(folder_.Path().c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     testfs::WriteText(folder_ / "locked", "x");
     chmod((folder_ / "locked").c_str(), 0444);
-    EXPECT_EQ(GetFileAttributesA((folder_ / "locked").c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(GetFileAttributesA((folder_ / "locked").c_str()) & FILE_ATTRIBUTE_READONLY,
+              FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(DeleteFileA((folder_ / "locked").c_str())) << "read-only files are not deleted";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
-TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTarget)
-{
+TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTarget) {
     testfs::WriteText(folder_ / "a.txt", "alpha");
     testfs::WriteText(folder_ / "b.txt", "beta");
     EXPECT_FALSE(CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "b.txt").c_str(), TRUE));
@@ -243,8 +237,7 @@ TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTarget)
     EXPECT_EQ(testfs::ReadText(folder_ / "a.txt"), "alpha") << "copying onto itself destroys nothing";
 }
 
-TEST_F(Files, MoveFileRefusesAnExistingTargetAndCanChangeCase)
-{
+TEST_F(Files, MoveFileRefusesAnExistingTargetAndCanChangeCase) {
     testfs::WriteText(folder_ / "old.txt", "moved");
     testfs::WriteText(folder_ / "taken.txt", "stays");
     EXPECT_FALSE(MoveFileA((folder_ / "old.txt").c_str(), (folder_ / "taken.txt").c_str()));
@@ -259,8 +252,7 @@ TEST_F(Files, MoveFileRefusesAnExistingTargetAndCanChangeCase)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(Files, AttributesAndFolders)
-{
+TEST_F(Files, AttributesAndFolders) {
     SetLastError(0);
     EXPECT_EQ(GetFileAttributesA((folder_ / "absent").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -287,8 +279,7 @@ TEST_F(Files, AttributesAndFolders)
     EXPECT_TRUE(RemoveDirectoryA((folder_ / "Drivers").c_str()));
 }
 
-TEST_F(Files, CurrentDirectory)
-{
+TEST_F(Files, CurrentDirectory) {
     testfs::CurrentDirectory restore(folder_.Path());
     ASSERT_TRUE(CreateDirectoryA("Sub", nullptr));
     ASSERT_TRUE(SetCurrentDirectoryA(".\\SUB"));
@@ -305,8 +296,7 @@ TEST_F(Files, CurrentDirectory)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(Files, TemporaryFolderAndNames)
-{
+TEST_F(Files, TemporaryFolderAndNames) {
     const char* previous = std::getenv("TMP");
     std::string saved = previous ? previous : "";
     setenv("TMP", folder_.Path().c_str(), 1);

@@ -13,9 +13,8 @@
 namespace {
 
 class FindFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         testfs::WriteText(folder_ / "Books.DLL", "12345");
         testfs::WriteText(folder_ / "other.dll", "");
         testfs::WriteText(folder_ / "readme.txt", "");
@@ -26,8 +25,7 @@ protected:
     void TearDown() override { EXPECT_EQ(plat::OpenFindHandleCount(), 0u); }
 
     // Every name the search lists, in its order; fails the test when the search cannot start.
-    std::vector<std::string> List(const std::string& pattern)
-    {
+    std::vector<std::string> List(const std::string& pattern) {
         std::vector<std::string> names;
         WIN32_FIND_DATAA data;
         HANDLE search = FindFirstFileA(pattern.c_str(), &data);
@@ -46,36 +44,35 @@ protected:
     testfs::TempFolder folder_;
 };
 
-TEST_F(FindFiles, ExtensionPatternIgnoresCase)
-{
+TEST_F(FindFiles, ExtensionPatternIgnoresCase) {
     EXPECT_EQ(List(folder_ / "*.dll"), (std::vector<std::string>{"Books.DLL", "other.dll"}));
     EXPECT_EQ(List(folder_ / "*.DLL"), (std::vector<std::string>{"Books.DLL", "other.dll"}));
     EXPECT_EQ(List(folder_.Path() + "\\BOOKS.dll"), std::vector<std::string>{"Books.DLL"});
     EXPECT_EQ(List(folder_ / "?THER.Dll"), std::vector<std::string>{"other.dll"});
 }
 
-TEST_F(FindFiles, DirectoryListingsReportDotAndDotDotFirst)
-{
+TEST_F(FindFiles, DirectoryListingsReportDotAndDotDotFirst) {
     std::vector<std::string> all = List(folder_ / "*");
     ASSERT_GE(all.size(), 2u);
     EXPECT_EQ(all[0], ".");
     EXPECT_EQ(all[1], "..");
-    EXPECT_EQ(all, (std::vector<std::string>{".", "..", "Books.DLL", "noext", "other.dll", "page.html", "readme.txt",
-                                             "Sub"}));
+    EXPECT_EQ(all, (std::vector<std::string>{".", "..", "Books.DLL", "noext", "other.dll", "page.html",
+                                             "readme.txt", "Sub"}));
     // "*.*" lists names without a dot as well.
     EXPECT_EQ(List(folder_ / "*.*"), all);
-    EXPECT_TRUE(List(folder_ / "*.dll").size() == 2u) << "no dot entries where the pattern does not match them";
+    EXPECT_TRUE(List(folder_ / "*.dll").size() == 2u)
+        << "no dot entries where the pattern does not match them";
 }
 
-TEST_F(FindFiles, DotRulesOfThePlatformsPatterns)
-{
+TEST_F(FindFiles, DotRulesOfThePlatformsPatterns) {
     std::vector<std::string> noExtension = List(folder_ / "*.");
     EXPECT_NE(std::find(noExtension.begin(), noExtension.end(), "noext"), noExtension.end());
     EXPECT_NE(std::find(noExtension.begin(), noExtension.end(), "Sub"), noExtension.end());
     EXPECT_EQ(std::find(noExtension.begin(), noExtension.end(), "readme.txt"), noExtension.end());
     EXPECT_EQ(List(folder_ / "noext.*"), std::vector<std::string>{"noext"});
     EXPECT_EQ(List(folder_ / "read??.txt"), std::vector<std::string>{"readme.txt"});
-    EXPECT_EQ(List(folder_ / "readme??.txt"), std::vector<std::string>{"readme.txt"}) << "? also matches nothing before a dot";
+    EXPECT_EQ(List(folder_ / "readme??.txt"), std::vector<std::string>{"readme.txt"})
+        << "? also matches nothing before a dot";
 
     EXPECT_TRUE(plat::MatchesFilePattern("*.dll", "a.b.dll"));
     EXPECT_FALSE(plat::MatchesFilePattern("*.dll", "a.dll.bak"));
@@ -85,16 +82,14 @@ TEST_F(FindFiles, DotRulesOfThePlatformsPatterns)
     EXPECT_FALSE(plat::MatchesFilePattern("*abc", "xxABCyy"));
 }
 
-TEST_F(FindFiles, ShortNamesAreNotMatched)
-{
+TEST_F(FindFiles, ShortNamesAreNotMatched) {
     // Departure from the platform: a volume with 8.3 names would also find "page.html" through its
     // short name PAGE~1.HTM. The layer makes no short names, so only long names match.
     EXPECT_EQ(List(folder_ / "*.htm"), std::vector<std::string>{});
     EXPECT_EQ(List(folder_ / "*.html"), std::vector<std::string>{"page.html"});
 }
 
-TEST_F(FindFiles, EntriesCarrySizesAndAttributes)
-{
+TEST_F(FindFiles, EntriesCarrySizesAndAttributes) {
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA((folder_ / "books.dll").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
@@ -116,8 +111,7 @@ TEST_F(FindFiles, EntriesCarrySizesAndAttributes)
     FindClose(search);
 }
 
-TEST_F(FindFiles, FailuresAndHandles)
-{
+TEST_F(FindFiles, FailuresAndHandles) {
     WIN32_FIND_DATAA data;
     EXPECT_EQ(FindFirstFileA((folder_ / "*.ebd").c_str(), &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));

@@ -22,46 +22,40 @@ const std::string kFixtures = TAVRIN_FIXTURE_DIR;
 using NameProc = const char* (*)();
 
 // The folder and file a loaded fixture library was built as ("host/Books.Dll").
-std::string FixtureOf(HMODULE module)
-{
+std::string FixtureOf(HMODULE module) {
     auto proc = reinterpret_cast<NameProc>(GetProcAddress(module, "FixtureName"));
     return proc ? proc() : "<no FixtureName>";
 }
 
 class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            saved_ = old;
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
-    ~ScopedEnv()
-    {
+    ~ScopedEnv() {
         if (saved_)
             setenv(name_.c_str(), saved_->c_str(), 1);
         else
             unsetenv(name_.c_str());
     }
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> saved_;
 };
 
 class Modules : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         plat::ResetModulesForTest();
         // The host program lives in the "host" fixture folder.
         plat::SetProgramPath(kFixtures + "/host/readerhost");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         EXPECT_EQ(plat::LoadedModuleCount(), 0u) << "a test left a library loaded";
         plat::ResetModulesForTest();
     }
@@ -69,8 +63,7 @@ protected:
     ScopedEnv noLibraryPath_{"TAVRIN_LIBRARY_PATH", nullptr};
 };
 
-TEST_F(Modules, BareNameGetsDllAndIsFoundInTheHostFolderWhateverTheCurrentDirectory)
-{
+TEST_F(Modules, BareNameGetsDllAndIsFoundInTheHostFolderWhateverTheCurrentDirectory) {
     for (const std::string& folder : {kFixtures + "/cwd", kFixtures + "/extra", std::string("/")}) {
         testfs::CurrentDirectory cwd(folder);
         HMODULE books = LoadLibraryA("Books");
@@ -80,8 +73,7 @@ TEST_F(Modules, BareNameGetsDllAndIsFoundInTheHostFolderWhateverTheCurrentDirect
     }
 }
 
-TEST_F(Modules, CurrentDirectoryComesBeforeTheLibraryPath)
-{
+TEST_F(Modules, CurrentDirectoryComesBeforeTheLibraryPath) {
     testfs::CurrentDirectory cwd(kFixtures + "/cwd");
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA("other.dll"), 0u);
@@ -99,10 +91,9 @@ TEST_F(Modules, CurrentDirectoryComesBeforeTheLibraryPath)
     FreeLibrary(other);
 }
 
-TEST_F(Modules, FileNamesMatchWithoutRegardToCase)
-{
+TEST_F(Modules, FileNamesMatchWithoutRegardToCase) {
     plat::SetProgramPath(kFixtures + "/extra/readerhost");
-    HMODULE books = LoadLibraryA("Books.Dll");  // on disk: BOOKS.DLL
+    HMODULE books = LoadLibraryA("Books.Dll"); // on disk: BOOKS.DLL
     ASSERT_NE(books, 0u);
     EXPECT_EQ(FixtureOf(books), "extra/BOOKS.DLL");
     FreeLibrary(books);
@@ -115,8 +106,7 @@ TEST_F(Modules, FileNamesMatchWithoutRegardToCase)
     FreeLibrary(host);
 }
 
-TEST_F(Modules, TrailingDotMeansNoExtension)
-{
+TEST_F(Modules, TrailingDotMeansNoExtension) {
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA("plain"), 0u) << "\"plain\" means plain.dll";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
@@ -126,8 +116,7 @@ TEST_F(Modules, TrailingDotMeansNoExtension)
     FreeLibrary(plain);
 }
 
-TEST_F(Modules, LoadCountsAndReuseByBaseName)
-{
+TEST_F(Modules, LoadCountsAndReuseByBaseName) {
     testfs::CurrentDirectory cwd(kFixtures + "/cwd");
     const std::string hostBooks = kFixtures + "/host/Books.Dll";
     HMODULE first = LoadLibraryA(hostBooks.c_str());
@@ -163,11 +152,10 @@ TEST_F(Modules, LoadCountsAndReuseByBaseName)
     EXPECT_FALSE(FreeLibrary(first));
 }
 
-TEST_F(Modules, HandlesAreDistinctNonZero32BitValues)
-{
+TEST_F(Modules, HandlesAreDistinctNonZero32BitValues) {
     static_assert(sizeof(HMODULE) == 4);
     testfs::CurrentDirectory cwd(kFixtures + "/cwd");
-    HMODULE a = LoadLibraryA("books");  // the host folder's
+    HMODULE a = LoadLibraryA("books"); // the host folder's
     HMODULE b = LoadLibraryA("cwdonly");
     HMODULE c = LoadLibraryA((kFixtures + "/cwd/books.dll").c_str());
     ASSERT_NE(a, 0u);
@@ -189,8 +177,7 @@ TEST_F(Modules, HandlesAreDistinctNonZero32BitValues)
         FreeLibrary(module);
 }
 
-TEST_F(Modules, ModuleFileNameIsTheFullPathAndTruncatesAsThePlatformDoes)
-{
+TEST_F(Modules, ModuleFileNameIsTheFullPathAndTruncatesAsThePlatformDoes) {
     HMODULE books = LoadLibraryA("Books");
     ASSERT_NE(books, 0u);
     const std::string path = kFixtures + "/host/Books.Dll";
@@ -223,8 +210,7 @@ TEST_F(Modules, ModuleFileNameIsTheFullPathAndTruncatesAsThePlatformDoes)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 }
 
-TEST_F(Modules, GetProcAddressFindsOnlyTheLibrarysOwnNamesExactly)
-{
+TEST_F(Modules, GetProcAddressFindsOnlyTheLibrarysOwnNamesExactly) {
     HMODULE books = LoadLibraryA("Books");
     ASSERT_NE(books, 0u);
     EXPECT_NE(GetProcAddress(books, "FixtureName"), nullptr);
@@ -244,8 +230,7 @@ TEST_F(Modules, GetProcAddressFindsOnlyTheLibrarysOwnNamesExactly)
     FreeLibrary(books);
 }
 
-TEST_F(Modules, GetModuleHandleFindsLoadedModulesByBaseNameWithoutCountingThem)
-{
+TEST_F(Modules, GetModuleHandleFindsLoadedModulesByBaseNameWithoutCountingThem) {
     EXPECT_EQ(GetModuleHandleA(nullptr), GetModuleHandleA("readerhost"));
     SetLastError(0);
     EXPECT_EQ(GetModuleHandleA("Books.Dll"), 0u);
@@ -261,8 +246,7 @@ TEST_F(Modules, GetModuleHandleFindsLoadedModulesByBaseNameWithoutCountingThem)
     EXPECT_EQ(GetModuleHandleA("Books.Dll"), 0u);
 }
 
-TEST_F(Modules, BuiltinModulesAreFoundByNameAndNeverUnloaded)
-{
+TEST_F(Modules, BuiltinModulesAreFoundByNameAndNeverUnloaded) {
     HMODULE control = plat::RegisterBuiltinModule("Tavrin.DLL", "/opt/reader/Tavrin.DLL");
     ASSERT_NE(control, 0u);
     EXPECT_EQ(plat::RegisterBuiltinModule("tavrin.dll", "/elsewhere"), control);
@@ -282,8 +266,7 @@ TEST_F(Modules, BuiltinModulesAreFoundByNameAndNeverUnloaded)
     EXPECT_EQ(plat::LoadedModuleCount(), 0u) << "built-in modules are not loaded libraries";
 }
 
-TEST_F(Modules, EntryPointRunsOnFirstLoadAndFinalReleaseAndCanRefuse)
-{
+TEST_F(Modules, EntryPointRunsOnFirstLoadAndFinalReleaseAndCanRefuse) {
     testfs::TempFolder folder;
     const std::string log = folder / "entry.log";
     ScopedEnv logEnv("FIXTURE_LOG", log.c_str());
@@ -306,8 +289,7 @@ TEST_F(Modules, EntryPointRunsOnFirstLoadAndFinalReleaseAndCanRefuse)
     EXPECT_EQ(plat::LoadedModuleCount(), 0u);
 }
 
-TEST_F(Modules, FilesThatAreNotLibrariesAndMissingFilesFail)
-{
+TEST_F(Modules, FilesThatAreNotLibrariesAndMissingFilesFail) {
     testfs::TempFolder folder;
     testfs::WriteText(folder / "junk.dll", "MZ this is no library");
     SetLastError(0);
@@ -323,8 +305,7 @@ TEST_F(Modules, FilesThatAreNotLibrariesAndMissingFilesFail)
     EXPECT_EQ(plat::LoadedModuleCount(), 0u);
 }
 
-TEST_F(Modules, LoadedModulePathsListWhatIsStillLoaded)
-{
+TEST_F(Modules, LoadedModulePathsListWhatIsStillLoaded) {
     HMODULE books = LoadLibraryA("Books");
     HMODULE plain = LoadLibraryA("plain.");
     ASSERT_NE(books, 0u);

@@ -13,32 +13,28 @@
 namespace {
 
 class Registry : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         plat::SetRegistryPath(folder_ / "registry.db");
         baseline_ = plat::OpenKeyCount();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         EXPECT_EQ(plat::OpenKeyCount(), baseline_) << "a key handle was left open";
         plat::SetRegistryPath("");
     }
 
-    HKEY Create(const char* path, HKEY parent = HKEY_LOCAL_MACHINE)
-    {
+    HKEY Create(const char* path, HKEY parent = HKEY_LOCAL_MACHINE) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
         return key;
     }
-    void SetString(HKEY key, const char* name, const std::string& data, bool withTerminator)
-    {
+    void SetString(HKEY key, const char* name, const std::string& data, bool withTerminator) {
         DWORD size = static_cast<DWORD>(data.size() + (withTerminator ? 1 : 0));
         ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), size),
                   ERROR_SUCCESS);
     }
-    std::vector<std::string> SubkeyNames(HKEY key)
-    {
+    std::vector<std::string> SubkeyNames(HKEY key) {
         std::vector<std::string> names;
         char name[260];
         for (DWORD i = 0;; ++i) {
@@ -51,8 +47,7 @@ protected:
             names.emplace_back(name, size);
         }
     }
-    std::vector<std::string> ValueNames(HKEY key)
-    {
+    std::vector<std::string> ValueNames(HKEY key) {
         std::vector<std::string> names;
         char name[260];
         for (DWORD i = 0;; ++i) {
@@ -70,13 +65,13 @@ protected:
     size_t baseline_ = 0;
 };
 
-TEST_F(Registry, RootKeysHaveThePlatformValues)
-{
+TEST_F(Registry, RootKeysHaveThePlatformValues) {
     // As in 64-bit Windows headers: the 32-bit value, sign-extended to pointer width.
     EXPECT_EQ(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(HKEY_CLASSES_ROOT)), 0x80000000u);
     EXPECT_EQ(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(HKEY_CURRENT_USER)), 0x80000001u);
     EXPECT_EQ(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(HKEY_LOCAL_MACHINE)), 0x80000002u);
-    EXPECT_EQ(reinterpret_cast<intptr_t>(HKEY_LOCAL_MACHINE), static_cast<intptr_t>(static_cast<int32_t>(0x80000002u)));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(HKEY_LOCAL_MACHINE),
+              static_cast<intptr_t>(static_cast<int32_t>(0x80000002u)));
     // The roots are separate trees.
     HKEY key = Create("Software\\OnlyInClassesRoot", HKEY_CLASSES_ROOT);
     RegCloseKey(key);
@@ -85,18 +80,17 @@ TEST_F(Registry, RootKeysHaveThePlatformValues)
               ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(Registry, KeyNamesIgnoreCaseAndKeepTheirFirstSpelling)
-{
+TEST_F(Registry, KeyNamesIgnoreCaseAndKeepTheirFirstSpelling) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Velmoran\\ZavikDic", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, &disposition),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Velmoran\\ZavikDic", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
     RegCloseKey(key);
 
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\velmoran\\ZAVIKDIC", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, &disposition),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\velmoran\\ZAVIKDIC", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
     RegCloseKey(key);
@@ -107,8 +101,7 @@ TEST_F(Registry, KeyNamesIgnoreCaseAndKeepTheirFirstSpelling)
     RegCloseKey(software);
 }
 
-TEST_F(Registry, ValueNamesIgnoreCaseAndKeepTheirFirstSpelling)
-{
+TEST_F(Registry, ValueNamesIgnoreCaseAndKeepTheirFirstSpelling) {
     HKEY key = Create("Software\\Values");
     SetString(key, "Database", "first", true);
     SetString(key, "DATABASE", "second", true);
@@ -117,14 +110,14 @@ TEST_F(Registry, ValueNamesIgnoreCaseAndKeepTheirFirstSpelling)
     char data[32] = {};
     DWORD size = sizeof data;
     DWORD type = 0;
-    ASSERT_EQ(RegQueryValueExA(key, "database", nullptr, &type, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExA(key, "database", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_STREQ(data, "second");
     RegCloseKey(key);
 }
 
-TEST_F(Registry, CreateKeyMakesTheMissingKeysOnTheWay)
-{
+TEST_F(Registry, CreateKeyMakesTheMissingKeysOnTheWay) {
     HKEY key = Create("A\\B\\C");
     RegCloseKey(key);
     HKEY middle = nullptr;
@@ -133,8 +126,7 @@ TEST_F(Registry, CreateKeyMakesTheMissingKeysOnTheWay)
     RegCloseKey(middle);
 }
 
-TEST_F(Registry, SubkeysEnumerateSortedByUpperCasedName)
-{
+TEST_F(Registry, SubkeysEnumerateSortedByUpperCasedName) {
     HKEY parent = Create("Software\\Sorted");
     // Upper-cased, "_" (0x5F) sorts after the letters; lower-cased it would sort before them.
     for (const char* name : {"gamma", "_under", "Alpha", "Zed", "beta"}) {
@@ -145,8 +137,7 @@ TEST_F(Registry, SubkeysEnumerateSortedByUpperCasedName)
     RegCloseKey(parent);
 }
 
-TEST_F(Registry, ValuesEnumerateInCreationOrderAndKeepTheirPlaceWhenRewritten)
-{
+TEST_F(Registry, ValuesEnumerateInCreationOrderAndKeepTheirPlaceWhenRewritten) {
     HKEY key = Create("Software\\Order");
     SetString(key, "zulu", "1", true);
     SetString(key, "Alpha", "2", true);
@@ -159,8 +150,7 @@ TEST_F(Registry, ValuesEnumerateInCreationOrderAndKeepTheirPlaceWhenRewritten)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, StringWrittenWithoutTerminatorComesBackWithoutOne)
-{
+TEST_F(Registry, StringWrittenWithoutTerminatorComesBackWithoutOne) {
     HKEY key = Create("Software\\Strings");
     const std::string path = "C:\\Books\\dict.ebd";
     SetString(key, "Database", path, false);
@@ -169,7 +159,8 @@ TEST_F(Registry, StringWrittenWithoutTerminatorComesBackWithoutOne)
     std::memset(data, 'X', sizeof data);
     DWORD size = sizeof data;
     DWORD type = 0;
-    ASSERT_EQ(RegQueryValueExA(key, "Database", nullptr, &type, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExA(key, "Database", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, path.size());
     EXPECT_EQ(std::string(data, size), path);
@@ -189,8 +180,7 @@ TEST_F(Registry, StringWrittenWithoutTerminatorComesBackWithoutOne)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, StringWrittenWithTerminatorKeepsIt)
-{
+TEST_F(Registry, StringWrittenWithTerminatorKeepsIt) {
     HKEY key = Create("Software\\Strings");
     SetString(key, "Driver", "books.dll", true);
     DWORD size = 0;
@@ -199,15 +189,15 @@ TEST_F(Registry, StringWrittenWithTerminatorKeepsIt)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, TooSmallBufferGivesMoreDataAndTheSizeNeeded)
-{
+TEST_F(Registry, TooSmallBufferGivesMoreDataAndTheSizeNeeded) {
     HKEY key = Create("Software\\Sizes");
     SetString(key, "Text", "0123456789", true);
 
     char data[16];
     std::memset(data, 'X', sizeof data);
     DWORD size = 5;
-    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_MORE_DATA);
     EXPECT_EQ(size, 11u);
     EXPECT_EQ(data[0], 'X') << "nothing is copied into a buffer that is too small";
 
@@ -216,7 +206,8 @@ TEST_F(Registry, TooSmallBufferGivesMoreDataAndTheSizeNeeded)
     EXPECT_EQ(size, 11u);
 
     size = 11;
-    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
     EXPECT_STREQ(data, "0123456789");
 
     // Enumeration: data too small, and a name buffer without room for the terminator.
@@ -226,15 +217,14 @@ TEST_F(Registry, TooSmallBufferGivesMoreDataAndTheSizeNeeded)
     EXPECT_EQ(RegEnumValueA(key, 0, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),
               ERROR_MORE_DATA);
     EXPECT_EQ(size, 11u);
-    nameSize = 4;  // "Text" needs 5 with its terminator
+    nameSize = 4; // "Text" needs 5 with its terminator
     size = sizeof data;
     EXPECT_EQ(RegEnumValueA(key, 0, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size),
               ERROR_MORE_DATA);
     RegCloseKey(key);
 }
 
-TEST_F(Registry, SubkeyNameBufferMustHoldTheTerminator)
-{
+TEST_F(Registry, SubkeyNameBufferMustHoldTheTerminator) {
     HKEY parent = Create("Software\\Names");
     HKEY child = Create("Books", parent);
     RegCloseKey(child);
@@ -252,8 +242,7 @@ TEST_F(Registry, SubkeyNameBufferMustHoldTheTerminator)
     RegCloseKey(parent);
 }
 
-TEST_F(Registry, EnumerationEndsWithNoMoreItems)
-{
+TEST_F(Registry, EnumerationEndsWithNoMoreItems) {
     HKEY key = Create("Software\\Empty");
     char name[32];
     DWORD size = sizeof name;
@@ -272,10 +261,10 @@ TEST_F(Registry, EnumerationEndsWithNoMoreItems)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, MissingKeysAndValuesAreFileNotFound)
-{
+TEST_F(Registry, MissingKeysAndValuesAreFileNotFound) {
     HKEY key = reinterpret_cast<HKEY>(1);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nowhere", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Nowhere"), ERROR_FILE_NOT_FOUND);
 
@@ -286,8 +275,7 @@ TEST_F(Registry, MissingKeysAndValuesAreFileNotFound)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, DeleteKeyIsRefusedWhileItHasSubkeys)
-{
+TEST_F(Registry, DeleteKeyIsRefusedWhileItHasSubkeys) {
     HKEY book = Create("Software\\Velmoran\\ZavikDic\\1a2b");
     SetString(book, "Note", "kept until the key goes", true);
     HKEY values = Create("Book", book);
@@ -296,8 +284,9 @@ TEST_F(Registry, DeleteKeyIsRefusedWhileItHasSubkeys)
 
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velmoran\\ZavikDic\\1a2b"), ERROR_ACCESS_DENIED);
     HKEY still = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Velmoran\\ZavikDic\\1a2b\\Book", 0, KEY_READ, &still),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Velmoran\\ZavikDic\\1a2b\\Book", 0, KEY_READ, &still),
+        ERROR_SUCCESS);
     RegCloseKey(still);
 
     // Values do not block deletion, and go with the key.
@@ -305,30 +294,28 @@ TEST_F(Registry, DeleteKeyIsRefusedWhileItHasSubkeys)
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmoran\\ZavikDic\\1A2B"), ERROR_SUCCESS);
     book = Create("Software\\Velmoran\\ZavikDic\\1a2b");
     DWORD values_ = 99;
-    ASSERT_EQ(RegQueryInfoKeyA(book, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values_, nullptr, nullptr,
-                               nullptr, nullptr),
+    ASSERT_EQ(RegQueryInfoKeyA(book, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values_, nullptr,
+                               nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(values_, 0u);
     RegCloseKey(book);
 }
 
-TEST_F(Registry, RootKeysCannotBeDeleted)
-{
+TEST_F(Registry, RootKeysCannotBeDeleted) {
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, ""), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, nullptr), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(Registry, EmptySubkeyDeletesTheKeyOfTheHandle)
-{
+TEST_F(Registry, EmptySubkeyDeletesTheKeyOfTheHandle) {
     HKEY key = Create("Software\\SelfDelete");
     EXPECT_EQ(RegDeleteKeyA(key, ""), ERROR_SUCCESS);
     RegCloseKey(key);
     HKEY gone = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\SelfDelete", 0, KEY_READ, &gone), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\SelfDelete", 0, KEY_READ, &gone),
+              ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(Registry, HandleToADeletedKeyAnswersKeyDeleted)
-{
+TEST_F(Registry, HandleToADeletedKeyAnswersKeyDeleted) {
     HKEY key = Create("Software\\Doomed");
     SetString(key, "Value", "x", true);
     ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Doomed"), ERROR_SUCCESS);
@@ -336,7 +323,8 @@ TEST_F(Registry, HandleToADeletedKeyAnswersKeyDeleted)
     DWORD size = 0;
     char name[16];
     EXPECT_EQ(RegQueryValueExA(key, "Value", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-    EXPECT_EQ(RegSetValueExA(key, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("y"), 2), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegSetValueExA(key, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("y"), 2),
+              ERROR_KEY_DELETED);
     EXPECT_EQ(RegEnumKeyA(key, 0, name, sizeof name), ERROR_KEY_DELETED);
     HKEY child = nullptr;
     EXPECT_EQ(RegCreateKeyExA(key, "Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
@@ -349,8 +337,7 @@ TEST_F(Registry, HandleToADeletedKeyAnswersKeyDeleted)
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
 
-TEST_F(Registry, HandlesStayValidWhileOpenAndCloseOnce)
-{
+TEST_F(Registry, HandlesStayValidWhileOpenAndCloseOnce) {
     HKEY first = Create("Software\\Shared");
     HKEY second = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &second), ERROR_SUCCESS);
@@ -367,8 +354,7 @@ TEST_F(Registry, HandlesStayValidWhileOpenAndCloseOnce)
     EXPECT_EQ(RegQueryValueExA(first, "Seen", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(Registry, OpeningAnEmptySubkeyGivesANewHandleToTheSameKey)
-{
+TEST_F(Registry, OpeningAnEmptySubkeyGivesANewHandleToTheSameKey) {
     // How a book registration opens the root before creating its key below it.
     HKEY machine = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, KEY_READ | KEY_WRITE, &machine), ERROR_SUCCESS);
@@ -391,33 +377,34 @@ TEST_F(Registry, OpeningAnEmptySubkeyGivesANewHandleToTheSameKey)
     RegCloseKey(opened);
 }
 
-TEST_F(Registry, AccessAsOpenedIsEnforced)
-{
+TEST_F(Registry, AccessAsOpenedIsEnforced) {
     HKEY created = Create("Software\\ReadOnly\\Existing");
     RegCloseKey(created);
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ReadOnly", 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegSetValueExA(key, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2),
+              ERROR_ACCESS_DENIED);
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(key, "New", 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr), ERROR_ACCESS_DENIED);
-    ASSERT_EQ(RegCreateKeyExA(key, "Existing", 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegCreateKeyExA(key, "New", 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr),
+              ERROR_ACCESS_DENIED);
+    ASSERT_EQ(RegCreateKeyExA(key, "Existing", 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr),
+              ERROR_SUCCESS);
     RegCloseKey(child);
     RegCloseKey(key);
 }
 
-TEST_F(Registry, QueryInfoKeyCountsAndLongestNames)
-{
+TEST_F(Registry, QueryInfoKeyCountsAndLongestNames) {
     HKEY key = Create("Software\\Info");
     for (const char* name : {"a", "Longest12"}) {
         HKEY child = Create(name, key);
         RegCloseKey(child);
     }
-    SetString(key, "x", "123456789", true);      // 10 bytes
-    SetString(key, "name_long", "abc", true);    // 4 bytes
+    SetString(key, "x", "123456789", true);   // 10 bytes
+    SetString(key, "name_long", "abc", true); // 4 bytes
     DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
     FILETIME written{};
-    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values, &maxName,
-                               &maxData, nullptr, &written),
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
+                               &maxName, &maxData, nullptr, &written),
               ERROR_SUCCESS);
     EXPECT_EQ(subkeys, 2u);
     EXPECT_EQ(maxSubkey, 9u);
@@ -428,18 +415,20 @@ TEST_F(Registry, QueryInfoKeyCountsAndLongestNames)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, DwordBinaryAndDefaultValues)
-{
+TEST_F(Registry, DwordBinaryAndDefaultValues) {
     HKEY key = Create("Software\\Types");
     DWORD number = 0x12345678;
-    ASSERT_EQ(RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number),
+        ERROR_SUCCESS);
     const BYTE blob[] = {0, 1, 0, 0xFF, 0};
     ASSERT_EQ(RegSetValueExA(key, "Blob", 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("default"), 8), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("default"), 8),
+              ERROR_SUCCESS);
 
     DWORD read = 0, type = 0, size = sizeof read;
-    ASSERT_EQ(RegQueryValueExA(key, "number", nullptr, &type, reinterpret_cast<BYTE*>(&read), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExA(key, "number", nullptr, &type, reinterpret_cast<BYTE*>(&read), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(read, number);
 
@@ -452,7 +441,8 @@ TEST_F(Registry, DwordBinaryAndDefaultValues)
 
     char text[16] = {};
     size = sizeof text;
-    ASSERT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
+              ERROR_SUCCESS);
     EXPECT_STREQ(text, "default");
 
     EXPECT_EQ(RegSetValueExA(key, "Null", 0, REG_BINARY, nullptr, 4), ERROR_NOACCESS);
@@ -463,37 +453,37 @@ TEST_F(Registry, DwordBinaryAndDefaultValues)
     RegCloseKey(key);
 }
 
-TEST_F(Registry, KeyPathsRejectALeadingBackslashAndAcceptATrailingOne)
-{
+TEST_F(Registry, KeyPathsRejectALeadingBackslashAndAcceptATrailingOne) {
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\Software\\Bad", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\Software\\Bad", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\\\Bad", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\\\Bad", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_BAD_PATHNAME);
     key = Create("Software\\Trailing\\");
     RegCloseKey(key);
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Trailing", 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(256, 'k').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(256, 'k').c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(Registry, KeysOutliveTheConnection)
-{
+TEST_F(Registry, KeysOutliveTheConnection) {
     HKEY key = Create("Software\\Durable");
     SetString(key, "Kept", "yes", true);
     RegCloseKey(key);
     plat::SetRegistryPath(folder_ / "other.db");
     HKEY elsewhere = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Durable", 0, KEY_READ, &elsewhere), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Durable", 0, KEY_READ, &elsewhere),
+              ERROR_FILE_NOT_FOUND);
     plat::SetRegistryPath(folder_ / "registry.db");
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Durable", 0, KEY_READ, &key), ERROR_SUCCESS);
     char text[8] = {};
     DWORD size = sizeof text;
-    EXPECT_EQ(RegQueryValueExA(key, "Kept", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "Kept", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
+              ERROR_SUCCESS);
     EXPECT_STREQ(text, "yes");
     RegCloseKey(key);
 }

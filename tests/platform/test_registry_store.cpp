@@ -17,39 +17,35 @@ namespace {
 
 // Sets or clears an environment variable for the lifetime of the object.
 class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            saved_ = old;
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
-    ~ScopedEnv()
-    {
+    ~ScopedEnv() {
         if (saved_)
             setenv(name_.c_str(), saved_->c_str(), 1);
         else
             unsetenv(name_.c_str());
     }
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> saved_;
 };
 
 class RegistryStore : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { plat::SetRegistryPath(""); }
 
-    LONG CreateAndSet(const char* path, const char* name, DWORD value)
-    {
+    LONG CreateAndSet(const char* path, const char* name, DWORD value) {
         HKEY key = nullptr;
-        LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        if (result != ERROR_SUCCESS)
-            return result;
+        LONG result =
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (result != ERROR_SUCCESS) return result;
         result = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
         return result;
@@ -58,8 +54,7 @@ protected:
     testfs::TempFolder folder_;
 };
 
-TEST_F(RegistryStore, LocationComesFromTheEnvironmentThenTheUsersDataFolder)
-{
+TEST_F(RegistryStore, LocationComesFromTheEnvironmentThenTheUsersDataFolder) {
     plat::SetRegistryPath("");
     {
         ScopedEnv registry("TAVRIN_REGISTRY", (folder_ / "env.db").c_str());
@@ -86,11 +81,11 @@ TEST_F(RegistryStore, LocationComesFromTheEnvironmentThenTheUsersDataFolder)
     EXPECT_EQ(plat::RegistryPath(), folder_ / "explicit.db");
 }
 
-TEST_F(RegistryStore, SwitchingTheFileInvalidatesOpenHandles)
-{
+TEST_F(RegistryStore, SwitchingTheFileInvalidatesOpenHandles) {
     plat::SetRegistryPath(folder_ / "first.db");
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(plat::OpenKeyCount(), 1u);
     plat::SetRegistryPath(folder_ / "second.db");
@@ -98,8 +93,7 @@ TEST_F(RegistryStore, SwitchingTheFileInvalidatesOpenHandles)
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
-{
+TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing) {
     plat::SetRegistryPath(folder_ / "shared.db");
     // The parent has the database open before it forks: the children must not share its connection.
     ASSERT_EQ(CreateAndSet("Software\\Race", "parent", 1), ERROR_SUCCESS);
@@ -115,8 +109,7 @@ TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
         if (pid == 0) {
             close(go[1]);
             char start;
-            if (read(go[0], &start, 1) < 0)
-                _exit(100);
+            if (read(go[0], &start, 1) < 0) _exit(100);
             int failures = 0;
             for (int i = 0; i < kValuesEach; ++i) {
                 char name[32];
@@ -124,7 +117,8 @@ TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
                 // Every child also creates the same keys, so creations race as well as writes.
                 char path[64];
                 std::snprintf(path, sizeof path, "Software\\Race\\Bucket%d", i % 7);
-                failures += CreateAndSet("Software\\Race", name, static_cast<DWORD>(child * 1000 + i)) != ERROR_SUCCESS;
+                failures += CreateAndSet("Software\\Race", name, static_cast<DWORD>(child * 1000 + i)) !=
+                            ERROR_SUCCESS;
                 failures += CreateAndSet(path, name, static_cast<DWORD>(i)) != ERROR_SUCCESS;
             }
             _exit(failures > 99 ? 99 : failures);
@@ -132,7 +126,7 @@ TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
         children[child] = pid;
     }
     close(go[0]);
-    ASSERT_EQ(write(go[1], "gogo", kChildren), kChildren);  // start them together
+    ASSERT_EQ(write(go[1], "gogo", kChildren), kChildren); // start them together
     close(go[1]);
     for (pid_t pid : children) {
         int status = 0;
@@ -144,8 +138,8 @@ TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
     HKEY race = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Race", 0, KEY_READ, &race), ERROR_SUCCESS);
     DWORD values = 0, subkeys = 0;
-    ASSERT_EQ(RegQueryInfoKeyA(race, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
-                               nullptr, nullptr),
+    ASSERT_EQ(RegQueryInfoKeyA(race, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                               nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(values, static_cast<DWORD>(1 + kChildren * kValuesEach));
     EXPECT_EQ(subkeys, 7u);
@@ -163,15 +157,15 @@ TEST_F(RegistryStore, TwoProcessesWritingAtOnceLoseNothing)
     RegCloseKey(race);
 }
 
-TEST_F(RegistryStore, AFileThatIsNoDatabaseGivesBadDbAndIsLeftAlone)
-{
+TEST_F(RegistryStore, AFileThatIsNoDatabaseGivesBadDbAndIsLeftAlone) {
     const std::string path = folder_ / "garbage.db";
     const std::string garbage(5000, '\x5A');
     testfs::WriteText(path, garbage);
     plat::SetRegistryPath(path);
 
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_BADDB);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_BADDB);
@@ -180,8 +174,7 @@ TEST_F(RegistryStore, AFileThatIsNoDatabaseGivesBadDbAndIsLeftAlone)
     EXPECT_EQ(testfs::ReadText(path), garbage) << "a damaged store must not be overwritten";
 }
 
-TEST_F(RegistryStore, DamagedPagesGiveBadDb)
-{
+TEST_F(RegistryStore, DamagedPagesGiveBadDb) {
     const std::string path = folder_ / "damaged.db";
     plat::SetRegistryPath(path);
     for (int i = 0; i < 200; ++i) {
@@ -189,7 +182,7 @@ TEST_F(RegistryStore, DamagedPagesGiveBadDb)
         std::snprintf(name, sizeof name, "v%d", i);
         ASSERT_EQ(CreateAndSet("Software\\Many", name, static_cast<DWORD>(i)), ERROR_SUCCESS);
     }
-    plat::SetRegistryPath("");  // closes the database and folds the log into the file
+    plat::SetRegistryPath(""); // closes the database and folds the log into the file
     std::string bytes = testfs::ReadText(path);
     ASSERT_GT(bytes.size(), 8192u);
     for (size_t i = 4096; i < bytes.size(); ++i)
@@ -201,32 +194,33 @@ TEST_F(RegistryStore, DamagedPagesGiveBadDb)
     LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Many", 0, KEY_READ, &key);
     if (opened == ERROR_SUCCESS) {
         DWORD value = 0, size = sizeof value;
-        EXPECT_EQ(RegQueryValueExA(key, "v100", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_BADDB);
+        EXPECT_EQ(RegQueryValueExA(key, "v100", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+                  ERROR_BADDB);
         RegCloseKey(key);
     } else {
         EXPECT_EQ(opened, ERROR_BADDB);
     }
 }
 
-TEST_F(RegistryStore, AStoreFromANewerLayerIsNotTouched)
-{
+TEST_F(RegistryStore, AStoreFromANewerLayerIsNotTouched) {
     const std::string path = folder_ / "newer.db";
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version=7; CREATE TABLE future(x);", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version=7; CREATE TABLE future(x);", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(db);
     plat::SetRegistryPath(path);
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_BADDB);
 }
 
-TEST_F(RegistryStore, FlushKeyWritesThroughAndKnowsDeletedKeys)
-{
+TEST_F(RegistryStore, FlushKeyWritesThroughAndKnowsDeletedKeys) {
     plat::SetRegistryPath(folder_ / "flush.db");
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Flush", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Flush", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     DWORD value = 5;
     ASSERT_EQ(RegSetValueExA(key, "v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),

@@ -15,18 +15,15 @@ namespace {
 
 // Copies `text` into a caller's buffer the way the platform's "get a path" calls do: the length
 // without the terminator when it fits, else the size needed including the terminator.
-DWORD CopyOut(const std::string& text, DWORD bufferLength, LPSTR buffer)
-{
-    if (!buffer || bufferLength <= text.size())
-        return static_cast<DWORD>(text.size() + 1);
+DWORD CopyOut(const std::string& text, DWORD bufferLength, LPSTR buffer) {
+    if (!buffer || bufferLength <= text.size()) return static_cast<DWORD>(text.size() + 1);
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return static_cast<DWORD>(text.size());
 }
 
 } // namespace
 
-extern "C" DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer)
-{
+extern "C" DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     std::vector<char> buffer(4096);
     while (!getcwd(buffer.data(), buffer.size())) {
         if (errno != ERANGE || buffer.size() > (1u << 20)) {
@@ -38,8 +35,7 @@ extern "C" DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer)
     return CopyOut(buffer.data(), nBufferLength, lpBuffer);
 }
 
-extern "C" BOOL SetCurrentDirectoryA(LPCSTR lpPathName)
-{
+extern "C" BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
     if (!lpPathName || !*lpPathName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -52,8 +48,7 @@ extern "C" BOOL SetCurrentDirectoryA(LPCSTR lpPathName)
     return TRUE;
 }
 
-extern "C" DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer)
-{
+extern "C" DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
     // The platform looks at TMP, then TEMP; TMPDIR is where this system keeps the same setting.
     std::string folder = "/tmp";
     for (const char* name : {"TMP", "TEMP", "TMPDIR"}) {
@@ -63,20 +58,18 @@ extern "C" DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer)
             break;
         }
     }
-    if (folder.back() != '/')
-        folder += '/';
+    if (folder.back() != '/') folder += '/';
     return CopyOut(folder, nBufferLength, lpBuffer);
 }
 
-extern "C" UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName)
-{
+extern "C" UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique,
+                                 LPSTR lpTempFileName) {
     if (!lpPathName || !lpTempFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     std::string folder = lpPathName;
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
-        folder += '/';
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
     std::string prefix = lpPrefixString ? std::string(lpPrefixString).substr(0, 3) : std::string();
 
     auto format = [&](UINT number) {
@@ -94,8 +87,7 @@ extern "C" UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT 
         SetLastError(ERROR_BUFFER_OVERFLOW);
         return 0;
     }
-    if (uUnique != 0)
-        return deliver(format(uUnique), uUnique & 0xFFFFu);
+    if (uUnique != 0) return deliver(format(uUnique), uUnique & 0xFFFFu);
 
     std::string systemFolder = plat::detail::SystemPath(folder.c_str());
     struct stat status {};
@@ -107,8 +99,7 @@ extern "C" UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT 
     clock_gettime(CLOCK_REALTIME, &now);
     UINT number = static_cast<UINT>((now.tv_nsec / 1000 + getpid()) & 0xFFFF);
     for (int attempt = 0; attempt < 0xFFFF; ++attempt) {
-        if (number == 0)
-            number = 1;
+        if (number == 0) number = 1;
         std::string name = format(number);
         std::string systemName = systemFolder + "/" + plat::detail::BaseName(name);
         int fd = open(systemName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -28,37 +28,30 @@ struct SearchTable {
     std::map<HANDLE, Search> searches;
 };
 
-SearchTable& Searches()
-{
+SearchTable& Searches() {
     static SearchTable table;
     return table;
 }
 
-int Rank(const std::string& name)
-{
-    if (name == ".")
-        return 0;
-    if (name == "..")
-        return 1;
+int Rank(const std::string& name) {
+    if (name == ".") return 0;
+    if (name == "..") return 1;
     return 2;
 }
 
-bool ListsBefore(const std::string& a, const std::string& b)
-{
-    if (Rank(a) != Rank(b))
-        return Rank(a) < Rank(b);
+bool ListsBefore(const std::string& a, const std::string& b) {
+    if (Rank(a) != Rank(b)) return Rank(a) < Rank(b);
     std::string upperA = plat::detail::UpperAscii(a), upperB = plat::detail::UpperAscii(b);
     return upperA != upperB ? upperA < upperB : a < b;
 }
 
-WIN32_FIND_DATAA Describe(const std::string& folder, const std::string& name)
-{
+WIN32_FIND_DATAA Describe(const std::string& folder, const std::string& name) {
     WIN32_FIND_DATAA data;
     std::memset(&data, 0, sizeof data);
     std::string full = folder == "/" ? "/" + name : folder + "/" + name;
     struct stat status {};
     if (stat(full.c_str(), &status) != 0)
-        lstat(full.c_str(), &status);  // a dangling link is listed as what it is
+        lstat(full.c_str(), &status); // a dangling link is listed as what it is
     data.dwFileAttributes = plat::detail::AttributesFromStat(status, name);
     data.ftCreationTime = plat::detail::ToFileTime(status.st_mtim);
     data.ftLastAccessTime = plat::detail::ToFileTime(status.st_atim);
@@ -72,41 +65,33 @@ WIN32_FIND_DATAA Describe(const std::string& folder, const std::string& name)
     return data;
 }
 
-HANDLE Fail(DWORD error)
-{
+HANDLE Fail(DWORD error) {
     SetLastError(error);
     return INVALID_HANDLE_VALUE;
 }
 
 } // namespace
 
-extern "C" HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData)
-{
-    if (!lpFileName || !lpFindFileData)
-        return Fail(ERROR_INVALID_PARAMETER);
+extern "C" HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    if (!lpFileName || !lpFindFileData) return Fail(ERROR_INVALID_PARAMETER);
     std::string given = plat::detail::ToNative(lpFileName);
     size_t slash = given.rfind('/');
     std::string pattern = slash == std::string::npos ? given : given.substr(slash + 1);
     std::string folderPart = slash == std::string::npos ? "." : given.substr(0, slash + 1);
-    if (pattern.empty())
-        return Fail(ERROR_FILE_NOT_FOUND);
+    if (pattern.empty()) return Fail(ERROR_FILE_NOT_FOUND);
 
     std::string folder = plat::detail::SystemPath(folderPart.c_str());
     struct stat status {};
-    if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
-        return Fail(ERROR_PATH_NOT_FOUND);
+    if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return Fail(ERROR_PATH_NOT_FOUND);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir)
-        return Fail(plat::detail::ErrorFromErrno(errno, folder));
+    if (!dir) return Fail(plat::detail::ErrorFromErrno(errno, folder));
 
     std::vector<std::string> names;
     while (const dirent* entry = readdir(dir.get())) {
         std::string name = entry->d_name;
-        if (name.size() < MAX_PATH && plat::MatchesFilePattern(pattern, name))
-            names.push_back(name);
+        if (name.size() < MAX_PATH && plat::MatchesFilePattern(pattern, name)) names.push_back(name);
     }
-    if (names.empty())
-        return Fail(ERROR_FILE_NOT_FOUND);
+    if (names.empty()) return Fail(ERROR_FILE_NOT_FOUND);
     std::sort(names.begin(), names.end(), ListsBefore);
 
     Search search;
@@ -123,8 +108,7 @@ extern "C" HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFil
     return handle;
 }
 
-extern "C" BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData)
-{
+extern "C" BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
     auto& table = Searches();
     std::lock_guard lock(table.mutex);
     auto it = table.searches.find(hFindFile);
@@ -145,8 +129,7 @@ extern "C" BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileDat
     return TRUE;
 }
 
-extern "C" BOOL FindClose(HANDLE hFindFile)
-{
+extern "C" BOOL FindClose(HANDLE hFindFile) {
     auto& table = Searches();
     std::lock_guard lock(table.mutex);
     if (table.searches.erase(hFindFile) == 0) {
@@ -156,8 +139,7 @@ extern "C" BOOL FindClose(HANDLE hFindFile)
     return TRUE;
 }
 
-size_t plat::OpenFindHandleCount()
-{
+size_t plat::OpenFindHandleCount() {
     auto& table = Searches();
     std::lock_guard lock(table.mutex);
     return table.searches.size();

@@ -21,9 +21,9 @@ struct FileIdentity {
 
 struct OpenFile {
     int fd = -1;
-    std::string path;  // system path the handle was opened with (kept up to date by MoveFileA)
-    DWORD access = 0;  // GENERIC_* / FILE_* / DELETE bits as asked
-    DWORD share = 0;   // FILE_SHARE_* bits
+    std::string path; // system path the handle was opened with (kept up to date by MoveFileA)
+    DWORD access = 0; // GENERIC_* / FILE_* / DELETE bits as asked
+    DWORD share = 0;  // FILE_SHARE_* bits
     bool deleteOnClose = false;
     FileIdentity identity;
 };
@@ -33,7 +33,7 @@ bool WantsWrite(DWORD access);
 bool WantsDelete(DWORD access);
 
 class FileTable {
-public:
+  public:
     static FileTable& Get();
 
     std::mutex& Mutex() { return mutex_; }
@@ -56,7 +56,7 @@ public:
 
     ~FileTable();
 
-private:
+  private:
     FileTable();
     bool StillOpen(const FileIdentity& identity) const;
 

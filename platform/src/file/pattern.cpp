@@ -16,8 +16,7 @@ namespace {
 
 enum Token : int { kLiteralBase = 0, kStar = 0x100, kDosStar, kQuestion, kDosDot };
 
-std::vector<int> Translate(const std::string& upperPattern)
-{
+std::vector<int> Translate(const std::string& upperPattern) {
     std::vector<int> tokens;
     for (size_t i = 0; i < upperPattern.size(); ++i) {
         char c = upperPattern[i];
@@ -35,58 +34,49 @@ std::vector<int> Translate(const std::string& upperPattern)
 }
 
 class Matcher {
-public:
+  public:
     Matcher(std::vector<int> tokens, std::string name)
         : tokens_(std::move(tokens)), name_(std::move(name)),
-          memo_((tokens_.size() + 1) * (name_.size() + 1), kUnknown)
-    {
+          memo_((tokens_.size() + 1) * (name_.size() + 1), kUnknown) {
         size_t dot = name_.rfind('.');
         lastDot_ = dot == std::string::npos ? name_.size() : dot;
     }
 
-    bool Match(size_t t, size_t n)
-    {
+    bool Match(size_t t, size_t n) {
         signed char& memo = memo_[t * (name_.size() + 1) + n];
-        if (memo == kUnknown)
-            memo = Compute(t, n) ? 1 : 0;
+        if (memo == kUnknown) memo = Compute(t, n) ? 1 : 0;
         return memo == 1;
     }
 
-private:
+  private:
     static constexpr signed char kUnknown = -1;
 
-    bool Compute(size_t t, size_t n)
-    {
+    bool Compute(size_t t, size_t n) {
         const size_t size = name_.size();
-        if (t == tokens_.size())
-            return n == size;
+        if (t == tokens_.size()) return n == size;
         switch (tokens_[t]) {
         case kStar:
             for (size_t k = n; k <= size; ++k) {
-                if (Match(t + 1, k))
-                    return true;
+                if (Match(t + 1, k)) return true;
             }
             return false;
         case kDosStar: {
             // May take any characters except the name's last dot.
             size_t limit = (lastDot_ < size && lastDot_ >= n) ? lastDot_ : size;
             for (size_t k = n; k <= limit; ++k) {
-                if (Match(t + 1, k))
-                    return true;
+                if (Match(t + 1, k)) return true;
             }
             return false;
         }
         case kQuestion: {
-            if (n < size && name_[n] != '.')
-                return Match(t + 1, n + 1);
+            if (n < size && name_[n] != '.') return Match(t + 1, n + 1);
             size_t after = t;
             while (after < tokens_.size() && tokens_[after] == kQuestion)
                 ++after;
             return Match(after, n);
         }
         case kDosDot:
-            if (n == size)
-                return Match(t + 1, n);
+            if (n == size) return Match(t + 1, n);
             return name_[n] == '.' && Match(t + 1, n + 1);
         default:
             return n < size && static_cast<unsigned char>(name_[n]) == tokens_[t] && Match(t + 1, n + 1);
@@ -101,8 +91,7 @@ private:
 
 } // namespace
 
-bool MatchesFilePattern(const std::string& pattern, const std::string& name)
-{
+bool MatchesFilePattern(const std::string& pattern, const std::string& name) {
     Matcher matcher(Translate(detail::UpperAscii(pattern)), detail::UpperAscii(name));
     return matcher.Match(0, 0);
 }

@@ -30,21 +30,18 @@ struct ProgramPathSetting {
     std::string path;
 };
 
-ProgramPathSetting& ProgramPathState()
-{
+ProgramPathSetting& ProgramPathState() {
     static ProgramPathSetting setting;
     return setting;
 }
 
 using DllMainProc = BOOL (*)(HINSTANCE, DWORD, LPVOID);
 
-bool IsRegularFile(const std::string& path, struct stat* status)
-{
+bool IsRegularFile(const std::string& path, struct stat* status) {
     return stat(path.c_str(), status) == 0 && S_ISREG(status->st_mode);
 }
 
-std::vector<std::string> SearchFolders()
-{
+std::vector<std::string> SearchFolders() {
     std::vector<std::string> folders;
     folders.push_back(plat::detail::DirName(plat::ProgramPath()));
     folders.push_back(plat::detail::MakeAbsolute("."));
@@ -53,8 +50,7 @@ std::vector<std::string> SearchFolders()
         size_t start = 0;
         while (start <= list.size()) {
             size_t end = list.find(':', start);
-            if (end == std::string::npos)
-                end = list.size();
+            if (end == std::string::npos) end = list.size();
             std::string folder = list.substr(start, end - start);
             if (!folder.empty())
                 folders.push_back(plat::detail::MakeAbsolute(plat::detail::ToNative(folder.c_str())));
@@ -65,61 +61,50 @@ std::vector<std::string> SearchFolders()
 }
 
 // The file a library name stands for, or "" when no folder holds it.
-std::string FindLibraryFile(const std::string& name, struct stat* status)
-{
+std::string FindLibraryFile(const std::string& name, struct stat* status) {
     if (!name.empty() && name[0] == '/') {
         std::string path = plat::detail::ResolveCase(plat::detail::MakeAbsolute(name));
         return IsRegularFile(path, status) ? path : std::string();
     }
     for (const std::string& folder : SearchFolders()) {
         std::string path = plat::detail::ResolveCase(plat::detail::MakeAbsolute(folder + "/" + name));
-        if (IsRegularFile(path, status))
-            return path;
+        if (IsRegularFile(path, status)) return path;
     }
     return {};
 }
 
-DWORD ErrorFromDlerror(const char* message)
-{
+DWORD ErrorFromDlerror(const char* message) {
     std::string text = message ? message : "";
-    if (text.find("undefined symbol") != std::string::npos)
-        return ERROR_PROC_NOT_FOUND;
+    if (text.find("undefined symbol") != std::string::npos) return ERROR_PROC_NOT_FOUND;
     if (text.find("cannot open shared object") != std::string::npos)
-        return ERROR_MOD_NOT_FOUND;  // a library it depends on is missing
+        return ERROR_MOD_NOT_FOUND; // a library it depends on is missing
     return ERROR_BAD_EXE_FORMAT;
 }
 
 // Unloads a library whose count reached zero. The caller holds the table's lock.
-void Unload(HMODULE handle)
-{
+void Unload(HMODULE handle) {
     auto& table = ModuleTable::Get();
     Module* module = table.Find(handle);
-    if (!module || module->kind != Module::Kind::Library)
-        return;
+    if (!module || module->kind != Module::Kind::Library) return;
     if (auto entry = reinterpret_cast<DllMainProc>(plat::detail::FindOwnSymbol(*module, "DllMain")))
         entry(handle, DLL_PROCESS_DETACH, nullptr);
-    module = table.Find(handle);  // DllMain may have changed the table
-    if (!module)
-        return;
+    module = table.Find(handle); // DllMain may have changed the table
+    if (!module) return;
     void* library = module->library;
     table.Remove(handle);
     dlclose(library);
 }
 
-HMODULE Fail(DWORD error)
-{
+HMODULE Fail(DWORD error) {
     SetLastError(error);
     return 0;
 }
 
 } // namespace
 
-extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags)
-{
-    if (!lpLibFileName || hFile)
-        return Fail(ERROR_INVALID_PARAMETER);
-    if (!*lpLibFileName)
-        return Fail(ERROR_MOD_NOT_FOUND);
+extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
+    if (!lpLibFileName || hFile) return Fail(ERROR_INVALID_PARAMETER);
+    if (!*lpLibFileName) return Fail(ERROR_MOD_NOT_FOUND);
     const std::string name = plat::detail::ModuleFileName(lpLibFileName);
     const bool bare = name.find('/') == std::string::npos;
 
@@ -128,16 +113,14 @@ extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFl
     table.RefreshProgram();
     if (bare) {
         if (Module* loaded = table.FindByBaseName(name)) {
-            if (loaded->kind != Module::Kind::Program)
-                ++loaded->count;
+            if (loaded->kind != Module::Kind::Program) ++loaded->count;
             return loaded->handle;
         }
     }
 
     struct stat status {};
     const std::string path = FindLibraryFile(name, &status);
-    if (path.empty())
-        return Fail(ERROR_MOD_NOT_FOUND);
+    if (path.empty()) return Fail(ERROR_MOD_NOT_FOUND);
     if (Module* loaded = table.FindByFile(status.st_dev, status.st_ino)) {
         ++loaded->count;
         return loaded->handle;
@@ -145,8 +128,7 @@ extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFl
 
     dlerror();
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return Fail(ErrorFromDlerror(dlerror()));
+    if (!library) return Fail(ErrorFromDlerror(dlerror()));
     if (Module* loaded = table.FindByLibrary(library)) {
         // The same object reached through another name (a link, say): one module, one more load.
         dlclose(library);
@@ -161,8 +143,7 @@ extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFl
     module.library = library;
     module.device = status.st_dev;
     module.inode = status.st_ino;
-    if (dlinfo(library, RTLD_DI_LINKMAP, &module.map) != 0)
-        module.map = nullptr;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &module.map) != 0) module.map = nullptr;
     const HMODULE handle = table.Add(module).handle;
 
     Module copy = *table.Find(handle);
@@ -178,10 +159,11 @@ extern "C" HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFl
     return handle;
 }
 
-extern "C" HMODULE LoadLibraryA(LPCSTR lpLibFileName) { return LoadLibraryExA(lpLibFileName, nullptr, 0); }
+extern "C" HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
+    return LoadLibraryExA(lpLibFileName, nullptr, 0);
+}
 
-extern "C" BOOL FreeLibrary(HMODULE hLibModule)
-{
+extern "C" BOOL FreeLibrary(HMODULE hLibModule) {
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     Module* module = table.Find(hLibModule);
@@ -193,19 +175,16 @@ extern "C" BOOL FreeLibrary(HMODULE hLibModule)
     case Module::Kind::Program:
         break;
     case Module::Kind::Builtin:
-        if (module->count > 1)
-            --module->count;
+        if (module->count > 1) --module->count;
         break;
     case Module::Kind::Library:
-        if (--module->count == 0)
-            Unload(hLibModule);
+        if (--module->count == 0) Unload(hLibModule);
         break;
     }
     return TRUE;
 }
 
-extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
-{
+extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     Module* module = table.Find(hModule);
@@ -214,7 +193,7 @@ extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
         return nullptr;
     }
     if (!lpProcName || IS_INTRESOURCE(lpProcName)) {
-        SetLastError(ERROR_PROC_NOT_FOUND);  // entry points by ordinal are not offered
+        SetLastError(ERROR_PROC_NOT_FOUND); // entry points by ordinal are not offered
         return nullptr;
     }
     void* symbol = plat::detail::FindOwnSymbol(*module, lpProcName);
@@ -225,8 +204,7 @@ extern "C" FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
     return reinterpret_cast<FARPROC>(symbol);
 }
 
-extern "C" DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
-{
+extern "C" DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     std::string path;
     {
         auto& table = ModuleTable::Get();
@@ -254,10 +232,8 @@ extern "C" DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSi
     return nSize;
 }
 
-extern "C" HMODULE GetModuleHandleA(LPCSTR lpModuleName)
-{
-    if (!lpModuleName)
-        return plat::detail::kProgramHandle;
+extern "C" HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
+    if (!lpModuleName) return plat::detail::kProgramHandle;
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     table.RefreshProgram();
@@ -266,47 +242,40 @@ extern "C" HMODULE GetModuleHandleA(LPCSTR lpModuleName)
     if (name.find('/') == std::string::npos) {
         module = table.FindByBaseName(name);
         if (!module && plat::detail::EqualsNoCase(lpModuleName, table.Modules().front().baseName))
-            module = &table.Modules().front();  // the program by its own name, extension or not
+            module = &table.Modules().front(); // the program by its own name, extension or not
     } else {
         module = table.FindByPath(plat::detail::ResolveCase(plat::detail::MakeAbsolute(name)));
     }
-    if (!module)
-        return Fail(ERROR_MOD_NOT_FOUND);
+    if (!module) return Fail(ERROR_MOD_NOT_FOUND);
     return module->handle;
 }
 
-void plat::SetProgramPath(const std::string& path)
-{
+void plat::SetProgramPath(const std::string& path) {
     auto& setting = ProgramPathState();
     std::lock_guard lock(setting.mutex);
     setting.path = path.empty() ? std::string() : detail::MakeAbsolute(detail::ToNative(path.c_str()));
 }
 
-std::string plat::ProgramPath()
-{
+std::string plat::ProgramPath() {
     {
         auto& setting = ProgramPathState();
         std::lock_guard lock(setting.mutex);
-        if (!setting.path.empty())
-            return setting.path;
+        if (!setting.path.empty()) return setting.path;
     }
     std::vector<char> buffer(4096);
     ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return {};
+    if (length <= 0) return {};
     return std::string(buffer.data(), static_cast<size_t>(length));
 }
 
-DWORD plat::ModuleLoadCount(HMODULE module)
-{
+DWORD plat::ModuleLoadCount(HMODULE module) {
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     const Module* found = table.Find(module);
     return found ? found->count : 0;
 }
 
-size_t plat::LoadedModuleCount()
-{
+size_t plat::LoadedModuleCount() {
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     size_t count = 0;
@@ -315,22 +284,18 @@ size_t plat::LoadedModuleCount()
     return count;
 }
 
-std::vector<std::string> plat::LoadedModulePaths()
-{
+std::vector<std::string> plat::LoadedModulePaths() {
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     std::vector<std::string> paths;
     for (const Module& module : table.Modules()) {
-        if (module.kind == Module::Kind::Library)
-            paths.push_back(module.path);
+        if (module.kind == Module::Kind::Library) paths.push_back(module.path);
     }
     return paths;
 }
 
-HMODULE plat::RegisterBuiltinModule(const char* name, const char* path)
-{
-    if (!name || !*name)
-        return 0;
+HMODULE plat::RegisterBuiltinModule(const char* name, const char* path) {
+    if (!name || !*name) return 0;
     auto& table = ModuleTable::Get();
     std::lock_guard lock(table.Mutex());
     const std::string baseName = detail::ModuleFileName(name);
@@ -345,8 +310,7 @@ HMODULE plat::RegisterBuiltinModule(const char* name, const char* path)
     return table.Add(module).handle;
 }
 
-void plat::ResetModulesForTest()
-{
+void plat::ResetModulesForTest() {
     auto& table = ModuleTable::Get();
     {
         std::lock_guard lock(table.Mutex());
@@ -358,8 +322,7 @@ void plat::ResetModulesForTest()
                     break;
                 }
             }
-            if (!victim)
-                break;
+            if (!victim) break;
             const Module* module = table.Find(victim);
             if (module->kind == Module::Kind::Library)
                 Unload(victim);

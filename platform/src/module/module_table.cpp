@@ -9,8 +9,7 @@
 
 namespace plat::detail {
 
-ModuleTable::ModuleTable()
-{
+ModuleTable::ModuleTable() {
     Module program;
     program.kind = Module::Kind::Program;
     program.handle = kProgramHandle;
@@ -18,50 +17,40 @@ ModuleTable::ModuleTable()
     RefreshProgram();
 }
 
-ModuleTable& ModuleTable::Get()
-{
+ModuleTable& ModuleTable::Get() {
     static ModuleTable table;
     return table;
 }
 
-void ModuleTable::RefreshProgram()
-{
+void ModuleTable::RefreshProgram() {
     Module& program = modules_.front();
     program.path = ProgramPath();
     program.baseName = BaseName(program.path);
 }
 
-Module* ModuleTable::Find(HMODULE handle)
-{
-    if (handle == 0)
-        return nullptr;
+Module* ModuleTable::Find(HMODULE handle) {
+    if (handle == 0) return nullptr;
     for (Module& module : modules_) {
-        if (module.handle == handle)
-            return &module;
+        if (module.handle == handle) return &module;
     }
     return nullptr;
 }
 
-Module* ModuleTable::FindByBaseName(const std::string& baseName)
-{
+Module* ModuleTable::FindByBaseName(const std::string& baseName) {
     for (Module& module : modules_) {
-        if (EqualsNoCase(module.baseName, baseName))
-            return &module;
+        if (EqualsNoCase(module.baseName, baseName)) return &module;
     }
     return nullptr;
 }
 
-Module* ModuleTable::FindByPath(const std::string& path)
-{
+Module* ModuleTable::FindByPath(const std::string& path) {
     for (Module& module : modules_) {
-        if (EqualsNoCase(module.path, path))
-            return &module;
+        if (EqualsNoCase(module.path, path)) return &module;
     }
     return nullptr;
 }
 
-Module* ModuleTable::FindByFile(dev_t device, ino_t inode)
-{
+Module* ModuleTable::FindByFile(dev_t device, ino_t inode) {
     for (Module& module : modules_) {
         if (module.kind == Module::Kind::Library && module.device == device && module.inode == inode)
             return &module;
@@ -69,34 +58,28 @@ Module* ModuleTable::FindByFile(dev_t device, ino_t inode)
     return nullptr;
 }
 
-Module* ModuleTable::FindByLibrary(void* library)
-{
+Module* ModuleTable::FindByLibrary(void* library) {
     for (Module& module : modules_) {
-        if (module.kind == Module::Kind::Library && module.library == library)
-            return &module;
+        if (module.kind == Module::Kind::Library && module.library == library) return &module;
     }
     return nullptr;
 }
 
-HMODULE ModuleTable::NextHandle()
-{
+HMODULE ModuleTable::NextHandle() {
     for (;;) {
         HMODULE candidate = next_;
         next_ += 0x10000u;
-        if (candidate != 0 && candidate != kProgramHandle && !Find(candidate))
-            return candidate;
+        if (candidate != 0 && candidate != kProgramHandle && !Find(candidate)) return candidate;
     }
 }
 
-Module& ModuleTable::Add(Module module)
-{
+Module& ModuleTable::Add(Module module) {
     module.handle = NextHandle();
     modules_.push_back(std::move(module));
     return modules_.back();
 }
 
-void ModuleTable::Remove(HMODULE handle)
-{
+void ModuleTable::Remove(HMODULE handle) {
     for (auto it = modules_.begin(); it != modules_.end(); ++it) {
         if (it->handle == handle && it->kind != Module::Kind::Program) {
             modules_.erase(it);
@@ -105,8 +88,7 @@ void ModuleTable::Remove(HMODULE handle)
     }
 }
 
-std::string ModuleFileName(const char* name)
-{
+std::string ModuleFileName(const char* name) {
     std::string result = ToNative(name);
     std::string base = BaseName(result);
     if (!base.empty() && base.back() == '.')
@@ -116,13 +98,10 @@ std::string ModuleFileName(const char* name)
     return result;
 }
 
-void* FindOwnSymbol(const Module& module, const char* name)
-{
-    if (module.kind != Module::Kind::Library)
-        return dlsym(RTLD_DEFAULT, name);
+void* FindOwnSymbol(const Module& module, const char* name) {
+    if (module.kind != Module::Kind::Library) return dlsym(RTLD_DEFAULT, name);
     void* symbol = dlsym(module.library, name);
-    if (!symbol)
-        return nullptr;
+    if (!symbol) return nullptr;
     Dl_info info{};
     struct link_map* owner = nullptr;
     if (!dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) || owner != module.map)

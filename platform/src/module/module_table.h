@@ -17,10 +17,10 @@ struct Module {
     enum class Kind { Program, Builtin, Library };
     Kind kind = Kind::Library;
     HMODULE handle = 0;
-    std::string path;      // full path with "/" separators
-    std::string baseName;  // the name lookups by base name compare with (case ignored)
+    std::string path;     // full path with "/" separators
+    std::string baseName; // the name lookups by base name compare with (case ignored)
     DWORD count = 1;
-    void* library = nullptr;       // dlopen handle of a Library
+    void* library = nullptr;        // dlopen handle of a Library
     struct link_map* map = nullptr; // its link map, to tell its own symbols from its dependencies'
     dev_t device = 0;               // file identity of a Library
     ino_t inode = 0;
@@ -30,7 +30,7 @@ struct Module {
 constexpr HMODULE kProgramHandle = 0x00400000u;
 
 class ModuleTable {
-public:
+  public:
     static ModuleTable& Get();
 
     // Loading runs a library's DllMain, which may load libraries itself, hence a recursive lock.
@@ -50,12 +50,12 @@ public:
     std::vector<Module>& Modules() { return modules_; }
     void RefreshProgram();
 
-private:
+  private:
     ModuleTable();
     HMODULE NextHandle();
 
     std::recursive_mutex mutex_;
-    std::vector<Module> modules_;  // the program first, then in load order
+    std::vector<Module> modules_; // the program first, then in load order
     HMODULE next_ = 0x10000000u;
 };
 

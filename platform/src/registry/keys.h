@@ -18,7 +18,7 @@ struct KeyRef {
 
 // The handle table. Callers hold the store's lock.
 class KeyHandles {
-public:
+  public:
     static KeyHandles& Get();
 
     HKEY Add(int64_t id, REGSAM access);
@@ -30,7 +30,7 @@ public:
     // ERROR_INVALID_HANDLE for a handle that is not open, ERROR_KEY_DELETED when the key is gone.
     KeyRef Resolve(sqlite3* db, HKEY key);
 
-private:
+  private:
     std::map<HKEY, KeyRef> keys_;
     uintptr_t next_ = 0x1000;
 };
@@ -60,9 +60,7 @@ void TouchKey(sqlite3* db, int64_t id);
 LONG CopyName(const std::string& name, LPSTR buffer, LPDWORD capacity);
 
 // Runs a registry call under the store's lock and turns failures into its result.
-template <typename Body>
-LONG Guarded(Body&& body)
-{
+template <typename Body> LONG Guarded(Body&& body) {
     auto& store = RegistryStore::Get();
     std::lock_guard lock(store.Mutex());
     try {

@@ -9,47 +9,40 @@ using namespace plat::detail;
 namespace {
 
 // Walks `names` down from `start`; 0 when a key on the way is missing.
-int64_t Walk(sqlite3* db, int64_t start, const std::vector<std::string>& names)
-{
+int64_t Walk(sqlite3* db, int64_t start, const std::vector<std::string>& names) {
     int64_t id = start;
     for (const std::string& name : names) {
         id = FindChild(db, id, name);
-        if (!id)
-            return 0;
+        if (!id) return 0;
     }
     return id;
 }
 
-LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult)
-{
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
+LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult) {
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     return Guarded([&](sqlite3* db) -> LONG {
         KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         int64_t id = Walk(db, parent.id, names);
-        if (!id)
-            return ERROR_FILE_NOT_FOUND;
+        if (!id) return ERROR_FILE_NOT_FOUND;
         *phkResult = KeyHandles::Get().Add(id, EffectiveAccess(samDesired));
         return ERROR_SUCCESS;
     });
 }
 
-bool IsPredefined(HKEY key)
-{
+bool IsPredefined(HKEY key) {
     return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE;
 }
 
 } // namespace
 
-extern "C" LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult)
-{
+extern "C" LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                                 PHKEY phkResult) {
     return OpenKey(hKey, lpSubKey, samDesired, phkResult);
 }
 
-extern "C" LSTATUS RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult)
-{
+extern "C" LSTATUS RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     if (phkResult && (!lpSubKey || !*lpSubKey)) {
         // Without a subkey the old call hands back the handle it was given.
         LONG result = Guarded([&](sqlite3* db) -> LONG {
@@ -64,10 +57,8 @@ extern "C" LSTATUS RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult)
 
 extern "C" LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
                                    REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                                   PHKEY phkResult, LPDWORD lpdwDisposition)
-{
-    if (!phkResult || !lpSubKey)
-        return ERROR_INVALID_PARAMETER;
+                                   PHKEY phkResult, LPDWORD lpdwDisposition) {
+    if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     return Guarded([&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
@@ -78,10 +69,10 @@ extern "C" LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, L
         for (size_t i = 0; i < names.size(); ++i) {
             int64_t child = FindChild(db, id, names[i]);
             if (!child) {
-                if (!created)
-                    RequireAccess(parent, KEY_CREATE_SUB_KEY);
+                if (!created) RequireAccess(parent, KEY_CREATE_SUB_KEY);
                 const bool last = i + 1 == names.size();
-                Statement insert(db, "INSERT INTO keys(parent, name, fold, class, written) VALUES(?, ?, ?, ?, ?)");
+                Statement insert(
+                    db, "INSERT INTO keys(parent, name, fold, class, written) VALUES(?, ?, ?, ?, ?)");
                 insert.Bind(1, id).Bind(2, names[i]).Bind(3, FoldName(names[i]));
                 insert.Bind(4, std::string(last && lpClass ? lpClass : "")).Bind(5, RegistryNow()).Run();
                 TouchKey(db, id);
@@ -92,62 +83,50 @@ extern "C" LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, L
         }
         transaction.Commit();
         *phkResult = KeyHandles::Get().Add(id, EffectiveAccess(samDesired));
-        if (lpdwDisposition)
-            *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
         return ERROR_SUCCESS;
     });
 }
 
-extern "C" LSTATUS RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult)
-{
-    if (phkResult && (!lpSubKey || !*lpSubKey))
-        return RegOpenKeyA(hKey, lpSubKey, phkResult);
-    return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
-                           nullptr);
+extern "C" LSTATUS RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+    if (phkResult && (!lpSubKey || !*lpSubKey)) return RegOpenKeyA(hKey, lpSubKey, phkResult);
+    return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr,
+                           phkResult, nullptr);
 }
 
-extern "C" LSTATUS RegCloseKey(HKEY hKey)
-{
-    if (IsPredefined(hKey))
-        return ERROR_SUCCESS;
+extern "C" LSTATUS RegCloseKey(HKEY hKey) {
+    if (IsPredefined(hKey)) return ERROR_SUCCESS;
     auto& store = RegistryStore::Get();
     std::lock_guard lock(store.Mutex());
     return KeyHandles::Get().Close(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-extern "C" LSTATUS RegFlushKey(HKEY hKey)
-{
+extern "C" LSTATUS RegFlushKey(HKEY hKey) {
     return Guarded([&](sqlite3* db) -> LONG {
         KeyHandles::Get().Resolve(db, hKey);
         // Commits are already in the write-ahead log; a flush also moves them into the database
         // file and syncs it, so they survive a power failure.
         int result = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
-        if (result != SQLITE_OK && (result & 0xFF) != SQLITE_BUSY)
-            return ErrorFromSqlite(result);
+        if (result != SQLITE_OK && (result & 0xFF) != SQLITE_BUSY) return ErrorFromSqlite(result);
         return ERROR_SUCCESS;
     });
 }
 
-extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
-{
-    if (!lpSubKey)
-        return ERROR_INVALID_PARAMETER;
+extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    if (!lpSubKey) return ERROR_INVALID_PARAMETER;
     return Guarded([&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         Transaction transaction(db, true);
         KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
         int64_t id = Walk(db, parent.id, names);
-        if (!id)
-            return ERROR_FILE_NOT_FOUND;
+        if (!id) return ERROR_FILE_NOT_FOUND;
         Statement owner(db, "SELECT parent FROM keys WHERE id = ?");
         owner.Bind(1, id);
         int64_t parentId = owner.Step() ? owner.Int(0) : 0;
-        if (parentId == 0)
-            return ERROR_ACCESS_DENIED;  // a root key
+        if (parentId == 0) return ERROR_ACCESS_DENIED; // a root key
         Statement children(db, "SELECT 1 FROM keys WHERE parent = ? LIMIT 1");
         children.Bind(1, id);
-        if (children.Step())
-            return ERROR_ACCESS_DENIED;  // only a key without subkeys may go
+        if (children.Step()) return ERROR_ACCESS_DENIED; // only a key without subkeys may go
         Statement dropValues(db, "DELETE FROM vals WHERE key = ?");
         dropValues.Bind(1, id).Run();
         Statement dropKey(db, "DELETE FROM keys WHERE id = ?");
@@ -158,37 +137,34 @@ extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
     });
 }
 
-extern "C" LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                                 LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
-{
-    if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass))
-        return ERROR_INVALID_PARAMETER;
+extern "C" LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                                 LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                                 PFILETIME lpftLastWriteTime) {
+    if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
     return Guarded([&](sqlite3* db) -> LONG {
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_ENUMERATE_SUB_KEYS);
-        Statement query(db, "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+        Statement query(
+            db, "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
         query.Bind(1, key.id).Bind(2, static_cast<int64_t>(dwIndex));
-        if (!query.Step())
-            return ERROR_NO_MORE_ITEMS;
+        if (!query.Step()) return ERROR_NO_MORE_ITEMS;
         std::string name = query.Bytes(0);
         std::string keyClass = query.Bytes(1);
         int64_t written = query.Int(2);
-        if (name.size() >= *lpcchName || (lpClass && keyClass.size() >= *lpcchClass))
-            return ERROR_MORE_DATA;
+        if (name.size() >= *lpcchName || (lpClass && keyClass.size() >= *lpcchClass)) return ERROR_MORE_DATA;
         CopyName(name, lpName, lpcchName);
-        if (lpClass)
-            CopyName(keyClass, lpClass, lpcchClass);
+        if (lpClass) CopyName(keyClass, lpClass, lpcchClass);
         if (lpftLastWriteTime) {
-            lpftLastWriteTime->dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
+            lpftLastWriteTime->dwLowDateTime =
+                static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
             lpftLastWriteTime->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(written) >> 32);
         }
         return ERROR_SUCCESS;
     });
 }
 
-extern "C" LSTATUS RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName)
-{
+extern "C" LSTATUS RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
     DWORD capacity = cchName;
     return RegEnumKeyExA(hKey, dwIndex, lpName, &capacity, nullptr, nullptr, nullptr, nullptr);
 }
@@ -196,25 +172,24 @@ extern "C" LSTATUS RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cch
 extern "C" LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
                                     LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
                                     LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
-                                    LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime)
-{
-    if (lpReserved || (lpClass && !lpcchClass))
-        return ERROR_INVALID_PARAMETER;
+                                    LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+    if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
     return Guarded([&](sqlite3* db) -> LONG {
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_QUERY_VALUE);
         Statement self(db, "SELECT class, written FROM keys WHERE id = ?");
         self.Bind(1, key.id);
-        if (!self.Step())
-            return ERROR_KEY_DELETED;
+        if (!self.Step()) return ERROR_KEY_DELETED;
         std::string keyClass = self.Bytes(0);
         int64_t written = self.Int(1);
-        Statement subkeys(db, "SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0), COALESCE(MAX(LENGTH(class)), 0) "
-                              "FROM keys WHERE parent = ?");
+        Statement subkeys(db,
+                          "SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0), COALESCE(MAX(LENGTH(class)), 0) "
+                          "FROM keys WHERE parent = ?");
         subkeys.Bind(1, key.id).Step();
-        Statement values(db, "SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0), COALESCE(MAX(LENGTH(data)), 0) "
-                             "FROM vals WHERE key = ?");
+        Statement values(db,
+                         "SELECT COUNT(*), COALESCE(MAX(LENGTH(name)), 0), COALESCE(MAX(LENGTH(data)), 0) "
+                         "FROM vals WHERE key = ?");
         values.Bind(1, key.id).Step();
 
         LONG result = ERROR_SUCCESS;
@@ -225,22 +200,16 @@ extern "C" LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass
                 std::memcpy(lpClass, keyClass.c_str(), keyClass.size() + 1);
             *lpcchClass = static_cast<DWORD>(keyClass.size());
         }
-        if (lpcSubKeys)
-            *lpcSubKeys = static_cast<DWORD>(subkeys.Int(0));
-        if (lpcbMaxSubKeyLen)
-            *lpcbMaxSubKeyLen = static_cast<DWORD>(subkeys.Int(1));
-        if (lpcbMaxClassLen)
-            *lpcbMaxClassLen = static_cast<DWORD>(subkeys.Int(2));
-        if (lpcValues)
-            *lpcValues = static_cast<DWORD>(values.Int(0));
-        if (lpcbMaxValueNameLen)
-            *lpcbMaxValueNameLen = static_cast<DWORD>(values.Int(1));
-        if (lpcbMaxValueLen)
-            *lpcbMaxValueLen = static_cast<DWORD>(values.Int(2));
-        if (lpcbSecurityDescriptor)
-            *lpcbSecurityDescriptor = 0;
+        if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(subkeys.Int(0));
+        if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = static_cast<DWORD>(subkeys.Int(1));
+        if (lpcbMaxClassLen) *lpcbMaxClassLen = static_cast<DWORD>(subkeys.Int(2));
+        if (lpcValues) *lpcValues = static_cast<DWORD>(values.Int(0));
+        if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = static_cast<DWORD>(values.Int(1));
+        if (lpcbMaxValueLen) *lpcbMaxValueLen = static_cast<DWORD>(values.Int(2));
+        if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
         if (lpftLastWriteTime) {
-            lpftLastWriteTime->dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
+            lpftLastWriteTime->dwLowDateTime =
+                static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
             lpftLastWriteTime->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(written) >> 32);
         }
         return result;

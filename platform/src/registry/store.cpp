@@ -50,10 +50,8 @@ CREATE TABLE IF NOT EXISTS vals(
 
 const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
 
-std::string DefaultPath()
-{
-    if (const char* path = std::getenv("TAVRIN_REGISTRY"); path && *path)
-        return path;
+std::string DefaultPath() {
+    if (const char* path = std::getenv("TAVRIN_REGISTRY"); path && *path) return path;
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data && data[0] == '/')
         return std::string(data) + "/tavrin/registry.db";
     std::string home;
@@ -66,31 +64,24 @@ std::string DefaultPath()
     return home + "/.local/share/tavrin/registry.db";
 }
 
-void MakeFolders(const std::string& filePath)
-{
+void MakeFolders(const std::string& filePath) {
     std::string folder = DirName(filePath);
-    if (folder.empty())
-        return;
-    for (size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
+    if (folder.empty()) return;
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         std::string part = slash == std::string::npos ? folder : folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return;  // opening the database will report it
-        if (slash == std::string::npos)
-            return;
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return; // opening the database will report it
+        if (slash == std::string::npos) return;
     }
 }
 
-void Exec(sqlite3* db, const char* sql)
-{
+void Exec(sqlite3* db, const char* sql) {
     int result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    if (result != SQLITE_OK)
-        throw RegistryError{ErrorFromSqlite(result)};
+    if (result != SQLITE_OK) throw RegistryError{ErrorFromSqlite(result)};
 }
 
 } // namespace
 
-LONG ErrorFromSqlite(int result)
-{
+LONG ErrorFromSqlite(int result) {
     switch (result & 0xFF) {
     case SQLITE_OK:
     case SQLITE_ROW:
@@ -112,62 +103,54 @@ LONG ErrorFromSqlite(int result)
         return ERROR_REGISTRY_IO_FAILED;
     case SQLITE_TOOBIG:
         return ERROR_INVALID_PARAMETER;
-    default:  // SQLITE_CORRUPT, SQLITE_NOTADB, SQLITE_ERROR on a foreign schema, ...
+    default: // SQLITE_CORRUPT, SQLITE_NOTADB, SQLITE_ERROR on a foreign schema, ...
         return ERROR_BADDB;
     }
 }
 
-RegistryStore& RegistryStore::Get()
-{
+RegistryStore& RegistryStore::Get() {
     static RegistryStore store;
     return store;
 }
 
-RegistryStore::~RegistryStore() { Close(); }
+RegistryStore::~RegistryStore() {
+    Close();
+}
 
-std::string RegistryStore::Path() const
-{
+std::string RegistryStore::Path() const {
     return explicitPath_.empty() ? DefaultPath() : explicitPath_;
 }
 
-void RegistryStore::SetPath(const std::string& path)
-{
+void RegistryStore::SetPath(const std::string& path) {
     Close();
     explicitPath_ = path;
 }
 
-void RegistryStore::Close()
-{
-    if (db_ && owner_ == static_cast<long>(getpid()))
-        sqlite3_close_v2(db_);
+void RegistryStore::Close() {
+    if (db_ && owner_ == static_cast<long>(getpid())) sqlite3_close_v2(db_);
     // A connection inherited through fork is abandoned, not closed: closing it could disturb the
     // parent's locks on the file.
     db_ = nullptr;
     roots_ = RootKeys{};
 }
 
-sqlite3* RegistryStore::Database()
-{
-    if (db_ && owner_ != static_cast<long>(getpid()))
-        Close();
-    if (!db_)
-        Open();
+sqlite3* RegistryStore::Database() {
+    if (db_ && owner_ != static_cast<long>(getpid())) Close();
+    if (!db_) Open();
     return db_;
 }
 
-const RootKeys& RegistryStore::Roots()
-{
+const RootKeys& RegistryStore::Roots() {
     Database();
     return roots_;
 }
 
-void RegistryStore::Open()
-{
+void RegistryStore::Open() {
     std::string path = MakeAbsolute(ToNative(Path().c_str()));
     MakeFolders(path);
     sqlite3* db = nullptr;
-    int result = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+    int result = sqlite3_open_v2(path.c_str(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
         sqlite3_close_v2(db);
         throw RegistryError{ErrorFromSqlite(result)};
@@ -182,17 +165,16 @@ void RegistryStore::Open()
             int64_t version = 0;
             {
                 Statement query(db, "PRAGMA user_version");
-                if (query.Step())
-                    version = query.Int(0);
+                if (query.Step()) version = query.Int(0);
             }
             if (version > kSchemaVersion)
-                throw RegistryError{ERROR_BADDB};  // written by a newer layer: do not touch it
+                throw RegistryError{ERROR_BADDB}; // written by a newer layer: do not touch it
             Exec(db, kSchema);
-            if (version < kSchemaVersion)
-                Exec(db, "PRAGMA user_version=1");
+            if (version < kSchemaVersion) Exec(db, "PRAGMA user_version=1");
             int64_t now = RegistryNow();
             for (const char* root : kRootNames) {
-                Statement insert(db, "INSERT OR IGNORE INTO keys(parent, name, fold, written) VALUES(0, ?, ?, ?)");
+                Statement insert(
+                    db, "INSERT OR IGNORE INTO keys(parent, name, fold, written) VALUES(0, ?, ?, ?)");
                 insert.Bind(1, std::string(root)).Bind(2, std::string(root)).Bind(3, now).Run();
             }
             transaction.Commit();
@@ -201,8 +183,7 @@ void RegistryStore::Open()
         for (int i = 0; i < 3; ++i) {
             Statement query(db, "SELECT id FROM keys WHERE parent = 0 AND fold = ?");
             query.Bind(1, std::string(kRootNames[i]));
-            if (!query.Step())
-                throw RegistryError{ERROR_BADDB};
+            if (!query.Step()) throw RegistryError{ERROR_BADDB};
             *slots[i] = query.Int(0);
         }
     } catch (...) {
@@ -214,8 +195,7 @@ void RegistryStore::Open()
     owner_ = static_cast<long>(getpid());
 }
 
-Statement::Statement(sqlite3* db, const char* sql) : db_(db)
-{
+Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
     int result = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
     if (result != SQLITE_OK) {
         sqlite3_finalize(stmt_);
@@ -224,79 +204,73 @@ Statement::Statement(sqlite3* db, const char* sql) : db_(db)
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
-Statement& Statement::Bind(int index, int64_t value)
-{
+Statement& Statement::Bind(int index, int64_t value) {
     sqlite3_bind_int64(stmt_, index, value);
     return *this;
 }
 
-Statement& Statement::Bind(int index, const std::string& bytes) { return BindBlob(index, bytes.data(), bytes.size()); }
+Statement& Statement::Bind(int index, const std::string& bytes) {
+    return BindBlob(index, bytes.data(), bytes.size());
+}
 
-Statement& Statement::BindBlob(int index, const void* data, size_t size)
-{
+Statement& Statement::BindBlob(int index, const void* data, size_t size) {
     static const char empty = 0;
     int result = sqlite3_bind_blob64(stmt_, index, size ? data : &empty, size, SQLITE_TRANSIENT);
-    if (result != SQLITE_OK)
-        throw RegistryError{ErrorFromSqlite(result)};
+    if (result != SQLITE_OK) throw RegistryError{ErrorFromSqlite(result)};
     return *this;
 }
 
-bool Statement::Step()
-{
+bool Statement::Step() {
     int result = sqlite3_step(stmt_);
-    if (result == SQLITE_ROW)
-        return true;
-    if (result == SQLITE_DONE)
-        return false;
+    if (result == SQLITE_ROW) return true;
+    if (result == SQLITE_DONE) return false;
     throw RegistryError{ErrorFromSqlite(result)};
 }
 
-void Statement::Run()
-{
+void Statement::Run() {
     while (Step()) {
     }
 }
 
-void Statement::Reset()
-{
+void Statement::Reset() {
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
 }
 
-int64_t Statement::Int(int column) { return sqlite3_column_int64(stmt_, column); }
-
-std::string Statement::Bytes(int column)
-{
-    const void* data = sqlite3_column_blob(stmt_, column);
-    int size = sqlite3_column_bytes(stmt_, column);
-    return data && size > 0 ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : std::string();
+int64_t Statement::Int(int column) {
+    return sqlite3_column_int64(stmt_, column);
 }
 
-Transaction::Transaction(sqlite3* db, bool write) : db_(db)
-{
+std::string Statement::Bytes(int column) {
+    const void* data = sqlite3_column_blob(stmt_, column);
+    int size = sqlite3_column_bytes(stmt_, column);
+    return data && size > 0 ? std::string(static_cast<const char*>(data), static_cast<size_t>(size))
+                            : std::string();
+}
+
+Transaction::Transaction(sqlite3* db, bool write) : db_(db) {
     Exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN");
     open_ = true;
 }
 
-Transaction::~Transaction()
-{
-    if (open_)
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+Transaction::~Transaction() {
+    if (open_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void Transaction::Commit()
-{
+void Transaction::Commit() {
     Exec(db_, "COMMIT");
     open_ = false;
 }
 
-int64_t RegistryNow()
-{
+int64_t RegistryNow() {
     using namespace std::chrono;
     constexpr int64_t kTicksFrom1601To1970 = 116444736000000000LL;
-    return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count() / 100 + kTicksFrom1601To1970;
+    return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count() / 100 +
+           kTicksFrom1601To1970;
 }
 
 } // namespace plat::detail

@@ -30,7 +30,7 @@ struct RootKeys {
 };
 
 class RegistryStore {
-public:
+  public:
     static RegistryStore& Get();
 
     std::mutex& Mutex() { return mutex_; }
@@ -39,12 +39,12 @@ public:
     sqlite3* Database();
     const RootKeys& Roots();
 
-    void SetPath(const std::string& path);  // closes the database
+    void SetPath(const std::string& path); // closes the database
     std::string Path() const;
 
     ~RegistryStore();
 
-private:
+  private:
     RegistryStore() = default;
     void Open();
     void Close();
@@ -52,31 +52,31 @@ private:
     std::mutex mutex_;
     std::string explicitPath_;
     sqlite3* db_ = nullptr;
-    long owner_ = 0;  // process that opened db_: a forked child opens its own connection
+    long owner_ = 0; // process that opened db_: a forked child opens its own connection
     RootKeys roots_;
 };
 
 // One prepared statement. Every failure throws RegistryError.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const char* sql);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
     Statement& Bind(int index, int64_t value);
-    Statement& Bind(int index, const std::string& bytes);  // bound as a blob: names are 8-bit text
+    Statement& Bind(int index, const std::string& bytes); // bound as a blob: names are 8-bit text
     Statement& BindBlob(int index, const void* data, size_t size);
 
     // True while a row is available; false when done.
     bool Step();
-    void Run();  // steps to the end
+    void Run(); // steps to the end
     void Reset();
 
     int64_t Int(int column);
     std::string Bytes(int column);
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
 };
@@ -84,12 +84,12 @@ private:
 // A transaction: BEGIN IMMEDIATE for writes (so two writers wait for each other instead of failing),
 // a deferred BEGIN for reads that need one consistent view. Rolls back unless committed.
 class Transaction {
-public:
+  public:
     Transaction(sqlite3* db, bool write);
     ~Transaction();
     void Commit();
 
-private:
+  private:
     sqlite3* db_;
     bool open_ = false;
 };
