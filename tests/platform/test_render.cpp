@@ -2,6 +2,7 @@
 // image-list images with their masks) and a PNG file.
 #include "plat/draw.h"
 #include "plat/render.h"
+#include "plat/resources.h"
 #include "support/test_window.h"
 #include "commctrl.h"
 #include "windows.h"
@@ -119,6 +120,32 @@ TEST(Render, ImageListImagesKeepTheirMaskAfterTheListIsGone) {
     EXPECT_EQ(img.ColorAt(4, 3), RGB(0, 0, 255));
     EXPECT_EQ(img.ColorAt(6, 6), RGB(0, 0, 255));
     EXPECT_EQ(img.ColorAt(7, 7), RGB(0, 255, 0));
+}
+
+TEST(Render, ATwoByteCharacterInksItsFullWidthCellWithOrWithoutACjkFont) {
+    plat::SetCodePage(950);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 0, 0, "\xAE\xD1", 2);  // one Big5 character
+    SIZE sz{};
+    GetTextExtentPoint32A(dc, "\xAE\xD1", 2, &sz);
+    plat::Drawing d = plat::DcDrawing(dc);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    plat::SetCodePage(1252);
+
+    EXPECT_EQ(d.ops[0].codePage, 950u);  // the op keeps the code page it was drawn in
+    plat::Image img = plat::RenderToImage(d, 30, 20);
+    int ink = 0, outside = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x) {
+            bool dark = GetRValue(img.ColorAt(x, y)) < 128;
+            if (dark && x < sz.cx && y < sz.cy) ++ink;
+            if (dark && (x >= sz.cx + 1 || y >= sz.cy + 1)) ++outside;
+        }
+    EXPECT_GT(ink, 4);
+    EXPECT_EQ(outside, 0);
 }
 
 class RenderWindow : public testwin::WindowTest {};
