@@ -1,0 +1,229 @@
+// The tree-view control's own state: its items and the control-wide settings, and the operations the
+// message handlers share. Only the files of platform/src/treeview use it.
+//
+// Lifetime rules. A notification hands control to the application, which may delete items or even
+// destroy the tree before the notification returns. Therefore:
+//  - a deleted item is unlinked and its handle stops resolving at once, but its memory is kept in a
+//    graveyard until the outermost message of the tree returns, so an Item* held across a
+//    notification stays readable (check Item::dead);
+//  - the Tree itself is freed only when the outermost message returns (check Tree::destroyed after a
+//    notification before touching the window).
+#pragma once
+
+#include "win/treeview.h"
+#include "win/wingdi.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace plat::detail::tv {
+
+// How an item answers "has children": the platform keeps either a forced answer or computes it from
+// the real children, and an application can ask to be called back.
+enum class KidsMode { Compute, ForceYes, ForceNo, Callback };
+
+struct Item {
+    HTREEITEM handle = nullptr;
+    Item* parent = nullptr;  // the hidden root for top-level items
+    Item* firstChild = nullptr;
+    Item* lastChild = nullptr;
+    Item* prev = nullptr;
+    Item* next = nullptr;
+
+    std::string text;
+    bool textCallback = false;
+    int image = 0;
+    int selectedImage = 0;
+    int expandedImage = I_IMAGENONE;
+    int integral = 1;
+    UINT state = 0;
+    LPARAM lParam = 0;
+    KidsMode kids = KidsMode::Compute;
+
+    // Bookkeeping.
+    bool dead = false;      // deleted; only kept as memory until the outermost message returns
+    bool deleting = false;  // its TVN_DELETEITEM run has begun
+    int row = -1;           // index in the display order, -1 when an ancestor is collapsed
+    int level = 0;          // 0 for top-level items
+    int textWidth = -1;     // label text width in pixels, -1 until measured
+};
+
+struct Tree {
+    HWND hwnd = nullptr;
+    HWND notify = nullptr;  // the parent given at creation
+    DWORD style = 0;
+
+    Item root;  // hidden; its children are the top-level items
+    std::unordered_map<HTREEITEM, std::unique_ptr<Item>> items;
+    std::vector<std::unique_ptr<Item>> graveyard;
+
+    Item* caret = nullptr;       // the selected item
+    Item* drop = nullptr;        // the drop-highlighted item
+    Item* firstVisible = nullptr;
+    Item* insertMark = nullptr;
+    bool insertMarkAfter = false;
+    Item* rclickItem = nullptr;  // row shown highlighted while a right click is handled
+
+    // Geometry and appearance.
+    int indent = 19;
+    int itemHeight = 16;
+    bool itemHeightSet = false;
+    COLORREF bkColor = CLR_NONE;
+    COLORREF textColor = CLR_NONE;
+    COLORREF lineColor = CLR_DEFAULT;
+    COLORREF insertMarkColor = CLR_DEFAULT;
+    HIMAGELIST normalImages = nullptr;
+    HIMAGELIST stateImages = nullptr;
+    HFONT font = nullptr;
+    HFONT boldFont = nullptr;  // made on demand from `font`, owned
+    UINT scrollTime = 300;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    bool redraw = true;
+
+    // Display order of the items whose ancestors are all expanded.
+    std::vector<Item*> rows;
+    bool layoutDirty = true;
+    bool inLayout = false;
+
+    // Label editing.
+    HWND edit = nullptr;
+    Item* editItem = nullptr;
+    WNDPROC editProc = nullptr;  // the edit class procedure under our subclass
+    bool endingEdit = false;
+    bool editTimerArmed = false;
+
+    // Incremental search.
+    std::string search;
+    DWORD searchTime = 0;
+
+    int notifyFormat = NFR_ANSI;
+    int busy = 0;
+    bool destroyed = false;
+};
+
+inline constexpr UINT_PTR kEditTimerId = 0x54564544;  // private timer of the tree window
+inline constexpr int kMinIndent = 5;
+inline constexpr int kDefaultIndent = 19;
+inline constexpr int kLabelMargin = 2;  // text drawn this far inside the label box on each side
+inline constexpr int kEditLimit = MAX_PATH - 1;
+
+// ---- the tree of a window (dispatch.cpp) ----
+Tree* TreeOf(HWND hwnd);
+
+// Held while the tree handles anything that may call out to the application: when the outermost
+// guard ends, the layout is brought up to date, deleted items are freed and a destroyed tree goes.
+class BusyGuard {
+public:
+    explicit BusyGuard(Tree& t);
+    ~BusyGuard();
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    Tree& t_;
+};
+
+// ---- items (store.cpp) ----
+Item* Resolve(Tree& t, HTREEITEM h);  // nullptr for invalid or deleted handles
+bool IsAncestor(const Item* ancestor, const Item* item);  // true also when equal
+bool HasRealChildren(const Item* item);
+LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins);
+BOOL DeleteItem(Tree& t, HTREEITEM h);
+void DeleteAllItems(Tree& t);
+void RemoveChildren(Tree& t, Item* item);  // post-order TVN_DELETEITEMs, no selection changes
+BOOL GetItem(Tree& t, TVITEMA* out);
+BOOL SetItem(Tree& t, const TVITEMA* in);
+bool InDisplay(const Tree& t, const Item* item);  // every ancestor expanded
+int ChildrenValue(const Item* item);  // cChildren as TVM_GETITEM reports it (without a callback)
+BOOL SortChildren(Tree& t, HTREEITEM parent, const TVSORTCB* cb);
+std::string ItemText(Tree& t, Item* item);  // asks TVN_GETDISPINFO for callback texts
+int ItemImage(Tree& t, Item* item, bool selected);
+
+// ---- notifications (notify.cpp) ----
+LRESULT Notify(Tree& t, UINT code, NMHDR* hdr);
+LRESULT NotifySimple(Tree& t, UINT code);
+LRESULT NotifyTreeView(Tree& t, UINT code, UINT action, UINT oldMask, Item* oldItem, UINT newMask, Item* newItem,
+                       POINT pt = POINT{0, 0});
+// Asks the parent for the callback fields of `mask`; fills `text`, `image`, ... as answered.
+struct DispInfo {
+    std::string text;
+    int image = 0;
+    int selectedImage = 0;
+    int children = 0;
+};
+DispInfo AskDispInfo(Tree& t, Item* item, UINT mask);
+bool HasChildren(Tree& t, Item* item);  // the cChildren flag, asking for callbacks
+
+// ---- expand and collapse (expand.cpp) ----
+BOOL Expand(Tree& t, Item* item, bool user);
+BOOL Collapse(Tree& t, Item* item, bool reset, bool user);
+BOOL Toggle(Tree& t, Item* item, bool user);
+void ExpandAll(Tree& t, Item* item);
+LRESULT ExpandMessage(Tree& t, WPARAM action, HTREEITEM h);
+
+// ---- selection and navigation (select.cpp) ----
+BOOL SelectCaret(Tree& t, Item* item, UINT cause);
+LRESULT SelectMessage(Tree& t, WPARAM code, HTREEITEM h);
+HTREEITEM GetNextItem(Tree& t, WPARAM code, HTREEITEM h);
+BOOL EnsureVisible(Tree& t, Item* item);
+void ExpandAncestors(Tree& t, Item* item, bool* expanded);
+void SetDropHilite(Tree& t, Item* item);
+
+// ---- layout, scrolling and hit testing (layout.cpp) ----
+void MarkLayoutDirty(Tree& t);
+void EnsureLayout(Tree& t);
+int VisibleCount(const Tree& t);  // fully visible rows
+int TopRow(Tree& t);
+void SetTopRow(Tree& t, int row);
+void ScrollToShow(Tree& t, Item* item);
+void OnVScroll(Tree& t, WPARAM wParam);
+int DefaultItemHeight(Tree& t);
+void RecomputeItemHeight(Tree& t);
+int TextWidth(Tree& t, Item* item);
+HFONT FontFor(Tree& t, const Item* item);
+void InvalidateWidths(Tree& t);
+struct RowGeometry {
+    int top = 0, bottom = 0;
+    int linesLeft = 0;  // start of the lines/button column
+    int stateLeft = 0;
+    int imageLeft = 0;
+    int textLeft = 0;
+    int labelRight = 0;  // label box right edge (text width plus margins)
+};
+bool RowOf(Tree& t, Item* item, RowGeometry* g);  // false when the item is not in the display order
+BOOL GetItemRectMessage(Tree& t, BOOL textOnly, RECT* rc);
+HTREEITEM HitTest(Tree& t, TVHITTESTINFO* info);
+void InvalidateItem(Tree& t, Item* item);
+void InvalidateAll(Tree& t);
+bool LinesAtRoot(const Tree& t);
+int StateImageWidth(const Tree& t, const Item* item);
+SIZE NormalImageSize(const Tree& t);
+
+// ---- painting (paint.cpp) ----
+void Paint(Tree& t, HDC given);
+HIMAGELIST CreateDragImage(Tree& t, Item* item);
+struct ItemColors {
+    COLORREF text;
+    COLORREF back;
+};
+ItemColors DefaultColors(Tree& t, Item* item);
+COLORREF EffectiveBkColor(const Tree& t);
+COLORREF EffectiveTextColor(const Tree& t);
+
+// ---- mouse and keyboard (mouse.cpp, keyboard.cpp) ----
+void OnLButtonDown(Tree& t, POINT pt);
+void OnLButtonDblClk(Tree& t, POINT pt);
+void OnRButtonDown(Tree& t, POINT pt);
+void OnEditTimer(Tree& t);
+LRESULT OnKeyDown(Tree& t, WPARAM vk);
+void OnChar(Tree& t, char ch);
+
+// ---- label editing (labeledit.cpp) ----
+HWND EditLabel(Tree& t, Item* item);
+BOOL EndEditLabel(Tree& t, bool cancel);
+void OnEditCommand(Tree& t, WPARAM wParam, LPARAM lParam);
+
+} // namespace plat::detail::tv
