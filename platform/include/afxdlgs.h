@@ -1,0 +1,5 @@
+// The framework's common dialogs: the open-file dialog.
+#pragma once
+
+#include "afxwin.h"
+#include "afx/filedialog.h"
