@@ -41,7 +41,7 @@ TEST(GdiDc, FreshDcHasThePlatformDefaultsIncludingTheSystemFont) {
     EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
     EXPECT_EQ(GetObjectType(dc), static_cast<DWORD>(OBJ_MEMDC));
     EXPECT_TRUE(DeleteDC(dc));
-    EXPECT_FALSE(DeleteDC(dc));  // stale handle
+    EXPECT_FALSE(DeleteDC(dc)); // stale handle
 }
 
 TEST(GdiDc, RecordedTextCarriesTheColoursModeAndFontSetBeforeDrawing) {
@@ -111,7 +111,7 @@ TEST(GdiDc, RestoreDcBringsBackSelectedObjectsAndColoursAndDropsLaterLevels) {
     EXPECT_TRUE(RestoreDC(dc, 1));
     EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
     EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), GetStockObject(SYSTEM_FONT));
-    EXPECT_FALSE(RestoreDC(dc, -1));  // nothing saved any more
+    EXPECT_FALSE(RestoreDC(dc, -1)); // nothing saved any more
     EXPECT_TRUE(DeleteObject(font));
     DeleteDC(dc);
 }
@@ -122,10 +122,10 @@ TEST(GdiObjects, ObjectsInUseCannotBeDeletedAndStockObjectsSurviveDeletion) {
     HBRUSH brush = CreateSolidBrush(RGB(1, 1, 1));
     HGDIOBJ old = SelectObject(dc, brush);
     EXPECT_EQ(old, GetStockObject(WHITE_BRUSH));
-    EXPECT_FALSE(DeleteObject(brush));  // still selected
+    EXPECT_FALSE(DeleteObject(brush)); // still selected
     SaveDC(dc);
     SelectObject(dc, old);
-    EXPECT_FALSE(DeleteObject(brush));  // a saved state still holds it
+    EXPECT_FALSE(DeleteObject(brush)); // a saved state still holds it
     RestoreDC(dc, -1);
     SelectObject(dc, old);
     EXPECT_TRUE(DeleteObject(brush));
@@ -206,7 +206,7 @@ TEST(GdiPixels, MemoryDcPaintsFillsRectanglesAndLinesIntoItsBitmap) {
     FillRect(c.dc, &r, blue);
     EXPECT_EQ(GetPixel(c.dc, 2, 2), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(c.dc, 5, 5), RGB(0, 0, 255));
-    EXPECT_EQ(GetPixel(c.dc, 6, 6), RGB(255, 255, 255));  // right and bottom edges excluded
+    EXPECT_EQ(GetPixel(c.dc, 6, 6), RGB(255, 255, 255)); // right and bottom edges excluded
 
     // A line does not draw its end point.
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
@@ -243,8 +243,8 @@ TEST(GdiPixels, ClipRectangleLimitsPaintingAndIsRecorded) {
     EXPECT_EQ(GetPixel(c.dc, 4, 4), RGB(0, 0, 0));
     plat::Drawing d = plat::DcDrawing(c.dc);
     EXPECT_EQ(d.ops.back().clip.right, 5);
-    RestoreDC(c.dc, -1);  // no saved state: the clip stays
-    EXPECT_EQ(GetPixel(c.dc, 6, 6), CLR_INVALID);  // outside the clip
+    RestoreDC(c.dc, -1);                          // no saved state: the clip stays
+    EXPECT_EQ(GetPixel(c.dc, 6, 6), CLR_INVALID); // outside the clip
     RECT box{};
     EXPECT_EQ(GetClipBox(c.dc, &box), SIMPLEREGION);
     EXPECT_EQ(box.right, 5);
@@ -256,7 +256,7 @@ TEST(GdiPixels, PatBltInvertsAndBlackens) {
     EXPECT_TRUE(PatBlt(c.dc, 0, 0, 2, 4, DSTINVERT));
     EXPECT_EQ(GetPixel(c.dc, 0, 0), RGB(0, 0, 0));
     EXPECT_EQ(GetPixel(c.dc, 3, 0), RGB(255, 255, 255));
-    EXPECT_FALSE(PatBlt(c.dc, 0, 0, 4, 4, SRCCOPY));  // needs a source
+    EXPECT_FALSE(PatBlt(c.dc, 0, 0, 4, 4, SRCCOPY)); // needs a source
 }
 
 TEST(GdiPixels, BitBltConvertsColourToMonochromeByTheSourceBackgroundColour) {
@@ -270,8 +270,8 @@ TEST(GdiPixels, BitBltConvertsColourToMonochromeByTheSourceBackgroundColour) {
     HBITMAP mono = CreateBitmap(3, 1, 1, 1, nullptr);
     HGDIOBJ old = SelectObject(monoDc, mono);
     ASSERT_TRUE(BitBlt(monoDc, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(GetPixel(monoDc, 0, 0), RGB(255, 255, 255));  // background colour -> white
-    EXPECT_EQ(GetPixel(monoDc, 1, 0), RGB(0, 0, 0));        // white is not the background
+    EXPECT_EQ(GetPixel(monoDc, 0, 0), RGB(255, 255, 255)); // background colour -> white
+    EXPECT_EQ(GetPixel(monoDc, 1, 0), RGB(0, 0, 0));       // white is not the background
     EXPECT_EQ(GetPixel(monoDc, 2, 0), RGB(0, 0, 0));
 
     // Back to colour: white takes the destination's background colour, black its text colour.
@@ -300,7 +300,7 @@ TEST_F(GdiWindowDc, ReleaseHandsTheDrawingToTheWindowButMeasuringLeavesItAlone) 
     HBRUSH green = CreateSolidBrush(RGB(0, 200, 0));
     RECT r{0, 0, 500, 500};
     FillRect(dc, &r, green);
-    EXPECT_TRUE(plat::LastDrawing(w).Empty());  // not handed over before release
+    EXPECT_TRUE(plat::LastDrawing(w).Empty()); // not handed over before release
     EXPECT_EQ(ReleaseDC(w, dc), 1);
 
     plat::Drawing d = plat::LastDrawing(w);
@@ -308,7 +308,7 @@ TEST_F(GdiWindowDc, ReleaseHandsTheDrawingToTheWindowButMeasuringLeavesItAlone) 
     EXPECT_EQ(d.ops[0].color, RGB(0, 200, 0));
     RECT client{};
     GetClientRect(w, &client);
-    EXPECT_EQ(d.ops[0].clip.right, client.right);  // a window DC clips to the client area
+    EXPECT_EQ(d.ops[0].clip.right, client.right); // a window DC clips to the client area
     EXPECT_EQ(d.size.cx, client.right);
 
     HDC measure = GetDC(w);
@@ -354,4 +354,4 @@ TEST_F(GdiWindowDc, GetDcRefusesDestroyedWindowsAndReleaseChecksTheWindow) {
     EXPECT_EQ(GetDC(w), nullptr);
 }
 
-}  // namespace
+} // namespace

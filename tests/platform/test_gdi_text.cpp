@@ -14,7 +14,7 @@ namespace {
 using plat::DrawKind;
 
 class GdiText : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         plat::SetCodePage(1252);
         dc = CreateCompatibleDC(nullptr);
@@ -34,14 +34,16 @@ protected:
     HGDIOBJ oldFont = nullptr;
 };
 
-TEST_F(GdiText, TheFontEngineUsesARealFontFile) { EXPECT_EQ(plat::FontFamilyInUse(), "DejaVu Sans"); }
+TEST_F(GdiText, TheFontEngineUsesARealFontFile) {
+    EXPECT_EQ(plat::FontFamilyInUse(), "DejaVu Sans");
+}
 
 TEST_F(GdiText, GuiFontIsAbout13PixelsTallAndCellHeightsAreExact) {
     TEXTMETRICA tm{};
     ASSERT_TRUE(GetTextMetricsA(dc, &tm));
     EXPECT_EQ(tm.tmHeight, 13);
     EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
-    EXPECT_EQ(tm.tmInternalLeading, 2);  // lfHeight -11: the character height excludes internal leading
+    EXPECT_EQ(tm.tmInternalLeading, 2); // lfHeight -11: the character height excludes internal leading
     EXPECT_GT(tm.tmAveCharWidth, 3);
     EXPECT_LT(tm.tmAveCharWidth, tm.tmMaxCharWidth);
     // The pitch bit is set for a variable-pitch font (its meaning is inverted on the platform).
@@ -50,7 +52,7 @@ TEST_F(GdiText, GuiFontIsAbout13PixelsTallAndCellHeightsAreExact) {
     HFONT cell = CreateFontA(20, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
     SelectObject(dc, cell);
     GetTextMetricsA(dc, &tm);
-    EXPECT_EQ(tm.tmHeight, 20);  // a positive lfHeight is the cell height
+    EXPECT_EQ(tm.tmHeight, 20); // a positive lfHeight is the cell height
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
     GetTextMetricsA(dc, &tm);
     EXPECT_EQ(tm.tmHeight, 16);
@@ -58,7 +60,7 @@ TEST_F(GdiText, GuiFontIsAbout13PixelsTallAndCellHeightsAreExact) {
     SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
     GetTextMetricsA(dc, &tm);
     EXPECT_FALSE(tm.tmPitchAndFamily & TMPF_FIXED_PITCH);
-    EXPECT_EQ(Width("iiii"), Width("WWWW"));  // monospaced
+    EXPECT_EQ(Width("iiii"), Width("WWWW")); // monospaced
     DeleteObject(cell);
 }
 
@@ -108,20 +110,20 @@ TEST_F(GdiText, RenderedGlyphsLandWhereTheMeasuredWidthsSay) {
     ASSERT_GE(wAlone, 0);
     int wAfterI = leftmostInk(0, Width("i"));
     EXPECT_EQ(wAfterI - Width("i"), wAlone);
-    EXPECT_LT(rightmostInk(0), Width("iW") + 1);  // the ink stays inside the measured box
+    EXPECT_LT(rightmostInk(0), Width("iW") + 1); // the ink stays inside the measured box
     EXPECT_GE(rightmostInk(0), Width("iW") - 3);
 }
 
 TEST_F(GdiText, TwoByteCharactersAreOneFullWidthCharacterEvenWithoutAGlyph) {
-    const std::string zhong950 = "\xA4\xA4";  // one Big5 character
-    const std::string zhong936 = "\xD6\xD0";  // the same character in GBK
+    const std::string zhong950 = "\xA4\xA4"; // one Big5 character
+    const std::string zhong936 = "\xD6\xD0"; // the same character in GBK
     int in1252 = Width(zhong950);
     plat::SetCodePage(950);
     int full = Width(zhong950);
-    EXPECT_EQ(full, 11);  // one em of the GUI font
+    EXPECT_EQ(full, 11); // one em of the GUI font
     EXPECT_EQ(Width(zhong950 + zhong950), 2 * full);
     EXPECT_EQ(Width("a" + zhong950), Width("a") + full);
-    EXPECT_NE(in1252, full);  // in 1252 the same bytes are two narrow characters
+    EXPECT_NE(in1252, full); // in 1252 the same bytes are two narrow characters
     // An invalid two-byte code still takes a cell; a lone lead byte at the end still has a width.
     EXPECT_EQ(Width("\x81\x30"), full);
     EXPECT_GT(Width("a\xA4"), Width("a"));
@@ -144,7 +146,7 @@ TEST(CodePage, ConvertsTheEightBitCodePagesToUtf8AtTheEdge) {
     EXPECT_EQ(plat::ToUtf8("\xA4\xA4", 950), "\xE4\xB8\xAD");
     EXPECT_EQ(plat::ToUtf8("\xD6\xD0", 936), "\xE4\xB8\xAD");
     EXPECT_EQ(plat::ToUtf8("\x80", 1252), "\xE2\x82\xAC");
-    EXPECT_EQ(plat::ToUtf8("ok\xA4", 950), "ok\xEF\xBF\xBD");  // lone lead byte
+    EXPECT_EQ(plat::ToUtf8("ok\xA4", 950), "ok\xEF\xBF\xBD"); // lone lead byte
     EXPECT_EQ(plat::FromUtf8("\xE4\xB8\xAD", 950), "\xA4\xA4");
     EXPECT_EQ(plat::FromUtf8("a\xE4\xB8\xAD", 1252), "a?");
     EXPECT_TRUE(plat::IsLeadByte(0xA4, 950));
@@ -171,10 +173,10 @@ TEST_F(GdiText, DrawTextPlacesLinesInTheRectangle) {
     plat::Drawing drawn = plat::DcDrawing(dc);
     const plat::DrawOp* op = drawn.FindText("Mid");
     ASSERT_NE(op, nullptr);
-    EXPECT_EQ(op->pos.y, 10);  // (33 - 13) / 2
+    EXPECT_EQ(op->pos.y, 10); // (33 - 13) / 2
     EXPECT_EQ(op->pos.x, (100 - Width("Mid")) / 2);
     EXPECT_EQ(op->clip.bottom, 33);
-    EXPECT_EQ(ret, 23);  // offset from the top to the bottom of the text
+    EXPECT_EQ(ret, 23); // offset from the top to the bottom of the text
 
     plat::ClearDcDrawing(dc);
     RECT right{0, 0, 100, 40};
@@ -217,7 +219,7 @@ TEST_F(GdiText, DrawTextPrefixesAndEndEllipsis) {
     plat::ClearDcDrawing(dc);
     RECT wide{0, 0, 500, 20};
     DrawTextA(dc, title.c_str(), -1, &wide, DT_SINGLELINE | DT_END_ELLIPSIS);
-    EXPECT_NE(plat::DcDrawing(dc).FindText(title), nullptr);  // fits: untouched
+    EXPECT_NE(plat::DcDrawing(dc).FindText(title), nullptr); // fits: untouched
 }
 
 TEST_F(GdiText, ExtTextOutOpaqueFillsWithTheBackgroundColourWhateverTheMode) {
@@ -254,4 +256,4 @@ TEST_F(GdiText, TextAlignmentMovesTheReferencePoint) {
     EXPECT_EQ(plat::DcDrawing(dc).FindText("ab")->pos.x, 7);
 }
 
-}  // namespace
+} // namespace

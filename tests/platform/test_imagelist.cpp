@@ -20,7 +20,8 @@ template <class F> HBITMAP MakeBitmap(int w, int h, F colour) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             COLORREF c = colour(x, y);
-            BYTE* p = bits.data() + static_cast<size_t>(y) * static_cast<size_t>(row) + static_cast<size_t>(x) * 3;
+            BYTE* p =
+                bits.data() + static_cast<size_t>(y) * static_cast<size_t>(row) + static_cast<size_t>(x) * 3;
             p[0] = GetBValue(c);
             p[1] = GetGValue(c);
             p[2] = GetRValue(c);
@@ -39,7 +40,7 @@ HBITMAP Strip(int images) {
 }
 
 class ImageListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         before = plat::ImageListCount();
         himl = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 17, 0);
@@ -82,16 +83,18 @@ TEST_F(ImageListTest, AddMaskedCutsAStripAndReturnsTheFirstNewIndex) {
     // The images keep their own order: image 2 of the first strip is grey 120.
     EXPECT_EQ(plat::ImageListPixels(himl, 2).ColorAt(8, 8), RGB(120, 120, 0));
     EXPECT_EQ(plat::ImageListPixels(himl, 4).ColorAt(8, 8), RGB(40, 40, 0));
-    for (HBITMAP b : {four, one, narrow, ragged}) EXPECT_TRUE(DeleteObject(b));
+    for (HBITMAP b : {four, one, narrow, ragged})
+        EXPECT_TRUE(DeleteObject(b));
 }
 
 TEST_F(ImageListTest, MaskComesFromTheExactMaskColour) {
-    HBITMAP bmp = MakeBitmap(16, 16, [](int x, int) { return x == 0 ? RGB(254, 255, 255) : RGB(255, 255, 255); });
+    HBITMAP bmp =
+        MakeBitmap(16, 16, [](int x, int) { return x == 0 ? RGB(254, 255, 255) : RGB(255, 255, 255); });
     ASSERT_EQ(ImageList_AddMasked(himl, bmp, RGB(255, 255, 255)), 0);
     plat::Image img = plat::ImageListPixels(himl, 0);
     EXPECT_TRUE(img.TransparentAt(5, 5));
-    EXPECT_EQ(img.ColorAt(5, 5), RGB(0, 0, 0));  // masked pixels are kept black
-    EXPECT_FALSE(img.TransparentAt(0, 5));       // almost white is still opaque
+    EXPECT_EQ(img.ColorAt(5, 5), RGB(0, 0, 0)); // masked pixels are kept black
+    EXPECT_FALSE(img.TransparentAt(0, 5));      // almost white is still opaque
     EXPECT_EQ(img.ColorAt(0, 5), RGB(254, 255, 255));
     DeleteObject(bmp);
 }
@@ -156,7 +159,7 @@ TEST_F(ImageListTest, DrawRecordsTheImageAndPaintsOnlyOpaquePixels) {
     EXPECT_EQ(draws[0]->style, static_cast<UINT>(ILD_TRANSPARENT));
     EXPECT_EQ(draws[0]->pos.x, 2);
     EXPECT_EQ(draws[0]->pos.y, 1);
-    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));  // transparent: background stays
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0)); // transparent: background stays
     EXPECT_EQ(GetPixel(dc, 8, 8), RGB(80, 80, 0));
 
     // ILD_NORMAL with a background colour fills the transparent pixels with it ...
@@ -183,7 +186,7 @@ TEST_F(ImageListTest, DrawRecordsTheImageAndPaintsOnlyOpaquePixels) {
 }
 
 class DragImageTest : public testwin::WindowTest {
-protected:
+  protected:
     void SetUp() override {
         testwin::WindowTest::SetUp();
         lists = plat::ImageListCount();
@@ -204,12 +207,12 @@ protected:
 
 TEST_F(DragImageTest, StateFollowsBeginEnterMoveShowLeaveEnd) {
     HWND tree = testwin::MakeTop(50, 40, 200, 150);
-    EXPECT_FALSE(ImageList_DragEnter(tree, 1, 1));  // no drag yet
+    EXPECT_FALSE(ImageList_DragEnter(tree, 1, 1)); // no drag yet
     EXPECT_FALSE(ImageList_BeginDrag(himl, 3, 0, 0));
     ASSERT_TRUE(ImageList_BeginDrag(himl, 2, 4, 6));
     plat::DragImageInfo s = plat::DragImageState();
     EXPECT_TRUE(s.active);
-    EXPECT_FALSE(s.shown);  // nothing shown before DragEnter
+    EXPECT_FALSE(s.shown); // nothing shown before DragEnter
     EXPECT_EQ(s.imageIndex, 2);
     EXPECT_EQ(s.source, himl);
     EXPECT_EQ(s.hotspot.x, 4);
@@ -228,7 +231,7 @@ TEST_F(DragImageTest, StateFollowsBeginEnterMoveShowLeaveEnd) {
     ASSERT_TRUE(ImageList_DragShowNolock(FALSE));
     s = plat::DragImageState();
     EXPECT_FALSE(s.shown);
-    EXPECT_EQ(s.lockWindow, tree);  // hidden, still locked
+    EXPECT_EQ(s.lockWindow, tree); // hidden, still locked
     ImageList_DragShowNolock(TRUE);
     EXPECT_TRUE(plat::DragImageState().shown);
 
@@ -249,7 +252,7 @@ TEST_F(DragImageTest, StateFollowsBeginEnterMoveShowLeaveEnd) {
 TEST_F(DragImageTest, DragImageIsACopyThatOutlivesItsSourceUntilEndDrag) {
     ASSERT_TRUE(ImageList_BeginDrag(himl, 1, 2, 3));
     POINT pt{}, hot{};
-    ImageList_DragEnter(nullptr, 300, 200);  // screen coordinates
+    ImageList_DragEnter(nullptr, 300, 200); // screen coordinates
     HIMAGELIST drag = ImageList_GetDragImage(&pt, &hot);
     ASSERT_NE(drag, nullptr);
     EXPECT_NE(drag, himl);
@@ -275,4 +278,4 @@ TEST_F(DragImageTest, DragEnterRefusesADestroyedWindow) {
     EXPECT_FALSE(plat::DragImageState().shown);
 }
 
-}  // namespace
+} // namespace

@@ -33,7 +33,7 @@ DrawOp Fill(RECT r, COLORREF c, RECT clip = RECT{0, 0, 1000, 1000}) {
 TEST(Render, FillsFramesAndLinesLandOnTheirPixels) {
     plat::Drawing d;
     d.ops.push_back(Fill(RECT{2, 2, 6, 5}, RGB(0, 0, 255)));
-    d.ops.push_back(Fill(RECT{0, 0, 20, 20}, RGB(255, 0, 0), RECT{15, 15, 17, 17}));  // clipped
+    d.ops.push_back(Fill(RECT{0, 0, 20, 20}, RGB(255, 0, 0), RECT{15, 15, 17, 17})); // clipped
     DrawOp frame;
     frame.kind = DrawKind::Frame;
     frame.rect = RECT{8, 0, 12, 4};
@@ -57,9 +57,9 @@ TEST(Render, FillsFramesAndLinesLandOnTheirPixels) {
     EXPECT_EQ(img.ColorAt(17, 17), RGB(255, 255, 255));
     EXPECT_EQ(img.ColorAt(8, 0), RGB(0, 128, 0));
     EXPECT_EQ(img.ColorAt(11, 3), RGB(0, 128, 0));
-    EXPECT_EQ(img.ColorAt(9, 1), RGB(255, 255, 255));  // a frame leaves the inside alone
+    EXPECT_EQ(img.ColorAt(9, 1), RGB(255, 255, 255)); // a frame leaves the inside alone
     EXPECT_EQ(img.ColorAt(4, 14), RGB(9, 9, 9));
-    EXPECT_EQ(img.ColorAt(5, 15), RGB(255, 255, 255));  // the end point is not drawn
+    EXPECT_EQ(img.ColorAt(5, 15), RGB(255, 255, 255)); // the end point is not drawn
 }
 
 TEST(Render, TextIsInkedInItsColourInsideTheMeasuredBox) {
@@ -85,7 +85,7 @@ TEST(Render, TextIsInkedInItsColourInsideTheMeasuredBox) {
             bool ink = GetRValue(c) < 128;
             bool inBox = x >= 10 && x < 10 + sz.cx && y >= 5 && y < 5 + sz.cy;
             if (ink && inBox) ++dark;
-            if (ink && !inBox) ++outside;  // faint antialiasing of an overhang may spill, ink may not
+            if (ink && !inBox) ++outside; // faint antialiasing of an overhang may spill, ink may not
         }
     EXPECT_GT(dark, 20);
     EXPECT_EQ(outside, 0);
@@ -98,7 +98,7 @@ TEST(Render, ImageListImagesKeepTheirMaskAfterTheListIsGone) {
     HIMAGELIST himl = ImageList_Create(4, 4, ILC_COLOR24 | ILC_MASK, 1, 0);
     BYTE bits[4 * 4 * 3];
     for (int i = 0; i < 16; ++i) {
-        bool corner = i == 0;  // top-left pixel white (transparent), the rest blue
+        bool corner = i == 0; // top-left pixel white (transparent), the rest blue
         bits[i * 3 + 0] = 255;
         bits[i * 3 + 1] = corner ? 255 : 0;
         bits[i * 3 + 2] = corner ? 255 : 0;
@@ -116,7 +116,7 @@ TEST(Render, ImageListImagesKeepTheirMaskAfterTheListIsGone) {
     withBackground.ops.push_back(Fill(RECT{0, 0, 10, 10}, RGB(0, 255, 0)));
     withBackground.ops.insert(withBackground.ops.end(), d.ops.begin(), d.ops.end());
     plat::Image img = plat::RenderToImage(withBackground, 10, 10);
-    EXPECT_EQ(img.ColorAt(3, 3), RGB(0, 255, 0));  // masked: the fill shows through
+    EXPECT_EQ(img.ColorAt(3, 3), RGB(0, 255, 0)); // masked: the fill shows through
     EXPECT_EQ(img.ColorAt(4, 3), RGB(0, 0, 255));
     EXPECT_EQ(img.ColorAt(6, 6), RGB(0, 0, 255));
     EXPECT_EQ(img.ColorAt(7, 7), RGB(0, 255, 0));
@@ -127,7 +127,7 @@ TEST(Render, ATwoByteCharacterInksItsFullWidthCellWithOrWithoutACjkFont) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 0, 0, "\xAE\xD1", 2);  // one Big5 character
+    TextOutA(dc, 0, 0, "\xAE\xD1", 2); // one Big5 character
     SIZE sz{};
     GetTextExtentPoint32A(dc, "\xAE\xD1", 2, &sz);
     plat::Drawing d = plat::DcDrawing(dc);
@@ -135,7 +135,7 @@ TEST(Render, ATwoByteCharacterInksItsFullWidthCellWithOrWithoutACjkFont) {
     DeleteDC(dc);
     plat::SetCodePage(1252);
 
-    EXPECT_EQ(d.ops[0].codePage, 950u);  // the op keeps the code page it was drawn in
+    EXPECT_EQ(d.ops[0].codePage, 950u); // the op keeps the code page it was drawn in
     plat::Image img = plat::RenderToImage(d, 30, 20);
     int ink = 0, outside = 0;
     for (int y = 0; y < 20; ++y)
@@ -168,11 +168,11 @@ TEST_F(RenderWindow, AWindowsLastPaintRendersToAPngFile) {
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
     EXPECT_EQ(cairo_image_surface_get_width(png), d.size.cx);
     const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(png));
-    EXPECT_EQ(row[5] & 0xFFFFFF, 0xC86432u);   // (200, 100, 50) as 0xRRGGBB
-    EXPECT_EQ(row[20] & 0xFFFFFF, 0xFFFFFFu);  // background
+    EXPECT_EQ(row[5] & 0xFFFFFF, 0xC86432u);  // (200, 100, 50) as 0xRRGGBB
+    EXPECT_EQ(row[20] & 0xFFFFFF, 0xFFFFFFu); // background
     cairo_surface_destroy(png);
     std::remove(path.c_str());
     EXPECT_FALSE(plat::RenderToPng(d, 0, 10, path.c_str()));
 }
 
-}  // namespace
+} // namespace

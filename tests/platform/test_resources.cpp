@@ -19,10 +19,11 @@ plat::ResourceTable ShelfTable() {
     plat::ResourceTable t;
     t.strings[0x0409][kTitle] = "Bookshelf";
     t.strings[0x0409][kOnlyEnglish] = "English only";
-    t.strings[0x0404][kTitle] = "\xAE\xD1\xAC\x5B";  // Big5 bytes (the second has a trail byte 0x5B)
-    t.strings[0x0804][kTitle] = "\xCA\xE9\xBC\xDC";  // GBK bytes
+    t.strings[0x0404][kTitle] = "\xAE\xD1\xAC\x5B"; // Big5 bytes (the second has a trail byte 0x5B)
+    t.strings[0x0804][kTitle] = "\xCA\xE9\xBC\xDC"; // GBK bytes
     t.bitmaps[300] = plat::BitmapResource{2, 1, {RGB(255, 0, 0), RGB(0, 0, 255)}};
-    plat::DialogTemplate en{"New catalog", 0, RECT{0, 0, 200, 80}, {{"Edit", 1001, "", 0, RECT{5, 5, 150, 19}}}};
+    plat::DialogTemplate en{
+        "New catalog", 0, RECT{0, 0, 200, 80}, {{"Edit", 1001, "", 0, RECT{5, 5, 150, 19}}}};
     plat::DialogTemplate tc = en;
     tc.caption = "\xB7\x73\xA4\xC0\xC3\xFE";
     t.dialogs[0x0409][132] = en;
@@ -31,7 +32,7 @@ plat::ResourceTable ShelfTable() {
 }
 
 class Resources : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         shelf = ShelfTable();
         other.strings[0x0409][kTitle] = "Other module";
@@ -80,12 +81,12 @@ TEST_F(Resources, AStringMissingInTheCurrentLanguageLoadsEmpty) {
     char buf[32];
     std::memset(buf, 'x', sizeof buf);
     plat::SetUserLanguage(0x0404);
-    EXPECT_EQ(LoadStringA(kShelf, kOnlyEnglish, buf, sizeof buf), 0);  // no fallback to English
+    EXPECT_EQ(LoadStringA(kShelf, kOnlyEnglish, buf, sizeof buf), 0); // no fallback to English
     EXPECT_STREQ(buf, "");
     std::memset(buf, 'x', sizeof buf);
     EXPECT_EQ(LoadStringA(kShelf, 999, buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "");
-    EXPECT_EQ(LoadStringA(0x7777, kTitle, buf, sizeof buf), 0);  // no resources for that module
+    EXPECT_EQ(LoadStringA(0x7777, kTitle, buf, sizeof buf), 0); // no resources for that module
 }
 
 TEST_F(Resources, LoadStringTruncatesWithinTheBufferAndTerminates) {
@@ -93,11 +94,11 @@ TEST_F(Resources, LoadStringTruncatesWithinTheBufferAndTerminates) {
     std::memset(buf, 'x', sizeof buf);
     EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, 5), 4);
     EXPECT_STREQ(buf, "Book");
-    EXPECT_EQ(buf[5], 'x');  // nothing written past cch
+    EXPECT_EQ(buf[5], 'x'); // nothing written past cch
     EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, 1), 0);
     EXPECT_STREQ(buf, "");
     std::memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, 0), 0);  // cch 0: nothing at all
+    EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, 0), 0); // cch 0: nothing at all
     EXPECT_EQ(buf[0], 'x');
     EXPECT_EQ(LoadStringA(kShelf, kTitle, nullptr, 10), 0);
 
@@ -116,9 +117,9 @@ TEST_F(Resources, ZeroInstanceMeansTheCurrentResourceModule) {
     plat::SetCurrentResourceModule(kOther);
     LoadStringA(0, kTitle, buf, sizeof buf);
     EXPECT_STREQ(buf, "Other module");
-    LoadStringA(kShelf, kTitle, buf, sizeof buf);  // an explicit module still wins
+    LoadStringA(kShelf, kTitle, buf, sizeof buf); // an explicit module still wins
     EXPECT_STREQ(buf, "Bookshelf");
-    EXPECT_EQ(LoadBitmapA(0, MAKEINTRESOURCE(300)), nullptr);  // the other module has no bitmaps
+    EXPECT_EQ(LoadBitmapA(0, MAKEINTRESOURCE(300)), nullptr); // the other module has no bitmaps
     plat::SetCurrentResourceModule(kShelf);
     HBITMAP b = LoadBitmapA(0, MAKEINTRESOURCE(300));
     EXPECT_NE(b, nullptr);
@@ -137,7 +138,7 @@ TEST_F(Resources, LoadBitmapMakesANewBitmapFromThePixelsOrNull) {
     EXPECT_EQ(img.ColorAt(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(img.ColorAt(1, 0), RGB(0, 0, 255));
     HBITMAP again = LoadBitmapA(kShelf, MAKEINTRESOURCE(300));
-    EXPECT_NE(again, b);  // every load is a new object the caller deletes
+    EXPECT_NE(again, b); // every load is a new object the caller deletes
     EXPECT_TRUE(DeleteObject(b));
     EXPECT_TRUE(DeleteObject(again));
     EXPECT_EQ(plat::GdiObjectCount(), before);
@@ -154,10 +155,10 @@ TEST_F(Resources, DialogTemplatesFollowTheLanguageWithEnglishAsFallback) {
     EXPECT_EQ(en->items[0].className, "Edit");
     plat::SetUserLanguage(0x0404);
     EXPECT_EQ(plat::FindDialogTemplate(0, 132)->caption, "\xB7\x73\xA4\xC0\xC3\xFE");
-    plat::SetUserLanguage(0x0804);  // no Simplified Chinese version: English
+    plat::SetUserLanguage(0x0804); // no Simplified Chinese version: English
     EXPECT_EQ(plat::FindDialogTemplate(kShelf, 132)->caption, "New catalog");
     EXPECT_EQ(plat::FindDialogTemplate(kShelf, 133), nullptr);
     EXPECT_EQ(plat::FindDialogTemplate(kOther, 132), nullptr);
 }
 
-}  // namespace
+} // namespace

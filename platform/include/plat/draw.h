@@ -26,8 +26,8 @@ struct Image {
     std::vector<uint32_t> xrgb;
     std::vector<uint8_t> mask;
 
-    COLORREF ColorAt(int x, int y) const;    // as a COLORREF (0x00BBGGRR); CLR_INVALID outside
-    bool TransparentAt(int x, int y) const;  // true where the mask says so
+    COLORREF ColorAt(int x, int y) const;   // as a COLORREF (0x00BBGGRR); CLR_INVALID outside
+    bool TransparentAt(int x, int y) const; // true where the mask says so
 };
 
 // Converts between COLORREF (0x00BBGGRR) and the 0x00RRGGBB words of Image.
@@ -39,55 +39,55 @@ constexpr COLORREF FromXrgb(uint32_t p) {
 }
 
 enum class DrawKind {
-    Fill,       // rect filled with color (rop says how: PATCOPY, DSTINVERT, PATINVERT, ...)
-    Frame,      // one-pixel (or penWidth) border of rect in color
-    Text,       // text drawn with its top-left at pos
-    Line,       // from -> to (the end point excluded, as on the platform) in color, penWidth wide
-    ImageList,  // image imageIndex of imageList drawn at pos with style
-    Blit,       // image copied to rect with rop
+    Fill,      // rect filled with color (rop says how: PATCOPY, DSTINVERT, PATINVERT, ...)
+    Frame,     // one-pixel (or penWidth) border of rect in color
+    Text,      // text drawn with its top-left at pos
+    Line,      // from -> to (the end point excluded, as on the platform) in color, penWidth wide
+    ImageList, // image imageIndex of imageList drawn at pos with style
+    Blit,      // image copied to rect with rop
 };
 
 // One recorded operation. Fields that do not apply to an operation's kind keep their defaults.
 struct DrawOp {
     DrawKind kind = DrawKind::Fill;
-    RECT rect{};  // the area touched: fill/frame/blit rectangle, text cell box, image box
-    RECT clip{};  // the clipping rectangle in force (device coordinates)
+    RECT rect{}; // the area touched: fill/frame/blit rectangle, text cell box, image box
+    RECT clip{}; // the clipping rectangle in force (device coordinates)
     COLORREF color = 0;
     DWORD rop = 0;
     int penWidth = 1;
-    int penStyle = PS_SOLID;  // PS_* of the pen of a line
+    int penStyle = PS_SOLID; // PS_* of the pen of a line
     POINT from{};
     POINT to{};
 
     // text
-    POINT pos{};         // top-left of the text cell (text and image-list draws)
-    std::string text;    // bytes in codePage
+    POINT pos{};      // top-left of the text cell (text and image-list draws)
+    std::string text; // bytes in codePage
     UINT codePage = 1252;
     COLORREF textColor = 0;
     COLORREF bkColor = 0;
     int bkMode = OPAQUE;
-    LOGFONTA font{};     // the font selected when the text was drawn
+    LOGFONTA font{}; // the font selected when the text was drawn
     HFONT hfont = nullptr;
-    int underline = -1;  // byte offset of a character underlined by an '&' prefix, or -1
+    int underline = -1; // byte offset of a character underlined by an '&' prefix, or -1
 
     // image list
     HIMAGELIST imageList = nullptr;
     int imageIndex = -1;
-    UINT style = 0;                 // ILD_* flags
+    UINT style = 0; // ILD_* flags
     COLORREF imageBkColor = CLR_NONE;
-    bool masked = false;            // the list has a mask (ILC_MASK)
+    bool masked = false; // the list has a mask (ILC_MASK)
 
-    std::shared_ptr<const Image> image;  // image-list image (with mask) or blit source pixels
+    std::shared_ptr<const Image> image; // image-list image (with mask) or blit source pixels
 };
 
 struct Drawing {
     std::vector<DrawOp> ops;
-    SIZE size{};  // the client size of the window when the DC was taken (0 for other DCs)
+    SIZE size{}; // the client size of the window when the DC was taken (0 for other DCs)
 
     bool Empty() const { return ops.empty(); }
     // Convenience filters for tests; the pointers point into this drawing.
     std::vector<const DrawOp*> OfKind(DrawKind kind) const;
-    const DrawOp* FindText(const std::string& text) const;  // first text op with exactly this text
+    const DrawOp* FindText(const std::string& text) const; // first text op with exactly this text
 };
 
 // The most recent drawing a window's DC handed over on ReleaseDC (empty if none).
@@ -111,13 +111,13 @@ size_t ImageListCount();
 // DragLeave/EndDrag leave it. The image's top-left corner is at position - hotspot, in coordinates
 // relative to the lock window's rectangle (the screen when lockWindow is null).
 struct DragImageInfo {
-    bool active = false;        // between BeginDrag and EndDrag
-    HIMAGELIST source = nullptr;  // the list BeginDrag took the image from
-    int imageIndex = -1;        // the image's index in that list
-    HIMAGELIST dragList = nullptr;  // the temporary list ImageList_GetDragImage returns
+    bool active = false;           // between BeginDrag and EndDrag
+    HIMAGELIST source = nullptr;   // the list BeginDrag took the image from
+    int imageIndex = -1;           // the image's index in that list
+    HIMAGELIST dragList = nullptr; // the temporary list ImageList_GetDragImage returns
     POINT hotspot{};
     HWND lockWindow = nullptr;
-    bool entered = false;  // between DragEnter and DragLeave
+    bool entered = false; // between DragEnter and DragLeave
     POINT position{};
     bool shown = false;
 };
@@ -134,4 +134,4 @@ TEXTMETRICA MetricsForFont(const LOGFONTA& lf);
 // GetTextExtentPoint32A reports and the renderer lays out.
 int MeasureText(const LOGFONTA& lf, const std::string& text);
 
-}  // namespace plat
+} // namespace plat

@@ -11,4 +11,4 @@ Image RenderToImage(const Drawing& drawing, int w, int h, COLORREF background = 
 // The same, written as a PNG file. False when the size is not positive or the file cannot be written.
 bool RenderToPng(const Drawing& drawing, int w, int h, const char* path, COLORREF background = 0xFFFFFF);
 
-}  // namespace plat
+} // namespace plat

@@ -50,7 +50,7 @@ struct ResourceTable {
 // Registers `table` (kept by pointer; it must outlive the registration) as the resources of `module`.
 // A null table removes the registration.
 void RegisterResources(HMODULE module, const ResourceTable* table);
-const ResourceTable* FindResources(HMODULE module);  // null when nothing is registered
+const ResourceTable* FindResources(HMODULE module); // null when nothing is registered
 
 // The dialog template `id` of `module` (0 = current resource module) in the user language, or null.
 const DialogTemplate* FindDialogTemplate(HMODULE module, UINT id);
@@ -76,4 +76,4 @@ std::string ToUtf8(const std::string& text, UINT codePage = 0);
 // Converts UTF-8 to `codePage` (0 = the active one); characters it lacks become '?'.
 std::string FromUtf8(const std::string& utf8, UINT codePage = 0);
 
-}  // namespace plat
+} // namespace plat

@@ -20,7 +20,7 @@ typedef WORD LANGID;
 #define SUBLANG_CHINESE_SIMPLIFIED 0x02
 
 #define MAKELANGID(p, s) ((LANGID)((((WORD)(s)) << 10) | (WORD)(p)))
-#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
+#define PRIMARYLANGID(lgid) ((WORD)(lgid)&0x3ff)
 #define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
 
 /* Loads string `uID` of the module (0 = the current resource module) in the user language into

@@ -251,8 +251,8 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
 HBRUSH CreateSolidBrush(COLORREF color);
 HPEN CreatePen(int iStyle, int cWidth, COLORREF color);
 HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                  DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName);
+                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision,
+                  DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName);
 HFONT CreateFontIndirectA(const LOGFONTA* lplf);
 #define CreateFont CreateFontA
 #define CreateFontIndirect CreateFontIndirectA

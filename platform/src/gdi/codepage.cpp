@@ -95,17 +95,24 @@ bool CharToUtf8(UINT codePage, const char* bytes, size_t len, std::string& out) 
 
 namespace plat {
 
-void SetCodePage(UINT codePage) { detail::g_codePage = codePage ? codePage : 1252; }
-UINT CodePage() { return detail::g_codePage; }
+void SetCodePage(UINT codePage) {
+    detail::g_codePage = codePage ? codePage : 1252;
+}
+UINT CodePage() {
+    return detail::g_codePage;
+}
 
 bool IsLeadByte(BYTE b, UINT codePage) {
     if (codePage == 0) codePage = detail::g_codePage;
     switch (codePage) {
-    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 932:
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     case 936:
     case 949:
-    case 950: return b >= 0x81 && b <= 0xFE;
-    default: return false;
+    case 950:
+        return b >= 0x81 && b <= 0xFE;
+    default:
+        return false;
     }
 }
 
@@ -121,7 +128,7 @@ std::string ToUtf8(const std::string& text, UINT codePage) {
         else if (detail::CharToUtf8(codePage, text.data() + i, len, one))
             out += one;
         else
-            out += "\xEF\xBF\xBD";  // U+FFFD
+            out += "\xEF\xBF\xBD"; // U+FFFD
         i += len;
     }
     return out;

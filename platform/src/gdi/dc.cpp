@@ -27,7 +27,7 @@ HDC NewDc(DcType type, HWND hwnd, const RECT& bounds) {
     auto dc = std::make_unique<DcObject>();
     dc->type = type;
     dc->hwnd = hwnd;
-    dc->state.font = static_cast<HFONT>(Stock(SYSTEM_FONT));  // as on the platform: not the GUI font
+    dc->state.font = static_cast<HFONT>(Stock(SYSTEM_FONT)); // as on the platform: not the GUI font
     dc->state.brush = static_cast<HBRUSH>(Stock(WHITE_BRUSH));
     dc->state.pen = static_cast<HPEN>(Stock(BLACK_PEN));
     dc->state.clip = bounds;
@@ -46,13 +46,15 @@ void DestroyDc(HDC h) {
     DcObject* dc = LookupDc(h);
     if (!dc) return;
     RefState(dc->state, -1);
-    for (const DcState& s : dc->saved) RefState(s, -1);
+    for (const DcState& s : dc->saved)
+        RefState(s, -1);
     auto release = [&](HBITMAP bm) {
         BitmapObject* b = LookupBitmap(bm);
         if (b && b->selectedInto == h) b->selectedInto = nullptr;
     };
     release(dc->state.bitmap);
-    for (const DcState& s : dc->saved) release(s.bitmap);
+    for (const DcState& s : dc->saved)
+        release(s.bitmap);
     Erase(h);
 }
 
@@ -69,7 +71,7 @@ void ReplaceState(HDC h, DcObject& dc, const DcState& next) {
     if (BitmapObject* b = LookupBitmap(next.bitmap); b && !b->stock) b->selectedInto = h;
 }
 
-}  // namespace
+} // namespace
 
 void RefState(const DcState& s, int delta) {
     RefObject(s.font, delta);
@@ -102,7 +104,7 @@ void Record(DcObject& dc, DrawOp op) {
     dc.record.ops.push_back(std::move(op));
 }
 
-}  // namespace plat::detail
+} // namespace plat::detail
 
 using namespace plat;
 using namespace plat::detail;
@@ -133,7 +135,8 @@ HDC CreateCompatibleDC(HDC hdc) {
 BOOL DeleteDC(HDC hdc) {
     DcObject* dc = LookupDc(hdc);
     if (!dc) return FALSE;
-    if (dc->type == DcType::Window && !dc->record.ops.empty()) LastDrawings()[dc->hwnd] = std::move(dc->record);
+    if (dc->type == DcType::Window && !dc->record.ops.empty())
+        LastDrawings()[dc->hwnd] = std::move(dc->record);
     DestroyDc(hdc);
     return TRUE;
 }
@@ -161,12 +164,14 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
         // Only memory DCs take bitmaps, and a bitmap lives in one DC at a time.
         auto* b = static_cast<BitmapObject*>(o);
         if (dc->type != DcType::Memory) return nullptr;
-        if (!b->stock && b->selectedInto && b->selectedInto != hdc && LookupDc(b->selectedInto)) return nullptr;
+        if (!b->stock && b->selectedInto && b->selectedInto != hdc && LookupDc(b->selectedInto))
+            return nullptr;
         old = next.bitmap;
         next.bitmap = static_cast<HBITMAP>(h);
         break;
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
     HBITMAP oldBitmap = dc->state.bitmap;
     ReplaceState(hdc, *dc, next);
@@ -183,11 +188,16 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
     DcObject* dc = LookupDc(hdc);
     if (!dc) return nullptr;
     switch (type) {
-    case OBJ_FONT: return dc->state.font;
-    case OBJ_BRUSH: return dc->state.brush;
-    case OBJ_PEN: return dc->state.pen;
-    case OBJ_BITMAP: return dc->state.bitmap;
-    default: return nullptr;
+    case OBJ_FONT:
+        return dc->state.font;
+    case OBJ_BRUSH:
+        return dc->state.brush;
+    case OBJ_PEN:
+        return dc->state.pen;
+    case OBJ_BITMAP:
+        return dc->state.bitmap;
+    default:
+        return nullptr;
     }
 }
 
@@ -217,7 +227,7 @@ BOOL RestoreDC(HDC hdc, int nSavedDC) {
     DcObject* dc = LookupDc(hdc);
     if (!dc || dc->saved.empty() || nSavedDC == 0) return FALSE;
     int count = static_cast<int>(dc->saved.size());
-    int target = nSavedDC < 0 ? count + nSavedDC + 1 : nSavedDC;  // 1-based level to return to
+    int target = nSavedDC < 0 ? count + nSavedDC + 1 : nSavedDC; // 1-based level to return to
     if (target < 1 || target > count) return FALSE;
     DcState next = dc->saved[static_cast<size_t>(target - 1)];
     HBITMAP oldBitmap = dc->state.bitmap;
@@ -240,21 +250,31 @@ int GetDeviceCaps(HDC hdc, int index) {
     if (!dc) return 0;
     switch (index) {
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    case TECHNOLOGY: return DT_RASDISPLAY;
+    case LOGPIXELSY:
+        return 96;
+    case TECHNOLOGY:
+        return DT_RASDISPLAY;
     case BITSPIXEL: {
         if (dc->type != DcType::Memory) return 32;
         BitmapObject* b = LookupBitmap(dc->state.bitmap);
         return b && b->bitsPixel == 1 ? 1 : 32;
     }
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
-    case RASTERCAPS: return RC_BITBLT;
-    case HORZRES: return dc->record.size.cx > 0 ? dc->record.size.cx : 1024;
-    case VERTRES: return dc->record.size.cy > 0 ? dc->record.size.cy : 768;
-    case HORZSIZE: return 271;
-    case VERTSIZE: return 203;
-    default: return 0;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return -1;
+    case RASTERCAPS:
+        return RC_BITBLT;
+    case HORZRES:
+        return dc->record.size.cx > 0 ? dc->record.size.cx : 1024;
+    case VERTRES:
+        return dc->record.size.cy > 0 ? dc->record.size.cy : 768;
+    case HORZSIZE:
+        return 271;
+    case VERTSIZE:
+        return 203;
+    default:
+        return 0;
     }
 }
 
@@ -360,7 +380,7 @@ UINT GetTextAlign(HDC hdc) {
     return dc ? dc->state.textAlign : GDI_ERROR;
 }
 
-}  // extern "C"
+} // extern "C"
 
 namespace plat {
 
@@ -369,8 +389,12 @@ Drawing LastDrawing(HWND hwnd) {
     return it == detail::LastDrawings().end() ? Drawing{} : it->second;
 }
 
-void ClearDrawing(HWND hwnd) { detail::LastDrawings().erase(hwnd); }
-void ClearAllDrawings() { detail::LastDrawings().clear(); }
+void ClearDrawing(HWND hwnd) {
+    detail::LastDrawings().erase(hwnd);
+}
+void ClearAllDrawings() {
+    detail::LastDrawings().clear();
+}
 
 Drawing DcDrawing(HDC hdc) {
     DcObject* dc = LookupDc(hdc);
@@ -394,4 +418,4 @@ const DrawOp* Drawing::FindText(const std::string& text) const {
     return nullptr;
 }
 
-}  // namespace plat
+} // namespace plat

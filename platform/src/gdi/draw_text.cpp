@@ -17,7 +17,7 @@ namespace {
 
 struct Line {
     std::string text;
-    int underline = -1;  // byte offset of the prefixed character in this line
+    int underline = -1; // byte offset of the prefixed character in this line
 };
 
 // Removes '&' prefixes: "&&" shows one '&', "&x" shows x underlined (unless hidden).
@@ -42,17 +42,22 @@ std::string StripPrefixes(const std::string& in, UINT cp, int* underline) {
     return out;
 }
 
-int Width(const FontFace& face, const std::string& s, UINT cp) { return TextWidth(face, s.data(), s.size(), cp); }
+int Width(const FontFace& face, const std::string& s, UINT cp) {
+    return TextWidth(face, s.data(), s.size(), cp);
+}
 
 // Splits one paragraph into lines that fit `maxWidth`, breaking after spaces. A word wider than the
 // rectangle stays whole on its own line.
-void Wrap(const FontFace& face, const std::string& para, int maxWidth, UINT cp, std::vector<std::string>& out) {
+void Wrap(const FontFace& face, const std::string& para, int maxWidth, UINT cp,
+          std::vector<std::string>& out) {
     std::string line;
     size_t i = 0;
     while (i < para.size()) {
         size_t start = i;
-        while (i < para.size() && para[i] != ' ') i += CharLength(para.data(), i, para.size(), cp);
-        while (i < para.size() && para[i] == ' ') ++i;
+        while (i < para.size() && para[i] != ' ')
+            i += CharLength(para.data(), i, para.size(), cp);
+        while (i < para.size() && para[i] == ' ')
+            ++i;
         std::string word = para.substr(start, i - start);
         std::string candidate = line + word;
         std::string trimmed = candidate.substr(0, candidate.find_last_not_of(' ') + 1);
@@ -79,7 +84,7 @@ std::string EndEllipsis(const FontFace& face, const std::string& text, int maxWi
     return text.substr(0, keep) + "...";
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format) {
     DcObject* dc = LookupDc(hdc);
@@ -88,7 +93,8 @@ extern "C" int DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UIN
     std::string text = n ? std::string(lpchText, n) : std::string();
     UINT cp = plat::CodePage();
     const FontFace& face = FaceFor(SelectedFont(*dc));
-    int lineHeight = face.metrics.tmHeight + ((format & DT_EXTERNALLEADING) ? face.metrics.tmExternalLeading : 0);
+    int lineHeight =
+        face.metrics.tmHeight + ((format & DT_EXTERNALLEADING) ? face.metrics.tmExternalLeading : 0);
     int boxWidth = lprc->right - lprc->left;
 
     // Lines.
@@ -128,7 +134,8 @@ extern "C" int DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UIN
     if (text.empty()) lines.assign(1, Line{});
 
     int widest = 0;
-    for (const Line& l : lines) widest = std::max(widest, Width(face, l.text, cp));
+    for (const Line& l : lines)
+        widest = std::max(widest, Width(face, l.text, cp));
     int total = static_cast<int>(lines.size()) * lineHeight;
 
     if (format & DT_CALCRECT) {

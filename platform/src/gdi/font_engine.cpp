@@ -29,7 +29,8 @@ constexpr const char* kMono = "DejaVu Sans Mono";
 
 std::string Lower(const char* s, size_t max) {
     std::string out;
-    for (size_t i = 0; i < max && s[i]; ++i) out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))));
+    for (size_t i = 0; i < max && s[i]; ++i)
+        out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))));
     return out;
 }
 
@@ -41,7 +42,8 @@ const char* FamilyFor(const LOGFONTA& lf) {
     if (has("serif") && !has("sans")) return kSerif;
     if (has("times") || has("roman") || has("georgia")) return kSerif;
     if (name.empty() || name == "system") {
-        if ((lf.lfPitchAndFamily & 0x3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN) return kMono;
+        if ((lf.lfPitchAndFamily & 0x3) == FIXED_PITCH || (lf.lfPitchAndFamily & 0xF0) == FF_MODERN)
+            return kMono;
         if ((lf.lfPitchAndFamily & 0xF0) == FF_ROMAN) return kSerif;
     }
     return kSans;
@@ -60,14 +62,15 @@ cairo_font_options_t* Options() {
 }
 
 cairo_scaled_font_t* MakeScaled(const char* family, bool bold, bool italic, double em) {
-    cairo_font_face_t* face = cairo_toy_font_face_create(family, italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                                                         bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_font_face_t* face =
+        cairo_toy_font_face_create(family, italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                   bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_matrix_t size;
     cairo_matrix_t identity;
     cairo_matrix_init_scale(&size, em, em);
     cairo_matrix_init_identity(&identity);
     cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &size, &identity, Options());
-    cairo_font_face_destroy(face);  // the scaled font keeps its own reference
+    cairo_font_face_destroy(face); // the scaled font keeps its own reference
     return scaled;
 }
 
@@ -99,7 +102,9 @@ Units UnitsOf(const char* family, bool bold, bool italic) {
     return u;
 }
 
-int RoundPx(double v) { return static_cast<int>(std::lround(v)); }
+int RoundPx(double v) {
+    return static_cast<int>(std::lround(v));
+}
 
 int GlyphAdvance(cairo_scaled_font_t* scaled, unsigned long index) {
     cairo_glyph_t g{index, 0, 0};
@@ -113,8 +118,8 @@ unsigned long GlyphIndex(cairo_scaled_font_t* scaled, const std::string& utf8) {
     if (!scaled || utf8.empty()) return 0;
     cairo_glyph_t* glyphs = nullptr;
     int count = 0;
-    cairo_status_t st = cairo_scaled_font_text_to_glyphs(scaled, 0, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                         &glyphs, &count, nullptr, nullptr, nullptr);
+    cairo_status_t st = cairo_scaled_font_text_to_glyphs(
+        scaled, 0, 0, utf8.data(), static_cast<int>(utf8.size()), &glyphs, &count, nullptr, nullptr, nullptr);
     unsigned long index = 0;
     if (st == CAIRO_STATUS_SUCCESS && count > 0) index = glyphs[0].index;
     cairo_glyph_free(glyphs);
@@ -156,7 +161,9 @@ void FillMetrics(FontFace& f, const LOGFONTA& lf, const Units& u) {
     // TMPF_FIXED_PITCH set means a *variable* pitch font, as on the platform.
     bool mono = f.family == kMono;
     tm.tmPitchAndFamily = static_cast<BYTE>(TMPF_VECTOR | TMPF_TRUETYPE | (mono ? 0 : TMPF_FIXED_PITCH) |
-                                            (mono ? FF_MODERN : f.family == kSerif ? FF_ROMAN : FF_SWISS));
+                                            (mono                 ? FF_MODERN
+                                             : f.family == kSerif ? FF_ROMAN
+                                                                  : FF_SWISS));
     tm.tmCharSet = lf.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : lf.lfCharSet;
 }
 
@@ -190,8 +197,8 @@ const FontFace& FaceFor(const LOGFONTA& lf) {
 }
 
 cairo_scaled_font_t* FallbackFor(const FontFace& face) {
-    static const char* const families[] = {"Noto Sans CJK TC", "Noto Sans CJK SC", "WenQuanYi Zen Hei",
-                                           "WenQuanYi Micro Hei", "AR PL UMing TW", "AR PL UKai TW",
+    static const char* const families[] = {"Noto Sans CJK TC",    "Noto Sans CJK SC", "WenQuanYi Zen Hei",
+                                           "WenQuanYi Micro Hei", "AR PL UMing TW",   "AR PL UKai TW",
                                            "Droid Sans Fallback"};
     static std::string found = [] {
         for (const char* fam : families) {
@@ -306,7 +313,9 @@ LOGFONTA StockFont(int which) {
 // fontconfig, as cairo drives it, loses a few hundred bytes of patterns per process (a plain program
 // that creates and destroys one cairo font shows it). Tell LeakSanitizer so that sanitizer runs report
 // only leaks of our own.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 
 namespace plat {
 
@@ -321,7 +330,9 @@ std::string FontFamilyInUse() {
     return name;
 }
 
-TEXTMETRICA MetricsForFont(const LOGFONTA& lf) { return detail::FaceFor(lf).metrics; }
+TEXTMETRICA MetricsForFont(const LOGFONTA& lf) {
+    return detail::FaceFor(lf).metrics;
+}
 
 int MeasureText(const LOGFONTA& lf, const std::string& text) {
     return detail::TextWidth(detail::FaceFor(lf), text.data(), text.size(), CodePage());

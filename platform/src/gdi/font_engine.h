@@ -15,18 +15,18 @@
 namespace plat::detail {
 
 struct FontFace {
-    std::string family;  // the family asked of fontconfig
+    std::string family; // the family asked of fontconfig
     bool bold = false;
     bool italic = false;
-    double em = 11;  // em size in pixels
+    double em = 11; // em size in pixels
     cairo_scaled_font_t* scaled = nullptr;
     TEXTMETRICA metrics{};
-    int fullWidth = 11;  // advance of a two-byte character
+    int fullWidth = 11; // advance of a two-byte character
 
     struct Glyph {
         unsigned long index = 0;
         int advance = 0;
-        int face = 0;  // 0 = this face, 1 = the fallback face, -1 = no glyph (drawn as a box)
+        int face = 0; // 0 = this face, 1 = the fallback face, -1 = no glyph (drawn as a box)
     };
     // Per-character glyph cache: key = code page << 32 | length << 16 | code.
     mutable std::unordered_map<uint64_t, Glyph> glyphs;
@@ -39,12 +39,12 @@ const FontFace& FaceFor(const LOGFONTA& lf);
 cairo_scaled_font_t* FallbackFor(const FontFace& face);
 
 struct LaidChar {
-    size_t offset = 0;  // byte offset in the text
-    size_t length = 1;  // 1 or 2 bytes
-    int x = 0;          // left edge relative to the text origin
+    size_t offset = 0; // byte offset in the text
+    size_t length = 1; // 1 or 2 bytes
+    int x = 0;         // left edge relative to the text origin
     int advance = 0;
     unsigned long glyph = 0;
-    int face = 0;  // as FontFace::Glyph::face
+    int face = 0; // as FontFace::Glyph::face
 };
 
 struct TextLayout {

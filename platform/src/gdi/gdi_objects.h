@@ -19,7 +19,7 @@ struct GdiObject {
     virtual ~GdiObject() = default;
     GdiKind kind;
     bool stock = false;
-    int selections = 0;  // references from DC states (current and saved)
+    int selections = 0; // references from DC states (current and saved)
 };
 
 struct BrushObject : GdiObject {
@@ -42,7 +42,7 @@ struct FontObject : GdiObject {
 
 struct BitmapObject : GdiObject {
     BitmapObject() : GdiObject(GdiKind::Bitmap) {}
-    int bitsPixel = 24;  // 1 for monochrome bitmaps: their pixels stay black or white
+    int bitsPixel = 24; // 1 for monochrome bitmaps: their pixels stay black or white
     Image image;
     HDC selectedInto = nullptr;
 };
@@ -51,15 +51,15 @@ struct DcState {
     HFONT font = nullptr;
     HBRUSH brush = nullptr;
     HPEN pen = nullptr;
-    HBITMAP bitmap = nullptr;  // memory DCs only
+    HBITMAP bitmap = nullptr; // memory DCs only
     COLORREF textColor = 0x000000;
     COLORREF bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
     UINT textAlign = TA_LEFT | TA_TOP;
-    POINT current{};      // current position (logical)
-    POINT viewportOrg{};  // device = logical - windowOrg + viewportOrg
+    POINT current{};     // current position (logical)
+    POINT viewportOrg{}; // device = logical - windowOrg + viewportOrg
     POINT windowOrg{};
-    RECT clip{};  // device coordinates
+    RECT clip{}; // device coordinates
 };
 
 enum class DcType { Window, Memory, Screen };
@@ -79,26 +79,40 @@ template <class T> T* LookupAs(HGDIOBJ h, GdiKind kind) {
     GdiObject* o = Lookup(h);
     return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
-inline DcObject* LookupDc(HDC h) { return LookupAs<DcObject>(h, GdiKind::Dc); }
-inline BitmapObject* LookupBitmap(HBITMAP h) { return LookupAs<BitmapObject>(h, GdiKind::Bitmap); }
-inline FontObject* LookupFont(HFONT h) { return LookupAs<FontObject>(h, GdiKind::Font); }
-inline BrushObject* LookupBrush(HBRUSH h) { return LookupAs<BrushObject>(h, GdiKind::Brush); }
-inline PenObject* LookupPen(HPEN h) { return LookupAs<PenObject>(h, GdiKind::Pen); }
+inline DcObject* LookupDc(HDC h) {
+    return LookupAs<DcObject>(h, GdiKind::Dc);
+}
+inline BitmapObject* LookupBitmap(HBITMAP h) {
+    return LookupAs<BitmapObject>(h, GdiKind::Bitmap);
+}
+inline FontObject* LookupFont(HFONT h) {
+    return LookupAs<FontObject>(h, GdiKind::Font);
+}
+inline BrushObject* LookupBrush(HBRUSH h) {
+    return LookupAs<BrushObject>(h, GdiKind::Brush);
+}
+inline PenObject* LookupPen(HPEN h) {
+    return LookupAs<PenObject>(h, GdiKind::Pen);
+}
 
 HGDIOBJ Insert(std::unique_ptr<GdiObject> object);
 void Erase(HGDIOBJ h);
-HGDIOBJ Stock(int which);      // stock object by GetStockObject index
-HBITMAP DefaultBitmap();       // the 1x1 monochrome bitmap every memory DC starts with
+HGDIOBJ Stock(int which); // stock object by GetStockObject index
+HBITMAP DefaultBitmap();  // the 1x1 monochrome bitmap every memory DC starts with
 size_t CountNonStock();
 
 HBITMAP NewBitmap(int width, int height, int bitsPixel);
 
 // ---- rectangle helpers (kept here so drawing does not depend on the window core) ----
-inline bool Contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
-inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool Contains(const RECT& r, POINT p) {
+    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+inline bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 inline RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
-           a.bottom < b.bottom ? a.bottom : b.bottom};
+    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+           a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
     return IsEmpty(r) ? RECT{0, 0, 0, 0} : r;
 }
 
@@ -115,4 +129,4 @@ void Record(DcObject& dc, DrawOp op);
 // false for a null or hollow brush.
 bool BrushColor(HBRUSH hbr, COLORREF* color);
 
-}  // namespace plat::detail
+} // namespace plat::detail

@@ -46,9 +46,11 @@ std::unique_ptr<GdiObject> SolidPen(COLORREF c, int style = PS_SOLID) {
 }
 
 // Bits of CreateBitmap rows are WORD aligned.
-int RowBytes(int width, int bitsPixel) { return ((width * bitsPixel + 15) / 16) * 2; }
+int RowBytes(int width, int bitsPixel) {
+    return ((width * bitsPixel + 15) / 16) * 2;
+}
 
-}  // namespace
+} // namespace
 
 GdiObject* Lookup(HGDIOBJ h) {
     if (!h) return nullptr;
@@ -64,7 +66,9 @@ HGDIOBJ Insert(std::unique_ptr<GdiObject> object) {
     return reinterpret_cast<HGDIOBJ>(key);
 }
 
-void Erase(HGDIOBJ h) { T().objects.erase(reinterpret_cast<uintptr_t>(h)); }
+void Erase(HGDIOBJ h) {
+    T().objects.erase(reinterpret_cast<uintptr_t>(h));
+}
 
 HGDIOBJ Stock(int which) {
     Table& t = T();
@@ -72,15 +76,33 @@ HGDIOBJ Stock(int which) {
     if (it != t.stock.end()) return it->second;
     HGDIOBJ h = nullptr;
     switch (which) {
-    case WHITE_BRUSH: h = MakeStock(SolidBrush(0xFFFFFF)); break;
-    case LTGRAY_BRUSH: h = MakeStock(SolidBrush(0xC0C0C0)); break;
-    case GRAY_BRUSH: h = MakeStock(SolidBrush(0x808080)); break;
-    case DKGRAY_BRUSH: h = MakeStock(SolidBrush(0x404040)); break;
-    case BLACK_BRUSH: h = MakeStock(SolidBrush(0x000000)); break;
-    case NULL_BRUSH: h = MakeStock(SolidBrush(0, BS_NULL)); break;
-    case WHITE_PEN: h = MakeStock(SolidPen(0xFFFFFF)); break;
-    case BLACK_PEN: h = MakeStock(SolidPen(0x000000)); break;
-    case NULL_PEN: h = MakeStock(SolidPen(0, PS_NULL)); break;
+    case WHITE_BRUSH:
+        h = MakeStock(SolidBrush(0xFFFFFF));
+        break;
+    case LTGRAY_BRUSH:
+        h = MakeStock(SolidBrush(0xC0C0C0));
+        break;
+    case GRAY_BRUSH:
+        h = MakeStock(SolidBrush(0x808080));
+        break;
+    case DKGRAY_BRUSH:
+        h = MakeStock(SolidBrush(0x404040));
+        break;
+    case BLACK_BRUSH:
+        h = MakeStock(SolidBrush(0x000000));
+        break;
+    case NULL_BRUSH:
+        h = MakeStock(SolidBrush(0, BS_NULL));
+        break;
+    case WHITE_PEN:
+        h = MakeStock(SolidPen(0xFFFFFF));
+        break;
+    case BLACK_PEN:
+        h = MakeStock(SolidPen(0x000000));
+        break;
+    case NULL_PEN:
+        h = MakeStock(SolidPen(0, PS_NULL));
+        break;
     case OEM_FIXED_FONT:
     case ANSI_FIXED_FONT:
     case ANSI_VAR_FONT:
@@ -93,7 +115,8 @@ HGDIOBJ Stock(int which) {
         h = MakeStock(std::move(f));
         break;
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
     t.stock.emplace(which, h);
     return h;
@@ -139,19 +162,21 @@ bool BrushColor(HBRUSH hbr, COLORREF* color) {
     return true;
 }
 
-}  // namespace plat::detail
+} // namespace plat::detail
 
 using namespace plat;
 using namespace plat::detail;
 
 extern "C" {
 
-HGDIOBJ GetStockObject(int i) { return Stock(i); }
+HGDIOBJ GetStockObject(int i) {
+    return Stock(i);
+}
 
 BOOL DeleteObject(HGDIOBJ ho) {
     GdiObject* o = Lookup(ho);
     if (!o || o->kind == GdiKind::Dc) return FALSE;
-    if (o->stock) return TRUE;  // harmless, and nothing happens
+    if (o->stock) return TRUE; // harmless, and nothing happens
     if (o->selections > 0) return FALSE;
     Erase(ho);
     return TRUE;
@@ -175,7 +200,8 @@ int GetObjectA(HANDLE h, int c, LPVOID pv) {
         return n;
     };
     switch (o->kind) {
-    case GdiKind::Font: return give(&static_cast<FontObject*>(o)->lf, sizeof(LOGFONTA));
+    case GdiKind::Font:
+        return give(&static_cast<FontObject*>(o)->lf, sizeof(LOGFONTA));
     case GdiKind::Bitmap: {
         auto* b = static_cast<BitmapObject*>(o);
         BITMAP bm{};
@@ -198,11 +224,14 @@ int GetObjectA(HANDLE h, int c, LPVOID pv) {
         LOGPEN lp{static_cast<UINT>(p->style), POINT{p->width, 0}, p->color};
         return give(&lp, sizeof lp);
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
-HBRUSH CreateSolidBrush(COLORREF color) { return static_cast<HBRUSH>(Insert(SolidBrush(color))); }
+HBRUSH CreateSolidBrush(COLORREF color) {
+    return static_cast<HBRUSH>(Insert(SolidBrush(color)));
+}
 
 HPEN CreatePen(int iStyle, int cWidth, COLORREF color) {
     if (iStyle < PS_SOLID || iStyle > PS_INSIDEFRAME) return nullptr;
@@ -222,8 +251,8 @@ HFONT CreateFontIndirectA(const LOGFONTA* lplf) {
 }
 
 HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
-                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
-                  DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName) {
+                  DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision,
+                  DWORD iClipPrecision, DWORD iQuality, DWORD iPitchAndFamily, LPCSTR pszFaceName) {
     LOGFONTA lf{};
     lf.lfHeight = cHeight;
     lf.lfWidth = cWidth;
@@ -246,7 +275,7 @@ HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, cons
     if (nWidth < 0 || nHeight < 0 || nPlanes != 1) return nullptr;
     if (nBitCount != 1 && nBitCount != 24 && nBitCount != 32) return nullptr;
     if (static_cast<long long>(nWidth) * nHeight > (1LL << 26)) return nullptr;
-    if (nWidth == 0 || nHeight == 0) return DefaultBitmap();  // as the platform does
+    if (nWidth == 0 || nHeight == 0) return DefaultBitmap(); // as the platform does
     HBITMAP h = NewBitmap(nWidth, nHeight, static_cast<int>(nBitCount));
     BitmapObject* b = LookupBitmap(h);
     if (nBitCount == 1) {
@@ -266,13 +295,14 @@ HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, cons
                 const BYTE* p = line + static_cast<size_t>(x) * (nBitCount / 8);
                 px = (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
             }
-            b->image.xrgb[static_cast<size_t>(y) * static_cast<size_t>(nWidth) + static_cast<size_t>(x)] = px & 0xFFFFFF;
+            b->image.xrgb[static_cast<size_t>(y) * static_cast<size_t>(nWidth) + static_cast<size_t>(x)] =
+                px & 0xFFFFFF;
         }
     }
     return h;
 }
 
-}  // extern "C"
+} // extern "C"
 
 namespace plat {
 
@@ -281,7 +311,9 @@ Image BitmapPixels(HBITMAP hbm) {
     return b ? b->image : Image{};
 }
 
-size_t GdiObjectCount() { return CountNonStock(); }
+size_t GdiObjectCount() {
+    return CountNonStock();
+}
 
 COLORREF Image::ColorAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
@@ -293,4 +325,4 @@ bool Image::TransparentAt(int x, int y) const {
     return mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] != 0;
 }
 
-}  // namespace plat
+} // namespace plat

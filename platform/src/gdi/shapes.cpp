@@ -2,7 +2,6 @@
 #include "gdi/gdi_objects.h"
 #include "render/raster.h"
 
-
 #include <algorithm>
 #include <memory>
 
@@ -34,7 +33,9 @@ bool UsesSource(DWORD rop) {
     return rop != BLACKNESS && rop != WHITENESS && rop != DSTINVERT && rop != PATCOPY && rop != PATINVERT;
 }
 
-bool UsesPattern(DWORD rop) { return rop == PATCOPY || rop == PATINVERT; }
+bool UsesPattern(DWORD rop) {
+    return rop == PATCOPY || rop == PATINVERT;
+}
 
 // What a DC shows so far: the bitmap of a memory DC, or the recorded drawing of any other DC painted
 // on white.
@@ -47,11 +48,12 @@ Image Surface(const DcObject& dc) {
     img.width = std::max(0, static_cast<int>(dc.record.size.cx));
     img.height = std::max(0, static_cast<int>(dc.record.size.cy));
     img.xrgb.assign(static_cast<size_t>(img.width) * static_cast<size_t>(img.height), 0xFFFFFFu);
-    for (const DrawOp& op : dc.record.ops) PaintOp(img, op);
+    for (const DrawOp& op : dc.record.ops)
+        PaintOp(img, op);
     return img;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -59,7 +61,7 @@ int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     DcObject* dc = LookupDc(hDC);
     if (!dc || !lprc) return 0;
     COLORREF color = 0;
-    if (!BrushColor(hbr, &color)) return LookupBrush(hbr) ? 1 : 0;  // a hollow brush paints nothing
+    if (!BrushColor(hbr, &color)) return LookupBrush(hbr) ? 1 : 0; // a hollow brush paints nothing
     RECT r = ToDevice(*dc, *lprc);
     if (r.right <= r.left || r.bottom <= r.top) return 1;
     DrawOp op = NewOp(*dc, DrawKind::Fill);
@@ -144,7 +146,7 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     if (!dc) return FALSE;
     if (UsesSource(rop)) return FALSE;
     COLORREF color = 0;
-    if (UsesPattern(rop) && !BrushColor(dc->state.brush, &color)) return TRUE;  // hollow brush
+    if (UsesPattern(rop) && !BrushColor(dc->state.brush, &color)) return TRUE; // hollow brush
     RECT r = Normalized(ToDevice(*dc, RECT{x, y, x + w, y + h}));
     if (r.right == r.left || r.bottom == r.top) return TRUE;
     DrawOp op = NewOp(*dc, DrawKind::Fill);
@@ -175,7 +177,8 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
             int sx = from.x + xx, sy = from.y + yy;
             uint32_t p = 0;
             if (sx >= 0 && sy >= 0 && sx < surface.width && sy < surface.height)
-                p = surface.xrgb[static_cast<size_t>(sy) * static_cast<size_t>(surface.width) + static_cast<size_t>(sx)];
+                p = surface.xrgb[static_cast<size_t>(sy) * static_cast<size_t>(surface.width) +
+                                 static_cast<size_t>(sx)];
             // Colour to monochrome: the source background colour becomes white, everything else black.
             // Monochrome to colour: white takes the destination's background colour, black its text colour.
             if (dstMono && !srcMono)
@@ -224,4 +227,4 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
     return Surface(*dc).ColorAt(p.x, p.y);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -9,7 +9,8 @@
 
 namespace plat::detail {
 
-int EmitText(DcObject& dc, POINT at, const std::string& text, bool topLeft, const RECT* clipRect, int underline) {
+int EmitText(DcObject& dc, POINT at, const std::string& text, bool topLeft, const RECT* clipRect,
+             int underline) {
     LOGFONTA lf = SelectedFont(dc);
     const FontFace& face = FaceFor(lf);
     UINT cp = plat::CodePage();
@@ -43,7 +44,7 @@ int EmitText(DcObject& dc, POINT at, const std::string& text, bool topLeft, cons
     return width;
 }
 
-}  // namespace plat::detail
+} // namespace plat::detail
 
 using namespace plat;
 using namespace plat::detail;
@@ -66,7 +67,7 @@ const FontFace* FaceOf(HDC hdc) {
     return dc ? &FaceFor(SelectedFont(*dc)) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -74,7 +75,8 @@ BOOL TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     return TextOutCommon(hdc, x, y, lpString, c, nullptr) ? TRUE : FALSE;
 }
 
-BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString, UINT c, const INT* lpDx) {
+BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString, UINT c,
+                 const INT* lpDx) {
     DcObject* dc = LookupDc(hdc);
     if (!dc || c > 0x7FFFFFFF || (c > 0 && !lpString)) return FALSE;
     RECT device{};
@@ -101,8 +103,8 @@ BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
     return TRUE;
 }
 
-BOOL GetTextExtentExPointA(HDC hdc, LPCSTR lpszString, int cchString, int nMaxExtent, LPINT lpnFit, LPINT lpnDx,
-                           LPSIZE lpSize) {
+BOOL GetTextExtentExPointA(HDC hdc, LPCSTR lpszString, int cchString, int nMaxExtent, LPINT lpnFit,
+                           LPINT lpnDx, LPSIZE lpSize) {
     const FontFace* face = FaceOf(hdc);
     if (!face || !lpSize || cchString < 0 || (cchString > 0 && !lpszString)) return FALSE;
     TextLayout layout = LayoutText(*face, lpszString, static_cast<size_t>(cchString), plat::CodePage());
@@ -142,4 +144,4 @@ int GetTextFaceA(HDC hdc, int c, LPSTR lpName) {
     return n;
 }
 
-}  // extern "C"
+} // extern "C"

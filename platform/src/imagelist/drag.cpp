@@ -14,7 +14,7 @@ DragImageInfo& Drag() {
     return state;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -85,10 +85,12 @@ HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot) {
     return d.dragList;
 }
 
-}  // extern "C"
+} // extern "C"
 
 namespace plat {
 
-DragImageInfo DragImageState() { return Drag(); }
+DragImageInfo DragImageState() {
+    return Drag();
+}
 
-}  // namespace plat
+} // namespace plat

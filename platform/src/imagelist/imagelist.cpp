@@ -23,8 +23,7 @@ constexpr int kMaxImageSide = 4096;
 
 // Cuts `bitmap` into images of cx x cy from left to right. `maskOf` decides the mask per pixel of the
 // strip (only used when the list has a mask).
-template <class MaskOf>
-int AddStrip(ImageListObject& list, const Image& strip, MaskOf maskOf) {
+template <class MaskOf> int AddStrip(ImageListObject& list, const Image& strip, MaskOf maskOf) {
     int count = strip.width / list.cx;
     if (count <= 0) return -1;
     int first = static_cast<int>(list.images.size());
@@ -43,10 +42,11 @@ int AddStrip(ImageListObject& list, const Image& strip, MaskOf maskOf) {
                     if (list.HasMask()) img->mask[at] = 1;
                     continue;
                 }
-                uint32_t p = strip.xrgb[static_cast<size_t>(y) * static_cast<size_t>(strip.width) + static_cast<size_t>(sx)];
+                uint32_t p = strip.xrgb[static_cast<size_t>(y) * static_cast<size_t>(strip.width) +
+                                        static_cast<size_t>(sx)];
                 if (list.HasMask() && maskOf(sx, y, p)) {
                     img->mask[at] = 1;
-                    p = 0;  // transparent pixels are black in the image, as the platform keeps them
+                    p = 0; // transparent pixels are black in the image, as the platform keeps them
                 }
                 img->xrgb[at] = p;
             }
@@ -56,7 +56,7 @@ int AddStrip(ImageListObject& list, const Image& strip, MaskOf maskOf) {
     return first;
 }
 
-}  // namespace
+} // namespace
 
 ImageListObject* LookupImageList(HIMAGELIST himl) {
     auto it = Lists().lists.find(reinterpret_cast<uintptr_t>(himl));
@@ -77,9 +77,11 @@ HIMAGELIST NewImageList(int cx, int cy, UINT flags, int grow) {
     return reinterpret_cast<HIMAGELIST>(key);
 }
 
-bool DestroyImageList(HIMAGELIST himl) { return Lists().lists.erase(reinterpret_cast<uintptr_t>(himl)) > 0; }
+bool DestroyImageList(HIMAGELIST himl) {
+    return Lists().lists.erase(reinterpret_cast<uintptr_t>(himl)) > 0;
+}
 
-}  // namespace plat::detail
+} // namespace plat::detail
 
 using namespace plat;
 using namespace plat::detail;
@@ -91,7 +93,9 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow)
     return NewImageList(cx, cy, flags, cGrow);
 }
 
-BOOL ImageList_Destroy(HIMAGELIST himl) { return DestroyImageList(himl) ? TRUE : FALSE; }
+BOOL ImageList_Destroy(HIMAGELIST himl) {
+    return DestroyImageList(himl) ? TRUE : FALSE;
+}
 
 int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask) {
     ImageListObject* list = LookupImageList(himl);
@@ -170,7 +174,7 @@ BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyl
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"
 
 namespace plat {
 
@@ -180,6 +184,8 @@ Image ImageListPixels(HIMAGELIST himl, int index) {
     return *list->images[static_cast<size_t>(index)];
 }
 
-size_t ImageListCount() { return Lists().lists.size(); }
+size_t ImageListCount() {
+    return Lists().lists.size();
+}
 
-}  // namespace plat
+} // namespace plat

@@ -18,13 +18,16 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 // The clip of an operation within the image.
 RECT Bounds(const Image& img, const DrawOp& op) {
     RECT r{std::max(0, static_cast<int>(op.clip.left)), std::max(0, static_cast<int>(op.clip.top)),
-           std::min(img.width, static_cast<int>(op.clip.right)), std::min(img.height, static_cast<int>(op.clip.bottom))};
+           std::min(img.width, static_cast<int>(op.clip.right)),
+           std::min(img.height, static_cast<int>(op.clip.bottom))};
     if (r.right < r.left) r.right = r.left;
     if (r.bottom < r.top) r.bottom = r.top;
     return r;
 }
 
-inline bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+inline bool Inside(const RECT& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
 
 inline uint32_t& Px(Image& img, int x, int y) {
     return img.xrgb[static_cast<size_t>(y) * static_cast<size_t>(img.width) + static_cast<size_t>(x)];
@@ -36,7 +39,8 @@ void FillArea(Image& img, const RECT& bounds, RECT r, DWORD rop, uint32_t color)
     r.right = std::min(r.right, bounds.right);
     r.bottom = std::min(r.bottom, bounds.bottom);
     for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) Px(img, x, y) = ApplyRop(rop, Px(img, x, y), color, color);
+        for (int x = r.left; x < r.right; ++x)
+            Px(img, x, y) = ApplyRop(rop, Px(img, x, y), color, color);
 }
 
 uint32_t Mix(uint32_t a, uint32_t b, int bWeightPercent) {
@@ -51,11 +55,16 @@ uint32_t Mix(uint32_t a, uint32_t b, int bWeightPercent) {
 // Dash patterns of cosmetic pens: lengths of on and off runs.
 bool PenPixelOn(int style, int step) {
     switch (style) {
-    case PS_DOT: return step % 2 == 0;
-    case PS_DASH: return step % 8 < 6;
-    case PS_DASHDOT: return step % 12 < 6 || step % 12 == 8;
-    case PS_DASHDOTDOT: return step % 14 < 6 || step % 14 == 8 || step % 14 == 10;
-    default: return true;
+    case PS_DOT:
+        return step % 2 == 0;
+    case PS_DASH:
+        return step % 8 < 6;
+    case PS_DASHDOT:
+        return step % 12 < 6 || step % 12 == 8;
+    case PS_DASHDOTDOT:
+        return step % 14 < 6 || step % 14 == 8 || step % 14 == 10;
+    default:
+        return true;
     }
 }
 
@@ -100,7 +109,8 @@ void PaintImageList(Image& img, const RECT& bounds, const DrawOp& op) {
                 Px(img, dx, dy) = transparent ? kWhite : 0;
                 continue;
             }
-            uint32_t c = src.xrgb[static_cast<size_t>(y) * static_cast<size_t>(src.width) + static_cast<size_t>(x)];
+            uint32_t c =
+                src.xrgb[static_cast<size_t>(y) * static_cast<size_t>(src.width) + static_cast<size_t>(x)];
             if (transparent) {
                 if ((op.style & ILD_TRANSPARENT) || op.imageBkColor == CLR_NONE) continue;
                 c = bk;
@@ -123,7 +133,8 @@ void PaintBlit(Image& img, const RECT& bounds, const DrawOp& op) {
             if (!Inside(bounds, dx, dy)) continue;
             uint32_t s = 0;
             if (op.image && x < op.image->width && y < op.image->height)
-                s = op.image->xrgb[static_cast<size_t>(y) * static_cast<size_t>(op.image->width) + static_cast<size_t>(x)];
+                s = op.image->xrgb[static_cast<size_t>(y) * static_cast<size_t>(op.image->width) +
+                                   static_cast<size_t>(x)];
             Px(img, dx, dy) = ApplyRop(op.rop, Px(img, dx, dy), s, pattern);
         }
     }
@@ -134,19 +145,20 @@ void PaintText(Image& img, const RECT& bounds, const DrawOp& op) {
     TextLayout layout = LayoutText(face, op.text.data(), op.text.size(), op.codePage);
     const TEXTMETRICA& tm = face.metrics;
     if (op.bkMode == OPAQUE)
-        FillArea(img, bounds, RECT{op.pos.x, op.pos.y, op.pos.x + layout.width, op.pos.y + tm.tmHeight}, PATCOPY,
-                 ToXrgb(op.bkColor));
+        FillArea(img, bounds, RECT{op.pos.x, op.pos.y, op.pos.x + layout.width, op.pos.y + tm.tmHeight},
+                 PATCOPY, ToXrgb(op.bkColor));
     if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return;
     uint32_t color = ToXrgb(op.textColor);
     int baseline = op.pos.y + tm.tmAscent;
 
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(img.xrgb.data()),
-                                                                   CAIRO_FORMAT_RGB24, img.width, img.height,
-                                                                   img.width * 4);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(img.xrgb.data()),
+                                            CAIRO_FORMAT_RGB24, img.width, img.height, img.width * 4);
     cairo_t* cr = cairo_create(surface);
     cairo_rectangle(cr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     cairo_clip(cr);
-    cairo_set_source_rgb(cr, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0);
+    cairo_set_source_rgb(cr, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
+                         (color & 0xFF) / 255.0);
     cairo_scaled_font_t* fallback = nullptr;
     for (const LaidChar& c : layout.chars) {
         double x = op.pos.x + c.x;
@@ -179,7 +191,8 @@ void PaintText(Image& img, const RECT& bounds, const DrawOp& op) {
         FillArea(img, bounds, RECT{r - 1, t, r, b}, PATCOPY, color);
     }
     if (op.font.lfUnderline)
-        FillArea(img, bounds, RECT{op.pos.x, baseline + 1, op.pos.x + layout.width, baseline + 2}, PATCOPY, color);
+        FillArea(img, bounds, RECT{op.pos.x, baseline + 1, op.pos.x + layout.width, baseline + 2}, PATCOPY,
+                 color);
     if (op.font.lfStrikeOut) {
         int y = baseline - tm.tmAscent / 3;
         FillArea(img, bounds, RECT{op.pos.x, y, op.pos.x + layout.width, y + 1}, PATCOPY, color);
@@ -200,25 +213,53 @@ void Threshold(Image& img) {
     }
 }
 
-}  // namespace
+} // namespace
 
 uint32_t ApplyRop(DWORD rop, uint32_t d, uint32_t s, uint32_t p) {
     uint32_t r;
     switch (rop) {
-    case SRCCOPY: r = s; break;
-    case SRCPAINT: r = d | s; break;
-    case SRCAND: r = d & s; break;
-    case SRCINVERT: r = d ^ s; break;
-    case SRCERASE: r = s & ~d; break;
-    case NOTSRCCOPY: r = ~s; break;
-    case NOTSRCERASE: r = ~(d | s); break;
-    case MERGEPAINT: r = ~s | d; break;
-    case PATCOPY: r = p; break;
-    case PATINVERT: r = d ^ p; break;
-    case DSTINVERT: r = ~d; break;
-    case BLACKNESS: r = 0; break;
-    case WHITENESS: r = kWhite; break;
-    default: r = s; break;
+    case SRCCOPY:
+        r = s;
+        break;
+    case SRCPAINT:
+        r = d | s;
+        break;
+    case SRCAND:
+        r = d & s;
+        break;
+    case SRCINVERT:
+        r = d ^ s;
+        break;
+    case SRCERASE:
+        r = s & ~d;
+        break;
+    case NOTSRCCOPY:
+        r = ~s;
+        break;
+    case NOTSRCERASE:
+        r = ~(d | s);
+        break;
+    case MERGEPAINT:
+        r = ~s | d;
+        break;
+    case PATCOPY:
+        r = p;
+        break;
+    case PATINVERT:
+        r = d ^ p;
+        break;
+    case DSTINVERT:
+        r = ~d;
+        break;
+    case BLACKNESS:
+        r = 0;
+        break;
+    case WHITENESS:
+        r = kWhite;
+        break;
+    default:
+        r = s;
+        break;
     }
     return r & kWhite;
 }
@@ -232,7 +273,9 @@ void PaintOp(Image& target, const DrawOp& op, bool monochrome) {
     if (target.width <= 0 || target.height <= 0) return;
     RECT bounds = Bounds(target, op);
     switch (op.kind) {
-    case DrawKind::Fill: FillArea(target, bounds, op.rect, op.rop ? op.rop : PATCOPY, ToXrgb(op.color)); break;
+    case DrawKind::Fill:
+        FillArea(target, bounds, op.rect, op.rop ? op.rop : PATCOPY, ToXrgb(op.color));
+        break;
     case DrawKind::Frame: {
         const RECT& r = op.rect;
         int w = std::max(1, op.penWidth);
@@ -243,12 +286,20 @@ void PaintOp(Image& target, const DrawOp& op, bool monochrome) {
         FillArea(target, bounds, RECT{r.right - w, r.top, r.right, r.bottom}, PATCOPY, c);
         break;
     }
-    case DrawKind::Line: PaintLine(target, bounds, op); break;
-    case DrawKind::Text: PaintText(target, bounds, op); break;
-    case DrawKind::ImageList: PaintImageList(target, bounds, op); break;
-    case DrawKind::Blit: PaintBlit(target, bounds, op); break;
+    case DrawKind::Line:
+        PaintLine(target, bounds, op);
+        break;
+    case DrawKind::Text:
+        PaintText(target, bounds, op);
+        break;
+    case DrawKind::ImageList:
+        PaintImageList(target, bounds, op);
+        break;
+    case DrawKind::Blit:
+        PaintBlit(target, bounds, op);
+        break;
     }
     if (monochrome) Threshold(target);
 }
 
-}  // namespace plat::detail
+} // namespace plat::detail

@@ -28,7 +28,7 @@ const ResourceTable* TableFor(HMODULE module) {
     return it == S().tables.end() ? nullptr : it->second;
 }
 
-}  // namespace
+} // namespace
 
 void RegisterResources(HMODULE module, const ResourceTable* table) {
     if (table)
@@ -58,21 +58,33 @@ const DialogTemplate* FindDialogTemplate(HMODULE module, UINT id) {
     return nullptr;
 }
 
-void SetCurrentResourceModule(HMODULE module) { S().current = module; }
-HMODULE CurrentResourceModule() { return S().current; }
+void SetCurrentResourceModule(HMODULE module) {
+    S().current = module;
+}
+HMODULE CurrentResourceModule() {
+    return S().current;
+}
 
 void SetUserLanguage(LANGID lang) {
     S().language = lang;
     switch (lang) {
-    case 0x0404: SetCodePage(950); break;
-    case 0x0804: SetCodePage(936); break;
-    default: SetCodePage(1252); break;
+    case 0x0404:
+        SetCodePage(950);
+        break;
+    case 0x0804:
+        SetCodePage(936);
+        break;
+    default:
+        SetCodePage(1252);
+        break;
     }
 }
 
-LANGID UserLanguage() { return S().language; }
+LANGID UserLanguage() {
+    return S().language;
+}
 
-}  // namespace plat
+} // namespace plat
 
 using namespace plat;
 
@@ -102,7 +114,7 @@ int LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax)
 }
 
 HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) {
-    if (!IS_INTRESOURCE(lpBitmapName)) return nullptr;  // resources are found by number only
+    if (!IS_INTRESOURCE(lpBitmapName)) return nullptr; // resources are found by number only
     const ResourceTable* table = TableFor(hInstance);
     if (!table) return nullptr;
     auto it = table->bitmaps.find(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(lpBitmapName)));
@@ -112,8 +124,9 @@ HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) {
     size_t count = static_cast<size_t>(res.width) * static_cast<size_t>(res.height);
     HBITMAP h = plat::detail::NewBitmap(res.width, res.height, 24);
     plat::detail::BitmapObject* b = plat::detail::LookupBitmap(h);
-    for (size_t i = 0; i < count && i < res.pixels.size(); ++i) b->image.xrgb[i] = ToXrgb(res.pixels[i] & 0xFFFFFF);
+    for (size_t i = 0; i < count && i < res.pixels.size(); ++i)
+        b->image.xrgb[i] = ToXrgb(res.pixels[i] & 0xFFFFFF);
     return h;
 }
 
-}  // extern "C"
+} // extern "C"
