@@ -6,4 +6,6 @@
 #include "win/winreg.h" /* with win/winbase.h: registry, libraries, files */
 #include "win/wingdi.h"
 #include "win/resource.h"
+#include "win/commdlg.h"
+#include "win/ole.h" /* drop targets, data objects, global memory */
 #endif

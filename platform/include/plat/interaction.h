@@ -71,6 +71,48 @@ public:
 Interaction& CurrentInteraction();
 void SetInteraction(Interaction* interaction);
 
+// The interaction installed with SetInteraction, or nullptr while the headless default is in force.
+Interaction* InstalledInteraction();
+
+// Installs `interaction` for the lifetime of the guard and restores the one installed before.
+class ScopedInteraction {
+  public:
+    explicit ScopedInteraction(Interaction* interaction) : previous_(InstalledInteraction()) {
+        SetInteraction(interaction);
+    }
+    ~ScopedInteraction() { SetInteraction(previous_); }
+    ScopedInteraction(const ScopedInteraction&) = delete;
+    ScopedInteraction& operator=(const ScopedInteraction&) = delete;
+
+  private:
+    Interaction* previous_;
+};
+
+// The headless default: prints each message box to stderr (converted to UTF-8) and answers with its
+// default button, dismisses popup menus, cancels dialogs and open-file dialogs, and cancels label
+// edits (posts Esc). Hosts may derive from it to answer some requests themselves.
+class HeadlessInteraction : public Interaction {
+  public:
+    int MessageBox(const MessageBoxRequest& request) override;
+    UINT ChoosePopupMenuItem(const PopupMenuRequest& request) override;
+    void RunDialog(HWND dialog) override;
+    bool ChooseOpenFiles(const OpenFileRequest& request, OpenFileAnswer* answer) override;
+    void LabelEditStarted(HWND edit, const std::string& text) override;
+};
+
+// Message-box buttons as the platform lays them out for the MB_* type: the answers of its buttons
+// from left to right (empty for an invalid type).
+std::vector<int> MessageBoxButtons(UINT type);
+// The answer of the default button (MB_DEFBUTTON1..4; a default past the last button means the
+// first), 0 for an invalid type.
+int MessageBoxDefaultAnswer(UINT type);
+// What Esc answers: IDCANCEL when the box has a Cancel button, IDOK for a box with only OK, and 0
+// when Esc does nothing (MB_YESNO, MB_ABORTRETRYIGNORE).
+int MessageBoxEscapeAnswer(UINT type);
+
+// Number of live menus (for leak checks in tests).
+size_t MenuCount();
+
 // Posts the WM_CHAR messages of `text` (and for PressKey a WM_KEYDOWN/WM_KEYUP pair) to `hwnd`.
 void TypeText(HWND hwnd, const std::string& text);
 void PressKey(HWND hwnd, int vk);
