@@ -1,0 +1,29 @@
+// The shelf control's resource table: the generated string tables and the drawn bitmaps.
+#include "shelf_resources.h"
+
+#include "bitmaps.h"
+#include "string_tables.h"
+
+#include <string>
+
+namespace tavrin {
+namespace {
+
+plat::ResourceTable BuildTable() {
+    plat::ResourceTable table;
+    for (size_t i = 0; i < detail::kStringTableEntryCount; ++i) {
+        const detail::StringTableEntry& e = detail::kStringTableEntries[i];
+        table.strings[e.langId][e.id] = std::string(e.text, e.length);
+    }
+    detail::AddShelfBitmaps(table.bitmaps);
+    return table;
+}
+
+} // namespace
+
+const plat::ResourceTable& ShelfResources() {
+    static const plat::ResourceTable table = BuildTable();
+    return table;
+}
+
+} // namespace tavrin

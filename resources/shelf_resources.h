@@ -1,0 +1,13 @@
+// The shelf control's own resources: its string tables (English, Traditional Chinese, Simplified
+// Chinese) and the 68 images of the shelf image list. Register the table under the control's module
+// (plat::RegisterResources) before loading strings or bitmaps from it.
+#pragma once
+
+#include "plat/resources.h"
+
+namespace tavrin {
+
+// The table, built on first use and kept for the life of the process.
+const plat::ResourceTable& ShelfResources();
+
+} // namespace tavrin
