@@ -1,5 +1,7 @@
-// CString: an 8-bit string in the active code page, kept in a std::string. Comparison is by bytes
-// (CompareNoCase folds ASCII letters only, as the C library does in the "C" locale).
+// CString: an 8-bit string in the active code page, kept in a std::string. Comparison is by bytes;
+// case folding (MakeUpper, MakeLower, CompareNoCase) changes ASCII letters only, and it and the
+// single-character searches (Find, ReverseFind, FindOneOf) step over two-byte characters of a
+// double-byte code page whole, so a trail byte is never folded or found.
 #pragma once
 
 #include "afx/defs.h"
@@ -57,7 +59,7 @@ public:
     friend CString operator+(LPCSTR a, const CString& b) { return CString((a ? a : "") + b.m_str); }
     friend CString operator+(const CString& a, char b) { return CString(a.m_str + b); }
 
-    // <0, 0, >0 as strcmp; CompareNoCase folds ASCII letters.
+    // <0, 0, >0 as strcmp of the bytes (of the folded text for CompareNoCase).
     int Compare(LPCSTR psz) const;
     int CompareNoCase(LPCSTR psz) const;
     friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }

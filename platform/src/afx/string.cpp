@@ -1,5 +1,6 @@
 // CString: the 8-bit string of the framework layer.
 #include "afx/string.h"
+#include "plat/resources.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -11,6 +12,13 @@ namespace {
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Bytes of the character starting at s[i]: 2 for a lead byte of the active double-byte code page
+// followed by its trail byte, else 1. Searching and case folding go character by character so that
+// a trail byte that looks like '\\' or a letter is never taken for one.
+size_t CharBytes(const std::string& s, size_t i) {
+    return (i + 1 < s.size() && plat::IsLeadByte(static_cast<BYTE>(s[i]))) ? 2 : 1;
+}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -50,13 +58,10 @@ void CString::SetAt(int nIndex, char ch) {
 int CString::Compare(LPCSTR psz) const { return std::strcmp(m_str.c_str(), psz ? psz : ""); }
 
 int CString::CompareNoCase(LPCSTR psz) const {
-    const unsigned char* a = reinterpret_cast<const unsigned char*>(m_str.c_str());
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(psz ? psz : "");
-    for (;; ++a, ++b) {
-        int ca = static_cast<unsigned char>(AsciiLower(static_cast<char>(*a)));
-        int cb = static_cast<unsigned char>(AsciiLower(static_cast<char>(*b)));
-        if (ca != cb || ca == 0) return ca - cb;
-    }
+    CString la(*this), lb(psz);
+    la.MakeLower();
+    lb.MakeLower();
+    return std::strcmp(la.m_str.c_str(), lb.m_str.c_str());
 }
 
 CString CString::Mid(int nFirst) const { return Mid(nFirst, GetLength()); }
@@ -76,8 +81,9 @@ CString CString::Right(int nCount) const {
 
 int CString::Find(char ch, int nStart) const {
     if (nStart < 0) nStart = 0;
-    size_t pos = m_str.find(ch, static_cast<size_t>(nStart));
-    return pos == std::string::npos ? -1 : static_cast<int>(pos);
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i))
+        if (i >= static_cast<size_t>(nStart) && m_str[i] == ch) return static_cast<int>(i);
+    return -1;
 }
 
 int CString::Find(LPCSTR pszSub, int nStart) const {
@@ -89,22 +95,25 @@ int CString::Find(LPCSTR pszSub, int nStart) const {
 }
 
 int CString::ReverseFind(char ch) const {
-    size_t pos = m_str.rfind(ch);
-    return pos == std::string::npos ? -1 : static_cast<int>(pos);
+    int found = -1;
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i))
+        if (m_str[i] == ch) found = static_cast<int>(i);
+    return found;
 }
 
 int CString::FindOneOf(LPCSTR pszCharSet) const {
     if (!pszCharSet) return -1;
-    size_t pos = m_str.find_first_of(pszCharSet);
-    return pos == std::string::npos ? -1 : static_cast<int>(pos);
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i))
+        if (m_str[i] != '\0' && std::strchr(pszCharSet, m_str[i])) return static_cast<int>(i);
+    return -1;
 }
 
 void CString::MakeUpper() {
-    for (char& c : m_str) c = AsciiUpper(c);
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i)) m_str[i] = AsciiUpper(m_str[i]);
 }
 
 void CString::MakeLower() {
-    for (char& c : m_str) c = AsciiLower(c);
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i)) m_str[i] = AsciiLower(m_str[i]);
 }
 
 void CString::MakeReverse() { std::reverse(m_str.begin(), m_str.end()); }
