@@ -64,6 +64,18 @@ TEST_F(GdiText, GuiFontIsAbout13PixelsTallAndCellHeightsAreExact) {
     DeleteObject(cell);
 }
 
+TEST_F(GdiText, AbsurdFontSizesAreClampedInsteadOfBreakingTheEngine) {
+    HFONT huge = CreateFontA(-2000000000, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+    SelectObject(dc, huge);
+    TEXTMETRICA tm{};
+    ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+    EXPECT_GT(tm.tmHeight, 1000);
+    EXPECT_LT(tm.tmHeight, 1300);
+    EXPECT_GT(Width("x"), 100);
+    SelectObject(dc, oldFont);
+    DeleteObject(huge);
+}
+
 TEST_F(GdiText, ExtentGrowsWithTheTextAndAddsWholePixelAdvances) {
     EXPECT_EQ(Width(""), 0);
     EXPECT_LT(Width("B"), Width("Bo"));

@@ -169,7 +169,10 @@ void FillMetrics(FontFace& f, const LOGFONTA& lf, const Units& u) {
 
 } // namespace
 
-const FontFace& FaceFor(const LOGFONTA& lf) {
+const FontFace& FaceFor(const LOGFONTA& requested) {
+    // Absurd sizes get the nearest sane one.
+    LOGFONTA lf = requested;
+    lf.lfHeight = std::clamp(lf.lfHeight, static_cast<LONG>(-1000), static_cast<LONG>(1000));
     using Key = std::tuple<std::string, bool, bool, long, long>;
     static auto* faces = new std::map<Key, std::unique_ptr<FontFace>>();
     const char* family = FamilyFor(lf);
