@@ -1,0 +1,85 @@
+// The start-up sequence that fills the tree, and the steps of it that later parts of the control
+// fill in. Every path is built in m_szWorkPath next to the host program.
+#include "tavrin/tavrin_ctrl.h"
+
+#include "shelf/cbi_table.h"
+#include "shelf/globals.h"
+#include "shelf/records.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Replaces everything after the last path separator of `path` with `fileName`. False, leaving the
+// buffer untouched, when the result would not fit.
+bool ReplaceFileName(char* path, size_t capacity, const char* fileName) {
+    std::string dir(path);
+    size_t cut = dir.find_last_of("/\\");
+    dir.resize(cut == std::string::npos ? 0 : cut + 1);
+    return tavrin::CopyFits(path, capacity, dir + fileName);
+}
+
+} // namespace
+
+void CTavrinCtrl::InitTree2() {
+    // The host program's full path, which must fit the work buffer with room for the file names.
+    char program[4096] = "";
+    DWORD length = GetModuleFileNameA(0, program, sizeof program);
+    if (length == 0 || length >= sizeof program || !tavrin::CopyFits(m_szWorkPath, sizeof m_szWorkPath, program)) {
+        std::string text = std::string("The path of the program is too long: ") + program;
+        AfxMessageBox(text.c_str(), MB_OK);
+        return;
+    }
+
+    if (!ReplaceFileName(m_szWorkPath, sizeof m_szWorkPath, "Books.Dll")) {
+        std::string text = std::string("The path is too long: ") + program;
+        AfxMessageBox(text.c_str(), MB_OK);
+        return;
+    }
+    m_hShelfDriver = LoadLibraryA(m_szWorkPath);
+    if (!m_hShelfDriver) {
+        AfxMessageBox(m_szWorkPath, MB_OK);
+        return;
+    }
+
+    if (!ReplaceFileName(m_szWorkPath, sizeof m_szWorkPath, "Tavrin.Sys") || !LoadSysCata(m_szWorkPath)) {
+        AfxMessageBox(m_szWorkPath, MB_OK);
+        return;
+    }
+
+    EnumRegBooks("SOFTWARE\\Velmoran\\ZavikDic");
+
+    m_hHtmlDriver = LoadLibraryA("eBookDrv.dll");
+    if (m_hHtmlDriver) AddHtmlEBook();
+
+    if (m_hRoot) g_shelfTree.Expand(m_hRoot, TVE_EXPAND);
+
+    SearchDicts();
+
+    if (HTREEITEM catalog5 = GetCatalogId("5")) {
+        HTREEITEM child = g_shelfTree.GetChildItem(catalog5);
+        while (child) {
+            HTREEITEM next = g_shelfTree.GetNextSiblingItem(child);
+            if (!g_shelfTree.GetChildItem(child)) g_shelfTree.DeleteItem(child);
+            child = next;
+        }
+    }
+    if (HTREEITEM catalog18 = GetCatalogId("18")) {
+        if (!g_shelfTree.GetChildItem(catalog18)) g_shelfTree.DeleteItem(catalog18);
+    }
+}
+
+void CTavrinCtrl::Refresh() {
+    EnumRegBooks("SOFTWARE\\Velmoran\\ZavikDic");
+    if (m_hHtmlDriver) AddHtmlEBook();
+    m_bBooksChanged = 0;
+}
+
+// Steps that the system catalog, the registered books, the HTML e-books and the dictionary queries
+// fill in. Until then the shelf stays empty and start-up goes on.
+int CTavrinCtrl::LoadSysCata(LPCSTR) { return 1; }
+void CTavrinCtrl::EnumRegBooks(LPCSTR) {}
+void CTavrinCtrl::AddHtmlEBook() {}
+void CTavrinCtrl::SearchDicts() {}
+HTREEITEM CTavrinCtrl::GetCatalogId(LPCSTR) { return nullptr; }

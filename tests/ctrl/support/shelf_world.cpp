@@ -1,0 +1,81 @@
+#include "support/shelf_world.h"
+
+#include "commctrl.h"
+
+#include <unistd.h>
+
+namespace world {
+
+namespace {
+
+constexpr const char* kHostClass = "ShelfTestHost";
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg >= WM_SHELF_NOTIFY && msg <= WM_SHELF_BOOKCLOSED) ShelfWorld::Received().push_back({msg, wParam, lParam});
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+std::filesystem::path TempRoot() {
+    const char* base = std::getenv("TAVRIN_TEST_TMP");
+    std::filesystem::path root = base ? base : std::filesystem::temp_directory_path();
+    return root / ("ctrl-" + std::to_string(getpid()));
+}
+
+} // namespace
+
+std::vector<HostMessage>& ShelfWorld::Received() {
+    static std::vector<HostMessage> received;
+    return received;
+}
+
+void ShelfWorld::SetUp() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = TempRoot() / (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    program_ = (dir_ / "reader").string();
+    plat::SetProgramPath(program_);
+    plat::SetRegistryPath((dir_ / "registry.db").string());
+    plat::ResetWindows();
+    plat::SetInteraction(&ui_);
+    ui_.SetFailureHandler([](const std::string& line) { ADD_FAILURE() << "interaction: " << line; });
+    Received().clear();
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.lpszClassName = kHostClass;
+    RegisterClassA(&wc);
+    host_ = CreateWindowExA(0, kHostClass, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 600, nullptr, nullptr, 0,
+                            nullptr);
+    ASSERT_NE(host_, nullptr);
+}
+
+void ShelfWorld::TearDown() {
+    DestroyControl();
+    if (host_) DestroyWindow(host_);
+    plat::PumpMessages();
+    plat::SetInteraction(nullptr);
+    plat::ResetWindows();
+    EXPECT_EQ(plat::LoadedModuleCount(), 0u) << "every module load is released";
+    plat::SetProgramPath("");
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::string ShelfWorld::AddDriver(const std::string& name, const char* variantPath, const std::string& folder) {
+    return testdrv::CopyDriver(variantPath, folder.empty() ? dir_.string() : folder, name);
+}
+
+bool ShelfWorld::CreateControl(DWORD style) {
+    ctrl_ = std::make_unique<TestCtrl>();
+    CRect rc(0, 0, 300, 500);
+    return ctrl_->Create(style, rc, CWnd::FromHandle(host_), 77) != FALSE;
+}
+
+void ShelfWorld::DestroyControl() {
+    ctrl_.reset();
+}
+
+HWND ShelfWorld::Tree() const { return ctrl_ ? ::GetDlgItem(ctrl_->GetSafeHwnd(), 1000) : nullptr; }
+
+} // namespace world

@@ -1,0 +1,68 @@
+// One small world per test: a temporary folder that stands for the host program's folder, with the
+// test driver copied in under the names a test needs, a fresh registry store, a host window, and a
+// scripted interaction that records every message box.
+#pragma once
+
+#include "plat/core.h"
+#include "plat/modules.h"
+#include "plat/registry.h"
+#include "plat/scripted_interaction.h"
+#include "tavrin/tavrin_ctrl.h"
+#include "testdrv.h"
+#include "testdrv_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace world {
+
+// A CTavrinCtrl whose protected members tests may call.
+class TestCtrl : public CTavrinCtrl {
+public:
+    using CTavrinCtrl::AddOneItem;
+    using CTavrinCtrl::DeleteItemKeepNodes;
+    using CTavrinCtrl::SetItemImages;
+    using CTavrinCtrl::ShowMessage;
+    HMODULE ShelfDriver() const { return m_hShelfDriver; }
+    HMODULE HtmlDriver() const { return m_hHtmlDriver; }
+    DWORD TreeStyle() const { return m_dwTreeStyle; }
+    void SetTrunkStatus(int status) { m_nTrunkStatus = status; }
+    const char* WorkPath() const { return m_szWorkPath; }
+};
+
+// The host's window: records the WM_SHELF_* messages it receives.
+struct HostMessage {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class ShelfWorld : public ::testing::Test {
+public:
+    static std::vector<HostMessage>& Received();
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Copies a test driver variant into the host folder (or `folder`) under `name`.
+    std::string AddDriver(const std::string& name, const char* variantPath = TAVRIN_TESTDRV_PATH,
+                          const std::string& folder = "");
+    // Creates the control in the host window; false if creation failed.
+    bool CreateControl(DWORD style = WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS);
+    void DestroyControl();
+
+    HWND Tree() const;
+
+    std::filesystem::path dir_;       // the host program's folder
+    std::string program_;             // the host program's path
+    HWND host_ = nullptr;
+    std::unique_ptr<TestCtrl> ctrl_;
+    plat::ScriptedInteraction ui_;
+};
+
+} // namespace world
