@@ -1,8 +1,10 @@
 #include "host_window.h"
 
-#include "commctrl.h"
+#include "plat/resources.h"
+#include "tavrin/host_messages.h"
 
 #include <cstdio>
+#include <string>
 
 namespace tavrin::host {
 
@@ -10,17 +12,45 @@ namespace {
 
 constexpr const char* kClassName = "TavrinHostWindow";
 
-const char* NotificationName(UINT code) {
-    switch (code) {
-    case TVN_SELCHANGINGA: return "TVN_SELCHANGING";
-    case TVN_SELCHANGEDA: return "TVN_SELCHANGED";
-    case TVN_ITEMEXPANDINGA: return "TVN_ITEMEXPANDING";
-    case TVN_ITEMEXPANDEDA: return "TVN_ITEMEXPANDED";
-    case TVN_DELETEITEMA: return "TVN_DELETEITEM";
-    case NM_CLICK: return "NM_CLICK";
-    case NM_CUSTOMDRAW: return "NM_CUSTOMDRAW";
-    default: return nullptr;
+// A zero-terminated text of at most `capacity` bytes from a record the control sent.
+std::string Field(const char* text, size_t capacity) {
+    size_t n = 0;
+    while (n < capacity && text[n])
+        ++n;
+    return plat::ToUtf8(std::string(text, n));
+}
+
+std::string Describe(UINT msg, WPARAM wParam, LPARAM lParam) {
+    char line[1024];
+    if (msg == WM_SHELF_BOOKCLOSED) {
+        std::snprintf(line, sizeof line, "WM_SHELF_BOOKCLOSED book %#x", static_cast<unsigned>(lParam));
+    } else if (msg == WM_SHELF_DROPTEXT) {
+        const auto* info = reinterpret_cast<const DropTextInfo*>(lParam);
+        std::snprintf(line, sizeof line, "WM_SHELF_DROPTEXT book %#x text \"%s\"",
+                      info ? info->dwBookHandle : 0u,
+                      info && info->pszText ? plat::ToUtf8(info->pszText).c_str() : "");
+    } else if (wParam == 1) {
+        std::snprintf(line, sizeof line, "WM_SHELF_NOTIFY 1 book %#x", static_cast<unsigned>(lParam));
+    } else if (wParam == 2 && lParam) {
+        const auto* page = reinterpret_cast<const PageInfo*>(lParam);
+        std::snprintf(line, sizeof line, "WM_SHELF_NOTIFY 2 book %#x page %d", page->dwBookHandle,
+                      static_cast<int>(page->nPage));
+    } else if (wParam == 3 && lParam) {
+        const auto* trunk = reinterpret_cast<const TrunkInfo*>(lParam);
+        std::snprintf(line, sizeof line, "WM_SHELF_NOTIFY 3 type %u trunk \"%s\" catalog \"%s\"",
+                      static_cast<unsigned>(trunk->dwType),
+                      Field(trunk->szTrunk, sizeof trunk->szTrunk).c_str(),
+                      Field(trunk->szCataName, sizeof trunk->szCataName).c_str());
+    } else if (wParam == 4 && lParam) {
+        const auto* desc = reinterpret_cast<const CatalogDescInfo*>(lParam);
+        std::snprintf(line, sizeof line, "WM_SHELF_NOTIFY 4 catalog \"%s\" description \"%s\"",
+                      Field(desc->szCataKey, sizeof desc->szCataKey).c_str(),
+                      Field(desc->szDescURL, sizeof desc->szDescURL).c_str());
+    } else {
+        std::snprintf(line, sizeof line, "WM_SHELF_NOTIFY %u %#lx", static_cast<unsigned>(wParam),
+                      static_cast<unsigned long>(lParam));
     }
+    return line;
 }
 
 } // namespace
@@ -42,17 +72,15 @@ LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
     auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && msg == WM_NOTIFY && lParam) return self->OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    if (self && msg >= WM_SHELF_NOTIFY && msg <= WM_SHELF_BOOKCLOSED) {
+        self->OnShelfMessage(msg, wParam, lParam);
+        return 0;
+    }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-LRESULT HostWindow::OnNotify(const NMHDR& header) {
-    if (const char* name = NotificationName(header.code)) {
-        char line[96];
-        std::snprintf(line, sizeof line, "WM_NOTIFY %s from control %u", name, static_cast<unsigned>(header.idFrom));
-        received_.emplace_back(line);
-    }
-    return 0;
+void HostWindow::OnShelfMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    received_.push_back(Describe(msg, wParam, lParam));
 }
 
 } // namespace tavrin::host

@@ -1,4 +1,5 @@
-// The host's main window: a plain top-level window that records the notifications it receives.
+// The host's main window: a plain top-level window that records, as readable lines, the messages the
+// shelf control sends it.
 #pragma once
 
 #include "windows.h"
@@ -9,14 +10,14 @@
 namespace tavrin::host {
 
 class HostWindow {
-public:
+  public:
     bool Create(const char* title, RECT rect);
     HWND Handle() const { return hwnd_; }
     const std::vector<std::string>& Received() const { return received_; }
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNotify(const NMHDR& header);
+    void OnShelfMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
     std::vector<std::string> received_;

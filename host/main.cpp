@@ -1,45 +1,56 @@
-// Reference host: a reader's main window with a shelf tree in it, driven from the command line.
-// This first version makes the window tree, shows a tree-view with a few items, expands and selects
-// one as a user would, prints the windows, the tree and every notification the host window received.
+// Reference host: a reader's main window with the shelf control in it, driven from the command line.
+// It makes its window, embeds the control, lets the start-up run, prints the shelf tree and every
+// WM_SHELF_* message the control sent, and answers message boxes through the headless interaction
+// (printed to stderr, default answer).
 #include "host_window.h"
 #include "print.h"
 
-#include "commctrl.h"
 #include "plat/core.h"
-#include "plat/treeview.h"
-#include "windows.h"
+#include "plat/modules.h"
+#include "tavrin/tavrin_ctrl.h"
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
-HTREEITEM Insert(HWND tree, HTREEITEM parent, const char* text, bool children) {
-    TVINSERTSTRUCTA ins{};
-    ins.hParent = parent;
-    ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT | (children ? TVIF_CHILDREN : 0);
-    ins.item.pszText = const_cast<char*>(text);
-    ins.item.cChildren = children ? 1 : 0;
-    return TreeView_InsertItem(tree, &ins);
-}
-
 void Usage() {
-    std::puts("usage: tavrin-host [--help]\n"
-              "Shows the host window with its shelf tree and the notifications it received.");
+    std::puts("usage: tavrin-host [--shelf DIR] [--windows]\n"
+              "  --shelf DIR   run as if the reader were installed in DIR (where Books.Dll and\n"
+              "                Tavrin.Sys are found); default: the folder of this program\n"
+              "  --windows     also print the window tree");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    std::string shelfDir;
+    bool printWindows = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
             Usage();
             return 0;
+        } else if (arg == "--shelf" && i + 1 < argc) {
+            shelfDir = argv[++i];
+        } else if (arg == "--windows") {
+            printWindows = true;
+        } else {
+            std::fprintf(stderr, "tavrin-host: unknown argument '%s'\n", arg.c_str());
+            Usage();
+            return 2;
         }
-        std::fprintf(stderr, "tavrin-host: unknown argument '%s'\n", argv[i]);
-        Usage();
-        return 2;
+    }
+    if (!shelfDir.empty()) {
+        std::error_code ec;
+        auto dir = std::filesystem::absolute(shelfDir, ec);
+        if (ec || !std::filesystem::is_directory(dir)) {
+            std::fprintf(stderr, "tavrin-host: no such folder: %s\n", shelfDir.c_str());
+            return 2;
+        }
+        plat::SetProgramPath((dir / "reader").string());
     }
 
     tavrin::host::HostWindow host;
@@ -47,23 +58,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavrin-host: cannot create the host window\n");
         return 1;
     }
-    InitCommonControls();
-    HWND tree = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
-                                WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT, 0, 0, 240,
-                                440, host.Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(1000)), 0,
-                                nullptr);
-    HTREEITEM root = Insert(tree, TVI_ROOT, "Bookshelf", true);
-    HTREEITEM dicts = Insert(tree, root, "Dictionaries", true);
-    Insert(tree, dicts, "Sample dictionary", false);
-    Insert(tree, root, "Unclassified", false);
-    TreeView_Expand(tree, root, TVE_EXPAND);
-    TreeView_SelectItem(tree, dicts);
-    plat::PumpMessages();
-
-    tavrin::host::PrintWindows(host.Handle());
-    std::printf("\nShelf tree:\n%s", plat::DumpTree(tree).c_str());
-    std::printf("\nMessages received by the host window:\n");
-    for (const std::string& line : host.Received()) std::printf("  %s\n", line.c_str());
+    {
+        CTavrinCtrl shelf;
+        CRect rc(0, 0, 260, 460);
+        if (!shelf.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc,
+                          CWnd::FromHandle(host.Handle()), 100)) {
+            std::fprintf(stderr, "tavrin-host: the shelf control could not be created\n");
+            DestroyWindow(host.Handle());
+            return 1;
+        }
+        plat::PumpMessages();
+        if (printWindows) tavrin::host::PrintWindows(host.Handle());
+        std::printf("Shelf (program folder %s):\n",
+                    std::filesystem::path(plat::ProgramPath()).parent_path().string().c_str());
+        tavrin::host::PrintShelf(::GetDlgItem(shelf.GetSafeHwnd(), 1000));
+        std::printf("\nMessages from the shelf:\n");
+        if (host.Received().empty()) std::printf("  (none)\n");
+        for (const std::string& line : host.Received())
+            std::printf("  %s\n", line.c_str());
+        shelf.DestroyWindow();
+    }
     DestroyWindow(host.Handle());
+    plat::PumpMessages();
     return 0;
 }

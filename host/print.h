@@ -1,4 +1,4 @@
-// Printing what the host shows: the window tree.
+// Printing what the host shows: the window tree and the shelf tree.
 #pragma once
 
 #include "windows.h"
@@ -7,5 +7,8 @@ namespace tavrin::host {
 
 // One line per window, children indented: class, id, window rectangle, client size, visibility.
 void PrintWindows(HWND top, int depth = 0);
+
+// One line per shelf item, children indented: label, kind, flags and key (book number or catalog key).
+void PrintShelf(HWND tree);
 
 } // namespace tavrin::host

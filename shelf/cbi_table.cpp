@@ -6,8 +6,7 @@ namespace {
 
 HMODULE g_boundModule = 0;
 
-template <typename Fn>
-int Bind(HMODULE module, Fn& slot, const char* name) {
+template <typename Fn> int Bind(HMODULE module, Fn& slot, const char* name) {
     slot = module ? reinterpret_cast<Fn>(GetProcAddress(module, name)) : nullptr;
     return slot ? 1 : 0;
 }
@@ -52,4 +51,6 @@ int BindDriver(HMODULE module) {
 
 #undef CBI_BIND
 
-HMODULE BoundDriver() { return g_boundModule; }
+HMODULE BoundDriver() {
+    return g_boundModule;
+}

@@ -45,4 +45,6 @@ LibraryEntry& Library() {
 
 } // namespace
 
-HMODULE ShelfModule() { return Library().module; }
+HMODULE ShelfModule() {
+    return Library().module;
+}

@@ -26,7 +26,8 @@ void CTavrinCtrl::InitTree2() {
     // The host program's full path, which must fit the work buffer with room for the file names.
     char program[4096] = "";
     DWORD length = GetModuleFileNameA(0, program, sizeof program);
-    if (length == 0 || length >= sizeof program || !tavrin::CopyFits(m_szWorkPath, sizeof m_szWorkPath, program)) {
+    if (length == 0 || length >= sizeof program ||
+        !tavrin::CopyFits(m_szWorkPath, sizeof m_szWorkPath, program)) {
         std::string text = std::string("The path of the program is too long: ") + program;
         AfxMessageBox(text.c_str(), MB_OK);
         return;
@@ -78,8 +79,12 @@ void CTavrinCtrl::Refresh() {
 
 // Steps that the system catalog, the registered books, the HTML e-books and the dictionary queries
 // fill in. Until then the shelf stays empty and start-up goes on.
-int CTavrinCtrl::LoadSysCata(LPCSTR) { return 1; }
+int CTavrinCtrl::LoadSysCata(LPCSTR) {
+    return 1;
+}
 void CTavrinCtrl::EnumRegBooks(LPCSTR) {}
 void CTavrinCtrl::AddHtmlEBook() {}
 void CTavrinCtrl::SearchDicts() {}
-HTREEITEM CTavrinCtrl::GetCatalogId(LPCSTR) { return nullptr; }
+HTREEITEM CTavrinCtrl::GetCatalogId(LPCSTR) {
+    return nullptr;
+}

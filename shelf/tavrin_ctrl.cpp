@@ -15,27 +15,27 @@ constexpr DWORD kForcedTreeStyles = TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWS
 } // namespace
 
 BEGIN_MESSAGE_MAP(CTavrinCtrl, CWnd)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
-    ON_WM_SIZE()
-    ON_WM_ERASEBKGND()
-    ON_WM_NCDESTROY()
-    ON_WM_INITMENUPOPUP()
-    ON_NOTIFY(TVN_ITEMEXPANDINGA, kShelfTreeId, OnItemExpanding)
-    ON_NOTIFY(TVN_ITEMEXPANDEDA, kShelfTreeId, OnItemExpanded)
-    ON_NOTIFY(TVN_DELETEITEMA, kShelfTreeId, OnDeleteitem)
-    ON_NOTIFY(TVN_SELCHANGEDA, kShelfTreeId, OnSeleChanged)
-    ON_NOTIFY(TVN_BEGINLABELEDITA, kShelfTreeId, OnBeginLabelEdit)
-    ON_NOTIFY(TVN_ENDLABELEDITA, kShelfTreeId, OnEndlabeledit)
-    ON_NOTIFY(NM_CLICK, kShelfTreeId, OnClick)
-    ON_NOTIFY(NM_CUSTOMDRAW, kShelfTreeId, OnCustomDraw)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_SIZE()
+ON_WM_ERASEBKGND()
+ON_WM_NCDESTROY()
+ON_WM_INITMENUPOPUP()
+ON_NOTIFY(TVN_ITEMEXPANDINGA, kShelfTreeId, OnItemExpanding)
+ON_NOTIFY(TVN_ITEMEXPANDEDA, kShelfTreeId, OnItemExpanded)
+ON_NOTIFY(TVN_DELETEITEMA, kShelfTreeId, OnDeleteitem)
+ON_NOTIFY(TVN_SELCHANGEDA, kShelfTreeId, OnSeleChanged)
+ON_NOTIFY(TVN_BEGINLABELEDITA, kShelfTreeId, OnBeginLabelEdit)
+ON_NOTIFY(TVN_ENDLABELEDITA, kShelfTreeId, OnEndlabeledit)
+ON_NOTIFY(NM_CLICK, kShelfTreeId, OnClick)
+ON_NOTIFY(NM_CUSTOMDRAW, kShelfTreeId, OnCustomDraw)
 END_MESSAGE_MAP()
 
 CTavrinCtrl::CTavrinCtrl()
     : m_uAddBookMsg(0), m_bBooksChanged(0), m_nTrunkStatus(1), m_dwTreeStyle(0), m_dwShelfHandle(0),
       m_bShelfOpen(FALSE), m_hShelfDriver(0), m_hHtmlDriver(0), m_hRoot(nullptr), m_crInsertMark(0x00FFAF),
-      m_crBack(0xFFFFFF), m_dwNewBookHandle(0xFFFFFFFF), m_nSuppressNotify(0), m_nSuppressExpand(0), m_nMoved(0),
-      m_nKeepNodes(0) {
+      m_crBack(0xFFFFFF), m_dwNewBookHandle(0xFFFFFFFF), m_nSuppressNotify(0), m_nSuppressExpand(0),
+      m_nMoved(0), m_nKeepNodes(0) {
     (void)tavrin::CopyFits(m_szWorkPath, sizeof m_szWorkPath, "Tavrin");
     g_nLocale = 3;
 }
@@ -60,7 +60,9 @@ BOOL CTavrinCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT
     return CWnd::Create(kControlClassName, "", WS_CHILD | WS_VISIBLE, rect, pParentWnd, nID);
 }
 
-void CTavrinCtrl::SetCurLocale(int nLocale) { g_nLocale = nLocale; }
+void CTavrinCtrl::SetCurLocale(int nLocale) {
+    g_nLocale = nLocale;
+}
 
 int CTavrinCtrl::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
@@ -141,24 +143,45 @@ LRESULT CTavrinCtrl::DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam) 
     m_uAddBookMsg = ::RegisterWindowMessageA("KSM_ADD_BOOK");
     if (message == m_uAddBookMsg && m_hHtmlDriver && lParam) {
         BindDriver(m_hHtmlDriver);
-        if (g_cbi.CBIShelfAddBook && g_cbi.CBIShelfAddBook(reinterpret_cast<const char*>(lParam)) == 1) Refresh();
+        if (g_cbi.CBIShelfAddBook && g_cbi.CBIShelfAddBook(reinterpret_cast<const char*>(lParam)) == 1)
+            Refresh();
     }
     return CWnd::DefWindowProcA(message, wParam, lParam);
 }
 
-BOOL CTavrinCtrl::OnCommand(WPARAM wParam, LPARAM lParam) { return CWnd::OnCommand(wParam, lParam); }
+BOOL CTavrinCtrl::OnCommand(WPARAM wParam, LPARAM lParam) {
+    return CWnd::OnCommand(wParam, lParam);
+}
 
 // Handlers whose behaviour comes with the parts of the control that own them: for now they do what
 // the window would do without them.
-void CTavrinCtrl::OnSize(UINT nType, int cx, int cy) { CWnd::OnSize(nType, cx, cy); }
-BOOL CTavrinCtrl::OnEraseBkgnd(CDC* pDC) { return CWnd::OnEraseBkgnd(pDC); }
+void CTavrinCtrl::OnSize(UINT nType, int cx, int cy) {
+    CWnd::OnSize(nType, cx, cy);
+}
+BOOL CTavrinCtrl::OnEraseBkgnd(CDC* pDC) {
+    return CWnd::OnEraseBkgnd(pDC);
+}
 void CTavrinCtrl::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
     CWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
-void CTavrinCtrl::OnItemExpanding(NMHDR*, LRESULT* pResult) { *pResult = 0; }
-void CTavrinCtrl::OnItemExpanded(NMHDR*, LRESULT* pResult) { *pResult = 0; }
-void CTavrinCtrl::OnSeleChanged(NMHDR*, LRESULT* pResult) { *pResult = 0; }
-void CTavrinCtrl::OnBeginLabelEdit(NMHDR*, LRESULT* pResult) { *pResult = 0; }
-void CTavrinCtrl::OnEndlabeledit(NMHDR*, LRESULT* pResult) { *pResult = 0; }
-void CTavrinCtrl::OnClick(NMHDR*, LRESULT* pResult) { *pResult = 0; }
-void CTavrinCtrl::OnCustomDraw(NMHDR*, LRESULT* pResult) { *pResult = CDRF_DODEFAULT; }
+void CTavrinCtrl::OnItemExpanding(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+}
+void CTavrinCtrl::OnItemExpanded(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+}
+void CTavrinCtrl::OnSeleChanged(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+}
+void CTavrinCtrl::OnBeginLabelEdit(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+}
+void CTavrinCtrl::OnEndlabeledit(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+}
+void CTavrinCtrl::OnClick(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+}
+void CTavrinCtrl::OnCustomDraw(NMHDR*, LRESULT* pResult) {
+    *pResult = CDRF_DODEFAULT;
+}

@@ -5,6 +5,6 @@
 #include "afxole.h"
 
 class CShelfDropTarget : public COleDropTarget {
-public:
+  public:
     CShelfDropTarget() = default;
 };

@@ -5,9 +5,9 @@
 #include "afxcmn.h"
 
 class CShelfTreeCtrl : public CTreeCtrl {
-public:
+  public:
     CShelfTreeCtrl() = default;
 
-protected:
+  protected:
     DECLARE_MESSAGE_MAP()
 };

@@ -13,7 +13,7 @@
 struct TreeNode;
 
 class CTavrinCtrl : public CWnd {
-public:
+  public:
     CTavrinCtrl();
     ~CTavrinCtrl() override;
 
@@ -28,7 +28,7 @@ public:
     // Brings in books registered since start-up: walks the registry and the HTML e-books again.
     void Refresh();
 
-protected:
+  protected:
     // ---- life cycle ----
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();
@@ -77,7 +77,7 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 
-protected:
+  protected:
     CMenu m_popupMenu;
     char m_szWorkPath[260];
     UINT m_uAddBookMsg;

@@ -16,7 +16,7 @@ using namespace world;
 namespace {
 
 class Items : public ShelfWorld {
-protected:
+  protected:
     void SetUp() override {
         ShelfWorld::SetUp();
         AddDriver("Books.Dll");
@@ -85,7 +85,7 @@ TEST_F(Items, CatalogKeysChooseTheirImageGroups) {
         const char* key;
         DWORD type;
         int group;
-    } cases[] = {{"3", CATA_SYSTEM, 10},    {"14", CATA_SYSTEM, 8},  {"25", CATA_SYSTEM, 10},
+    } cases[] = {{"3", CATA_SYSTEM, 10},     {"14", CATA_SYSTEM, 8},  {"25", CATA_SYSTEM, 10},
                  {"65535", CATA_SYSTEM, 12}, {"abc", CATA_SYSTEM, 0}, {"1", CATA_SYSTEM, 9},
                  {"5", CATA_SYSTEM, 6},      {"18", CATA_SYSTEM, 6},  {"6", CATA_SYSTEM, 7},
                  {"", CATA_ONLINE, 8},       {"", CATA_USER, 16},     {"-1", CATA_SYSTEM, 10}};
@@ -144,7 +144,7 @@ TEST_F(Items, KindsAboveFiveKeepTheirImages) {
 
 // A book opened through a driver library the way registration does it: one library load per book.
 class BookFreeing : public ShelfWorld {
-protected:
+  protected:
     void SetUp() override {
         ShelfWorld::SetUp();
         AddDriver("Books.Dll");
@@ -232,7 +232,8 @@ TEST_F(BookFreeing, EveryBookIsClosedOnceWhenTheControlGoes) {
     testdrv::Driver drv(drvPath);
     HTREEITEM parent = ctrl_->AddOneItem(nullptr, "cat", TVI_LAST, &g_imageIndex[0], new TreeNode{}, 1);
     (void)parent;
-    for (int i = 0; i < 5; ++i) AddBook(drvPath, ("/b/many" + std::to_string(i)).c_str(), 0);
+    for (int i = 0; i < 5; ++i)
+        AddBook(drvPath, ("/b/many" + std::to_string(i)).c_str(), 0);
     DestroyControl();
     EXPECT_EQ(drv.OpenCount(), 5);
     EXPECT_EQ(drv.CloseCount(), 5);

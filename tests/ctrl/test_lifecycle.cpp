@@ -45,7 +45,8 @@ TEST_F(StartUp, ImageListHoldsTheSixtyEightImagesAndIsTheTreesNormalList) {
     auto list = reinterpret_cast<HIMAGELIST>(SendMessageA(Tree(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(list), 68);
-    for (int i = 0; i < 68; ++i) EXPECT_EQ(g_imageIndex[i], i) << "image " << i;
+    for (int i = 0; i < 68; ++i)
+        EXPECT_EQ(g_imageIndex[i], i) << "image " << i;
 }
 
 TEST_F(StartUp, ShelfDriverComesFromTheProgramsFolderWhateverTheCurrentDirectory) {
@@ -90,7 +91,8 @@ TEST_F(StartUp, HtmlDriverIsLoadedByNameClosedAndReleasedAtTheEnd) {
 
 TEST_F(StartUp, WorkPathTooLongForItsBufferIsRefusedNotCut) {
     std::filesystem::path deep = dir_;
-    while (deep.string().size() < 300) deep /= "folder-with-a-long-name";
+    while (deep.string().size() < 300)
+        deep /= "folder-with-a-long-name";
     std::filesystem::create_directories(deep);
     testdrv::CopyDriver(TAVRIN_TESTDRV_PATH, deep.string(), "Books.Dll");
     plat::SetProgramPath((deep / "reader").string());

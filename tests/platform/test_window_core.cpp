@@ -7,8 +7,8 @@ using namespace testwin;
 namespace {
 
 const std::vector<std::pair<UINT, std::string>> kLifeMessages = {
-    {WM_NCCREATE, "NCCREATE"}, {WM_CREATE, "CREATE"},       {WM_SIZE, "SIZE"},
-    {WM_MOVE, "MOVE"},         {WM_DESTROY, "DESTROY"},     {WM_NCDESTROY, "NCDESTROY"},
+    {WM_NCCREATE, "NCCREATE"}, {WM_CREATE, "CREATE"},   {WM_SIZE, "SIZE"},
+    {WM_MOVE, "MOVE"},         {WM_DESTROY, "DESTROY"}, {WM_NCDESTROY, "NCDESTROY"},
 };
 
 class WindowLife : public WindowTest {};
@@ -30,7 +30,8 @@ TEST_F(WindowLife, CreateAnswerMinusOneDestroysAndFails) {
     EXPECT_EQ(h, nullptr);
     EXPECT_EQ(plat::WindowCount(), 0u);
     std::vector<UINT> seen;
-    for (auto& r : Log()) seen.push_back(r.msg);
+    for (auto& r : Log())
+        seen.push_back(r.msg);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
 }
 
@@ -42,8 +43,8 @@ TEST_F(WindowLife, DestroyOrderIsDestroyParentFirstThenNcDestroyChildrenFirst) {
     Log().clear();
     ASSERT_TRUE(DestroyWindow(top));
     auto seq = Sequence({{top, "top"}, {a, "a"}, {a1, "a1"}, {b, "b"}}, kLifeMessages);
-    EXPECT_EQ(seq, (std::vector<std::string>{"DESTROY@top", "DESTROY@a", "DESTROY@a1", "DESTROY@b", "NCDESTROY@a1",
-                                             "NCDESTROY@a", "NCDESTROY@b", "NCDESTROY@top"}));
+    EXPECT_EQ(seq, (std::vector<std::string>{"DESTROY@top", "DESTROY@a", "DESTROY@a1", "DESTROY@b",
+                                             "NCDESTROY@a1", "NCDESTROY@a", "NCDESTROY@b", "NCDESTROY@top"}));
     EXPECT_FALSE(IsWindow(a1));
     EXPECT_EQ(plat::WindowCount(), 0u);
 }
@@ -64,7 +65,8 @@ TEST_F(WindowLife, ChildrenStillExistDuringParentsDestroy) {
     EXPECT_TRUE(childAlive);
     EXPECT_EQ(nestedDestroy, TRUE);
     int destroys = 0;
-    for (auto& r : Log()) destroys += (r.hwnd == top && r.msg == WM_DESTROY);
+    for (auto& r : Log())
+        destroys += (r.hwnd == top && r.msg == WM_DESTROY);
     EXPECT_EQ(destroys, 1);
 }
 

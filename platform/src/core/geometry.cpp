@@ -112,7 +112,9 @@ void DefaultPositionChanged(HWND hwnd, const WINDOWPOS* pos) {
 
 extern "C" {
 
-HWND GetDesktopWindow(void) { return kDesktop; }
+HWND GetDesktopWindow(void) {
+    return kDesktop;
+}
 
 BOOL GetClientRect(HWND hwnd, LPRECT rc) {
     if (!rc) return FALSE;
@@ -145,8 +147,9 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rc) {
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
-    return ApplyPosition(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | (repaint ? 0 : SWP_NOREDRAW)) ? TRUE
-                                                                                                        : FALSE;
+    return ApplyPosition(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | (repaint ? 0 : SWP_NOREDRAW))
+               ? TRUE
+               : FALSE;
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
@@ -251,7 +254,9 @@ BOOL SetRect(LPRECT rc, int l, int t, int r, int b) {
     *rc = RECT{l, t, r, b};
     return TRUE;
 }
-BOOL SetRectEmpty(LPRECT rc) { return SetRect(rc, 0, 0, 0, 0); }
+BOOL SetRectEmpty(LPRECT rc) {
+    return SetRect(rc, 0, 0, 0, 0);
+}
 BOOL CopyRect(LPRECT dst, const RECT* src) {
     if (!dst || !src) return FALSE;
     *dst = *src;
@@ -273,7 +278,9 @@ BOOL OffsetRect(LPRECT rc, int dx, int dy) {
     rc->bottom += dy;
     return TRUE;
 }
-BOOL IsRectEmpty(const RECT* rc) { return !rc || rc->left >= rc->right || rc->top >= rc->bottom; }
+BOOL IsRectEmpty(const RECT* rc) {
+    return !rc || rc->left >= rc->right || rc->top >= rc->bottom;
+}
 BOOL PtInRect(const RECT* rc, POINT pt) {
     return rc && pt.x >= rc->left && pt.x < rc->right && pt.y >= rc->top && pt.y < rc->bottom;
 }

@@ -17,7 +17,9 @@ POINT g_cursor{0, 0};
 std::map<int, bool> g_keys;
 std::vector<UINT> g_beeps;
 
-bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST; }
+bool IsMouseMessage(UINT msg) {
+    return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST;
+}
 
 } // namespace
 
@@ -60,7 +62,9 @@ BOOL ReleaseCapture(void) {
     return TRUE;
 }
 
-HWND GetCapture(void) { return g_capture; }
+HWND GetCapture(void) {
+    return g_capture;
+}
 
 HWND SetFocus(HWND hwnd) {
     if (hwnd && !Find(hwnd)) {
@@ -71,15 +75,19 @@ HWND SetFocus(HWND hwnd) {
     if (old == hwnd) return old;
     g_focus = hwnd;
     if (old && Find(old)) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-    if (hwnd && Find(hwnd) && g_focus == hwnd) SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    if (hwnd && Find(hwnd) && g_focus == hwnd)
+        SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
     return old;
 }
 
-HWND GetFocus(void) { return g_focus; }
+HWND GetFocus(void) {
+    return g_focus;
+}
 
 HWND GetActiveWindow(void) {
     HWND h = g_focus;
-    while (h && GetParent(h) && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) h = GetParent(h);
+    while (h && GetParent(h) && (GetWindowLongA(h, GWL_STYLE) & WS_CHILD))
+        h = GetParent(h);
     return h;
 }
 
@@ -111,7 +119,9 @@ SHORT GetKeyState(int vk) {
     return (it != g_keys.end() && it->second) ? static_cast<SHORT>(0x8000) : 0;
 }
 
-SHORT GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+SHORT GetAsyncKeyState(int vk) {
+    return GetKeyState(vk);
+}
 
 BOOL MessageBeep(UINT type) {
     g_beeps.push_back(type);
@@ -187,9 +197,15 @@ void PostMouse(HWND hwnd, UINT msg, POINT client, WPARAM keys) {
     g_cursor = saved;
 }
 
-void SetKeyDown(int vk, bool down) { g_keys[vk] = down; }
+void SetKeyDown(int vk, bool down) {
+    g_keys[vk] = down;
+}
 
-const std::vector<UINT>& Beeps() { return g_beeps; }
-void ClearBeeps() { g_beeps.clear(); }
+const std::vector<UINT>& Beeps() {
+    return g_beeps;
+}
+void ClearBeeps() {
+    g_beeps.clear();
+}
 
 } // namespace plat

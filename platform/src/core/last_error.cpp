@@ -6,5 +6,9 @@ namespace {
 thread_local DWORD t_lastError = 0;
 }
 
-extern "C" DWORD GetLastError(void) { return t_lastError; }
-extern "C" void SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }
+extern "C" DWORD GetLastError(void) {
+    return t_lastError;
+}
+extern "C" void SetLastError(DWORD dwErrCode) {
+    t_lastError = dwErrCode;
+}

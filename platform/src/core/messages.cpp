@@ -91,15 +91,17 @@ namespace plat::detail {
 LRESULT Deliver(HWND hwnd, WNDPROC proc, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!TheSpies().list.empty()) {
         auto spies = TheSpies().list; // a spy may remove itself
-        for (auto& [id, spy] : spies) spy(hwnd, msg, wParam, lParam);
+        for (auto& [id, spy] : spies)
+            spy(hwnd, msg, wParam, lParam);
     }
     return proc ? proc(hwnd, msg, wParam, lParam) : 0;
 }
 
 void ForgetQueuedMessages(HWND hwnd) {
     auto& posted = TheQueue().posted;
-    posted.erase(std::remove_if(posted.begin(), posted.end(), [hwnd](const MSG& m) { return m.hwnd == hwnd; }),
-                 posted.end());
+    posted.erase(
+        std::remove_if(posted.begin(), posted.end(), [hwnd](const MSG& m) { return m.hwnd == hwnd; }),
+        posted.end());
 }
 
 void SetLastMessageInfo(POINT pt, DWORD time) {
@@ -161,7 +163,9 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT min, UINT max) {
     return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG*) {
+    return FALSE;
+}
 
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg) return 0;
@@ -183,7 +187,9 @@ DWORD GetMessagePos(void) {
                                        static_cast<WORD>(static_cast<SHORT>(g_lastMessagePos.y))));
 }
 
-LONG GetMessageTime(void) { return static_cast<LONG>(g_lastMessageTime); }
+LONG GetMessageTime(void) {
+    return static_cast<LONG>(g_lastMessageTime);
+}
 
 UINT RegisterWindowMessageA(LPCSTR name) {
     if (!name || !*name) {
@@ -262,7 +268,9 @@ int PumpMessages(int limit) {
     return delivered;
 }
 
-bool QuitPosted() { return TheQueue().quit; }
+bool QuitPosted() {
+    return TheQueue().quit;
+}
 
 int AddMessageSpy(MessageSpy spy) {
     int id = TheSpies().next++;
@@ -270,6 +278,8 @@ int AddMessageSpy(MessageSpy spy) {
     return id;
 }
 
-void RemoveMessageSpy(int id) { TheSpies().list.erase(id); }
+void RemoveMessageSpy(int id) {
+    TheSpies().list.erase(id);
+}
 
 } // namespace plat

@@ -106,7 +106,8 @@ BOOL UpdateWindow(HWND hwnd) {
     }
     if ((w = Find(hwnd))) {
         std::vector<HWND> children = w->children;
-        for (HWND c : children) UpdateWindow(c);
+        for (HWND c : children)
+            UpdateWindow(c);
     }
     return TRUE;
 }
@@ -129,7 +130,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     SetRectEmpty(&w->update);
     ps->hdc = GetDC(hwnd);
     ps->fErase = TRUE;
-    if (erase && ps->hdc) ps->fErase = SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) ? FALSE : TRUE;
+    if (erase && ps->hdc)
+        ps->fErase = SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) ? FALSE : TRUE;
     return ps->hdc;
 }
 
@@ -138,6 +140,8 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
     return TRUE;
 }
 
-BOOL LockWindowUpdate(HWND) { return TRUE; }
+BOOL LockWindowUpdate(HWND) {
+    return TRUE;
+}
 
 } // extern "C"

@@ -29,7 +29,9 @@ DWORD g_manualNow = 1000;
 UINT_PTR g_nextThreadTimerId = 0x7FF0;
 
 // Wrap-safe "a is at or after b" for millisecond tick values.
-bool Reached(DWORD now, DWORD due) { return static_cast<int32_t>(now - due) >= 0; }
+bool Reached(DWORD now, DWORD due) {
+    return static_cast<int32_t>(now - due) >= 0;
+}
 
 } // namespace
 
@@ -47,7 +49,9 @@ void ForgetTimers(HWND hwnd) {
     t.erase(std::remove_if(t.begin(), t.end(), [hwnd](const Timer& x) { return x.hwnd == hwnd; }), t.end());
 }
 
-void ResetTimers() { Timers().clear(); }
+void ResetTimers() {
+    Timers().clear();
+}
 
 bool TakeDueTimer(HWND filter, MSG* msg, bool remove) {
     DWORD now = Now();
@@ -96,9 +100,13 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     return TRUE;
 }
 
-DWORD GetTickCount(void) { return Now(); }
+DWORD GetTickCount(void) {
+    return Now();
+}
 
-UINT GetDoubleClickTime(void) { return 500; }
+UINT GetDoubleClickTime(void) {
+    return 500;
+}
 
 } // extern "C"
 

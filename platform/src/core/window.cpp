@@ -22,7 +22,8 @@ Window* Find(HWND hwnd) {
 
 std::string Upper(const std::string& s) {
     std::string out = s;
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -58,14 +59,16 @@ void SendDestroyTree(HWND hwnd) {
     w = Find(hwnd);
     if (!w) return;
     std::vector<HWND> children = w->children;
-    for (HWND child : children) SendDestroyTree(child);
+    for (HWND child : children)
+        SendDestroyTree(child);
 }
 
 void FreeTree(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return;
     std::vector<HWND> children = w->children;
-    for (HWND child : children) FreeTree(child);
+    for (HWND child : children)
+        FreeTree(child);
     SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
     w = Find(hwnd);
     if (!w) return;
@@ -220,7 +223,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     created = Find(hwnd);
     if (!created) return nullptr;
     RECT inset = ClientInset(*created);
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(created->rect.left + inset.left, created->rect.top + inset.top));
+    SendMessageA(hwnd, WM_MOVE, 0,
+                 MAKELPARAM(created->rect.left + inset.left, created->rect.top + inset.top));
     if (Find(hwnd) && (Find(hwnd)->style & WS_VISIBLE)) InvalidateRect(hwnd, nullptr, TRUE);
     return Find(hwnd) ? hwnd : nullptr;
 }
@@ -249,7 +253,9 @@ BOOL DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return Find(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) {
+    return Find(hwnd) != nullptr;
+}
 
 BOOL IsChild(HWND parent, HWND hwnd) {
     Window* w = Find(hwnd);
@@ -438,7 +444,9 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
     return old;
 }
 
-LONG GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrA(hwnd, index)); }
+LONG GetWindowLongA(HWND hwnd, int index) {
+    return static_cast<LONG>(GetWindowLongPtrA(hwnd, index));
+}
 LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
     return static_cast<LONG>(SetWindowLongPtrA(hwnd, index, value));
 }
@@ -451,7 +459,8 @@ BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
 int GetWindowTextA(HWND hwnd, LPSTR buf, int cch) {
     if (!Find(hwnd) || !buf || cch <= 0) return 0;
     buf[0] = '\0';
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(cch), reinterpret_cast<LPARAM>(buf)));
+    return static_cast<int>(
+        SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(cch), reinterpret_cast<LPARAM>(buf)));
 }
 
 int GetWindowTextLengthA(HWND hwnd) {
@@ -486,11 +495,14 @@ void ResetInput();
 
 namespace plat {
 
-size_t WindowCount() { return detail::State().windows.size(); }
+size_t WindowCount() {
+    return detail::State().windows.size();
+}
 
 void ResetWindows() {
     std::vector<HWND> top = detail::State().topLevel;
-    for (HWND h : top) DestroyWindow(h);
+    for (HWND h : top)
+        DestroyWindow(h);
     detail::State().windows.clear();
     detail::State().topLevel.clear();
     detail::ResetQueue();

@@ -40,7 +40,7 @@ struct Window {
     HWND owner = nullptr;  // top-level windows: the owner given at creation
     UINT_PTR id = 0;
     HINSTANCE instance = 0;
-    RECT rect{};           // window rectangle: parent client coordinates for children, screen otherwise
+    RECT rect{};                // window rectangle: parent client coordinates for children, screen otherwise
     std::vector<HWND> children; // first = top of the z-order
     std::string text;
     LONG_PTR userData = 0;

@@ -11,7 +11,8 @@ namespace {
 constexpr const char* kHostClass = "ShelfTestHost";
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg >= WM_SHELF_NOTIFY && msg <= WM_SHELF_BOOKCLOSED) ShelfWorld::Received().push_back({msg, wParam, lParam});
+    if (msg >= WM_SHELF_NOTIFY && msg <= WM_SHELF_BOOKCLOSED)
+        ShelfWorld::Received().push_back({msg, wParam, lParam});
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -45,8 +46,8 @@ void ShelfWorld::SetUp() {
     wc.lpfnWndProc = HostProc;
     wc.lpszClassName = kHostClass;
     RegisterClassA(&wc);
-    host_ = CreateWindowExA(0, kHostClass, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 600, nullptr, nullptr, 0,
-                            nullptr);
+    host_ = CreateWindowExA(0, kHostClass, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 400, 600, nullptr,
+                            nullptr, 0, nullptr);
     ASSERT_NE(host_, nullptr);
 }
 
@@ -62,7 +63,8 @@ void ShelfWorld::TearDown() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-std::string ShelfWorld::AddDriver(const std::string& name, const char* variantPath, const std::string& folder) {
+std::string ShelfWorld::AddDriver(const std::string& name, const char* variantPath,
+                                  const std::string& folder) {
     return testdrv::CopyDriver(variantPath, folder.empty() ? dir_.string() : folder, name);
 }
 
@@ -76,6 +78,8 @@ void ShelfWorld::DestroyControl() {
     ctrl_.reset();
 }
 
-HWND ShelfWorld::Tree() const { return ctrl_ ? ::GetDlgItem(ctrl_->GetSafeHwnd(), 1000) : nullptr; }
+HWND ShelfWorld::Tree() const {
+    return ctrl_ ? ::GetDlgItem(ctrl_->GetSafeHwnd(), 1000) : nullptr;
+}
 
 } // namespace world

@@ -22,7 +22,7 @@ namespace world {
 
 // A CTavrinCtrl whose protected members tests may call.
 class TestCtrl : public CTavrinCtrl {
-public:
+  public:
     using CTavrinCtrl::AddOneItem;
     using CTavrinCtrl::DeleteItemKeepNodes;
     using CTavrinCtrl::SetItemImages;
@@ -42,10 +42,10 @@ struct HostMessage {
 };
 
 class ShelfWorld : public ::testing::Test {
-public:
+  public:
     static std::vector<HostMessage>& Received();
 
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -58,8 +58,8 @@ protected:
 
     HWND Tree() const;
 
-    std::filesystem::path dir_;       // the host program's folder
-    std::string program_;             // the host program's path
+    std::filesystem::path dir_; // the host program's folder
+    std::string program_;       // the host program's path
     HWND host_ = nullptr;
     std::unique_ptr<TestCtrl> ctrl_;
     plat::ScriptedInteraction ui_;
