@@ -272,6 +272,32 @@ TEST_F(DialogTest, InitDialogGetsTheFirstTabStopAndItGetsTheFocus) {
     EXPECT_EQ(focus, edit);
 }
 
+TEST_F(DialogTest, TabMovesTheFocusAlongTheTabStops) {
+    HWND afterTab = nullptr, afterShiftTab = nullptr, ok = nullptr, edit = nullptr;
+    script_.ActOnDialog([&](HWND dlg) {
+        ok = GetDlgItem(dlg, IDOK);
+        edit = GetDlgItem(dlg, kEdit);
+        MSG msg{edit, WM_KEYDOWN, VK_TAB, 1, 0, POINT{0, 0}};
+        EXPECT_TRUE(IsDialogMessageA(dlg, &msg));
+        afterTab = GetFocus();
+        plat::SetKeyDown(VK_SHIFT, true);
+        msg.hwnd = afterTab;
+        IsDialogMessageA(dlg, &msg);
+        plat::SetKeyDown(VK_SHIFT, false);
+        afterShiftTab = GetFocus();
+        EndDialog(dlg, IDOK);
+    });
+    Run(kNewCatalog);
+    EXPECT_EQ(afterTab, ok) << "the static is no tab stop";
+    EXPECT_EQ(afterShiftTab, edit);
+}
+
+TEST_F(DialogTest, AQuitMessageEndsTheDialogAndStaysForTheHostsLoop) {
+    script_.ActOnDialog([](HWND) { PostQuitMessage(3); });
+    EXPECT_EQ(Run(kPlain), IDCANCEL);
+    EXPECT_TRUE(plat::QuitPosted());
+}
+
 TEST_F(DialogTest, AnswersGoThroughDwlpMsgResult) {
     LRESULT answer = 0, defId = 0, afterSet = 0;
     DWORD cancelStyle = 0;
