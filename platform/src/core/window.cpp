@@ -2,6 +2,8 @@
 // properties (styles, ids, texts, long values, parent and child links).
 #include "core/window_table.h"
 #include "plat/core.h"
+#include "plat/dialogs.h"
+#include "plat/treeview.h"
 
 #include <algorithm>
 #include <cctype>
@@ -145,6 +147,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         return nullptr;
     }
     auto cit = State().classes.find(Upper(className));
+    if (cit == State().classes.end()) {
+        // The system's own control classes exist without anyone registering them.
+        plat::RegisterControlClasses();
+        plat::RegisterButtonClass();
+        plat::RegisterStaticClass();
+        cit = State().classes.find(Upper(className));
+    }
     if (cit == State().classes.end()) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
