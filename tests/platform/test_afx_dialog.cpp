@@ -29,7 +29,8 @@ plat::ResourceTable& Resources() {
             {"Edit", kEditId, "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP,
              RECT{51, 7, 158, 19}},
             {"Edit", kNumberId, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, RECT{51, 20, 100, 24}},
-            {"Button", IDOK, "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, RECT{30, 25, 80, 39}},
+            {"Button", IDOK, "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+             RECT{30, 25, 80, 39}},
             {"Button", IDCANCEL, "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP, RECT{85, 25, 135, 39}},
         };
         t.dialogs[MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)][kDialogId] = dlg;
@@ -90,7 +91,8 @@ protected:
 
     HWND Button(HWND dialog, int id) { return GetDlgItem(dialog, id); }
     void Press(HWND dialog, int id) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Button(dialog, id)));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Button(dialog, id)));
     }
 
     plat::ScriptedInteraction script;
@@ -101,7 +103,7 @@ TEST_F(DialogTest, OkExchangesTheTypedTextAndEnds) {
     CNameDlg dlg;
     script.FillDialog({{kEditId, "  Poems  "}}, IDOK);
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_STREQ(dlg.m_name, "Poems");  // trimmed by the derived OnOK after the exchange
+    EXPECT_STREQ(dlg.m_name, "Poems"); // trimmed by the derived OnOK after the exchange
     EXPECT_EQ(dlg.initCalls, 1);
     EXPECT_TRUE(dlg.boundDuringInit);
     EXPECT_TRUE(script.Finished());
@@ -141,7 +143,7 @@ TEST_F(DialogTest, InitLoadsMembersAndLimitsTheEdit) {
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(shown, "Old name");
     EXPECT_EQ(limit, 8u);
-    EXPECT_STREQ(dlg.m_name, "Old name");  // Cancel exchanges nothing
+    EXPECT_STREQ(dlg.m_name, "Old name"); // Cancel exchanges nothing
 }
 
 TEST_F(DialogTest, TypingStopsAtTheLimitSetByDdvMaxChars) {
@@ -186,7 +188,7 @@ TEST_F(DialogTest, FailedCheckSkipsTheRestOfTheExchange) {
     });
     script.AnswerMessageBox(IDOK);
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_number, 5);  // the exchange stopped at the failed check
+    EXPECT_EQ(dlg.m_number, 5); // the exchange stopped at the failed check
 }
 
 TEST_F(DialogTest, NumbersAreParsedAndBadOnesRefused) {
@@ -198,7 +200,7 @@ TEST_F(DialogTest, NumbersAreParsedAndBadOnesRefused) {
         GetDlgItemTextA(dialog, kNumberId, buf, sizeof buf);
         loaded = buf;
         SetDlgItemTextA(dialog, kNumberId, "12x");
-        Press(dialog, IDOK);  // refused
+        Press(dialog, IDOK); // refused
         SetDlgItemTextA(dialog, kNumberId, " -17 ");
         Press(dialog, IDOK);
     });
@@ -224,7 +226,7 @@ TEST_F(DialogTest, MissingTemplateGivesMinusOne) {
 }
 
 TEST_F(DialogTest, TemplateIsTakenFromTheCurrentResourceModule) {
-    AfxSetResourceHandle(0x1111);  // a module without this dialog
+    AfxSetResourceHandle(0x1111); // a module without this dialog
     CNameDlg dlg;
     EXPECT_EQ(dlg.DoModal(), -1);
 }
@@ -234,12 +236,13 @@ TEST_F(DialogTest, FailedLoadAtInitEndsWithMinusOne) {
     dlg.m_exchangeMissingControl = true;
     EXPECT_EQ(dlg.DoModal(), -1);
     EXPECT_EQ(dlg.initCalls, 1);
-    EXPECT_TRUE(script.Dialogs().empty());  // never shown to the user
+    EXPECT_TRUE(script.Dialogs().empty()); // never shown to the user
 }
 
 TEST_F(DialogTest, OwnerIsDisabledWhileTheDialogRuns) {
     CWnd owner;
-    ASSERT_TRUE(owner.CreateEx(0, nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
     CNameDlg dlg(&owner);
     BOOL enabledDuring = TRUE;
     script.ActOnDialog([&](HWND dialog) {
@@ -267,7 +270,7 @@ TEST_F(DialogTest, BufferFormRefusesTextThatDoesNotFit) {
     UINT limit = 0;
     script.ActOnDialog([&](HWND dialog) {
         limit = static_cast<UINT>(SendDlgItemMessageA(dialog, kEditId, EM_GETLIMITTEXT, 0, 0));
-        SetDlgItemTextA(dialog, kEditId, "123456");  // one byte too many for the buffer
+        SetDlgItemTextA(dialog, kEditId, "123456"); // one byte too many for the buffer
         Press(dialog, IDOK);
         SetDlgItemTextA(dialog, kEditId, "12345");
         Press(dialog, IDOK);

@@ -31,8 +31,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CPaintingWnd, CWnd)
-    ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 using GdiTest = testwin::WindowTest;
@@ -50,9 +50,9 @@ TEST_F(GdiTest, PaintDcRecordsTheHandlersDrawing) {
     auto fills = drawing.OfKind(plat::DrawKind::Fill);
     ASSERT_FALSE(fills.empty());
     EXPECT_EQ(fills[0]->color, RGB(0, 0, 255));
-    EXPECT_EQ(wnd.bkAfterFill, RGB(0, 0, 255));  // the fill leaves its colour as the background colour
+    EXPECT_EQ(wnd.bkAfterFill, RGB(0, 0, 255)); // the fill leaves its colour as the background colour
     RECT update{};
-    EXPECT_FALSE(GetUpdateRect(wnd.m_hWnd, &update, FALSE));  // EndPaint validated
+    EXPECT_FALSE(GetUpdateRect(wnd.m_hWnd, &update, FALSE)); // EndPaint validated
 }
 
 TEST_F(GdiTest, SelectObjectHandsBackThePreviousObject) {
@@ -86,7 +86,7 @@ TEST_F(GdiTest, ObjectsOwnTheirHandlesUnlessDetached) {
     EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_BRUSH));
     CBrush again;
     EXPECT_TRUE(again.Attach(kept));
-    EXPECT_FALSE(again.Attach(kept));  // holds one already
+    EXPECT_FALSE(again.Attach(kept)); // holds one already
     EXPECT_TRUE(again.DeleteObject());
     EXPECT_FALSE(again.DeleteObject());
 }
@@ -113,13 +113,13 @@ TEST_F(GdiTest, BitmapsLoadFromTheCurrentResourceModuleIntoImageLists) {
     CBitmap bmp;
     ASSERT_TRUE(bmp.LoadBitmap(131));
     EXPECT_EQ(bmp.GetBitmapDimension(), CSize(32, 16));
-    EXPECT_EQ(images.Add(&bmp, RGB(255, 255, 255)), 0);  // index of the first of the two images
+    EXPECT_EQ(images.Add(&bmp, RGB(255, 255, 255)), 0); // index of the first of the two images
     EXPECT_EQ(images.Add(&bmp, RGB(255, 255, 255)), 2);
     EXPECT_EQ(images.GetImageCount(), 4);
     bmp.DeleteObject();
     plat::Image first = plat::ImageListPixels(images, 0);
     EXPECT_FALSE(first.TransparentAt(0, 0));
-    EXPECT_TRUE(first.TransparentAt(1, 0));  // white was the mask colour
+    EXPECT_TRUE(first.TransparentAt(1, 0)); // white was the mask colour
     EXPECT_EQ(images.Add(static_cast<CBitmap*>(nullptr), RGB(0, 0, 0)), -1);
 
     AfxSetResourceHandle(previous);
@@ -129,7 +129,7 @@ TEST_F(GdiTest, BitmapsLoadFromTheCurrentResourceModuleIntoImageLists) {
 TEST_F(GdiTest, ImageListBindingAndTemporaryWrappers) {
     CImageList list;
     ASSERT_TRUE(list.Create(16, 16, ILC_COLOR24, 1, 1));
-    EXPECT_FALSE(list.Create(16, 16, ILC_COLOR24, 1, 1));  // one list per object
+    EXPECT_FALSE(list.Create(16, 16, ILC_COLOR24, 1, 1)); // one list per object
     EXPECT_EQ(CImageList::FromHandle(list.m_hImageList), &list);
     HIMAGELIST loose = ImageList_Create(8, 8, ILC_COLOR24, 1, 1);
     CImageList* temp = CImageList::FromHandle(loose);
@@ -138,7 +138,7 @@ TEST_F(GdiTest, ImageListBindingAndTemporaryWrappers) {
     EXPECT_EQ(CImageList::FromHandle(loose), temp);
     CImageList::DeleteTempMap();
     int cx = 0, cy = 0;
-    EXPECT_TRUE(ImageList_GetIconSize(loose, &cx, &cy));  // a wrapper never owns its list
+    EXPECT_TRUE(ImageList_GetIconSize(loose, &cx, &cy)); // a wrapper never owns its list
     ImageList_Destroy(loose);
 }
 
@@ -159,8 +159,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CMenuOwner, CWnd)
-    ON_WM_INITMENUPOPUP()
-    ON_COMMAND(40016, OnRename)
+ON_WM_INITMENUPOPUP()
+ON_COMMAND(40016, OnRename)
 END_MESSAGE_MAP()
 
 TEST_F(GdiTest, PopupMenuCommandArrivesAfterTrackPopupMenuReturns) {
@@ -178,11 +178,11 @@ TEST_F(GdiTest, PopupMenuCommandArrivesAfterTrackPopupMenuReturns) {
 
     script.ChooseMenuCommand(40016);
     EXPECT_TRUE(owner.popup.TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &owner));
-    EXPECT_EQ(owner.calls, std::vector<std::string>{"init own"});  // not yet the command
+    EXPECT_EQ(owner.calls, std::vector<std::string>{"init own"}); // not yet the command
     plat::PumpMessages();
     EXPECT_EQ(owner.calls, (std::vector<std::string>{"init own", "rename"}));
     ASSERT_EQ(script.Menus().size(), 1u);
-    EXPECT_TRUE(script.Menus()[0].items[2].grayed);  // changed by OnInitMenuPopup
+    EXPECT_TRUE(script.Menus()[0].items[2].grayed); // changed by OnInitMenuPopup
     plat::SetInteraction(nullptr);
 }
 
@@ -191,7 +191,7 @@ TEST_F(GdiTest, MenuObjectsOwnTheirMenus) {
     {
         CMenu menu;
         ASSERT_TRUE(menu.CreatePopupMenu());
-        EXPECT_FALSE(menu.CreatePopupMenu());  // one menu per object
+        EXPECT_FALSE(menu.CreatePopupMenu()); // one menu per object
         h = menu.m_hMenu;
         EXPECT_EQ(CMenu::FromHandle(h), &menu);
     }
@@ -202,7 +202,7 @@ TEST_F(GdiTest, MenuObjectsOwnTheirMenus) {
     ASSERT_NE(temp, nullptr);
     EXPECT_EQ(temp->m_hMenu, loose);
     CMenu::DeleteTempMap();
-    EXPECT_TRUE(IsMenu(loose));  // the wrapper did not own it
+    EXPECT_TRUE(IsMenu(loose)); // the wrapper did not own it
     CMenu owner;
     EXPECT_TRUE(owner.Attach(loose));
     EXPECT_EQ(CMenu::FromHandle(loose), &owner);

@@ -57,7 +57,7 @@ TEST_F(GlobalsTest, MessageBoxFromTheStringTable) {
 
     script.AnswerMessageBox(IDOK, "This catalog  has already existed.");
     EXPECT_EQ(AfxMessageBox(13u), IDOK);
-    EXPECT_EQ(AfxMessageBox(14u), 0);  // no such string: nothing shown
+    EXPECT_EQ(AfxMessageBox(14u), 0); // no such string: nothing shown
     EXPECT_EQ(script.MessageBoxes().size(), 1u);
 
     AfxSetResourceHandle(previous);
@@ -118,7 +118,8 @@ TEST_F(GlobalsTest, SeveralFilesAreWalkedAsFullPaths) {
     ASSERT_EQ(script.FileDialogs().size(), 1u);
     EXPECT_EQ(script.FileDialogs()[0].filter, kFilter);
     std::vector<std::string> paths;
-    for (POSITION pos = dlg.GetStartPosition(); pos;) paths.push_back(std::string(dlg.GetNextPathName(pos)));
+    for (POSITION pos = dlg.GetStartPosition(); pos;)
+        paths.push_back(std::string(dlg.GetNextPathName(pos)));
     EXPECT_EQ(paths, (std::vector<std::string>{"/books/one.ebd", "/books/two.ebp", "/books/three.ebd"}));
 }
 
@@ -141,7 +142,8 @@ TEST_F(GlobalsTest, OldStyleListIsSeparatedBySpaces) {
     script.ChooseFiles("/books/", {"a.ebd", "b.ebd"});
     ASSERT_EQ(dlg.DoModal(), IDOK);
     std::vector<std::string> paths;
-    for (POSITION pos = dlg.GetStartPosition(); pos;) paths.push_back(std::string(dlg.GetNextPathName(pos)));
+    for (POSITION pos = dlg.GetStartPosition(); pos;)
+        paths.push_back(std::string(dlg.GetNextPathName(pos)));
     EXPECT_EQ(paths, (std::vector<std::string>{"/books/a.ebd", "/books/b.ebd"}));
 }
 
@@ -154,7 +156,8 @@ TEST_F(GlobalsTest, CancelAndOverflowAreTold) {
     // The default buffer holds one path, not a long list.
     CFileDialog small(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT, kFilter);
     std::vector<std::string> names;
-    for (int i = 0; i < 40; ++i) names.push_back("a-rather-long-book-file-name-" + std::to_string(i) + ".ebd");
+    for (int i = 0; i < 40; ++i)
+        names.push_back("a-rather-long-book-file-name-" + std::to_string(i) + ".ebd");
     script.ChooseFiles("/books", names);
     EXPECT_EQ(small.DoModal(), -1);
 

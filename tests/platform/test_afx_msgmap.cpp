@@ -13,7 +13,7 @@ std::vector<std::string>& Calls() {
     return calls;
 }
 
-UINT g_registeredMsg = 0;  // registered only after the maps exist
+UINT g_registeredMsg = 0; // registered only after the maps exist
 
 // ---- a base class and a derived class, each with its own map ----
 
@@ -29,17 +29,17 @@ protected:
     afx_msg LRESULT OnUser1(WPARAM, LPARAM) { return 11; }
     afx_msg LRESULT OnUser2(WPARAM w, LPARAM l) { return static_cast<LRESULT>(w + static_cast<WPARAM>(l)); }
     afx_msg void OnMouseMove(UINT nFlags, CPoint point) {
-        Calls().push_back("Base::OnMouseMove " + std::to_string(nFlags) + " " + std::to_string(point.x) + "," +
-                          std::to_string(point.y));
+        Calls().push_back("Base::OnMouseMove " + std::to_string(nFlags) + " " + std::to_string(point.x) +
+                          "," + std::to_string(point.y));
     }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CBaseWnd, CWnd)
-    ON_WM_SIZE()
-    ON_MESSAGE(WM_USER + 1, OnUser1)
-    ON_MESSAGE(WM_USER + 2, OnUser2)
-    ON_WM_MOUSEMOVE()
+ON_WM_SIZE()
+ON_MESSAGE(WM_USER + 1, OnUser1)
+ON_MESSAGE(WM_USER + 2, OnUser2)
+ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
 class CDerivedWnd : public CBaseWnd {
@@ -59,7 +59,8 @@ protected:
     afx_msg LRESULT OnRegistered(WPARAM w, LPARAM) { return static_cast<LRESULT>(w * 2); }
     afx_msg void OnTimer(UINT nIDEvent) { Calls().push_back("Derived::OnTimer " + std::to_string(nIDEvent)); }
     afx_msg BOOL OnEraseBkgnd(CDC* pDC) {
-        Calls().push_back(pDC && pDC->GetSafeHdc() == reinterpret_cast<HDC>(0x1234) ? "erase with dc" : "bad dc");
+        Calls().push_back(pDC && pDC->GetSafeHdc() == reinterpret_cast<HDC>(0x1234) ? "erase with dc"
+                                                                                    : "bad dc");
         return TRUE;
     }
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos) {
@@ -67,8 +68,8 @@ protected:
                           "," + std::to_string(pos.y));
     }
     afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
-        Calls().push_back(std::string(pPopupMenu == &menu ? "own menu " : "other menu ") + std::to_string(nIndex) +
-                          (bSysMenu ? " sys" : ""));
+        Calls().push_back(std::string(pPopupMenu == &menu ? "own menu " : "other menu ") +
+                          std::to_string(nIndex) + (bSysMenu ? " sys" : ""));
     }
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
         Calls().push_back("key " + std::to_string(nChar) + " " + std::to_string(nRepCnt) + " " +
@@ -81,13 +82,13 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
-    ON_MESSAGE(WM_USER + 1, OnUser1Derived)
-    ON_REGISTERED_MESSAGE(g_registeredMsg, OnRegistered)
-    ON_WM_TIMER()
-    ON_WM_ERASEBKGND()
-    ON_WM_CONTEXTMENU()
-    ON_WM_INITMENUPOPUP()
-    ON_WM_KEYDOWN()
+ON_MESSAGE(WM_USER + 1, OnUser1Derived)
+ON_REGISTERED_MESSAGE(g_registeredMsg, OnRegistered)
+ON_WM_TIMER()
+ON_WM_ERASEBKGND()
+ON_WM_CONTEXTMENU()
+ON_WM_INITMENUPOPUP()
+ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 class MessageMapTest : public testwin::WindowTest {
@@ -101,8 +102,8 @@ protected:
 TEST_F(MessageMapTest, DerivedEntryWinsAndBaseEntriesStillApply) {
     CDerivedWnd wnd;
     ASSERT_TRUE(wnd.CreateTop());
-    EXPECT_EQ(wnd.SendMessage(WM_USER + 1), 22);  // in both maps: the derived one
-    EXPECT_EQ(wnd.SendMessage(WM_USER + 2, 3, 4), 7);  // only in the base map
+    EXPECT_EQ(wnd.SendMessage(WM_USER + 1), 22);      // in both maps: the derived one
+    EXPECT_EQ(wnd.SendMessage(WM_USER + 2, 3, 4), 7); // only in the base map
     Calls().clear();
     wnd.SendMessage(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(300, 120));
     EXPECT_EQ(Calls(), std::vector<std::string>{"Base::OnSize 2 300x120"});
@@ -163,7 +164,8 @@ public:
     BOOL swallowInOnCommand = FALSE;
 
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-        Calls().push_back("OnCommand " + std::to_string(LOWORD(wParam)) + "/" + std::to_string(HIWORD(wParam)));
+        Calls().push_back("OnCommand " + std::to_string(LOWORD(wParam)) + "/" +
+                          std::to_string(HIWORD(wParam)));
         if (swallowInOnCommand) return TRUE;
         return CWnd::OnCommand(wParam, lParam);
     }
@@ -177,18 +179,18 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCommandWnd, CWnd)
-    ON_COMMAND(40015, OnNewCatalog)
-    ON_COMMAND_RANGE(40016, 40018, OnRange)
-    ON_BN_CLICKED(1001, OnButton)
-    ON_EN_CHANGE(1002, OnEditChange)
+ON_COMMAND(40015, OnNewCatalog)
+ON_COMMAND_RANGE(40016, 40018, OnRange)
+ON_BN_CLICKED(1001, OnButton)
+ON_EN_CHANGE(1002, OnEditChange)
 END_MESSAGE_MAP()
 
 TEST_F(MessageMapTest, MenuAndAcceleratorCommandsReachOnCommandFirst) {
     CCommandWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, "cmd", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
-    EXPECT_EQ(wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40015, 0), 0), 1);  // handled
-    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40017, 1), 0);                 // accelerator
-    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40019, 0), 0);                 // outside the range
+    EXPECT_EQ(wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40015, 0), 0), 1); // handled
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40017, 1), 0);               // accelerator
+    wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40019, 0), 0);               // outside the range
     EXPECT_EQ(Calls(), (std::vector<std::string>{"OnCommand 40015/0", "new catalog", "OnCommand 40017/1",
                                                  "range 40017", "OnCommand 40019/0"}));
 }
@@ -212,8 +214,9 @@ TEST_F(MessageMapTest, ControlNotificationsMatchIdAndCode) {
     // EN_UPDATE from 1002 and EN_CHANGE from the button match no entry.
     EXPECT_EQ(wnd.SendMessage(WM_COMMAND, MAKEWPARAM(1002, EN_UPDATE), reinterpret_cast<LPARAM>(edit)), 0);
     wnd.SendMessage(WM_COMMAND, MAKEWPARAM(1001, EN_CHANGE), reinterpret_cast<LPARAM>(button));
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"OnCommand 1001/0", "button", "OnCommand 1002/768", "edit change",
-                                                 "OnCommand 1002/1024", "OnCommand 1001/768"}));
+    EXPECT_EQ(Calls(),
+              (std::vector<std::string>{"OnCommand 1001/0", "button", "OnCommand 1002/768", "edit change",
+                                        "OnCommand 1002/1024", "OnCommand 1001/768"}));
 }
 
 // ---- notifications and reflection ----
@@ -236,9 +239,9 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CNotifyParent, CWnd)
-    ON_NOTIFY(NM_CLICK, 1000, OnClick)
-    ON_NOTIFY(NM_RCLICK, 1000, OnRClick)
-    ON_NOTIFY(NM_DBLCLK, 1000, OnDblClk)
+ON_NOTIFY(NM_CLICK, 1000, OnClick)
+ON_NOTIFY(NM_RCLICK, 1000, OnRClick)
+ON_NOTIFY(NM_DBLCLK, 1000, OnDblClk)
 END_MESSAGE_MAP()
 
 // A control that handles some of its own notifications.
@@ -259,8 +262,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CReflectingChild, CWnd)
-    ON_NOTIFY_REFLECT(NM_CLICK, OnReflectClick)
-    ON_NOTIFY_REFLECT_EX(NM_RCLICK, OnReflectRClick)
+ON_NOTIFY_REFLECT(NM_CLICK, OnReflectClick)
+ON_NOTIFY_REFLECT_EX(NM_RCLICK, OnReflectRClick)
 END_MESSAGE_MAP()
 
 LRESULT Notify(HWND parent, HWND from, UINT_PTR id, UINT code) {
@@ -328,7 +331,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CReflectCommandChild, CWnd)
-    ON_CONTROL_REFLECT(EN_CHANGE, OnOwnChange)
+ON_CONTROL_REFLECT(EN_CHANGE, OnOwnChange)
 END_MESSAGE_MAP()
 
 TEST_F(MessageMapTest, CommandReflectionHidesControlNotificationFromParent) {
@@ -337,7 +340,8 @@ TEST_F(MessageMapTest, CommandReflectionHidesControlNotificationFromParent) {
     CReflectCommandChild edit;
     ASSERT_TRUE(edit.Create(nullptr, "", 0, CRect(0, 0, 10, 10), &wnd, 1002));
     Calls().clear();
-    EXPECT_EQ(wnd.SendMessage(WM_COMMAND, MAKEWPARAM(1002, EN_CHANGE), reinterpret_cast<LPARAM>(edit.m_hWnd)), 1);
+    EXPECT_EQ(wnd.SendMessage(WM_COMMAND, MAKEWPARAM(1002, EN_CHANGE), reinterpret_cast<LPARAM>(edit.m_hWnd)),
+              1);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"OnCommand 1002/768", "child change"}));
 }
 

@@ -13,7 +13,7 @@ namespace {
 class CRecordingTarget : public COleDropTarget {
 public:
     std::vector<std::string> calls;
-    bool useBase = false;  // answer with the base class's defaults
+    bool useBase = false; // answer with the base class's defaults
     DROPEFFECT enterAnswer = DROPEFFECT_COPY;
     DROPEFFECT overAnswer = DROPEFFECT_COPY;
     BOOL dropAnswer = TRUE;
@@ -30,7 +30,8 @@ public:
         calls.push_back("over " + Where(pWnd, pt));
         return useBase ? COleDropTarget::OnDragOver(pWnd, pData, keys, pt) : overAnswer;
     }
-    DROPEFFECT OnDropEx(CWnd* pWnd, COleDataObject* pData, DROPEFFECT def, DROPEFFECT list, CPoint pt) override {
+    DROPEFFECT OnDropEx(CWnd* pWnd, COleDataObject* pData, DROPEFFECT def, DROPEFFECT list,
+                        CPoint pt) override {
         calls.push_back("dropex " + std::to_string(def) + "/" + std::to_string(list));
         return useBase ? COleDropTarget::OnDropEx(pWnd, pData, def, list, pt) : dropExAnswer;
     }
@@ -67,7 +68,8 @@ protected:
         WindowTest::SetUp();
         plat::ResetDragDropForTest();
         ASSERT_TRUE(AfxOleInit());
-        ASSERT_TRUE(wnd.CreateEx(0, nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, 100, 50, 200, 150, nullptr, nullptr));
+        ASSERT_TRUE(wnd.CreateEx(0, nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, 100, 50, 200, 150, nullptr,
+                                 nullptr));
         target.expectedWindow = wnd.m_hWnd;
     }
     void TearDown() override {
@@ -86,15 +88,15 @@ protected:
 
 TEST_F(DropTest, RegisterNeedsOleAndOneTargetPerWindow) {
     AfxOleTerm();
-    EXPECT_FALSE(target.Register(&wnd));  // OLE not initialised
+    EXPECT_FALSE(target.Register(&wnd)); // OLE not initialised
     ASSERT_TRUE(AfxOleInit());
     EXPECT_TRUE(target.Register(&wnd));
     EXPECT_EQ(target.m_hWnd, wnd.m_hWnd);
     EXPECT_EQ(wnd.m_pDropTarget, &target);
-    EXPECT_FALSE(target.Register(&wnd));  // registered already
+    EXPECT_FALSE(target.Register(&wnd)); // registered already
 
     CRecordingTarget other;
-    EXPECT_FALSE(other.Register(&wnd));  // the window has a target
+    EXPECT_FALSE(other.Register(&wnd)); // the window has a target
     target.Revoke();
     EXPECT_EQ(target.m_hWnd, nullptr);
     EXPECT_EQ(wnd.m_pDropTarget, nullptr);
@@ -109,7 +111,8 @@ TEST_F(DropTest, DestroyingTheWindowRevokesItsTarget) {
     EXPECT_EQ(target.m_hWnd, nullptr);
     EXPECT_EQ(plat::DropTargetOf(old), nullptr);
     // The same target serves the next window (the control is created again).
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "again", WS_OVERLAPPED | WS_VISIBLE, 100, 50, 200, 150, nullptr, nullptr));
+    ASSERT_TRUE(
+        wnd.CreateEx(0, nullptr, "again", WS_OVERLAPPED | WS_VISIBLE, 100, 50, 200, 150, nullptr, nullptr));
     EXPECT_TRUE(target.Register(&wnd));
 }
 
@@ -133,7 +136,7 @@ TEST_F(DropTest, AcceptedDropAsksOverAgainAndThenDrops) {
     EXPECT_EQ(target.droppedText, "hello");
     EXPECT_TRUE(target.textOffered);
     EXPECT_FALSE(target.otherFormatOffered);
-    EXPECT_EQ(plat::GlobalBlockCount(), 0u);  // the copy handed out was freed
+    EXPECT_EQ(plat::GlobalBlockCount(), 0u); // the copy handed out was freed
 }
 
 TEST_F(DropTest, OnDropFalseReportsNoEffectAndNoLeave) {
@@ -143,7 +146,8 @@ TEST_F(DropTest, OnDropFalseReportsNoEffectAndNoLeave) {
     EXPECT_EQ(plat::DropText(nullptr, Screen(1, 1), "x"), static_cast<DWORD>(DROPEFFECT_NONE));
     ASSERT_FALSE(target.calls.empty());
     EXPECT_EQ(target.calls.back(), "drop 2 1,1");
-    for (const auto& c : target.calls) EXPECT_NE(c, "leave");
+    for (const auto& c : target.calls)
+        EXPECT_NE(c, "leave");
 }
 
 TEST_F(DropTest, OnDropExAnswerReplacesOnDrop) {
@@ -173,11 +177,14 @@ TEST_F(DropTest, EffectsAreFittedToWhatTheSourceAllows) {
 TEST(DropEffectFilter, Rules) {
     EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_COPY | DROPEFFECT_MOVE),
               static_cast<DROPEFFECT>(DROPEFFECT_COPY));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_LINK), static_cast<DROPEFFECT>(DROPEFFECT_LINK));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_MOVE, DROPEFFECT_LINK), static_cast<DROPEFFECT>(DROPEFFECT_LINK));
+    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_LINK),
+              static_cast<DROPEFFECT>(DROPEFFECT_LINK));
+    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_MOVE, DROPEFFECT_LINK),
+              static_cast<DROPEFFECT>(DROPEFFECT_LINK));
     EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_LINK, DROPEFFECT_COPY | DROPEFFECT_MOVE),
               static_cast<DROPEFFECT>(DROPEFFECT_NONE));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_NONE, DROPEFFECT_COPY), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_NONE, DROPEFFECT_COPY),
+              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
 }
 
 TEST_F(DropTest, CancelledDragEndsWithLeave) {

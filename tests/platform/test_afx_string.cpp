@@ -29,12 +29,12 @@ TEST(CStringTest, GetBufferKeepsTextAndReleaseBufferFindsTheEnd) {
     EXPECT_EQ(s.GetLength(), 10);
     p = s.GetBuffer(0);
     p[3] = '\0';
-    s.ReleaseBuffer();  // up to the first zero
+    s.ReleaseBuffer(); // up to the first zero
     EXPECT_STREQ(s, "012");
     s.GetBuffer(20);
     s.ReleaseBuffer(2);
     EXPECT_STREQ(s, "01");
-    s.ReleaseBuffer(50);  // never past the text held
+    s.ReleaseBuffer(50); // never past the text held
     EXPECT_EQ(s.GetLength(), 2);
     char* q = s.GetBufferSetLength(4);
     std::memcpy(q, "wxyz", 4);
@@ -78,7 +78,7 @@ TEST(CStringTest, TrimAndCaseFolding) {
     EXPECT_TRUE(blanks.IsEmpty());
     EXPECT_EQ(CString("ABC").CompareNoCase("abc"), 0);
     EXPECT_LT(CString("abc").CompareNoCase("ABD"), 0);
-    EXPECT_NE(CString("\xE4").CompareNoCase("\xC4"), 0);  // only ASCII letters fold
+    EXPECT_NE(CString("\xE4").CompareNoCase("\xC4"), 0); // only ASCII letters fold
     EXPECT_LT(CString("a").Compare("b"), 0);
     EXPECT_TRUE(CString("x") == "x");
     EXPECT_TRUE("y" != CString("x"));
@@ -121,7 +121,7 @@ TEST(CStringTest, LoadStringUsesTheCurrentResourceModule) {
     EXPECT_TRUE(s.LoadString(4));
     EXPECT_STREQ(s, "You must initial OLE, if you may not use the dragdrop function.");
     EXPECT_TRUE(s.LoadString(5));
-    EXPECT_EQ(s.GetLength(), 600);  // longer than a first guess at the buffer
+    EXPECT_EQ(s.GetLength(), 600); // longer than a first guess at the buffer
     EXPECT_FALSE(s.LoadString(77));
     EXPECT_TRUE(s.IsEmpty());
     s.Format(6u, 3, "Poetry");
@@ -136,7 +136,7 @@ TEST(CRectTest, EmptyAndNullAreDifferent) {
     EXPECT_TRUE(CRect().IsRectEmpty());
     EXPECT_TRUE(CRect(5, 5, 5, 9).IsRectEmpty());
     EXPECT_FALSE(CRect(5, 5, 5, 9).IsRectNull());
-    EXPECT_TRUE(CRect(4, 4, 2, 9).IsRectEmpty());  // inverted
+    EXPECT_TRUE(CRect(4, 4, 2, 9).IsRectEmpty()); // inverted
 }
 
 TEST(CRectTest, PointInsideExcludesRightAndBottomEdges) {
@@ -151,11 +151,11 @@ TEST(CRectTest, IntersectAndUnion) {
     CRect r;
     EXPECT_TRUE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(5, 5, 20, 20)));
     EXPECT_EQ(r, CRect(5, 5, 10, 10));
-    EXPECT_FALSE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(10, 0, 20, 10)));  // touching is not overlapping
+    EXPECT_FALSE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(10, 0, 20, 10))); // touching is not overlapping
     EXPECT_TRUE(r.IsRectNull());
     EXPECT_TRUE(r.UnionRect(CRect(0, 0, 1, 1), CRect(5, 5, 6, 6)));
     EXPECT_EQ(r, CRect(0, 0, 6, 6));
-    EXPECT_TRUE(r.UnionRect(CRect(), CRect(2, 2, 3, 3)));  // an empty side is ignored
+    EXPECT_TRUE(r.UnionRect(CRect(), CRect(2, 2, 3, 3))); // an empty side is ignored
     EXPECT_EQ(r, CRect(2, 2, 3, 3));
     EXPECT_EQ(CRect(0, 0, 4, 4) & CRect(2, 2, 8, 8), CRect(2, 2, 4, 4));
 }
@@ -165,7 +165,7 @@ TEST(CRectTest, ArithmeticAndHelpers) {
     EXPECT_EQ(r.Width(), 20);
     EXPECT_EQ(r.Height(), 40);
     EXPECT_EQ(r.CenterPoint(), CPoint(20, 40));
-    r.left += 3;  // the shelf moves the tree's left edge 3 pixels right
+    r.left += 3; // the shelf moves the tree's left edge 3 pixels right
     EXPECT_EQ(r.TopLeft(), CPoint(13, 20));
     r.OffsetRect(-13, -20);
     EXPECT_EQ(r, CRect(0, 0, 17, 40));

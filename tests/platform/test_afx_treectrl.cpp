@@ -39,9 +39,9 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTreeParent, CWnd)
-    ON_NOTIFY(TVN_ITEMEXPANDING, kTreeId, OnItemExpanding)
-    ON_NOTIFY(TVN_DELETEITEM, kTreeId, OnDeleteItem)
-    ON_NOTIFY(TVN_SELCHANGED, kTreeId, OnSelChanged)
+ON_NOTIFY(TVN_ITEMEXPANDING, kTreeId, OnItemExpanding)
+ON_NOTIFY(TVN_DELETEITEM, kTreeId, OnDeleteItem)
+ON_NOTIFY(TVN_SELCHANGED, kTreeId, OnSelChanged)
 END_MESSAGE_MAP()
 
 class CShelfLikeTree : public CTreeCtrl {
@@ -61,8 +61,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CShelfLikeTree, CTreeCtrl)
-    ON_WM_LBUTTONDOWN()
-    ON_NOTIFY_REFLECT_EX(TVN_DELETEITEM, OnDeleteItemReflect)
+ON_WM_LBUTTONDOWN()
+ON_NOTIFY_REFLECT_EX(TVN_DELETEITEM, OnDeleteItemReflect)
 END_MESSAGE_MAP()
 
 class TreeCtrlTest : public testwin::WindowTest {
@@ -135,7 +135,7 @@ TEST_F(TreeCtrlTest, ChildrenMarkIsTheFlagNotRealChildren) {
     EXPECT_EQ(tree.GetChildItem(marked), nullptr);
     EXPECT_FALSE(tree.ItemHasChildren(plain));
     Add("child", 3, plain);
-    EXPECT_TRUE(tree.ItemHasChildren(plain));  // a first child sets the mark
+    EXPECT_TRUE(tree.ItemHasChildren(plain)); // a first child sets the mark
 }
 
 TEST_F(TreeCtrlTest, NavigationFollowsTheTree) {
@@ -149,7 +149,7 @@ TEST_F(TreeCtrlTest, NavigationFollowsTheTree) {
     EXPECT_EQ(tree.GetParentItem(b1), b);
     EXPECT_EQ(tree.GetFirstVisibleItem(), a);
     EXPECT_EQ(tree.GetNextVisibleItem(a), b);
-    EXPECT_EQ(tree.GetNextVisibleItem(b), nullptr);  // b is collapsed
+    EXPECT_EQ(tree.GetNextVisibleItem(b), nullptr); // b is collapsed
     EXPECT_TRUE(tree.SelectItem(b1));
     EXPECT_EQ(tree.GetSelectedItem(), b1);
     EXPECT_TRUE(tree.SelectDropTarget(a));
@@ -181,7 +181,7 @@ TEST_F(TreeCtrlTest, ParentMapAnswersNotificationsOfTheRealControl) {
     HTREEITEM shelf = Add("shelf", 10);
     Add("book", 11, shelf);
     parent.vetoExpand = TRUE;
-    EXPECT_FALSE(tree.Expand(shelf, TVE_EXPAND));  // the parent's *pResult vetoed it
+    EXPECT_FALSE(tree.Expand(shelf, TVE_EXPAND)); // the parent's *pResult vetoed it
     EXPECT_EQ(tree.GetItemState(shelf, TVIS_EXPANDED), 0u);
     parent.vetoExpand = FALSE;
     EXPECT_TRUE(tree.Expand(shelf, TVE_EXPAND));
@@ -214,7 +214,7 @@ TEST_F(TreeCtrlTest, DerivedHandlerPassesTheClickToTheControl) {
     plat::PumpMessages();
     ASSERT_FALSE(Calls().empty());
     EXPECT_EQ(Calls()[0], "tree lbuttondown " + std::to_string(at.x) + "," + std::to_string(at.y));
-    EXPECT_EQ(tree.GetSelectedItem(), b);  // the control's own handling ran
+    EXPECT_EQ(tree.GetSelectedItem(), b); // the control's own handling ran
     EXPECT_EQ(Calls().back(), "parent selchanged 2");
 }
 
@@ -224,17 +224,17 @@ TEST_F(TreeCtrlTest, ImageListsAndDragImages) {
         CImageList images;
         ASSERT_TRUE(images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0));
         EXPECT_EQ(tree.SetImageList(&images, TVSIL_NORMAL), nullptr);
-        EXPECT_EQ(tree.GetImageList(TVSIL_NORMAL), &images);  // the bound object, not a wrapper
+        EXPECT_EQ(tree.GetImageList(TVSIL_NORMAL), &images); // the bound object, not a wrapper
         HTREEITEM item = tree.InsertItem("drag me", 0, 0);
         CImageList* drag = tree.CreateDragImage(item);
         ASSERT_NE(drag, nullptr);
         EXPECT_NE(drag->m_hImageList, images.m_hImageList);
         EXPECT_EQ(plat::ImageListCount(), before + 2);
-        delete drag;  // the caller owns it
+        delete drag; // the caller owns it
         EXPECT_EQ(plat::ImageListCount(), before + 1);
         tree.SetImageList(nullptr, TVSIL_NORMAL);
     }
-    EXPECT_EQ(plat::ImageListCount(), before);  // the object destroyed its list
+    EXPECT_EQ(plat::ImageListCount(), before); // the object destroyed its list
 }
 
 TEST_F(TreeCtrlTest, ColoursIndentAndInsertMark) {

@@ -59,10 +59,10 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(CLifeWnd, CWnd)
-    ON_MESSAGE(WM_NCCREATE, OnNcCreateMsg)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
-    ON_WM_NCDESTROY()
+ON_MESSAGE(WM_NCCREATE, OnNcCreateMsg)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_NCDESTROY()
 END_MESSAGE_MAP()
 
 class WindowLifeTest : public testwin::WindowTest {
@@ -149,10 +149,10 @@ TEST_F(WindowLifeTest, DestroyRunsOnDestroyThenChildrenThenOnNcDestroy) {
     HWND parentHwnd = parent.m_hWnd;
 
     EXPECT_TRUE(parent.DestroyWindow());
-    EXPECT_EQ(Events(), (std::vector<std::string>{"parent OnDestroy", "child OnDestroy", "child OnNcDestroy",
-                                                  "child PostNcDestroy unbound",
-                                                  "parent OnNcDestroy (child gone)",
-                                                  "parent PostNcDestroy unbound"}));
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"parent OnDestroy", "child OnDestroy", "child OnNcDestroy",
+                                        "child PostNcDestroy unbound", "parent OnNcDestroy (child gone)",
+                                        "parent PostNcDestroy unbound"}));
     EXPECT_EQ(parent.m_hWnd, nullptr);
     EXPECT_EQ(child.m_hWnd, nullptr);
     EXPECT_EQ(CWnd::FromHandlePermanent(parentHwnd), nullptr);
@@ -167,7 +167,7 @@ TEST_F(WindowLifeTest, OnNcDestroyWithoutBaseCallStillUnbinds) {
     ::DestroyWindow(h);
     EXPECT_EQ(wnd.m_hWnd, nullptr);
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
-    EXPECT_EQ(wnd.postNcDestroyCalls, 0);  // the base class's clean-up call was skipped
+    EXPECT_EQ(wnd.postNcDestroyCalls, 0); // the base class's clean-up call was skipped
 }
 
 class CSelfDeletingWnd : public CWnd {
@@ -217,7 +217,7 @@ TEST_F(WindowLifeTest, NestedCreationBindsEachObjectToItsOwnWindow) {
     EXPECT_EQ(child.GetParent(), &parent);
     EXPECT_EQ(child.GetDlgCtrlID(), 7);
     EXPECT_EQ(parent.GetDlgItem(7), &child);
-    EXPECT_EQ(child.GetStyle() & WS_CHILD, static_cast<DWORD>(WS_CHILD));  // Create adds it
+    EXPECT_EQ(child.GetStyle() & WS_CHILD, static_cast<DWORD>(WS_CHILD)); // Create adds it
 }
 
 // ---- binding existing windows ----
@@ -229,7 +229,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CSubclasser, CWnd)
-    ON_MESSAGE(WM_USER + 5, OnUser)
+ON_MESSAGE(WM_USER + 5, OnUser)
 END_MESSAGE_MAP()
 
 TEST_F(WindowLifeTest, SubclassAndUnsubclassExistingWindow) {
@@ -239,10 +239,10 @@ TEST_F(WindowLifeTest, SubclassAndUnsubclassExistingWindow) {
     EXPECT_EQ(::SendMessageA(h, WM_USER + 5, 0, 0), 99);
     testwin::Log().clear();
     ::SendMessageA(h, WM_USER + 6, 0, 0);
-    ASSERT_EQ(testwin::Log().size(), 1u);  // unhandled: the original procedure
+    ASSERT_EQ(testwin::Log().size(), 1u); // unhandled: the original procedure
 
     CSubclasser other;
-    EXPECT_FALSE(other.SubclassWindow(h));  // one object per window
+    EXPECT_FALSE(other.SubclassWindow(h)); // one object per window
 
     EXPECT_EQ(wnd.UnsubclassWindow(), h);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), &testwin::RecordingProc);
@@ -256,7 +256,7 @@ TEST_F(WindowLifeTest, AttachBindsWithoutRoutingMessages) {
     CSubclasser wnd;
     ASSERT_TRUE(wnd.Attach(h));
     EXPECT_EQ(CWnd::FromHandlePermanent(h), &wnd);
-    EXPECT_EQ(::SendMessageA(h, WM_USER + 5, 0, 0), 0);  // still the window's own procedure
+    EXPECT_EQ(::SendMessageA(h, WM_USER + 5, 0, 0), 0); // still the window's own procedure
     EXPECT_EQ(wnd.Detach(), h);
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
     ::DestroyWindow(h);
@@ -276,11 +276,11 @@ TEST_F(WindowLifeTest, TemporaryObjectsForWindowsWithoutOne) {
     CWnd* temp = CWnd::FromHandle(h);
     ASSERT_NE(temp, nullptr);
     EXPECT_EQ(temp->m_hWnd, h);
-    EXPECT_EQ(CWnd::FromHandle(h), temp);  // the same one while the window lives
+    EXPECT_EQ(CWnd::FromHandle(h), temp); // the same one while the window lives
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
     CWnd::DeleteTempMap();
-    EXPECT_TRUE(::IsWindow(h));  // dropping the wrapper leaves the window alone
+    EXPECT_TRUE(::IsWindow(h)); // dropping the wrapper leaves the window alone
     ::DestroyWindow(h);
 }
 

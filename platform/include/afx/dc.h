@@ -58,9 +58,12 @@ public:
     int GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
 
     // ---- text ----
-    BOOL TextOut(int x, int y, LPCSTR lpszString, int nCount) { return ::TextOutA(m_hDC, x, y, lpszString, nCount); }
+    BOOL TextOut(int x, int y, LPCSTR lpszString, int nCount) {
+        return ::TextOutA(m_hDC, x, y, lpszString, nCount);
+    }
     BOOL TextOut(int x, int y, const CString& str) { return TextOut(x, y, str, str.GetLength()); }
-    BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, LPCSTR lpszString, UINT nCount, LPINT lpDxWidths) {
+    BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, LPCSTR lpszString, UINT nCount,
+                    LPINT lpDxWidths) {
         return ::ExtTextOutA(m_hDC, x, y, nOptions, lpRect, lpszString, nCount, lpDxWidths);
     }
     int DrawText(LPCSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat) {
@@ -84,7 +87,9 @@ public:
         ::FrameRect(m_hDC, lpRect, pBrush ? static_cast<HBRUSH>(pBrush->m_hObject) : nullptr);
     }
     BOOL Rectangle(int x1, int y1, int x2, int y2) { return ::Rectangle(m_hDC, x1, y1, x2, y2); }
-    BOOL Rectangle(LPCRECT lpRect) { return Rectangle(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+    BOOL Rectangle(LPCRECT lpRect) {
+        return Rectangle(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom);
+    }
     CPoint MoveTo(int x, int y);
     CPoint MoveTo(POINT point) { return MoveTo(point.x, point.y); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }

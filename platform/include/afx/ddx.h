@@ -17,7 +17,7 @@ public:
 
     BOOL m_bSaveAndValidate;  // TRUE: controls to members, with checks; FALSE: members to controls
     CWnd* m_pDlgWnd;          // the dialog
-    UINT m_idLastControl = 0;  // the control of the last DDX_ call
+    UINT m_idLastControl = 0; // the control of the last DDX_ call
     BOOL m_bEditLastControl = FALSE;
     BOOL m_bFailed = FALSE;
 

@@ -13,7 +13,9 @@ public:
     static CEdit* FromHandle(HWND hWnd);
 
     // At most nChars characters can be typed (0: the control's largest limit).
-    void LimitText(int nChars = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nChars > 0 ? nChars : 0), 0); }
+    void LimitText(int nChars = 0) {
+        SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nChars > 0 ? nChars : 0), 0);
+    }
     void SetLimitText(UINT nMax) { SendMessage(EM_SETLIMITTEXT, nMax, 0); }
     UINT GetLimitText() const { return static_cast<UINT>(SendMessage(EM_GETLIMITTEXT, 0, 0)); }
     // Selects characters nStartChar up to (not including) nEndChar; 0, -1 selects everything.

@@ -38,7 +38,7 @@ public:
 
 private:
     BOOL m_bOpenFileDialog;
-    std::vector<char> m_filter;      // the filter in the platform's NUL-separated form
-    std::vector<char> m_fileBuffer;  // the default result buffer
+    std::vector<char> m_filter;     // the filter in the platform's NUL-separated form
+    std::vector<char> m_fileBuffer; // the default result buffer
     std::string m_defExt;
 };

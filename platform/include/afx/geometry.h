@@ -11,7 +11,8 @@ public:
     CSize(SIZE initSize) : tagSIZE(initSize) {}
     CSize(POINT initPt) : tagSIZE{initPt.x, initPt.y} {}
     // Low word = cx, high word = cy, both signed 16-bit.
-    explicit CSize(DWORD dwSize) : tagSIZE{static_cast<SHORT>(LOWORD(dwSize)), static_cast<SHORT>(HIWORD(dwSize))} {}
+    explicit CSize(DWORD dwSize)
+        : tagSIZE{static_cast<SHORT>(LOWORD(dwSize)), static_cast<SHORT>(HIWORD(dwSize))} {}
 
     bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }
     bool operator!=(SIZE s) const { return !(*this == s); }
@@ -90,14 +91,16 @@ public:
         right = r;
         bottom = b;
     }
-    void SetRect(POINT topLeft, POINT bottomRight) { SetRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y); }
+    void SetRect(POINT topLeft, POINT bottomRight) {
+        SetRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    }
     void SetRectEmpty() { SetRect(0, 0, 0, 0); }
     void CopyRect(LPCRECT src) {
         if (src) *static_cast<RECT*>(this) = *src;
     }
     BOOL EqualRect(LPCRECT r) const {
         return (r && left == r->left && top == r->top && right == r->right && bottom == r->bottom) ? TRUE
-                                                                                                  : FALSE;
+                                                                                                   : FALSE;
     }
 
     void InflateRect(int x, int y) { InflateRect(x, y, x, y); }

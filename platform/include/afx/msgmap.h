@@ -21,12 +21,12 @@
 
 // One dispatch: what an entry's function gets and where it leaves the answer.
 struct AFX_MSGCALL {
-    UINT message;      // the window message (WM_COMMAND / WM_NOTIFY for commands and notifications)
+    UINT message; // the window message (WM_COMMAND / WM_NOTIFY for commands and notifications)
     WPARAM wParam;
     LPARAM lParam;
-    UINT nID;          // command or control id for WM_COMMAND and WM_NOTIFY
-    NMHDR* pNMHDR;     // WM_NOTIFY only
-    LRESULT* pResult;  // the message's answer; 0 unless the handler sets it
+    UINT nID;         // command or control id for WM_COMMAND and WM_NOTIFY
+    NMHDR* pNMHDR;    // WM_NOTIFY only
+    LRESULT* pResult; // the message's answer; 0 unless the handler sets it
 };
 
 // Returns TRUE when the entry handled the message (the _EX forms pass on the handler's answer).
@@ -71,26 +71,28 @@ protected:
     static const AFX_MSGMAP* GetThisMessageMap();
 };
 
-#define DECLARE_MESSAGE_MAP()                                                                                 \
-protected:                                                                                                    \
-    static const AFX_MSGMAP* GetThisMessageMap();                                                             \
+#define DECLARE_MESSAGE_MAP()                                                                                \
+protected:                                                                                                   \
+    static const AFX_MSGMAP* GetThisMessageMap();                                                            \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                                \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }                         \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                                         \
-        using ThisClass [[maybe_unused]] = theClass;                                                          \
-        using TheBaseClass = baseClass;                                                                       \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                               \
+    const AFX_MSGMAP* theClass::GetMessageMap() const {                                                      \
+        return GetThisMessageMap();                                                                          \
+    }                                                                                                        \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                                        \
+        using ThisClass [[maybe_unused]] = theClass;                                                         \
+        using TheBaseClass = baseClass;                                                                      \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
-#define END_MESSAGE_MAP()                                                                                     \
-    {0, 0, 0, 0, nullptr, nullptr}                                                                            \
-    }                                                                                                         \
-    ;                                                                                                         \
-    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};             \
-    return &messageMap;                                                                                       \
+#define END_MESSAGE_MAP()                                                                                    \
+    { 0, 0, 0, 0, nullptr, nullptr }                                                                         \
+    }                                                                                                        \
+    ;                                                                                                        \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]};            \
+    return &messageMap;                                                                                      \
     }
 
 // The pieces the entry macros are made of (afx/msgentries.h).
-#define AFX_ENTRY_FN(...) [](CCmdTarget * pTarget_, AFX_MSGCALL & call_) -> BOOL { __VA_ARGS__ }
+#define AFX_ENTRY_FN(...) [](CCmdTarget* pTarget_, AFX_MSGCALL& call_) -> BOOL { __VA_ARGS__ }
 #define AFX_THIS static_cast<ThisClass*>(pTarget_)

@@ -47,14 +47,14 @@ public:
 private:
     // The platform's side of the target: forwards the OLE calls to the handlers above.
     class XDropTarget final : public IDropTarget {
-    public:
+      public:
         explicit XDropTarget(COleDropTarget* owner) : owner_(owner) {}
         HRESULT DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
         HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
         HRESULT DragLeave() override;
         HRESULT Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
 
-    private:
+      private:
         COleDropTarget* owner_;
     };
 
@@ -62,7 +62,7 @@ private:
     CPoint ClientPoint(POINTL pt) const;
 
     XDropTarget m_xDropTarget{this};
-    IDataObject* m_lpDataObject = nullptr;  // the data of the drag in progress over the window
+    IDataObject* m_lpDataObject = nullptr; // the data of the drag in progress over the window
 };
 
 // Fits a handler's effect to the effects the source allows (see above).

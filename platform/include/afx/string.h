@@ -14,7 +14,7 @@ public:
     CString(const CString&) = default;
     CString(CString&&) noexcept = default;
     CString(LPCSTR psz) : m_str(psz ? psz : "") {}
-    CString(LPCSTR pch, int nLength);  // nLength bytes (negative counts as 0)
+    CString(LPCSTR pch, int nLength); // nLength bytes (negative counts as 0)
     CString(char ch, int nRepeat = 1) : m_str(nRepeat > 0 ? static_cast<size_t>(nRepeat) : 0, ch) {}
     CString(const std::string& s) : m_str(s) {}
     ~CString() = default;
@@ -36,7 +36,7 @@ public:
     // Byte at nIndex; 0 outside the string.
     char GetAt(int nIndex) const;
     char operator[](int nIndex) const { return GetAt(nIndex); }
-    void SetAt(int nIndex, char ch);  // ignored outside the string
+    void SetAt(int nIndex, char ch); // ignored outside the string
 
     operator LPCSTR() const { return m_str.c_str(); }
     LPCSTR GetString() const { return m_str.c_str(); }
@@ -85,7 +85,7 @@ public:
     int ReverseFind(char ch) const;
     int FindOneOf(LPCSTR pszCharSet) const;
 
-    void MakeUpper();  // ASCII letters only, so double-byte text stays intact
+    void MakeUpper(); // ASCII letters only, so double-byte text stays intact
     void MakeLower();
     void MakeReverse();
     // Removes white space (space, tab, CR, LF, VT, FF) or the given characters from the ends.
@@ -96,10 +96,10 @@ public:
     CString& TrimRight(char chTarget);
     CString& TrimLeft(LPCSTR pszTargets);
     CString& TrimRight(LPCSTR pszTargets);
-    int Replace(char chOld, char chNew);  // returns the number replaced
+    int Replace(char chOld, char chNew); // returns the number replaced
     int Replace(LPCSTR pszOld, LPCSTR pszNew);
     int Remove(char ch);
-    int Insert(int nIndex, char ch);  // returns the new length
+    int Insert(int nIndex, char ch); // returns the new length
     int Insert(int nIndex, LPCSTR psz);
     int Delete(int nIndex, int nCount = 1);
 

@@ -16,8 +16,8 @@ public:
 
     // ---- items ----
     HTREEITEM InsertItem(LPTVINSERTSTRUCT lpInsertStruct);
-    HTREEITEM InsertItem(UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage, UINT nState, UINT nStateMask,
-                         LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter);
+    HTREEITEM InsertItem(UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
+                         UINT nStateMask, LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter);
     HTREEITEM InsertItem(LPCSTR lpszItem, HTREEITEM hParent = TVI_ROOT, HTREEITEM hInsertAfter = TVI_LAST);
     HTREEITEM InsertItem(LPCSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent = TVI_ROOT,
                          HTREEITEM hInsertAfter = TVI_LAST);
@@ -50,7 +50,8 @@ public:
 
     // ---- navigation ----
     HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const {
-        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, nCode, reinterpret_cast<LPARAM>(hItem)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessage(TVM_GETNEXTITEM, nCode, reinterpret_cast<LPARAM>(hItem)));
     }
     HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM GetChildItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_CHILD); }
@@ -81,7 +82,8 @@ public:
     BOOL GetItemRect(HTREEITEM hItem, LPRECT lpRect, BOOL bTextOnly) const;
     HTREEITEM HitTest(CPoint pt, UINT* pFlags = nullptr) const;
     HTREEITEM HitTest(TVHITTESTINFO* pHitTestInfo) const {
-        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(pHitTestInfo)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(pHitTestInfo)));
     }
     UINT GetVisibleCount() const { return static_cast<UINT>(SendMessage(TVM_GETVISIBLECOUNT, 0, 0)); }
     UINT GetCount() const { return static_cast<UINT>(SendMessage(TVM_GETCOUNT, 0, 0)); }
@@ -98,16 +100,22 @@ public:
     CImageList* GetImageList(UINT nImageList) const;
     COLORREF SetBkColor(COLORREF clr) { return static_cast<COLORREF>(SendMessage(TVM_SETBKCOLOR, 0, clr)); }
     COLORREF GetBkColor() const { return static_cast<COLORREF>(SendMessage(TVM_GETBKCOLOR, 0, 0)); }
-    COLORREF SetTextColor(COLORREF clr) { return static_cast<COLORREF>(SendMessage(TVM_SETTEXTCOLOR, 0, clr)); }
+    COLORREF SetTextColor(COLORREF clr) {
+        return static_cast<COLORREF>(SendMessage(TVM_SETTEXTCOLOR, 0, clr));
+    }
     COLORREF GetTextColor() const { return static_cast<COLORREF>(SendMessage(TVM_GETTEXTCOLOR, 0, 0)); }
     COLORREF SetInsertMarkColor(COLORREF clr) {
         return static_cast<COLORREF>(SendMessage(TVM_SETINSERTMARKCOLOR, 0, clr));
     }
-    COLORREF GetInsertMarkColor() const { return static_cast<COLORREF>(SendMessage(TVM_GETINSERTMARKCOLOR, 0, 0)); }
-    COLORREF SetLineColor(COLORREF clr) { return static_cast<COLORREF>(SendMessage(TVM_SETLINECOLOR, 0, clr)); }
+    COLORREF GetInsertMarkColor() const {
+        return static_cast<COLORREF>(SendMessage(TVM_GETINSERTMARKCOLOR, 0, 0));
+    }
+    COLORREF SetLineColor(COLORREF clr) {
+        return static_cast<COLORREF>(SendMessage(TVM_SETLINECOLOR, 0, clr));
+    }
     BOOL SetInsertMark(HTREEITEM hItem, BOOL fAfter = TRUE) {
-        return static_cast<BOOL>(SendMessage(TVM_SETINSERTMARK, static_cast<WPARAM>(fAfter),
-                                             reinterpret_cast<LPARAM>(hItem)));
+        return static_cast<BOOL>(
+            SendMessage(TVM_SETINSERTMARK, static_cast<WPARAM>(fAfter), reinterpret_cast<LPARAM>(hItem)));
     }
 
     // ---- label editing, drag images, sorting ----
@@ -115,7 +123,8 @@ public:
     CEdit* EditLabel(HTREEITEM hItem);
     CEdit* GetEditControl() const;
     BOOL EndEditLabelNow(BOOL fCancelWithoutSave) {
-        return static_cast<BOOL>(SendMessage(TVM_ENDEDITLABELNOW, static_cast<WPARAM>(fCancelWithoutSave), 0));
+        return static_cast<BOOL>(
+            SendMessage(TVM_ENDEDITLABELNOW, static_cast<WPARAM>(fCancelWithoutSave), 0));
     }
     // A new image list (the item's image and label) that the caller owns and deletes; null on failure.
     CImageList* CreateDragImage(HTREEITEM hItem);

@@ -56,8 +56,8 @@ public:
                         CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
     BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, int x, int y,
                   int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
-    BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                  CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr);
+    BOOL CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
+                  const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr);
     virtual BOOL DestroyWindow();
 
     // ---- the window's properties ----
@@ -108,7 +108,8 @@ public:
                    bRepaint);
     }
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
-        return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx, cy, nFlags);
+        return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx, cy,
+                              nFlags);
     }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
@@ -118,7 +119,9 @@ public:
     void MapWindowPoints(CWnd* pwndTo, LPPOINT lpPoint, UINT nCount) const {
         ::MapWindowPoints(m_hWnd, pwndTo ? pwndTo->m_hWnd : nullptr, lpPoint, nCount);
     }
-    CWnd* ChildWindowFromPoint(POINT point) const { return FromHandle(::ChildWindowFromPoint(m_hWnd, point)); }
+    CWnd* ChildWindowFromPoint(POINT point) const {
+        return FromHandle(::ChildWindowFromPoint(m_hWnd, point));
+    }
     static CWnd* WindowFromPoint(POINT point) { return FromHandle(::WindowFromPoint(point)); }
 
     // ---- painting ----
@@ -147,7 +150,9 @@ public:
 
     // ---- scroll bars ----
     int GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
-    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) { return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) {
+        return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw);
+    }
     BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
     BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE) {
         return ::SetScrollInfo(m_hWnd, nBar, lpScrollInfo, bRedraw) != 0 ? TRUE : FALSE;
@@ -237,7 +242,6 @@ public:
     COleDropTarget* m_pDropTarget = nullptr;
 
 protected:
-
     DECLARE_MESSAGE_MAP()
 
 private:

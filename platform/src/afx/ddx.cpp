@@ -31,7 +31,8 @@ bool ParseWhole(const std::string& text, long long* out) {
     errno = 0;
     long long value = std::strtoll(begin, &end, 10);
     if (end == begin || errno == ERANGE) return false;
-    while (*end == ' ' || *end == '\t') ++end;
+    while (*end == ' ' || *end == '\t')
+        ++end;
     if (*end != '\0') return false;
     *out = value;
     return true;
@@ -100,14 +101,16 @@ void DDX_Text(CDataExchange* pDX, int nIDC, LPSTR value, int nMaxLen) {
 
 namespace {
 
-template <class T> void ExchangeWhole(CDataExchange* pDX, int nIDC, T& value, long long minimum, long long maximum) {
+template <class T>
+void ExchangeWhole(CDataExchange* pDX, int nIDC, T& value, long long minimum, long long maximum) {
     if (!pDX || pDX->m_bFailed) return;
     HWND control = pDX->PrepareEditCtrl(nIDC);
     if (!control) return;
     if (pDX->m_bSaveAndValidate) {
         long long parsed = 0;
         if (!ParseWhole(ControlText(control), &parsed) || parsed < minimum || parsed > maximum) {
-            Refuse(pDX, minimum < 0 ? "Please enter a whole number." : "Please enter a positive whole number.");
+            Refuse(pDX,
+                   minimum < 0 ? "Please enter a whole number." : "Please enter a positive whole number.");
             return;
         }
         value = static_cast<T>(parsed);
@@ -120,9 +123,13 @@ template <class T> void ExchangeWhole(CDataExchange* pDX, int nIDC, T& value, lo
 
 } // namespace
 
-void DDX_Text(CDataExchange* pDX, int nIDC, int& value) { ExchangeWhole(pDX, nIDC, value, INT_MIN, INT_MAX); }
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
+    ExchangeWhole(pDX, nIDC, value, INT_MIN, INT_MAX);
+}
 
-void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) { ExchangeWhole(pDX, nIDC, value, 0, UINT_MAX); }
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
+    ExchangeWhole(pDX, nIDC, value, 0, UINT_MAX);
+}
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     if (!pDX || pDX->m_bFailed || rControl.m_hWnd) return;

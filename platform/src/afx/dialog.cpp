@@ -32,8 +32,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
 } // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(LPCSTR lpszTemplateName, CWnd* pParentWnd) : m_pParentWnd(pParentWnd) {
@@ -51,8 +51,8 @@ INT_PTR CDialog::DoModal() {
     g_creating = this;
     plat::DialogCreatedHook previous = plat::SetDialogCreatedHook(OnDialogCreated);
     if (previous != OnDialogCreated) g_previousHook = previous;
-    INT_PTR result =
-        plat::RunModalDialog(AfxGetResourceHandle(), m_nIDTemplate, parent, AfxDlgProc, reinterpret_cast<LPARAM>(this));
+    INT_PTR result = plat::RunModalDialog(AfxGetResourceHandle(), m_nIDTemplate, parent, AfxDlgProc,
+                                          reinterpret_cast<LPARAM>(this));
     plat::SetDialogCreatedHook(previous);
     g_previousHook = outerPrevious;
     g_creating = outerCreating;
@@ -82,8 +82,10 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (!UpdateData(TRUE)) return;  // the check told the user; the dialog stays open
+    if (!UpdateData(TRUE)) return; // the check told the user; the dialog stays open
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}

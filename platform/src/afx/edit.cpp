@@ -4,7 +4,7 @@
 #include "commctrl.h"
 
 BOOL CEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
-    ::InitCommonControls();  // registers the "Edit" class with the common controls
+    ::InitCommonControls(); // registers the "Edit" class with the common controls
     return CWnd::Create("Edit", nullptr, dwStyle, rect, pParentWnd, nID);
 }
 
@@ -12,7 +12,7 @@ CEdit* CEdit::FromHandle(HWND hWnd) {
     if (!hWnd) return nullptr;
     if (auto* bound = dynamic_cast<CEdit*>(CWnd::FromHandlePermanent(hWnd))) return bound;
     static auto* temps = new afx::detail::TempMap<HWND, CEdit>([](HWND h) { return ::IsWindow(h) != FALSE; },
-                                                                [](CEdit& e) { e.m_hWnd = nullptr; });
+                                                               [](CEdit& e) { e.m_hWnd = nullptr; });
     return temps->Get(hWnd, [](HWND h) {
         auto edit = std::make_unique<CEdit>();
         edit->m_hWnd = h;

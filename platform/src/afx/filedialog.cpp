@@ -7,8 +7,12 @@
 namespace {
 
 // The offset of pos into the result buffer (positions are offset + 1 so that 0 stays "the end").
-size_t OffsetOf(POSITION pos) { return reinterpret_cast<uintptr_t>(pos) - 1; }
-POSITION PositionAt(size_t offset) { return reinterpret_cast<POSITION>(static_cast<uintptr_t>(offset) + 1); }
+size_t OffsetOf(POSITION pos) {
+    return reinterpret_cast<uintptr_t>(pos) - 1;
+}
+POSITION PositionAt(size_t offset) {
+    return reinterpret_cast<POSITION>(static_cast<uintptr_t>(offset) + 1);
+}
 
 // Length of the zero-terminated text at `offset`, never reading past `capacity`.
 size_t TextLength(const char* buf, size_t capacity, size_t offset) {
@@ -25,7 +29,8 @@ bool EndsWithSeparator(const CString& path) {
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName, DWORD dwFlags,
                          LPCSTR lpszFilter, CWnd* pParentWnd)
-    : m_bOpenFileDialog(bOpenFileDialog), m_fileBuffer(MAX_PATH, '\0'), m_defExt(lpszDefExt ? lpszDefExt : "") {
+    : m_bOpenFileDialog(bOpenFileDialog), m_fileBuffer(MAX_PATH, '\0'),
+      m_defExt(lpszDefExt ? lpszDefExt : "") {
     m_ofn.lStructSize = sizeof(m_ofn);
     m_ofn.hwndOwner = pParentWnd ? pParentWnd->m_hWnd : nullptr;
     m_ofn.Flags = dwFlags | OFN_EXPLORER;
@@ -39,7 +44,8 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
     }
     if (lpszFilter) {
         // "A|x|B|y||" -> "A\0x\0B\0y\0\0"
-        for (const char* p = lpszFilter; *p; ++p) m_filter.push_back(*p == '|' ? '\0' : *p);
+        for (const char* p = lpszFilter; *p; ++p)
+            m_filter.push_back(*p == '|' ? '\0' : *p);
         m_filter.push_back('\0');
         m_filter.push_back('\0');
         m_ofn.lpstrFilter = m_filter.data();

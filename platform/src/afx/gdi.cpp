@@ -8,8 +8,12 @@ namespace {
 
 using afx::detail::TempMap;
 
-bool GdiAlive(HGDIOBJ h) { return ::GetObjectType(h) != 0; }
-bool DcAlive(HDC h) { return ::GetObjectType(h) != 0; }
+bool GdiAlive(HGDIOBJ h) {
+    return ::GetObjectType(h) != 0;
+}
+bool DcAlive(HDC h) {
+    return ::GetObjectType(h) != 0;
+}
 
 template <class T> TempMap<HGDIOBJ, T>& GdiTempMap() {
     // Never destroyed: wrappers may be asked for while static objects are being torn down.
@@ -52,11 +56,21 @@ BOOL CGdiObject::DeleteObject() {
     return ::DeleteObject(Detach());
 }
 
-CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) { return TempGdiObject<CGdiObject>(h); }
-CPen* CPen::FromHandle(HPEN h) { return TempGdiObject<CPen>(h); }
-CBrush* CBrush::FromHandle(HBRUSH h) { return TempGdiObject<CBrush>(h); }
-CFont* CFont::FromHandle(HFONT h) { return TempGdiObject<CFont>(h); }
-CBitmap* CBitmap::FromHandle(HBITMAP h) { return TempGdiObject<CBitmap>(h); }
+CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) {
+    return TempGdiObject<CGdiObject>(h);
+}
+CPen* CPen::FromHandle(HPEN h) {
+    return TempGdiObject<CPen>(h);
+}
+CBrush* CBrush::FromHandle(HBRUSH h) {
+    return TempGdiObject<CBrush>(h);
+}
+CFont* CFont::FromHandle(HFONT h) {
+    return TempGdiObject<CFont>(h);
+}
+CBitmap* CBitmap::FromHandle(HBITMAP h) {
+    return TempGdiObject<CBitmap>(h);
+}
 
 void CGdiObject::DeleteTempMap() {
     GdiTempMap<CGdiObject>().Clear();
@@ -74,13 +88,16 @@ BOOL CFont::CreatePointFont(int nPointSize, LPCSTR lpszFaceName) {
     lf.lfCharSet = DEFAULT_CHARSET;
     if (lpszFaceName) {
         size_t i = 0;
-        for (; i + 1 < sizeof(lf.lfFaceName) && lpszFaceName[i]; ++i) lf.lfFaceName[i] = lpszFaceName[i];
+        for (; i + 1 < sizeof(lf.lfFaceName) && lpszFaceName[i]; ++i)
+            lf.lfFaceName[i] = lpszFaceName[i];
         lf.lfFaceName[i] = '\0';
     }
     return CreateFontIndirect(&lf);
 }
 
-BOOL CBitmap::LoadBitmap(UINT nIDResource) { return LoadBitmap(MAKEINTRESOURCEA(nIDResource)); }
+BOOL CBitmap::LoadBitmap(UINT nIDResource) {
+    return LoadBitmap(MAKEINTRESOURCEA(nIDResource));
+}
 
 BOOL CBitmap::LoadBitmap(LPCSTR lpszResourceName) {
     return Attach(::LoadBitmapA(AfxGetResourceHandle(), lpszResourceName));
@@ -128,14 +145,17 @@ CDC* CDC::FromHandle(HDC hDC) {
     });
 }
 
-void CDC::DeleteTempMap() { DcTempMap().Clear(); }
+void CDC::DeleteTempMap() {
+    DcTempMap().Clear();
+}
 
 CPen* CDC::SelectObject(CPen* pPen) {
     return CPen::FromHandle(static_cast<HPEN>(::SelectObject(m_hDC, pPen ? pPen->m_hObject : nullptr)));
 }
 
 CBrush* CDC::SelectObject(CBrush* pBrush) {
-    return CBrush::FromHandle(static_cast<HBRUSH>(::SelectObject(m_hDC, pBrush ? pBrush->m_hObject : nullptr)));
+    return CBrush::FromHandle(
+        static_cast<HBRUSH>(::SelectObject(m_hDC, pBrush ? pBrush->m_hObject : nullptr)));
 }
 
 CFont* CDC::SelectObject(CFont* pFont) {
@@ -206,7 +226,9 @@ CPaintDC::~CPaintDC() {
     Detach();
 }
 
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) { Attach(::GetDC(m_hWnd)); }
+CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd ? pWnd->m_hWnd : nullptr) {
+    Attach(::GetDC(m_hWnd));
+}
 
 CClientDC::~CClientDC() {
     HDC h = Detach();

@@ -42,7 +42,9 @@ std::string& AppName() {
 
 } // namespace
 
-void AfxSetAppName(LPCSTR lpszName) { AppName() = lpszName ? lpszName : ""; }
+void AfxSetAppName(LPCSTR lpszName) {
+    AppName() = lpszName ? lpszName : "";
+}
 
 LPCSTR AfxGetAppName() {
     std::string& name = AppName();
@@ -71,11 +73,17 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT) {
 
 // ---- resource and instance handles ----
 
-HINSTANCE AfxGetResourceHandle() { return plat::CurrentResourceModule(); }
+HINSTANCE AfxGetResourceHandle() {
+    return plat::CurrentResourceModule();
+}
 
-void AfxSetResourceHandle(HINSTANCE hInstResource) { plat::SetCurrentResourceModule(hInstResource); }
+void AfxSetResourceHandle(HINSTANCE hInstResource) {
+    plat::SetCurrentResourceModule(hInstResource);
+}
 
-HINSTANCE AfxGetInstanceHandle() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetInstanceHandle() {
+    return ::GetModuleHandleA(nullptr);
+}
 
 // ---- window classes ----
 
@@ -127,7 +135,8 @@ void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll) {
     std::vector<CDynLinkLibrary*> doomed;
     for (CDynLinkLibrary* lib : Libraries())
         if (bAll || lib->m_hModule == state.hModule) doomed.push_back(lib);
-    for (CDynLinkLibrary* lib : doomed) delete lib;  // the destructor takes it off the list
+    for (CDynLinkLibrary* lib : doomed)
+        delete lib; // the destructor takes it off the list
     state.bInitialized = FALSE;
 }
 
@@ -141,7 +150,9 @@ CDynLinkLibrary::~CDynLinkLibrary() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
-int CDynLinkLibrary::GetCount() { return static_cast<int>(Libraries().size()); }
+int CDynLinkLibrary::GetCount() {
+    return static_cast<int>(Libraries().size());
+}
 
 CDynLinkLibrary* CDynLinkLibrary::GetAt(int index) {
     auto& list = Libraries();

@@ -60,7 +60,9 @@ CImageList* CImageList::FromHandle(HIMAGELIST hImageList) {
     });
 }
 
-void CImageList::DeleteTempMap() { TempLists().Clear(); }
+void CImageList::DeleteTempMap() {
+    TempLists().Clear();
+}
 
 BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow) {
     if (m_hImageList) return FALSE;
@@ -95,4 +97,6 @@ BOOL CImageList::DragEnter(CWnd* pWndLock, CPoint point) {
     return ::ImageList_DragEnter(pWndLock ? pWndLock->m_hWnd : nullptr, point.x, point.y);
 }
 
-BOOL CImageList::DragLeave(CWnd* pWndLock) { return ::ImageList_DragLeave(pWndLock ? pWndLock->m_hWnd : nullptr); }
+BOOL CImageList::DragLeave(CWnd* pWndLock) {
+    return ::ImageList_DragLeave(pWndLock ? pWndLock->m_hWnd : nullptr);
+}

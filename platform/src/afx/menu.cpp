@@ -14,7 +14,7 @@ std::unordered_map<HMENU, CMenu*>& PermanentMenus() {
 
 afx::detail::TempMap<HMENU, CMenu>& TempMenus() {
     static auto* map = new afx::detail::TempMap<HMENU, CMenu>([](HMENU h) { return ::IsMenu(h) != FALSE; },
-                                                               [](CMenu& m) { m.m_hMenu = nullptr; });
+                                                              [](CMenu& m) { m.m_hMenu = nullptr; });
     return *map;
 }
 
@@ -26,7 +26,7 @@ BOOL CMenu::Attach(HMENU hMenu) {
     auto it = map.find(hMenu);
     if (it != map.end()) {
         if (::IsMenu(hMenu)) return FALSE;
-        map.erase(it);  // a destroyed menu's handle came back for a new menu
+        map.erase(it); // a destroyed menu's handle came back for a new menu
     }
     map[hMenu] = this;
     m_hMenu = hMenu;
@@ -56,7 +56,9 @@ CMenu* CMenu::FromHandle(HMENU hMenu) {
     });
 }
 
-void CMenu::DeleteTempMap() { TempMenus().Clear(); }
+void CMenu::DeleteTempMap() {
+    TempMenus().Clear();
+}
 
 BOOL CMenu::DestroyMenu() {
     if (!m_hMenu) return FALSE;

@@ -16,8 +16,8 @@ bool Matches(const AFX_MSGMAP_ENTRY& entry, UINT nMessage, UINT nCode, UINT nID)
     return entry.nCode == nCode && nID >= entry.nID && nID <= entry.nLastID;
 }
 
-const AFX_MSGMAP_ENTRY* FindIn(const AFX_MSGMAP* map, const AFX_MSGMAP_ENTRY* after, UINT nMessage, UINT nCode,
-                               UINT nID, const AFX_MSGMAP** foundIn) {
+const AFX_MSGMAP_ENTRY* FindIn(const AFX_MSGMAP* map, const AFX_MSGMAP_ENTRY* after, UINT nMessage,
+                               UINT nCode, UINT nID, const AFX_MSGMAP** foundIn) {
     // Continues the walk just past `after` (null: from the start of `map`).
     bool skipping = after != nullptr;
     for (; map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
@@ -43,7 +43,9 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
     const AFX_MSGMAP* in = nullptr;

@@ -16,9 +16,13 @@ HGLOBAL COleDataObject::GetGlobalData(CLIPFORMAT cfFormat) const {
 
 // ---- OLE start-up ----
 
-BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)) ? TRUE : FALSE; }
+BOOL AfxOleInit() {
+    return SUCCEEDED(::OleInitialize(nullptr)) ? TRUE : FALSE;
+}
 
-void AfxOleTerm() { ::OleUninitialize(); }
+void AfxOleTerm() {
+    ::OleUninitialize();
+}
 
 // ---- effects ----
 
@@ -45,7 +49,9 @@ DROPEFFECT AfxFilterDropEffect(DROPEFFECT dropEffect, DROPEFFECT dwEffects) {
 
 COleDropTarget::COleDropTarget() = default;
 
-COleDropTarget::~COleDropTarget() { COleDropTarget::Revoke(); }
+COleDropTarget::~COleDropTarget() {
+    COleDropTarget::Revoke();
+}
 
 BOOL COleDropTarget::Register(CWnd* pWnd) {
     if (!pWnd || !::IsWindow(pWnd->m_hWnd)) return FALSE;
@@ -71,16 +77,26 @@ void COleDropTarget::Revoke() {
     m_lpDataObject = nullptr;
 }
 
-DROPEFFECT COleDropTarget::OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
-DROPEFFECT COleDropTarget::OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
-BOOL COleDropTarget::OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) { return FALSE; }
+DROPEFFECT COleDropTarget::OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) {
+    return DROPEFFECT_NONE;
+}
+DROPEFFECT COleDropTarget::OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) {
+    return DROPEFFECT_NONE;
+}
+BOOL COleDropTarget::OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) {
+    return FALSE;
+}
 DROPEFFECT COleDropTarget::OnDropEx(CWnd*, COleDataObject*, DROPEFFECT, DROPEFFECT, CPoint) {
     return static_cast<DROPEFFECT>(-1);
 }
 void COleDropTarget::OnDragLeave(CWnd*) {}
-DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint) {
+    return DROPEFFECT_NONE;
+}
 
-CWnd* COleDropTarget::TargetWindow() const { return CWnd::FromHandle(m_hWnd); }
+CWnd* COleDropTarget::TargetWindow() const {
+    return CWnd::FromHandle(m_hWnd);
+}
 
 CPoint COleDropTarget::ClientPoint(POINTL pt) const {
     POINT point{pt.x, pt.y};
@@ -130,7 +146,8 @@ HRESULT COleDropTarget::XDropTarget::DragLeave() {
     return S_OK;
 }
 
-HRESULT COleDropTarget::XDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
+HRESULT COleDropTarget::XDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt,
+                                          DWORD* pdwEffect) {
     if (!pdwEffect) return E_INVALIDARG;
     COleDropTarget* self = owner_;
     CWnd* wnd = self->TargetWindow();
@@ -149,7 +166,7 @@ HRESULT COleDropTarget::XDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeySta
     } else if (effect != DROPEFFECT_NONE) {
         if (!self->OnDrop(wnd, &data, effect, point)) effect = DROPEFFECT_NONE;
     } else {
-        self->OnDragLeave(wnd);  // refused at the last moment: the drag just ends
+        self->OnDragLeave(wnd); // refused at the last moment: the drag just ends
     }
     self->m_lpDataObject = nullptr;
     *pdwEffect = effect;

@@ -10,8 +10,12 @@
 
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Bytes of the character starting at s[i]: 2 for a lead byte of the active double-byte code page
 // followed by its trail byte, else 1. Searching and case folding go character by character so that
@@ -20,7 +24,9 @@ size_t CharBytes(const std::string& s, size_t i) {
     return (i + 1 < s.size() && plat::IsLeadByte(static_cast<BYTE>(s[i]))) ? 2 : 1;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 size_t Clamp(int n, size_t limit) {
     if (n <= 0) return 0;
@@ -55,7 +61,9 @@ void CString::SetAt(int nIndex, char ch) {
     m_str[static_cast<size_t>(nIndex)] = ch;
 }
 
-int CString::Compare(LPCSTR psz) const { return std::strcmp(m_str.c_str(), psz ? psz : ""); }
+int CString::Compare(LPCSTR psz) const {
+    return std::strcmp(m_str.c_str(), psz ? psz : "");
+}
 
 int CString::CompareNoCase(LPCSTR psz) const {
     CString la(*this), lb(psz);
@@ -64,7 +72,9 @@ int CString::CompareNoCase(LPCSTR psz) const {
     return std::strcmp(la.m_str.c_str(), lb.m_str.c_str());
 }
 
-CString CString::Mid(int nFirst) const { return Mid(nFirst, GetLength()); }
+CString CString::Mid(int nFirst) const {
+    return Mid(nFirst, GetLength());
+}
 
 CString CString::Mid(int nFirst, int nCount) const {
     size_t first = Clamp(nFirst, m_str.size());
@@ -72,7 +82,9 @@ CString CString::Mid(int nFirst, int nCount) const {
     return CString(m_str.substr(first, count));
 }
 
-CString CString::Left(int nCount) const { return CString(m_str.substr(0, Clamp(nCount, m_str.size()))); }
+CString CString::Left(int nCount) const {
+    return CString(m_str.substr(0, Clamp(nCount, m_str.size())));
+}
 
 CString CString::Right(int nCount) const {
     size_t count = Clamp(nCount, m_str.size());
@@ -109,41 +121,51 @@ int CString::FindOneOf(LPCSTR pszCharSet) const {
 }
 
 void CString::MakeUpper() {
-    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i)) m_str[i] = AsciiUpper(m_str[i]);
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i))
+        m_str[i] = AsciiUpper(m_str[i]);
 }
 
 void CString::MakeLower() {
-    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i)) m_str[i] = AsciiLower(m_str[i]);
+    for (size_t i = 0; i < m_str.size(); i += CharBytes(m_str, i))
+        m_str[i] = AsciiLower(m_str[i]);
 }
 
-void CString::MakeReverse() { std::reverse(m_str.begin(), m_str.end()); }
+void CString::MakeReverse() {
+    std::reverse(m_str.begin(), m_str.end());
+}
 
 CString& CString::TrimLeft() {
     size_t i = 0;
-    while (i < m_str.size() && IsSpace(m_str[i])) ++i;
+    while (i < m_str.size() && IsSpace(m_str[i]))
+        ++i;
     m_str.erase(0, i);
     return *this;
 }
 
 CString& CString::TrimRight() {
     size_t n = m_str.size();
-    while (n > 0 && IsSpace(m_str[n - 1])) --n;
+    while (n > 0 && IsSpace(m_str[n - 1]))
+        --n;
     m_str.resize(n);
     return *this;
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
 
 CString& CString::TrimLeft(char chTarget) {
     size_t i = 0;
-    while (i < m_str.size() && m_str[i] == chTarget) ++i;
+    while (i < m_str.size() && m_str[i] == chTarget)
+        ++i;
     m_str.erase(0, i);
     return *this;
 }
 
 CString& CString::TrimRight(char chTarget) {
     size_t n = m_str.size();
-    while (n > 0 && m_str[n - 1] == chTarget) --n;
+    while (n > 0 && m_str[n - 1] == chTarget)
+        --n;
     m_str.resize(n);
     return *this;
 }

@@ -13,7 +13,7 @@ namespace afx::detail {
 template <class Handle, class Object> class TempMap {
 public:
     using IsAlive = bool (*)(Handle);
-    using Release = void (*)(Object&);  // clears the handle member so the destructor leaves it alone
+    using Release = void (*)(Object&); // clears the handle member so the destructor leaves it alone
 
     TempMap(IsAlive alive, Release release) : m_alive(alive), m_release(release) {}
     ~TempMap() { Clear(); }
@@ -43,7 +43,8 @@ public:
     }
 
     void Clear() {
-        for (auto& [h, obj] : m_objects) m_release(*obj);
+        for (auto& [h, obj] : m_objects)
+            m_release(*obj);
         m_objects.clear();
         m_sweepAt = kMinSweep;
     }

@@ -10,7 +10,8 @@ BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT n
 }
 
 HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpInsertStruct) {
-    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(lpInsertStruct)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(lpInsertStruct)));
 }
 
 HTREEITEM CTreeCtrl::InsertItem(UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
@@ -34,12 +35,12 @@ HTREEITEM CTreeCtrl::InsertItem(LPCSTR lpszItem, HTREEITEM hParent, HTREEITEM hI
 
 HTREEITEM CTreeCtrl::InsertItem(LPCSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent,
                                 HTREEITEM hInsertAfter) {
-    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage, 0, 0, 0, hParent,
-                      hInsertAfter);
+    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage, 0, 0, 0,
+                      hParent, hInsertAfter);
 }
 
-BOOL CTreeCtrl::SetItem(HTREEITEM hItem, UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
-                        UINT nStateMask, LPARAM lParam) {
+BOOL CTreeCtrl::SetItem(HTREEITEM hItem, UINT nMask, LPCSTR lpszItem, int nImage, int nSelectedImage,
+                        UINT nState, UINT nStateMask, LPARAM lParam) {
     TVITEM item{};
     item.hItem = hItem;
     item.mask = nMask;
@@ -67,7 +68,8 @@ CString CTreeCtrl::GetItemText(HTREEITEM hItem) const {
         const char* text = item.pszText && item.pszText != LPSTR_TEXTCALLBACKA ? item.pszText : "";
         size_t length = strnlen(text, buf.size());
         if (text != buf.data()) return CString(text);
-        if (length + 1 < buf.size() || buf.size() >= (1u << 20)) return CString(text, static_cast<int>(length));
+        if (length + 1 < buf.size() || buf.size() >= (1u << 20))
+            return CString(text, static_cast<int>(length));
         buf.assign(buf.size() * 4, '\0');
     }
 }
@@ -118,8 +120,8 @@ BOOL CTreeCtrl::GetItemRect(HTREEITEM hItem, LPRECT lpRect, BOOL bTextOnly) cons
     if (!lpRect) return FALSE;
     // The item handle travels in the first bytes of the rectangle.
     std::memcpy(lpRect, &hItem, sizeof hItem);
-    return static_cast<BOOL>(SendMessage(TVM_GETITEMRECT, static_cast<WPARAM>(bTextOnly),
-                                         reinterpret_cast<LPARAM>(lpRect)));
+    return static_cast<BOOL>(
+        SendMessage(TVM_GETITEMRECT, static_cast<WPARAM>(bTextOnly), reinterpret_cast<LPARAM>(lpRect)));
 }
 
 HTREEITEM CTreeCtrl::HitTest(CPoint pt, UINT* pFlags) const {
@@ -142,7 +144,8 @@ CImageList* CTreeCtrl::GetImageList(UINT nImageList) const {
 }
 
 CEdit* CTreeCtrl::EditLabel(HTREEITEM hItem) {
-    return CEdit::FromHandle(reinterpret_cast<HWND>(SendMessage(TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(hItem))));
+    return CEdit::FromHandle(
+        reinterpret_cast<HWND>(SendMessage(TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(hItem))));
 }
 
 CEdit* CTreeCtrl::GetEditControl() const {
@@ -150,7 +153,8 @@ CEdit* CTreeCtrl::GetEditControl() const {
 }
 
 CImageList* CTreeCtrl::CreateDragImage(HTREEITEM hItem) {
-    auto h = reinterpret_cast<HIMAGELIST>(SendMessage(TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(hItem)));
+    auto h =
+        reinterpret_cast<HIMAGELIST>(SendMessage(TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(hItem)));
     if (!h) return nullptr;
     auto* list = new CImageList;
     if (!list->Attach(h)) {

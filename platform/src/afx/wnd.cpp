@@ -26,7 +26,7 @@ std::unordered_map<HWND, WNDPROC>& SuperProcs() {
 
 afx::detail::TempMap<HWND, CWnd>& TempWindows() {
     static auto* map = new afx::detail::TempMap<HWND, CWnd>([](HWND h) { return ::IsWindow(h) != FALSE; },
-                                                             [](CWnd& w) { w.m_hWnd = nullptr; });
+                                                            [](CWnd& w) { w.m_hWnd = nullptr; });
     return *map;
 }
 
@@ -38,7 +38,7 @@ void RevokeDropTarget(CWnd& wnd) {
     }
 }
 
-afx::detail::CreationHook* g_hook = nullptr;  // innermost creation in progress
+afx::detail::CreationHook* g_hook = nullptr; // innermost creation in progress
 int g_spyId = 0;
 
 } // namespace
@@ -78,7 +78,8 @@ void AfxWndAccess::BindAndSubclass(CWnd& wnd, HWND hWnd) {
 }
 
 void AfxWndAccess::RestoreProc(HWND hWnd, WNDPROC super) {
-    if (hWnd && reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc && super)
+    if (hWnd && reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc &&
+        super)
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
     SuperProcs().erase(hWnd);
 }
@@ -108,7 +109,9 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
     });
 }
 
-void CWnd::DeleteTempMap() { TempWindows().Clear(); }
+void CWnd::DeleteTempMap() {
+    TempWindows().Clear();
+}
 
 BOOL CWnd::Attach(HWND hWndNew) {
     if (!hWndNew || m_hWnd || !::IsWindow(hWndNew) || FromHandlePermanent(hWndNew)) return FALSE;
@@ -153,21 +156,21 @@ BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs) {
     return TRUE;
 }
 
-BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                  UINT nID, void* pContext) {
+BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, void* pContext) {
     return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, pContext);
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                    CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
-    return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
+                    const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
+    return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, int x, int y,
                     int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
-    if (m_hWnd) return FALSE;  // one window per object
+    if (m_hWnd) return FALSE; // one window per object
     CREATESTRUCTA cs{};
     cs.dwExStyle = dwExStyle;
     cs.lpszClass = lpszClassName;
@@ -190,8 +193,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     bool consumed;
     {
         afx::detail::CreationHook hook(this);
-        hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
-                                 cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+        hWnd =
+            ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x,
+                              cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
         consumed = hook.Consumed();
     }
     if (!consumed) {
@@ -228,7 +232,8 @@ BOOL CWnd::DestroyWindow() {
 CWnd::~CWnd() {
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this) {
         HWND h = m_hWnd;
-        TRACE("CWnd destroyed with its window %p still alive; destroying the window\n", static_cast<void*>(h));
+        TRACE("CWnd destroyed with its window %p still alive; destroying the window\n",
+              static_cast<void*>(h));
         ::DestroyWindow(h);
         if (m_hWnd) Detach();
     }

@@ -3,7 +3,7 @@
 #include "afxwin.h"
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-    ON_WM_NCDESTROY()
+ON_WM_NCDESTROY()
 END_MESSAGE_MAP()
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -34,9 +34,9 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     HWND hWndCtrl = reinterpret_cast<HWND>(lParam);
     LRESULT result = 0;
     if (!hWndCtrl) {
-        nCode = CN_COMMAND;  // menu (0) or accelerator (1): both are plain commands
+        nCode = CN_COMMAND; // menu (0) or accelerator (1): both are plain commands
     } else if (SendChildNotify(hWndCtrl, WM_COMMAND, wParam, lParam, &result)) {
-        return TRUE;  // the control handled its own notification
+        return TRUE; // the control handled its own notification
     }
     AFX_MSGCALL call{WM_COMMAND, wParam, lParam, nID, nullptr, &result};
     return DispatchMessageEntry(call, WM_COMMAND, nCode, nID);
@@ -72,8 +72,8 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_NOTIFY: {
         auto* nmhdr = reinterpret_cast<NMHDR*>(lParam);
         if (!nmhdr) return FALSE;
-        AFX_MSGCALL call{WM_REFLECT_BASE + WM_NOTIFY, wParam, lParam, static_cast<UINT>(nmhdr->idFrom), nmhdr,
-                         pResult};
+        AFX_MSGCALL call{WM_REFLECT_BASE + WM_NOTIFY,      wParam, lParam,
+                         static_cast<UINT>(nmhdr->idFrom), nmhdr,  pResult};
         return DispatchMessageEntry(call, WM_REFLECT_BASE + WM_NOTIFY, nmhdr->code, 0);
     }
     default:
@@ -83,27 +83,75 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 
 // ---- default handlers: the window's own procedure does the work ----
 
-int CWnd::OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-void CWnd::OnPaint() { Default(); }
-void CWnd::OnInitMenuPopup(CMenu*, UINT, BOOL) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-void CWnd::OnCaptureChanged(CWnd*) { Default(); }
-void CWnd::OnVScroll(UINT, UINT, CScrollBar*) { Default(); }
-void CWnd::OnHScroll(UINT, UINT, CScrollBar*) { Default(); }
+int CWnd::OnCreate(LPCREATESTRUCT) {
+    return static_cast<int>(Default());
+}
+void CWnd::OnDestroy() {
+    Default();
+}
+void CWnd::OnClose() {
+    Default();
+}
+void CWnd::OnSize(UINT, int, int) {
+    Default();
+}
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnPaint() {
+    Default();
+}
+void CWnd::OnInitMenuPopup(CMenu*, UINT, BOOL) {
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonUp(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnRButtonDblClk(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnContextMenu(CWnd*, CPoint) {
+    Default();
+}
+void CWnd::OnKeyDown(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnKeyUp(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT) {
+    Default();
+}
+void CWnd::OnSetFocus(CWnd*) {
+    Default();
+}
+void CWnd::OnKillFocus(CWnd*) {
+    Default();
+}
+void CWnd::OnCaptureChanged(CWnd*) {
+    Default();
+}
+void CWnd::OnVScroll(UINT, UINT, CScrollBar*) {
+    Default();
+}
+void CWnd::OnHScroll(UINT, UINT, CScrollBar*) {
+    Default();
+}

@@ -39,7 +39,8 @@ BOOL ModifyLong(HWND hWnd, int index, DWORD dwRemove, DWORD dwAdd, UINT nFlags) 
     if (style == newStyle) return FALSE;
     ::SetWindowLongA(hWnd, index, static_cast<LONG>(newStyle));
     if (nFlags)
-        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return TRUE;
 }
 
@@ -64,11 +65,17 @@ void MapRect(HWND from, HWND to, LPRECT lpRect) {
 
 } // namespace
 
-void CWnd::ClientToScreen(LPRECT lpRect) const { MapRect(m_hWnd, nullptr, lpRect); }
+void CWnd::ClientToScreen(LPRECT lpRect) const {
+    MapRect(m_hWnd, nullptr, lpRect);
+}
 
-void CWnd::ScreenToClient(LPRECT lpRect) const { MapRect(nullptr, m_hWnd, lpRect); }
+void CWnd::ScreenToClient(LPRECT lpRect) const {
+    MapRect(nullptr, m_hWnd, lpRect);
+}
 
-CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
+CDC* CWnd::GetDC() {
+    return CDC::FromHandle(::GetDC(m_hWnd));
+}
 
 int CWnd::ReleaseDC(CDC* pDC) {
     if (!pDC || !pDC->m_hDC) return 0;
