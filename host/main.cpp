@@ -7,6 +7,7 @@
 
 #include "plat/core.h"
 #include "plat/modules.h"
+#include "plat/resources.h"
 #include "tavrin/tavrin_ctrl.h"
 
 #include <cstdio>
@@ -52,6 +53,9 @@ int main(int argc, char** argv) {
         }
         plat::SetProgramPath((dir / "reader").string());
     }
+
+    // The shelf's texts come in the language of the user's locale.
+    plat::UseLocaleLanguage();
 
     tavrin::host::HostWindow host;
     if (!host.Create("Tavrin reader", RECT{0, 0, 640, 480})) {

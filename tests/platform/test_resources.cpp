@@ -162,3 +162,13 @@ TEST_F(Resources, DialogTemplatesFollowTheLanguageWithEnglishAsFallback) {
 }
 
 } // namespace
+
+TEST(UserLocale, ChineseLocalesChooseTheirTables) {
+    EXPECT_EQ(plat::LanguageFromLocale("zh_TW.Big5"), 0x0404);
+    EXPECT_EQ(plat::LanguageFromLocale("zh_HK.UTF-8"), 0x0404);
+    EXPECT_EQ(plat::LanguageFromLocale("zh_CN.GBK"), 0x0804);
+    EXPECT_EQ(plat::LanguageFromLocale("zh_SG"), 0x0804);
+    EXPECT_EQ(plat::LanguageFromLocale("en_US.UTF-8"), 0x0409);
+    EXPECT_EQ(plat::LanguageFromLocale("C"), 0x0409);
+    EXPECT_EQ(plat::LanguageFromLocale(nullptr), 0x0409);
+}

@@ -64,6 +64,10 @@ HMODULE CurrentResourceModule();
 // 0x0404 -> 950 (Big5), 0x0804 -> 936 (GBK), anything else -> 1252.
 void SetUserLanguage(LANGID lang);
 LANGID UserLanguage();
+// The language of a POSIX locale name ("zh_TW.Big5" -> 0x0404, "zh_CN.GBK" -> 0x0804, else 0x0409).
+LANGID LanguageFromLocale(const char* locale);
+// Sets the user language from the process locale (LC_ALL, LC_MESSAGES, LANG) and returns it.
+LANGID UseLocaleLanguage();
 
 // The active 8-bit code page of all text (1252 by default; 950 and 936 are double-byte).
 void SetCodePage(UINT codePage);
