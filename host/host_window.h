@@ -14,6 +14,7 @@ class HostWindow {
     bool Create(const char* title, RECT rect);
     HWND Handle() const { return hwnd_; }
     const std::vector<std::string>& Received() const { return received_; }
+    void ClearReceived() { received_.clear(); }
 
   private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,9 +1,9 @@
 // Reference host: a reader's main window with the shelf control in it, driven from the command line.
-// It makes its window, embeds the control, lets the start-up run, prints the shelf tree and every
-// WM_SHELF_* message the control sent, and answers message boxes through the headless interaction
-// (printed to stderr, default answer).
+// It makes its window, embeds the control (whose start-up fills the shelf), runs the commands given
+// (default: show) and answers message boxes through the headless interaction (printed to stderr,
+// default answer).
 #include "host_window.h"
-#include "print.h"
+#include "session.h"
 
 #include "plat/core.h"
 #include "plat/modules.h"
@@ -11,24 +11,26 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 void Usage() {
-    std::puts("usage: tavrin-host [--shelf DIR] [--windows]\n"
+    std::puts("usage: tavrin-host [--shelf DIR] [COMMAND [ARGS...]] [-- COMMAND [ARGS...]]...\n"
               "  --shelf DIR   run as if the reader were installed in DIR (where Books.Dll and\n"
               "                Tavrin.Sys are found); default: the folder of this program\n"
-              "  --windows     also print the window tree");
+              "Commands run in order (separated by --); without any, 'show' runs:");
+    for (const auto& c : tavrin::host::Commands())
+        std::printf("  %-10s %-14s %s\n", c.name, c.usage, c.help);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::string shelfDir;
-    bool printWindows = false;
+    std::vector<std::vector<std::string>> commands(1);
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -36,10 +38,17 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--shelf" && i + 1 < argc) {
             shelfDir = argv[++i];
-        } else if (arg == "--windows") {
-            printWindows = true;
+        } else if (arg == "--") {
+            commands.emplace_back();
         } else {
-            std::fprintf(stderr, "tavrin-host: unknown argument '%s'\n", arg.c_str());
+            commands.back().push_back(arg);
+        }
+    }
+    std::erase_if(commands, [](const auto& c) { return c.empty(); });
+    if (commands.empty()) commands.push_back({"show"});
+    for (const auto& c : commands) {
+        if (!tavrin::host::FindCommand(c[0])) {
+            std::fprintf(stderr, "tavrin-host: unknown command '%s'\n", c[0].c_str());
             Usage();
             return 2;
         }
@@ -53,7 +62,6 @@ int main(int argc, char** argv) {
         }
         plat::SetProgramPath((dir / "reader").string());
     }
-
     // The shelf's texts come in the language of the user's locale.
     plat::UseLocaleLanguage();
 
@@ -62,27 +70,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavrin-host: cannot create the host window\n");
         return 1;
     }
+    int status = 0;
     {
         CTavrinCtrl shelf;
         CRect rc(0, 0, 260, 460);
-        if (!shelf.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc,
-                          CWnd::FromHandle(host.Handle()), 100)) {
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS;
+        if (!shelf.Create(style, rc, CWnd::FromHandle(host.Handle()), 100)) {
             std::fprintf(stderr, "tavrin-host: the shelf control could not be created\n");
             DestroyWindow(host.Handle());
             return 1;
         }
         plat::PumpMessages();
-        if (printWindows) tavrin::host::PrintWindows(host.Handle());
-        std::printf("Shelf (program folder %s):\n",
-                    std::filesystem::path(plat::ProgramPath()).parent_path().string().c_str());
-        tavrin::host::PrintShelf(::GetDlgItem(shelf.GetSafeHwnd(), 1000));
-        std::printf("\nMessages from the shelf:\n");
-        if (host.Received().empty()) std::printf("  (none)\n");
-        for (const std::string& line : host.Received())
-            std::printf("  %s\n", line.c_str());
+        tavrin::host::Session session{host, shelf};
+        for (const auto& c : commands) {
+            std::vector<std::string> args(c.begin() + 1, c.end());
+            status = tavrin::host::FindCommand(c[0])->run(session, args);
+            plat::PumpMessages();
+            if (status != 0) break;
+        }
         shelf.DestroyWindow();
     }
     DestroyWindow(host.Handle());
     plat::PumpMessages();
-    return 0;
+    return status;
 }
