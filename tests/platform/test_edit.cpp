@@ -11,7 +11,7 @@
 namespace {
 
 class EditControl : public testwin::WindowTest {
-protected:
+  protected:
     HWND parent = nullptr;
     HWND edit = nullptr;
 
@@ -32,7 +32,8 @@ protected:
         return buf;
     }
     void Type(const std::string& s) {
-        for (char c : s) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+        for (char c : s)
+            SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
     }
     std::pair<DWORD, DWORD> Sel() {
         DWORD s = 0, e = 0;
@@ -61,7 +62,7 @@ TEST_F(EditControl, TextAndLimit) {
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 32767);
     SendMessageA(edit, EM_LIMITTEXT, 4, 0);
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 4);
-    SetWindowTextA(edit, "longer than four");  // setting the text ignores the limit
+    SetWindowTextA(edit, "longer than four"); // setting the text ignores the limit
     EXPECT_EQ(Text(), "longer than four");
     SendMessageA(edit, EM_LIMITTEXT, 0, 0);
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
@@ -73,11 +74,11 @@ TEST_F(EditControl, SelectionMessages) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
     EXPECT_EQ(Sel(), (std::pair<DWORD, DWORD>{0, 5}));
     EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELRESULT(0, 5));
-    SendMessageA(edit, EM_SETSEL, 4, 1);  // reversed: caret at 1
+    SendMessageA(edit, EM_SETSEL, 4, 1); // reversed: caret at 1
     EXPECT_EQ(Sel(), (std::pair<DWORD, DWORD>{1, 4}));
-    SendMessageA(edit, EM_SETSEL, 2, 99);  // clamped to the text
+    SendMessageA(edit, EM_SETSEL, 2, 99); // clamped to the text
     EXPECT_EQ(Sel(), (std::pair<DWORD, DWORD>{2, 5}));
-    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), 0);  // deselect, caret stays
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), 0); // deselect, caret stays
     EXPECT_EQ(Sel(), (std::pair<DWORD, DWORD>{5, 5}));
 }
 
@@ -93,7 +94,7 @@ TEST_F(EditControl, TypingInsertsReplacesAndNotifies) {
     EXPECT_EQ(Sel(), (std::pair<DWORD, DWORD>{2, 2}));
     Type("\b\b");
     EXPECT_EQ(Text(), "b");
-    SendMessageA(edit, WM_CHAR, '\r', 0);  // control characters do nothing
+    SendMessageA(edit, WM_CHAR, '\r', 0); // control characters do nothing
     EXPECT_EQ(Text(), "b");
     SetWindowTextA(edit, "fresh");
     EXPECT_FALSE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
@@ -110,7 +111,7 @@ TEST_F(EditControl, LimitStopsTypingAndReplacing) {
     testwin::Log().clear();
     SendMessageA(edit, EM_SETSEL, 0, 2);
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("ABCD"));
-    EXPECT_EQ(Text(), "ABart12");  // cut to what fits
+    EXPECT_EQ(Text(), "ABart12"); // cut to what fits
     EXPECT_EQ(Codes(), (std::vector<WORD>{EN_MAXTEXT, EN_UPDATE, EN_CHANGE}));
 }
 
@@ -155,13 +156,13 @@ TEST_F(EditControl, ReadOnlyIgnoresTyping) {
 TEST_F(EditControl, BackspaceKeepsTwoByteCharactersWhole) {
     UINT saved = plat::CodePage();
     plat::SetCodePage(950);
-    SetWindowTextA(edit, "a\xA4\xA4");  // 'a' and one Big5 character
+    SetWindowTextA(edit, "a\xA4\xA4"); // 'a' and one Big5 character
     SendMessageA(edit, EM_SETSEL, 3, 3);
     SendMessageA(edit, WM_CHAR, VK_BACK, 0);
     EXPECT_EQ(Text(), "a");
     SendMessageA(edit, EM_LIMITTEXT, 2, 0);
     SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("\xA4\xA4"));
-    EXPECT_EQ(Text(), "a");  // half a character never goes in
+    EXPECT_EQ(Text(), "a"); // half a character never goes in
     plat::SetCodePage(saved);
 }
 

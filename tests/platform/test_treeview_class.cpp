@@ -9,8 +9,8 @@ TEST(TreeClass, CreatingATreeNeedsNoRegistration) {
     plat::ResetWindows();
     testwin::RegisterRecordingClass();
     HWND top = testwin::MakeTop();
-    HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top, nullptr, 0,
-                                nullptr);
+    HWND tree =
+        CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top, nullptr, 0, nullptr);
     ASSERT_NE(tree, nullptr);
     HWND edit = CreateWindowExA(0, "edit", "", WS_CHILD, 0, 0, 50, 20, top, nullptr, 0, nullptr);
     EXPECT_NE(edit, nullptr);
@@ -53,7 +53,7 @@ TEST_F(TreeWindow, SetRedrawHoldsBackRepaints) {
     SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
     HTREEITEM item = Insert(TVI_ROOT, "quiet");
     EXPECT_FALSE(GetUpdateRect(tree, &rc, FALSE));
-    EXPECT_EQ(TreeView_GetRoot(tree), item);  // the tree itself is up to date
+    EXPECT_EQ(TreeView_GetRoot(tree), item); // the tree itself is up to date
     SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
     EXPECT_TRUE(GetUpdateRect(tree, &rc, FALSE));
 }
@@ -63,7 +63,8 @@ TEST_F(TreeWindow, FocusChangesAreNotified) {
     SetFocus(tree);
     SetFocus(parent);
     std::vector<std::string> names;
-    for (const treetest::Note& n : notes) names.push_back(n.name);
+    for (const treetest::Note& n : notes)
+        names.push_back(n.name);
     EXPECT_EQ(names, (std::vector<std::string>{"SETFOCUS", "KILLFOCUS"}));
     EXPECT_EQ(notes[0].code, static_cast<UINT>(NM_SETFOCUS));
 }

@@ -7,7 +7,7 @@ using treetest::TreeTest;
 namespace {
 
 class TreeExpand : public TreeTest {
-protected:
+  protected:
     HTREEITEM root = nullptr;
     HTREEITEM child = nullptr;
 
@@ -29,7 +29,8 @@ protected:
     void ClickButton(HTREEITEM item) {
         RECT rc = ItemRect(item, false);
         int level = 0;
-        for (HTREEITEM p = TreeView_GetParent(tree, item); p; p = TreeView_GetParent(tree, p)) ++level;
+        for (HTREEITEM p = TreeView_GetParent(tree, item); p; p = TreeView_GetParent(tree, p))
+            ++level;
         int indent = static_cast<int>(TreeView_GetIndent(tree));
         POINT pt{indent * level + indent / 2, (rc.top + rc.bottom) / 2};
         TVHITTESTINFO ht{};
@@ -58,12 +59,12 @@ TEST_F(TreeExpand, FirstProgrammaticExpandNotifiesAndLaterOnesDoNot) {
         if (hdr->code == TVN_ITEMEXPANDINGA || hdr->code == TVN_ITEMEXPANDEDA) {
             auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
             seenStates.push_back(nm->itemNew.state & (TVIS_EXPANDED | TVIS_EXPANDEDONCE));
-            EXPECT_EQ(nm->itemNew.mask,
-                      static_cast<UINT>(TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE));
+            EXPECT_EQ(nm->itemNew.mask, static_cast<UINT>(TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_IMAGE |
+                                                          TVIF_SELECTEDIMAGE));
             EXPECT_EQ(nm->itemOld.mask, 0u);
             EXPECT_EQ(nm->action, static_cast<UINT>(TVE_EXPAND));
             if (hdr->code == TVN_ITEMEXPANDEDA) {
-                RECT rc{};  // the layout is already updated
+                RECT rc{}; // the layout is already updated
                 EXPECT_TRUE(TreeView_GetItemRect(tree, child, &rc, FALSE));
             }
         }
@@ -77,9 +78,9 @@ TEST_F(TreeExpand, FirstProgrammaticExpandNotifiesAndLaterOnesDoNot) {
               static_cast<UINT>(TVIS_EXPANDED | TVIS_EXPANDEDONCE));
 
     notes.clear();
-    EXPECT_TRUE(TreeView_Expand(tree, root, TVE_EXPAND));  // already expanded: success, silent
+    EXPECT_TRUE(TreeView_Expand(tree, root, TVE_EXPAND)); // already expanded: success, silent
     EXPECT_TRUE(TreeView_Expand(tree, root, TVE_COLLAPSE));
-    EXPECT_TRUE(TreeView_Expand(tree, root, TVE_EXPAND));  // expanded once: silent
+    EXPECT_TRUE(TreeView_Expand(tree, root, TVE_EXPAND)); // expanded once: silent
     EXPECT_TRUE(Names().empty());
 }
 
@@ -87,7 +88,7 @@ TEST_F(TreeExpand, ProgrammaticCollapseNeverNotifiesAndCollapsedCollapseFails) {
     TreeView_Expand(tree, root, TVE_EXPAND);
     notes.clear();
     EXPECT_TRUE(TreeView_Expand(tree, root, TVE_COLLAPSE));
-    EXPECT_FALSE(TreeView_Expand(tree, root, TVE_COLLAPSE));  // already collapsed: 0
+    EXPECT_FALSE(TreeView_Expand(tree, root, TVE_COLLAPSE)); // already collapsed: 0
     EXPECT_TRUE(TreeView_Expand(tree, root, TVE_TOGGLE));
     EXPECT_TRUE(TreeView_Expand(tree, root, TVE_TOGGLE));
     EXPECT_TRUE(Names().empty());
@@ -110,7 +111,7 @@ TEST_F(TreeExpand, ChildrenFlagWithoutChildrenSendsOnlyExpandingAndKeepsTheButto
     EXPECT_FALSE(TreeView_Expand(tree, lazy, TVE_EXPAND));
     EXPECT_EQ(Names(), (std::vector<std::string>{"EXPANDING"}));
     EXPECT_EQ(State(lazy) & (TVIS_EXPANDED | TVIS_EXPANDEDONCE), 0u);
-    EXPECT_FALSE(TreeView_Expand(tree, lazy, TVE_EXPAND));  // EXPANDEDONCE still clear: asks again
+    EXPECT_FALSE(TreeView_Expand(tree, lazy, TVE_EXPAND)); // EXPANDEDONCE still clear: asks again
     EXPECT_EQ(Names(), (std::vector<std::string>{"EXPANDING", "EXPANDING"}));
     TVITEMA it{};
     it.mask = TVIF_CHILDREN;
@@ -151,28 +152,28 @@ TEST_F(TreeExpand, CollapseResetDeletesChildrenSilentlyAndRearmsTheFirstExpand) 
     ASSERT_TRUE(TreeView_Expand(tree, lazy, TVE_EXPAND));
     notes.clear();
     EXPECT_TRUE(TreeView_Expand(tree, lazy, TVE_COLLAPSE | TVE_COLLAPSERESET));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"DELETE", "DELETE"}));  // a1 before a, no expand notes
+    EXPECT_EQ(Names(), (std::vector<std::string>{"DELETE", "DELETE"})); // a1 before a, no expand notes
     EXPECT_EQ(TreeView_GetChild(tree, lazy), nullptr);
     EXPECT_EQ(State(lazy) & (TVIS_EXPANDED | TVIS_EXPANDEDONCE), 0u);
     TVITEMA it{};
     it.mask = TVIF_CHILDREN;
     it.hItem = lazy;
     TreeView_GetItem(tree, &it);
-    EXPECT_EQ(it.cChildren, 1);  // the button stays for a refill
+    EXPECT_EQ(it.cChildren, 1); // the button stays for a refill
     EXPECT_TRUE(TreeView_Expand(tree, lazy, TVE_EXPAND));
     EXPECT_EQ(fills, 2);
     ExpectLinksOk();
 }
 
 TEST_F(TreeExpand, UserActionsAlwaysNotify) {
-    TreeView_Expand(tree, root, TVE_EXPAND);  // EXPANDEDONCE now set
+    TreeView_Expand(tree, root, TVE_EXPAND); // EXPANDEDONCE now set
     notes.clear();
-    DoubleClick(root);  // collapse
+    DoubleClick(root); // collapse
     EXPECT_EQ(Names(), (std::vector<std::string>{"DBLCLK", "EXPANDING", "EXPANDED"}));
     EXPECT_EQ(Of("EXPANDED")[0]->action, static_cast<UINT>(TVE_COLLAPSE));
     EXPECT_EQ(State(root) & TVIS_EXPANDED, 0u);
     notes.clear();
-    ClickButton(root);  // expand again, although expanded once
+    ClickButton(root); // expand again, although expanded once
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "EXPANDING", "EXPANDED"}));
     EXPECT_EQ(Of("EXPANDING")[0]->action, static_cast<UINT>(TVE_EXPAND));
 
@@ -190,8 +191,7 @@ TEST_F(TreeExpand, UserActionsAlwaysNotify) {
 TEST_F(TreeExpand, UserCollapseCanBeRefused) {
     TreeView_Expand(tree, root, TVE_EXPAND);
     answer = [](NMHDR* hdr) -> LRESULT {
-        return hdr->code == TVN_ITEMEXPANDINGA &&
-               reinterpret_cast<NMTREEVIEWA*>(hdr)->action == TVE_COLLAPSE;
+        return hdr->code == TVN_ITEMEXPANDINGA && reinterpret_cast<NMTREEVIEWA*>(hdr)->action == TVE_COLLAPSE;
     };
     notes.clear();
     DoubleClick(root);
@@ -218,7 +218,7 @@ TEST_F(TreeExpand, CollapseHidingTheSelectionMovesItSilently) {
     DoubleClick(root);
     EXPECT_EQ(Names(), (std::vector<std::string>{"DBLCLK", "EXPANDING", "EXPANDED"}));
     EXPECT_EQ(TreeView_GetSelection(tree), root);
-    EXPECT_EQ(caretInExpanded, root);  // moved before the handler runs
+    EXPECT_EQ(caretInExpanded, root); // moved before the handler runs
     EXPECT_TRUE(State(root) & TVIS_SELECTED);
     EXPECT_EQ(State(child) & TVIS_SELECTED, 0u);
 
@@ -246,7 +246,8 @@ TEST_F(TreeExpand, CollapsingTheBranchHoldingTheTopItemMovesTheTopToTheCollapsed
     DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 64);
     HTREEITEM p = Insert(TVI_ROOT, "p");
-    for (int i = 0; i < 10; ++i) Insert(p, "k");
+    for (int i = 0; i < 10; ++i)
+        Insert(p, "k");
     TreeView_Expand(tree, p, TVE_EXPAND);
     SendMessageA(tree, WM_VSCROLL, SB_LINEDOWN, 0);
     SendMessageA(tree, WM_VSCROLL, SB_LINEDOWN, 0);

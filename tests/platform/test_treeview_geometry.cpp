@@ -14,7 +14,7 @@ LOGFONTA GuiFont() {
 }
 
 class TreeGeometry : public TreeTest {
-protected:
+  protected:
     HIMAGELIST images = nullptr;
 
     void TearDown() override {
@@ -33,7 +33,8 @@ protected:
     int Top() {
         HTREEITEM first = TreeView_GetFirstVisible(tree);
         int row = 0;
-        for (HTREEITEM i = TreeView_GetRoot(tree); i && i != first; i = TreeView_GetNextVisible(tree, i)) ++row;
+        for (HTREEITEM i = TreeView_GetRoot(tree); i && i != first; i = TreeView_GetNextVisible(tree, i))
+            ++row;
         return row;
     }
 };
@@ -72,7 +73,7 @@ TEST_F(TreeGeometry, TallImagesSetTheHeightRoundedDownUnlessOddHeightsAllowed) {
 TEST_F(TreeGeometry, SetItemHeightRoundingAndReset) {
     MakeTree();
     int natural = TreeView_GetItemHeight(tree);
-    EXPECT_EQ(TreeView_SetItemHeight(tree, 9), natural);  // returns the old height
+    EXPECT_EQ(TreeView_SetItemHeight(tree, 9), natural); // returns the old height
     EXPECT_EQ(TreeView_GetItemHeight(tree), 8);
     TreeView_SetItemHeight(tree, 3);
     EXPECT_EQ(TreeView_GetItemHeight(tree), 2);
@@ -92,7 +93,7 @@ TEST_F(TreeGeometry, IndentDefaultMinimumAndWideImages) {
     TreeView_SetIndent(tree, 15);
     EXPECT_EQ(TreeView_GetIndent(tree), 15u);
     TreeView_SetIndent(tree, 1);
-    EXPECT_EQ(TreeView_GetIndent(tree), 5u);  // clamped to the minimum
+    EXPECT_EQ(TreeView_GetIndent(tree), 5u); // clamped to the minimum
     images = ImageList_Create(24, 16, ILC_COLOR24, 1, 1);
     TreeView_SetIndent(tree, 19);
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
@@ -110,7 +111,7 @@ TEST_F(TreeGeometry, ItemRectangles) {
     GetClientRect(tree, &client);
 
     RECT text = ItemRect(a, true);
-    EXPECT_EQ(text.left, 19);  // one indent for the button column
+    EXPECT_EQ(text.left, 19); // one indent for the button column
     EXPECT_EQ(text.right, 19 + TextWidthOf("Alpha") + 4);
     EXPECT_EQ(text.top, 0);
     RECT row = ItemRect(b, false);
@@ -118,7 +119,7 @@ TEST_F(TreeGeometry, ItemRectangles) {
     EXPECT_EQ(row.right, client.right);
     EXPECT_EQ(row.top, h);
     RECT hidden{};
-    EXPECT_FALSE(TreeView_GetItemRect(tree, a1, &hidden, TRUE));  // inside a collapsed branch
+    EXPECT_FALSE(TreeView_GetItemRect(tree, a1, &hidden, TRUE)); // inside a collapsed branch
     TreeView_Expand(tree, a, TVE_EXPAND);
     RECT child = ItemRect(a1, true);
     EXPECT_EQ(child.left, 38);
@@ -190,7 +191,8 @@ TEST_F(TreeGeometry, ScrollingMovesWholeItemsAndClamps) {
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 100);
     int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < 20; ++i) items.push_back(Insert(TVI_ROOT, "row"));
+    for (int i = 0; i < 20; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
     EXPECT_TRUE(GetWindowLongA(tree, GWL_STYLE) & WS_VSCROLL);
     SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(tree, SB_VERT, &si);
@@ -207,7 +209,7 @@ TEST_F(TreeGeometry, ScrollingMovesWholeItemsAndClamps) {
     scroll(SB_BOTTOM);
     EXPECT_EQ(Top(), 20 - visible);
     scroll(SB_LINEDOWN);
-    EXPECT_EQ(Top(), 20 - visible);  // no gap below the last item
+    EXPECT_EQ(Top(), 20 - visible); // no gap below the last item
     scroll(MAKEWPARAM(SB_THUMBPOSITION, 3));
     EXPECT_EQ(Top(), 3);
     GetScrollInfo(tree, SB_VERT, &si);
@@ -218,7 +220,8 @@ TEST_F(TreeGeometry, ScrollingMovesWholeItemsAndClamps) {
 
     // Scrolled to the bottom, deleting rows pulls the view back so no gap appears.
     scroll(SB_BOTTOM);
-    for (int i = 0; i < 5; ++i) TreeView_DeleteItem(tree, items[static_cast<size_t>(19 - i)]);
+    for (int i = 0; i < 5; ++i)
+        TreeView_DeleteItem(tree, items[static_cast<size_t>(19 - i)]);
     EXPECT_EQ(Top(), 15 - visible);
     ExpectLinksOk();
 }
@@ -229,14 +232,15 @@ TEST_F(TreeGeometry, ScrollBarOnlyWhenNeeded) {
     RECT full{};
     GetClientRect(tree, &full);
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible; ++i) items.push_back(Insert(TVI_ROOT, "row"));
+    for (int i = 0; i < visible; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
     EXPECT_FALSE(GetWindowLongA(tree, GWL_STYLE) & WS_VSCROLL);
     HTREEITEM extra = Insert(TVI_ROOT, "one more");
     EXPECT_TRUE(GetWindowLongA(tree, GWL_STYLE) & WS_VSCROLL);
     RECT narrow{};
     GetClientRect(tree, &narrow);
     EXPECT_LT(narrow.right, full.right);
-    EXPECT_EQ(ItemRect(extra, false).right, narrow.right);  // whole rows follow the client width
+    EXPECT_EQ(ItemRect(extra, false).right, narrow.right); // whole rows follow the client width
     TreeView_DeleteItem(tree, extra);
     EXPECT_FALSE(GetWindowLongA(tree, GWL_STYLE) & WS_VSCROLL);
     EXPECT_EQ(Top(), 0);
@@ -247,15 +251,18 @@ TEST_F(TreeGeometry, ExpandingScrollsTheNewChildrenIntoView) {
     int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
     ASSERT_GE(visible, 4);
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible + 5; ++i) items.push_back(Insert(TVI_ROOT, "row"));
-    HTREEITEM target = items[static_cast<size_t>(visible - 2)];  // the second row from the bottom
-    for (int i = 0; i < 3; ++i) Insert(target, "kid");
+    for (int i = 0; i < visible + 5; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
+    HTREEITEM target = items[static_cast<size_t>(visible - 2)]; // the second row from the bottom
+    for (int i = 0; i < 3; ++i)
+        Insert(target, "kid");
     TreeView_Expand(tree, target, TVE_EXPAND);
     // Three children below a row that had one row beneath it: the view moves up by two.
     EXPECT_EQ(Top(), 2);
     // Many children never push the expanded item off the top.
     HTREEITEM low = items[static_cast<size_t>(visible + 2)];
-    for (int i = 0; i < visible * 3; ++i) Insert(low, "many");
+    for (int i = 0; i < visible * 3; ++i)
+        Insert(low, "many");
     TreeView_EnsureVisible(tree, low);
     TreeView_Expand(tree, low, TVE_EXPAND);
     EXPECT_EQ(TreeView_GetFirstVisible(tree), low);

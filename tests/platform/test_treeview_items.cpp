@@ -9,7 +9,7 @@ using treetest::TreeTest;
 namespace {
 
 class TreeItems : public TreeTest {
-protected:
+  protected:
     void SetUp() override {
         TreeTest::SetUp();
         MakeTree();
@@ -44,7 +44,8 @@ TEST_F(TreeItems, SortedInsertionIgnoresCaseAndKeepsEqualsInOrder) {
     Insert(TVI_ROOT, "alpha", TVI_SORT);
     HTREEITEM first = Insert(TVI_ROOT, "charlie", TVI_SORT);
     HTREEITEM second = Insert(TVI_ROOT, "Charlie", TVI_SORT);
-    EXPECT_EQ(ChildTexts(TVI_ROOT), (std::vector<std::string>{"alpha", "Bravo", "charlie", "Charlie", "delta"}));
+    EXPECT_EQ(ChildTexts(TVI_ROOT),
+              (std::vector<std::string>{"alpha", "Bravo", "charlie", "Charlie", "delta"}));
     EXPECT_EQ(TreeView_GetNextSibling(tree, first), second);
     ExpectLinksOk();
 }
@@ -63,7 +64,7 @@ TEST_F(TreeItems, GetItemAlwaysFillsStateAndParamAndCutsText) {
     char buf[5];
     std::memset(buf, 'x', sizeof buf);
     TVITEMA it{};
-    it.mask = TVIF_TEXT;  // neither TVIF_STATE nor TVIF_PARAM
+    it.mask = TVIF_TEXT; // neither TVIF_STATE nor TVIF_PARAM
     it.hItem = item;
     it.stateMask = 0;
     it.pszText = buf;
@@ -99,7 +100,7 @@ TEST_F(TreeItems, SetItemAndItemStateMask) {
     it.lParam = 9;
     EXPECT_EQ(SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it)), TRUE);
     EXPECT_EQ(Text(item), "new");
-    EXPECT_EQ(State(item), static_cast<UINT>(TVIS_CUT));  // only the masked bit changed
+    EXPECT_EQ(State(item), static_cast<UINT>(TVIS_CUT)); // only the masked bit changed
     EXPECT_EQ(TreeView_GetItemState(tree, item, TVIS_BOLD | TVIS_CUT), static_cast<UINT>(TVIS_CUT));
     EXPECT_EQ(TreeView_GetItemState(tree, item, TVIS_BOLD), 0u);
     it.hItem = reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(0x4321));
@@ -117,10 +118,10 @@ TEST_F(TreeItems, CallbackTextIsAskedAndCanBeKept) {
         if (asked == 2) di->item.mask |= TVIF_DI_SETITEM;
         return 0;
     };
-    HTREEITEM item = Insert(TVI_ROOT, nullptr);  // NULL text counts as a callback
+    HTREEITEM item = Insert(TVI_ROOT, nullptr); // NULL text counts as a callback
     EXPECT_EQ(Text(item), "asked 1");
     EXPECT_EQ(Text(item), "asked 2");
-    EXPECT_EQ(Text(item), "asked 2");  // kept: no third question
+    EXPECT_EQ(Text(item), "asked 2"); // kept: no third question
     EXPECT_EQ(asked, 2);
 }
 
@@ -135,7 +136,7 @@ TEST_F(TreeItems, ChildrenFlagComputedUnlessSetExplicitly) {
     HTREEITEM automatic = Insert(TVI_ROOT, "auto");
     EXPECT_EQ(children(automatic), 0);
     HTREEITEM kid = Insert(automatic, "kid");
-    EXPECT_EQ(children(automatic), 1);  // the first child sets the flag
+    EXPECT_EQ(children(automatic), 1); // the first child sets the flag
     TreeView_DeleteItem(tree, kid);
     EXPECT_EQ(children(automatic), 0);
 
@@ -146,7 +147,7 @@ TEST_F(TreeItems, ChildrenFlagComputedUnlessSetExplicitly) {
     it.cChildren = 1;
     TreeView_SetItem(tree, &it);
     TreeView_DeleteItem(tree, Insert(forced, "kid"));
-    EXPECT_EQ(children(forced), 1);  // an explicit flag survives losing the last child
+    EXPECT_EQ(children(forced), 1); // an explicit flag survives losing the last child
 
     HTREEITEM callback = Insert(TVI_ROOT, "cb", TVI_LAST, I_CHILDRENCALLBACK);
     answer = [&](NMHDR* hdr) -> LRESULT {
@@ -162,7 +163,7 @@ TEST_F(TreeItems, NavigationCodes) {
     HTREEITEM b = Insert(TVI_ROOT, "b");
     HTREEITEM a1 = Insert(a, "a1");
     HTREEITEM a2 = Insert(a, "a2");
-    EXPECT_EQ(TreeView_GetNextItem(tree, b, TVGN_ROOT), a);  // lParam ignored
+    EXPECT_EQ(TreeView_GetNextItem(tree, b, TVGN_ROOT), a); // lParam ignored
     EXPECT_EQ(TreeView_GetChild(tree, nullptr), a);
     EXPECT_EQ(TreeView_GetChild(tree, TVI_ROOT), a);
     EXPECT_EQ(TreeView_GetChild(tree, a), a1);
@@ -173,7 +174,7 @@ TEST_F(TreeItems, NavigationCodes) {
     EXPECT_EQ(TreeView_GetNextSibling(tree, a2), nullptr);
     // Visible order follows expanded branches only.
     EXPECT_EQ(TreeView_GetNextVisible(tree, a), b);
-    EXPECT_EQ(TreeView_GetNextVisible(tree, a1), nullptr);  // a1 itself is not shown
+    EXPECT_EQ(TreeView_GetNextVisible(tree, a1), nullptr); // a1 itself is not shown
     TreeView_Expand(tree, a, TVE_EXPAND);
     EXPECT_EQ(TreeView_GetNextVisible(tree, a), a1);
     EXPECT_EQ(TreeView_GetPrevVisible(tree, b), a2);
@@ -190,7 +191,7 @@ TEST_F(TreeItems, SortChildrenSortsOnlyDirectChildrenCaseInsensitively) {
     Insert(a, "y");
     EXPECT_TRUE(TreeView_SortChildren(tree, p, TRUE));
     EXPECT_EQ(ChildTexts(p), (std::vector<std::string>{"A", "a", "b"}));
-    EXPECT_EQ(ChildTexts(a), (std::vector<std::string>{"z", "y"}));  // grandchildren untouched
+    EXPECT_EQ(ChildTexts(a), (std::vector<std::string>{"z", "y"})); // grandchildren untouched
 
     TVSORTCB cb{};
     cb.hParent = p;
@@ -220,9 +221,9 @@ TEST_F(TreeItems, DeleteSendsPostOrderWithItemStillLinked) {
         auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
         HTREEITEM item = nm->itemOld.hItem;
         order.push_back(Text(item));
-        EXPECT_EQ(TreeView_GetChild(tree, item), nullptr);  // children already gone
+        EXPECT_EQ(TreeView_GetChild(tree, item), nullptr); // children already gone
         if (item == a) {
-            EXPECT_EQ(TreeView_GetParent(tree, item), r);  // still linked
+            EXPECT_EQ(TreeView_GetParent(tree, item), r); // still linked
         }
         EXPECT_EQ(nm->itemNew.mask, 0u);
         EXPECT_EQ(nm->itemOld.mask, static_cast<UINT>(TVIF_HANDLE | TVIF_PARAM));
@@ -234,7 +235,7 @@ TEST_F(TreeItems, DeleteSendsPostOrderWithItemStillLinked) {
     (void)a1;
     (void)a2;
     (void)b;
-    EXPECT_FALSE(TreeView_DeleteItem(tree, r));  // stale handle
+    EXPECT_FALSE(TreeView_DeleteItem(tree, r)); // stale handle
     ExpectLinksOk();
 }
 
@@ -270,11 +271,11 @@ TEST_F(TreeItems, SelectionAfterDeletingTheSelectedItem) {
     EXPECT_EQ(changed->action, static_cast<UINT>(TVC_UNKNOWN));
     EXPECT_EQ(TreeView_GetSelection(tree), b);
 
-    TreeView_SelectItem(tree, c);  // last child: the parent takes the selection
+    TreeView_SelectItem(tree, c); // last child: the parent takes the selection
     TreeView_DeleteItem(tree, c);
     EXPECT_EQ(TreeView_GetSelection(tree), p);
 
-    TreeView_SelectItem(tree, top2);  // last top-level item: the previous sibling
+    TreeView_SelectItem(tree, top2); // last top-level item: the previous sibling
     TreeView_DeleteItem(tree, top2);
     EXPECT_EQ(TreeView_GetSelection(tree), p);
     EXPECT_TRUE(State(p) & TVIS_SELECTED);
@@ -283,7 +284,7 @@ TEST_F(TreeItems, SelectionAfterDeletingTheSelectedItem) {
     TreeView_SelectItem(tree, b);
     notes.clear();
     TreeView_DeleteItem(tree, p);
-    EXPECT_EQ(Of("SELCHANGED").size(), 0u);  // nothing left to select
+    EXPECT_EQ(Of("SELCHANGED").size(), 0u); // nothing left to select
     EXPECT_EQ(TreeView_GetSelection(tree), nullptr);
     ExpectLinksOk();
 }
@@ -310,8 +311,8 @@ TEST_F(TreeItems, HandlerDeletingOtherItemsDuringDeletionKeepsTheTreeSound) {
         auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
         if (hdr->code == TVN_DELETEITEMA && nm->itemOld.hItem == a1) {
             EXPECT_TRUE(TreeView_DeleteItem(tree, b));
-            EXPECT_FALSE(TreeView_DeleteItem(tree, a));  // already being deleted
-            EXPECT_EQ(Insert(a, "late"), nullptr);     // no children for a dying item
+            EXPECT_FALSE(TreeView_DeleteItem(tree, a)); // already being deleted
+            EXPECT_EQ(Insert(a, "late"), nullptr);      // no children for a dying item
         }
         return 0;
     };

@@ -13,13 +13,13 @@ namespace {
 
 // Records each label edit the tree shows; optionally types an answer.
 class EditRecorder : public plat::HeadlessInteraction {
-public:
+  public:
     struct Seen {
         HWND edit;
         std::string text;
     };
     std::vector<Seen> seen;
-    std::string typeThis;  // typed over the label and confirmed with Enter when not empty
+    std::string typeThis; // typed over the label and confirmed with Enter when not empty
     void LabelEditStarted(HWND edit, const std::string& text) override {
         seen.push_back(Seen{edit, text});
         if (!typeThis.empty()) {
@@ -30,7 +30,7 @@ public:
 };
 
 class TreeLabelEdit : public TreeTest {
-protected:
+  protected:
     EditRecorder recorder;
     HTREEITEM item = nullptr;
     HTREEITEM other = nullptr;
@@ -55,7 +55,8 @@ protected:
     }
     int EditChildren() {
         int n = 0;
-        for (HWND c = GetWindow(tree, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++n;
+        for (HWND c = GetWindow(tree, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            ++n;
         return n;
     }
 };
@@ -101,7 +102,7 @@ TEST_F(TreeLabelEdit, EditIsFilledBeforeBeginLabelEditAndTheHandlerMayChangeIt) 
     ASSERT_EQ(recorder.seen.size(), 1u);
     EXPECT_EQ(recorder.seen[0].edit, edit);
     EXPECT_EQ(recorder.seen[0].text, "Changed");
-    EXPECT_EQ(TreeView_EditLabel(tree, other), edit);  // an open edit is returned again
+    EXPECT_EQ(TreeView_EditLabel(tree, other), edit); // an open edit is returned again
 }
 
 TEST_F(TreeLabelEdit, RefusedEditIsDestroyed) {
@@ -141,7 +142,7 @@ TEST_F(TreeLabelEdit, FalseKeepsTheOldLabel) {
 }
 
 TEST_F(TreeLabelEdit, EscapeCancelsWithNullText) {
-    answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; };  // ignored
+    answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; }; // ignored
     HWND edit = TreeView_EditLabel(tree, item);
     plat::TypeText(edit, "zzz");
     plat::PressKey(edit, VK_ESCAPE);
@@ -178,7 +179,7 @@ TEST_F(TreeLabelEdit, HandlerMayRewriteTheBufferOrPointElsewhere) {
 TEST_F(TreeLabelEdit, TextIsLimitedTo259Characters) {
     answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; };
     HWND edit = TreeView_EditLabel(tree, item);
-    plat::TypeText(edit, std::string(300, 'k'));  // typing stops at the limit
+    plat::TypeText(edit, std::string(300, 'k')); // typing stops at the limit
     plat::PumpMessages();
     EXPECT_EQ(EditText(edit).size(), 259u);
     // Even a raised limit is cut at the end: the text travels in a MAX_PATH buffer.
@@ -203,7 +204,7 @@ TEST_F(TreeLabelEdit, LosingTheFocusSavesAndEndNowCanCancel) {
     EXPECT_TRUE(TreeView_EndEditLabelNow(tree, TRUE));
     EXPECT_FALSE(Of("ENDEDIT")[1]->hasText);
     EXPECT_EQ(Text(item), "Focus");
-    EXPECT_FALSE(TreeView_EndEditLabelNow(tree, FALSE));  // nothing open
+    EXPECT_FALSE(TreeView_EndEditLabelNow(tree, FALSE)); // nothing open
 }
 
 TEST_F(TreeLabelEdit, ClickInTheTreeOnlyEndsTheEdit) {

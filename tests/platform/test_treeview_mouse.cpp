@@ -7,7 +7,7 @@ using treetest::TreeTest;
 namespace {
 
 class TreeMouse : public TreeTest {
-protected:
+  protected:
     HTREEITEM a = nullptr, b = nullptr, a1 = nullptr;
 
     void SetUp() override {
@@ -59,7 +59,7 @@ TEST_F(TreeMouse, SmallMovementIsStillAClick) {
     plat::PostDragPath(tree, from, POINT{from.x + 3, from.y - 3}, 3);
     Click(from);
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
-    MSG msg{};  // the tracking consumed the moves and the release
+    MSG msg{}; // the tracking consumed the moves and the release
     EXPECT_FALSE(PeekMessageA(&msg, tree, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
 }
 
@@ -75,7 +75,7 @@ TEST_F(TreeMouse, MovementBeyondTheDragDistanceBeginsADrag) {
     EXPECT_EQ(drag->pt.y, from.y);
     EXPECT_EQ(drag->action, 0u);
     EXPECT_EQ(drag->newMask, static_cast<UINT>(TVIF_STATE | TVIF_PARAM | TVIF_HANDLE));
-    EXPECT_EQ(TreeView_GetSelection(tree), a);  // no selection change
+    EXPECT_EQ(TreeView_GetSelection(tree), a); // no selection change
     EXPECT_EQ(GetCapture(), nullptr);
     // What the tracking did not need stays queued for the application's drag handling.
     int moves = 0, ups = 0;
@@ -97,7 +97,7 @@ TEST_F(TreeMouse, DisabledDragDropClicksAtOnce) {
     plat::PostDragPath(tree, from, POINT{from.x + 40, from.y}, 4);
     Click(from);
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
-    MSG msg{};  // nothing was tracked
+    MSG msg{}; // nothing was tracked
     EXPECT_TRUE(PeekMessageA(&msg, tree, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
 }
 
@@ -110,7 +110,7 @@ TEST_F(TreeMouse, ButtonClickTogglesWithoutSelecting) {
     EXPECT_EQ(TreeView_GetSelection(tree), a);
     TreeView_SelectItem(tree, b);
     notes.clear();
-    Click(POINT{indent / 2, (row.top + row.bottom) / 2});  // collapse: the selection stays on b
+    Click(POINT{indent / 2, (row.top + row.bottom) / 2}); // collapse: the selection stays on b
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "EXPANDING", "EXPANDED"}));
     EXPECT_EQ(TreeView_GetSelection(tree), b);
 }
@@ -119,11 +119,11 @@ TEST_F(TreeMouse, IndentRightAndEmptySpaceOnlyClick) {
     RECT row = ItemRect(b, false);
     RECT label = ItemRect(b, true);
     int y = (row.top + row.bottom) / 2;
-    Click(POINT{2, y});  // b has no children: its button column is indent
+    Click(POINT{2, y}); // b has no children: its button column is indent
     Click(POINT{label.right + 10, y});
     RECT client{};
     GetClientRect(tree, &client);
-    Click(POINT{10, client.bottom - 2});  // below the last item
+    Click(POINT{10, client.bottom - 2}); // below the last item
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "CLICK", "CLICK"}));
     EXPECT_EQ(TreeView_GetSelection(tree), a);
 }
@@ -175,17 +175,17 @@ TEST_F(TreeMouse, KeyboardNavigation) {
     SetFocus(tree);
     auto key = [&](int vk) { SendMessageA(tree, WM_KEYDOWN, static_cast<WPARAM>(vk), 0); };
     key(VK_DOWN);
-    EXPECT_EQ(TreeView_GetSelection(tree), b);  // a is collapsed
+    EXPECT_EQ(TreeView_GetSelection(tree), b); // a is collapsed
     EXPECT_EQ(Of("KEYDOWN")[0]->vkey, VK_DOWN);
     EXPECT_EQ(Of("SELCHANGED")[0]->action, static_cast<UINT>(TVC_BYKEYBOARD));
     key(VK_DOWN);
-    EXPECT_EQ(TreeView_GetSelection(tree), b);  // stays on the last item
+    EXPECT_EQ(TreeView_GetSelection(tree), b); // stays on the last item
     key(VK_HOME);
     EXPECT_EQ(TreeView_GetSelection(tree), a);
     notes.clear();
-    key(VK_RIGHT);  // expands
+    key(VK_RIGHT); // expands
     EXPECT_EQ(Names(), (std::vector<std::string>{"KEYDOWN", "EXPANDING", "EXPANDED"}));
-    key(VK_RIGHT);  // goes to the first child
+    key(VK_RIGHT); // goes to the first child
     EXPECT_EQ(TreeView_GetSelection(tree), a1);
     key(VK_BACK);
     EXPECT_EQ(TreeView_GetSelection(tree), a);
@@ -193,9 +193,9 @@ TEST_F(TreeMouse, KeyboardNavigation) {
     EXPECT_EQ(TreeView_GetSelection(tree), b);
     key(VK_UP);
     EXPECT_EQ(TreeView_GetSelection(tree), a1);
-    key(VK_LEFT);  // a leaf: to the parent
+    key(VK_LEFT); // a leaf: to the parent
     EXPECT_EQ(TreeView_GetSelection(tree), a);
-    key(VK_LEFT);  // expanded: collapses
+    key(VK_LEFT); // expanded: collapses
     EXPECT_EQ(State(a) & TVIS_EXPANDED, 0u);
     notes.clear();
     key(VK_RETURN);
@@ -207,7 +207,7 @@ TEST_F(TreeMouse, TypingSearchesVisibleLabels) {
     SetFocus(tree);
     SendMessageA(tree, WM_CHAR, 'b', 0);
     EXPECT_EQ(TreeView_GetSelection(tree), b);
-    SendMessageA(tree, WM_CHAR, 'r', 0);  // "br" still matches Bravo
+    SendMessageA(tree, WM_CHAR, 'r', 0); // "br" still matches Bravo
     EXPECT_EQ(TreeView_GetSelection(tree), b);
     char buf[MAX_PATH] = {0};
     EXPECT_EQ(SendMessageA(tree, TVM_GETISEARCHSTRINGA, 0, reinterpret_cast<LPARAM>(buf)), 2);
@@ -218,7 +218,8 @@ TEST_F(TreeMouse, CtrlArrowsScrollWithoutSelecting) {
     DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 60);
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < 10; ++i) items.push_back(Insert(TVI_ROOT, "row"));
+    for (int i = 0; i < 10; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
     TreeView_SelectItem(tree, items[0]);
     plat::SetKeyDown(VK_CONTROL, true);
     SendMessageA(tree, WM_KEYDOWN, VK_DOWN, 0);

@@ -9,7 +9,7 @@ using treetest::TreeTest;
 namespace {
 
 class TreePaint : public TreeTest {
-protected:
+  protected:
     HTREEITEM a = nullptr, a1 = nullptr, b = nullptr;
     LRESULT prepaintAnswer = CDRF_DODEFAULT;
     std::function<LRESULT(NMTVCUSTOMDRAW*)> itemAnswer;
@@ -39,7 +39,8 @@ protected:
 
     std::vector<DWORD> Stages() const {
         std::vector<DWORD> out;
-        for (const Note* n : Of("CUSTOMDRAW")) out.push_back(n->stage);
+        for (const Note* n : Of("CUSTOMDRAW"))
+            out.push_back(n->stage);
         return out;
     }
 
@@ -62,8 +63,8 @@ TEST_F(TreePaint, DefaultAnswerGivesOnlyThePrepaintStage) {
 TEST_F(TreePaint, ItemStagesRunTopToBottomThenPostpaint) {
     prepaintAnswer = CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT | CDRF_NOTIFYITEMERASE | CDRF_NOTIFYPOSTERASE;
     Repaint();
-    EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT,
-                                            CDDS_POSTPAINT}));  // no erase stages, ever
+    EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT,
+                                            CDDS_ITEMPREPAINT, CDDS_POSTPAINT})); // no erase stages, ever
     std::vector<const Note*> cds = Of("CUSTOMDRAW");
     EXPECT_EQ(cds[1]->itemSpec, reinterpret_cast<DWORD_PTR>(a));
     EXPECT_EQ(cds[2]->itemSpec, reinterpret_cast<DWORD_PTR>(a1));
@@ -88,8 +89,8 @@ TEST_F(TreePaint, ItemPostpaintFollowsItsItemWithTheHandlersColours) {
         return CDRF_NOTIFYPOSTPAINT;
     };
     Repaint();
-    EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPOSTPAINT,
-                                            CDDS_ITEMPREPAINT}));
+    EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT,
+                                            CDDS_ITEMPOSTPAINT, CDDS_ITEMPREPAINT}));
     const Note* post = ItemStage(CDDS_ITEMPOSTPAINT, a1);
     ASSERT_NE(post, nullptr);
     EXPECT_EQ(post->clrText, RGB(200, 0, 0));
@@ -114,7 +115,7 @@ TEST_F(TreePaint, OfferedColoursFollowSelectionFocusAndDropHighlight) {
     const Note* dropped = ItemStage(CDDS_ITEMPREPAINT, b);
     EXPECT_EQ(dropped->clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
 
-    SetFocus(parent);  // without the focus, TVS_SHOWSELALWAYS keeps a button-face selection
+    SetFocus(parent); // without the focus, TVS_SHOWSELALWAYS keeps a button-face selection
     Repaint();
     selected = ItemStage(CDDS_ITEMPREPAINT, a);
     EXPECT_EQ(selected->clrTextBk, GetSysColor(COLOR_BTNFACE));
@@ -140,7 +141,8 @@ TEST_F(TreePaint, ColoursLeftByTheHandlerAreTheOnesDrawn) {
     bool filled = false;
     RECT label = ItemRect(b, true);
     for (const plat::DrawOp* op : drawing.OfKind(plat::DrawKind::Fill))
-        if (op->color == RGB(0, 0, 128) && op->rect.left == label.left && op->rect.top == label.top) filled = true;
+        if (op->color == RGB(0, 0, 128) && op->rect.left == label.left && op->rect.top == label.top)
+            filled = true;
     EXPECT_TRUE(filled);
     EXPECT_EQ(drawing.FindText("Alpha")->textColor, GetSysColor(COLOR_WINDOWTEXT));
 }
@@ -148,13 +150,14 @@ TEST_F(TreePaint, ColoursLeftByTheHandlerAreTheOnesDrawn) {
 TEST_F(TreePaint, SkippingAnItemOrEverything) {
     prepaintAnswer = CDRF_NOTIFYITEMDRAW;
     itemAnswer = [this](NMTVCUSTOMDRAW* cd) -> LRESULT {
-        return cd->nmcd.dwItemSpec == reinterpret_cast<DWORD_PTR>(a1) ? CDRF_SKIPDEFAULT | CDRF_NOTIFYPOSTPAINT
-                                                                       : CDRF_DODEFAULT;
+        return cd->nmcd.dwItemSpec == reinterpret_cast<DWORD_PTR>(a1)
+                   ? CDRF_SKIPDEFAULT | CDRF_NOTIFYPOSTPAINT
+                   : CDRF_DODEFAULT;
     };
     plat::Drawing drawing = Repaint();
     EXPECT_EQ(drawing.FindText("Alpha one"), nullptr);
     EXPECT_NE(drawing.FindText("Bravo"), nullptr);
-    EXPECT_EQ(ItemStage(CDDS_ITEMPOSTPAINT, a1), nullptr);  // a skipped item gets no post-paint
+    EXPECT_EQ(ItemStage(CDDS_ITEMPOSTPAINT, a1), nullptr); // a skipped item gets no post-paint
 
     prepaintAnswer = CDRF_SKIPDEFAULT | CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
     drawing = Repaint();
@@ -169,11 +172,13 @@ TEST_F(TreePaint, InsertMarkIsDrawnInItsColour) {
     RECT label = ItemRect(b, true);
     bool found = false;
     for (const plat::DrawOp* op : drawing.OfKind(plat::DrawKind::Fill))
-        if (op->color == RGB(0, 255, 175) && op->rect.top <= label.top && op->rect.bottom >= label.top) found = true;
+        if (op->color == RGB(0, 255, 175) && op->rect.top <= label.top && op->rect.bottom >= label.top)
+            found = true;
     EXPECT_TRUE(found);
     TreeView_SetInsertMark(tree, nullptr, FALSE);
     drawing = Repaint();
-    for (const plat::DrawOp* op : drawing.OfKind(plat::DrawKind::Fill)) EXPECT_NE(op->color, RGB(0, 255, 175));
+    for (const plat::DrawOp* op : drawing.OfKind(plat::DrawKind::Fill))
+        EXPECT_NE(op->color, RGB(0, 255, 175));
 }
 
 TEST_F(TreePaint, ImagesAreDrawnFromTheImageList) {

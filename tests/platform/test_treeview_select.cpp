@@ -7,7 +7,7 @@ using treetest::TreeTest;
 namespace {
 
 class TreeSelect : public TreeTest {
-protected:
+  protected:
     void SetUp() override {
         TreeTest::SetUp();
         MakeTree();
@@ -21,18 +21,19 @@ TEST_F(TreeSelect, CaretSequenceWithParentAndChild) {
     notes.clear();
 
     EXPECT_TRUE(TreeView_SelectItem(tree, r));
-    EXPECT_TRUE(TreeView_SelectItem(tree, r));  // again: nothing
+    EXPECT_TRUE(TreeView_SelectItem(tree, r)); // again: nothing
     EXPECT_TRUE(TreeView_SelectItem(tree, c));
     EXPECT_TRUE(TreeView_SelectItem(tree, r));
     std::vector<std::pair<HTREEITEM, HTREEITEM>> changes;
-    for (const treetest::Note* n : Of("SELCHANGED")) changes.emplace_back(n->oldItem, n->newItem);
+    for (const treetest::Note* n : Of("SELCHANGED"))
+        changes.emplace_back(n->oldItem, n->newItem);
     EXPECT_EQ(Names(), (std::vector<std::string>{"SELCHANGING", "SELCHANGED", "SELCHANGING", "SELCHANGED",
                                                  "SELCHANGING", "SELCHANGED"}));
     EXPECT_EQ(changes, (std::vector<std::pair<HTREEITEM, HTREEITEM>>{{nullptr, r}, {r, c}, {c, r}}));
     const treetest::Note* changing = Of("SELCHANGING")[1];
     EXPECT_EQ(changing->action, static_cast<UINT>(TVC_UNKNOWN));
     EXPECT_EQ(changing->newMask, static_cast<UINT>(TVIF_TEXT | TVIF_HANDLE | TVIF_STATE | TVIF_PARAM));
-    EXPECT_EQ(changing->caret, r);  // not moved yet
+    EXPECT_EQ(changing->caret, r); // not moved yet
     EXPECT_EQ(Of("SELCHANGED")[1]->caret, c);
     EXPECT_TRUE(State(r) & TVIS_SELECTED);
     EXPECT_EQ(State(c) & TVIS_SELECTED, 0u);
@@ -42,12 +43,12 @@ TEST_F(TreeSelect, SelectingUnderCollapsedParentsExpandsThemInOrder) {
     HTREEITEM a = Insert(TVI_ROOT, "a");
     HTREEITEM b = Insert(a, "b");
     HTREEITEM c = Insert(b, "c");
-    TreeView_Expand(tree, a, TVE_EXPAND);  // expanded once: programmatic expands would be silent
+    TreeView_Expand(tree, a, TVE_EXPAND); // expanded once: programmatic expands would be silent
     TreeView_Expand(tree, a, TVE_COLLAPSE);
     notes.clear();
     EXPECT_TRUE(TreeView_SelectItem(tree, c));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"SELCHANGING", "EXPANDING", "EXPANDED", "EXPANDING", "EXPANDED",
-                                                 "SELCHANGED"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"SELCHANGING", "EXPANDING", "EXPANDED", "EXPANDING",
+                                                 "EXPANDED", "SELCHANGED"}));
     EXPECT_EQ(Of("EXPANDING")[0]->newItem, a);
     EXPECT_EQ(Of("EXPANDING")[1]->newItem, b);
     EXPECT_TRUE(State(a) & TVIS_EXPANDED);
@@ -69,7 +70,7 @@ TEST_F(TreeSelect, VetoNullAndInvalidHandles) {
     answer = nullptr;
 
     notes.clear();
-    EXPECT_TRUE(TreeView_SelectItem(tree, nullptr));  // clears the selection
+    EXPECT_TRUE(TreeView_SelectItem(tree, nullptr)); // clears the selection
     EXPECT_EQ(Names(), (std::vector<std::string>{"SELCHANGING", "SELCHANGED"}));
     EXPECT_EQ(Of("SELCHANGED")[0]->oldItem, a);
     EXPECT_EQ(Of("SELCHANGED")[0]->newItem, nullptr);
@@ -77,7 +78,7 @@ TEST_F(TreeSelect, VetoNullAndInvalidHandles) {
     EXPECT_EQ(State(a) & TVIS_SELECTED, 0u);
 
     notes.clear();
-    EXPECT_TRUE(TreeView_SelectItem(tree, nullptr));  // nothing selected already: silent
+    EXPECT_TRUE(TreeView_SelectItem(tree, nullptr)); // nothing selected already: silent
     EXPECT_TRUE(Names().empty());
     EXPECT_FALSE(TreeView_SelectItem(tree, reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(0x777))));
 }
@@ -87,7 +88,7 @@ TEST_F(TreeSelect, DropHighlightIsSilentAndIndependentOfTheCaret) {
     HTREEITEM b = Insert(TVI_ROOT, "b");
     TreeView_SelectItem(tree, a);
     notes.clear();
-    EXPECT_TRUE(TreeView_SelectDropTarget(tree, a));  // the selected item can be the drop target
+    EXPECT_TRUE(TreeView_SelectDropTarget(tree, a)); // the selected item can be the drop target
     EXPECT_EQ(TreeView_GetDropHilight(tree), a);
     EXPECT_TRUE(State(a) & TVIS_DROPHILITED);
     EXPECT_TRUE(TreeView_SelectDropTarget(tree, b));
@@ -107,7 +108,8 @@ TEST_F(TreeSelect, FirstVisibleScrollsWithoutLeavingAGap) {
     int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
     ASSERT_GE(visible, 2);
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible + 3; ++i) items.push_back(Insert(TVI_ROOT, "row"));
+    for (int i = 0; i < visible + 3; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
     notes.clear();
     EXPECT_TRUE(TreeView_SelectSetFirstVisible(tree, items[2]));
     EXPECT_EQ(TreeView_GetFirstVisible(tree), items[2]);
@@ -123,12 +125,13 @@ TEST_F(TreeSelect, EnsureVisibleExpandsAndScrollsMinimally) {
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
     int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible * 3; ++i) items.push_back(Insert(TVI_ROOT, "row"));
+    for (int i = 0; i < visible * 3; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
     HTREEITEM hidden = Insert(items[visible * 2], "hidden");
     notes.clear();
-    TreeView_EnsureVisible(tree, items[visible + 1]);  // below the view: becomes the bottom row
+    TreeView_EnsureVisible(tree, items[visible + 1]); // below the view: becomes the bottom row
     EXPECT_EQ(TreeView_GetFirstVisible(tree), items[2]);
-    TreeView_EnsureVisible(tree, items[1]);  // above the view: becomes the top row
+    TreeView_EnsureVisible(tree, items[1]); // above the view: becomes the top row
     EXPECT_EQ(TreeView_GetFirstVisible(tree), items[1]);
     TreeView_EnsureVisible(tree, hidden);
     EXPECT_EQ(Names(), (std::vector<std::string>{"EXPANDING", "EXPANDED"}));
@@ -145,7 +148,8 @@ TEST_F(TreeSelect, SelectingScrollsTheItemIntoView) {
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
     int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
     std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible * 2; ++i) items.push_back(Insert(TVI_ROOT, "row"));
+    for (int i = 0; i < visible * 2; ++i)
+        items.push_back(Insert(TVI_ROOT, "row"));
     TreeView_SelectItem(tree, items.back());
     EXPECT_EQ(TreeView_GetFirstVisible(tree), items[static_cast<size_t>(visible)]);
 }

@@ -27,8 +27,8 @@ struct Note {
     UINT newState = 0;
     LPARAM newParam = 0;
     POINT pt{};
-    HTREEITEM caret = nullptr;  // TVGN_CARET while the notification was handled
-    bool hasText = false;       // label-edit notifications: pszText was not NULL
+    HTREEITEM caret = nullptr; // TVGN_CARET while the notification was handled
+    bool hasText = false;      // label-edit notifications: pszText was not NULL
     std::string text;
     int cchTextMax = 0;
     // custom draw
@@ -41,35 +41,54 @@ struct Note {
     int level = 0;
     RECT rc{};
     WORD vkey = 0;
-    LPARAM contextPos = 0;  // WM_CONTEXTMENU lParam (screen coordinates)
+    LPARAM contextPos = 0; // WM_CONTEXTMENU lParam (screen coordinates)
 };
 
 inline std::string CodeName(UINT code) {
     switch (code) {
-    case TVN_SELCHANGINGA: return "SELCHANGING";
-    case TVN_SELCHANGEDA: return "SELCHANGED";
-    case TVN_GETDISPINFOA: return "GETDISPINFO";
-    case TVN_ITEMEXPANDINGA: return "EXPANDING";
-    case TVN_ITEMEXPANDEDA: return "EXPANDED";
-    case TVN_BEGINDRAGA: return "BEGINDRAG";
-    case TVN_BEGINRDRAGA: return "BEGINRDRAG";
-    case TVN_DELETEITEMA: return "DELETE";
-    case TVN_BEGINLABELEDITA: return "BEGINEDIT";
-    case TVN_ENDLABELEDITA: return "ENDEDIT";
-    case TVN_KEYDOWN: return "KEYDOWN";
-    case NM_CLICK: return "CLICK";
-    case NM_DBLCLK: return "DBLCLK";
-    case NM_RCLICK: return "RCLICK";
-    case NM_RETURN: return "RETURN";
-    case NM_CUSTOMDRAW: return "CUSTOMDRAW";
-    case NM_SETFOCUS: return "SETFOCUS";
-    case NM_KILLFOCUS: return "KILLFOCUS";
-    default: return "code" + std::to_string(static_cast<int>(code));
+    case TVN_SELCHANGINGA:
+        return "SELCHANGING";
+    case TVN_SELCHANGEDA:
+        return "SELCHANGED";
+    case TVN_GETDISPINFOA:
+        return "GETDISPINFO";
+    case TVN_ITEMEXPANDINGA:
+        return "EXPANDING";
+    case TVN_ITEMEXPANDEDA:
+        return "EXPANDED";
+    case TVN_BEGINDRAGA:
+        return "BEGINDRAG";
+    case TVN_BEGINRDRAGA:
+        return "BEGINRDRAG";
+    case TVN_DELETEITEMA:
+        return "DELETE";
+    case TVN_BEGINLABELEDITA:
+        return "BEGINEDIT";
+    case TVN_ENDLABELEDITA:
+        return "ENDEDIT";
+    case TVN_KEYDOWN:
+        return "KEYDOWN";
+    case NM_CLICK:
+        return "CLICK";
+    case NM_DBLCLK:
+        return "DBLCLK";
+    case NM_RCLICK:
+        return "RCLICK";
+    case NM_RETURN:
+        return "RETURN";
+    case NM_CUSTOMDRAW:
+        return "CUSTOMDRAW";
+    case NM_SETFOCUS:
+        return "SETFOCUS";
+    case NM_KILLFOCUS:
+        return "KILLFOCUS";
+    default:
+        return "code" + std::to_string(static_cast<int>(code));
     }
 }
 
 class TreeTest : public testwin::WindowTest {
-protected:
+  protected:
     HWND parent = nullptr;
     HWND tree = nullptr;
     std::vector<Note> notes;
@@ -148,7 +167,8 @@ protected:
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
         for (const Note& n : notes)
-            if (n.name != "CUSTOMDRAW" && n.name != "SETFOCUS" && n.name != "KILLFOCUS" && n.name != "GETDISPINFO")
+            if (n.name != "CUSTOMDRAW" && n.name != "SETFOCUS" && n.name != "KILLFOCUS" &&
+                n.name != "GETDISPINFO")
                 out.push_back(n.name);
         return out;
     }
@@ -174,7 +194,7 @@ protected:
 
     void ExpectLinksOk() { EXPECT_EQ(plat::CheckTreeLinks(tree), ""); }
 
-private:
+  private:
     void Record(NMHDR* hdr) {
         Note n;
         n.code = hdr->code;

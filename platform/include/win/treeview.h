@@ -416,14 +416,24 @@ typedef struct tagNMTVCUSTOMDRAW {
 static inline HTREEITEM TreeView_InsertItem(HWND hwnd, const TVINSERTSTRUCTA* lpis) {
     return (HTREEITEM)TV_SEND_(hwnd, TVM_INSERTITEMA, 0, lpis);
 }
-static inline BOOL TreeView_DeleteItem(HWND hwnd, HTREEITEM hitem) { return (BOOL)TV_SEND_(hwnd, TVM_DELETEITEM, 0, hitem); }
-static inline BOOL TreeView_DeleteAllItems(HWND hwnd) { return (BOOL)TV_SEND_(hwnd, TVM_DELETEITEM, 0, TVI_ROOT); }
+static inline BOOL TreeView_DeleteItem(HWND hwnd, HTREEITEM hitem) {
+    return (BOOL)TV_SEND_(hwnd, TVM_DELETEITEM, 0, hitem);
+}
+static inline BOOL TreeView_DeleteAllItems(HWND hwnd) {
+    return (BOOL)TV_SEND_(hwnd, TVM_DELETEITEM, 0, TVI_ROOT);
+}
 static inline BOOL TreeView_Expand(HWND hwnd, HTREEITEM hitem, UINT code) {
     return (BOOL)TV_SEND_(hwnd, TVM_EXPAND, code, hitem);
 }
-static inline UINT TreeView_GetCount(HWND hwnd) { return (UINT)TV_SEND_(hwnd, TVM_GETCOUNT, 0, 0); }
-static inline UINT TreeView_GetIndent(HWND hwnd) { return (UINT)TV_SEND_(hwnd, TVM_GETINDENT, 0, 0); }
-static inline BOOL TreeView_SetIndent(HWND hwnd, int indent) { return (BOOL)TV_SEND_(hwnd, TVM_SETINDENT, indent, 0); }
+static inline UINT TreeView_GetCount(HWND hwnd) {
+    return (UINT)TV_SEND_(hwnd, TVM_GETCOUNT, 0, 0);
+}
+static inline UINT TreeView_GetIndent(HWND hwnd) {
+    return (UINT)TV_SEND_(hwnd, TVM_GETINDENT, 0, 0);
+}
+static inline BOOL TreeView_SetIndent(HWND hwnd, int indent) {
+    return (BOOL)TV_SEND_(hwnd, TVM_SETINDENT, indent, 0);
+}
 static inline HIMAGELIST TreeView_GetImageList(HWND hwnd, int which) {
     return (HIMAGELIST)TV_SEND_(hwnd, TVM_GETIMAGELIST, which, 0);
 }
@@ -433,42 +443,72 @@ static inline HIMAGELIST TreeView_SetImageList(HWND hwnd, HIMAGELIST himl, int w
 static inline HTREEITEM TreeView_GetNextItem(HWND hwnd, HTREEITEM hitem, UINT code) {
     return (HTREEITEM)TV_SEND_(hwnd, TVM_GETNEXTITEM, code, hitem);
 }
-static inline HTREEITEM TreeView_GetChild(HWND hwnd, HTREEITEM h) { return TreeView_GetNextItem(hwnd, h, TVGN_CHILD); }
-static inline HTREEITEM TreeView_GetNextSibling(HWND hwnd, HTREEITEM h) { return TreeView_GetNextItem(hwnd, h, TVGN_NEXT); }
+static inline HTREEITEM TreeView_GetChild(HWND hwnd, HTREEITEM h) {
+    return TreeView_GetNextItem(hwnd, h, TVGN_CHILD);
+}
+static inline HTREEITEM TreeView_GetNextSibling(HWND hwnd, HTREEITEM h) {
+    return TreeView_GetNextItem(hwnd, h, TVGN_NEXT);
+}
 static inline HTREEITEM TreeView_GetPrevSibling(HWND hwnd, HTREEITEM h) {
     return TreeView_GetNextItem(hwnd, h, TVGN_PREVIOUS);
 }
-static inline HTREEITEM TreeView_GetParent(HWND hwnd, HTREEITEM h) { return TreeView_GetNextItem(hwnd, h, TVGN_PARENT); }
-static inline HTREEITEM TreeView_GetFirstVisible(HWND hwnd) { return TreeView_GetNextItem(hwnd, NULL, TVGN_FIRSTVISIBLE); }
+static inline HTREEITEM TreeView_GetParent(HWND hwnd, HTREEITEM h) {
+    return TreeView_GetNextItem(hwnd, h, TVGN_PARENT);
+}
+static inline HTREEITEM TreeView_GetFirstVisible(HWND hwnd) {
+    return TreeView_GetNextItem(hwnd, NULL, TVGN_FIRSTVISIBLE);
+}
 static inline HTREEITEM TreeView_GetNextVisible(HWND hwnd, HTREEITEM h) {
     return TreeView_GetNextItem(hwnd, h, TVGN_NEXTVISIBLE);
 }
 static inline HTREEITEM TreeView_GetPrevVisible(HWND hwnd, HTREEITEM h) {
     return TreeView_GetNextItem(hwnd, h, TVGN_PREVIOUSVISIBLE);
 }
-static inline HTREEITEM TreeView_GetSelection(HWND hwnd) { return TreeView_GetNextItem(hwnd, NULL, TVGN_CARET); }
-static inline HTREEITEM TreeView_GetDropHilight(HWND hwnd) { return TreeView_GetNextItem(hwnd, NULL, TVGN_DROPHILITE); }
-static inline HTREEITEM TreeView_GetRoot(HWND hwnd) { return TreeView_GetNextItem(hwnd, NULL, TVGN_ROOT); }
-static inline HTREEITEM TreeView_GetLastVisible(HWND hwnd) { return TreeView_GetNextItem(hwnd, NULL, TVGN_LASTVISIBLE); }
+static inline HTREEITEM TreeView_GetSelection(HWND hwnd) {
+    return TreeView_GetNextItem(hwnd, NULL, TVGN_CARET);
+}
+static inline HTREEITEM TreeView_GetDropHilight(HWND hwnd) {
+    return TreeView_GetNextItem(hwnd, NULL, TVGN_DROPHILITE);
+}
+static inline HTREEITEM TreeView_GetRoot(HWND hwnd) {
+    return TreeView_GetNextItem(hwnd, NULL, TVGN_ROOT);
+}
+static inline HTREEITEM TreeView_GetLastVisible(HWND hwnd) {
+    return TreeView_GetNextItem(hwnd, NULL, TVGN_LASTVISIBLE);
+}
 static inline BOOL TreeView_Select(HWND hwnd, HTREEITEM hitem, UINT code) {
     return (BOOL)TV_SEND_(hwnd, TVM_SELECTITEM, code, hitem);
 }
-static inline BOOL TreeView_SelectItem(HWND hwnd, HTREEITEM h) { return TreeView_Select(hwnd, h, TVGN_CARET); }
-static inline BOOL TreeView_SelectDropTarget(HWND hwnd, HTREEITEM h) { return TreeView_Select(hwnd, h, TVGN_DROPHILITE); }
+static inline BOOL TreeView_SelectItem(HWND hwnd, HTREEITEM h) {
+    return TreeView_Select(hwnd, h, TVGN_CARET);
+}
+static inline BOOL TreeView_SelectDropTarget(HWND hwnd, HTREEITEM h) {
+    return TreeView_Select(hwnd, h, TVGN_DROPHILITE);
+}
 static inline BOOL TreeView_SelectSetFirstVisible(HWND hwnd, HTREEITEM h) {
     return TreeView_Select(hwnd, h, TVGN_FIRSTVISIBLE);
 }
-static inline BOOL TreeView_GetItem(HWND hwnd, TVITEMA* pitem) { return (BOOL)TV_SEND_(hwnd, TVM_GETITEMA, 0, pitem); }
-static inline BOOL TreeView_SetItem(HWND hwnd, const TVITEMA* pitem) { return (BOOL)TV_SEND_(hwnd, TVM_SETITEMA, 0, pitem); }
+static inline BOOL TreeView_GetItem(HWND hwnd, TVITEMA* pitem) {
+    return (BOOL)TV_SEND_(hwnd, TVM_GETITEMA, 0, pitem);
+}
+static inline BOOL TreeView_SetItem(HWND hwnd, const TVITEMA* pitem) {
+    return (BOOL)TV_SEND_(hwnd, TVM_SETITEMA, 0, pitem);
+}
 static inline UINT TreeView_GetItemState(HWND hwnd, HTREEITEM hti, UINT mask) {
     return (UINT)TV_SEND_(hwnd, TVM_GETITEMSTATE, hti, mask);
 }
-static inline HWND TreeView_EditLabel(HWND hwnd, HTREEITEM hitem) { return (HWND)TV_SEND_(hwnd, TVM_EDITLABELA, 0, hitem); }
-static inline HWND TreeView_GetEditControl(HWND hwnd) { return (HWND)TV_SEND_(hwnd, TVM_GETEDITCONTROL, 0, 0); }
+static inline HWND TreeView_EditLabel(HWND hwnd, HTREEITEM hitem) {
+    return (HWND)TV_SEND_(hwnd, TVM_EDITLABELA, 0, hitem);
+}
+static inline HWND TreeView_GetEditControl(HWND hwnd) {
+    return (HWND)TV_SEND_(hwnd, TVM_GETEDITCONTROL, 0, 0);
+}
 static inline BOOL TreeView_EndEditLabelNow(HWND hwnd, BOOL fCancel) {
     return (BOOL)TV_SEND_(hwnd, TVM_ENDEDITLABELNOW, fCancel, 0);
 }
-static inline UINT TreeView_GetVisibleCount(HWND hwnd) { return (UINT)TV_SEND_(hwnd, TVM_GETVISIBLECOUNT, 0, 0); }
+static inline UINT TreeView_GetVisibleCount(HWND hwnd) {
+    return (UINT)TV_SEND_(hwnd, TVM_GETVISIBLECOUNT, 0, 0);
+}
 static inline HTREEITEM TreeView_HitTest(HWND hwnd, LPTVHITTESTINFO lpht) {
     return (HTREEITEM)TV_SEND_(hwnd, TVM_HITTEST, 0, lpht);
 }
@@ -487,14 +527,24 @@ static inline BOOL TreeView_EnsureVisible(HWND hwnd, HTREEITEM hitem) {
 static inline BOOL TreeView_SetInsertMark(HWND hwnd, HTREEITEM hitem, BOOL fAfter) {
     return (BOOL)TV_SEND_(hwnd, TVM_SETINSERTMARK, fAfter, hitem);
 }
-static inline int TreeView_SetItemHeight(HWND hwnd, int height) { return (int)TV_SEND_(hwnd, TVM_SETITEMHEIGHT, height, 0); }
-static inline int TreeView_GetItemHeight(HWND hwnd) { return (int)TV_SEND_(hwnd, TVM_GETITEMHEIGHT, 0, 0); }
-static inline COLORREF TreeView_SetBkColor(HWND hwnd, COLORREF clr) { return (COLORREF)TV_SEND_(hwnd, TVM_SETBKCOLOR, 0, clr); }
-static inline COLORREF TreeView_GetBkColor(HWND hwnd) { return (COLORREF)TV_SEND_(hwnd, TVM_GETBKCOLOR, 0, 0); }
+static inline int TreeView_SetItemHeight(HWND hwnd, int height) {
+    return (int)TV_SEND_(hwnd, TVM_SETITEMHEIGHT, height, 0);
+}
+static inline int TreeView_GetItemHeight(HWND hwnd) {
+    return (int)TV_SEND_(hwnd, TVM_GETITEMHEIGHT, 0, 0);
+}
+static inline COLORREF TreeView_SetBkColor(HWND hwnd, COLORREF clr) {
+    return (COLORREF)TV_SEND_(hwnd, TVM_SETBKCOLOR, 0, clr);
+}
+static inline COLORREF TreeView_GetBkColor(HWND hwnd) {
+    return (COLORREF)TV_SEND_(hwnd, TVM_GETBKCOLOR, 0, 0);
+}
 static inline COLORREF TreeView_SetTextColor(HWND hwnd, COLORREF clr) {
     return (COLORREF)TV_SEND_(hwnd, TVM_SETTEXTCOLOR, 0, clr);
 }
-static inline COLORREF TreeView_GetTextColor(HWND hwnd) { return (COLORREF)TV_SEND_(hwnd, TVM_GETTEXTCOLOR, 0, 0); }
+static inline COLORREF TreeView_GetTextColor(HWND hwnd) {
+    return (COLORREF)TV_SEND_(hwnd, TVM_GETTEXTCOLOR, 0, 0);
+}
 static inline COLORREF TreeView_SetInsertMarkColor(HWND hwnd, COLORREF clr) {
     return (COLORREF)TV_SEND_(hwnd, TVM_SETINSERTMARKCOLOR, 0, clr);
 }
@@ -504,7 +554,9 @@ static inline COLORREF TreeView_GetInsertMarkColor(HWND hwnd) {
 static inline COLORREF TreeView_SetLineColor(HWND hwnd, COLORREF clr) {
     return (COLORREF)TV_SEND_(hwnd, TVM_SETLINECOLOR, 0, clr);
 }
-static inline COLORREF TreeView_GetLineColor(HWND hwnd) { return (COLORREF)TV_SEND_(hwnd, TVM_GETLINECOLOR, 0, 0); }
+static inline COLORREF TreeView_GetLineColor(HWND hwnd) {
+    return (COLORREF)TV_SEND_(hwnd, TVM_GETLINECOLOR, 0, 0);
+}
 
 /* TVM_GETITEMRECT takes the item handle in the first bytes of the RECT it fills. */
 static inline BOOL TreeView_GetItemRect(HWND hwnd, HTREEITEM hitem, RECT* prc, BOOL fItemRect) {

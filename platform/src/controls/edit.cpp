@@ -20,7 +20,7 @@ constexpr size_t kMaxLimit = 0x7FFFFFFE;
 struct EditState {
     std::string text;
     size_t limit = kDefaultLimit;
-    size_t anchor = 0;  // the selection runs from anchor to caret
+    size_t anchor = 0; // the selection runs from anchor to caret
     size_t caret = 0;
     bool modified = false;
     HFONT font = nullptr;
@@ -30,7 +30,9 @@ struct EditState {
     size_t SelEnd() const { return std::max(anchor, caret); }
 };
 
-EditState* StateOf(HWND hwnd) { return reinterpret_cast<EditState*>(GetWindowLongPtrA(hwnd, 0)); }
+EditState* StateOf(HWND hwnd) {
+    return reinterpret_cast<EditState*>(GetWindowLongPtrA(hwnd, 0));
+}
 
 // Tells the parent; the window may be gone afterwards (callers re-read their state).
 void NotifyParent(HWND hwnd, WORD code) {
@@ -57,7 +59,8 @@ size_t PrevBoundary(const std::string& s, size_t pos) {
 
 size_t NextBoundary(const std::string& s, size_t pos) {
     if (pos >= s.size()) return s.size();
-    return std::min(s.size(), pos + ((plat::IsLeadByte(static_cast<BYTE>(s[pos])) && pos + 1 < s.size()) ? 2 : 1));
+    return std::min(s.size(),
+                    pos + ((plat::IsLeadByte(static_cast<BYTE>(s[pos])) && pos + 1 < s.size()) ? 2 : 1));
 }
 
 // Replaces the selection with `insert`, cut to what the limit leaves room for. Returns false when
@@ -68,7 +71,7 @@ bool ReplaceSelection(EditState& st, std::string insert) {
     size_t room = st.limit > kept ? st.limit - kept : 0;
     bool fits = insert.size() <= room;
     if (!fits) {
-        size_t cut = 0;  // whole characters only
+        size_t cut = 0; // whole characters only
         while (cut < insert.size()) {
             size_t next = NextBoundary(insert, cut);
             if (next > room) break;
@@ -111,7 +114,7 @@ void OnChar(HWND hwnd, EditState& st, unsigned char ch) {
             DeleteRange(hwnd, st, PrevBoundary(st.text, st.caret), st.caret);
         return;
     }
-    if (ch < 0x20) return;  // other control characters do nothing in a single-line edit
+    if (ch < 0x20) return; // other control characters do nothing in a single-line edit
     Edit(hwnd, st, std::string(1, static_cast<char>(ch)));
 }
 
@@ -159,8 +162,8 @@ void Paint(HWND hwnd, EditState& st, HDC given) {
     HGDIOBJ oldFont = SelectObject(dc, st.font ? st.font : GetStockObject(DEFAULT_GUI_FONT));
     SetBkColor(dc, GetSysColor(enabled && !(st.style & ES_READONLY) ? COLOR_WINDOW : COLOR_BTNFACE));
     SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-    ExtTextOutA(dc, 1, 1, ETO_OPAQUE | ETO_CLIPPED, &client, st.text.data(), static_cast<UINT>(st.text.size()),
-                nullptr);
+    ExtTextOutA(dc, 1, 1, ETO_OPAQUE | ETO_CLIPPED, &client, st.text.data(),
+                static_cast<UINT>(st.text.size()), nullptr);
     // The selection is drawn over it in the highlight colours while the edit has the focus.
     size_t start = st.SelStart(), end = st.SelEnd();
     if (GetFocus() == hwnd && start < end) {
@@ -230,7 +233,7 @@ LRESULT CALLBACK EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         delete st;
         return 0;
     case WM_SETTEXT:
-        st->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";  // not cut to the limit
+        st->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : ""; // not cut to the limit
         st->anchor = st->caret = 0;
         st->modified = false;
         Changed(hwnd);
@@ -246,7 +249,7 @@ LRESULT CALLBACK EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return static_cast<LRESULT>(st->limit);
     case EM_SETSEL: {
         auto start = static_cast<INT_PTR>(wParam);
-        if (start == -1) {  // remove the selection, keep the caret
+        if (start == -1) { // remove the selection, keep the caret
             st->anchor = st->caret;
         } else {
             st->anchor = Clamp(static_cast<LPARAM>(start), st->text.size());

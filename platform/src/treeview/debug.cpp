@@ -49,22 +49,26 @@ std::string CheckRows(Tree& t) {
     detail::tv::EnsureLayout(t);
     std::vector<Item*> expected;
     std::vector<Item*> stack;
-    for (Item* c = t.root.lastChild; c; c = c->prev) stack.push_back(c);
+    for (Item* c = t.root.lastChild; c; c = c->prev)
+        stack.push_back(c);
     while (!stack.empty()) {
         Item* item = stack.back();
         stack.pop_back();
         expected.push_back(item);
         if (item->state & TVIS_EXPANDED)
-            for (Item* c = item->lastChild; c; c = c->prev) stack.push_back(c);
+            for (Item* c = item->lastChild; c; c = c->prev)
+                stack.push_back(c);
     }
     if (expected != t.rows) return "the display order does not match the expanded branches";
     for (size_t i = 0; i < t.rows.size(); ++i)
         if (t.rows[i]->row != static_cast<int>(i)) return Describe(t.rows[i]) + " has a wrong row index";
     for (auto& [handle, item] : t.items) {
         bool shown = detail::tv::InDisplay(t, item.get());
-        if (shown != (item->row >= 0)) return Describe(item.get()) + " has a row index that disagrees with its branch";
+        if (shown != (item->row >= 0))
+            return Describe(item.get()) + " has a row index that disagrees with its branch";
         int level = 0;
-        for (Item* p = item->parent; p && p != &t.root; p = p->parent) ++level;
+        for (Item* p = item->parent; p && p != &t.root; p = p->parent)
+            ++level;
         if (shown && item->level != level) return Describe(item.get()) + " has a wrong level";
     }
     if (t.firstVisible && t.firstVisible->row < 0) return "the top item is not shown";
@@ -82,7 +86,8 @@ std::string CheckTreeLinks(HWND hwnd) {
     std::set<const Item*> seen;
     std::string problem = CheckChildren(*t, &t->root, seen);
     if (!problem.empty()) return problem;
-    if (seen.size() != t->items.size()) return "the handle table holds items that are not linked into the tree";
+    if (seen.size() != t->items.size())
+        return "the handle table holds items that are not linked into the tree";
     for (auto [item, what] : {std::pair<const Item*, const char*>{t->caret, "the selection"},
                               {t->drop, "the drop target"},
                               {t->insertMark, "the insert mark"},
@@ -102,7 +107,8 @@ std::string DumpTree(HWND hwnd) {
     detail::tv::BusyGuard guard(*t);
     std::ostringstream out;
     std::vector<std::pair<Item*, int>> stack;
-    for (Item* c = t->root.lastChild; c; c = c->prev) stack.emplace_back(c, 0);
+    for (Item* c = t->root.lastChild; c; c = c->prev)
+        stack.emplace_back(c, 0);
     while (!stack.empty()) {
         auto [item, depth] = stack.back();
         stack.pop_back();
@@ -117,7 +123,8 @@ std::string DumpTree(HWND hwnd) {
         if (item == t->caret) add("C");
         if (!flags.empty()) out << " [" << flags << "]";
         out << "\n";
-        for (Item* c = item->lastChild; c; c = c->prev) stack.emplace_back(c, depth + 1);
+        for (Item* c = item->lastChild; c; c = c->prev)
+            stack.emplace_back(c, depth + 1);
     }
     return out.str();
 }

@@ -20,7 +20,9 @@ Tree* TreeOf(HWND hwnd) {
     return reinterpret_cast<Tree*>(GetWindowLongPtrA(hwnd, 0));
 }
 
-BusyGuard::BusyGuard(Tree& t) : t_(t) { ++t_.busy; }
+BusyGuard::BusyGuard(Tree& t) : t_(t) {
+    ++t_.busy;
+}
 
 BusyGuard::~BusyGuard() {
     if (t_.busy == 1 && !t_.destroyed) {
@@ -32,7 +34,9 @@ BusyGuard::~BusyGuard() {
 
 namespace {
 
-POINT MousePoint(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+POINT MousePoint(LPARAM lParam) {
+    return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
 
 COLORREF SwapColor(COLORREF& slot, LPARAM value) {
     COLORREF old = slot;
@@ -50,8 +54,8 @@ void DestroyState(Tree& t) {
 
 LRESULT OnCreate(Tree& t) {
     if (t.notify && IsWindow(t.notify))
-        t.notifyFormat =
-            static_cast<int>(SendMessageA(t.notify, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(t.hwnd), NF_QUERY));
+        t.notifyFormat = static_cast<int>(
+            SendMessageA(t.notify, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(t.hwnd), NF_QUERY));
     if (t.destroyed) return -1;
     RECT client{};
     GetClientRect(t.hwnd, &client);
@@ -70,7 +74,7 @@ HIMAGELIST SetImageList(Tree& t, WPARAM which, HIMAGELIST list) {
         old = t.normalImages;
         t.normalImages = list;
         int width = NormalImageSize(t).cx;
-        if (width > kDefaultIndent && width > t.indent) t.indent = width;  // wide images widen the indent
+        if (width > kDefaultIndent && width > t.indent) t.indent = width; // wide images widen the indent
     } else {
         return nullptr;
     }
@@ -114,7 +118,7 @@ LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
         InvalidateAll(t);
         return 0;
     case TVM_GETIMAGELIST:
-        return reinterpret_cast<LRESULT>(wParam == TVSIL_STATE ? t.stateImages
+        return reinterpret_cast<LRESULT>(wParam == TVSIL_STATE    ? t.stateImages
                                          : wParam == TVSIL_NORMAL ? t.normalImages
                                                                   : nullptr);
     case TVM_SETIMAGELIST:
@@ -215,7 +219,7 @@ LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
         return static_cast<LRESULT>(t.lineColor);
     case TVM_SETUNICODEFORMAT:
     case TVM_GETUNICODEFORMAT:
-        return FALSE;  // this layer's trees talk ANSI only
+        return FALSE; // this layer's trees talk ANSI only
     default:
         return 0;
     }
@@ -241,7 +245,8 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         InvalidateAll(t);
         return 0;
     case WM_SETFONT:
-        t.font = wParam ? reinterpret_cast<HFONT>(wParam) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        t.font =
+            wParam ? reinterpret_cast<HFONT>(wParam) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         if (t.boldFont) DeleteObject(t.boldFont);
         t.boldFont = nullptr;
         InvalidateWidths(t);
@@ -274,7 +279,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         Paint(t, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_ERASEBKGND:
-        return 1;  // the background is painted with the items
+        return 1; // the background is painted with the items
     case WM_SETFOCUS:
         NotifySimple(t, NM_SETFOCUS);
         if (!t.destroyed) InvalidateItem(t, t.caret);
@@ -371,7 +376,9 @@ void RegisterControlClasses() {
 
 extern "C" {
 
-void InitCommonControls(void) { plat::RegisterControlClasses(); }
+void InitCommonControls(void) {
+    plat::RegisterControlClasses();
+}
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
     if (!picce || picce->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;

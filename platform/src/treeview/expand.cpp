@@ -15,7 +15,9 @@ LRESULT NotifyExpand(Tree& t, UINT code, UINT action, Item* item) {
     return NotifyTreeView(t, code, action, 0, nullptr, kExpandMask, item);
 }
 
-bool Gone(const Tree& t, const Item* item) { return t.destroyed || item->dead; }
+bool Gone(const Tree& t, const Item* item) {
+    return t.destroyed || item->dead;
+}
 
 // After an expand: scroll up so that as many of the new children as fit become visible, never
 // moving the expanded item itself off the top.
@@ -86,7 +88,8 @@ BOOL Collapse(Tree& t, Item* item, bool reset, bool user) {
     if (wasExpanded) {
         MarkLayoutDirty(t);
         InvalidateAll(t);
-        if (t.firstVisible && t.firstVisible != item && IsAncestor(item, t.firstVisible)) t.firstVisible = item;
+        if (t.firstVisible && t.firstVisible != item && IsAncestor(item, t.firstVisible))
+            t.firstVisible = item;
         // The selection never stays hidden in a collapsed branch; the move is not notified.
         if (caretInside) SilentSelect(t, item);
         if (user) {
@@ -96,7 +99,7 @@ BOOL Collapse(Tree& t, Item* item, bool reset, bool user) {
     }
     if (reset) {
         item->state &= ~static_cast<UINT>(TVIS_EXPANDEDONCE);
-        RemoveChildren(t, item);  // the children flag is kept: the button stays for a refill
+        RemoveChildren(t, item); // the children flag is kept: the button stays for a refill
         if (Gone(t, item)) return wasExpanded;
         if (caretInside && !t.caret) SilentSelect(t, item);
     }

@@ -9,7 +9,7 @@ namespace plat::detail::tv {
 
 namespace {
 
-constexpr DWORD kSearchPause = 1000;  // ms without typing that starts a new search string
+constexpr DWORD kSearchPause = 1000; // ms without typing that starts a new search string
 
 Item* RowItem(Tree& t, int row) {
     EnsureLayout(t);
@@ -21,7 +21,8 @@ Item* RowItem(Tree& t, int row) {
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     if (prefix.size() > text.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }
@@ -40,7 +41,7 @@ LRESULT OnKeyDown(Tree& t, WPARAM vk) {
     Notify(t, TVN_KEYDOWN, &kd.hdr);
     if (t.destroyed) return 0;
 
-    if (GetKeyState(VK_CONTROL) < 0) {  // Ctrl scrolls without selecting
+    if (GetKeyState(VK_CONTROL) < 0) { // Ctrl scrolls without selecting
         switch (vk) {
         case VK_UP:
             OnVScroll(t, SB_LINEUP);
@@ -135,11 +136,11 @@ void OnChar(Tree& t, char ch) {
     int count = static_cast<int>(t.rows.size());
     if (count == 0) return;
     int start = t.caret && t.caret->row >= 0 ? t.caret->row : 0;
-    if (t.search.size() == 1 && t.caret && t.caret->row >= 0) ++start;  // a new search begins below
+    if (t.search.size() == 1 && t.caret && t.caret->row >= 0) ++start; // a new search begins below
     std::string wanted = t.search;
     for (int i = 0; i < count; ++i) {
         EnsureLayout(t);
-        if (static_cast<int>(t.rows.size()) != count) return;  // a callback changed the tree
+        if (static_cast<int>(t.rows.size()) != count) return; // a callback changed the tree
         Item* item = t.rows[static_cast<size_t>((start + i) % count)];
         std::string text = ItemText(t, item);
         if (t.destroyed || item->dead) return;

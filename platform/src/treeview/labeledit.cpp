@@ -40,7 +40,7 @@ LRESULT CALLBACK EditSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         }
         break;
     case WM_CHAR:
-        if (wParam == '\r' || wParam == 0x1B) return 0;  // handled on the key press
+        if (wParam == '\r' || wParam == 0x1B) return 0; // handled on the key press
         break;
     default:
         break;
@@ -76,8 +76,8 @@ HWND EditLabel(Tree& t, Item* item) {
     }
     int width = std::max(1, std::min<int>(size.cx + 15, t.clientWidth - x));
     HWND edit = CreateWindowExA(0, WC_EDITA, "", WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT, x, y, width,
-                                size.cy + 3, t.hwnd, nullptr, static_cast<HINSTANCE>(GetWindowLongPtrA(t.hwnd, GWLP_HINSTANCE)),
-                                nullptr);
+                                size.cy + 3, t.hwnd, nullptr,
+                                static_cast<HINSTANCE>(GetWindowLongPtrA(t.hwnd, GWLP_HINSTANCE)), nullptr);
     if (!edit) return nullptr;
     t.edit = edit;
     t.editItem = item;
@@ -146,7 +146,7 @@ BOOL EndEditLabel(Tree& t, bool cancel) {
         if (text == buffer) {
             item->text.assign(buffer, strnlen(buffer, MAX_PATH));
         } else if (text && text != LPSTR_TEXTCALLBACKA) {
-            item->text = text;  // the handler pointed at a text of its own
+            item->text = text; // the handler pointed at a text of its own
         }
         item->textWidth = -1;
     }

@@ -19,7 +19,8 @@ void RebuildRows(Tree& t) {
         if (item) item->row = -1;
     t.rows.clear();
     std::vector<Item*> stack;
-    for (Item* c = t.root.lastChild; c; c = c->prev) stack.push_back(c);
+    for (Item* c = t.root.lastChild; c; c = c->prev)
+        stack.push_back(c);
     while (!stack.empty()) {
         Item* item = stack.back();
         stack.pop_back();
@@ -27,7 +28,8 @@ void RebuildRows(Tree& t) {
         item->row = static_cast<int>(t.rows.size());
         t.rows.push_back(item);
         if (item->state & TVIS_EXPANDED)
-            for (Item* c = item->lastChild; c; c = c->prev) stack.push_back(c);
+            for (Item* c = item->lastChild; c; c = c->prev)
+                stack.push_back(c);
     }
 }
 
@@ -49,7 +51,9 @@ void UpdateScrollBar(Tree& t) {
 
 } // namespace
 
-void MarkLayoutDirty(Tree& t) { t.layoutDirty = true; }
+void MarkLayoutDirty(Tree& t) {
+    t.layoutDirty = true;
+}
 
 void EnsureLayout(Tree& t) {
     if (!t.layoutDirty || t.inLayout || t.destroyed) return;
@@ -58,7 +62,8 @@ void EnsureLayout(Tree& t) {
     // The top item: the same item as before if it is still shown, else its nearest shown ancestor.
     Item* top = t.firstVisible;
     if (top && top->dead) top = nullptr;
-    while (top && top != &t.root && top->row < 0) top = top->parent;
+    while (top && top != &t.root && top->row < 0)
+        top = top->parent;
     if (top == &t.root) top = nullptr;
     if (!top && !t.rows.empty()) top = t.rows.front();
     // No gap below the last item.
@@ -80,7 +85,9 @@ void EnsureLayout(Tree& t) {
     }
 }
 
-int VisibleCount(const Tree& t) { return t.itemHeight > 0 ? t.clientHeight / t.itemHeight : 0; }
+int VisibleCount(const Tree& t) {
+    return t.itemHeight > 0 ? t.clientHeight / t.itemHeight : 0;
+}
 
 int TopRow(Tree& t) {
     EnsureLayout(t);
@@ -119,7 +126,7 @@ void OnVScroll(Tree& t, WPARAM wParam) {
     EnsureLayout(t);
     int rows = static_cast<int>(t.rows.size());
     int visible = VisibleCount(t);
-    if (rows <= visible) return;  // no scroll bar: nothing scrolls
+    if (rows <= visible) return; // no scroll bar: nothing scrolls
     int top = TopRow(t);
     int page = std::max(1, visible);
     switch (LOWORD(wParam)) {
@@ -201,7 +208,8 @@ int TextWidth(Tree& t, Item* item) {
 }
 
 void InvalidateWidths(Tree& t) {
-    for (auto& [handle, item] : t.items) item->textWidth = -1;
+    for (auto& [handle, item] : t.items)
+        item->textWidth = -1;
 }
 
 bool LinesAtRoot(const Tree& t) {
@@ -282,7 +290,7 @@ HTREEITEM HitTest(Tree& t, TVHITTESTINFO* info) {
     else if (x >= g.stateLeft)
         info->flags = TVHT_ONITEMSTATEICON;
     else if (x >= g.linesLeft && (t.style & TVS_HASBUTTONS) && HasChildren(t, item))
-        info->flags = TVHT_ONITEMBUTTON;  // a childless item's button column is indent, as on the platform
+        info->flags = TVHT_ONITEMBUTTON; // a childless item's button column is indent, as on the platform
     else
         info->flags = TVHT_ONITEMINDENT;
     if (item->dead) {

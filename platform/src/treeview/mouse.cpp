@@ -28,7 +28,7 @@ bool TrackDrag(Tree& t, POINT pt) {
             }
             continue;
         }
-        if (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK) break;  // consumed
+        if (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK) break; // consumed
         DispatchMessageA(&msg);
         if (GetCapture() != t.hwnd) break;
     }
@@ -68,14 +68,14 @@ void DisarmEditTimer(Tree& t) {
 } // namespace
 
 void OnLButtonDown(Tree& t, POINT pt) {
-    if (t.edit) {  // the click only ends the edit (the edit loses the focus and saves)
+    if (t.edit) { // the click only ends the edit (the edit loses the focus and saves)
         SetFocus(t.hwnd);
         return;
     }
     Hit hit = HitAt(t, pt);
     bool track = hit.item && (hit.flags & TVHT_ONITEM) && !(t.style & TVS_DISABLEDRAGDROP);
 
-    if (!track) {  // no drag possible: the click is told at once
+    if (!track) { // no drag possible: the click is told at once
         if (NotifySimple(t, NM_CLICK) || t.destroyed) goto focus;
     }
     if (hit.item && (hit.flags & TVHT_ONITEMBUTTON)) {
@@ -92,7 +92,7 @@ void OnLButtonDown(Tree& t, POINT pt) {
     }
     if (!hit.item || hit.item->dead) goto focus;
     if ((t.style & TVS_EDITLABELS) && (hit.flags & TVHT_ONITEMLABEL) && hit.item == t.caret)
-        ArmEditTimer(t);  // a click on the selected item's label starts editing after a pause
+        ArmEditTimer(t); // a click on the selected item's label starts editing after a pause
     else if (hit.flags & TVHT_ONITEM)
         SelectCaret(t, hit.item, TVC_BYMOUSE);
 
@@ -114,7 +114,8 @@ void OnLButtonDblClk(Tree& t, POINT pt) {
         // The indent belongs to the ancestor whose column was hit.
         int level = t.indent > 0 ? pt.x / t.indent : 0;
         if (!LinesAtRoot(t)) ++level;
-        while (target->level > level && target->parent && target->parent != &t.root) target = target->parent;
+        while (target->level > level && target->parent && target->parent != &t.root)
+            target = target->parent;
         break;
     }
     default:

@@ -11,7 +11,7 @@ namespace {
 // Fills one TVITEMA of a notification from an item. `text` keeps the label alive for the call.
 void FillItem(TVITEMA* out, UINT mask, const Item* item, std::string* text) {
     *out = TVITEMA{};
-    if (!item) return;  // the missing side of a selection change stays zeroed
+    if (!item) return; // the missing side of a selection change stays zeroed
     out->mask = mask;
     out->hItem = item->handle;
     out->state = item->state;
@@ -45,8 +45,8 @@ LRESULT NotifySimple(Tree& t, UINT code) {
     return Notify(t, code, &hdr);
 }
 
-LRESULT NotifyTreeView(Tree& t, UINT code, UINT action, UINT oldMask, Item* oldItem, UINT newMask, Item* newItem,
-                       POINT pt) {
+LRESULT NotifyTreeView(Tree& t, UINT code, UINT action, UINT oldMask, Item* oldItem, UINT newMask,
+                       Item* newItem, POINT pt) {
     NMTREEVIEWA nm{};
     std::string oldText, newText;
     nm.action = action;
@@ -83,7 +83,7 @@ DispInfo AskDispInfo(Tree& t, Item* item, UINT mask) {
         if (text == buffer)
             result.text.assign(buffer, strnlen(buffer, MAX_PATH));
         else if (text && text != LPSTR_TEXTCALLBACKA)
-            result.text = text;  // the handler may point at its own string
+            result.text = text; // the handler may point at its own string
     }
     if (mask & TVIF_IMAGE) result.image = di.item.iImage;
     if (mask & TVIF_SELECTEDIMAGE) result.selectedImage = di.item.iSelectedImage;

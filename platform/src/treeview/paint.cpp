@@ -68,8 +68,8 @@ void DrawImages(Tree& t, HDC dc, Item* item, const RowGeometry& g) {
     if (t.stateImages && stateIndex) {
         int cx = 0, cy = 0;
         ImageList_GetIconSize(t.stateImages, &cx, &cy);
-        ImageList_Draw(t.stateImages, static_cast<int>(stateIndex), dc, g.stateLeft, g.top + (height - cy) / 2,
-                       ILD_NORMAL);
+        ImageList_Draw(t.stateImages, static_cast<int>(stateIndex), dc, g.stateLeft,
+                       g.top + (height - cy) / 2, ILD_NORMAL);
     }
     if (!t.normalImages) return;
     int index = ItemImage(t, item, (item->state & TVIS_SELECTED) != 0);
@@ -109,7 +109,8 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
         cd.nmcd.hdc = dc;
         cd.nmcd.rc = RECT{0, g.top, t.clientWidth, g.bottom};
         cd.nmcd.dwItemSpec = reinterpret_cast<DWORD_PTR>(item->handle);
-        cd.nmcd.uItemState = ((item->state & TVIS_SELECTED) ? CDIS_SELECTED : 0) | (item == t.caret ? CDIS_FOCUS : 0);
+        cd.nmcd.uItemState =
+            ((item->state & TVIS_SELECTED) ? CDIS_SELECTED : 0) | (item == t.caret ? CDIS_FOCUS : 0);
         cd.nmcd.lItemlParam = item->lParam;
         cd.clrText = colors.text;
         cd.clrTextBk = colors.back;
@@ -123,9 +124,9 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
             }
             return;
         }
-        colors.text = cd.clrText;  // what the handler left is what is drawn
+        colors.text = cd.clrText; // what the handler left is what is drawn
         colors.back = cd.clrTextBk;
-        RowOf(t, item, &g);  // the handler may have scrolled
+        RowOf(t, item, &g); // the handler may have scrolled
     }
 
     int labelRight = g.labelRight;
@@ -141,7 +142,7 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
     if (!(itemMode & TVCDRF_NOIMAGES)) DrawImages(t, dc, item, g);
     if (t.destroyed || item->dead) return;
 
-    if (item != t.editItem) {  // the edit box covers the label while it is edited
+    if (item != t.editItem) { // the edit box covers the label while it is edited
         TEXTMETRICA tm{};
         GetTextMetricsA(dc, &tm);
         SetTextColor(dc, colors.text);
@@ -162,7 +163,9 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
 
 } // namespace
 
-COLORREF EffectiveBkColor(const Tree& t) { return t.bkColor == CLR_NONE ? GetSysColor(COLOR_WINDOW) : t.bkColor; }
+COLORREF EffectiveBkColor(const Tree& t) {
+    return t.bkColor == CLR_NONE ? GetSysColor(COLOR_WINDOW) : t.bkColor;
+}
 
 COLORREF EffectiveTextColor(const Tree& t) {
     return t.textColor == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : t.textColor;
@@ -172,11 +175,12 @@ ItemColors DefaultColors(Tree& t, Item* item) {
     bool inFocus = GetFocus() == t.hwnd;
     bool selected = (item->state & TVIS_SELECTED) != 0;
     bool dropped = (item->state & TVIS_DROPHILITED) != 0;
-    Item* held = t.rclickItem;  // the row a right click is being handled on
+    Item* held = t.rclickItem; // the row a right click is being handled on
     bool highlighted = dropped || (item == held && !selected) ||
                        (selected && (!held || item == held) && (inFocus || (t.style & TVS_SHOWSELALWAYS)));
     if (highlighted) {
-        if (dropped || inFocus) return ItemColors{GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_HIGHLIGHT)};
+        if (dropped || inFocus)
+            return ItemColors{GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_HIGHLIGHT)};
         return ItemColors{EffectiveTextColor(t), GetSysColor(COLOR_BTNFACE)};
     }
     return ItemColors{EffectiveTextColor(t), EffectiveBkColor(t)};

@@ -7,14 +7,17 @@ namespace {
 
 constexpr UINT kSelectMask = TVIF_TEXT | TVIF_HANDLE | TVIF_STATE | TVIF_PARAM;
 
-Item* Alive(Item* item) { return item && !item->dead ? item : nullptr; }
+Item* Alive(Item* item) {
+    return item && !item->dead ? item : nullptr;
+}
 
 } // namespace
 
 void ExpandAncestors(Tree& t, Item* item, bool* expanded) {
     // Outermost first, each as a user's expand (with its notifications).
     std::vector<Item*> chain;
-    for (Item* p = item->parent; p && p != &t.root; p = p->parent) chain.push_back(p);
+    for (Item* p = item->parent; p && p != &t.root; p = p->parent)
+        chain.push_back(p);
     for (auto it = chain.rbegin(); it != chain.rend() && !t.destroyed; ++it) {
         Item* p = *it;
         if (p->dead || item->dead) return;
@@ -40,7 +43,7 @@ BOOL SelectCaret(Tree& t, Item* item, UINT cause) {
     if (NotifyTreeView(t, TVN_SELCHANGINGA, cause, kSelectMask, previous, kSelectMask, item)) return FALSE;
     if (t.destroyed || (item && item->dead)) return FALSE;
 
-    Item* old = t.caret;  // a handler may have moved it meanwhile
+    Item* old = t.caret; // a handler may have moved it meanwhile
     if (old) {
         old->state &= ~static_cast<UINT>(TVIS_SELECTED);
         InvalidateItem(t, old);

@@ -18,7 +18,9 @@ HTREEITEM NewHandle() {
     return reinterpret_cast<HTREEITEM>(g_nextHandle);
 }
 
-bool IsCallbackText(LPCSTR text) { return text == nullptr || text == LPSTR_TEXTCALLBACKA; }
+bool IsCallbackText(LPCSTR text) {
+    return text == nullptr || text == LPSTR_TEXTCALLBACKA;
+}
 
 KidsMode KidsFromValue(int value) {
     if (value == I_CHILDRENCALLBACK) return KidsMode::Callback;
@@ -37,7 +39,7 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 
 void LinkAfter(Item* parent, Item* item, Item* after) {
     item->parent = parent;
-    if (!after) {  // first
+    if (!after) { // first
         item->prev = nullptr;
         item->next = parent->firstChild;
         if (parent->firstChild) parent->firstChild->prev = item;
@@ -85,7 +87,8 @@ void Unlink(Tree& t, Item* item) {
 // The first child whose deletion has not begun (a handler may delete while a deletion runs).
 Item* FirstNotDeleting(Item* item) {
     Item* child = item->firstChild;
-    while (child && child->deleting) child = child->next;
+    while (child && child->deleting)
+        child = child->next;
     return child;
 }
 
@@ -115,7 +118,9 @@ bool IsAncestor(const Item* ancestor, const Item* item) {
     return false;
 }
 
-bool HasRealChildren(const Item* item) { return item->firstChild != nullptr; }
+bool HasRealChildren(const Item* item) {
+    return item->firstChild != nullptr;
+}
 
 bool InDisplay(const Tree& t, const Item* item) {
     for (const Item* p = item->parent; p && p != &t.root; p = p->parent)
@@ -190,7 +195,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
         if (after && (after->dead || after->parent != parent)) after = parent->lastChild;
     } else if (where != TVI_LAST) {
         Item* sibling = Resolve(t, where);
-        if (sibling && sibling->parent == parent) after = sibling;  // anything else counts as TVI_LAST
+        if (sibling && sibling->parent == parent) after = sibling; // anything else counts as TVI_LAST
     }
 
     auto owned = std::make_unique<Item>();
@@ -216,7 +221,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
         MarkLayoutDirty(t);
         InvalidateAll(t);
     } else if (InDisplay(t, parent)) {
-        InvalidateItem(t, parent);  // its button may appear
+        InvalidateItem(t, parent); // its button may appear
     }
     return reinterpret_cast<LRESULT>(item->handle);
 }
@@ -314,7 +319,8 @@ BOOL GetItem(Tree& t, TVITEMA* out) {
         }
     }
     if (mask & TVIF_IMAGE) out->iImage = (ask & TVIF_IMAGE) ? di.image : item->image;
-    if (mask & TVIF_SELECTEDIMAGE) out->iSelectedImage = (ask & TVIF_SELECTEDIMAGE) ? di.selectedImage : item->selectedImage;
+    if (mask & TVIF_SELECTEDIMAGE)
+        out->iSelectedImage = (ask & TVIF_SELECTEDIMAGE) ? di.selectedImage : item->selectedImage;
     if (mask & TVIF_CHILDREN) out->cChildren = (ask & TVIF_CHILDREN) ? di.children : ChildrenValue(item);
     auto* ex = reinterpret_cast<TVITEMEXA*>(out);
     if (mask & TVIF_INTEGRAL) ex->iIntegral = item->integral;
@@ -375,12 +381,14 @@ BOOL SortChildren(Tree& t, HTREEITEM h, const TVSORTCB* cb) {
         std::string text;
     };
     std::vector<Entry> entries;
-    for (Item* c = parent->firstChild; c; c = c->next) entries.push_back(Entry{c, std::string()});
+    for (Item* c = parent->firstChild; c; c = c->next)
+        entries.push_back(Entry{c, std::string()});
     if (!cb) {
-        for (Entry& e : entries) e.text = ItemText(t, e.item);
+        for (Entry& e : entries)
+            e.text = ItemText(t, e.item);
         if (parent->dead) return FALSE;
         for (const Entry& e : entries)
-            if (e.item->dead || e.item->parent != parent) return FALSE;  // a handler changed the tree
+            if (e.item->dead || e.item->parent != parent) return FALSE; // a handler changed the tree
     }
     if (cb && !cb->lpfnCompare) return FALSE;
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {

@@ -26,7 +26,7 @@ enum class KidsMode { Compute, ForceYes, ForceNo, Callback };
 
 struct Item {
     HTREEITEM handle = nullptr;
-    Item* parent = nullptr;  // the hidden root for top-level items
+    Item* parent = nullptr; // the hidden root for top-level items
     Item* firstChild = nullptr;
     Item* lastChild = nullptr;
     Item* prev = nullptr;
@@ -43,28 +43,28 @@ struct Item {
     KidsMode kids = KidsMode::Compute;
 
     // Bookkeeping.
-    bool dead = false;      // deleted; only kept as memory until the outermost message returns
-    bool deleting = false;  // its TVN_DELETEITEM run has begun
-    int row = -1;           // index in the display order, -1 when an ancestor is collapsed
-    int level = 0;          // 0 for top-level items
-    int textWidth = -1;     // label text width in pixels, -1 until measured
+    bool dead = false;     // deleted; only kept as memory until the outermost message returns
+    bool deleting = false; // its TVN_DELETEITEM run has begun
+    int row = -1;          // index in the display order, -1 when an ancestor is collapsed
+    int level = 0;         // 0 for top-level items
+    int textWidth = -1;    // label text width in pixels, -1 until measured
 };
 
 struct Tree {
     HWND hwnd = nullptr;
-    HWND notify = nullptr;  // the parent given at creation
+    HWND notify = nullptr; // the parent given at creation
     DWORD style = 0;
 
-    Item root;  // hidden; its children are the top-level items
+    Item root; // hidden; its children are the top-level items
     std::unordered_map<HTREEITEM, std::unique_ptr<Item>> items;
     std::vector<std::unique_ptr<Item>> graveyard;
 
-    Item* caret = nullptr;       // the selected item
-    Item* drop = nullptr;        // the drop-highlighted item
+    Item* caret = nullptr; // the selected item
+    Item* drop = nullptr;  // the drop-highlighted item
     Item* firstVisible = nullptr;
     Item* insertMark = nullptr;
     bool insertMarkAfter = false;
-    Item* rclickItem = nullptr;  // row shown highlighted while a right click is handled
+    Item* rclickItem = nullptr; // row shown highlighted while a right click is handled
 
     // Geometry and appearance.
     int indent = 19;
@@ -77,7 +77,7 @@ struct Tree {
     HIMAGELIST normalImages = nullptr;
     HIMAGELIST stateImages = nullptr;
     HFONT font = nullptr;
-    HFONT boldFont = nullptr;  // made on demand from `font`, owned
+    HFONT boldFont = nullptr; // made on demand from `font`, owned
     UINT scrollTime = 300;
     int clientWidth = 0;
     int clientHeight = 0;
@@ -91,7 +91,7 @@ struct Tree {
     // Label editing.
     HWND edit = nullptr;
     Item* editItem = nullptr;
-    WNDPROC editProc = nullptr;  // the edit class procedure under our subclass
+    WNDPROC editProc = nullptr; // the edit class procedure under our subclass
     bool endingEdit = false;
     bool editTimerArmed = false;
 
@@ -104,10 +104,10 @@ struct Tree {
     bool destroyed = false;
 };
 
-inline constexpr UINT_PTR kEditTimerId = 0x54564544;  // private timer of the tree window
+inline constexpr UINT_PTR kEditTimerId = 0x54564544; // private timer of the tree window
 inline constexpr int kMinIndent = 5;
 inline constexpr int kDefaultIndent = 19;
-inline constexpr int kLabelMargin = 2;  // text drawn this far inside the label box on each side
+inline constexpr int kLabelMargin = 2; // text drawn this far inside the label box on each side
 inline constexpr int kEditLimit = MAX_PATH - 1;
 
 // ---- the tree of a window (dispatch.cpp) ----
@@ -116,37 +116,37 @@ Tree* TreeOf(HWND hwnd);
 // Held while the tree handles anything that may call out to the application: when the outermost
 // guard ends, the layout is brought up to date, deleted items are freed and a destroyed tree goes.
 class BusyGuard {
-public:
+  public:
     explicit BusyGuard(Tree& t);
     ~BusyGuard();
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 
-private:
+  private:
     Tree& t_;
 };
 
 // ---- items (store.cpp) ----
-Item* Resolve(Tree& t, HTREEITEM h);  // nullptr for invalid or deleted handles
-bool IsAncestor(const Item* ancestor, const Item* item);  // true also when equal
+Item* Resolve(Tree& t, HTREEITEM h);                     // nullptr for invalid or deleted handles
+bool IsAncestor(const Item* ancestor, const Item* item); // true also when equal
 bool HasRealChildren(const Item* item);
 LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins);
 BOOL DeleteItem(Tree& t, HTREEITEM h);
 void DeleteAllItems(Tree& t);
-void RemoveChildren(Tree& t, Item* item);  // post-order TVN_DELETEITEMs, no selection changes
+void RemoveChildren(Tree& t, Item* item); // post-order TVN_DELETEITEMs, no selection changes
 BOOL GetItem(Tree& t, TVITEMA* out);
 BOOL SetItem(Tree& t, const TVITEMA* in);
-bool InDisplay(const Tree& t, const Item* item);  // every ancestor expanded
-int ChildrenValue(const Item* item);  // cChildren as TVM_GETITEM reports it (without a callback)
+bool InDisplay(const Tree& t, const Item* item); // every ancestor expanded
+int ChildrenValue(const Item* item);             // cChildren as TVM_GETITEM reports it (without a callback)
 BOOL SortChildren(Tree& t, HTREEITEM parent, const TVSORTCB* cb);
-std::string ItemText(Tree& t, Item* item);  // asks TVN_GETDISPINFO for callback texts
+std::string ItemText(Tree& t, Item* item); // asks TVN_GETDISPINFO for callback texts
 int ItemImage(Tree& t, Item* item, bool selected);
 
 // ---- notifications (notify.cpp) ----
 LRESULT Notify(Tree& t, UINT code, NMHDR* hdr);
 LRESULT NotifySimple(Tree& t, UINT code);
-LRESULT NotifyTreeView(Tree& t, UINT code, UINT action, UINT oldMask, Item* oldItem, UINT newMask, Item* newItem,
-                       POINT pt = POINT{0, 0});
+LRESULT NotifyTreeView(Tree& t, UINT code, UINT action, UINT oldMask, Item* oldItem, UINT newMask,
+                       Item* newItem, POINT pt = POINT{0, 0});
 // Asks the parent for the callback fields of `mask`; fills `text`, `image`, ... as answered.
 struct DispInfo {
     std::string text;
@@ -155,7 +155,7 @@ struct DispInfo {
     int children = 0;
 };
 DispInfo AskDispInfo(Tree& t, Item* item, UINT mask);
-bool HasChildren(Tree& t, Item* item);  // the cChildren flag, asking for callbacks
+bool HasChildren(Tree& t, Item* item); // the cChildren flag, asking for callbacks
 
 // ---- expand and collapse (expand.cpp) ----
 BOOL Expand(Tree& t, Item* item, bool user);
@@ -175,7 +175,7 @@ void SetDropHilite(Tree& t, Item* item);
 // ---- layout, scrolling and hit testing (layout.cpp) ----
 void MarkLayoutDirty(Tree& t);
 void EnsureLayout(Tree& t);
-int VisibleCount(const Tree& t);  // fully visible rows
+int VisibleCount(const Tree& t); // fully visible rows
 int TopRow(Tree& t);
 void SetTopRow(Tree& t, int row);
 void ScrollToShow(Tree& t, Item* item);
@@ -187,13 +187,13 @@ HFONT FontFor(Tree& t, const Item* item);
 void InvalidateWidths(Tree& t);
 struct RowGeometry {
     int top = 0, bottom = 0;
-    int linesLeft = 0;  // start of the lines/button column
+    int linesLeft = 0; // start of the lines/button column
     int stateLeft = 0;
     int imageLeft = 0;
     int textLeft = 0;
-    int labelRight = 0;  // label box right edge (text width plus margins)
+    int labelRight = 0; // label box right edge (text width plus margins)
 };
-bool RowOf(Tree& t, Item* item, RowGeometry* g);  // false when the item is not in the display order
+bool RowOf(Tree& t, Item* item, RowGeometry* g); // false when the item is not in the display order
 BOOL GetItemRectMessage(Tree& t, BOOL textOnly, RECT* rc);
 HTREEITEM HitTest(Tree& t, TVHITTESTINFO* info);
 void InvalidateItem(Tree& t, Item* item);
