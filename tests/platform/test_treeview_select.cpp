@@ -39,7 +39,7 @@ TEST_F(TreeSelect, CaretSequenceWithParentAndChild) {
     EXPECT_EQ(State(c) & TVIS_SELECTED, 0u);
 }
 
-TEST_F(TreeSelect, SelectingUnderCollapsedParentsExpandsThemInOrder) {
+TEST_F(TreeSelect, SelectingUnderCollapsedParentsExpandsThemNearestFirst) {
     HTREEITEM a = Insert(TVI_ROOT, "a");
     HTREEITEM b = Insert(a, "b");
     HTREEITEM c = Insert(b, "c");
@@ -49,8 +49,8 @@ TEST_F(TreeSelect, SelectingUnderCollapsedParentsExpandsThemInOrder) {
     EXPECT_TRUE(TreeView_SelectItem(tree, c));
     EXPECT_EQ(Names(), (std::vector<std::string>{"SELCHANGING", "EXPANDING", "EXPANDED", "EXPANDING",
                                                  "EXPANDED", "SELCHANGED"}));
-    EXPECT_EQ(Of("EXPANDING")[0]->newItem, a);
-    EXPECT_EQ(Of("EXPANDING")[1]->newItem, b);
+    EXPECT_EQ(Of("EXPANDING")[0]->newItem, b); // nearest parent first
+    EXPECT_EQ(Of("EXPANDING")[1]->newItem, a);
     EXPECT_TRUE(State(a) & TVIS_EXPANDED);
     EXPECT_TRUE(State(b) & TVIS_EXPANDED);
     RECT rc{};

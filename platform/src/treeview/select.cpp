@@ -14,11 +14,12 @@ Item* Alive(Item* item) {
 } // namespace
 
 void ExpandAncestors(Tree& t, Item* item, bool* expanded) {
-    // Outermost first, each as a user's expand (with its notifications).
+    // From the nearest parent outwards, as the platform walks them, each as a user's expand (with
+    // its notifications).
     std::vector<Item*> chain;
     for (Item* p = item->parent; p && p != &t.root; p = p->parent)
         chain.push_back(p);
-    for (auto it = chain.rbegin(); it != chain.rend() && !t.destroyed; ++it) {
+    for (auto it = chain.begin(); it != chain.end() && !t.destroyed; ++it) {
         Item* p = *it;
         if (p->dead || item->dead) return;
         if (!(p->state & TVIS_EXPANDED) && Expand(t, p, true) && expanded) *expanded = true;
