@@ -58,7 +58,7 @@ void CTavrinCtrl::InitTree2() {
 
     SearchDicts();
 
-    if (HTREEITEM catalog5 = GetCatalogId("5")) {
+    if (HTREEITEM catalog5 = GetCatalogId(m_hRoot, "5")) {
         HTREEITEM child = g_shelfTree.GetChildItem(catalog5);
         while (child) {
             HTREEITEM next = g_shelfTree.GetNextSiblingItem(child);
@@ -66,7 +66,7 @@ void CTavrinCtrl::InitTree2() {
             child = next;
         }
     }
-    if (HTREEITEM catalog18 = GetCatalogId("18")) {
+    if (HTREEITEM catalog18 = GetCatalogId(m_hRoot, "18")) {
         if (!g_shelfTree.GetChildItem(catalog18)) g_shelfTree.DeleteItem(catalog18);
     }
 }
@@ -79,12 +79,6 @@ void CTavrinCtrl::Refresh() {
 
 // Steps that the system catalog, the registered books, the HTML e-books and the dictionary queries
 // fill in. Until then the shelf stays empty and start-up goes on.
-int CTavrinCtrl::LoadSysCata(LPCSTR) {
-    return 1;
-}
 void CTavrinCtrl::EnumRegBooks(LPCSTR) {}
 void CTavrinCtrl::AddHtmlEBook() {}
 void CTavrinCtrl::SearchDicts() {}
-HTREEITEM CTavrinCtrl::GetCatalogId(LPCSTR) {
-    return nullptr;
-}

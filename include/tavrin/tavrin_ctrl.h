@@ -28,6 +28,14 @@ class CTavrinCtrl : public CWnd {
     // Brings in books registered since start-up: walks the registry and the HTML e-books again.
     void Refresh();
 
+    // ---- trunks ----
+    // Fills *pInfo (type 2, the shelf handle, the catalog's name, szTrunk = the name) for the first
+    // catalog below the root that is the trunk `lpszTrunk`; 1 when found, else 0 with *pInfo untouched.
+    int GetTrunkInfo(LPCSTR lpszTrunk, TrunkInfo* pInfo);
+    // Switches the trunk status (nonzero: on-line) and redraws the images of every item below the
+    // root; 0 when the status is already `nStatus`. pInfo is not used.
+    int SetTrunkStatus(TrunkInfo* pInfo, int nStatus);
+
   protected:
     // ---- life cycle ----
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -59,11 +67,44 @@ class CTavrinCtrl : public CWnd {
     void FreeNode(TreeNode* pNode);
 
     // ---- steps of the start-up that later parts of the control fill ----
-    int LoadSysCata(LPCSTR lpszSysPath);
     void EnumRegBooks(LPCSTR lpszKey);
     void AddHtmlEBook();
     void SearchDicts();
-    HTREEITEM GetCatalogId(LPCSTR lpszKey);
+
+    // ---- the system catalog "Tavrin.Sys" (catalog/) ----
+    // Opens the system catalog with the shelf driver and makes the root and every system catalog;
+    // 1 when opened and loaded, else 0 with nothing inserted.
+    int LoadSysCata(LPCSTR lpszSysPath);
+    // Makes the catalogs for the children of the catalog file's entry under hParent, recursively.
+    void LoadSysCataItems(HTREEITEM hParent, DWORD dwShelfHandle, DWORD hVpItem);
+    // Reads `lpszKey` of section `lpszSection` from the settings page of an entry of the catalog file
+    // into lpszValue (nSize bytes, zero-filled first); 1 when found and it fits, else 0. Binds the
+    // driver table to the shelf driver: callers rebind for their own driver afterwards.
+    int GetCataInfoFromFile(DWORD dwShelfHandle, DWORD hVpItem, LPCSTR lpszSection, LPCSTR lpszKey,
+                            LPSTR lpszValue, int nSize);
+    // Adds the four images named by the entry's "IDB" setting (bitmap ids in the host's resource
+    // module "Tavrin.res") to the shelf image list and keeps their indexes in pNode->nImage.
+    void GetImgIdx(DWORD dwShelfHandle, DWORD hVpItem, TreeNode* pNode);
+
+    // ---- catalog lookups (catalog/); every search walks the items below hItem in pre-order, each
+    // child before its own subtree, and never tests hItem itself ----
+    // The first catalog whose stamp is tStamp.
+    HTREEITEM GetCatalogId(HTREEITEM hItem, DWORD tStamp);
+    // The first catalog whose key is lpszKey, case included.
+    HTREEITEM GetCatalogId(HTREEITEM hItem, LPCSTR lpszKey);
+    // The first system catalog whose "BOOKS" section lists the book file lpszBookFile; *phInsertAfter
+    // becomes TVI_FIRST when its value is "1", else TVI_LAST.
+    HTREEITEM GetClassItem(HTREEITEM hItem, LPCSTR lpszBookFile, HTREEITEM* phInsertAfter);
+    // The first catalog that is the trunk lpszTrunk; fills *pInfo as GetTrunkInfo does.
+    HTREEITEM GetTrunkClassID(HTREEITEM hItem, LPCSTR lpszTrunk, TrunkInfo* pInfo);
+    // The first item (of any kind) whose class id has dwLevel as its first level.
+    HTREEITEM FindCatalog(HTREEITEM hItem, DWORD dwLevel);
+    // The class id for a new child of hItem, or 0xFFFFFFFF when the level is full.
+    DWORD GetClassID(HTREEITEM hItem);
+    // 1 when hItem's class id has no second level.
+    int IsFstLevelClass(HTREEITEM hItem);
+    // Sets the images of every item below hItem, each by its expanded state.
+    void SetTrunkImages(HTREEITEM hItem);
 
     // ---- tree notifications (tree child, id 1000) ----
     afx_msg void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);

@@ -2,6 +2,7 @@
 
 #include "commctrl.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 namespace world {
@@ -65,7 +66,17 @@ void ShelfWorld::TearDown() {
 
 std::string ShelfWorld::AddDriver(const std::string& name, const char* variantPath,
                                   const std::string& folder) {
-    return testdrv::CopyDriver(variantPath, folder.empty() ? dir_.string() : folder, name);
+    std::string path = testdrv::CopyDriver(variantPath, folder.empty() ? dir_.string() : folder, name);
+    if (strcasecmp(name.c_str(), "Books.Dll") == 0) {
+        auto drv = std::make_unique<testdrv::Driver>(path);
+        if (drv->Has("CBIOpenBook")) {
+            std::string sys = (std::filesystem::path(path).parent_path() / "Tavrin.Sys").string();
+            drv->AddBook(sys.c_str());
+            drv->AddItem(sys.c_str(), 0, "Shelf", -1);
+        }
+        shelfDrivers_.push_back(std::move(drv));
+    }
+    return path;
 }
 
 bool ShelfWorld::CreateControl(DWORD style) {

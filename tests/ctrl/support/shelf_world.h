@@ -49,9 +49,13 @@ class ShelfWorld : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Copies a test driver variant into the host folder (or `folder`) under `name`.
+    // Copies a test driver variant into the host folder (or `folder`) under `name`. A copy named
+    // "Books.Dll" serves a plain system catalog "Tavrin.Sys" beside it (a root entry "Shelf", no
+    // settings) and stays loaded for the test; a test that needs other catalogs sets the book again.
     std::string AddDriver(const std::string& name, const char* variantPath = TAVRIN_TESTDRV_PATH,
                           const std::string& folder = "");
+    // The system catalog's path in the host folder.
+    std::string SysPath() const { return (dir_ / "Tavrin.Sys").string(); }
     // Creates the control in the host window; false if creation failed.
     bool CreateControl(DWORD style = WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS);
     void DestroyControl();
@@ -63,6 +67,7 @@ class ShelfWorld : public ::testing::Test {
     HWND host_ = nullptr;
     std::unique_ptr<TestCtrl> ctrl_;
     plat::ScriptedInteraction ui_;
+    std::vector<std::unique_ptr<testdrv::Driver>> shelfDrivers_; // keep the plain catalogs served
 };
 
 } // namespace world
