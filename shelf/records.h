@@ -170,6 +170,7 @@ inline bool CopyCut(char* dst, size_t capacity, std::string_view src, bool keepD
         }
         n = end;
     }
+    if (n >= capacity) n = capacity - 1; // already so; stated for the optimiser's overflow check
     if (n > 0) std::memcpy(dst, src.data(), n);
     dst[n] = '\0';
     return n == src.size();
