@@ -1,0 +1,27 @@
+// Where a reader's bytes come from: a file read with pread on demand, or bytes already in memory.
+#pragma once
+
+#include "bookfmt/bytes.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tavrin::book {
+
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    virtual uint64_t Size() const = 0;
+    // Fills `out` with the bytes at `offset`. False when they cannot be read (the caller has already
+    // checked the range against Size(); a file that shrank since then fails here).
+    virtual bool ReadAt(uint64_t offset, std::span<uint8_t> out) const = 0;
+};
+
+// Opens a file for reading. Null and *error set when it cannot be opened.
+std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string* error);
+
+// Keeps the bytes it is given.
+std::unique_ptr<ByteSource> MakeMemorySource(Bytes bytes);
+
+} // namespace tavrin::book

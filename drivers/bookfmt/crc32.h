@@ -1,0 +1,13 @@
+// CRC-32 (the common reflected polynomial 0xEDB88320) that guards the book file's index sections and
+// pages against damage.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tavrin::book {
+
+// Continues a CRC over more bytes: Crc32(Crc32(0, a), b) == Crc32 of a followed by b.
+uint32_t Crc32(uint32_t crc, const void* data, size_t size);
+
+} // namespace tavrin::book

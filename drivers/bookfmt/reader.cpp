@@ -1,0 +1,384 @@
+#include "bookfmt/reader.h"
+
+#include "bookfmt/crc32.h"
+#include "bookfmt/format.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tavrin::book {
+namespace fmt = format;
+namespace {
+
+std::string Hex(uint64_t v) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(v));
+    return text;
+}
+
+std::string TagName(uint32_t tag) {
+    std::string name;
+    for (int i = 0; i < 4; ++i) {
+        char c = static_cast<char>((tag >> (8 * i)) & 0xFF);
+        name += (c >= 0x20 && c < 0x7F) ? c : '?';
+    }
+    return name;
+}
+
+std::string Num(uint64_t v) { return std::to_string(v); }
+
+} // namespace
+
+OpenResult Reader::Open(const std::string& path, const OpenOptions& options) {
+    OpenResult result;
+    std::unique_ptr<ByteSource> source = OpenFileSource(path, &result.error);
+    if (!source) return result;
+    result = OpenSource(std::move(source), options);
+    if (!result) result.error = path + ": " + result.error;
+    return result;
+}
+
+OpenResult Reader::OpenBytes(Bytes bytes, const OpenOptions& options) {
+    return OpenSource(MakeMemorySource(std::move(bytes)), options);
+}
+
+OpenResult Reader::OpenSource(std::unique_ptr<ByteSource> source, const OpenOptions& options) {
+    OpenResult result;
+    std::unique_ptr<Reader> reader(new Reader());
+    reader->source_ = std::move(source);
+    result.error = reader->Load(options);
+    if (result.error.empty()) result.reader = std::move(reader);
+    return result;
+}
+
+std::string Reader::Load(const OpenOptions& options) {
+    verifyPages_ = options.verifyChecksums;
+    if (std::string e = LoadHeader(options); !e.empty()) return e;
+    // Order matters: contents entries are checked against the page count.
+    if (std::string e = LoadMeta(); !e.empty()) return e;
+    if (std::string e = LoadNames(); !e.empty()) return e;
+    if (std::string e = LoadPages(); !e.empty()) return e;
+    if (std::string e = LoadContents(); !e.empty()) return e;
+    // Each page names the entry that holds it; now that the entry count is known, check those.
+    for (uint32_t p = 0; p < pageCount_; ++p) {
+        uint32_t holder = LoadU32(pageTable_, p * fmt::kPageRecordSize + fmt::kPageEntry);
+        if (holder > entryCount_)
+            return "damaged book: page " + Num(p) + " names contents entry " + Num(holder) + " of " +
+                   Num(entryCount_);
+    }
+    return {};
+}
+
+Reader::Section* Reader::Find(uint32_t tag) {
+    for (Section& s : sections_)
+        if (s.tag == tag) return &s;
+    return nullptr;
+}
+
+std::string Reader::LoadHeader(const OpenOptions& options) {
+    const uint64_t size = source_->Size();
+    if (size < 4) return "not a book file: " + Num(size) + " bytes, too short for the signature \"EBDF\"";
+    uint8_t header[fmt::kHeaderSize];
+    if (!source_->ReadAt(0, {header, std::min<uint64_t>(size, sizeof header)})) return "cannot read the header";
+    if (std::memcmp(header, fmt::kMagic, 4) != 0) return "not a book file: it does not begin with \"EBDF\"";
+    if (size < fmt::kHeaderSize)
+        return "truncated book: " + Num(size) + " bytes, the header alone needs " + Num(fmt::kHeaderSize);
+    ByteView h(header, sizeof header);
+    uint16_t major = LoadU16(h, fmt::kHeaderMajor);
+    versionMinor_ = LoadU16(h, fmt::kHeaderMinor);
+    if (major != fmt::kVersionMajor)
+        return "unsupported book format version " + Num(major) + "." + Num(versionMinor_) + " (this reader reads " +
+               Num(fmt::kVersionMajor) + ".x)";
+    if (LoadU32(h, fmt::kHeaderHeaderSize) != fmt::kHeaderSize)
+        return "damaged book: header size " + Num(LoadU32(h, fmt::kHeaderHeaderSize)) + ", expected 64";
+    uint64_t declared = LoadU64(h, fmt::kHeaderFileSize);
+    if (declared != size) {
+        if (declared > size)
+            return "truncated book: the file has " + Num(size) + " bytes, its header says " + Num(declared);
+        return "damaged book: the file has " + Num(size) + " bytes, its header says " + Num(declared);
+    }
+    uint32_t count = LoadU32(h, fmt::kHeaderSectionCount);
+    if (count == 0 || count > fmt::kMaxSections)
+        return "damaged book: " + Num(count) + " sections (1 to " + Num(fmt::kMaxSections) + " allowed)";
+    const uint64_t directoryEnd = fmt::kHeaderSize + uint64_t{count} * fmt::kDirEntrySize;
+    if (directoryEnd > size) return "truncated book: the section directory ends past the end of the file";
+    Bytes directory(count * fmt::kDirEntrySize);
+    if (!source_->ReadAt(fmt::kHeaderSize, directory)) return "cannot read the section directory";
+    if (options.verifyChecksums) {
+        uint32_t crc = Crc32(Crc32(0, header, fmt::kHeaderCrc), directory.data(), directory.size());
+        if (crc != LoadU32(h, fmt::kHeaderCrc))
+            return "damaged book: the header checksum does not match (" + Hex(crc) + " against " +
+                   Hex(LoadU32(h, fmt::kHeaderCrc)) + ")";
+    }
+
+    for (uint32_t i = 0; i < count; ++i) {
+        size_t at = i * fmt::kDirEntrySize;
+        Section s{LoadU32(directory, at + fmt::kDirTag), LoadU32(directory, at + fmt::kDirCrc),
+                  LoadU64(directory, at + fmt::kDirOffset), LoadU64(directory, at + fmt::kDirSize), true};
+        std::string name = "section " + TagName(s.tag);
+        if (!RangeInside(s.offset, s.size, size))
+            return "damaged book: " + name + " (offset " + Num(s.offset) + ", " + Num(s.size) +
+                   " bytes) lies outside the file of " + Num(size) + " bytes";
+        if (s.offset < directoryEnd && s.size > 0)
+            return "damaged book: " + name + " overlaps the header or the section directory";
+        if (Find(s.tag)) return "damaged book: " + name + " appears twice";
+        sections_.push_back(s);
+    }
+    std::vector<Section> sorted = sections_;
+    std::sort(sorted.begin(), sorted.end(), [](const Section& a, const Section& b) { return a.offset < b.offset; });
+    for (size_t i = 1; i < sorted.size(); ++i)
+        if (sorted[i - 1].size > 0 && sorted[i].size > 0 && sorted[i - 1].offset + sorted[i - 1].size > sorted[i].offset)
+            return "damaged book: sections " + TagName(sorted[i - 1].tag) + " and " + TagName(sorted[i].tag) +
+                   " overlap";
+    for (uint32_t tag : {fmt::kTagMeta, fmt::kTagStrings, fmt::kTagContents, fmt::kTagPages, fmt::kTagPageData})
+        if (!Find(tag)) return "damaged book: the section " + TagName(tag) + " is missing";
+
+    const bool verify = options.verifyChecksums;
+    if (std::string e = ReadSection(*Find(fmt::kTagMeta), meta_, verify, "META"); !e.empty()) return e;
+    if (std::string e = ReadSection(*Find(fmt::kTagStrings), strings_, verify, "STRS"); !e.empty()) return e;
+    if (std::string e = ReadSection(*Find(fmt::kTagContents), toc_, verify, "TOCE"); !e.empty()) return e;
+    if (std::string e = ReadSection(*Find(fmt::kTagPages), pageTable_, verify, "PAGE"); !e.empty()) return e;
+    if (Section* names = Find(fmt::kTagNames))
+        if (std::string e = ReadSection(*names, nameTable_, verify, "NAME"); !e.empty()) return e;
+    pageDataOffset_ = Find(fmt::kTagPageData)->offset;
+    pageDataSize_ = Find(fmt::kTagPageData)->size;
+    return {};
+}
+
+std::string Reader::ReadSection(const Section& section, Bytes& out, bool verify, const char* name) {
+    out.resize(section.size); // bounded by the file's size, checked in LoadHeader
+    if (!source_->ReadAt(section.offset, out)) return std::string("cannot read the section ") + name;
+    if (verify && Crc32(0, out.data(), out.size()) != section.crc)
+        return std::string("damaged book: the checksum of section ") + name + " does not match";
+    return {};
+}
+
+std::string_view Reader::Text(uint32_t offset, uint32_t length) const {
+    return AsText(ByteView(strings_).subspan(offset, length));
+}
+
+std::string Reader::LoadMeta() {
+    if (meta_.size() < fmt::kMetaSize)
+        return "damaged book: the META section has " + Num(meta_.size()) + " bytes, at least " +
+               Num(fmt::kMetaSize) + " needed";
+    serial_ = LoadU32(meta_, fmt::kMetaSerial);
+    bookClass_ = LoadU16(meta_, fmt::kMetaBookClass);
+    caps_ = LoadU16(meta_, fmt::kMetaCaps);
+    codePage_ = LoadU16(meta_, fmt::kMetaCodePage);
+    uint16_t kind = LoadU16(meta_, fmt::kMetaKind);
+    if (kind > static_cast<uint16_t>(BookKind::ShelfCatalog)) return "damaged book: unknown book kind " + Num(kind);
+    kind_ = static_cast<BookKind>(kind);
+    uint32_t flags = LoadU32(meta_, fmt::kMetaFlags);
+    if (flags & fmt::kFlagHasNumber) {
+        numberOffset_ = LoadU32(meta_, fmt::kMetaNumberOffset);
+        numberLength_ = LoadU32(meta_, fmt::kMetaNumberLength);
+        if (numberLength_ == 0 || numberLength_ > fmt::kMaxNumber)
+            return "damaged book: the extended book number has " + Num(numberLength_) + " bytes (1 to 255 allowed)";
+        if (!RangeInside(numberOffset_, numberLength_, strings_.size()))
+            return "damaged book: the extended book number lies outside the text pool";
+        if (Text(numberOffset_, numberLength_).find('\0') != std::string_view::npos)
+            return "damaged book: the extended book number holds a zero byte";
+        hasNumber_ = true;
+    }
+    if (flags & fmt::kFlagHasDict)
+        dict_ = DictAttributes{meta_[fmt::kMetaDictIdLow], meta_[fmt::kMetaDictIdHigh],
+                               LoadU16(meta_, fmt::kMetaDictClassNo)};
+    return {};
+}
+
+std::string Reader::LoadNames() {
+    if (nameTable_.size() % fmt::kNameRecordSize != 0)
+        return "damaged book: the NAME section is not a whole number of " + Num(fmt::kNameRecordSize) +
+               "-byte records";
+    nameCount_ = nameTable_.size() / fmt::kNameRecordSize;
+    for (size_t i = 0; i < nameCount_; ++i) {
+        size_t at = i * fmt::kNameRecordSize;
+        uint32_t offset = LoadU32(nameTable_, at + fmt::kNameOffset);
+        uint32_t length = LoadU32(nameTable_, at + fmt::kNameLength);
+        if (length > fmt::kMaxName)
+            return "damaged book: name " + Num(i) + " has " + Num(length) + " bytes (at most 254 allowed)";
+        if (!RangeInside(offset, length, strings_.size()))
+            return "damaged book: name " + Num(i) + " lies outside the text pool";
+        if (Text(offset, length).find('\0') != std::string_view::npos)
+            return "damaged book: name " + Num(i) + " holds a zero byte";
+    }
+    return {};
+}
+
+std::string Reader::LoadPages() {
+    if (pageTable_.size() % fmt::kPageRecordSize != 0)
+        return "damaged book: the PAGE section is not a whole number of " + Num(fmt::kPageRecordSize) +
+               "-byte records";
+    uint64_t count = pageTable_.size() / fmt::kPageRecordSize;
+    if (count > fmt::kMaxPages) return "damaged book: " + Num(count) + " pages is too many";
+    pageCount_ = static_cast<uint32_t>(count);
+    for (uint32_t p = 0; p < pageCount_; ++p) {
+        size_t at = p * fmt::kPageRecordSize;
+        uint64_t offset = LoadU64(pageTable_, at + fmt::kPageOffset);
+        uint32_t length = LoadU32(pageTable_, at + fmt::kPageLength);
+        if (length > fmt::kMaxPageLength) return "damaged book: page " + Num(p) + " claims " + Num(length) + " bytes";
+        if (!RangeInside(offset, length, pageDataSize_))
+            return "damaged book: page " + Num(p) + " (offset " + Num(offset) + ", " + Num(length) +
+                   " bytes) lies outside the page data of " + Num(pageDataSize_) + " bytes";
+    }
+    return {};
+}
+
+std::string Reader::LoadContents() {
+    if (toc_.size() % fmt::kEntrySize != 0)
+        return "damaged book: the TOCE section is not a whole number of " + Num(fmt::kEntrySize) + "-byte records";
+    uint64_t count = toc_.size() / fmt::kEntrySize;
+    if (count > fmt::kMaxEntries) return "damaged book: " + Num(count) + " contents entries is too many";
+    entryCount_ = static_cast<uint32_t>(count);
+    if (entryCount_ == 0) return {};
+
+    auto field = [this](uint32_t entry, size_t at) { return LoadU32(toc_, entry * fmt::kEntrySize + at); };
+    auto bad = [](uint32_t entry, const std::string& what) {
+        return "damaged book: contents entry " + Num(entry) + " " + what;
+    };
+    auto checkEntry = [&](uint32_t e) -> std::string {
+        uint32_t offset = field(e, fmt::kEntryTextOffset);
+        uint32_t length = LoadU16(toc_, e * fmt::kEntrySize + fmt::kEntryTextLength);
+        if (length > fmt::kMaxEntryText) return bad(e, "has a text of " + Num(length) + " bytes (at most 227)");
+        if (!RangeInside(offset, length, strings_.size())) return bad(e, "has its text outside the text pool");
+        if (Text(offset, length).find('\0') != std::string_view::npos) return bad(e, "has a zero byte in its text");
+        int32_t page = static_cast<int32_t>(field(e, fmt::kEntryPage));
+        if (page < -1 || (page >= 0 && static_cast<uint32_t>(page) >= pageCount_))
+            return bad(e, "leads to page " + std::to_string(page) + " of " + Num(pageCount_));
+        return {};
+    };
+
+    // The entries must be the tree's pre-order: walking the links from the root meets entry 0, 1, 2 ...
+    // in turn and every entry once, and each link agrees with the parent field. This rules out cycles
+    // and shared subtrees, so later walks need no guard.
+    if (field(0, fmt::kEntryParent) != fmt::kNoEntry) return bad(0, "(the root) has a parent");
+    if (field(0, fmt::kEntryNextSibling) != 0) return bad(0, "(the root) has a sibling");
+    std::vector<uint32_t> ancestors;
+    uint32_t expected = 0;
+    uint32_t current = 0;
+    for (;;) {
+        if (current != expected)
+            return bad(current, "is out of order (entry " + Num(expected) + " was expected next)");
+        ++expected;
+        if (std::string e = checkEntry(current); !e.empty()) return e;
+        uint32_t child = field(current, fmt::kEntryFirstChild);
+        if (child != 0) {
+            if (child >= entryCount_) return bad(current, "has a first child " + Num(child) + " past the last entry");
+            if (field(child, fmt::kEntryParent) != current) return bad(child, "does not name its parent " + Num(current));
+            ancestors.push_back(current);
+            current = child;
+            continue;
+        }
+        for (;;) {
+            uint32_t sibling = field(current, fmt::kEntryNextSibling);
+            if (sibling != 0) {
+                if (sibling >= entryCount_) return bad(current, "has a next sibling " + Num(sibling) + " past the last entry");
+                if (field(sibling, fmt::kEntryParent) != field(current, fmt::kEntryParent))
+                    return bad(sibling, "does not share the parent of its previous sibling " + Num(current));
+                current = sibling;
+                break;
+            }
+            if (ancestors.empty()) {
+                current = fmt::kNoEntry;
+                break;
+            }
+            current = ancestors.back();
+            ancestors.pop_back();
+        }
+        if (current == fmt::kNoEntry) break;
+    }
+    if (expected != entryCount_)
+        return "damaged book: " + Num(entryCount_ - expected) + " contents entries are not reachable from the root";
+    return {};
+}
+
+std::optional<std::string_view> Reader::Number() const {
+    if (!hasNumber_) return std::nullopt;
+    return Text(numberOffset_, numberLength_);
+}
+
+LocaleName Reader::NameAt(size_t index) const {
+    if (index >= nameCount_) return {};
+    size_t at = index * format::kNameRecordSize;
+    return {LoadI32(nameTable_, at + format::kNameLocale),
+            std::string(Text(LoadU32(nameTable_, at + format::kNameOffset), LoadU32(nameTable_, at + format::kNameLength)))};
+}
+
+std::optional<std::string_view> Reader::NameFor(int32_t locale) const {
+    if (nameCount_ == 0) return std::nullopt;
+    auto textAt = [this](size_t i) {
+        size_t at = i * format::kNameRecordSize;
+        return Text(LoadU32(nameTable_, at + format::kNameOffset), LoadU32(nameTable_, at + format::kNameLength));
+    };
+    auto localeAt = [this](size_t i) { return LoadI32(nameTable_, i * format::kNameRecordSize + format::kNameLocale); };
+    for (size_t i = 0; i < nameCount_; ++i)
+        if (localeAt(i) == locale) return textAt(i);
+    if (locale > 0x3FF)
+        for (size_t i = 0; i < nameCount_; ++i)
+            if (localeAt(i) > 0x3FF && (localeAt(i) & 0x3FF) == (locale & 0x3FF)) return textAt(i);
+    return textAt(0);
+}
+
+uint32_t Reader::Parent(uint32_t entry) const {
+    if (entry >= entryCount_) return kNone;
+    return LoadU32(toc_, entry * format::kEntrySize + format::kEntryParent); // kNoEntry == kNone for the root
+}
+
+uint32_t Reader::FirstChild(uint32_t entry) const {
+    if (entry >= entryCount_) return kNone;
+    uint32_t child = LoadU32(toc_, entry * format::kEntrySize + format::kEntryFirstChild);
+    return child == 0 ? kNone : child;
+}
+
+uint32_t Reader::NextSibling(uint32_t entry) const {
+    if (entry >= entryCount_) return kNone;
+    uint32_t sibling = LoadU32(toc_, entry * format::kEntrySize + format::kEntryNextSibling);
+    return sibling == 0 ? kNone : sibling;
+}
+
+int32_t Reader::EntryPage(uint32_t entry) const {
+    if (entry >= entryCount_) return -1;
+    return LoadI32(toc_, entry * format::kEntrySize + format::kEntryPage);
+}
+
+std::string_view Reader::EntryText(uint32_t entry) const {
+    if (entry >= entryCount_) return {};
+    size_t at = entry * format::kEntrySize;
+    return Text(LoadU32(toc_, at + format::kEntryTextOffset), LoadU16(toc_, at + format::kEntryTextLength));
+}
+
+uint32_t Reader::PageLength(uint32_t page) const {
+    if (page >= pageCount_) return 0;
+    return LoadU32(pageTable_, page * format::kPageRecordSize + format::kPageLength);
+}
+
+uint32_t Reader::PageEntry(uint32_t page) const {
+    if (page >= pageCount_) return kNone;
+    uint32_t holder = LoadU32(pageTable_, page * format::kPageRecordSize + format::kPageEntry);
+    return holder == 0 ? kNone : holder - 1;
+}
+
+bool Reader::ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error) const {
+    auto fail = [error](std::string text) {
+        if (error) *error = std::move(text);
+        return false;
+    };
+    if (page >= pageCount_) return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
+    size_t at = page * format::kPageRecordSize;
+    uint64_t offset = LoadU64(pageTable_, at + format::kPageOffset);
+    uint32_t length = LoadU32(pageTable_, at + format::kPageLength);
+    if (out.size() != length) return fail("page " + Num(page) + " has " + Num(length) + " bytes, not " + Num(out.size()));
+    if (!source_->ReadAt(pageDataOffset_ + offset, out)) return fail("cannot read page " + Num(page));
+    if (verifyPages_ && Crc32(0, out.data(), out.size()) != LoadU32(pageTable_, at + format::kPageCrc))
+        return fail("damaged book: the checksum of page " + Num(page) + " does not match");
+    return true;
+}
+
+std::optional<Bytes> Reader::ReadPage(uint32_t page, std::string* error) const {
+    Bytes bytes(PageLength(page));
+    if (!ReadPage(page, bytes, error)) return std::nullopt;
+    return bytes;
+}
+
+} // namespace tavrin::book
