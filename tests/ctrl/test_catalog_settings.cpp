@@ -1,0 +1,276 @@
+// The settings text of a catalog page, without a driver: where the text starts and ends, how lines
+// end, how sections and keys match (by prefix, without regard to case), the number readers for the
+// values, and reading a page through the driver's page calls when the driver reports odd sizes.
+#include "catalog/settings_page.h"
+#include "catalog/settings_text.h"
+#include "test_catalog_world.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+
+using catalog_world::SettingsPage;
+using tavrin::FindSetting;
+
+namespace {
+
+std::optional<std::string> Find(const std::string& page, const char* section, const char* key) {
+    auto bytes =
+        std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(page.data()), page.size());
+    std::optional<std::string_view> value = FindSetting(bytes, section, key);
+    if (!value) return std::nullopt;
+    return std::string(*value);
+}
+
+// ---- where the text is ----
+
+TEST(SettingsTextBounds, HeadBytesAreNeverReadAsText) {
+    // A complete settings text inside the head is ignored; the text starts at the first "[" after it.
+    std::string head = "[CONFIG]\xFF\x0AID=head";
+    std::string page = head + std::string(56 - head.size(), '.') + "[CONFIG]\xFF\x0AID=text\xFF\x06";
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "text");
+    std::string onlyHead = head + std::string(56 - head.size(), '.') + "ID=x";
+    EXPECT_EQ(Find(onlyHead, "CONFIG", "ID"), std::nullopt);
+}
+
+TEST(SettingsTextBounds, PageNoLongerThanItsHeadHasNoSettings) {
+    EXPECT_EQ(Find("[CONFIG]\xFF\x0AID=1\xFF\x06", "CONFIG", "ID"), std::nullopt);
+    EXPECT_EQ(Find(std::string(55, '['), "", ""), std::nullopt);
+    EXPECT_EQ(Find(std::string(56, '['), "", ""), std::nullopt);
+    EXPECT_EQ(Find("", "CONFIG", "ID"), std::nullopt);
+}
+
+TEST(SettingsTextBounds, PageWithoutBracketHasNoSettings) {
+    EXPECT_EQ(Find(std::string(56, '.') + "CONFIG]\xFF\x0AID=1\xFF\x06", "CONFIG", "ID"), std::nullopt);
+}
+
+TEST(SettingsTextBounds, TextWithoutEndMarkRunsToThePagesEnd) {
+    std::string page = SettingsPage({"[CONFIG]", "ID=5", "RID=last"}, false);
+    EXPECT_EQ(Find(page, "CONFIG", "RID"), "last");
+}
+
+TEST(SettingsTextBounds, EndMarkEndsTheTextAndTheLastValue) {
+    std::string page = SettingsPage({"[CONFIG]", "ID=5"}) + "\xFF\x0ARID=after";
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "5");
+    EXPECT_EQ(Find(page, "CONFIG", "RID"), std::nullopt);
+    // Only the pair ends the text: 0xFF before another byte is text.
+    std::string lone = SettingsPage({"[CONFIG]", "ID=a\xFF"
+                                                 "b"});
+    EXPECT_EQ(Find(lone, "CONFIG", "ID"), "a\xFF"
+                                          "b");
+}
+
+TEST(SettingsTextBounds, SettingsTextStartsAtItsBracketAndStopsAtTheEndMark) {
+    std::string page = std::string(60, '.') + "[X]\xFF\x06tail";
+    auto bytes =
+        std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(page.data()), page.size());
+    auto text = tavrin::SettingsText(bytes);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, "[X]");
+}
+
+// ---- lines ----
+
+TEST(SettingsLines, CarriageReturnEndsALineAndTheNextStartsTwoBytesLater) {
+    // "\rx" is a line end of two bytes: the byte after the carriage return is never read.
+    std::string page = std::string(56, '.') + "[CONFIG]\rxID=3\r\nRID=4\xFF\x06";
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "3");
+    EXPECT_EQ(Find(page, "CONFIG", "RID"), "4");
+    std::string swallowed = std::string(56, '.') + "[CONFIG]\rID=3\xFF\x06";
+    EXPECT_EQ(Find(swallowed, "CONFIG", "ID"), std::nullopt) << "'I' is skipped, the line reads 'D=3'";
+}
+
+TEST(SettingsLines, ValueIsEverythingAfterTheFirstEqualsToTheEndOfTheLine) {
+    std::string page = SettingsPage({"[CONFIG]", "RID=a=b  ", "ID="});
+    EXPECT_EQ(Find(page, "CONFIG", "RID"), "a=b  ");
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "");
+}
+
+TEST(SettingsLines, KeyLineWithoutEqualsIsPassedOver) {
+    std::string page = SettingsPage({"[CONFIG]", "ID 5", "ID=6"});
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "6");
+}
+
+// ---- sections and keys ----
+
+TEST(SettingsMatching, KeyMatchesByPrefixSoIdFindsAnEarlierIdbLine) {
+    std::string page = SettingsPage({"[CONFIG]", "IDB=131 155 131 155", "ID=7"});
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "131 155 131 155");
+    EXPECT_EQ(Find(page, "CONFIG", "IDB"), "131 155 131 155");
+    std::string ordered = SettingsPage({"[CONFIG]", "ID=7", "IDB=1 2 3 4"});
+    EXPECT_EQ(Find(ordered, "CONFIG", "ID"), "7");
+}
+
+TEST(SettingsMatching, SectionsAndKeysIgnoreCase) {
+    std::string page = SettingsPage({"[config]", "TextColor=1 2 3"});
+    EXPECT_EQ(Find(page, "CONFIG", "TEXTCOLOR"), "1 2 3");
+    EXPECT_EQ(Find(page, "Config", "textcolor"), "1 2 3");
+}
+
+TEST(SettingsMatching, SectionNameMatchesByPrefixAfterTheFirstBracket) {
+    EXPECT_EQ(Find(SettingsPage({"[CONFIGURATION]", "ID=1"}), "CONFIG", "ID"), "1");
+    EXPECT_EQ(Find(SettingsPage({"[ CONFIG]", "ID=1"}), "CONFIG", "ID"), std::nullopt);
+    EXPECT_EQ(Find(SettingsPage({"[CONF]", "ID=1"}), "CONFIG", "ID"), std::nullopt);
+}
+
+TEST(SettingsMatching, HeaderNeedsBothBracketsAnywhereOnItsLine) {
+    EXPECT_EQ(Find(SettingsPage({"[CONFIG", "ID=1"}), "CONFIG", "ID"), std::nullopt);
+    EXPECT_EQ(Find(SettingsPage({"[X]", "][CONFIG", "ID=2"}), "CONFIG", "ID"), "2");
+}
+
+TEST(SettingsMatching, KeyBeforeItsSectionIsNotFound) {
+    std::string page = SettingsPage({"[BOOKS]", "ID=1", "[CONFIG]", "RID=2"});
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), std::nullopt);
+    EXPECT_EQ(Find(page, "BOOKS", "ID"), "1");
+}
+
+TEST(SettingsMatching, LaterSectionsDoNotEndTheSearch) {
+    std::string page = SettingsPage({"[CONFIG]", "ID=1", "[BOOKS]", "abc.ebd=1"});
+    EXPECT_EQ(Find(page, "CONFIG", "abc.ebd"), "1");
+    EXPECT_EQ(Find(page, "BOOKS", "ID"), std::nullopt);
+}
+
+TEST(SettingsMatching, MissingSectionFindsNothing) {
+    EXPECT_EQ(Find(SettingsPage({"[CONFIG]", "ID=1"}), "BOOKS", "ID"), std::nullopt);
+}
+
+// ---- numbers in values ----
+
+TEST(SettingValues, ColourTakesRedGreenBlueByTheirLowBytes) {
+    EXPECT_EQ(tavrin::ParseColorValue("255 0 0"), 0x0000FFu);
+    EXPECT_EQ(tavrin::ParseColorValue("0 0 255"), 0xFF0000u);
+    EXPECT_EQ(tavrin::ParseColorValue(" 1\t2  3"), 0x030201u);
+    EXPECT_EQ(tavrin::ParseColorValue("256 -1 513"), 0x01FF00u);
+    EXPECT_EQ(tavrin::ParseColorValue("1180591620717411303429 0 0"), 0x05u) << "low byte of a long number";
+}
+
+TEST(SettingValues, MissingColourComponentsAreZero) {
+    EXPECT_EQ(tavrin::ParseColorValue("12"), 0x00000Cu);
+    EXPECT_EQ(tavrin::ParseColorValue("12 34"), 0x00220Cu);
+    EXPECT_EQ(tavrin::ParseColorValue("red"), 0u);
+    EXPECT_EQ(tavrin::ParseColorValue("1,2,3"), 0x000001u);
+}
+
+TEST(SettingValues, FlagIsANumberOtherThanZero) {
+    EXPECT_FALSE(tavrin::ParseFlagValue("0"));
+    EXPECT_FALSE(tavrin::ParseFlagValue("000"));
+    EXPECT_FALSE(tavrin::ParseFlagValue(""));
+    EXPECT_FALSE(tavrin::ParseFlagValue("yes"));
+    EXPECT_TRUE(tavrin::ParseFlagValue("2"));
+    EXPECT_TRUE(tavrin::ParseFlagValue(" -1"));
+    EXPECT_TRUE(tavrin::ParseFlagValue("1x"));
+}
+
+TEST(SettingValues, NumbersStopAtTheFirstWordAndSaturate) {
+    int n[4] = {9, 9, 9, 9};
+    tavrin::ParseNumbers("131 155 abc 7", n, 4);
+    EXPECT_EQ(n[0], 131);
+    EXPECT_EQ(n[1], 155);
+    EXPECT_EQ(n[2], 0);
+    EXPECT_EQ(n[3], 0) << "numbers after a word are not read";
+    tavrin::ParseNumbers("99999999999 -99999999999", n, 2);
+    EXPECT_EQ(n[0], INT_MAX);
+    EXPECT_EQ(n[1], INT_MIN);
+}
+
+// ---- reading the page through the driver ----
+
+// A driver's page calls with sizes and pages each test chooses.
+struct FakePages {
+    int32_t entryPage = 0;
+    int32_t childPage = -1;
+    CBI_HITEM child = 0;
+    int32_t reportedSize = 0;
+    std::string data;
+    int32_t written = -2; // -2: what was copied
+    int32_t askedSize = -1;
+    int itemToPageCalls = 0;
+    CBI_HITEM lastItemAsked = 0;
+};
+FakePages g_fake;
+
+CbiTable FakeTable() {
+    CbiTable cbi{};
+    cbi.CBIVPItemToPage = [](CBI_HBOOK, CBI_HITEM item) -> int32_t {
+        ++g_fake.itemToPageCalls;
+        g_fake.lastItemAsked = item;
+        return item == 1 ? g_fake.entryPage : g_fake.childPage;
+    };
+    cbi.CBIVPGetChildItem = [](CBI_HBOOK, CBI_HITEM) -> CBI_HITEM { return g_fake.child; };
+    cbi.CBIGetPageSize = [](CBI_HBOOK, int32_t) -> int32_t { return g_fake.reportedSize; };
+    cbi.CBIGetPage = [](CBI_HBOOK, int32_t, unsigned char* buffer, int32_t size) -> int32_t {
+        g_fake.askedSize = size;
+        size_t n = std::min(g_fake.data.size(), static_cast<size_t>(size));
+        std::memcpy(buffer, g_fake.data.data(), n);
+        return g_fake.written == -2 ? static_cast<int32_t>(n) : g_fake.written;
+    };
+    return cbi;
+}
+
+class SettingsPageReading : public ::testing::Test {
+  protected:
+    void SetUp() override { g_fake = FakePages(); }
+};
+
+TEST_F(SettingsPageReading, ReportedSizeLargerThanTheDataKeepsOnlyWhatWasWritten) {
+    g_fake.data = SettingsPage({"[CONFIG]", "ID=5"}, false);
+    g_fake.reportedSize = 4096;
+    std::vector<unsigned char> page = tavrin::ReadSettingsPage(FakeTable(), 1, 1);
+    EXPECT_EQ(g_fake.askedSize, 4096);
+    ASSERT_EQ(page.size(), g_fake.data.size());
+    EXPECT_EQ(Find(std::string(page.begin(), page.end()), "CONFIG", "ID"), "5") << "no stale bytes after it";
+}
+
+TEST_F(SettingsPageReading, DriverClaimingToWriteMoreThanTheBufferIsHeldToTheBuffer) {
+    g_fake.data = std::string(100, 'x');
+    g_fake.reportedSize = 100;
+    g_fake.written = 1 << 30;
+    EXPECT_EQ(tavrin::ReadSettingsPage(FakeTable(), 1, 1).size(), 100u);
+    g_fake.written = -5;
+    EXPECT_TRUE(tavrin::ReadSettingsPage(FakeTable(), 1, 1).empty());
+}
+
+TEST_F(SettingsPageReading, AbsurdPageSizeIsCappedAndANegativeOneReadsNothing) {
+    g_fake.data = SettingsPage({"[CONFIG]", "ID=5"});
+    g_fake.reportedSize = INT32_MAX;
+    std::vector<unsigned char> page = tavrin::ReadSettingsPage(FakeTable(), 1, 1);
+    EXPECT_EQ(g_fake.askedSize, static_cast<int32_t>(tavrin::kMaxSettingsPageSize));
+    EXPECT_EQ(page.size(), g_fake.data.size());
+    g_fake.reportedSize = -1;
+    g_fake.askedSize = -1;
+    EXPECT_TRUE(tavrin::ReadSettingsPage(FakeTable(), 1, 1).empty());
+    EXPECT_EQ(g_fake.askedSize, -1) << "no page read for a negative size";
+}
+
+TEST_F(SettingsPageReading, EntryWithoutPageUsesItsFirstChildsPage) {
+    g_fake.entryPage = -1;
+    g_fake.child = 7;
+    g_fake.childPage = 3;
+    EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), 3);
+    g_fake.childPage = -1;
+    EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), std::nullopt);
+}
+
+TEST_F(SettingsPageReading, EntryWithoutPageOrChildAsksNothingMore) {
+    g_fake.entryPage = -1;
+    g_fake.child = 0;
+    EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), std::nullopt);
+    EXPECT_EQ(g_fake.itemToPageCalls, 1) << "no page is asked for a missing child";
+}
+
+TEST_F(SettingsPageReading, MissingPageCallsReadNothing) {
+    g_fake.reportedSize = 10;
+    CbiTable cbi = FakeTable();
+    cbi.CBIGetPage = nullptr;
+    EXPECT_TRUE(tavrin::ReadSettingsPage(cbi, 1, 1).empty());
+    cbi = FakeTable();
+    cbi.CBIVPItemToPage = nullptr;
+    EXPECT_TRUE(tavrin::ReadSettingsPage(cbi, 1, 1).empty());
+}
+
+} // namespace
