@@ -53,7 +53,7 @@ std::optional<std::string> CheckObject(uint8_t kind, std::string_view attributes
     if (rest.substr(0, kText.size()) != kText) return "an object must end its attributes with text=CAPTION";
     rest.remove_prefix(kText.size());
     if (rest.find('\0') != std::string_view::npos) return "an object's caption may not hold a zero byte";
-    if (FitCharacters(rest, rest.size()) != rest.size()) return "an object's caption ends in half a character";
+    if (!EndsOnCharacter(rest)) return "an object's caption ends in half a character";
     if (kind == kObjectPicture && !hasImage) return "a picture object needs image=NAME";
     if (kind == kObjectCaption && hasImage) return "a caption object has no picture";
     if (kind != kObjectPicture && kind != kObjectCaption) return "unknown object kind " + Hex2(kind);

@@ -20,6 +20,13 @@ size_t FitCharacters(std::string_view text, size_t limit) {
     return end;
 }
 
+bool EndsOnCharacter(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size())
+        i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i == text.size();
+}
+
 int CopyOut(std::string_view text, char* buffer, int capacity) {
     if (!buffer || capacity < 1) return 0;
     size_t length = FitCharacters(text, static_cast<size_t>(capacity) - 1);

@@ -1,0 +1,132 @@
+#include "support/book_test_support.h"
+
+#include "bookfmt/crc32.h"
+#include "bookfmt/format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace booktest {
+
+namespace fmt = tavrin::book::format;
+using tavrin::book::ContentsNode;
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TAVRIN_TEST_TMP");
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info ? info->test_suite_name() : "suite") + "." + (info ? info->name() : "test") +
+                       "." + std::to_string(getpid());
+    for (char& c : name)
+        if (c == '/') c = '_';
+    path_ = std::filesystem::path(base && *base ? base : std::filesystem::temp_directory_path().string()) / "bookfmt" / name;
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::Write(const std::string& name, const Bytes& bytes) const {
+    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return File(name);
+}
+
+std::string TempDir::WriteText(const std::string& name, const std::string& text) const {
+    return Write(name, ToBytes(text));
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ToString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+BookModel SmallBook() {
+    BookModel book;
+    book.serial = 0x2F;
+    book.number = "TEST-0001";
+    book.bookClass = tavrin::book::kClassEbook;
+    book.caps = tavrin::book::kCapContents;
+    book.codePage = 950;
+    book.names = {{3, "Small book"}, {1028, "\xA4\x70\xAE\xD1"}, {1033, "Small book (en)"}};
+    ContentsNode s11{"Section 1.1", 1, {}};
+    ContentsNode s12{"Section 1.2", 2, {}};
+    ContentsNode ch1{"Chapter 1", 1, {s11, s12}};
+    book.root.children = {ContentsNode{"Preface", 0, {}}, ContentsNode{"Part 1", -1, {ch1}},
+                          ContentsNode{"Appendix", 3, {}}};
+    book.pages = {std::string("Preface text\xFF\x0Asecond line", 25),
+                  std::string("Chapter one\xFF\x03" "01234567890123456789" "after", 38),
+                  std::string("Section two \xA4\x40\xFF\x0A", 16), std::string("Appendix\0", 9)};
+    return book;
+}
+
+size_t SectionOffset(const Bytes& file, const char* tag) {
+    uint32_t count = tavrin::book::LoadU32(file, fmt::kHeaderSectionCount);
+    for (uint32_t i = 0; i < count; ++i) {
+        size_t at = fmt::kHeaderSize + i * fmt::kDirEntrySize;
+        if (std::memcmp(file.data() + at, tag, 4) == 0)
+            return static_cast<size_t>(tavrin::book::LoadU64(file, at + fmt::kDirOffset));
+    }
+    ADD_FAILURE() << "no section " << tag;
+    return 0;
+}
+
+size_t SectionSize(const Bytes& file, const char* tag) {
+    uint32_t count = tavrin::book::LoadU32(file, fmt::kHeaderSectionCount);
+    for (uint32_t i = 0; i < count; ++i) {
+        size_t at = fmt::kHeaderSize + i * fmt::kDirEntrySize;
+        if (std::memcmp(file.data() + at, tag, 4) == 0)
+            return static_cast<size_t>(tavrin::book::LoadU64(file, at + fmt::kDirSize));
+    }
+    ADD_FAILURE() << "no section " << tag;
+    return 0;
+}
+
+void Reseal(Bytes& file) {
+    using tavrin::book::Crc32;
+    uint32_t count = tavrin::book::LoadU32(file, fmt::kHeaderSectionCount);
+    for (uint32_t i = 0; i < count && fmt::kHeaderSize + (i + 1) * fmt::kDirEntrySize <= file.size(); ++i) {
+        size_t at = fmt::kHeaderSize + i * fmt::kDirEntrySize;
+        uint32_t tag = tavrin::book::LoadU32(file, at + fmt::kDirTag);
+        uint64_t offset = tavrin::book::LoadU64(file, at + fmt::kDirOffset);
+        uint64_t size = tavrin::book::LoadU64(file, at + fmt::kDirSize);
+        if (tag != fmt::kTagPageData && tavrin::book::RangeInside(offset, size, file.size()))
+            tavrin::book::StoreU32(file, at + fmt::kDirCrc, Crc32(0, file.data() + offset, size));
+    }
+    size_t directory = std::min<size_t>(count * fmt::kDirEntrySize, file.size() - fmt::kHeaderSize);
+    uint32_t crc = Crc32(Crc32(0, file.data(), fmt::kHeaderCrc), file.data() + fmt::kHeaderSize, directory);
+    tavrin::book::StoreU32(file, fmt::kHeaderCrc, crc);
+}
+
+DriverLibrary::DriverLibrary(const std::string& path) {
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        ADD_FAILURE() << "dlopen " << path << ": " << dlerror();
+        return;
+    }
+#define BOOKTEST_BIND(name) name = reinterpret_cast<PFN_##name>(dlsym(handle_, #name));
+    CBI_FOR_EACH_ENTRY_POINT(BOOKTEST_BIND)
+#undef BOOKTEST_BIND
+}
+
+DriverLibrary::~DriverLibrary() {
+    if (handle_) dlclose(handle_);
+}
+
+std::string CopyLibrary(const std::string& from, const std::string& folder, const std::string& name) {
+    std::filesystem::path to = std::filesystem::path(folder) / name;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+    return to.string();
+}
+
+} // namespace booktest
