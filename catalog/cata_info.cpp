@@ -3,28 +3,20 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/settings_page.h"
-#include "catalog/settings_text.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
-
-#include <cstring>
-#include <span>
 
 using namespace tavrin;
 
 int CTavrinCtrl::GetCataInfoFromFile(DWORD dwShelfHandle, DWORD hVpItem, LPCSTR lpszSection, LPCSTR lpszKey,
                                      LPSTR lpszValue, int nSize) {
     BindDriver(m_hShelfDriver);
-    if (!lpszSection || !lpszKey || !lpszValue || nSize <= 0 || hVpItem == 0) return 0;
-    std::vector<unsigned char> page = ReadSettingsPage(g_cbi, dwShelfHandle, hVpItem);
-    std::optional<std::string_view> value =
-        FindSetting(std::span<const unsigned char>(page), lpszSection, lpszKey);
-    // A value that does not fit the caller's buffer is not found: a cut value names something else.
-    if (!value || value->size() >= static_cast<size_t>(nSize)) return 0;
-    std::memset(lpszValue, 0, static_cast<size_t>(nSize));
-    if (!value->empty()) std::memcpy(lpszValue, value->data(), value->size());
-    return 1;
+    if (!lpszSection || !lpszKey || nSize <= 0) return 0;
+    return ReadCatalogSetting(g_cbi, dwShelfHandle, hVpItem, lpszSection, lpszKey, lpszValue,
+                              static_cast<size_t>(nSize))
+               ? 1
+               : 0;
 }
 
 void CTavrinCtrl::GetImgIdx(DWORD dwShelfHandle, DWORD hVpItem, TreeNode* pNode) {

@@ -2,6 +2,7 @@
 // section, the first level of their class id), and numbering the class id of a new catalog.
 #include "tavrin/tavrin_ctrl.h"
 
+#include "catalog/settings_page.h"
 #include "catalog/tree_walk.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
@@ -58,8 +59,9 @@ HTREEITEM CTavrinCtrl::GetClassItem(HTREEITEM hItem, LPCSTR lpszBookFile, HTREEI
     HTREEITEM found = FindBelow(g_shelfTree, hItem, [&](HTREEITEM, const TreeNode* node) {
         const CatalogRecord* record = CatalogItemRecord(node);
         if (!record || record->dwCataType != CATA_SYSTEM) return false;
-        return GetCataInfoFromFile(m_dwShelfHandle, record->hVpItem, "BOOKS", lpszBookFile, value,
-                                   sizeof value) != 0;
+        // The table stays bound to the shelf driver for the whole walk: one binding, not one per page.
+        return ReadCatalogSetting(g_cbi, m_dwShelfHandle, record->hVpItem, "BOOKS", lpszBookFile, value,
+                                  sizeof value);
     });
     if (found && phInsertAfter) *phInsertAfter = std::strcmp(value, "1") == 0 ? TVI_FIRST : TVI_LAST;
     return found;

@@ -1,7 +1,11 @@
 // Reading a catalog's settings page through the shelf driver, and the number readers for its values.
 #include "catalog/settings_page.h"
 
+#include "catalog/settings_text.h"
+
 #include <climits>
+#include <cstring>
+#include <span>
 
 namespace tavrin {
 
@@ -88,6 +92,17 @@ std::vector<unsigned char> ReadSettingsPage(const CbiTable& cbi, CBI_HBOOK shelf
     else if (static_cast<size_t>(written) < bytes.size())
         bytes.resize(static_cast<size_t>(written));
     return bytes;
+}
+
+bool ReadCatalogSetting(const CbiTable& cbi, CBI_HBOOK shelf, CBI_HITEM entry, std::string_view section,
+                        std::string_view key, char* value, size_t capacity) {
+    if (!value || capacity == 0 || entry == 0) return false;
+    std::vector<unsigned char> page = ReadSettingsPage(cbi, shelf, entry);
+    std::optional<std::string_view> found = FindSetting(std::span<const unsigned char>(page), section, key);
+    if (!found || found->size() >= capacity) return false;
+    std::memset(value, 0, capacity);
+    if (!found->empty()) std::memcpy(value, found->data(), found->size());
+    return true;
 }
 
 DWORD ParseColorValue(std::string_view value) {

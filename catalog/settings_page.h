@@ -24,6 +24,12 @@ std::optional<int32_t> SettingsPageNumber(const CbiTable& cbi, CBI_HBOOK shelf, 
 // size above kMaxSettingsPageSize is cut to it. Empty when the entry has no settings page.
 std::vector<unsigned char> ReadSettingsPage(const CbiTable& cbi, CBI_HBOOK shelf, CBI_HITEM entry);
 
+// Reads `key` of `section` from the settings page of `entry` with the driver table as it is bound
+// now, into `value` (`capacity` bytes, zero-filled first). True when found and it fits with its
+// terminator; otherwise `value` is left as it was (a cut value would name something else).
+bool ReadCatalogSetting(const CbiTable& cbi, CBI_HBOOK shelf, CBI_HITEM entry, std::string_view section,
+                        std::string_view key, char* value, size_t capacity);
+
 // A colour value: three decimal numbers red, green, blue separated by blanks, each taken by its low
 // byte; missing numbers count as 0. Returns the COLORREF (red in the low byte).
 DWORD ParseColorValue(std::string_view value);

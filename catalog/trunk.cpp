@@ -3,6 +3,7 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/names.h"
+#include "catalog/settings_page.h"
 #include "catalog/tree_walk.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
@@ -32,6 +33,8 @@ HTREEITEM CTavrinCtrl::GetTrunkClassID(HTREEITEM hItem, LPCSTR lpszTrunk, TrunkI
     if (!lpszTrunk || !*lpszTrunk) return nullptr;
     std::string_view name(lpszTrunk);
     if (name.size() >= TRUNK_TEXT_SIZE) return nullptr; // longer than any key or link can be
+    // Links are read through the shelf driver; the table stays bound to it for the whole walk.
+    BindDriver(m_hShelfDriver);
     char link[kNameSize];
     HTREEITEM found = FindBelow(g_shelfTree, hItem, [&](HTREEITEM, const TreeNode* node) {
         if (!node || node->nKind != NODE_CATALOG || !node->pRecord) return false;
@@ -40,7 +43,7 @@ HTREEITEM CTavrinCtrl::GetTrunkClassID(HTREEITEM hItem, LPCSTR lpszTrunk, TrunkI
             return EqualNoCase(std::string_view(record.szCataKey, FixedLength(record.szCataKey)), name);
         if (record.dwCataType != CATA_SYSTEM) return false;
         // A system catalog is a trunk by its link; "0" is no link.
-        if (!GetCataInfoFromFile(m_dwShelfHandle, record.hVpItem, "CONFIG", "RID", link, sizeof link))
+        if (!ReadCatalogSetting(g_cbi, m_dwShelfHandle, record.hVpItem, "CONFIG", "RID", link, sizeof link))
             return false;
         return std::strcmp(link, "0") != 0 && EqualNoCase(link, name);
     });
@@ -51,7 +54,6 @@ HTREEITEM CTavrinCtrl::GetTrunkClassID(HTREEITEM hItem, LPCSTR lpszTrunk, TrunkI
 
 int CTavrinCtrl::GetTrunkInfo(LPCSTR lpszTrunk, TrunkInfo* pInfo) {
     if (!pInfo) return 0;
-    BindDriver(m_hShelfDriver);
     return GetTrunkClassID(m_hRoot, lpszTrunk, pInfo) ? 1 : 0;
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <optional>
@@ -83,6 +84,88 @@ TEST(SettingsLines, CarriageReturnEndsALineAndTheNextStartsTwoBytesLater) {
     EXPECT_EQ(Find(page, "CONFIG", "RID"), "4");
     std::string swallowed = std::string(56, '.') + "[CONFIG]\rID=3\xFF\x06";
     EXPECT_EQ(Find(swallowed, "CONFIG", "ID"), std::nullopt) << "'I' is skipped, the line reads 'D=3'";
+}
+
+TEST(SettingsLines, LineMarksPairLeftToRight) {
+    // 0xFF 0xFF 0x0A: the first 0xFF is text, the pair after it ends the line.
+    std::string page = std::string(56, '.') + "[CONFIG]\xFF\xFF\x0AID=1\xFF\x06";
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "1");
+    // A carriage return right before a pair: the next line starts on the pair's second byte.
+    std::string crThenMark = std::string(56, '.') + "[CONFIG]\r\xFF\x0AID=2\xFF\x06";
+    EXPECT_EQ(Find(crThenMark, "CONFIG", "ID"), std::nullopt);
+}
+
+// The search as first written: cut the text at 0xFF 0x06, turn every 0xFF 0x0A into CR LF in a copy,
+// then walk the lines from carriage return to carriage return.
+std::optional<std::string> ReferenceFind(const std::string& page, const std::string& section,
+                                         const std::string& key) {
+    if (page.size() < 56) return std::nullopt;
+    size_t start = page.find('[', 56);
+    if (start == std::string::npos) return std::nullopt;
+    std::string text = page.substr(start);
+    size_t cut = text.find("\xFF\x06");
+    if (cut != std::string::npos) text.resize(cut);
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '\xFF' && text[i + 1] == '\x0A') {
+            text[i] = '\r';
+            text[i + 1] = '\n';
+        }
+    auto startsWith = [](const std::string& line, const std::string& prefix) {
+        if (line.size() < prefix.size()) return false;
+        for (size_t i = 0; i < prefix.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(line[i])) !=
+                std::tolower(static_cast<unsigned char>(prefix[i])))
+                return false;
+        return true;
+    };
+    bool inSection = false;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\r', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        size_t open = line.find('[');
+        if (!inSection) {
+            inSection = open != std::string::npos && line.find(']') != std::string::npos &&
+                        startsWith(line.substr(open + 1), section);
+        } else if (startsWith(line, key) && line.find('=') != std::string::npos) {
+            std::string value = line.substr(line.find('=') + 1);
+            // The copy turned pairs into CR LF; in the page they are 0xFF 0x0A.
+            for (size_t i = 0; i < value.size(); ++i)
+                if (value[i] == '\n' && i > 0 && value[i - 1] == '\r')
+                    value[i - 1] = '\xFF', value[i] = '\x0A';
+            return value;
+        }
+        pos = end + 2;
+    }
+    return std::nullopt;
+}
+
+TEST(SettingsLines, SearchAgreesWithTheCopyAndConvertReadingOnRandomPages) {
+    // Pieces of settings text and the bytes that make or break lines, mixed at random.
+    const char* pieces[] = {"[",        "]",   "=",   "ID",          "I",           "d",
+                            "x",        "\r",  "\n",  "\xFF",        "\x0A",        "\xFF\x0A",
+                            "\xFF\x06", "[I]", "ID=", "\xFF\x0A[x]", "\xFF\x0AID=v"};
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int found = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string page(56, '.');
+        size_t count = next() % 16;
+        for (size_t i = 0; i < count; ++i)
+            page += pieces[next() % (sizeof pieces / sizeof pieces[0])];
+        const char* sections[] = {"", "I", "x"};
+        const char* keys[] = {"", "I", "ID", "d"};
+        std::string section = sections[next() % 3];
+        std::string key = keys[next() % 4];
+        std::optional<std::string> expected = ReferenceFind(page, section, key);
+        ASSERT_EQ(Find(page, section.c_str(), key.c_str()), expected)
+            << "round " << round << " section '" << section << "' key '" << key << "'";
+        found += expected.has_value();
+    }
+    EXPECT_GT(found, 1000) << "the random pages exercise the found case";
 }
 
 TEST(SettingsLines, ValueIsEverythingAfterTheFirstEqualsToTheEndOfTheLine) {
