@@ -46,9 +46,21 @@ std::string ControlSequence(SourceState& state, const std::vector<Token>& tokens
     }
     book::ByteView view(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     std::optional<size_t> extent = markup::SequenceLength(view, 0);
-    if (!extent)
+    if (!extent) {
+        // Say how many operands the code takes: pad with zero bytes until the sequence is complete.
+        std::string padded = bytes;
+        std::optional<size_t> needed;
+        while (!needed && padded.size() < bytes.size() + 256) {
+            padded += '\0';
+            needed = markup::SequenceLength(
+                book::ByteView(reinterpret_cast<const uint8_t*>(padded.data()), padded.size()), 0);
+        }
+        if (needed)
+            Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " takes " + std::to_string(*needed - 2) +
+                                " operand bytes here, not " + std::to_string(bytes.size() - 2));
         Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " needs more operands than the " +
-                            std::to_string(bytes.size() - 2) + " given");
+                            std::to_string(bytes.size() - 2) + " given (up to and including a \"]\")");
+    }
     if (*extent != bytes.size())
         Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " takes " + std::to_string(*extent - 2) +
                             " operand bytes here, not " + std::to_string(bytes.size() - 2));
