@@ -85,13 +85,15 @@ Bytes FormatPage(const Text& text) {
 Text ParsePage(ByteView page) {
     Text text;
     for (std::string_view line : LinesOf(TextOf(page))) {
+        // A header is a line whose first "[" comes before any "=" and is closed by a "]"; a value may
+        // hold brackets (an address such as http://[::1]/ does).
         size_t open = line.find('[');
-        size_t close = open == std::string_view::npos ? open : line.find(']', open + 1);
+        size_t equals = line.find('=');
+        size_t close = (open == std::string_view::npos || equals < open) ? std::string_view::npos : line.find(']', open + 1);
         if (close != std::string_view::npos) {
             text.push_back({std::string(line.substr(open + 1, close - open - 1)), {}});
             continue;
         }
-        size_t equals = line.find('=');
         if (equals == std::string_view::npos || text.empty()) continue;
         text.back().lines.push_back({std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))});
     }

@@ -39,8 +39,10 @@ std::string Check(const Text& text);
 Bytes FormatPage(const Text& text);
 
 // Reads a page back: the text from the first "[" at or after byte 56 up to 0xFF 0x06 (or the end of
-// the page), lines ended by 0xFF 0x0A. A line holding "[" and "]" opens the section named between them;
-// other lines are "key=value" (lines without "=", and lines before the first section, are left out).
+// the page), lines ended by 0xFF 0x0A. A line whose first "[" comes before any "=" and is closed by a
+// "]" opens the section named between them; other lines are "key=value" (lines without "=", and lines
+// before the first section, are left out). What FormatPage writes of a text that passes Check reads
+// back the same.
 Text ParsePage(ByteView page);
 
 // The value of a key in a section of a parsed text, names compared without regard to case and whole.

@@ -104,3 +104,16 @@ TEST(SettingsCheck, RefusesWhatWouldBreakLinesOrSections) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SettingsPage, ValuesMayHoldBracketsWithoutOpeningASection) {
+    settings::Text text{{"DESCURL", {{"LOCAL", "http://[::1]/desc.html"}, {"NEXT", "x"}}}};
+    ASSERT_EQ(settings::Check(text), "");
+    settings::Text back = settings::ParsePage(settings::FormatPage(text));
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(settings::Find(back, "DESCURL", "LOCAL"), "http://[::1]/desc.html");
+    EXPECT_EQ(settings::Find(back, "DESCURL", "NEXT"), "x");
+}
+
+} // namespace
