@@ -18,6 +18,7 @@ void CTavrinCtrl::OnDeleteitem(NMHDR* pNMHDR, LRESULT* pResult) {
 void CTavrinCtrl::FreeNode(TreeNode* pNode) {
     if (!pNode) return;
     if (pNode->nKind == NODE_DICT || pNode->nKind == NODE_BOOK) {
+        ForgetDictNode(pNode);
         if (BookRecord* book = BookOf(pNode)) {
             BindDriver(book->hDriver);
             if (g_cbi.CBICloseBook) {

@@ -71,14 +71,5 @@ void CTavrinCtrl::InitTree2() {
     }
 }
 
-void CTavrinCtrl::Refresh() {
-    EnumRegBooks("SOFTWARE\\Velmoran\\ZavikDic");
-    if (m_hHtmlDriver) AddHtmlEBook();
-    m_bBooksChanged = 0;
-}
-
-// Steps that the system catalog, the registered books, the HTML e-books and the dictionary queries
-// fill in. Until then the shelf stays empty and start-up goes on.
-void CTavrinCtrl::EnumRegBooks(LPCSTR) {}
+// The step that the HTML e-books fill in. Until then start-up goes on without them.
 void CTavrinCtrl::AddHtmlEBook() {}
-void CTavrinCtrl::SearchDicts() {}

@@ -138,4 +138,88 @@ class CTavrinCtrl : public CWnd {
     int m_nSuppressExpand;
     int m_nMoved;
     int m_nKeepNodes; // nonzero while DeleteItemKeepNodes runs
+
+    // ---- registered books ----
+  public:
+    // The book handle of the first book or dictionary below the root whose book number is
+    // lpszBookNo (letter case ignored); 0xFFFFFFFF when there is none.
+    DWORD GetBookHandle(LPCSTR lpszBookNo);
+    // The register command: asks for book files, finds a driver for each, registers it and puts it
+    // last into the drop-highlighted (else the selected) catalog.
+    void AddBook();
+    // The delete command on the drop-highlighted (else the selected) item: a book leaves the shelf
+    // and the registry (or the HTML e-book store); an empty catalog is removed.
+    void Delete();
+
+    // Dictionaries collected at start-up, by position. An entry whose item was deleted since stays in
+    // the list (the positions of the others do not move) and answers as out of range.
+    DWORD GetDictCount();
+    WORD GetDictClass(DWORD dwIndex);         // the book class; 0xFFFF when out of range or unreadable
+    DWORD GetDictBookHandle(DWORD dwIndex);   // 0xFFFFFFFF when out of range
+    // Books by handle. lpszPath has room for 260 bytes; it is left alone when the book is not found.
+    int GetBookPos(DWORD dwBookHandle, LPSTR lpszPath);
+    int GetBookDriverPos(DWORD dwBookHandle, LPSTR lpszPath);
+    HINSTANCE GetBookDrvHandle(DWORD dwBookHandle);
+    // Keeps a copy of the host's block of *pdwLength bytes with the book (replacing an earlier one);
+    // 1 when stored, 0 when the book is not on the shelf or no memory was to be had.
+    int SetBookData(DWORD dwBookHandle, const char* pData, DWORD* pdwLength);
+    // Copies at most *pdwLength bytes of the book's block into pData (none when pData is null) and
+    // sets *pdwLength to the block's length; 1 when the book was found, else 0 with *pdwLength kept.
+    int GetBookData(DWORD dwBookHandle, char* pData, DWORD* pdwLength);
+
+  protected:
+    // Registry walk: reads "Database" and "driver" (value names in any case) of the key lpszKey into
+    // the 260-byte lpszFilePath and lpszDriverPath; nonzero when both are there and non-empty. A value
+    // too long for its buffer refuses the whole registration.
+    int EnumRegValue(LPCSTR lpszKey, LPSTR lpszFilePath, LPSTR lpszDriverPath);
+    // Puts the book registered under lpszBookKey on the shelf, or re-points its node when the book is
+    // there already with another file or driver.
+    void AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
+    // Loads the driver (one more library reference) and opens the book; the module when the book can
+    // be served (a dictionary only when the dictionary library accepts it), else 0 with nothing left
+    // open or loaded.
+    HINSTANCE LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
+    // Writes the book number of an open book into the zero-filled 256-byte lpszNumber; a number that
+    // does not fit (or an empty one) leaves the buffer empty.
+    void GetBookNo(HINSTANCE hModule, DWORD dwBookHandle, LPSTR lpszNumber);
+    // The first book or dictionary below hFrom numbered lpszBookNo; *pdwBookHandle gets its handle.
+    HTREEITEM IsBookExist(HTREEITEM hFrom, LPCSTR lpszBookNo, DWORD* pdwBookHandle);
+    // The node numbered lpszBookNo whose file or driver path differs from the given ones (the first
+    // such match decides its level of the tree), else null.
+    HTREEITEM IsBookInfoChange(HTREEITEM hFrom, LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
+
+    // Registration: 0x46444245 when the file begins with "EBDF", else 0.
+    DWORD IsValidBook(LPCSTR lpszFilePath);
+    // lpszPath (260 bytes) holds the book file on entry and the driver's path on success.
+    int FindDriver(DWORD dwSignature, LPSTR lpszPath);
+    int FindDriverOnTree(HTREEITEM hFrom, DWORD dwSignature, LPSTR lpszPath);
+    // lpszFolder (260 bytes) gets a trailing separator; lpszDriverPath (260 bytes) the driver found.
+    int FindDriverOnDisk(LPSTR lpszFolder, LPCSTR lpszFilePath, LPSTR lpszDriverPath);
+    // The driver folder "DriverPath" into the 260-byte lpszFolder; nonzero when non-empty.
+    int GetBookDriverPath(LPSTR lpszFolder);
+    // Checks the book and writes its registration; lpszBookKey (260 bytes) gets the book key path.
+    int RegisterBooks(LPCSTR lpszFilePath, LPCSTR lpszDriverPath, LPSTR lpszBookKey);
+    // Writes "Database" and "Driver" below the book key; 0 when anything could not be written.
+    int DoRegister(LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
+    int IsBookExistOnTree(HTREEITEM hFrom, LPCSTR lpszBookNo);
+    // Deletes the registration below lpszBookKey; never the registration root. The other two
+    // arguments are not used.
+    int UnRegister(LPCSTR lpszBookKey, LPCSTR, LPCSTR);
+
+    // Dictionaries and books: appends every dictionary below hStart to m_dictNodes, in tree order.
+    void SearchDicts(HTREEITEM hStart);
+    // The first book or dictionary below hStart whose handle is dwBookHandle; null when none.
+    HTREEITEM FindBook(HTREEITEM hStart, DWORD dwBookHandle);
+    // A node is being freed: its entry in m_dictNodes, if any, answers as out of range from now on.
+    void ForgetDictNode(const TreeNode* pNode);
+
+    // One walk of the registry: the subkeys of the open key hKey, whose path is lpszKeyPath.
+    void EnumRegKey(HKEY hKey, LPCSTR lpszKeyPath);
+    // A message box captioned "Error" with a fixed text (for refusals the string table has no text for).
+    void ShowErrorText(LPCSTR lpszText);
+
+    // What a walk of the registry looks up again and again (book numbers, class catalogs), kept while
+    // the walk runs so that start-up stays linear in the number of books.
+    class CRegWalk;
+    CRegWalk* m_pRegWalk = nullptr;
 };

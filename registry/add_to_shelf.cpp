@@ -1,0 +1,168 @@
+// Putting one registered book on the shelf (AddToShelf): a new book goes into its class catalog, or
+// among the unclassified books; a book already there is re-pointed when its registration now names
+// another file or driver.
+#include "tavrin/tavrin_ctrl.h"
+
+#include "catalog/tree_walk.h"
+#include "registry/book_registry.h"
+#include "registry/reg_walk.h"
+#include "shelf/cbi_table.h"
+#include "shelf/globals.h"
+#include "shelf/records.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace tavrin;
+
+namespace {
+
+bool FitsPath(LPCSTR text) {
+    return text && std::strlen(text) < kPathSize;
+}
+
+// Closes a node's book and gives back its library reference, as freeing the node would: a shared
+// driver (caps bit 0x200) stays loaded, and a driver without CBICloseBook is neither called nor
+// released.
+void CloseRecordBook(const BookRecord& book) {
+    BindDriver(book.hDriver);
+    if (!g_cbi.CBICloseBook) return;
+    CBICaps caps{};
+    int filled = g_cbi.CBIGetCaps ? g_cbi.CBIGetCaps(book.dwBookHandle, &caps) : 0;
+    g_cbi.CBICloseBook(book.dwBookHandle);
+    if (!filled || !(caps.wCaps & CBI_CAP_SHARED_HTML)) FreeLibrary(book.hDriver);
+}
+
+} // namespace
+
+void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lpszDriverPath) {
+    if (!FitsPath(lpszBookKey) || !FitsPath(lpszFilePath) || !FitsPath(lpszDriverPath)) return;
+
+    DWORD handle = 0;
+    HMODULE module = LoadAndOpen(&handle, lpszFilePath, lpszDriverPath);
+    if (!module) return; // skipped without a message
+    auto discard = [&] {
+        BindDriver(module);
+        if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(handle);
+        FreeLibrary(module);
+    };
+    BindDriver(module);
+    if (!g_cbi.CBIGetCaps) {
+        discard();
+        return;
+    }
+    CBICaps caps{};
+    g_cbi.CBIGetCaps(handle, &caps);
+    char number[kBookNoSize];
+    GetBookNo(module, handle, number);
+    if (!number[0]) { // a number that did not fit: the registration is refused
+        discard();
+        return;
+    }
+
+    // The book's current item, if any: from the walk's index, else by searching the tree.
+    BookNumberIndex* index = m_pRegWalk ? &m_pRegWalk->Books(g_shelfTree, m_hRoot) : nullptr;
+    const BookNumberIndex::Entry* entry = index ? index->Find(number) : nullptr;
+    HTREEITEM existing = nullptr;
+    if (index && !entry)
+        existing = nullptr;
+    else if (entry && entry->first)
+        existing = entry->first;
+    else
+        existing = IsBookExist(m_hRoot, number, nullptr);
+
+    if (!existing) {
+        m_bBooksChanged = 1;
+        auto* record = new BookRecord;
+        record->dwBookHandle = handle;
+        record->hDriver = module;
+        (void)CopyFits(record->szFilePath, lpszFilePath);
+        (void)CopyFits(record->szDriverPath, lpszDriverPath);
+        (void)CopyFits(record->szRegKey, lpszBookKey);
+        auto* node = new TreeNode;
+        node->nKind = caps.wBookClass == CBI_CLASS_EBOOK ? NODE_BOOK : NODE_DICT;
+        node->dwClassId = 0;
+        (void)CopyFits(node->szKey, number);
+        node->pRecord = record;
+
+        // Its class catalog (placed first or last as the catalog says), else the catalog of
+        // unclassified books; without that catalog, directly under the root, where the next walk
+        // finds the book again.
+        HTREEITEM after = TVI_LAST;
+        std::string fileName(FileNameOf(lpszFilePath));
+        HTREEITEM parent = m_pRegWalk
+                               ? m_pRegWalk->Classes(g_shelfTree, m_hRoot, m_hShelfDriver, m_dwShelfHandle)
+                                     .Find(fileName, &after)
+                               : GetClassItem(m_hRoot, fileName.c_str(), &after);
+        if (parent) {
+            node->dwFlags = NF_NODELETE | NF_BUILTIN | NF_NORENAME;
+        } else {
+            if (m_pRegWalk) {
+                if (!m_pRegWalk->unclassifiedKnown) {
+                    m_pRegWalk->unclassified = GetCatalogId(m_hRoot, kUnclassifiedKey);
+                    m_pRegWalk->unclassifiedKnown = true;
+                }
+                parent = m_pRegWalk->unclassified;
+            } else {
+                parent = GetCatalogId(m_hRoot, kUnclassifiedKey);
+            }
+            if (!parent) parent = m_hRoot;
+            node->dwFlags = NF_NORENAME;
+        }
+
+        BindDriver(module);
+        char name[kNameSize] = {};
+        if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(handle, g_nLocale, name, kNameSize - 1);
+        name[kNameSize - 1] = '\0';
+        HTREEITEM item =
+            AddOneItem(parent, name, after, &g_imageIndex[0], node, (caps.wCaps & CBI_CAP_CONTENTS) ? 1 : 0);
+        if (!item) {
+            delete record;
+            delete node;
+            discard();
+            return;
+        }
+        SetItemImages(item, 0);
+        if (index) index->Add(g_shelfTree, m_hRoot, number, item);
+        return;
+    }
+
+    // On the shelf already: has the registration moved to another file or driver?
+    HTREEITEM changed = nullptr;
+    if (entry && entry->first && !entry->shared) {
+        const BookRecord* book = BookOf(NodeOfItem(g_shelfTree, entry->first));
+        if (book &&
+            (!EqualNoCase(std::string_view(book->szFilePath, FixedLength(book->szFilePath)), lpszFilePath) ||
+             !EqualNoCase(std::string_view(book->szDriverPath, FixedLength(book->szDriverPath)),
+                          lpszDriverPath)))
+            changed = entry->first;
+    } else {
+        changed = IsBookInfoChange(m_hRoot, number, lpszFilePath, lpszDriverPath);
+    }
+
+    if (changed) {
+        TreeNode* node = NodeOfItem(g_shelfTree, changed);
+        BookRecord* book = BookOf(node);
+        // The host hears of the old handle after this call, when the handle is already closed.
+        ::PostMessageA(::GetParent(m_hWnd), WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
+        CloseRecordBook(*book);
+        book->hDriver = module;
+        book->dwBookHandle = handle;
+        (void)CopyFits(book->szFilePath, lpszFilePath);
+        (void)CopyFits(book->szDriverPath, lpszDriverPath);
+        std::free(book->pHostData);
+        book->pHostData = nullptr;
+        book->dwHostDataLen = 0;
+        bool bookClass = caps.wBookClass == CBI_CLASS_EBOOK || caps.wBookClass == CBI_CLASS_BOOK;
+        node->nKind = bookClass ? NODE_BOOK : NODE_DICT;
+        node->dwClassId = 0;
+        node->dwFlags =
+            caps.wBookClass == CBI_CLASS_EBOOK ? NF_NORENAME : (NF_NODELETE | NF_BUILTIN | NF_NORENAME);
+        m_bBooksChanged = 1;
+    } else {
+        discard();
+    }
+    if (BookRecord* book = BookOf(NodeOfItem(g_shelfTree, existing)))
+        (void)CopyFits(book->szRegKey, lpszBookKey);
+}

@@ -1,0 +1,42 @@
+// The state of one walk of the registry (EnumRegBooks from its outermost call to its end): the
+// indexes that answer the walk's repeated look-ups, each built the first time it is needed. Nothing
+// but books is inserted while the walk runs, so the catalogs the indexes know stay as they are.
+#pragma once
+
+#include "registry/book_index.h"
+#include "registry/class_index.h"
+#include "tavrin/tavrin_ctrl.h"
+
+class CTavrinCtrl::CRegWalk {
+  public:
+    // The book index, built on first use from the control's root.
+    tavrin::BookNumberIndex& Books(const CTreeCtrl& tree, HTREEITEM root) {
+        if (!booksBuilt_) {
+            books_.Build(tree, root);
+            booksBuilt_ = true;
+        }
+        return books_;
+    }
+    // The class-catalog index, built on first use (binds the driver table to the shelf driver).
+    const tavrin::ClassCatalogIndex& Classes(const CTreeCtrl& tree, HTREEITEM root, HMODULE shelfDriver,
+                                             DWORD shelfHandle) {
+        if (!classesBuilt_) {
+            classes_.Build(tree, root, shelfDriver, shelfHandle);
+            classesBuilt_ = true;
+        }
+        return classes_;
+    }
+    // The catalog of unclassified books, looked up once per walk.
+    bool unclassifiedKnown = false;
+    HTREEITEM unclassified = nullptr;
+    // A reference on the dictionary library held while the walk runs, so that checking many
+    // dictionaries does not map and unmap the library for each (0: none held).
+    HMODULE dictionaryLibrary = 0;
+    bool dictionaryTried = false;
+
+  private:
+    tavrin::BookNumberIndex books_;
+    bool booksBuilt_ = false;
+    tavrin::ClassCatalogIndex classes_;
+    bool classesBuilt_ = false;
+};
