@@ -65,6 +65,8 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string*
     return std::make_unique<FileSource>(fd, static_cast<uint64_t>(st.st_size));
 }
 
-std::unique_ptr<ByteSource> MakeMemorySource(Bytes bytes) { return std::make_unique<MemorySource>(std::move(bytes)); }
+std::unique_ptr<ByteSource> MakeMemorySource(Bytes bytes) {
+    return std::make_unique<MemorySource>(std::move(bytes));
+}
 
 } // namespace tavrin::book

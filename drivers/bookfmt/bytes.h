@@ -22,12 +22,17 @@ inline uint32_t LoadU32(ByteView data, size_t offset) {
            (static_cast<uint32_t>(data[offset + 2]) << 16) | (static_cast<uint32_t>(data[offset + 3]) << 24);
 }
 inline uint64_t LoadU64(ByteView data, size_t offset) {
-    return static_cast<uint64_t>(LoadU32(data, offset)) | (static_cast<uint64_t>(LoadU32(data, offset + 4)) << 32);
+    return static_cast<uint64_t>(LoadU32(data, offset)) |
+           (static_cast<uint64_t>(LoadU32(data, offset + 4)) << 32);
 }
-inline int32_t LoadI32(ByteView data, size_t offset) { return static_cast<int32_t>(LoadU32(data, offset)); }
+inline int32_t LoadI32(ByteView data, size_t offset) {
+    return static_cast<int32_t>(LoadU32(data, offset));
+}
 
 // Appends to a growing buffer.
-inline void PutU8(Bytes& out, uint8_t v) { out.push_back(v); }
+inline void PutU8(Bytes& out, uint8_t v) {
+    out.push_back(v);
+}
 inline void PutU16(Bytes& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -40,8 +45,12 @@ inline void PutU64(Bytes& out, uint64_t v) {
     for (int i = 0; i < 8; ++i)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-inline void PutI32(Bytes& out, int32_t v) { PutU32(out, static_cast<uint32_t>(v)); }
-inline void PutBytes(Bytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+inline void PutI32(Bytes& out, int32_t v) {
+    PutU32(out, static_cast<uint32_t>(v));
+}
+inline void PutBytes(Bytes& out, std::string_view text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
 
 // Overwrites a number already in the buffer (offset + size inside `out`).
 inline void StoreU32(Bytes& out, size_t offset, uint32_t v) {

@@ -32,7 +32,9 @@ const Reader* ReaderOf(CBI_HBOOK book) {
 }
 
 // Item handles are entry index + 1; 0 is no item.
-constexpr CBI_HITEM ItemOf(uint32_t entry) { return entry == Reader::kNone ? 0 : entry + 1; }
+constexpr CBI_HITEM ItemOf(uint32_t entry) {
+    return entry == Reader::kNone ? 0 : entry + 1;
+}
 bool EntryOf(const Reader* r, CBI_HITEM item, uint32_t* entry) {
     if (!r || item == 0 || item > r->EntryCount()) return false;
     *entry = item - 1;

@@ -16,13 +16,13 @@ inline constexpr char kMagic[4] = {'E', 'B', 'D', 'F'};
 inline constexpr uint16_t kVersionMajor = 1; // a reader refuses another major version
 inline constexpr uint16_t kVersionMinor = 0; // a reader accepts any minor version of its major
 inline constexpr size_t kHeaderSize = 64;
-inline constexpr size_t kHeaderMagic = 0;        // 4 bytes "EBDF"
-inline constexpr size_t kHeaderMajor = 4;        // u16
-inline constexpr size_t kHeaderMinor = 6;        // u16
-inline constexpr size_t kHeaderHeaderSize = 8;   // u32, 64
+inline constexpr size_t kHeaderMagic = 0;         // 4 bytes "EBDF"
+inline constexpr size_t kHeaderMajor = 4;         // u16
+inline constexpr size_t kHeaderMinor = 6;         // u16
+inline constexpr size_t kHeaderHeaderSize = 8;    // u32, 64
 inline constexpr size_t kHeaderSectionCount = 12; // u32
-inline constexpr size_t kHeaderFileSize = 16;    // u64, the whole file
-inline constexpr size_t kHeaderCrc = 60;         // u32, CRC-32 of bytes 0-59 and the directory
+inline constexpr size_t kHeaderFileSize = 16;     // u64, the whole file
+inline constexpr size_t kHeaderCrc = 60;          // u32, CRC-32 of bytes 0-59 and the directory
 inline constexpr uint32_t kMaxSections = 64;
 
 // ---- section directory entry ----
@@ -38,15 +38,15 @@ constexpr uint32_t Tag(const char (&t)[5]) {
            static_cast<uint32_t>(static_cast<uint8_t>(t[2])) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(t[3])) << 24;
 }
-inline constexpr uint32_t kTagMeta = Tag("META"); // book identity, one record
-inline constexpr uint32_t kTagNames = Tag("NAME"); // names per locale
-inline constexpr uint32_t kTagStrings = Tag("STRS"); // text pool
+inline constexpr uint32_t kTagMeta = Tag("META");     // book identity, one record
+inline constexpr uint32_t kTagNames = Tag("NAME");    // names per locale
+inline constexpr uint32_t kTagStrings = Tag("STRS");  // text pool
 inline constexpr uint32_t kTagContents = Tag("TOCE"); // contents entries
-inline constexpr uint32_t kTagPages = Tag("PAGE"); // page index
+inline constexpr uint32_t kTagPages = Tag("PAGE");    // page index
 inline constexpr uint32_t kTagPageData = Tag("PDAT"); // page bytes
 
 // ---- META ----
-inline constexpr size_t kMetaSize = 32; // a reader accepts a longer record (later minor versions)
+inline constexpr size_t kMetaSize = 32;         // a reader accepts a longer record (later minor versions)
 inline constexpr size_t kMetaSerial = 0;        // u32
 inline constexpr size_t kMetaBookClass = 4;     // u16
 inline constexpr size_t kMetaCaps = 6;          // u16
@@ -81,16 +81,16 @@ inline constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
 
 // ---- PAGE record ----
 inline constexpr size_t kPageRecordSize = 24;
-inline constexpr size_t kPageOffset = 0;  // u64, from the start of PDAT
-inline constexpr size_t kPageLength = 8;  // u32
-inline constexpr size_t kPageEntry = 12;  // u32, entry index + 1 that holds the page, 0 = none
-inline constexpr size_t kPageCrc = 16;    // u32, CRC-32 of the page's bytes
+inline constexpr size_t kPageOffset = 0; // u64, from the start of PDAT
+inline constexpr size_t kPageLength = 8; // u32
+inline constexpr size_t kPageEntry = 12; // u32, entry index + 1 that holds the page, 0 = none
+inline constexpr size_t kPageCrc = 16;   // u32, CRC-32 of the page's bytes
 // bytes 20-23 reserved, written 0
 
 // ---- limits ----
-inline constexpr size_t kMaxEntryText = 227;  // contents texts: the shelf's buffer is 228 bytes
-inline constexpr size_t kMaxName = 254;       // names fit every capacity the shelf passes (255, 256, 260)
-inline constexpr size_t kMaxNumber = 255;     // extended book number: the shelf's buffer is 256 bytes
+inline constexpr size_t kMaxEntryText = 227; // contents texts: the shelf's buffer is 228 bytes
+inline constexpr size_t kMaxName = 254;      // names fit every capacity the shelf passes (255, 256, 260)
+inline constexpr size_t kMaxNumber = 255;    // extended book number: the shelf's buffer is 256 bytes
 inline constexpr uint32_t kMaxPageLength = 0x7FFFFFFFu; // page sizes travel as int32
 inline constexpr uint32_t kMaxPages = 0x7FFFFFFEu;      // page numbers travel as int32
 inline constexpr uint32_t kMaxEntries = 0x7FFFFFFEu;    // item handles are index + 1

@@ -11,13 +11,19 @@ namespace {
 // Fixed lengths of the sequences that have one (0 = computed, or the 2-byte default).
 size_t FixedLength(uint8_t code) {
     switch (code) {
-    case 0x03: return 22;
-    case 0x05: return 54;
+    case 0x03:
+        return 22;
+    case 0x05:
+        return 54;
     case 0x0D:
-    case 0xFD: return 10;
-    case 0xF7: return 6;
-    case 0xFB: return 7;
-    default: return 0;
+    case 0xFD:
+        return 10;
+    case 0xF7:
+        return 6;
+    case 0xFB:
+        return 7;
+    default:
+        return 0;
     }
 }
 
@@ -42,7 +48,8 @@ std::optional<std::string> CheckObject(uint8_t kind, std::string_view attributes
     if (rest.substr(0, kImage.size()) == kImage) {
         rest.remove_prefix(kImage.size());
         size_t space = rest.find(' ');
-        if (space == std::string_view::npos) return "an object's picture name must be followed by a blank and text=";
+        if (space == std::string_view::npos)
+            return "an object's picture name must be followed by a blank and text=";
         std::string_view name = rest.substr(0, space);
         if (name.empty()) return "an object's picture name is empty";
         if (name.find_first_of(std::string_view("=\0", 2)) != std::string_view::npos)
@@ -117,7 +124,8 @@ std::optional<size_t> SequenceLength(ByteView page, size_t pos) {
             }
         return std::nullopt;
     }
-    default: return 2;
+    default:
+        return 2;
     }
 }
 
@@ -128,10 +136,12 @@ std::optional<Problem> CheckPage(ByteView page) {
         if (b != kEscape) {
             if (IsLeadByte(b)) {
                 if (pos + 1 >= page.size())
-                    return Problem{pos, "the page ends in the middle of a two-byte character (" + Hex2(b) + ")"};
+                    return Problem{pos,
+                                   "the page ends in the middle of a two-byte character (" + Hex2(b) + ")"};
                 if (page[pos + 1] == kEscape)
-                    return Problem{pos, "the byte " + Hex2(b) + " starts a two-byte character and would swallow the "
-                                        "0xFF of the control sequence after it"};
+                    return Problem{pos, "the byte " + Hex2(b) +
+                                            " starts a two-byte character and would swallow the "
+                                            "0xFF of the control sequence after it"};
                 pos += 2;
             } else {
                 pos += 1;
@@ -142,12 +152,12 @@ std::optional<Problem> CheckPage(ByteView page) {
         const uint8_t code = page[pos + 1];
         auto length = SequenceLength(page, pos);
         if (!length) {
-            if (code == kObject)
-                return Problem{pos, "an embedded object is not closed by 0xFF 0x1A"};
+            if (code == kObject) return Problem{pos, "an embedded object is not closed by 0xFF 0x1A"};
             return Problem{pos, "the control sequence 0xFF " + Hex2(code) + " runs past the end of the page"};
         }
         if (code == 0x23 && !(page[pos + 2] & 0x20))
-            return Problem{pos, "the control sequence 0xFF 0x23 must carry its length (bit 0x20 of its first operand)"};
+            return Problem{
+                pos, "the control sequence 0xFF 0x23 must carry its length (bit 0x20 of its first operand)"};
         if (code == kObject) {
             std::string_view attributes(reinterpret_cast<const char*>(page.data()) + pos + 3, *length - 5);
             if (auto problem = CheckObject(page[pos + 2], attributes)) return Problem{pos, *problem};

@@ -12,9 +12,9 @@
 namespace tavrin::book::markup {
 
 inline constexpr uint8_t kEscape = 0xFF;
-inline constexpr uint8_t kLineBreak = 0x0A;    // 0xFF 0x0A
-inline constexpr uint8_t kSettingsEnd = 0x06;  // 0xFF 0x06 ends a settings text
-inline constexpr uint8_t kObject = 0x19;       // 0xFF 0x19 kind attributes... 0xFF 0x1A
+inline constexpr uint8_t kLineBreak = 0x0A;   // 0xFF 0x0A
+inline constexpr uint8_t kSettingsEnd = 0x06; // 0xFF 0x06 ends a settings text
+inline constexpr uint8_t kObject = 0x19;      // 0xFF 0x19 kind attributes... 0xFF 0x1A
 inline constexpr uint8_t kObjectEnd = 0x1A;
 
 // Object kinds (the byte after 0xFF 0x19).

@@ -26,7 +26,9 @@ std::string TagName(uint32_t tag) {
     return name;
 }
 
-std::string Num(uint64_t v) { return std::to_string(v); }
+std::string Num(uint64_t v) {
+    return std::to_string(v);
+}
 
 } // namespace
 
@@ -80,7 +82,8 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
     const uint64_t size = source_->Size();
     if (size < 4) return "not a book file: " + Num(size) + " bytes, too short for the signature \"EBDF\"";
     uint8_t header[fmt::kHeaderSize];
-    if (!source_->ReadAt(0, {header, std::min<uint64_t>(size, sizeof header)})) return "cannot read the header";
+    if (!source_->ReadAt(0, {header, std::min<uint64_t>(size, sizeof header)}))
+        return "cannot read the header";
     if (std::memcmp(header, fmt::kMagic, 4) != 0) return "not a book file: it does not begin with \"EBDF\"";
     if (size < fmt::kHeaderSize)
         return "truncated book: " + Num(size) + " bytes, the header alone needs " + Num(fmt::kHeaderSize);
@@ -88,8 +91,8 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
     uint16_t major = LoadU16(h, fmt::kHeaderMajor);
     versionMinor_ = LoadU16(h, fmt::kHeaderMinor);
     if (major != fmt::kVersionMajor)
-        return "unsupported book format version " + Num(major) + "." + Num(versionMinor_) + " (this reader reads " +
-               Num(fmt::kVersionMajor) + ".x)";
+        return "unsupported book format version " + Num(major) + "." + Num(versionMinor_) +
+               " (this reader reads " + Num(fmt::kVersionMajor) + ".x)";
     if (LoadU32(h, fmt::kHeaderHeaderSize) != fmt::kHeaderSize)
         return "damaged book: header size " + Num(LoadU32(h, fmt::kHeaderHeaderSize)) + ", expected 64";
     uint64_t declared = LoadU64(h, fmt::kHeaderFileSize);
@@ -126,12 +129,15 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
         sections_.push_back(s);
     }
     std::vector<Section> sorted = sections_;
-    std::sort(sorted.begin(), sorted.end(), [](const Section& a, const Section& b) { return a.offset < b.offset; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Section& a, const Section& b) { return a.offset < b.offset; });
     for (size_t i = 1; i < sorted.size(); ++i)
-        if (sorted[i - 1].size > 0 && sorted[i].size > 0 && sorted[i - 1].offset + sorted[i - 1].size > sorted[i].offset)
+        if (sorted[i - 1].size > 0 && sorted[i].size > 0 &&
+            sorted[i - 1].offset + sorted[i - 1].size > sorted[i].offset)
             return "damaged book: sections " + TagName(sorted[i - 1].tag) + " and " + TagName(sorted[i].tag) +
                    " overlap";
-    for (uint32_t tag : {fmt::kTagMeta, fmt::kTagStrings, fmt::kTagContents, fmt::kTagPages, fmt::kTagPageData})
+    for (uint32_t tag :
+         {fmt::kTagMeta, fmt::kTagStrings, fmt::kTagContents, fmt::kTagPages, fmt::kTagPageData})
         if (!Find(tag)) return "damaged book: the section " + TagName(tag) + " is missing";
 
     const bool verify = options.verifyChecksums;
@@ -167,14 +173,16 @@ std::string Reader::LoadMeta() {
     caps_ = LoadU16(meta_, fmt::kMetaCaps);
     codePage_ = LoadU16(meta_, fmt::kMetaCodePage);
     uint16_t kind = LoadU16(meta_, fmt::kMetaKind);
-    if (kind > static_cast<uint16_t>(BookKind::ShelfCatalog)) return "damaged book: unknown book kind " + Num(kind);
+    if (kind > static_cast<uint16_t>(BookKind::ShelfCatalog))
+        return "damaged book: unknown book kind " + Num(kind);
     kind_ = static_cast<BookKind>(kind);
     uint32_t flags = LoadU32(meta_, fmt::kMetaFlags);
     if (flags & fmt::kFlagHasNumber) {
         numberOffset_ = LoadU32(meta_, fmt::kMetaNumberOffset);
         numberLength_ = LoadU32(meta_, fmt::kMetaNumberLength);
         if (numberLength_ == 0 || numberLength_ > fmt::kMaxNumber)
-            return "damaged book: the extended book number has " + Num(numberLength_) + " bytes (1 to 255 allowed)";
+            return "damaged book: the extended book number has " + Num(numberLength_) +
+                   " bytes (1 to 255 allowed)";
         if (!RangeInside(numberOffset_, numberLength_, strings_.size()))
             return "damaged book: the extended book number lies outside the text pool";
         if (Text(numberOffset_, numberLength_).find('\0') != std::string_view::npos)
@@ -217,7 +225,8 @@ std::string Reader::LoadPages() {
         size_t at = p * fmt::kPageRecordSize;
         uint64_t offset = LoadU64(pageTable_, at + fmt::kPageOffset);
         uint32_t length = LoadU32(pageTable_, at + fmt::kPageLength);
-        if (length > fmt::kMaxPageLength) return "damaged book: page " + Num(p) + " claims " + Num(length) + " bytes";
+        if (length > fmt::kMaxPageLength)
+            return "damaged book: page " + Num(p) + " claims " + Num(length) + " bytes";
         if (!RangeInside(offset, length, pageDataSize_))
             return "damaged book: page " + Num(p) + " (offset " + Num(offset) + ", " + Num(length) +
                    " bytes) lies outside the page data of " + Num(pageDataSize_) + " bytes";
@@ -227,7 +236,8 @@ std::string Reader::LoadPages() {
 
 std::string Reader::LoadContents() {
     if (toc_.size() % fmt::kEntrySize != 0)
-        return "damaged book: the TOCE section is not a whole number of " + Num(fmt::kEntrySize) + "-byte records";
+        return "damaged book: the TOCE section is not a whole number of " + Num(fmt::kEntrySize) +
+               "-byte records";
     uint64_t count = toc_.size() / fmt::kEntrySize;
     if (count > fmt::kMaxEntries) return "damaged book: " + Num(count) + " contents entries is too many";
     entryCount_ = static_cast<uint32_t>(count);
@@ -240,9 +250,12 @@ std::string Reader::LoadContents() {
     auto checkEntry = [&](uint32_t e) -> std::string {
         uint32_t offset = field(e, fmt::kEntryTextOffset);
         uint32_t length = LoadU16(toc_, e * fmt::kEntrySize + fmt::kEntryTextLength);
-        if (length > fmt::kMaxEntryText) return bad(e, "has a text of " + Num(length) + " bytes (at most 227)");
-        if (!RangeInside(offset, length, strings_.size())) return bad(e, "has its text outside the text pool");
-        if (Text(offset, length).find('\0') != std::string_view::npos) return bad(e, "has a zero byte in its text");
+        if (length > fmt::kMaxEntryText)
+            return bad(e, "has a text of " + Num(length) + " bytes (at most 227)");
+        if (!RangeInside(offset, length, strings_.size()))
+            return bad(e, "has its text outside the text pool");
+        if (Text(offset, length).find('\0') != std::string_view::npos)
+            return bad(e, "has a zero byte in its text");
         int32_t page = static_cast<int32_t>(field(e, fmt::kEntryPage));
         if (page < -1 || (page >= 0 && static_cast<uint32_t>(page) >= pageCount_))
             return bad(e, "leads to page " + std::to_string(page) + " of " + Num(pageCount_));
@@ -264,8 +277,10 @@ std::string Reader::LoadContents() {
         if (std::string e = checkEntry(current); !e.empty()) return e;
         uint32_t child = field(current, fmt::kEntryFirstChild);
         if (child != 0) {
-            if (child >= entryCount_) return bad(current, "has a first child " + Num(child) + " past the last entry");
-            if (field(child, fmt::kEntryParent) != current) return bad(child, "does not name its parent " + Num(current));
+            if (child >= entryCount_)
+                return bad(current, "has a first child " + Num(child) + " past the last entry");
+            if (field(child, fmt::kEntryParent) != current)
+                return bad(child, "does not name its parent " + Num(current));
             ancestors.push_back(current);
             current = child;
             continue;
@@ -273,7 +288,8 @@ std::string Reader::LoadContents() {
         for (;;) {
             uint32_t sibling = field(current, fmt::kEntryNextSibling);
             if (sibling != 0) {
-                if (sibling >= entryCount_) return bad(current, "has a next sibling " + Num(sibling) + " past the last entry");
+                if (sibling >= entryCount_)
+                    return bad(current, "has a next sibling " + Num(sibling) + " past the last entry");
                 if (field(sibling, fmt::kEntryParent) != field(current, fmt::kEntryParent))
                     return bad(sibling, "does not share the parent of its previous sibling " + Num(current));
                 current = sibling;
@@ -289,7 +305,8 @@ std::string Reader::LoadContents() {
         if (current == fmt::kNoEntry) break;
     }
     if (expected != entryCount_)
-        return "damaged book: " + Num(entryCount_ - expected) + " contents entries are not reachable from the root";
+        return "damaged book: " + Num(entryCount_ - expected) +
+               " contents entries are not reachable from the root";
     return {};
 }
 
@@ -302,16 +319,20 @@ LocaleName Reader::NameAt(size_t index) const {
     if (index >= nameCount_) return {};
     size_t at = index * format::kNameRecordSize;
     return {LoadI32(nameTable_, at + format::kNameLocale),
-            std::string(Text(LoadU32(nameTable_, at + format::kNameOffset), LoadU32(nameTable_, at + format::kNameLength)))};
+            std::string(Text(LoadU32(nameTable_, at + format::kNameOffset),
+                             LoadU32(nameTable_, at + format::kNameLength)))};
 }
 
 std::optional<std::string_view> Reader::NameFor(int32_t locale) const {
     if (nameCount_ == 0) return std::nullopt;
     auto textAt = [this](size_t i) {
         size_t at = i * format::kNameRecordSize;
-        return Text(LoadU32(nameTable_, at + format::kNameOffset), LoadU32(nameTable_, at + format::kNameLength));
+        return Text(LoadU32(nameTable_, at + format::kNameOffset),
+                    LoadU32(nameTable_, at + format::kNameLength));
     };
-    auto localeAt = [this](size_t i) { return LoadI32(nameTable_, i * format::kNameRecordSize + format::kNameLocale); };
+    auto localeAt = [this](size_t i) {
+        return LoadI32(nameTable_, i * format::kNameRecordSize + format::kNameLocale);
+    };
     for (size_t i = 0; i < nameCount_; ++i)
         if (localeAt(i) == locale) return textAt(i);
     if (locale > 0x3FF)
@@ -364,11 +385,13 @@ bool Reader::ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error)
         if (error) *error = std::move(text);
         return false;
     };
-    if (page >= pageCount_) return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
+    if (page >= pageCount_)
+        return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
     size_t at = page * format::kPageRecordSize;
     uint64_t offset = LoadU64(pageTable_, at + format::kPageOffset);
     uint32_t length = LoadU32(pageTable_, at + format::kPageLength);
-    if (out.size() != length) return fail("page " + Num(page) + " has " + Num(length) + " bytes, not " + Num(out.size()));
+    if (out.size() != length)
+        return fail("page " + Num(page) + " has " + Num(length) + " bytes, not " + Num(out.size()));
     if (!source_->ReadAt(pageDataOffset_ + offset, out)) return fail("cannot read page " + Num(page));
     if (verifyPages_ && Crc32(0, out.data(), out.size()) != LoadU32(pageTable_, at + format::kPageCrc))
         return fail("damaged book: the checksum of page " + Num(page) + " does not match");

@@ -62,13 +62,13 @@ class Reader {
     uint32_t Parent(uint32_t entry) const;
     uint32_t FirstChild(uint32_t entry) const;
     uint32_t NextSibling(uint32_t entry) const;
-    int32_t EntryPage(uint32_t entry) const;    // -1 = none (also for a bad index)
+    int32_t EntryPage(uint32_t entry) const;          // -1 = none (also for a bad index)
     std::string_view EntryText(uint32_t entry) const; // empty for a bad index
 
     // ---- pages ----
     uint32_t PageCount() const { return pageCount_; }
-    uint32_t PageLength(uint32_t page) const;  // 0 for a bad page
-    uint32_t PageEntry(uint32_t page) const;   // the entry that holds the page, kNone = none
+    uint32_t PageLength(uint32_t page) const; // 0 for a bad page
+    uint32_t PageEntry(uint32_t page) const;  // the entry that holds the page, kNone = none
     // Reads a whole page into `out`, which must be exactly PageLength(page) bytes. False and *error
     // set when the page does not exist, cannot be read, or its bytes are damaged.
     bool ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error) const;

@@ -47,7 +47,8 @@ std::string Check(const Text& text) {
             HasLineByte(section.name))
             return "the section name \"" + section.name + "\" may not be empty or hold [, ], = or a line end";
         for (const Line& line : section.lines) {
-            if (line.key.empty() || line.key.find_first_of("[]=") != std::string::npos || HasLineByte(line.key))
+            if (line.key.empty() || line.key.find_first_of("[]=") != std::string::npos ||
+                HasLineByte(line.key))
                 return "the key \"" + line.key + "\" may not be empty or hold [, ], = or a line end";
             if (HasLineByte(line.value))
                 return "the value of " + line.key + " may not hold a line end (0xFF, CR, LF) or a zero byte";
@@ -89,13 +90,15 @@ Text ParsePage(ByteView page) {
         // hold brackets (an address such as http://[::1]/ does).
         size_t open = line.find('[');
         size_t equals = line.find('=');
-        size_t close = (open == std::string_view::npos || equals < open) ? std::string_view::npos : line.find(']', open + 1);
+        size_t close = (open == std::string_view::npos || equals < open) ? std::string_view::npos
+                                                                         : line.find(']', open + 1);
         if (close != std::string_view::npos) {
             text.push_back({std::string(line.substr(open + 1, close - open - 1)), {}});
             continue;
         }
         if (equals == std::string_view::npos || text.empty()) continue;
-        text.back().lines.push_back({std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))});
+        text.back().lines.push_back(
+            {std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))});
     }
     return text;
 }
@@ -114,7 +117,8 @@ std::optional<std::string> ShelfLookup(ByteView page, std::string_view section, 
     std::string text;
     std::string_view raw = TextOf(page);
     for (size_t i = 0; i < raw.size(); ++i) {
-        if (static_cast<uint8_t>(raw[i]) == markup::kEscape && i + 1 < raw.size() && raw[i + 1] == markup::kLineBreak) {
+        if (static_cast<uint8_t>(raw[i]) == markup::kEscape && i + 1 < raw.size() &&
+            raw[i + 1] == markup::kLineBreak) {
             text += "\r\n";
             ++i;
         } else {
@@ -125,7 +129,8 @@ std::optional<std::string> ShelfLookup(ByteView page, std::string_view section, 
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\r', start);
-        std::string_view line = std::string_view(text).substr(start, end == std::string::npos ? end : end - start);
+        std::string_view line =
+            std::string_view(text).substr(start, end == std::string::npos ? end : end - start);
         if (!inSection) {
             size_t open = line.find('[');
             if (open != std::string_view::npos && line.find(']') != std::string_view::npos &&

@@ -6,7 +6,9 @@
 
 namespace tavrin::book {
 
-inline bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // The number of leading bytes of `text`, at most `limit`, that end on a character boundary.
 size_t FitCharacters(std::string_view text, size_t limit);

@@ -22,7 +22,9 @@ struct FlatEntry {
     uint32_t lastChild = 0;
 };
 
-bool HasZeroByte(const std::string& text) { return text.find('\0') != std::string::npos; }
+bool HasZeroByte(const std::string& text) {
+    return text.find('\0') != std::string::npos;
+}
 
 // The entries in pre-order, with their links; iterative, so a deep tree cannot exhaust the stack.
 std::vector<FlatEntry> Flatten(const ContentsNode& root) {
@@ -133,9 +135,9 @@ Layout BuildLayout(const BookModel& book) {
         uint32_t tag;
         const Bytes* data;
     };
-    const Section sections[] = {{fmt::kTagMeta, &meta},         {fmt::kTagNames, &names},
-                                {fmt::kTagStrings, &strings},   {fmt::kTagContents, &entries},
-                                {fmt::kTagPages, &pages},       {fmt::kTagPageData, nullptr}};
+    const Section sections[] = {{fmt::kTagMeta, &meta},       {fmt::kTagNames, &names},
+                                {fmt::kTagStrings, &strings}, {fmt::kTagContents, &entries},
+                                {fmt::kTagPages, &pages},     {fmt::kTagPageData, nullptr}};
     constexpr uint32_t count = sizeof sections / sizeof sections[0];
 
     Layout layout;
@@ -183,11 +185,11 @@ std::string CheckModel(const BookModel& book) {
     }
     std::set<int32_t> locales;
     for (const LocaleName& name : book.names) {
-        if (!locales.insert(name.locale).second)
-            return "two names for locale " + std::to_string(name.locale);
+        if (!locales.insert(name.locale).second) return "two names for locale " + std::to_string(name.locale);
         if (name.text.size() > fmt::kMaxName)
             return "the name for locale " + std::to_string(name.locale) + " is longer than 254 bytes";
-        if (HasZeroByte(name.text)) return "the name for locale " + std::to_string(name.locale) + " holds a zero byte";
+        if (HasZeroByte(name.text))
+            return "the name for locale " + std::to_string(name.locale) + " holds a zero byte";
     }
     if (book.pages.size() > fmt::kMaxPages) return "too many pages";
     for (size_t p = 0; p < book.pages.size(); ++p)

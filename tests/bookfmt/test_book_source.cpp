@@ -77,8 +77,8 @@ TEST(BookSource, PageLinesBecomeLineBreaksAndTheMarkupIsCompiled) {
                               "{}endpage\n"
                               "endpage\n");
     ASSERT_EQ(book.pages.size(), 1u);
-    const std::string want = std::string("first line\xFF\x0A") + "joined here\xFF\x0Anext\xFF\x0A" + "\xFF\x0A" +
-                             "\xFF\xF7\x01\x02\x03\x04x{y}\\zA\xFF\x0A" +
+    const std::string want = std::string("first line\xFF\x0A") + "joined here\xFF\x0Anext\xFF\x0A" +
+                             "\xFF\x0A" + "\xFF\xF7\x01\x02\x03\x04x{y}\\zA\xFF\x0A" +
                              "\xFF\x19\x01image=a.png text=Cap\xFF\x1A\xFF\x19\x02text=Only\xFF\x1A\xFF\x0A" +
                              "endpage" + std::string(1, '\0');
     EXPECT_EQ(book.pages[0], want);
@@ -90,12 +90,13 @@ TEST(BookSource, ControlSequenceOperandsMayBeStringsAndSixteenBitCounts) {
                               "{ctl 0x23 0x30 0 0 0 0 0 0 0 0 u16:2 9 9}\n"
                               "endpage\n");
     EXPECT_EQ(book.pages[0], std::string("\xFF\x13\x20", 3) + std::string(8, '\0') + "see]after\xFF\x0A" +
-                                 std::string("\xFF\x23\x30", 3) + std::string(8, '\0') + std::string("\x02\x00\x09\x09", 4) +
-                                 std::string(1, '\0'));
+                                 std::string("\xFF\x23\x30", 3) + std::string(8, '\0') +
+                                 std::string("\x02\x00\x09\x09", 4) + std::string(1, '\0'));
 }
 
 TEST(BookSource, TwoByteTextIsConvertedToTheCodePage) {
-    auto big5 = Build("tavrin-book 1\ncodepage 950\nname 3 \"x\"\ncontents {\n \"目錄頁\" -> p\n}\npage p\n春曉\nendpage\n");
+    auto big5 = Build("tavrin-book 1\ncodepage 950\nname 3 \"x\"\ncontents {\n \"目錄頁\" -> p\n}\npage "
+                      "p\n春曉\nendpage\n");
     EXPECT_EQ(big5.root.children[0].text, "\xA5\xD8\xBF\xFD\xAD\xB6"); // the contents-page name
     EXPECT_EQ(big5.pages[0], std::string("\xAC\x4B\xBE\xE5") + '\0');
     auto gbk = Build("tavrin-book 1\ncodepage 936\nname 3 \"x\"\npage p\n春晓\nendpage\n");
@@ -123,7 +124,8 @@ TEST(BookSource, ErrorsNameTheirLineAndColumn) {
         {kHead + "name 3 \"again\"\n", "test.book:3:6:", "a second name for locale 3"},
         {"tavrin-book 1\nname 3 \"x\"\ncodepage 950\n", "test.book:3:1:", "before the first text"},
         {"tavrin-book 1\ncodepage 437\n", "test.book:2:10:", "unknown code page 437"},
-        {"tavrin-book 1\ncodepage 950\nname 3 \"Ελληνικά\"\n", "test.book:3:8:", "cannot be written in code page 950"},
+        {"tavrin-book 1\ncodepage 950\nname 3 \"Ελληνικά\"\n",
+         "test.book:3:8:", "cannot be written in code page 950"},
         {"tavrin-book 1\nname 3 \"é\"\n", "test.book:2:8:", "a book without a code page"},
         {kHead + "class ebook extra\n", "test.book:3:13:", "unexpected \"extra\""},
         {kHead + "class 0x0010\n", "test.book:3:7:", "needs a dict line"},
@@ -137,21 +139,26 @@ TEST(BookSource, ErrorsNameTheirLineAndColumn) {
         {kHead + "contents {\n  \"" + std::string(228, 'x') + "\"\n}\n", "test.book:4:3:", "at most 227"},
         {kHead + "page p\ntext\n", "test.book:3:1:", "not closed by a line \"endpage\""},
         {kHead + "page p\nendpage\npage p\nendpage\n", "test.book:5:6:", "a second page labelled \"p\""},
-        {kHead + "page p\nfine\nthen {ctl 3 1 2}\nendpage\n", "test.book:5:6:", "takes 20 operand bytes here, not 2"},
-        {kHead + "page p\n{ctl 0x13 0x20 0 0 0 0 0 0 0 0 \"no bracket\"}\nendpage\n", "test.book:4:1:", "needs more operands"},
-        {kHead + "page p\n{ctl 0x23 0x10 0 0 0 0 0 0 0 0}\nendpage\n", "test.book:4:1:", "must carry its length"},
+        {kHead + "page p\nfine\nthen {ctl 3 1 2}\nendpage\n",
+         "test.book:5:6:", "takes 20 operand bytes here, not 2"},
+        {kHead + "page p\n{ctl 0x13 0x20 0 0 0 0 0 0 0 0 \"no bracket\"}\nendpage\n",
+         "test.book:4:1:", "needs more operands"},
+        {kHead + "page p\n{ctl 0x23 0x10 0 0 0 0 0 0 0 0}\nendpage\n",
+         "test.book:4:1:", "must carry its length"},
         {kHead + "page p\n{ctl 0x19}\nendpage\n", "test.book:4:6:", "with {object"},
-        {kHead + "page p\n{ctl 3 256}\nendpage\n", "test.book:4:8:", "an operand byte must be a number from 0 to 255"},
+        {kHead + "page p\n{ctl 3 256}\nendpage\n",
+         "test.book:4:8:", "an operand byte must be a number from 0 to 255"},
         {kHead + "page p\n{shout}\nendpage\n", "test.book:4:2:", "unknown construct {shout}"},
         {kHead + "page p\nan {unclosed construct\nendpage\n", "test.book:4:4:", "not closed by }"},
         {kHead + "page p\nstray } brace\nendpage\n", "test.book:4:7:", "without its {"},
         {kHead + "page p\nbad \\q\nendpage\n", "test.book:4:5:", "unknown escape \\q"},
-        {kHead + "page p\n{object image=\"two words.png\" text=\"x\"}\nendpage\n", "test.book:4:1:", "may not be empty or hold blanks"},
+        {kHead + "page p\n{object image=\"two words.png\" text=\"x\"}\nendpage\n",
+         "test.book:4:1:", "may not be empty or hold blanks"},
         {kHead + "page p\n{object colour=\"red\"}\nendpage\n", "test.book:4:9:", "no attribute \"colour\""},
-        {"tavrin-book 1\ncodepage 1252\nname 3 \"x\"\npage p\nfirst\ncafé\nlast\nendpage\n", "test.book:6:",
-         "would swallow the 0xFF"},
-        {"tavrin-book 1\ncodepage 1252\nname 3 \"x\"\npage p\nfirst\ncafé\nendpage\n", "test.book:6:",
-         "ends in the middle of a two-byte character"},
+        {"tavrin-book 1\ncodepage 1252\nname 3 \"x\"\npage p\nfirst\ncafé\nlast\nendpage\n",
+         "test.book:6:", "would swallow the 0xFF"},
+        {"tavrin-book 1\ncodepage 1252\nname 3 \"x\"\npage p\nfirst\ncafé\nendpage\n",
+         "test.book:6:", "ends in the middle of a two-byte character"},
         {"tavrin-book 1\n", "test.book:2:", "the book has no name"},
     };
     for (const ErrorCase& c : cases) {
@@ -171,7 +178,9 @@ TEST(BookSource, DeepContentsAreRefusedNotOverflowed) {
 
 TEST(BookSource, WindowsLineEndsAndAByteOrderMarkAreAccepted) {
     auto book = Build("\xEF\xBB\xBFtavrin-book 1\r\nname 3 \"x\"\r\npage p\r\na\r\nb\r\nendpage\r\n");
-    EXPECT_EQ(book.pages[0], std::string("a\xFF\x0A" "b") + '\0');
+    EXPECT_EQ(book.pages[0], std::string("a\xFF\x0A"
+                                         "b") +
+                                 '\0');
 }
 
 } // namespace

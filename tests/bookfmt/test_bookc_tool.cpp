@@ -18,18 +18,19 @@ struct ToolRun {
 };
 
 ToolRun Bookc(const TempDir& dir, const std::string& arguments) {
-    std::string command = std::string(TAVRIN_BOOKC_PATH) + " " + arguments + " >" + dir.File("out.txt") + " 2>" +
-                          dir.File("err.txt");
+    std::string command = std::string(TAVRIN_BOOKC_PATH) + " " + arguments + " >" + dir.File("out.txt") +
+                          " 2>" + dir.File("err.txt");
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ToString(ReadFile(dir.File("out.txt"))),
             ToString(ReadFile(dir.File("err.txt")))};
 }
 
-const char* kSource = "tavrin-book 1\n"
-                      "codepage 950\n"
-                      "name 3 \"Tool test\"\n"
-                      "contents {\n  \"目錄頁\" -> one\n}\n"
-                      "page one\n春曉 {ctl 0xF7 1 2 3 4}text\nline two{object image=\"p.png\" text=\"圖\"}\nendpage\n";
+const char* kSource =
+    "tavrin-book 1\n"
+    "codepage 950\n"
+    "name 3 \"Tool test\"\n"
+    "contents {\n  \"目錄頁\" -> one\n}\n"
+    "page one\n春曉 {ctl 0xF7 1 2 3 4}text\nline two{object image=\"p.png\" text=\"圖\"}\nendpage\n";
 
 TEST(BookcTool, BuildsABookAndShowsIt) {
     TempDir dir;
@@ -42,7 +43,8 @@ TEST(BookcTool, BuildsABookAndShowsIt) {
     ASSERT_EQ(dump.status, 0) << dump.err;
     EXPECT_NE(dump.out.find("name 3 \"Tool test\""), std::string::npos) << dump.out;
     EXPECT_NE(dump.out.find("\"目錄頁\" -> page 0"), std::string::npos) << dump.out;
-    EXPECT_NE(dump.out.find("春曉 {ctl 0xf7 0x01 0x02 0x03 0x04}text\nline two{object image=\"p.png\" text=\"圖\"}"),
+    EXPECT_NE(dump.out.find(
+                  "春曉 {ctl 0xf7 0x01 0x02 0x03 0x04}text\nline two{object image=\"p.png\" text=\"圖\"}"),
               std::string::npos)
         << dump.out;
 
@@ -56,8 +58,9 @@ TEST(BookcTool, SourceErrorsGiveTheLineAndExitWithOne) {
     dir.WriteText("bad.book", "tavrin-book 1\nname 3 \"x\"\npage p\n{ctl 3 1}\nendpage\n");
     ToolRun build = Bookc(dir, "build " + dir.File("bad.book") + " -o " + dir.File("bad.ebd"));
     EXPECT_EQ(build.status, 1);
-    EXPECT_NE(build.err.find("bad.book:4:1: the control sequence 0xFF 0x03 takes 20 operand bytes here, not 1"),
-              std::string::npos)
+    EXPECT_NE(
+        build.err.find("bad.book:4:1: the control sequence 0xFF 0x03 takes 20 operand bytes here, not 1"),
+        std::string::npos)
         << build.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.ebd")));
 }

@@ -25,7 +25,9 @@ std::string ErrorOf(const std::string& source) {
     return result.error;
 }
 
-Bytes PageOf(const tavrin::book::BookModel& book, int32_t page) { return ToBytes(book.pages.at(static_cast<size_t>(page))); }
+Bytes PageOf(const tavrin::book::BookModel& book, int32_t page) {
+    return ToBytes(book.pages.at(static_cast<size_t>(page)));
+}
 
 // The settings text of a page, lines joined by "|" (0xFF 0x0A) and ended by "$" (0xFF 0x06).
 std::string Shown(const Bytes& page) {
@@ -76,7 +78,8 @@ TEST(CatalogSource, EveryCatalogIsAnEntryWithItsSettingsPage) {
               "[BOOKS]|abc.ebd=1|xyz.ebd=0|$");
     EXPECT_EQ(Shown(PageOf(book, book.root.children[1].page)),
               "[CONFIG]|ID=LINK|NAME=Linked|CANNEWCATA=0|CANADDBOOK=0|RID=trunk-a|IDB=1 2 3 4|EXTRA=value|$");
-    EXPECT_EQ(Shown(PageOf(book, book.root.page)), "[CONFIG]|ID=0|NAME=Shelf|CANNEWCATA=0|CANADDBOOK=0|RID=0|$");
+    EXPECT_EQ(Shown(PageOf(book, book.root.page)),
+              "[CONFIG]|ID=0|NAME=Shelf|CANNEWCATA=0|CANADDBOOK=0|RID=0|$");
 }
 
 TEST(CatalogSource, ShorterKeysGoFirstSoThatPrefixMatchesFindTheirOwnLine) {
@@ -94,11 +97,12 @@ TEST(CatalogSource, ShorterKeysGoFirstSoThatPrefixMatchesFindTheirOwnLine) {
 }
 
 TEST(CatalogSource, DescriptionAddressesGoToTheRootsSettings) {
-    auto book = Build("tavrin-catalog 1\n"
-                      "descurl \"EBOOK-A\" = \"https://a.example/a.html\"\n"
-                      "catalog \"R\" {\n"
-                      "    catalog \"News\" {\n        id = 1401\n        desc = \"https://a.example/news\"\n    }\n"
-                      "}\n");
+    auto book =
+        Build("tavrin-catalog 1\n"
+              "descurl \"EBOOK-A\" = \"https://a.example/a.html\"\n"
+              "catalog \"R\" {\n"
+              "    catalog \"News\" {\n        id = 1401\n        desc = \"https://a.example/news\"\n    }\n"
+              "}\n");
     settings::Text root = settings::ParsePage(PageOf(book, book.root.page));
     EXPECT_EQ(settings::Find(root, "DESCURL", "ebook-a"), "https://a.example/a.html");
     EXPECT_EQ(settings::Find(root, "DESCURL", "1401"), "https://a.example/news");
@@ -123,27 +127,34 @@ TEST(CatalogSource, ErrorsNameTheirPlace) {
     const ErrorCase cases[] = {
         {"tavrin-book 1\n", "shelf.catalog:1:1:", "begins with the line \"tavrin-catalog 1\""},
         {head, "shelf.catalog:2:", "has no catalog"},
-        {head + "catalog \"A\" {\n}\ncatalog \"B\" {\n}\n", "shelf.catalog:4:1:", "a second top-level catalog"},
-        {head + "catalog \"A\" {\n  colour = 1\n}\n", "shelf.catalog:3:3:", "unknown catalog setting \"colour\""},
+        {head + "catalog \"A\" {\n}\ncatalog \"B\" {\n}\n",
+         "shelf.catalog:4:1:", "a second top-level catalog"},
+        {head + "catalog \"A\" {\n  colour = 1\n}\n",
+         "shelf.catalog:3:3:", "unknown catalog setting \"colour\""},
         {head + "catalog \"A\" {\n  id = 1\n  id = 2\n}\n", "shelf.catalog:4:3:", "a second id"},
-        {head + "catalog \"A\" {\n  id = \"" + std::string(36, '9') + "\"\n}\n", "shelf.catalog:3:3:", "at most 35"},
+        {head + "catalog \"A\" {\n  id = \"" + std::string(36, '9') + "\"\n}\n",
+         "shelf.catalog:3:3:", "at most 35"},
         {head + "catalog \"A\" {\n  textcolor = 255 0\n}\n", "shelf.catalog:4:1:", "colour component"},
         {head + "catalog \"A\" {\n  textcolor = 256 0 0\n}\n", "shelf.catalog:3:15:", "from 0 to 255"},
         {head + "catalog \"A\" {\n  set ID = 3\n}\n", "shelf.catalog:3:7:", "with its own statement"},
         {head + "catalog \"A\" {\n  desc = \"https://x\"\n}\n", "shelf.catalog:2:9:", "needs an id"},
-        {head + "descurl \"K\" = \"a\"\ndescurl \"k\" = \"b\"\ncatalog \"A\" {\n}\n", "shelf.catalog:3:9:",
-         "a second description address for \"k\""},
-        {head + "descurl \"K\" = \"" + std::string(260, 'u') + "\"\n", "shelf.catalog:2:15:", "1 to 259 bytes"},
-        {head + "catalog \"A\" {\n  books {\n    \"dir/a.ebd\" = 1\n  }\n}\n", "shelf.catalog:4:5:", "without its folder"},
-        {head + "catalog \"A\" {\n  books {\n    \"a.ebd\" = 1\n    \"A.EBD\" = 0\n  }\n}\n", "shelf.catalog:5:5:",
-         "listed twice"},
+        {head + "descurl \"K\" = \"a\"\ndescurl \"k\" = \"b\"\ncatalog \"A\" {\n}\n",
+         "shelf.catalog:3:9:", "a second description address for \"k\""},
+        {head + "descurl \"K\" = \"" + std::string(260, 'u') + "\"\n",
+         "shelf.catalog:2:15:", "1 to 259 bytes"},
+        {head + "catalog \"A\" {\n  books {\n    \"dir/a.ebd\" = 1\n  }\n}\n",
+         "shelf.catalog:4:5:", "without its folder"},
+        {head + "catalog \"A\" {\n  books {\n    \"a.ebd\" = 1\n    \"A.EBD\" = 0\n  }\n}\n",
+         "shelf.catalog:5:5:", "listed twice"},
         {head + "catalog \"A\" {\n  rid = \"two\\x0Alines\"\n}\n", "shelf.catalog:3:3:", "line end"},
-        {head + "catalog \"A\" {\n  books {\n    \"a.ebd\" = 1\n  }\n}\n", "shelf.catalog:4:5:", "never places books in its root"},
+        {head + "catalog \"A\" {\n  books {\n    \"a.ebd\" = 1\n  }\n}\n",
+         "shelf.catalog:4:5:", "never places books in its root"},
         {head + "catalog \"A\" {\n  catalog \"B\" {\n", "shelf.catalog:3:11:", "not closed by }"},
         {head + "catalog \"A\" {\n  catalog \"First\" {\n    books {\n      \"a.ebd.old\" = 1\n    }\n  }\n"
                 "  catalog \"Second\" {\n    books {\n      \"a.ebd\" = 1\n    }\n  }\n}\n",
          "shelf.catalog:10:7:", "would place \"a.ebd\" in the catalog \"First\""},
-        {head + "catalog \"A\" {\n  nosettings\n}\ndescurl \"K\" = \"u\"\n", "shelf.catalog:2:9:", "needs its settings"},
+        {head + "catalog \"A\" {\n  nosettings\n}\ndescurl \"K\" = \"u\"\n",
+         "shelf.catalog:2:9:", "needs its settings"},
     };
     for (const ErrorCase& c : cases) {
         std::string error = ErrorOf(c.source);
@@ -156,10 +167,13 @@ TEST(CatalogSource, SettingsTheShelfWouldMisreadAreRefused) {
     // Without TEXTCOLOR, the shelf's search for it runs on into BOOKS and would take this file's order.
     std::string error = ErrorOf("tavrin-catalog 1\ncatalog \"R\" {\n  catalog \"A\" {\n    books {\n"
                                 "      \"textcolor.ebd\" = 1\n    }\n  }\n}\n");
-    EXPECT_NE(error.find("would read TEXTCOLOR of this catalog as \"1\" instead of missing"), std::string::npos) << error;
+    EXPECT_NE(error.find("would read TEXTCOLOR of this catalog as \"1\" instead of missing"),
+              std::string::npos)
+        << error;
     // With the colour set, the same file is fine.
-    auto book = Build("tavrin-catalog 1\ncatalog \"R\" {\n  catalog \"A\" {\n    textcolor = 1 2 3\n    books {\n"
-                      "      \"textcolor.ebd\" = 1\n    }\n  }\n}\n");
+    auto book =
+        Build("tavrin-catalog 1\ncatalog \"R\" {\n  catalog \"A\" {\n    textcolor = 1 2 3\n    books {\n"
+              "      \"textcolor.ebd\" = 1\n    }\n  }\n}\n");
     EXPECT_EQ(settings::ShelfLookup(PageOf(book, 1), "CONFIG", "TEXTCOLOR"), "1 2 3");
 }
 

@@ -72,16 +72,22 @@ class EbdDriver : public testing::Test {
 };
 
 TEST_F(EbdDriver, ExportsTheBookEntryPointsAndNoShelfStoreCalls) {
-    for (void* p : {(void*)lib_.CBICloseBook, (void*)lib_.CBIGetCaps, (void*)lib_.CBIGetBkName, (void*)lib_.CBIExBookNoLength,
-                    (void*)lib_.CBIExBookNo, (void*)lib_.CBIBookSerial, (void*)lib_.CBICheckVersion, (void*)lib_.CBIGetPageCount,
-                    (void*)lib_.CBIGetPageSize, (void*)lib_.CBIGetPage, (void*)lib_.CBIVPGetRootItem,
-                    (void*)lib_.CBIVPItemHasChildren, (void*)lib_.CBIVPGetChildItem, (void*)lib_.CBIVPGetNextSiblingItem,
-                    (void*)lib_.CBIVPGetParentItem, (void*)lib_.CBIVPGetItemText, (void*)lib_.CBIVPItemToPage,
-                    (void*)lib_.CBIVPPageToItem, (void*)lib_.CBIDictAttr, (void*)lib_.CBIDictClassNo})
+    for (void* p : {(void*)lib_.CBICloseBook,       (void*)lib_.CBIGetCaps,
+                    (void*)lib_.CBIGetBkName,       (void*)lib_.CBIExBookNoLength,
+                    (void*)lib_.CBIExBookNo,        (void*)lib_.CBIBookSerial,
+                    (void*)lib_.CBICheckVersion,    (void*)lib_.CBIGetPageCount,
+                    (void*)lib_.CBIGetPageSize,     (void*)lib_.CBIGetPage,
+                    (void*)lib_.CBIVPGetRootItem,   (void*)lib_.CBIVPItemHasChildren,
+                    (void*)lib_.CBIVPGetChildItem,  (void*)lib_.CBIVPGetNextSiblingItem,
+                    (void*)lib_.CBIVPGetParentItem, (void*)lib_.CBIVPGetItemText,
+                    (void*)lib_.CBIVPItemToPage,    (void*)lib_.CBIVPPageToItem,
+                    (void*)lib_.CBIDictAttr,        (void*)lib_.CBIDictClassNo})
         EXPECT_NE(p, nullptr);
     EXPECT_EQ(lib_.CBIShelfOpen, nullptr);
     EXPECT_EQ(lib_.GetDescFileURLbyClassID, nullptr);
-    EXPECT_EQ(lib_.Symbol("_ZN6tavrin4book6Reader4OpenERKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEERKNS0_11OpenOptionsE"), nullptr)
+    EXPECT_EQ(lib_.Symbol("_ZN6tavrin4book6Reader4OpenERKNSt7__cxx1112basic_stringIcSt11char_"
+                          "traitsIcESaIcEEERKNS0_11OpenOptionsE"),
+              nullptr)
         << "internals must not leave the library";
 }
 

@@ -54,11 +54,21 @@ TEST(Markup, BracketedOperandsOf0x13And0x21) {
 TEST(Markup, Code0x23TakesBracketsTrailerAndCountedBytes) {
     const std::string ten(8, 0);
     // f = 0x30: no bracket part (0x10 set), no trailer, a count of 3 and 3 bytes.
-    EXPECT_EQ(Length(std::string("\xFF\x23\x30", 3) + ten + std::string("\x03\x00" "abc" "tail", 9)), 16u);
+    EXPECT_EQ(Length(std::string("\xFF\x23\x30", 3) + ten +
+                     std::string("\x03\x00"
+                                 "abc"
+                                 "tail",
+                                 9)),
+              16u);
     // f = 0x60: bracket part, 8 more bytes, then the count 0.
-    EXPECT_EQ(Length(std::string("\xFF\x23\x60", 3) + ten + "ab]" + std::string(8, 'x') + std::string("\x00\x00", 2)), 24u);
+    EXPECT_EQ(Length(std::string("\xFF\x23\x60", 3) + ten + "ab]" + std::string(8, 'x') +
+                     std::string("\x00\x00", 2)),
+              24u);
     // A count that runs past the end.
-    EXPECT_FALSE(Length(std::string("\xFF\x23\x30", 3) + ten + std::string("\x09\x00" "abc", 5)));
+    EXPECT_FALSE(Length(std::string("\xFF\x23\x30", 3) + ten +
+                        std::string("\x09\x00"
+                                    "abc",
+                                    5)));
 }
 
 TEST(Markup, Code0xF9IsLongWhenBit0x40OfItsSecondOperandIsSet) {

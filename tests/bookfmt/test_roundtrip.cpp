@@ -168,7 +168,9 @@ TEST(RoundTrip, WrittenFileOpensFromDiskAndLeavesNoTemporaryFile) {
     auto opened = Reader::Open(path);
     ASSERT_TRUE(opened) << opened.error;
     EXPECT_EQ(PageText(*opened.reader, 1), SmallBook().pages[1]);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+        1);
     EXPECT_EQ(ReadFile(path), *tavrin::book::SerializeBook(SmallBook(), &error));
 }
 
@@ -195,7 +197,8 @@ TEST(RoundTrip, LargeBookOpensWithAHundredThousandEntries) {
     for (int c = 0; c < chapters; ++c) {
         ContentsNode chapter{"Chapter " + std::to_string(c), static_cast<int32_t>(book.pages.size()), {}};
         for (int s = 0; s < sections; ++s) {
-            chapter.children.push_back(ContentsNode{"Section " + std::to_string(s), static_cast<int32_t>(book.pages.size()), {}});
+            chapter.children.push_back(
+                ContentsNode{"Section " + std::to_string(s), static_cast<int32_t>(book.pages.size()), {}});
             book.pages.push_back("page " + std::to_string(book.pages.size()));
         }
         book.root.children.push_back(std::move(chapter));
@@ -224,10 +227,15 @@ struct Refusal {
 
 TEST(RoundTrip, WriterRefusesWhatTheFormatCannotHold) {
     const Refusal cases[] = {
-        {"entry text of 228 bytes", [](BookModel& b) { b.root.children[0].text.assign(228, 'x'); }, "longer than 227"},
+        {"entry text of 228 bytes", [](BookModel& b) { b.root.children[0].text.assign(228, 'x'); },
+         "longer than 227"},
         {"entry leads to a missing page", [](BookModel& b) { b.root.children[2].page = 4; }, "does not have"},
         {"entry page below -1", [](BookModel& b) { b.root.children[2].page = -2; }, "does not have"},
-        {"two names for one locale", [](BookModel& b) { b.names.push_back({3, "again"}); }, "two names"},
+        {"two names for one locale",
+         [](BookModel& b) {
+             b.names.push_back({3, "again"});
+         },
+         "two names"},
         {"name of 255 bytes", [](BookModel& b) { b.names[0].text.assign(255, 'n'); }, "254"},
         {"empty book number", [](BookModel& b) { b.number = ""; }, "empty"},
         {"book number of 256 bytes", [](BookModel& b) { b.number = std::string(256, '1'); }, "255"},

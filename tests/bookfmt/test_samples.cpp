@@ -26,7 +26,8 @@ std::unique_ptr<Reader> OpenSample(const std::string& name) {
 }
 
 TEST(SampleShelf, HoldsTheDriversTheCatalogAndTheBooks) {
-    for (const char* file : {"Books.Dll", "EbdBook.dll", "Tavrin.Sys", "english-dict.ebd", "river-journey.ebd", "tang-poems.ebd"})
+    for (const char* file : {"Books.Dll", "EbdBook.dll", "Tavrin.Sys", "english-dict.ebd",
+                             "river-journey.ebd", "tang-poems.ebd"})
         EXPECT_TRUE(std::filesystem::exists(kShelf + "/" + file)) << file;
 }
 
@@ -42,7 +43,8 @@ TEST(SampleShelf, EveryPageOfEverySampleBookIsWellFormed) {
             ASSERT_TRUE(page) << name << ": " << error;
             ASSERT_FALSE(page->empty());
             EXPECT_EQ(page->back(), 0) << name << " page " << p << " ends with a zero byte";
-            auto problem = tavrin::book::markup::CheckPage(tavrin::book::ByteView(*page).first(page->size() - 1));
+            auto problem =
+                tavrin::book::markup::CheckPage(tavrin::book::ByteView(*page).first(page->size() - 1));
             EXPECT_FALSE(problem) << name << " page " << p << ": " << problem->message;
         }
     }

@@ -35,7 +35,8 @@ TEST(SettingsPage, IsWrittenAfterByte56WithLineEndsAndATextEnd) {
 }
 
 TEST(SettingsPage, ParsesBackWhatWasWritten) {
-    settings::Text text{{"CONFIG", {{"ID", "65535"}, {"RID", "0"}}}, {"BOOKS", {{"a.ebd", "0"}, {"b.ebd", "1"}}}};
+    settings::Text text{{"CONFIG", {{"ID", "65535"}, {"RID", "0"}}},
+                        {"BOOKS", {{"a.ebd", "0"}, {"b.ebd", "1"}}}};
     settings::Text back = settings::ParsePage(settings::FormatPage(text));
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].name, "BOOKS");
@@ -96,7 +97,10 @@ TEST(ShelfLookup, SectionNameMatchesByPrefixAfterTheFirstBracket) {
 
 TEST(SettingsCheck, RefusesWhatWouldBreakLinesOrSections) {
     EXPECT_EQ(settings::Check({{"CONFIG", {{"ID", "1"}}}}), "");
-    EXPECT_NE(settings::Check({{"CONFIG", {{"ID", "a\xFF" "b"}}}}), "");
+    EXPECT_NE(settings::Check({{"CONFIG",
+                                {{"ID", "a\xFF"
+                                        "b"}}}}),
+              "");
     EXPECT_NE(settings::Check({{"CONFIG", {{"ID", "a\rb"}}}}), "");
     EXPECT_NE(settings::Check({{"CONFIG", {{"I=D", "1"}}}}), "");
     EXPECT_NE(settings::Check({{"CON]FIG", {}}}), "");

@@ -77,7 +77,8 @@ class ShelfDriver : public testing::Test {
     std::vector<CBI_HITEM> Children(CBI_HITEM item) {
         std::vector<CBI_HITEM> children;
         if (!lib_.CBIVPItemHasChildren(shelf_, item)) return children;
-        for (CBI_HITEM c = lib_.CBIVPGetChildItem(shelf_, item); c; c = lib_.CBIVPGetNextSiblingItem(shelf_, c))
+        for (CBI_HITEM c = lib_.CBIVPGetChildItem(shelf_, item); c;
+             c = lib_.CBIVPGetNextSiblingItem(shelf_, c))
             children.push_back(c);
         return children;
     }
@@ -101,8 +102,8 @@ TEST_F(ShelfDriver, CatalogsAreTheEntriesOfTheSystemCatalog) {
     std::vector<std::string> top;
     for (CBI_HITEM c : Children(root_))
         top.push_back(Text(c));
-    EXPECT_EQ(top, (std::vector<std::string>{"Dictionaries", "Reference", "Literature", "E-books", "Online Library",
-                                             "Unclassified"}));
+    EXPECT_EQ(top, (std::vector<std::string>{"Dictionaries", "Reference", "Literature", "E-books",
+                                             "Online Library", "Unclassified"}));
     std::map<std::string, std::string> ids;
     for (CBI_HITEM c : Children(root_))
         ids[Text(c)] = ControlReads(lib_, shelf_, c, "CONFIG", "ID").value_or("(none)");

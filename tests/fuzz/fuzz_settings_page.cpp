@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < back.size(); ++i) {
             if (back[i].name != text[i].name || back[i].lines.size() != text[i].lines.size()) std::abort();
             for (size_t k = 0; k < back[i].lines.size(); ++k)
-                if (back[i].lines[k].key != text[i].lines[k].key || back[i].lines[k].value != text[i].lines[k].value)
+                if (back[i].lines[k].key != text[i].lines[k].key ||
+                    back[i].lines[k].value != text[i].lines[k].value)
                     std::abort();
         }
     }

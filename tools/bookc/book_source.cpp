@@ -37,7 +37,8 @@ class BookParser {
         for (;;) {
             Token keyword = lexer_.Next();
             if (keyword.kind == TokenKind::End) break;
-            if (keyword.kind != TokenKind::Word) Lexer::Fail(keyword, "expected a statement, found \"" + keyword.text + "\"");
+            if (keyword.kind != TokenKind::Word)
+                Lexer::Fail(keyword, "expected a statement, found \"" + keyword.text + "\"");
             if (state_.CommonStatement(keyword, book_)) continue;
             if (keyword.Is("class"))
                 Class();
@@ -50,8 +51,9 @@ class BookParser {
             else if (keyword.Is("page"))
                 Page(keyword);
             else
-                Lexer::Fail(keyword, "unknown statement \"" + keyword.text +
-                                         "\" (codepage, serial, number, name, class, caps, dict, contents, page)");
+                Lexer::Fail(keyword,
+                            "unknown statement \"" + keyword.text +
+                                "\" (codepage, serial, number, name, class, caps, dict, contents, page)");
         }
         Finish();
         return std::move(book_);
@@ -59,7 +61,8 @@ class BookParser {
 
   private:
     void Class() {
-        Token value = state_.Expect(TokenKind::Word, "a book class (ebook, book or a dictionary class number)");
+        Token value =
+            state_.Expect(TokenKind::Word, "a book class (ebook, book or a dictionary class number)");
         if (value.text == "ebook")
             book_.bookClass = book::kClassEbook;
         else if (value.text == "book")
@@ -72,7 +75,8 @@ class BookParser {
 
     void Caps(const Token& keyword) {
         uint16_t caps = 0;
-        if (lexer_.AtLineEnd()) Lexer::Fail(keyword, "caps needs at least one capability (contents, hide-contents-page)");
+        if (lexer_.AtLineEnd())
+            Lexer::Fail(keyword, "caps needs at least one capability (contents, hide-contents-page)");
         while (!lexer_.AtLineEnd()) {
             Token t = state_.Expect(TokenKind::Word, "a capability");
             if (t.text == "contents")
@@ -82,7 +86,8 @@ class BookParser {
             else if (t.text == "none")
                 caps |= 0;
             else if (t.text == "shared-html")
-                Lexer::Fail(t, "shared-html is for the shared HTML e-book driver, not for books of this format");
+                Lexer::Fail(t,
+                            "shared-html is for the shared HTML e-book driver, not for books of this format");
             else
                 Lexer::Fail(t, "unknown capability \"" + t.text + "\" (contents, hide-contents-page, none)");
         }
@@ -127,13 +132,15 @@ class BookParser {
             Token t = lexer_.Next();
             if (t.Is("}")) return;
             if (t.kind == TokenKind::End) Lexer::Fail(t, "the contents block is not closed by }");
-            if (t.kind != TokenKind::String) Lexer::Fail(t, "expected a contents entry in quotes, found \"" + t.text + "\"");
+            if (t.kind != TokenKind::String)
+                Lexer::Fail(t, "expected a contents entry in quotes, found \"" + t.text + "\"");
             ContentsNode node;
             node.text = state_.Encode(t);
             if (node.text.size() > book::format::kMaxEntryText)
                 Lexer::Fail(t, "the entry text has " + std::to_string(node.text.size()) +
                                    " bytes in the book's code page (at most 227)");
-            if (node.text.find('\0') != std::string::npos) Lexer::Fail(t, "an entry text may not hold a zero byte");
+            if (node.text.find('\0') != std::string::npos)
+                Lexer::Fail(t, "an entry text may not hold a zero byte");
             parent.children.push_back(std::move(node));
             ContentsNode& added = parent.children.back();
             if (lexer_.Peek().Is("->")) {
@@ -161,7 +168,8 @@ class BookParser {
         for (;;) {
             int line = 0;
             std::optional<std::string> text = lexer_.RawLine(&line);
-            if (!text) Lexer::Fail(keyword, "the page \"" + label.text + "\" is not closed by a line \"endpage\"");
+            if (!text)
+                Lexer::Fail(keyword, "the page \"" + label.text + "\" is not closed by a line \"endpage\"");
             std::string trimmed = *text;
             while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t'))
                 trimmed.pop_back();
@@ -176,13 +184,15 @@ class BookParser {
     void Finish() {
         for (const PendingLink& link : links_) {
             auto it = pageIndex_.find(link.label.text);
-            if (it == pageIndex_.end()) Lexer::Fail(link.label, "no page is labelled \"" + link.label.text + "\"");
+            if (it == pageIndex_.end())
+                Lexer::Fail(link.label, "no page is labelled \"" + link.label.text + "\"");
             ContentsNode* node = &book_.root;
             for (size_t index : link.path)
                 node = &node->children[index];
             node->page = it->second;
         }
-        if (book_.names.empty()) Lexer::Fail(lexer_.Peek(), "the book has no name: add a line name <locale> \"...\"");
+        if (book_.names.empty())
+            Lexer::Fail(lexer_.Peek(), "the book has no name: add a line name <locale> \"...\"");
         book_.hasContents = contentsSeen_;
         if (!capsGiven_ && contentsSeen_ && !book_.root.children.empty()) book_.caps |= book::kCapContents;
         bool dictionary = book_.bookClass != book::kClassEbook && book_.bookClass != book::kClassBook;
@@ -190,7 +200,9 @@ class BookParser {
             Lexer::Fail(classLine_, "a dictionary (class " + std::to_string(book_.bookClass) +
                                         ") needs a dict line: dict low=N high=N class=N");
         if (!dictionary && book_.dict)
-            Lexer::Fail(dictLine_, "dict attributes are read only for dictionaries; set the class to the dictionary's class");
+            Lexer::Fail(
+                dictLine_,
+                "dict attributes are read only for dictionaries; set the class to the dictionary's class");
     }
 
     Lexer& lexer_;

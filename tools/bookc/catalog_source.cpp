@@ -18,14 +18,15 @@ using book::BookModel;
 using book::ContentsNode;
 
 constexpr size_t kMaxDepth = 64;
-constexpr size_t kMaxKey = 35;       // the shelf keeps a catalog key in 36 bytes
-constexpr size_t kMaxValue = 255;    // the shelf reads a value into 256 bytes
-constexpr size_t kMaxClassKey = 32;  // a class key sent to the host has at most 32 characters
-constexpr size_t kMaxAddress = 259;  // description addresses go into 260 bytes
+constexpr size_t kMaxKey = 35;      // the shelf keeps a catalog key in 36 bytes
+constexpr size_t kMaxValue = 255;   // the shelf reads a value into 256 bytes
+constexpr size_t kMaxClassKey = 32; // a class key sent to the host has at most 32 characters
+constexpr size_t kMaxAddress = 259; // description addresses go into 260 bytes
 
 // The CONFIG keys the shelf control reads, in the order they are written (a key that begins another
 // must come first: the shelf matches keys by prefix).
-constexpr const char* kReadKeys[] = {"ID", "TEXTCOLOR", "BACKCOLOR", "CANNEWCATA", "CANADDBOOK", "RID", "IDB"};
+constexpr const char* kReadKeys[] = {"ID",         "TEXTCOLOR", "BACKCOLOR", "CANNEWCATA",
+                                     "CANADDBOOK", "RID",       "IDB"};
 
 struct Catalog {
     Token at;
@@ -58,7 +59,8 @@ class CatalogParser {
     BookModel Parse() {
         Token header = lexer_.Next();
         if (!(header.Is("tavrin-catalog") && lexer_.Peek().Is("1")))
-            Lexer::Fail(header, "a catalog source begins with the line \"" + std::string(kCatalogHeader) + "\"");
+            Lexer::Fail(header,
+                        "a catalog source begins with the line \"" + std::string(kCatalogHeader) + "\"");
         lexer_.Next();
         state_.ExpectLineEnd("the header");
         book_.kind = book::BookKind::ShelfCatalog;
@@ -68,7 +70,8 @@ class CatalogParser {
         for (;;) {
             Token keyword = lexer_.Next();
             if (keyword.kind == TokenKind::End) break;
-            if (keyword.kind != TokenKind::Word) Lexer::Fail(keyword, "expected a statement, found \"" + keyword.text + "\"");
+            if (keyword.kind != TokenKind::Word)
+                Lexer::Fail(keyword, "expected a statement, found \"" + keyword.text + "\"");
             if (state_.CommonStatement(keyword, book_)) continue;
             if (keyword.Is("descurl")) {
                 Token key = state_.Expect(TokenKind::String, "an online class key in quotes");
@@ -77,14 +80,17 @@ class CatalogParser {
                 AddDescription(key, state_.Encode(key), address, state_.Encode(address));
                 state_.ExpectLineEnd("the address");
             } else if (keyword.Is("catalog")) {
-                if (root) Lexer::Fail(keyword, "a second top-level catalog: the shelf has one root; put catalogs inside it");
+                if (root)
+                    Lexer::Fail(keyword,
+                                "a second top-level catalog: the shelf has one root; put catalogs inside it");
                 root = CatalogBlock(keyword, 0);
             } else {
                 Lexer::Fail(keyword, "unknown statement \"" + keyword.text +
                                          "\" (codepage, serial, number, name, descurl, catalog)");
             }
         }
-        if (!root) Lexer::Fail(lexer_.Peek(), "the source has no catalog: write catalog \"Shelf name\" { ... }");
+        if (!root)
+            Lexer::Fail(lexer_.Peek(), "the source has no catalog: write catalog \"Shelf name\" { ... }");
         Compile(*root);
         return std::move(book_);
     }
@@ -94,7 +100,8 @@ class CatalogParser {
         Token t = lexer_.Next();
         if (t.kind == TokenKind::String) return state_.Encode(t);
         if (t.kind == TokenKind::Word) return t.text;
-        Lexer::Fail(t, std::string("expected ") + what + ", found " + (t.kind == TokenKind::End ? "the end of the file" : "\"" + t.text + "\""));
+        Lexer::Fail(t, std::string("expected ") + what + ", found " +
+                           (t.kind == TokenKind::End ? "the end of the file" : "\"" + t.text + "\""));
     }
 
     // Up to `count` numbers from 0 to `max`, written back separated by blanks.
@@ -113,18 +120,21 @@ class CatalogParser {
     }
 
     Catalog CatalogBlock(const Token& keyword, size_t depth) {
-        if (depth >= kMaxDepth) Lexer::Fail(keyword, "catalogs nested deeper than " + std::to_string(kMaxDepth) + " levels");
+        if (depth >= kMaxDepth)
+            Lexer::Fail(keyword, "catalogs nested deeper than " + std::to_string(kMaxDepth) + " levels");
         Catalog c;
         c.at = state_.Expect(TokenKind::String, "the catalog's name in quotes");
         c.name = state_.Encode(c.at);
         if (c.name.empty() || c.name.size() > book::format::kMaxEntryText)
             Lexer::Fail(c.at, "a catalog name must have 1 to 227 bytes in the book's code page");
-        if (c.name.find('\0') != std::string::npos) Lexer::Fail(c.at, "a catalog name may not hold a zero byte");
+        if (c.name.find('\0') != std::string::npos)
+            Lexer::Fail(c.at, "a catalog name may not hold a zero byte");
         state_.ExpectSymbol("{");
         for (;;) {
             Token t = lexer_.Next();
             if (t.Is("}")) break;
-            if (t.kind == TokenKind::End) Lexer::Fail(c.at, "the catalog \"" + c.at.text + "\" is not closed by }");
+            if (t.kind == TokenKind::End)
+                Lexer::Fail(c.at, "the catalog \"" + c.at.text + "\" is not closed by }");
             if (t.Is("catalog")) {
                 c.children.push_back(CatalogBlock(t, depth + 1));
                 continue;
@@ -137,16 +147,19 @@ class CatalogParser {
                 BooksBlock(c);
                 continue;
             }
-            if (t.kind != TokenKind::Word) Lexer::Fail(t, "expected a catalog setting, found \"" + t.text + "\"");
+            if (t.kind != TokenKind::Word)
+                Lexer::Fail(t, "expected a catalog setting, found \"" + t.text + "\"");
             if (t.Is("set")) {
                 Token key = state_.Expect(TokenKind::Word, "a key");
                 state_.ExpectSymbol("=");
                 std::string value = Value("a value");
-                for (const char* known : {"ID", "NAME", "TEXTCOLOR", "BACKCOLOR", "CANNEWCATA", "CANADDBOOK", "RID", "IDB"})
+                for (const char* known :
+                     {"ID", "NAME", "TEXTCOLOR", "BACKCOLOR", "CANNEWCATA", "CANADDBOOK", "RID", "IDB"})
                     if (book::EqualsNoCase(key.text, known))
                         Lexer::Fail(key, "write " + key.text + " with its own statement, not with set");
                 for (const settings::Line& l : c.extra)
-                    if (book::EqualsNoCase(l.key, key.text)) Lexer::Fail(key, "a second " + key.text + " for this catalog");
+                    if (book::EqualsNoCase(l.key, key.text))
+                        Lexer::Fail(key, "a second " + key.text + " for this catalog");
                 CheckValue(key, value);
                 c.extra.push_back({key.text, value});
                 continue;
@@ -176,9 +189,11 @@ class CatalogParser {
                 Set(c.desc, t, state_.Encode(address));
                 descTokens_.push_back(address);
             } else {
-                Lexer::Fail(t, "unknown catalog setting \"" + t.text +
-                                   "\" (id, textcolor, backcolor, cannewcata, canaddbook, rid, idb, desc, set, books, "
-                                   "nosettings, catalog)");
+                Lexer::Fail(
+                    t,
+                    "unknown catalog setting \"" + t.text +
+                        "\" (id, textcolor, backcolor, cannewcata, canaddbook, rid, idb, desc, set, books, "
+                        "nosettings, catalog)");
             }
             state_.ExpectLineEnd(t.text.c_str());
         }
@@ -194,7 +209,8 @@ class CatalogParser {
         for (;;) {
             Token file = lexer_.Next();
             if (file.Is("}")) return;
-            if (file.kind != TokenKind::String) Lexer::Fail(file, "expected a book file name in quotes, found \"" + file.text + "\"");
+            if (file.kind != TokenKind::String)
+                Lexer::Fail(file, "expected a book file name in quotes, found \"" + file.text + "\"");
             std::string name = state_.Encode(file);
             if (name.empty() || name.find_first_of("/\\") != std::string::npos)
                 Lexer::Fail(file, "a book file is named without its folder");
@@ -205,7 +221,8 @@ class CatalogParser {
             if (name.find_first_of("[]=") != std::string::npos)
                 Lexer::Fail(file, "a book file name listed in a catalog may not hold [, ] or =");
             for (const auto& [at, line] : c.books)
-                if (book::EqualsNoCase(line.key, name)) Lexer::Fail(file, "the book file is listed twice in this catalog");
+                if (book::EqualsNoCase(line.key, name))
+                    Lexer::Fail(file, "the book file is listed twice in this catalog");
             c.books.push_back({file, {name, order}});
         }
     }
@@ -217,15 +234,19 @@ class CatalogParser {
                 Lexer::Fail(at, "a setting may not hold a line end (0xFF, CR, LF) or a zero byte");
     }
 
-    void AddDescription(const Token& at, const std::string& key, const Token& addressToken, const std::string& address) {
-        if (key.empty() || key.size() > kMaxClassKey) Lexer::Fail(at, "an online class key has 1 to 32 characters");
-        if (key.find_first_of("[]=") != std::string::npos) Lexer::Fail(at, "an online class key may not hold [, ] or =");
+    void AddDescription(const Token& at, const std::string& key, const Token& addressToken,
+                        const std::string& address) {
+        if (key.empty() || key.size() > kMaxClassKey)
+            Lexer::Fail(at, "an online class key has 1 to 32 characters");
+        if (key.find_first_of("[]=") != std::string::npos)
+            Lexer::Fail(at, "an online class key may not hold [, ] or =");
         if (address.empty() || address.size() > kMaxAddress)
             Lexer::Fail(addressToken, "a description address has 1 to 259 bytes");
         CheckValue(addressToken, key);
         CheckValue(addressToken, address);
         for (const settings::Line& l : descriptions_)
-            if (book::EqualsNoCase(l.key, key)) Lexer::Fail(at, "a second description address for \"" + key + "\"");
+            if (book::EqualsNoCase(l.key, key))
+                Lexer::Fail(at, "a second description address for \"" + key + "\"");
         descriptions_.push_back({key, address});
     }
 
@@ -285,7 +306,8 @@ class CatalogParser {
             expectValue(line.key, line.value);
         for (const auto& [at, line] : c.books)
             if (settings::ShelfLookup(page, "BOOKS", line.key) != line.value)
-                Lexer::Fail(at, "the shelf would not read this book's order back: another line begins with its name");
+                Lexer::Fail(
+                    at, "the shelf would not read this book's order back: another line begins with its name");
     }
 
     // Pre-order: the contents entries, pages and checks of a catalog and everything below it.
@@ -324,13 +346,14 @@ class CatalogParser {
                     if (c == &root || c->pageBytes.empty()) continue;
                     if (!settings::ShelfLookup(c->pageBytes, "BOOKS", line.key)) continue;
                     if (c != listing)
-                        Lexer::Fail(at, "the shelf would place \"" + at.text + "\" in the catalog \"" + c->at.text +
-                                            "\" (line " + std::to_string(c->at.line) +
+                        Lexer::Fail(at, "the shelf would place \"" + at.text + "\" in the catalog \"" +
+                                            c->at.text + "\" (line " + std::to_string(c->at.line) +
                                             "), whose list has a file name that begins with this one");
                     break;
                 }
         if (!root.books.empty())
-            Lexer::Fail(root.books.front().first, "the shelf never places books in its root: list them in a catalog");
+            Lexer::Fail(root.books.front().first,
+                        "the shelf never places books in its root: list them in a catalog");
     }
 
     Lexer& lexer_;

@@ -8,8 +8,12 @@
 namespace tavrin::bookc {
 namespace {
 
-iconv_t Handle(void* h) { return static_cast<iconv_t>(h); }
-bool Valid(void* h) { return h != nullptr && static_cast<iconv_t>(h) != reinterpret_cast<iconv_t>(-1); }
+iconv_t Handle(void* h) {
+    return static_cast<iconv_t>(h);
+}
+bool Valid(void* h) {
+    return h != nullptr && static_cast<iconv_t>(h) != reinterpret_cast<iconv_t>(-1);
+}
 
 // The length of the UTF-8 character starting at text[0] (1 for a byte that starts none).
 size_t Utf8Length(std::string_view text) {
@@ -65,10 +69,14 @@ bool Run(void* cd, std::string_view input, std::string& output, size_t* stop) {
 
 const char* CodePageName(uint16_t number) {
     switch (number) {
-    case 1252: return "CP1252";
-    case 950: return "CP950";
-    case 936: return "CP936";
-    default: return nullptr;
+    case 1252:
+        return "CP1252";
+    case 950:
+        return "CP950";
+    case 936:
+        return "CP936";
+    default:
+        return nullptr;
     }
 }
 
@@ -105,7 +113,8 @@ std::optional<std::string> CodePage::Encode(std::string_view utf8, std::string* 
         if (error)
             *error = "the character \"" + std::string(utf8.substr(at, Utf8Length(utf8.substr(at)))) +
                      "\" cannot be written in " +
-                     (number_ ? "code page " + std::to_string(number_) : std::string("a book without a code page")) +
+                     (number_ ? "code page " + std::to_string(number_)
+                              : std::string("a book without a code page")) +
                      " (use a \\xHH escape for raw bytes)";
         return std::nullopt;
     };

@@ -121,12 +121,12 @@ int DumpBook(const std::string& path, bool indexOnly, std::FILE* out, std::FILE*
                  r.Kind() == book::BookKind::ShelfCatalog ? "shelf catalog" : "book");
     std::fprintf(out, "  serial %s%s\n", Hex(r.Serial(), 8).c_str(),
                  r.Number() ? (", number " + Quoted(*cp, *r.Number())).c_str() : "");
-    std::fprintf(out, "  class %s, caps %s, code page %u\n", ClassText(r.BookClass()).c_str(), CapsText(r.Caps()).c_str(),
-                 r.CodePage());
+    std::fprintf(out, "  class %s, caps %s, code page %u\n", ClassText(r.BookClass()).c_str(),
+                 CapsText(r.Caps()).c_str(), r.CodePage());
     if (auto dict = r.Dict())
         std::fprintf(out, "  dictionary id %s (class %u, high %s, low %s)\n",
-                     Hex((dict->classNo & 0xFFu) << 16 | dict->idHigh << 8 | dict->idLow, 8).c_str(), dict->classNo & 0xFFu,
-                     Hex(dict->idHigh, 2).c_str(), Hex(dict->idLow, 2).c_str());
+                     Hex((dict->classNo & 0xFFu) << 16 | dict->idHigh << 8 | dict->idLow, 8).c_str(),
+                     dict->classNo & 0xFFu, Hex(dict->idHigh, 2).c_str(), Hex(dict->idLow, 2).c_str());
     for (size_t i = 0; i < r.NameCount(); ++i) {
         book::LocaleName name = r.NameAt(i);
         std::fprintf(out, "  name %d %s\n", name.locale, Quoted(*cp, name.text).c_str());
@@ -162,7 +162,8 @@ int DumpBook(const std::string& path, bool indexOnly, std::FILE* out, std::FILE*
         }
         uint32_t holder = r.PageEntry(p);
         std::fprintf(out, "page %u (%u bytes%s):\n", p, r.PageLength(p),
-                     holder == Reader::kNone ? "" : (", under entry " + Quoted(*cp, r.EntryText(holder))).c_str());
+                     holder == Reader::kNone ? ""
+                                             : (", under entry " + Quoted(*cp, r.EntryText(holder))).c_str());
         book::ByteView view(*bytes);
         if (r.Kind() == book::BookKind::ShelfCatalog && view.size() > book::settings::kTextStart)
             view = view.subspan(book::settings::kTextStart);

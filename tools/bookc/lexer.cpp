@@ -56,12 +56,14 @@ Token ScanToken(std::string_view text, size_t& pos, int line, int base) {
                 ++pos;
                 continue;
             }
-            if (pos + 1 >= text.size()) throw SourceError(line, base + static_cast<int>(pos) + 1, "a lone \\ ends the line");
+            if (pos + 1 >= text.size())
+                throw SourceError(line, base + static_cast<int>(pos) + 1, "a lone \\ ends the line");
             char e = text[pos + 1];
             if (e == '"' || e == '\\') {
                 addText(text.substr(pos + 1, 1), false);
                 pos += 2;
-            } else if (e == 'x' && pos + 3 < text.size() && HexValue(text[pos + 2]) >= 0 && HexValue(text[pos + 3]) >= 0) {
+            } else if (e == 'x' && pos + 3 < text.size() && HexValue(text[pos + 2]) >= 0 &&
+                       HexValue(text[pos + 3]) >= 0) {
                 char byte = static_cast<char>(HexValue(text[pos + 2]) * 16 + HexValue(text[pos + 3]));
                 addText(std::string_view(&byte, 1), true);
                 pos += 4;
@@ -97,7 +99,8 @@ Lexer::Lexer(std::string_view source) {
     size_t start = 0;
     while (start <= source.size()) {
         size_t end = source.find('\n', start);
-        std::string line(source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        std::string line(
+            source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines_.push_back(std::move(line));
         if (end == std::string_view::npos) break;
@@ -151,7 +154,9 @@ std::optional<std::string> Lexer::RawLine(int* line) {
     return text;
 }
 
-void Lexer::Fail(const Token& at, const std::string& message) { throw SourceError(at.line, at.column, message); }
+void Lexer::Fail(const Token& at, const std::string& message) {
+    throw SourceError(at.line, at.column, message);
+}
 
 void Lexer::Fail(const std::string& message) const {
     throw SourceError(static_cast<int>(std::min(line_, lines_.size() - 1)) + 1, 0, message);
@@ -169,7 +174,8 @@ std::vector<Token> TokenizeBraces(std::string_view text, size_t* pos, int line) 
     std::vector<Token> tokens;
     const int openColumn = static_cast<int>(*pos); // the column of the "{", 1-based
     for (;;) {
-        if (!SkipBlanks(text, *pos)) throw SourceError(line, openColumn, "the { is not closed by } on its line");
+        if (!SkipBlanks(text, *pos))
+            throw SourceError(line, openColumn, "the { is not closed by } on its line");
         Token token = ScanToken(text, *pos, line, 0);
         if (token.Is("}")) return tokens;
         tokens.push_back(std::move(token));
@@ -179,7 +185,8 @@ std::vector<Token> TokenizeBraces(std::string_view text, size_t* pos, int line) 
 uint64_t NumberOf(const Token& token, uint64_t max, const char* what) {
     auto fail = [&]() -> uint64_t {
         Lexer::Fail(token, std::string(what) + " must be a number from 0 to " + std::to_string(max) +
-                               (token.kind == TokenKind::End ? ", not the end of the file" : ", not \"" + token.text + "\""));
+                               (token.kind == TokenKind::End ? ", not the end of the file"
+                                                             : ", not \"" + token.text + "\""));
     };
     if (token.kind != TokenKind::Word || token.text.empty()) return fail();
     const std::string& t = token.text;

@@ -11,12 +11,13 @@
 namespace {
 
 void Usage(std::FILE* to) {
-    std::fputs("usage: tavrin-bookc build SOURCE -o OUTPUT   make a book (or Tavrin.Sys from a catalog source)\n"
-               "       tavrin-bookc dump FILE [--index]       show a book file (--index: without its pages)\n"
-               "       tavrin-bookc check FILE                 read all of a book file and check its pages\n"
-               "       tavrin-bookc pages FILE FOLDER          write each page's bytes to FOLDER/page-N.bin\n"
-               "Sources are described in docs/book-format.md.\n",
-               to);
+    std::fputs(
+        "usage: tavrin-bookc build SOURCE -o OUTPUT   make a book (or Tavrin.Sys from a catalog source)\n"
+        "       tavrin-bookc dump FILE [--index]       show a book file (--index: without its pages)\n"
+        "       tavrin-bookc check FILE                 read all of a book file and check its pages\n"
+        "       tavrin-bookc pages FILE FOLDER          write each page's bytes to FOLDER/page-N.bin\n"
+        "Sources are described in docs/book-format.md.\n",
+        to);
 }
 
 } // namespace

@@ -56,8 +56,9 @@ std::string ControlSequence(SourceState& state, const std::vector<Token>& tokens
                 book::ByteView(reinterpret_cast<const uint8_t*>(padded.data()), padded.size()), 0);
         }
         if (needed)
-            Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " takes " + std::to_string(*needed - 2) +
-                                " operand bytes here, not " + std::to_string(bytes.size() - 2));
+            Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " takes " +
+                                std::to_string(*needed - 2) + " operand bytes here, not " +
+                                std::to_string(bytes.size() - 2));
         Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " needs more operands than the " +
                             std::to_string(bytes.size() - 2) + " given (up to and including a \"]\")");
     }
@@ -65,7 +66,8 @@ std::string ControlSequence(SourceState& state, const std::vector<Token>& tokens
         Lexer::Fail(at, "the control sequence 0xFF " + Hex2(code) + " takes " + std::to_string(*extent - 2) +
                             " operand bytes here, not " + std::to_string(bytes.size() - 2));
     if (code == 0x23 && !(view[2] & 0x20))
-        Lexer::Fail(at, "the control sequence 0xFF 0x23 must carry its length: set bit 0x20 of its first operand");
+        Lexer::Fail(
+            at, "the control sequence 0xFF 0x23 must carry its length: set bit 0x20 of its first operand");
     return bytes;
 }
 
@@ -128,17 +130,21 @@ std::string CompilePage(SourceState& state, const std::vector<BodyLine>& body, i
                     if (run.empty()) runColumn = static_cast<int>(i) + 1;
                     run += e;
                     i += 2;
-                } else if (e == 'x' && i + 3 < s.size() && HexDigit(s[i + 2]) >= 0 && HexDigit(s[i + 3]) >= 0) {
+                } else if (e == 'x' && i + 3 < s.size() && HexDigit(s[i + 2]) >= 0 &&
+                           HexDigit(s[i + 3]) >= 0) {
                     flush();
                     page += static_cast<char>(HexDigit(s[i + 2]) * 16 + HexDigit(s[i + 3]));
                     i += 4;
                 } else {
                     throw SourceError(line.line, static_cast<int>(i) + 1,
-                                      "unknown escape \\" + std::string(1, e) + " (use \\\\, \\{, \\} or \\xHH)");
+                                      "unknown escape \\" + std::string(1, e) +
+                                          " (use \\\\, \\{, \\} or \\xHH)");
                 }
                 continue;
             }
-            if (c == '}') throw SourceError(line.line, static_cast<int>(i) + 1, "a } without its { (write \\} for a brace)");
+            if (c == '}')
+                throw SourceError(line.line, static_cast<int>(i) + 1,
+                                  "a } without its { (write \\} for a brace)");
             if (c != '{') {
                 if (run.empty()) runColumn = static_cast<int>(i) + 1;
                 run += c;
@@ -176,7 +182,8 @@ std::string CompilePage(SourceState& state, const std::vector<BodyLine>& body, i
         int line = pageLine;
         for (const auto& [offset, sourceLine] : lineStarts)
             if (offset <= problem->offset) line = sourceLine;
-        throw SourceError(line, 0, problem->message + " (byte " + std::to_string(problem->offset) + " of the page)");
+        throw SourceError(line, 0,
+                          problem->message + " (byte " + std::to_string(problem->offset) + " of the page)");
     }
     page += '\0';
     return page;

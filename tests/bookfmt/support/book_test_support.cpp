@@ -19,11 +19,12 @@ using tavrin::book::ContentsNode;
 TempDir::TempDir() {
     const char* base = std::getenv("TAVRIN_TEST_TMP");
     const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info ? info->test_suite_name() : "suite") + "." + (info ? info->name() : "test") +
-                       "." + std::to_string(getpid());
+    std::string name = std::string(info ? info->test_suite_name() : "suite") + "." +
+                       (info ? info->name() : "test") + "." + std::to_string(getpid());
     for (char& c : name)
         if (c == '/') c = '_';
-    path_ = std::filesystem::path(base && *base ? base : std::filesystem::temp_directory_path().string()) / "bookfmt" / name;
+    path_ = std::filesystem::path(base && *base ? base : std::filesystem::temp_directory_path().string()) /
+            "bookfmt" / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
 }
@@ -48,8 +49,12 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string ToString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+std::string ToString(const Bytes& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+Bytes ToBytes(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 BookModel SmallBook() {
     BookModel book;
@@ -65,7 +70,10 @@ BookModel SmallBook() {
     book.root.children = {ContentsNode{"Preface", 0, {}}, ContentsNode{"Part 1", -1, {ch1}},
                           ContentsNode{"Appendix", 3, {}}};
     book.pages = {std::string("Preface text\xFF\x0Asecond line", 25),
-                  std::string("Chapter one\xFF\x03" "01234567890123456789" "after", 38),
+                  std::string("Chapter one\xFF\x03"
+                              "01234567890123456789"
+                              "after",
+                              38),
                   std::string("Section two \xA4\x40\xFF\x0A", 16), std::string("Appendix\0", 9)};
     return book;
 }
