@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Registers the sample books and dictionaries of a built shelf folder in the registry, so that the
+# reference host shows them in their class catalogs (and those no catalog lists in "65535").
+#
+#   scripts/register_samples.sh BUILD_DIR      e.g. scripts/register_samples.sh out/release
+#
+# It runs the host's register command (add) on every "*.ebd" of BUILD_DIR/shelf, into the catalog of
+# unclassified books: the shelf finds each book's driver in that folder and writes the registration;
+# at the next start each book goes to the catalog that lists it. A book already registered is left as
+# it is, so running the script again changes nothing. The registry is the one the host uses
+# ($TAVRIN_REGISTRY, else the per-user default).
+set -euo pipefail
+build="${1:?usage: register_samples.sh BUILD_DIR}"
+host="$build/host/tavrin-host"
+shelf="$build/shelf"
+if [[ ! -x "$host" || ! -d "$shelf" ]]; then
+  echo "register_samples.sh: no built host or shelf folder in $build" >&2
+  exit 1
+fi
+shopt -s nullglob
+books=("$shelf"/*.ebd)
+if [[ ${#books[@]} -eq 0 ]]; then
+  echo "register_samples.sh: no sample books in $shelf" >&2
+  exit 1
+fi
+# Books registered before are answered with "This book has been added into bookshelf": not an error.
+"$host" --shelf "$shelf" add 65535 "${books[@]}" >/dev/null 2>&1
+echo "Registered books and dictionaries:"
+"$host" --shelf "$shelf" books | grep -E "^  [^ 0-9]|registry" | sed "s/^/  /"
