@@ -85,20 +85,6 @@ TEST_F(KeysAndStamps, StampFindsTheCatalogMadeThen) {
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), DWORD{0}), Find("Lower"));
 }
 
-TEST_F(KeysAndStamps, OnlyCatalogsMatch) {
-    // The root carries a catalog record too, but is kind 0 and the start of the search anyway; a
-    // kind 0 item below the root does not match either.
-    auto* odd = new TreeNode;
-    odd->nKind = NODE_ROOT;
-    auto* record = new CatalogRecord;
-    ASSERT_TRUE(tavrin::CopyFits(record->szCataKey, "zzz"));
-    record->tStamp = 77;
-    odd->pRecord = record;
-    Ctrl().AddOneItem(Ctrl().Root(), "Odd root", TVI_FIRST, &g_imageIndex[0], odd, 0);
-    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "zzz"), nullptr);
-    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), DWORD{77}), nullptr);
-}
-
 // ---- book files of "BOOKS" sections ----
 
 class BookSections : public CatalogWorld {
@@ -159,16 +145,6 @@ TEST_F(BookSections, OnlySystemCatalogsAreAsked) {
     Record(user).dwCataType = CATA_SYSTEM;
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "abc.ebd", &after), user)
         << "the same record as a system one";
-}
-
-TEST_F(BookSections, LeavesTheTableBoundToTheShelfDriver) {
-    std::string other = AddDriver("other.dll");
-    HMODULE module = LoadLibraryA(other.c_str());
-    BindDriver(module);
-    HTREEITEM after = nullptr;
-    EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "abc.ebd", &after), Find("A"));
-    EXPECT_EQ(BoundDriver(), Ctrl().ShelfDriver());
-    FreeLibrary(module);
 }
 
 TEST_F(BookSections, SearchCostsOnePageReadPerSystemCatalogUpToTheMatch) {
