@@ -194,6 +194,10 @@ std::string CheckModel(const BookModel& book) {
     if (book.pages.size() > fmt::kMaxPages) return "too many pages";
     for (size_t p = 0; p < book.pages.size(); ++p)
         if (book.pages[p].size() > fmt::kMaxPageLength) return "page " + std::to_string(p) + " is too long";
+    // Texts are addressed by 32-bit offsets into one pool.
+    uint64_t pool = book.number ? book.number->size() : 0;
+    for (const LocaleName& name : book.names)
+        pool += name.text.size();
     if (!book.hasContents) return {};
 
     size_t count = 0;
@@ -205,6 +209,8 @@ std::string CheckModel(const BookModel& book) {
         if (node->text.size() > fmt::kMaxEntryText)
             return "the contents entry \"" + node->text.substr(0, 40) + "...\" is longer than 227 bytes";
         if (HasZeroByte(node->text)) return "a contents entry text holds a zero byte";
+        pool += node->text.size();
+        if (pool > 0xFFFFFFFFu) return "the texts of the book exceed 4 GB";
         if (node->page < -1 || (node->page >= 0 && static_cast<size_t>(node->page) >= book.pages.size()))
             return "the contents entry \"" + node->text + "\" leads to page " + std::to_string(node->page) +
                    ", which the book does not have";

@@ -82,6 +82,14 @@ TEST(CatalogSource, EveryCatalogIsAnEntryWithItsSettingsPage) {
               "[CONFIG]|ID=0|NAME=Shelf|CANNEWCATA=0|CANADDBOOK=0|RID=0|$");
 }
 
+TEST(CatalogSource, NameLineFollowsTheCatalogUnlessSetOrBracketed) {
+    auto book = Build("tavrin-catalog 1\ncatalog \"R\" {\n"
+                      "  catalog \"Plain\" {\n    set NAME = \"Shown name\"\n  }\n"
+                      "  catalog \"Old [1990]\" {\n  }\n}\n");
+    EXPECT_EQ(Shown(PageOf(book, 1)), "[CONFIG]|ID=|CANNEWCATA=0|CANADDBOOK=0|RID=0|NAME=Shown name|$");
+    EXPECT_EQ(Shown(PageOf(book, 2)), "[CONFIG]|ID=|CANNEWCATA=0|CANADDBOOK=0|RID=0|$");
+}
+
 TEST(CatalogSource, ShorterKeysGoFirstSoThatPrefixMatchesFindTheirOwnLine) {
     auto book = Build("tavrin-catalog 1\ncatalog \"R\" {\n  catalog \"C\" {\n"
                       "    set IDX = \"x\"\n"

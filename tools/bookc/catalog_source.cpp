@@ -154,7 +154,7 @@ class CatalogParser {
                 state_.ExpectSymbol("=");
                 std::string value = Value("a value");
                 for (const char* known :
-                     {"ID", "NAME", "TEXTCOLOR", "BACKCOLOR", "CANNEWCATA", "CANADDBOOK", "RID", "IDB"})
+                     {"ID", "TEXTCOLOR", "BACKCOLOR", "CANNEWCATA", "CANADDBOOK", "RID", "IDB"})
                     if (book::EqualsNoCase(key.text, known))
                         Lexer::Fail(key, "write " + key.text + " with its own statement, not with set");
                 for (const settings::Line& l : c.extra)
@@ -255,8 +255,12 @@ class CatalogParser {
         // Keys the shelf reads are always written when they have a "none" value, so that a lookup never
         // runs on into a later section and matches a book file name there.
         config.push_back({"ID", c.id.value_or("")});
-        // NAME is for people reading the page; a name with brackets could pass for a section header.
-        if (c.name.find_first_of("[]") == std::string::npos) config.push_back({"NAME", c.name});
+        // NAME is for people reading the page (set NAME replaces it); a name with brackets could pass
+        // for a section header and is left out.
+        bool ownName = false;
+        for (const settings::Line& line : c.extra)
+            ownName = ownName || book::EqualsNoCase(line.key, "NAME");
+        if (!ownName && c.name.find_first_of("[]") == std::string::npos) config.push_back({"NAME", c.name});
         if (c.textColor) config.push_back({"TEXTCOLOR", *c.textColor});
         if (c.backColor) config.push_back({"BACKCOLOR", *c.backColor});
         config.push_back({"CANNEWCATA", c.canNewCata.value_or("0")});

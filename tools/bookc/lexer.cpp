@@ -1,5 +1,6 @@
 #include "lexer.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace tavrin::bookc {
