@@ -1,0 +1,319 @@
+// The register command (AddBook): the file dialog, which catalog receives the books, what is written
+// to the registry, the messages for books already there, files that are no native book, books
+// without a driver, and the refusals of what does not fit or cannot be written.
+#include "test_regbooks_world.h"
+
+#include <fstream>
+
+using namespace regbooks;
+
+namespace {
+
+// Catalogs: Poetry (id 1801, lists p.ebd), Mine (id 7), Unclassified (65535). The book driver sits in
+// the host program's folder, where the driver search finds it.
+class Registering : public RegWorld {
+  protected:
+    void SetUp() override {
+        RegWorld::SetUp();
+        AddCatalog(Sys().Root(), "Poetry", "1801", {"p.ebd=1"});
+        AddCatalog(Sys().Root(), "Mine", "7");
+        AddCatalog(Sys().Root(), "Unclassified", "65535");
+    }
+    // A native book file on disk, known to the book driver.
+    std::string BookFile(const std::string& file, const char* number, const char* name,
+                         unsigned bookClass = 0xFF, unsigned caps = 0) {
+        std::string path = AddBook(file, number, name, bookClass, caps);
+        WriteFile(path, std::string("EBDF") + std::string(60, '\0'));
+        return path;
+    }
+    static void WriteFile(const std::string& path, const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    // Selects `catalog` and runs the command, choosing `path`; the message boxes expected then are
+    // answered OK (an empty text: any text).
+    void AddInto(const char* catalog, const std::string& path,
+                 std::initializer_list<std::string> messages = {}) {
+        ASSERT_TRUE(TreeView_SelectItem(Tree(), Find(catalog)));
+        ui_.ChooseFile(path);
+        for (const std::string& text : messages) {
+            if (text.empty())
+                ui_.AnswerMessageBox(IDOK);
+            else
+                ui_.AnswerMessageBox(IDOK, text);
+        }
+        Ctrl().AddBook();
+    }
+    std::string BookKey(const std::string& number) const { return kRoot + "\\" + number + "\\Book"; }
+};
+
+TEST_F(Registering, DialogAsksForBookFilesOfSeveralKinds) {
+    std::string p = BookFile("p.ebd", "P-1", "Poems");
+    ASSERT_TRUE(Start());
+    AddInto("Mine", p);
+    ASSERT_EQ(ui_.FileDialogs().size(), 1u);
+    const plat::OpenFileRequest& request = ui_.FileDialogs()[0];
+    EXPECT_EQ(request.filter, "Zavik Book Files(*.ebd;*.ebp)|*.ebd;*.ebp||");
+    EXPECT_EQ(request.flags, 0x81200u);
+    EXPECT_EQ(request.bufferSize, 1024u);
+    EXPECT_EQ(request.owner, Ctrl().GetSafeHwnd());
+}
+
+TEST_F(Registering, WritesTheRegistrationAndPutsTheBookLastInTheTarget) {
+    std::string first = BookFile("first.ebd", "F-1", "First");
+    std::string p = BookFile("p.ebd", "P-1", "Poems");
+    ASSERT_TRUE(Start());
+    AddInto("Mine", first);
+    AddInto("Mine", p);
+    EXPECT_TRUE(ui_.MessageBoxes().empty());
+    EXPECT_EQ(ChildTexts(Find("Mine")), (std::vector<std::string>{"First", "Poems"}));
+    DWORD type = 0;
+    EXPECT_EQ(StoredValue(BookKey("P-1"), "Database", &type), p) << "stored without a terminator";
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(StoredValue(BookKey("P-1"), "Driver"), books_);
+    HTREEITEM item = Find("Poems");
+    EXPECT_STREQ(Book(item).szRegKey, (kRoot + "\\P-1").c_str());
+    EXPECT_STREQ(Book(item).szFilePath, p.c_str());
+    EXPECT_STREQ(Book(item).szDriverPath, books_.c_str());
+    EXPECT_EQ(Node(item)->nKind, static_cast<DWORD>(NODE_BOOK));
+    EXPECT_EQ(Node(item)->dwFlags, 0x04u);
+    EXPECT_EQ(Image(Find("Mine")), GroupImage(7, 1)) << "the target shows its open image";
+    EXPECT_EQ(Books().OpenBooks(), 2) << "one open book per item; the checks closed theirs";
+
+    // The next start finds the registration and puts the book into the catalog that lists it.
+    DestroyControl();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ChildTexts(Find("Poetry")), std::vector<std::string>{"Poems"});
+    EXPECT_EQ(ChildTexts(Find("Unclassified")), std::vector<std::string>{"First"});
+}
+
+TEST_F(Registering, DictionariesAreMadeUndeletableAndNotRenamable) {
+    AddDriver("ZavikApi.dll");
+    testdrv::Driver api((dir_ / "ZavikApi.dll").string());
+    api.DicAcceptAll(1);
+    std::string d = BookFile("d.ebd", "D-1", "Words", 0x10, CBI_CAP_CONTENTS);
+    Books().SetDictAttr(d.c_str(), 1, 1);
+    ASSERT_TRUE(Start());
+    AddInto("Mine", d);
+    HTREEITEM item = Find("Words");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(Node(item)->nKind, static_cast<DWORD>(NODE_DICT));
+    EXPECT_EQ(Node(item)->dwFlags, 0x07u);
+    EXPECT_TRUE(HasChildrenFlag(item));
+    EXPECT_NE(Books().Log().find(" 3 260 -> "), std::string::npos) << "the name is read with capacity 260";
+}
+
+TEST_F(Registering, SeveralFilesAreHandledInTheDialogsOrder) {
+    BookFile("b.ebd", "B-1", "Bee");
+    BookFile("a.ebd", "A-1", "Ay");
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Find("Mine"));
+    ui_.ChooseFiles(dir_.string(), {"b.ebd", "a.ebd"});
+    Ctrl().AddBook();
+    EXPECT_EQ(ChildTexts(Find("Mine")), (std::vector<std::string>{"Bee", "Ay"}));
+}
+
+TEST_F(Registering, SelectionTooLargeForTheBufferRegistersNothing) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 20; ++i) {
+        std::string name = "a-book-file-with-a-rather-long-name-number-" + std::to_string(i) + "-of-many.ebd";
+        BookFile(name, ("N-" + std::to_string(i)).c_str(), "Many");
+        names.push_back(name);
+    }
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Find("Mine"));
+    ui_.ChooseFiles(dir_.string(), names);
+    ui_.AnswerMessageBox(IDOK, "Selection too many.");
+    Ctrl().AddBook();
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui_.MessageBoxes()[0].caption, "Error");
+    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
+    EXPECT_FALSE(KeyExists(kRoot));
+}
+
+TEST_F(Registering, CancelledDialogDoesNothing) {
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Find("Mine"));
+    ui_.CancelFiles();
+    Ctrl().AddBook();
+    EXPECT_TRUE(ui_.MessageBoxes().empty());
+    EXPECT_FALSE(KeyExists(kRoot));
+}
+
+TEST_F(Registering, DropHighlightedItemIsTheTargetBeforeTheSelection) {
+    std::string p = BookFile("p.ebd", "P-1", "Poems");
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Find("Mine"));
+    TreeView_SelectDropTarget(Tree(), Find("Unclassified"));
+    ui_.ChooseFile(p);
+    Ctrl().AddBook();
+    EXPECT_EQ(ChildTexts(Find("Unclassified")), std::vector<std::string>{"Poems"});
+    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
+}
+
+TEST_F(Registering, OnTheRootOrABookNoDialogIsShown) {
+    Register("P-1", BookFile("p.ebd", "P-1", "Poems"), books_);
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Ctrl().Root());
+    Ctrl().AddBook();
+    TreeView_SelectItem(Tree(), Find("Poems"));
+    Ctrl().AddBook();
+    TreeView_SelectItem(Tree(), nullptr);
+    Ctrl().AddBook();
+    EXPECT_TRUE(ui_.FileDialogs().empty());
+}
+
+TEST_F(Registering, BookAlreadyOnTheShelfInAnyLetterCaseIsNotRegisteredAgain) {
+    Register("P-1", BookFile("p.ebd", "P-1", "Poems"), books_);
+    std::string copy = BookFile("copy/p.ebd", "p-1", "Poems copy");
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Find("Mine"));
+    ui_.ChooseFile(copy);
+    ui_.AnswerMessageBox(IDOK, "This book has been added into bookshelf");
+    Ctrl().AddBook();
+    EXPECT_EQ(StoredValue(BookKey("P-1"), "Database"), (dir_ / "p.ebd").string())
+        << "the registry is untouched";
+    EXPECT_FALSE(KeyExists(kRoot + "\\p-1\\Book") && StoredValue(BookKey("p-1"), "Database") == copy);
+    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
+    EXPECT_EQ(Books().OpenBooks(), 1) << "the check closed the book it opened";
+}
+
+TEST_F(Registering, BookWithoutADriverShowsDriverNotFound) {
+    std::string stray = (dir_ / "stray.ebd").string();
+    WriteFile(stray, "EBDF and nothing any driver knows");
+    ASSERT_TRUE(Start());
+    TreeView_SelectItem(Tree(), Find("Mine"));
+    ui_.ChooseFile(stray);
+    ui_.AnswerMessageBox(IDOK, "This book's driver can't be found.");
+    Ctrl().AddBook();
+    EXPECT_FALSE(KeyExists(kRoot));
+    EXPECT_EQ(plat::LoadedModuleCount(), 1u) << "every driver tried was released";
+}
+
+TEST_F(Registering, NewBookThatHidesItsContentsPageIsRemembered) {
+    std::string p = BookFile("p.ebd", "P-1", "Poems", 0xFF, CBI_CAP_HIDE_CONTENTS_PAGE | CBI_CAP_CONTENTS);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Ctrl().NewBookHandle(), 0xFFFFFFFFu);
+    AddInto("Mine", p);
+    EXPECT_EQ(Ctrl().NewBookHandle(), Book(Find("Poems")).dwBookHandle);
+}
+
+// ---- files that are no native book go to the HTML e-book driver ----
+
+class RegisteringOtherFiles : public Registering {
+  protected:
+    void SetUp() override {
+        Registering::SetUp();
+        html_ = std::make_unique<testdrv::Driver>(AddDriver("eBookDrv.dll"));
+        page_ = (dir_ / "page.epub").string();
+        WriteFile(page_, "PK\x03\x04 not a native book");
+    }
+    void TearDown() override {
+        Registering::TearDown();
+        html_.reset();
+    }
+    std::unique_ptr<testdrv::Driver> html_;
+    std::string page_;
+};
+
+TEST_F(RegisteringOtherFiles, DriverAnswersSayWhatIsShown) {
+    ASSERT_TRUE(Start());
+    html_->ShelfSetAddBookResult(4);
+    AddInto("Mine", page_, {"This book has been added into bookshelf"});
+    html_->ShelfSetAddBookResult(0);
+    AddInto("Mine", page_, {"It's not a Zavik book."});
+    EXPECT_EQ(html_->CallCount("CBIShelfAddBook"), 2);
+    EXPECT_NE(html_->Log().find("CBIShelfAddBook \"" + page_ + "\""), std::string::npos);
+}
+
+TEST_F(RegisteringOtherFiles, AcceptedFileRefreshesTheShelf) {
+    ASSERT_TRUE(Start());
+    // A registration written meanwhile shows that the registry was walked again.
+    Register("U-1", BookFile("u.ebd", "U-1", "Loose"), books_);
+    html_->ShelfSetAddBookResult(1);
+    AddInto("Mine", page_);
+    EXPECT_NE(Find("Loose"), nullptr);
+    EXPECT_TRUE(ui_.MessageBoxes().empty());
+}
+
+TEST_F(RegisteringOtherFiles, ShortFileIsNoNativeBookAndShowsNoReadError) {
+    std::string tiny = (dir_ / "tiny.ebd").string();
+    WriteFile(tiny, "EBD");
+    ASSERT_TRUE(Start());
+    html_->ShelfSetAddBookResult(0);
+    AddInto("Mine", tiny, {"It's not a Zavik book."});
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+}
+
+TEST_F(RegisteringOtherFiles, FileThatCannotBeOpenedSaysSoThenGoesToTheDriver) {
+    std::string locked = BookFile("locked.ebd", "L-1", "Locked");
+    ASSERT_TRUE(Start());
+    // Another handle holds the file without sharing it: opening it for reading fails.
+    HANDLE holder =
+        CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    html_->ShelfSetAddBookResult(0);
+    AddInto("Mine", locked, {"The file can't be opened.", "It's not a Zavik book."});
+    CloseHandle(holder);
+    EXPECT_FALSE(KeyExists(kRoot));
+}
+
+TEST_F(RegisteringOtherFiles, WithoutTheDriversAddEntryPointNothingHappens) {
+    std::filesystem::remove(dir_ / "eBookDrv.dll");
+    html_.reset();
+    AddDriver("eBookDrv.dll", TAVRIN_TESTDRV_NOSHELF_PATH);
+    ASSERT_TRUE(Start());
+    AddInto("Mine", page_);
+    EXPECT_TRUE(ui_.MessageBoxes().empty());
+}
+
+// ---- what cannot be registered whole is not registered at all ----
+
+class RegisteringRefusals : public Registering {};
+
+TEST_F(RegisteringRefusals, PathTooLongForTheBuffersIsRefusedWithAMessage) {
+    std::string name(259 - dir_.string().size(), 'p');
+    name.replace(name.size() - 4, 4, ".ebd");
+    std::string p = BookFile(name, "P-1", "Long");
+    ASSERT_GE(p.size(), 260u);
+    ASSERT_TRUE(Start());
+    AddInto("Mine", p, {""});
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+    EXPECT_NE(ui_.MessageBoxes()[0].text.find("too long"), std::string::npos);
+    EXPECT_EQ(ui_.MessageBoxes()[0].caption, "Error");
+    EXPECT_FALSE(KeyExists(kRoot));
+    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
+}
+
+TEST_F(RegisteringRefusals, KeyThatCannotBeCreatedIsToldAndMakesNoItem) {
+    // A number with an empty key name in it ("a\\b") cannot become a registry key.
+    std::string p = BookFile("p.ebd", "a\\\\b", "Unwritable");
+    ASSERT_TRUE(Start());
+    AddInto("Mine", p, {"This book could not be registered."});
+    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
+    EXPECT_EQ(Books().OpenBooks(), 0);
+}
+
+TEST_F(RegisteringRefusals, NumberWhoseKeyPathDoesNotFitIsRefused) {
+    // 26 (root) + 1 + 224 + 5 ("\Book") = 256 characters: one more than the 256-byte key buffer holds.
+    std::string p = BookFile("p.ebd", std::string(224, 'n').c_str(), "Long number");
+    std::string q = BookFile("q.ebd", std::string(223, 'm').c_str(), "Just fits");
+    ASSERT_TRUE(Start());
+    AddInto("Mine", p, {"This book could not be registered."});
+    AddInto("Mine", q);
+    EXPECT_EQ(ChildTexts(Find("Mine")), std::vector<std::string>{"Just fits"});
+    EXPECT_TRUE(KeyExists(kRoot + "\\" + std::string(223, 'm') + "\\Book"));
+    EXPECT_FALSE(KeyExists(kRoot + "\\" + std::string(224, 'n')));
+}
+
+TEST_F(RegisteringRefusals, DoRegisterWritesBothValuesOrReportsFailure) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Ctrl().DoRegister("N-1", "/books/n.ebd", "/drivers/n.dll"), 1);
+    EXPECT_EQ(StoredValue(BookKey("N-1"), "Database"), "/books/n.ebd");
+    EXPECT_EQ(StoredValue(BookKey("N-1"), "Driver"), "/drivers/n.dll");
+    EXPECT_EQ(Ctrl().DoRegister("x\\\\y", "/books/n.ebd", "/drivers/n.dll"), 0);
+    EXPECT_EQ(Ctrl().DoRegister("", "/books/n.ebd", "/drivers/n.dll"), 0);
+    EXPECT_FALSE(KeyExists(kRoot + "\\x"));
+}
+
+} // namespace
