@@ -145,7 +145,7 @@ TEST_F(EbdDriver, ContentsWalkMatchesTheBook) {
         level.push_back(ItemText(h, i));
         EXPECT_EQ(lib_.CBIVPGetParentItem(h, i), root);
     }
-    EXPECT_EQ(level, (std::vector<std::string>{"Preface", "Part 1", "Appendix"}));
+    EXPECT_EQ(level, (std::vector<std::string>{"Preface", "Volume 1", "Appendix"}));
 
     CBI_HITEM part = lib_.CBIVPGetNextSiblingItem(h, lib_.CBIVPGetChildItem(h, root));
     EXPECT_EQ(lib_.CBIVPItemToPage(h, part), -1);

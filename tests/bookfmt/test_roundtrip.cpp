@@ -87,7 +87,7 @@ TEST(RoundTrip, ContentsAreATreeInPreOrderWithParentsAndPages) {
     auto r = Open(SmallBook());
     ASSERT_TRUE(r);
     ASSERT_EQ(r->EntryCount(), 7u);
-    // root(0): Preface(1), Part 1(2) [Chapter 1(3) [Section 1.1(4), Section 1.2(5)]], Appendix(6)
+    // root(0): Preface(1), Volume 1(2) [Chapter 1(3) [Section 1.1(4), Section 1.2(5)]], Appendix(6)
     EXPECT_EQ(r->Parent(0), Reader::kNone);
     EXPECT_EQ(r->FirstChild(0), 1u);
     EXPECT_EQ(r->NextSibling(1), 2u);

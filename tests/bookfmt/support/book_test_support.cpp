@@ -67,7 +67,7 @@ BookModel SmallBook() {
     ContentsNode s11{"Section 1.1", 1, {}};
     ContentsNode s12{"Section 1.2", 2, {}};
     ContentsNode ch1{"Chapter 1", 1, {s11, s12}};
-    book.root.children = {ContentsNode{"Preface", 0, {}}, ContentsNode{"Part 1", -1, {ch1}},
+    book.root.children = {ContentsNode{"Preface", 0, {}}, ContentsNode{"Volume 1", -1, {ch1}},
                           ContentsNode{"Appendix", 3, {}}};
     book.pages = {std::string("Preface text\xFF\x0Asecond line", 25),
                   std::string("Chapter one\xFF\x03"

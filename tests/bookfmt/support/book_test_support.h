@@ -40,7 +40,7 @@ Bytes ToBytes(const std::string& text);
 // without a page, two entries sharing one) and four pages in the page markup:
 //   root
 //     "Preface" -> 0
-//     "Part 1"
+//     "Volume 1"
 //       "Chapter 1" -> 1
 //         "Section 1.1" -> 1
 //         "Section 1.2" -> 2
