@@ -30,11 +30,18 @@ const char* KindName(DWORD kind) {
     }
 }
 
+// A colour as #RRGGBB.
+std::string Colour(COLORREF c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return buf;
+}
+
 void PrintItems(HWND tree, HTREEITEM item, int depth) {
     for (; item; item = TreeView_GetNextSibling(tree, item)) {
         char text[260] = "";
         TVITEMA tv{};
-        tv.mask = TVIF_TEXT | TVIF_PARAM;
+        tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE;
         tv.hItem = item;
         tv.pszText = text;
         tv.cchTextMax = sizeof text;
@@ -43,10 +50,13 @@ void PrintItems(HWND tree, HTREEITEM item, int depth) {
         std::string key;
         if (const CatalogRecord* cata = CatalogOf(node)) key = cata->szCataKey;
         if (node && node->szKey[0]) key = node->szKey;
-        std::printf("%*s%s  [%s flags %#x%s%s]\n", depth * 2, "", plat::ToUtf8(text).c_str(),
+        std::string colours;
+        if (node && node->crText != 0xFFFFFFFF) colours += " text " + Colour(node->crText);
+        if (node && node->crBack != 0xFFFFFFFF) colours += " back " + Colour(node->crBack);
+        std::printf("%*s%s  [%s flags %#x%s%s image %d%s]\n", depth * 2, "", plat::ToUtf8(text).c_str(),
                     node ? KindName(node->nKind) : "no node",
                     node ? static_cast<unsigned>(node->dwFlags) : 0u, key.empty() ? "" : " key ",
-                    plat::ToUtf8(key).c_str());
+                    plat::ToUtf8(key).c_str(), tv.iImage, colours.c_str());
         PrintItems(tree, TreeView_GetChild(tree, item), depth + 1);
     }
 }

@@ -16,10 +16,10 @@ cmake --build "$out" -j "$jobs"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0
-for target in fuzz_book_reader fuzz_settings_page fuzz_book_source fuzz_catalog_source; do
+for target in fuzz_book_reader fuzz_settings_page fuzz_book_source fuzz_catalog_source fuzz_settings; do
   work="$out/work/$target"        # what the fuzzer finds; the seeds stay as they are
   artifacts="$out/artifacts/$target"
-  mkdir -p "$work" "$artifacts"
+  mkdir -p "$work" "$artifacts" "$out/corpus/$target"
   echo "== $target ($seconds s)"
   if ! "$out/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
          -print_final_stats=1 -artifact_prefix="$artifacts/" "$work" "$out/corpus/$target" \

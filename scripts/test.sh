@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test: once plain, once under the sanitizers.
+# Installs what is needed, builds, and runs every test: a short fuzz run of the parsers, then the whole
+# suite once plain and once under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 jobs="${JOBS:-$(nproc)}"
 status=0
+echo "== fuzz (short run)"
+bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-15}" || status=1
 for flavour in release asan; do
   echo "== $flavour build"
   "$root/scripts/build.sh" "$flavour"
