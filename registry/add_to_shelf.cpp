@@ -42,12 +42,14 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
     DWORD handle = 0;
     HMODULE module = LoadAndOpen(&handle, lpszFilePath, lpszDriverPath);
     if (!module) return; // skipped without a message
+    // LoadAndOpen leaves the table bound to the module, which stays loaded from here on: the table is
+    // bound again only when something else was bound in between.
     auto discard = [&] {
-        BindDriver(module);
+        BindHeldDriver(module);
         if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(handle);
         FreeLibrary(module);
     };
-    BindDriver(module);
+    BindHeldDriver(module);
     if (!g_cbi.CBIGetCaps) {
         discard();
         return;
@@ -55,7 +57,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
     CBICaps caps{};
     g_cbi.CBIGetCaps(handle, &caps);
     char number[kBookNoSize];
-    GetBookNo(module, handle, number);
+    FormBookNo(handle, number);
     if (!number[0]) { // a number that did not fit: the registration is refused
         discard();
         return;
@@ -111,7 +113,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
             node->dwFlags = NF_NORENAME;
         }
 
-        BindDriver(module);
+        BindHeldDriver(module);
         char name[kNameSize] = {};
         if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(handle, g_nLocale, name, kNameSize - 1);
         name[kNameSize - 1] = '\0';

@@ -56,6 +56,16 @@ inline bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Forms the book number of an open book with the driver table as it is bound now (to the book's
+// driver) into the 256-byte `number`, as GetBookNo does after binding.
+void FormBookNo(DWORD bookHandle, char* number);
+
+// Binds the driver table to `module` unless it is bound to it already. Only for a module that the
+// caller has held loaded since the table was last bound to it, so that the table still points into
+// that very library: binding looks up 28 entry points, which costs more than the rest of putting a
+// book on the shelf.
+void BindHeldDriver(HMODULE module);
+
 } // namespace tavrin
 
 // Nonzero when the dictionary library "ZavikApi.dll" serves the dictionary open in `module` as

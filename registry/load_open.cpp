@@ -22,6 +22,10 @@ bool ServedWithoutDictionaryCheck(WORD bookClass) {
 
 } // namespace
 
+void tavrin::BindHeldDriver(HMODULE module) {
+    if (BoundDriver() != module) BindDriver(module);
+}
+
 int IsDictAvailable(HINSTANCE module, DWORD dwBookHandle) {
     BindDriver(module);
     if (!g_cbi.CBIDictAttr) return 0;
@@ -83,9 +87,13 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
 }
 
 void CTavrinCtrl::GetBookNo(HINSTANCE hModule, DWORD dwBookHandle, LPSTR lpszNumber) {
+    BindDriver(hModule);
+    tavrin::FormBookNo(dwBookHandle, lpszNumber);
+}
+
+void tavrin::FormBookNo(DWORD dwBookHandle, LPSTR lpszNumber) {
     if (!lpszNumber) return;
     std::memset(lpszNumber, 0, kBookNoSize);
-    BindDriver(hModule);
     if (g_cbi.CBIExBookNoLength && g_cbi.CBIExBookNo) {
         int length = g_cbi.CBIExBookNoLength(dwBookHandle);
         // A number that does not fit the buffer with its terminator is refused, not cut.
