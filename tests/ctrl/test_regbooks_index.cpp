@@ -99,10 +99,17 @@ class BookIndex : public RegWorld {
         ASSERT_TRUE(Start());
     }
     void TearDown() override {
-        // The records here are the test's own: no driver ever opened them.
-        if (Ctrl().Root()) Ctrl().DeleteItemKeepNodes(Ctrl().Root());
+        // The nodes here are the test's own (no driver ever opened a book for them): their items go
+        // without freeing them; the shelf's own items go with the control.
+        for (HTREEITEM item : Children(Ctrl().Root()))
+            if (IsMine(item)) Ctrl().DeleteItemKeepNodes(item);
         nodes_.clear();
         RegWorld::TearDown();
+    }
+    bool IsMine(HTREEITEM item) const {
+        for (const auto& node : nodes_)
+            if (node.get() == Node(item)) return true;
+        return false;
     }
     HTREEITEM AddNode(HTREEITEM parent, DWORD kind, const std::string& key, bool forceNoChildren = false) {
         auto node = std::make_unique<TreeNode>();

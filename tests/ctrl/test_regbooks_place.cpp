@@ -186,7 +186,7 @@ TEST_F(BookNumbers, GetBookHandleAnswersTheFirstBookInTreeOrder) {
     record->dwBookHandle = 0x7777;
     node->pRecord = record;
     HTREEITEM early = AddUserCatalog(Ctrl().Root(), "Early", CATA_USER, "early", 0, 0, TVI_FIRST);
-    Ctrl().AddOneItem(early, "Copy", TVI_LAST, &g_imageIndex[0], node, 0);
+    HTREEITEM copy = Ctrl().AddOneItem(early, "Copy", TVI_LAST, &g_imageIndex[0], node, 0);
     EXPECT_EQ(Ctrl().GetBookHandle("Same"), 0x7777u);
     DWORD handle = 0;
     EXPECT_EQ(Ctrl().IsBookExist(Find("Unclassified"), "SAME", &handle), Find("First"));
@@ -195,7 +195,7 @@ TEST_F(BookNumbers, GetBookHandleAnswersTheFirstBookInTreeOrder) {
         << "the start item is never tested";
     EXPECT_EQ(Ctrl().IsBookExistOnTree(Ctrl().Root(), "sAmE"), 1);
     EXPECT_EQ(Ctrl().IsBookExistOnTree(Ctrl().Root(), "other"), 0);
-    Ctrl().DeleteItemKeepNodes(early); // the copy's record is not the driver's: never close it
+    Ctrl().DeleteItemKeepNodes(copy); // the copy's record is not the driver's: never close it
     delete record;
     delete node;
 }
