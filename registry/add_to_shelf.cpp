@@ -47,6 +47,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
     auto discard = [&] {
         BindHeldDriver(module);
         if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(handle);
+        if (m_pRegWalk) m_pRegWalk->boundHeld = 0;
         FreeLibrary(module);
     };
     BindHeldDriver(module);
@@ -127,6 +128,8 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         }
         SetItemImages(item, 0);
         if (index) index->Add(g_shelfTree, m_hRoot, number, item);
+        // The table is bound to the module (for the name above), and the new item holds it.
+        if (m_pRegWalk && BoundDriver() == module) m_pRegWalk->boundHeld = module;
         return;
     }
 
@@ -148,6 +151,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         BookRecord* book = BookOf(node);
         // The host hears of the old handle after this call, when the handle is already closed.
         ::PostMessageA(::GetParent(m_hWnd), WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
+        if (m_pRegWalk) m_pRegWalk->boundHeld = 0;
         CloseRecordBook(*book);
         book->hDriver = module;
         book->dwBookHandle = handle;

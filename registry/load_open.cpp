@@ -54,10 +54,14 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
     if (!pdwBookHandle || !lpszFilePath || !lpszDriverPath || !*lpszDriverPath) return 0;
     HMODULE module = LoadLibraryA(lpszDriverPath);
     if (!module) return 0;
-    BindDriver(module);
+    if (!m_pRegWalk || m_pRegWalk->boundHeld != module || BoundDriver() != module) BindDriver(module);
+    auto release = [&] {
+        if (m_pRegWalk) m_pRegWalk->boundHeld = 0;
+        FreeLibrary(module);
+    };
     CBI_HBOOK handle = 0;
     if (!g_cbi.CBIOpenBook || g_cbi.CBIOpenBook(lpszFilePath, 0, &handle) != 0) {
-        FreeLibrary(module);
+        release();
         return 0;
     }
     // A book whose caps cannot be read cannot be placed: it is treated like one that cannot be served.
@@ -74,12 +78,13 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
                 m_pRegWalk->dictionaryLibrary = LoadLibraryA(kDictionaryLibrary);
             }
             served = IsDictAvailable(module, handle) != 0;
+            if (m_pRegWalk) m_pRegWalk->boundHeld = 0; // the dictionary library was released
         }
     }
     if (!served) {
         BindDriver(module);
         if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(handle);
-        FreeLibrary(module);
+        release();
         return 0;
     }
     *pdwBookHandle = handle;

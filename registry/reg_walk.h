@@ -33,6 +33,10 @@ class CTavrinCtrl::CRegWalk {
     // dictionaries does not map and unmap the library for each (0: none held).
     HMODULE dictionaryLibrary = 0;
     bool dictionaryTried = false;
+    // A driver the table was bound to while a book item of this walk already held it, with no library
+    // released by the walk since: the table still points into that very library, so opening the next
+    // book of the same driver needs no new binding. Any release by the walk forgets it.
+    HMODULE boundHeld = 0;
 
   private:
     tavrin::BookNumberIndex books_;
