@@ -489,27 +489,3 @@ TEST_F(Registry, KeysOutliveTheConnection) {
 }
 
 } // namespace
-
-namespace {
-
-class RegistryWalk : public Registry {};
-
-TEST_F(RegistryWalk, AWalkSeesKeysAddedAndDeletedWhileItRuns) {
-    HKEY parent = Create("SOFTWARE\\WalkTest");
-    RegCloseKey(Create("a", parent));
-    RegCloseKey(Create("c", parent));
-    char name[16];
-    DWORD len = sizeof name;
-    ASSERT_EQ(RegEnumKeyExA(parent, 0, name, &len, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_STREQ(name, "a");
-    RegCloseKey(Create("B", parent)); // sorts between a and c
-    len = sizeof name;
-    ASSERT_EQ(RegEnumKeyExA(parent, 1, name, &len, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_STREQ(name, "B");
-    ASSERT_EQ(RegDeleteKeyA(parent, "c"), ERROR_SUCCESS);
-    len = sizeof name;
-    EXPECT_EQ(RegEnumKeyExA(parent, 2, name, &len, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-    RegCloseKey(parent);
-}
-
-} // namespace

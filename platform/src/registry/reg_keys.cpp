@@ -3,52 +3,10 @@
 
 #include <cstring>
 #include <sqlite3.h>
-#include <string>
-#include <vector>
 
 using namespace plat::detail;
 
 namespace {
-
-// A walk of a key's subkeys by index reads the sorted list once and answers the following indexes
-// from it while nothing in the store has changed: this connection's change count and SQLite's data
-// version (which moves when another connection commits) tell. Reading subkey i with "OFFSET i" on
-// every call would make a whole walk quadratic.
-struct SubkeySnapshot {
-    struct Row {
-        std::string name;
-        std::string keyClass;
-        int64_t written;
-    };
-    sqlite3* db = nullptr;
-    int64_t keyId = -1;
-    int64_t changes = -1;
-    int64_t dataVersion = -1;
-    std::vector<Row> rows;
-};
-
-SubkeySnapshot& Snapshot() {
-    static SubkeySnapshot snapshot;
-    return snapshot;
-}
-
-const std::vector<SubkeySnapshot::Row>& SortedSubkeys(sqlite3* db, int64_t keyId) {
-    SubkeySnapshot& snap = Snapshot();
-    int64_t changes = sqlite3_total_changes64(db);
-    Statement version(db, "PRAGMA data_version");
-    int64_t dataVersion = version.Step() ? version.Int(0) : -1;
-    if (snap.db != db || snap.keyId != keyId || snap.changes != changes || snap.dataVersion != dataVersion) {
-        snap.rows.clear();
-        Statement all(db, "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold");
-        all.Bind(1, keyId);
-        while (all.Step()) snap.rows.push_back({all.Bytes(0), all.Bytes(1), all.Int(2)});
-        snap.db = db;
-        snap.keyId = keyId;
-        snap.changes = changes;
-        snap.dataVersion = dataVersion;
-    }
-    return snap.rows;
-}
 
 // Walks `names` down from `start`; 0 when a key on the way is missing.
 int64_t Walk(sqlite3* db, int64_t start, const std::vector<std::string>& names) {
@@ -187,11 +145,13 @@ extern "C" LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_ENUMERATE_SUB_KEYS);
-        const auto& rows = SortedSubkeys(db, key.id);
-        if (dwIndex >= rows.size()) return ERROR_NO_MORE_ITEMS;
-        const std::string& name = rows[dwIndex].name;
-        const std::string& keyClass = rows[dwIndex].keyClass;
-        int64_t written = rows[dwIndex].written;
+        Statement query(
+            db, "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+        query.Bind(1, key.id).Bind(2, static_cast<int64_t>(dwIndex));
+        if (!query.Step()) return ERROR_NO_MORE_ITEMS;
+        std::string name = query.Bytes(0);
+        std::string keyClass = query.Bytes(1);
+        int64_t written = query.Int(2);
         if (name.size() >= *lpcchName || (lpClass && keyClass.size() >= *lpcchClass)) return ERROR_MORE_DATA;
         CopyName(name, lpName, lpcchName);
         if (lpClass) CopyName(keyClass, lpClass, lpcchClass);
@@ -255,10 +215,3 @@ extern "C" LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass
         return result;
     });
 }
-
-namespace plat::detail {
-// The store's connection is going away: a later connection may get the same address.
-void ForgetSubkeySnapshot() {
-    Snapshot() = SubkeySnapshot{};
-}
-} // namespace plat::detail

@@ -126,10 +126,7 @@ void RegistryStore::SetPath(const std::string& path) {
     explicitPath_ = path;
 }
 
-void ForgetSubkeySnapshot(); // reg_keys.cpp
-
 void RegistryStore::Close() {
-    ForgetSubkeySnapshot();
     if (db_ && owner_ == static_cast<long>(getpid())) sqlite3_close_v2(db_);
     // A connection inherited through fork is abandoned, not closed: closing it could disturb the
     // parent's locks on the file.
