@@ -129,7 +129,7 @@ int CTavrinCtrl::EnumRegValue(LPCSTR lpszKey, LPSTR lpszFilePath, LPSTR lpszDriv
 void CTavrinCtrl::Refresh() {
     m_bBooksChanged = 0;
     EnumRegBooks(kRegistrationRoot);
-    if (m_hHtmlDriver) AddHtmlEBook();
+    AddHtmlEBook(m_hHtmlDriver);
     m_bBooksChanged = 0;
     if (m_hRoot) {
         g_shelfTree.Expand(m_hRoot, TVE_COLLAPSE);

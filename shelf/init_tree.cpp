@@ -52,7 +52,7 @@ void CTavrinCtrl::InitTree2() {
     EnumRegBooks("SOFTWARE\\Velmoran\\ZavikDic");
 
     m_hHtmlDriver = LoadLibraryA("eBookDrv.dll");
-    if (m_hHtmlDriver) AddHtmlEBook();
+    AddHtmlEBook(m_hHtmlDriver);
 
     if (m_hRoot) g_shelfTree.Expand(m_hRoot, TVE_EXPAND);
 
@@ -70,6 +70,3 @@ void CTavrinCtrl::InitTree2() {
         if (!g_shelfTree.GetChildItem(catalog18)) g_shelfTree.DeleteItem(catalog18);
     }
 }
-
-// The step that the HTML e-books fill in. Until then start-up goes on without them.
-void CTavrinCtrl::AddHtmlEBook() {}

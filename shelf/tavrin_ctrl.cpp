@@ -164,15 +164,6 @@ BOOL CTavrinCtrl::OnEraseBkgnd(CDC* pDC) {
 void CTavrinCtrl::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
     CWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
-void CTavrinCtrl::OnItemExpanding(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-}
-void CTavrinCtrl::OnItemExpanded(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-}
-void CTavrinCtrl::OnSeleChanged(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-}
 void CTavrinCtrl::OnBeginLabelEdit(NMHDR*, LRESULT* pResult) {
     *pResult = 0;
 }

@@ -88,6 +88,20 @@ typedef struct DropTextInfo {
     LPCSTR pszText;     /* the dropped text */
 } DropTextInfo;
 
+/* One page that holds the searched text, handed to the host's SearchCallback. Four fields; the three
+ * texts are real pointers (pointer-sized on this 64-bit platform) into the control's buffers and are
+ * valid only during the callback. */
+typedef struct SearchHit {
+    LPCSTR pszBookName;   /* the book's name as its driver gives it, at most 255 characters */
+    LPCSTR pszBookNumber; /* the book number, at most 255 characters */
+    LONG nPage;           /* the page that holds the text, counted from 0 */
+    LPCSTR pszEntryText;  /* the contents entry that holds the page; empty without contents */
+} SearchHit;
+
+/* The host's search callback: nonzero to go on, 0 to stop the whole search. It must not start
+ * another search. */
+typedef int (*SearchCallback)(DWORD dwBookHandle, const SearchHit* pHit);
+
 /* The layouts are part of the interface with the host. */
 TAVRIN_STATIC_ASSERT(WM_SHELF_NOTIFY == 2024, "WM_SHELF_NOTIFY is WM_USER + 1000");
 TAVRIN_STATIC_ASSERT(WM_SHELF_BOOKCLOSED == 2026, "WM_SHELF_BOOKCLOSED is WM_USER + 1002");

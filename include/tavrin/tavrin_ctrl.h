@@ -36,6 +36,26 @@ class CTavrinCtrl : public CWnd {
     // root; 0 when the status is already `nStatus`. pInfo is not used.
     int SetTrunkStatus(TrunkInfo* pInfo, int nStatus);
 
+    // ---- location and selection (navigation/) ----
+    // Selects the contents entry that holds page nPage of the book whose number is the first nLength
+    // bytes of lpszNumber (letter case ignored), building the contents items on the way down; 1 when
+    // the page's entry (or, for a book without contents, the book) was selected, else 0.
+    int SetLocation(char* lpszNumber, int nLength, LONG nPage);
+    // The same for the book with handle info.dwBookHandle (info.hDriver is not read).
+    int SetLocation(PageInfo info);
+    // Selects the catalog that is the trunk pInfo->szTrunk; nonzero when found and selected.
+    int SetLocation(TrunkInfo* pInfo);
+    // The book handle of the selected book, dictionary or contents entry; 0xFFFFFFFF otherwise.
+    DWORD GetSeleBookHandle();
+
+    // ---- full-text search (navigation/) ----
+    // Searches the book with handle dwBookHandle, or every book when it is 0xFFFFFFFF, for lpszText
+    // (bMatchCase 0: letters A-Z match either case) and calls pfnCallback, a SearchCallback
+    // (tavrin/host_messages.h), once for every page that holds the text. 1 when the search ran to its
+    // end, 0 when the callback stopped it, the book is not on the shelf, no scratch memory was to be
+    // had, or a search is already running (the callback may not start another).
+    int Search(DWORD dwBookHandle, char* lpszText, int bMatchCase, void* pfnCallback);
+
   protected:
     // ---- life cycle ----
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -68,8 +88,15 @@ class CTavrinCtrl : public CWnd {
 
     // ---- steps of the start-up that later parts of the control fill ----
     void EnumRegBooks(LPCSTR lpszKey);
-    void AddHtmlEBook();
     void SearchDicts();
+
+    // ---- HTML e-books (registry/) ----
+    // Adds the classes and books that the HTML e-book driver reports and that are not on the shelf.
+    void AddHtmlEBook(HINSTANCE hHtmlDriver);
+    // The first book below hFrom whose file path, read as a decimal number, is wBookId.
+    HTREEITEM IsHtmlBookExist(HTREEITEM hFrom, unsigned short wBookId);
+    // The first catalog below hFrom whose key is lpszClassKey, letter case ignored.
+    HTREEITEM IsSameClassExist(HTREEITEM hFrom, char* lpszClassKey);
 
     // ---- the system catalog "Tavrin.Sys" (catalog/) ----
     // Opens the system catalog with the shelf driver and makes the root and every system catalog;
@@ -105,6 +132,18 @@ class CTavrinCtrl : public CWnd {
     int IsFstLevelClass(HTREEITEM hItem);
     // Sets the images of every item below hItem, each by its expanded state.
     void SetTrunkImages(HTREEITEM hItem);
+
+    // ---- book contents (navigation/) ----
+    // Inserts under hParent one item for each direct sub-entry of the driver entry dwEntry.
+    void ExpandItem(DWORD dwBookHandle, HINSTANCE hDriver, DWORD dwEntry, HTREEITEM hParent);
+    // 1 when the book has a contents tree (caps bit 0x80), else 0.
+    int IsHaveChapter(HINSTANCE hDriver, DWORD dwBookHandle);
+    // The first contents item below hStart (pre-order) whose driver entry is dwEntry; null when none.
+    HTREEITEM IsBookItemExist(HTREEITEM hStart, DWORD dwEntry);
+
+    // ---- full-text search (navigation/) ----
+    void SearchAllBooks(HTREEITEM hStart, char* lpszText, int bMatchCase, void* pfnCallback);
+    int SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, void* pfnCallback);
 
     // ---- tree notifications (tree child, id 1000) ----
     afx_msg void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
