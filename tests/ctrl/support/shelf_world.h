@@ -27,6 +27,17 @@ class TestCtrl : public CTavrinCtrl {
     using CTavrinCtrl::DeleteItemKeepNodes;
     using CTavrinCtrl::SetItemImages;
     using CTavrinCtrl::ShowMessage;
+    using CTavrinCtrl::ExpandItem;
+    using CTavrinCtrl::IsHaveChapter;
+    using CTavrinCtrl::IsBookItemExist;
+    using CTavrinCtrl::SearchAllBooks;
+    using CTavrinCtrl::SearchOnBook;
+    using CTavrinCtrl::AddHtmlEBook;
+    using CTavrinCtrl::IsHtmlBookExist;
+    using CTavrinCtrl::IsSameClassExist;
+    HTREEITEM Root() const { return m_hRoot; }
+    int& SuppressExpand() { return m_nSuppressExpand; }
+    int& SuppressNotify() { return m_nSuppressNotify; }
     HMODULE ShelfDriver() const { return m_hShelfDriver; }
     HMODULE HtmlDriver() const { return m_hHtmlDriver; }
     DWORD TreeStyle() const { return m_dwTreeStyle; }
