@@ -57,7 +57,9 @@ void CTavrinCtrl::Delete() {
             g_shelfTree.DeleteItem(target);
             BindDriver(copy.hDriver);
             if (g_cbi.CBIShelfDelBook) g_cbi.CBIShelfDelBook(copy.szFilePath);
-            if (parent && !g_shelfTree.GetChildItem(parent)) g_shelfTree.DeleteItem(parent);
+            // The catalog it emptied goes too; the root never does (the shelf hangs everything on it).
+            if (parent && parent != m_hRoot && !g_shelfTree.GetChildItem(parent))
+                g_shelfTree.DeleteItem(parent);
             return;
         }
 

@@ -49,6 +49,7 @@ struct ShelfClass {
     std::string name, key;
     std::vector<uint32_t> bookIds;
     bool fails = false;
+    bool raw = false; // name and key written without a terminator
     std::set<int> failingBooks;
 };
 
@@ -249,6 +250,10 @@ TD_API void TD_ShelfSetBookAttrFails(int classIndex, int bookIndex, int fails) {
         S().classes[classIndex].failingBooks.insert(bookIndex);
     else
         S().classes[classIndex].failingBooks.erase(bookIndex);
+}
+TD_API void TD_ShelfSetClassRaw(int classIndex, int raw) {
+    if (classIndex >= 0 && static_cast<size_t>(classIndex) < S().classes.size())
+        S().classes[classIndex].raw = raw != 0;
 }
 TD_API void TD_ShelfSetAddBookResult(int result) {
     S().shelfAddBookResult = result;
@@ -639,8 +644,13 @@ CBI_EXPORT int CBIShelfGetClassAttr(int classIndex, char* name, char* key, uint1
     } else if (classIndex >= 0 && static_cast<size_t>(classIndex) < S().classes.size() &&
                !S().classes[classIndex].fails) {
         const ShelfClass& c = S().classes[classIndex];
-        WriteText(c.name, name, CBI_CLASS_NAME_SIZE);
-        WriteText(c.key, key, CBI_CLASS_KEY_SIZE);
+        if (c.raw) {
+            std::memcpy(name, c.name.data(), std::min<size_t>(c.name.size(), CBI_CLASS_NAME_SIZE));
+            std::memcpy(key, c.key.data(), std::min<size_t>(c.key.size(), CBI_CLASS_KEY_SIZE));
+        } else {
+            WriteText(c.name, name, CBI_CLASS_NAME_SIZE);
+            WriteText(c.key, key, CBI_CLASS_KEY_SIZE);
+        }
         *bookCount = static_cast<uint16_t>(c.bookIds.size());
         result = 1;
     }

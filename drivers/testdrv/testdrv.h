@@ -89,6 +89,9 @@ TD_API int TD_ShelfAddClass(const char* name, const char* key); /* returns the c
 TD_API void TD_ShelfAddBookId(int classIndex, uint32_t bookId);
 TD_API void TD_ShelfSetClassFails(int classIndex, int fails);
 TD_API void TD_ShelfSetBookAttrFails(int classIndex, int bookIndex, int fails);
+/* raw: the class's name and key are written without a terminating zero, each cut to the full size of
+ * its buffer (17 and 33 bytes), the rest of the buffer left as the caller had it. */
+TD_API void TD_ShelfSetClassRaw(int classIndex, int raw);
 TD_API void TD_ShelfSetAddBookResult(int result);                 /* CBIShelfAddBook's result, default 1 */
 TD_API void TD_SetDescURL(const char* classKey, const char* url); /* GetDescFileURLbyClassID answers */
 
@@ -134,7 +137,8 @@ namespace testdrv {
                     X(ShelfSetAddBookResult) X(SetDescURL) X(DicAccept) X(DicAcceptAll) X(OpenCount)         \
                         X(CloseCount) X(OpenBooks) X(BookOpenCount) X(BookCloseCount) X(LastHandle)          \
                             X(MisuseCount) X(ShelfOpenCount) X(ShelfCloseCount) X(DicCreateCount)            \
-                                X(DicFreeCount) X(DicLastId) X(CallCount) X(CallLog) X(ClearLog)
+                                X(DicFreeCount) X(DicLastId) X(CallCount) X(CallLog) X(ClearLog)             \
+                                    X(ShelfSetClassRaw)
 
 // A loaded instance of a test driver library with its TD_* calls bound. Keeps the library loaded until
 // destroyed.

@@ -1,0 +1,328 @@
+// Collecting the HTML e-books of the e-book driver's store: classes become online catalogs below the
+// catalog of unclassified books, books become items in them; later runs add only what is new; the
+// driver's failures skip a class, skip a book or end the run; and what the driver writes is read no
+// further than its buffers.
+#include "test_html_ebooks_world.h"
+
+using namespace html_world;
+
+namespace {
+
+// Catalogs: Unclassified (65535) and Poetry (1801, lists p.ebd).
+class Collecting : public HtmlWorld {
+  protected:
+    void SetUp() override {
+        HtmlWorld::SetUp();
+        AddCatalog(Sys().Root(), "Unclassified", "65535");
+        AddCatalog(Sys().Root(), "Poetry", "1801", {"p.ebd=1"});
+    }
+};
+
+TEST_F(Collecting, ClassesBecomeOnlineCatalogsUnderTheUnclassifiedCatalog) {
+    int novels = StoreClass("Novels", "NOV", {7});
+    StoreBook(novels, 8, CBI_CAP_SHARED_HTML | CBI_CAP_CONTENTS);
+    StoreClass("Essays", "ESS", {9});
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Unclassified"), (std::vector<std::string>{"Novels", "Essays"}));
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 8"}));
+
+    HTREEITEM cls = Find("Novels");
+    const TreeNode& node = *Node(cls);
+    EXPECT_EQ(node.nKind, static_cast<DWORD>(NODE_CATALOG));
+    EXPECT_EQ(node.dwFlags, 7u);
+    EXPECT_EQ(node.dwClassId, 0u);
+    EXPECT_EQ(node.crText, 0xFFFFFFFFu);
+    EXPECT_EQ(node.crBack, 0xFFFFFFFFu);
+    EXPECT_STREQ(node.szKey, "");
+    const CatalogRecord& record = Record(cls);
+    EXPECT_EQ(record.dwCataType, static_cast<DWORD>(CATA_ONLINE));
+    EXPECT_STREQ(record.szCataKey, "NOV");
+    EXPECT_STREQ(record.szCataName, "Novels");
+    EXPECT_EQ(record.hDriver, Ctrl().HtmlDriver());
+    EXPECT_EQ(record.tStamp, 0u);
+    EXPECT_EQ(record.hVpItem, 0u);
+    EXPECT_EQ(Image(cls), GroupImage(8, 0));
+}
+
+TEST_F(Collecting, BookItemsShareTheDriverAndAreNamedByTheirId) {
+    int cls = StoreClass("Novels", "NOV", {7});
+    StoreBook(cls, 8, CBI_CAP_SHARED_HTML | CBI_CAP_CONTENTS);
+    ASSERT_TRUE(Start());
+    HTREEITEM seven = Find("Book 7");
+    ASSERT_NE(seven, nullptr);
+    const TreeNode& node = *Node(seven);
+    EXPECT_EQ(node.nKind, static_cast<DWORD>(NODE_BOOK));
+    EXPECT_EQ(node.dwFlags, 6u) << "built in and not renamed, but deletable";
+    EXPECT_STREQ(node.szKey, "H-7");
+    const BookRecord& book = Book(seven);
+    EXPECT_STREQ(book.szFilePath, "7");
+    EXPECT_EQ(book.hDriver, Ctrl().HtmlDriver());
+    EXPECT_EQ(std::filesystem::path(book.szDriverPath), std::filesystem::path(HtmlPath()));
+    EXPECT_STREQ(book.szRegKey, "");
+    EXPECT_EQ(book.pHostData, nullptr);
+    EXPECT_EQ(book.dwBookHandle, Html().LastHandle("7"));
+    EXPECT_FALSE(HasChildrenFlag(seven));
+    EXPECT_TRUE(HasChildrenFlag(Find("Book 8"))) << "caps bit 0x80: contents to expand";
+    EXPECT_EQ(plat::ModuleLoadCount(Ctrl().HtmlDriver()), 1u) << "the books take no load of their own";
+    std::string log = Html().Log();
+    EXPECT_NE(log.find("CBIOpenBook \"7\" 0 -> 0"), std::string::npos) << log;
+    EXPECT_NE(log.find("CBIGetBkName " + std::to_string(book.dwBookHandle) + " 3 255"), std::string::npos);
+}
+
+// ---- later runs ----
+
+TEST_F(Collecting, RefreshingTwiceAddsNothing) {
+    StoreClass("Novels", "NOV", {7, 8});
+    StoreClass("Essays", "ESS", {9});
+    ASSERT_TRUE(Start());
+    std::vector<std::string> before = Under("Unclassified");
+    UINT count = TreeView_GetCount(Tree());
+    Ctrl().Refresh();
+    Ctrl().Refresh();
+    EXPECT_EQ(Under("Unclassified"), before);
+    EXPECT_EQ(TreeView_GetCount(Tree()), count);
+    EXPECT_EQ(Html().OpenCount(), 3) << "books on the shelf are not opened again";
+    EXPECT_EQ(Html().ShelfOpenCount(), 3) << "the store is opened on every run";
+}
+
+TEST_F(Collecting, LaterRunAddsNewBooksAndClassesAtTheEndAndKeepsTheRest) {
+    int novels = StoreClass("Novels", "NOV", {7});
+    ASSERT_TRUE(Start());
+    StoreBook(novels, 8);
+    StoreClass("Essays", "ESS", {9});
+    Ctrl().Refresh();
+    EXPECT_EQ(Under("Unclassified"), (std::vector<std::string>{"Novels", "Essays"}));
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 8"}));
+    EXPECT_EQ(Under("Essays"), std::vector<std::string>{"Book 9"});
+}
+
+TEST_F(Collecting, KeysDifferingInCaseShareOneCatalog) {
+    StoreClass("Novels", "nov", {7});
+    StoreClass("NOVELS", "NOV", {8});
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Unclassified"), std::vector<std::string>{"Novels"}) << "the first class names it";
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 8"}));
+}
+
+TEST_F(Collecting, BookAlreadyInAnotherClassIsNotAddedAgain) {
+    StoreClass("Novels", "NOV", {7});
+    StoreClass("Essays", "ESS", {7, 9});
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(BookLabels(), (std::vector<std::string>{"Book 7", "Book 9"}));
+    EXPECT_EQ(Under("Essays"), std::vector<std::string>{"Book 9"});
+    EXPECT_EQ(Html().BookOpenCount("7"), 1);
+}
+
+TEST_F(Collecting, RegisteredBookWhosePathBeginsWithTheIdCountsAsThatBook) {
+    const char* file = " +7 tales.ebd";
+    Books().AddBook(file);
+    Books().SetExBookNo(file, "T-7");
+    Books().SetName(file, TD_ANY_LOCALE, "Tales");
+    regbooks::Register("T-7", file, books_);
+    StoreClass("Novels", "NOV", {7, 70});
+    ASSERT_TRUE(Start());
+    ASSERT_NE(Find("Tales"), nullptr);
+    EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 70"});
+    EXPECT_EQ(Html().BookOpenCount("7"), 0);
+}
+
+TEST_F(Collecting, IdIsTheLowSixteenBitsAndIdZeroIsNeverAdded) {
+    int cls = StoreClass("Novels", "NOV");
+    StoreBook(cls, 7, CBI_CAP_SHARED_HTML, 0x30007);
+    Html().AddBook("0");
+    Html().ShelfAddBookId(cls, 0);
+    Html().ShelfAddBookId(cls, 0x10000);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"});
+    EXPECT_EQ(Html().BookOpenCount("0"), 0);
+}
+
+TEST_F(Collecting, NoClassesOrEmptyClassesChangeNothing) {
+    ASSERT_TRUE(Start());
+    UINT count = TreeView_GetCount(Tree());
+    StoreClass("Empty", "E");
+    StoreClass("Hollow", "H");
+    Ctrl().Refresh();
+    EXPECT_EQ(TreeView_GetCount(Tree()), count);
+    EXPECT_TRUE(Under("Unclassified").empty());
+    EXPECT_EQ(Html().CallCount("CBIShelfGetClassAttr"), 2);
+}
+
+TEST_F(Collecting, ClassWhoseBooksAreAllElsewhereMakesNoEmptyCatalog) {
+    StoreClass("Novels", "NOV", {7});
+    StoreClass("Again", "AGN", {7});
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Unclassified"), std::vector<std::string>{"Novels"});
+}
+
+// ---- failures of the driver ----
+
+TEST_F(Collecting, ClassWhoseAttributesFailIsSkipped) {
+    int bad = StoreClass("Novels", "NOV", {7});
+    StoreClass("Essays", "ESS", {9});
+    Html().ShelfSetClassFails(bad, 1);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Unclassified"), std::vector<std::string>{"Essays"});
+    EXPECT_EQ(Html().CallCount("CBIShelfGetBookAttr"), 1) << "no book of the failed class is asked for";
+}
+
+TEST_F(Collecting, BookWhoseAttributesFailEndsTheWholeRun) {
+    int novels = StoreClass("Novels", "NOV", {7, 8, 9});
+    StoreClass("Essays", "ESS", {10});
+    Html().ShelfSetBookAttrFails(novels, 1, 1);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Unclassified"), std::vector<std::string>{"Novels"});
+    EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"}) << "what was added so far stays";
+    std::string log = Html().Log();
+    EXPECT_EQ(log.find("CBIShelfGetBookAttr 0 2"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CBIShelfGetClassAttr 1"), std::string::npos) << log;
+    EXPECT_TRUE(ui_.MessageBoxes().empty());
+}
+
+TEST_F(Collecting, BookThatCannotBeOpenedIsSkipped) {
+    StoreClass("Novels", "NOV", {7, 8, 9});
+    Html().SetOpenResult("8", 5);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 9"}));
+    Html().SetOpenResult("8", 0);
+    Ctrl().Refresh();
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 9", "Book 8"}));
+}
+
+TEST_F(Collecting, StoreThatDoesNotOpenAddsNothing) {
+    StoreClass("Novels", "NOV", {7});
+    Html().ShelfSetOpenResult(0);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Under("Unclassified").empty());
+    EXPECT_EQ(Html().CallCount("CBIShelfGetClassAttr"), 0);
+}
+
+TEST_F(Collecting, UnterminatedNamesAndKeysEndAtTheirBuffersAndNothingOfAnEarlierClassLeaks) {
+    int longer = StoreClass("ABCDEFGHIJKLMNOPQRSTU", (std::string(40, 'K')).c_str(), {7});
+    int shorter = StoreClass("Hi", "k2", {8});
+    Html().ShelfSetClassRaw(longer, 1);
+    Html().ShelfSetClassRaw(shorter, 1);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Under("Unclassified"), (std::vector<std::string>{"ABCDEFGHIJKLMNOP", "Hi"}));
+    EXPECT_EQ(Record(Find("ABCDEFGHIJKLMNOP")).szCataKey, std::string(32, 'K'));
+    EXPECT_STREQ(Record(Find("Hi")).szCataKey, "k2");
+}
+
+TEST_F(Collecting, BookThatDoesNotSayItsDriverIsSharedHoldsALoadOfItsOwn) {
+    int cls = StoreClass("Novels", "NOV", {7});
+    StoreBook(cls, 8, 0);
+    ASSERT_TRUE(Start());
+    HMODULE module = Ctrl().HtmlDriver();
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 8"}));
+    EXPECT_EQ(plat::ModuleLoadCount(module), 2u);
+    DestroyControl();
+    EXPECT_EQ(plat::LoadedModuleCount(), 0u) << "closing that book released its load, not the control's";
+    EXPECT_EQ(Html().ShelfCloseCount(), 1);
+}
+
+// ---- without a catalog for unclassified books ----
+
+class CollectingWithoutUnclassified : public HtmlWorld {};
+
+TEST_F(CollectingWithoutUnclassified, ClassesGoLastUnderTheRootAndAreFoundAgain) {
+    AddCatalog(Sys().Root(), "Poetry", "1801");
+    StoreClass("Novels", "nov", {7});
+    StoreClass("Poems", "1801", {8}); // the key of a system catalog: still a class of its own
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ChildTexts(Ctrl().Root()), (std::vector<std::string>{"Poetry", "Novels", "Poems"}));
+    EXPECT_EQ(Children(nullptr).size(), 1u) << "nothing beside the root";
+    StoreClass("NOVELS", "NOV", {9});
+    Ctrl().Refresh();
+    Ctrl().Refresh();
+    EXPECT_EQ(ChildTexts(Ctrl().Root()), (std::vector<std::string>{"Poetry", "Novels", "Poems"}));
+    EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 9"}));
+    EXPECT_TRUE(Under("Poetry").empty());
+}
+
+// ---- start-up without the driver, and a module that is not the control's ----
+
+TEST_F(CollectingWithoutUnclassified, MissingDriverMeansNoBooksAndNoMessage) {
+    html_.reset();
+    std::filesystem::remove(HtmlPath());
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Ctrl().HtmlDriver(), 0u);
+    Ctrl().Refresh();
+    EXPECT_TRUE(ui_.MessageBoxes().empty());
+    EXPECT_TRUE(ChildTexts(Ctrl().Root()).empty());
+}
+
+TEST_F(CollectingWithoutUnclassified, OnlyTheControlsOwnDriverModuleIsCollectedFrom) {
+    ASSERT_TRUE(Start());
+    testdrv::Driver other(AddDriver("other.dll"));
+    other.ShelfAddClass("Other", "OTH");
+    other.AddBook("5");
+    other.ShelfAddBookId(0, 5);
+    HMODULE module = LoadLibraryA((dir_ / "other.dll").string().c_str());
+    ASSERT_NE(module, 0u);
+    Ctrl().AddHtmlEBook(module);
+    EXPECT_EQ(other.ShelfOpenCount(), 0);
+    EXPECT_TRUE(ChildTexts(Ctrl().Root()).empty());
+    FreeLibrary(module);
+}
+
+// ---- the two searches ----
+
+class Searching : public HtmlWorld {
+  protected:
+    // A book node with file path `path` under `parent` (no book open, no driver).
+    HTREEITEM Item(HTREEITEM parent, const char* path, DWORD kind = NODE_BOOK) {
+        auto* record = new BookRecord;
+        EXPECT_TRUE(tavrin::CopyFits(record->szFilePath, path));
+        auto* node = new TreeNode;
+        node->nKind = kind;
+        node->pRecord = record;
+        return Ctrl().AddOneItem(parent, path, TVI_LAST, &g_imageIndex[0], node, 0);
+    }
+};
+
+TEST_F(Searching, BookPathIsReadAsTheDecimalNumberItBeginsWith) {
+    ASSERT_TRUE(Start());
+    HTREEITEM shelf = AddUserCatalog(Ctrl().Root(), "Box", CATA_USER, "");
+    HTREEITEM plus = Item(shelf, " \t+12 copies");
+    HTREEITEM zeros = Item(shelf, "0042");
+    HTREEITEM minus = Item(shelf, "-5");
+    HTREEITEM large = Item(shelf, "65543");
+    HTREEITEM word = Item(shelf, "/books/seven.ebd");
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(shelf, 12), plus);
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(shelf, 42), zeros);
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(shelf, 0), word) << "a path without a number reads as 0";
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(shelf, 7), nullptr) << "65543 does not wrap round to 7";
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(shelf, 65531), nullptr) << "-5 is no id";
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(shelf, 1), nullptr);
+    (void)minus;
+    (void)large;
+}
+
+TEST_F(Searching, OnlyBooksBelowTheStartAreTested) {
+    ASSERT_TRUE(Start());
+    HTREEITEM outer = AddUserCatalog(Ctrl().Root(), "Outer", CATA_USER, "");
+    Item(outer, "3", NODE_DICT);
+    HTREEITEM inner = AddUserCatalog(outer, "Inner", CATA_USER, "");
+    HTREEITEM deep = Item(inner, "3");
+    HTREEITEM later = Item(outer, "3");
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(outer, 3), deep) << "dictionaries never; each child before its sibling";
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(deep, 3), nullptr) << "the start item itself is not tested";
+    EXPECT_EQ(Ctrl().IsHtmlBookExist(Ctrl().Root(), 3), deep);
+    (void)later;
+}
+
+TEST_F(Searching, ClassKeysCompareWithoutLetterCaseAndOnlyOnCatalogs) {
+    ASSERT_TRUE(Start());
+    HTREEITEM outer = AddUserCatalog(Ctrl().Root(), "Outer", CATA_ONLINE, "Nov");
+    HTREEITEM book = Item(outer, "9");
+    ASSERT_TRUE(tavrin::CopyFits(Node(book)->szKey, "NOV"));
+    HTREEITEM inner = AddUserCatalog(outer, "Inner", CATA_ONLINE, "nOV");
+    char key[] = "NOV";
+    char prefix[] = "NO";
+    EXPECT_EQ(Ctrl().IsSameClassExist(Ctrl().Root(), key), outer);
+    EXPECT_EQ(Ctrl().IsSameClassExist(outer, key), inner) << "the start is not tested; books never";
+    EXPECT_EQ(Ctrl().IsSameClassExist(Ctrl().Root(), prefix), nullptr);
+    EXPECT_EQ(Ctrl().IsSameClassExist(Ctrl().Root(), nullptr), nullptr);
+}
+
+} // namespace
