@@ -1,0 +1,247 @@
+// eBookDrv.dll: the shared driver of HTML e-books. Thin C wrappers over the store and the open books;
+// every call checks its handle and buffers, and no exception leaves a call.
+#include "ebook/open_books.h"
+#include "ebook/text_util.h"
+
+#include "tavrin/cbi.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using namespace tavrin::ebook;
+
+template <class Result, class Body> Result Guard(Result failed, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failed;
+    }
+}
+
+// Contents items are entry index + 1; the root entry (index 0) is item 1.
+const ContentsEntry* EntryOf(CBI_HBOOK book, CBI_HITEM item, uint32_t* index = nullptr) {
+    const BookStructure* s = Driver().Structure(book);
+    if (!s || item == 0 || item > s->contents.Entries().size()) return nullptr;
+    if (index) *index = item - 1;
+    return &s->contents.Entries()[item - 1];
+}
+
+constexpr CBI_HITEM ItemOf(uint32_t index) {
+    return index == kNoEntry ? 0 : index + 1;
+}
+
+std::string NumberOf(const OpenEBook& book) {
+    return "EPUB" + std::to_string(book.id);
+}
+
+} // namespace
+
+CBI_EXPORT int CBIOpenBook(const char* path, uint32_t reserved, CBI_HBOOK* book) {
+    (void)reserved;
+    return Guard(4, [&] { return book ? Driver().Open(path, book) : 1; });
+}
+
+CBI_EXPORT void CBICloseBook(CBI_HBOOK book) {
+    Guard(0, [&] { return Driver().Close(book) ? 1 : 0; });
+}
+
+CBI_EXPORT int CBIGetCaps(CBI_HBOOK book, CBICaps* caps) {
+    return Guard(0, [&] {
+        if (!Driver().Find(book) || !caps) return 0;
+        caps->wCaps = CBI_CAP_SHARED_HTML | CBI_CAP_CONTENTS;
+        caps->wBookClass = CBI_CLASS_EBOOK;
+        return 1;
+    });
+}
+
+CBI_EXPORT int CBIGetBkName(CBI_HBOOK book, int locale, char* buffer, int capacity) {
+    (void)locale; // an EPUB has one title
+    return Guard(0, [&] {
+        OpenEBook* open = Driver().Find(book);
+        return CopyOutUtf8(open ? open->title : std::string(), buffer, capacity);
+    });
+}
+
+CBI_EXPORT int CBIExBookNoLength(CBI_HBOOK book) {
+    return Guard(0, [&] {
+        OpenEBook* open = Driver().Find(book);
+        return open ? static_cast<int>(NumberOf(*open).size()) : 0;
+    });
+}
+
+CBI_EXPORT int CBIExBookNo(CBI_HBOOK book, char* buffer, int length) {
+    return Guard(0, [&] {
+        OpenEBook* open = Driver().Find(book);
+        if (!open || !buffer || length < 0) return 0;
+        std::string number = NumberOf(*open);
+        size_t n = std::min(number.size(), static_cast<size_t>(length));
+        std::memcpy(buffer, number.data(), n);
+        return 1;
+    });
+}
+
+CBI_EXPORT int32_t CBIGetPageCount(CBI_HBOOK book) {
+    return Guard(int32_t{0}, [&] {
+        const BookStructure* s = Driver().Structure(book);
+        return s ? static_cast<int32_t>(s->package.spine.size()) : 0;
+    });
+}
+
+// A page is the raw XHTML document followed by a zero byte, which the size counts.
+CBI_EXPORT int32_t CBIGetPageSize(CBI_HBOOK book, int32_t page) {
+    return Guard(int32_t{0}, [&] {
+        const std::string* bytes = Driver().Page(book, page);
+        return bytes ? static_cast<int32_t>(bytes->size()) : 0;
+    });
+}
+
+CBI_EXPORT int32_t CBIGetPage(CBI_HBOOK book, int32_t page, unsigned char* buffer, int32_t size) {
+    return Guard(int32_t{0}, [&]() -> int32_t {
+        if (!buffer || size <= 0) return 0;
+        const std::string* bytes = Driver().Page(book, page);
+        if (!bytes) return 0;
+        size_t n = std::min(bytes->size(), static_cast<size_t>(size));
+        std::memcpy(buffer, bytes->data(), n);
+        return static_cast<int32_t>(n);
+    });
+}
+
+CBI_EXPORT CBI_HITEM CBIVPGetRootItem(CBI_HBOOK book) {
+    return Guard(CBI_HITEM{0}, [&]() -> CBI_HITEM { return Driver().Structure(book) ? 1 : 0; });
+}
+
+CBI_EXPORT int CBIVPItemHasChildren(CBI_HBOOK book, CBI_HITEM item) {
+    return Guard(0, [&] {
+        const ContentsEntry* e = EntryOf(book, item);
+        return e && e->firstChild != kNoEntry ? 1 : 0;
+    });
+}
+
+CBI_EXPORT CBI_HITEM CBIVPGetChildItem(CBI_HBOOK book, CBI_HITEM item) {
+    return Guard(CBI_HITEM{0}, [&] {
+        const ContentsEntry* e = EntryOf(book, item);
+        return e ? ItemOf(e->firstChild) : 0;
+    });
+}
+
+CBI_EXPORT CBI_HITEM CBIVPGetNextSiblingItem(CBI_HBOOK book, CBI_HITEM item) {
+    return Guard(CBI_HITEM{0}, [&] {
+        const ContentsEntry* e = EntryOf(book, item);
+        return e ? ItemOf(e->nextSibling) : 0;
+    });
+}
+
+CBI_EXPORT CBI_HITEM CBIVPGetParentItem(CBI_HBOOK book, CBI_HITEM item) {
+    return Guard(CBI_HITEM{0}, [&] {
+        const ContentsEntry* e = EntryOf(book, item);
+        return e ? ItemOf(e->parent) : 0;
+    });
+}
+
+CBI_EXPORT int CBIVPGetItemText(CBI_HBOOK book, CBI_HITEM item, char* buffer, int capacity) {
+    return Guard(0, [&] {
+        uint32_t index = 0;
+        const ContentsEntry* e = EntryOf(book, item, &index);
+        if (!e) return CopyOutUtf8("", buffer, capacity);
+        if (index == 0) {
+            OpenEBook* open = Driver().Find(book);
+            return CopyOutUtf8(open ? open->title : std::string(), buffer, capacity);
+        }
+        return CopyOutUtf8(e->text, buffer, capacity);
+    });
+}
+
+CBI_EXPORT int32_t CBIVPItemToPage(CBI_HBOOK book, CBI_HITEM item) {
+    return Guard(int32_t{CBI_NO_PAGE}, [&] {
+        const ContentsEntry* e = EntryOf(book, item);
+        return e && e->page >= 0 ? e->page : int32_t{CBI_NO_PAGE};
+    });
+}
+
+CBI_EXPORT CBI_HITEM CBIVPPageToItem(CBI_HBOOK book, int32_t page) {
+    return Guard(CBI_HITEM{0}, [&] {
+        const BookStructure* s = Driver().Structure(book);
+        return s ? ItemOf(s->contents.EntryForPage(page)) : 0;
+    });
+}
+
+CBI_EXPORT int CBIShelfOpen(uint16_t* classCount, CBIShelfBlock* block) {
+    return Guard(0, [&] {
+        if (!classCount) return 0;
+        Store* store = Driver().CurrentStore(true);
+        if (!store) return 0;
+        *classCount = static_cast<uint16_t>(std::min<size_t>(store->Classes().size(), 0xFFFF));
+        if (block) block->wReserved = 0;
+        return 1;
+    });
+}
+
+CBI_EXPORT int CBIShelfGetClassAttr(int classIndex, char* name, char* key, uint16_t* bookCount) {
+    return Guard(0, [&] {
+        Store* store = Driver().CurrentStore(false);
+        if (!store || !name || !key || !bookCount || classIndex < 0 ||
+            static_cast<size_t>(classIndex) >= store->Classes().size())
+            return 0;
+        const StoreClassView& c = store->Classes()[static_cast<size_t>(classIndex)];
+        CopyOutUtf8(c.name, name, CBI_CLASS_NAME_SIZE);
+        CopyOutUtf8(c.key, key, CBI_CLASS_KEY_SIZE);
+        *bookCount = static_cast<uint16_t>(std::min<size_t>(c.bookIds.size(), 0xFFFF));
+        return 1;
+    });
+}
+
+CBI_EXPORT int CBIShelfGetBookAttr(int classIndex, int bookIndex, char* attr, uint32_t* bookId) {
+    (void)attr; // the shelf does not read the attribute block; nothing is written there
+    return Guard(0, [&] {
+        Store* store = Driver().CurrentStore(false);
+        if (!store || !bookId || classIndex < 0 || bookIndex < 0 ||
+            static_cast<size_t>(classIndex) >= store->Classes().size())
+            return 0;
+        const StoreClassView& c = store->Classes()[static_cast<size_t>(classIndex)];
+        if (static_cast<size_t>(bookIndex) >= c.bookIds.size()) return 0;
+        *bookId = c.bookIds[static_cast<size_t>(bookIndex)];
+        return 1;
+    });
+}
+
+CBI_EXPORT int CBIShelfAddBook(const char* path) {
+    return Guard(0, [&] {
+        if (!path || !*path) return 0;
+        Store* store = Driver().CurrentStore(false);
+        if (!store) return 0;
+        uint16_t id = 0;
+        std::string error;
+        switch (store->Add(path, &id, &error)) {
+        case AddOutcome::Added:
+            return 1;
+        case AddOutcome::AlreadyStored:
+            return 4;
+        case AddOutcome::NotABook:
+        case AddOutcome::Failed:
+            break;
+        }
+        Driver().Debug(std::string(path) + ": " + error);
+        return 0;
+    });
+}
+
+CBI_EXPORT void CBIShelfDelBook(const char* path) {
+    Guard(0, [&] {
+        std::optional<uint16_t> id = ParseBookId(path);
+        Store* store = id ? Driver().CurrentStore(false) : nullptr;
+        std::string error;
+        if (store && !store->Delete(*id, &error)) Driver().Debug(error);
+        return 0;
+    });
+}
+
+CBI_EXPORT void CBIShelfClose(void) {
+    Guard(0, [&] {
+        Driver().ForgetStore();
+        return 0;
+    });
+}

@@ -1,0 +1,138 @@
+#include "ebook/zip_archive.h"
+
+#include "ebook/href.h"
+#include "ebook/limits.h"
+#include "ebook/text_util.h"
+
+#include <zip.h>
+
+namespace tavrin::ebook {
+
+std::unique_ptr<ZipArchive> ZipArchive::OpenFile(const std::string& path, std::string* error) {
+    int code = 0;
+    zip_t* handle = zip_open(path.c_str(), ZIP_RDONLY, &code);
+    if (!handle) {
+        zip_error_t e;
+        zip_error_init_with_code(&e, code);
+        *error = path + ": " + zip_error_strerror(&e);
+        zip_error_fini(&e);
+        return nullptr;
+    }
+    std::unique_ptr<ZipArchive> archive(new ZipArchive(handle));
+    if (!archive->Index(error)) return nullptr;
+    return archive;
+}
+
+std::unique_ptr<ZipArchive> ZipArchive::OpenMemory(std::span<const unsigned char> bytes, std::string* error) {
+    zip_error_t e;
+    zip_error_init(&e);
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &e);
+    zip_t* handle = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &e) : nullptr;
+    if (!handle) {
+        *error = std::string("not a zip container: ") + zip_error_strerror(&e);
+        if (source) zip_source_free(source);
+        zip_error_fini(&e);
+        return nullptr;
+    }
+    zip_error_fini(&e);
+    std::unique_ptr<ZipArchive> archive(new ZipArchive(handle));
+    if (!archive->Index(error)) return nullptr;
+    return archive;
+}
+
+ZipArchive::~ZipArchive() {
+    if (zip_) zip_discard(zip_);
+}
+
+bool ZipArchive::Index(std::string* error) {
+    zip_int64_t count = zip_get_num_entries(zip_, 0);
+    if (count < 0 || static_cast<uint64_t>(count) > kMaxEntries) {
+        *error = "too many entries in the container";
+        return false;
+    }
+    uint64_t total = 0;
+    entries_.reserve(static_cast<size_t>(count));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip_, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME) ||
+            !(st.valid & ZIP_STAT_SIZE)) {
+            *error = "an entry of the container cannot be read";
+            return false;
+        }
+        std::string name = st.name;
+        if (!IsSafeEntryName(name)) {
+            *error = "entry name leaves the container: " + name;
+            return false;
+        }
+        if (st.size > kMaxEntrySize) {
+            *error = "entry too large: " + name;
+            return false;
+        }
+        total += st.size;
+        if (total > kMaxTotalSize) {
+            *error = "the entries together are too large";
+            return false;
+        }
+        byName_.emplace(name, entries_.size());
+        byFoldedName_.emplace(FoldAscii(name), entries_.size());
+        entries_.push_back(Entry{std::move(name), st.size});
+    }
+    return true;
+}
+
+std::optional<size_t> ZipArchive::Find(std::string_view name) const {
+    if (auto it = byName_.find(std::string(name)); it != byName_.end()) return it->second;
+    if (auto it = byFoldedName_.find(FoldAscii(name)); it != byFoldedName_.end()) return it->second;
+    return std::nullopt;
+}
+
+std::optional<std::string> ZipArchive::Read(size_t index, uint64_t cap, std::string* error) const {
+    if (index >= entries_.size()) {
+        *error = "no such entry";
+        return std::nullopt;
+    }
+    const Entry& entry = entries_[index];
+    if (entry.size > cap) {
+        *error = "entry too large: " + entry.name;
+        return std::nullopt;
+    }
+    zip_file_t* file = zip_fopen_index(zip_, index, 0);
+    if (!file) {
+        *error = "entry cannot be opened: " + entry.name + ": " + zip_strerror(zip_);
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.resize(static_cast<size_t>(entry.size) + 1); // one byte more shows an entry that lies
+    uint64_t got = 0;
+    bool failed = false;
+    while (got < bytes.size()) {
+        zip_int64_t n = zip_fread(file, bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            failed = true;
+            break;
+        }
+        if (n == 0) break;
+        got += static_cast<uint64_t>(n);
+    }
+    if (failed) *error = "entry is damaged: " + entry.name + ": " + zip_file_strerror(file);
+    zip_fclose(file);
+    if (failed) return std::nullopt;
+    if (got != entry.size) {
+        *error = "entry does not inflate to its declared size: " + entry.name;
+        return std::nullopt;
+    }
+    bytes.resize(static_cast<size_t>(got));
+    return bytes;
+}
+
+std::optional<std::string> ZipArchive::ReadNamed(std::string_view name, uint64_t cap, std::string* error) const {
+    std::optional<size_t> index = Find(name);
+    if (!index) {
+        *error = "missing entry: " + std::string(name);
+        return std::nullopt;
+    }
+    return Read(*index, cap, error);
+}
+
+} // namespace tavrin::ebook
