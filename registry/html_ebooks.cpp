@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 using namespace tavrin;
 
@@ -122,6 +123,16 @@ void CTavrinCtrl::AddHtmlEBook(HINSTANCE hHtmlDriver) {
     char driverPath[kPathSize];
     ModulePath(hHtmlDriver, driverPath);
 
+    // The ids already on the shelf, as IsHtmlBookExist(m_hRoot, id) would find them: one walk of the
+    // tree for the run instead of one per book, which keeps a large store linear.
+    std::vector<bool> present(0x10000, false);
+    ForEachBelow(g_shelfTree, m_hRoot, [&](HTREEITEM, const TreeNode* node) {
+        const BookRecord* book = node && node->nKind == NODE_BOOK ? BookOf(node) : nullptr;
+        if (!book) return;
+        long number = LeadingNumber(std::string_view(book->szFilePath, FixedLength(book->szFilePath)));
+        if (number >= 0 && number <= 0xFFFF) present[static_cast<size_t>(number)] = true;
+    });
+
     for (uint16_t c = 0; c < classCount; ++c) {
         BindHeldDriver(hHtmlDriver);
         ClassAttr attr;
@@ -147,7 +158,7 @@ void CTavrinCtrl::AddHtmlEBook(HINSTANCE hHtmlDriver) {
             if (!g_cbi.CBIShelfGetBookAttr || !g_cbi.CBIShelfGetBookAttr(c, b, bookAttr, &id)) return;
             auto bookId = static_cast<unsigned short>(id & 0xFFFF);
             if (bookId == 0) continue; // ids are 1-65535; 0 would match any path without a number
-            if (IsHtmlBookExist(m_hRoot, bookId)) continue;
+            if (present[bookId]) continue;
 
             char idText[12];
             std::snprintf(idText, sizeof idText, "%d", static_cast<int>(bookId));
@@ -215,6 +226,7 @@ void CTavrinCtrl::AddHtmlEBook(HINSTANCE hHtmlDriver) {
                 continue;
             }
             SetItemImages(item, 0);
+            present[bookId] = true;
         }
     }
 }
