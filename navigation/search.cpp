@@ -1,0 +1,143 @@
+// The host's full-text search: every page of one book, or of every book on the shelf, read through
+// the book's driver and tested with SearchPageText; every page that holds the text is reported to the
+// host's callback with the book's name and number and the contents entry that holds the page.
+//
+// One search at a time: the scratch area and the stop flag are program-wide, so a search that the
+// callback starts while another runs is refused and the running one goes on unharmed.
+#include "tavrin/tavrin_ctrl.h"
+
+#include "catalog/tree_walk.h"
+#include "navigation/search_text.h"
+#include "registry/book_registry.h"
+#include "shelf/cbi_table.h"
+#include "shelf/globals.h"
+#include "shelf/records.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace tavrin;
+
+namespace {
+
+bool g_searchRunning = false;
+
+constexpr DWORD kAllBooks = 0xFFFFFFFF;
+constexpr const char* kOutOfMemory = "Out of memory";
+
+void BindTo(HMODULE driver) {
+    if (BoundDriver() != driver) BindDriver(driver);
+}
+
+CBICaps ReadCaps(DWORD book) {
+    CBICaps caps{};
+    if (g_cbi.CBIGetCaps) g_cbi.CBIGetCaps(book, &caps);
+    return caps;
+}
+
+int32_t PageCount(DWORD book) {
+    return g_cbi.CBIGetPageCount ? g_cbi.CBIGetPageCount(book) : 0;
+}
+
+// Replaces an HTML page in its block by the texts between its tags, joined; the new length, or n
+// when the page has no such texts.
+size_t JoinTagTexts(unsigned char* block, size_t n) {
+    std::vector<std::string> texts;
+    if (!ExtractTagText(reinterpret_cast<const char*>(block), n, texts)) return n;
+    size_t length = 0;
+    // The texts are bytes of the page, so together they never outgrow it.
+    for (const std::string& t : texts) {
+        std::memcpy(block + length, t.data(), t.size());
+        length += t.size();
+    }
+    block[length] = 0;
+    return length;
+}
+
+} // namespace
+
+int CTavrinCtrl::Search(DWORD dwBookHandle, char* lpszText, int bMatchCase, void* pfnCallback) {
+    if (g_searchRunning) return 0;
+    if (!search::ReserveScratch(kSearchBufferSize)) {
+        AfxMessageBox(kOutOfMemory, MB_OK);
+        return 0;
+    }
+    g_searchRunning = true;
+    g_bSearchStop = 0;
+    int result = 1;
+    if (dwBookHandle == kAllBooks) {
+        SearchAllBooks(m_hRoot, lpszText, bMatchCase, pfnCallback);
+    } else if (HTREEITEM item = FindBook(m_hRoot, dwBookHandle)) {
+        SearchOnBook(NodeOfItem(g_shelfTree, item), lpszText, bMatchCase, pfnCallback);
+    } else {
+        result = 0;
+    }
+    search::ReleaseScratch();
+    g_searchRunning = false;
+    return g_bSearchStop ? 0 : result;
+}
+
+void CTavrinCtrl::SearchAllBooks(HTREEITEM hStart, char* lpszText, int bMatchCase, void* pfnCallback) {
+    if (g_bSearchStop) return;
+    for (HTREEITEM child = g_shelfTree.GetChildItem(hStart); child && !g_bSearchStop;
+         child = g_shelfTree.GetNextSiblingItem(child)) {
+        TreeNode* node = NodeOfItem(g_shelfTree, child);
+        if (node && node->nKind == NODE_BOOK) SearchOnBook(node, lpszText, bMatchCase, pfnCallback);
+        SearchAllBooks(child, lpszText, bMatchCase, pfnCallback);
+        if (g_bSearchStop) return;
+    }
+}
+
+int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, void* pfnCallback) {
+    const BookRecord* record = BookOf(pNode);
+    if (!record) return 1;
+    // The callback may change the shelf; the search keeps what it needs of the book.
+    const DWORD book = record->dwBookHandle;
+    const HMODULE driver = record->hDriver;
+    auto callback = reinterpret_cast<SearchCallback>(pfnCallback);
+    BindDriver(driver);
+    const bool html = (ReadCaps(book).wCaps & CBI_CAP_SHARED_HTML) != 0;
+    if (PageCount(book) <= 0) return 1;
+    for (int32_t page = 0;; ++page) {
+        // The callback may call into other drivers.
+        BindTo(driver);
+        if (page >= PageCount(book)) break;
+        int32_t size = g_cbi.CBIGetPageSize ? g_cbi.CBIGetPageSize(book, page) : 0;
+        if (size < 0) size = 0;
+        auto* block = static_cast<unsigned char*>(search::Allocate(static_cast<size_t>(size) + 1));
+        if (!block) {
+            AfxMessageBox(kOutOfMemory, MB_OK);
+            return 0;
+        }
+        int32_t length = size > 0 && g_cbi.CBIGetPage ? g_cbi.CBIGetPage(book, page, block, size) : 0;
+        // A driver that claims more than the block holds is taken at the block's size.
+        size_t n = static_cast<size_t>(std::clamp(length, int32_t{0}, size));
+        block[n] = 0;
+        if (html) n = JoinTagTexts(block, n);
+        int found = SearchPageText(lpszText, block, static_cast<unsigned>(n), bMatchCase != 0);
+        std::free(block);
+        if (!found) continue;
+
+        char number[kBookNoSize] = {};
+        char name[CBI_NAME_CAPACITY] = {};
+        char entry[CBI_ITEM_TEXT_CAPACITY] = {};
+        GetBookNo(driver, book, number);
+        BindTo(driver);
+        if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(book, g_nLocale, name, CBI_NAME_CAPACITY - 1);
+        name[sizeof name - 1] = 0;
+        if (g_cbi.CBIVPGetItemText && g_cbi.CBIVPPageToItem && (ReadCaps(book).wCaps & CBI_CAP_CONTENTS)) {
+            CBI_HITEM item = g_cbi.CBIVPPageToItem(book, page);
+            g_cbi.CBIVPGetItemText(book, item, entry, CBI_ITEM_TEXT_CAPACITY);
+            entry[sizeof entry - 1] = 0;
+        }
+        SearchHit hit{name, number, page, entry};
+        if (callback && callback(book, &hit) == 0) {
+            g_bSearchStop = 1;
+            return 1;
+        }
+    }
+    return 1;
+}

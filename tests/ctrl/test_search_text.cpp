@@ -1,0 +1,280 @@
+// The page text of the search without a control: which bytes make a line, how each control sequence
+// is skipped, case and character boundaries, the texts between HTML tags, pages cut short anywhere,
+// and the fast search held to the line-by-line reading on many random pages.
+#include "navigation/search_text.h"
+#include "search_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The page in a block of exactly its size, so that a read beyond it is caught by the sanitizers.
+int Search(const std::string& text, const std::string& page, int matchCase = 1) {
+    std::unique_ptr<unsigned char[]> block(new unsigned char[page.size() ? page.size() : 1]);
+    std::memcpy(block.get(), page.data(), page.size());
+    return SearchPageText(text.c_str(), block.get(), static_cast<unsigned>(page.size()), matchCase);
+}
+
+std::string Seq(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes)
+        s += static_cast<char>(b);
+    return s;
+}
+
+const std::string kBreak = Seq({0xFF, 0x0A});
+
+TEST(SearchLines, TextSplitByALineBreakIsNotFoundButEachLineIs) {
+    EXPECT_EQ(Search("abcdef", "abc" + kBreak + "def"), 0);
+    EXPECT_EQ(Search("abc", "xx" + kBreak + "abc" + kBreak + "def"), 1);
+    EXPECT_EQ(Search("def", "abc" + kBreak + "def"), 1) << "the last line is tested too";
+    // The inserted line end is not text: a searched CR LF does not meet it.
+    EXPECT_EQ(Search("c\r\nd", "abc" + kBreak + "def"), 0);
+    EXPECT_EQ(Search("c\r\nd", "abc\r\ndef"), 1) << "raw CR LF bytes are text";
+}
+
+TEST(SearchLines, TextSplitBySkippedSequencesIsFound) {
+    std::string seq3 = Seq({0xFF, 0x03}) + std::string(20, 'Q');
+    EXPECT_EQ(Search("abcdef", "abc" + seq3 + "def"), 1);
+    EXPECT_EQ(Search("Q", "abc" + seq3 + "def"), 0) << "operands are not text";
+    std::string seq13 = Seq({0xFF, 0x13, 0x20}) + std::string(8, 'x') + "zz]";
+    EXPECT_EQ(Search("abcdef", "abc" + seq13 + "def"), 1);
+    EXPECT_EQ(Search("zz", "abc" + seq13 + "def"), 0) << "bracketed operand skipped";
+    std::string seq13plain = Seq({0xFF, 0x13, 0x00}) + std::string(8, 'x') + "zz]";
+    EXPECT_EQ(Search("zz]def", "abc" + seq13plain + "def"), 1) << "no bracket without bit 0x20";
+    std::string seq21 = Seq({0xFF, 0x21, 0x00}) + std::string(16, 'x') + "link]";
+    EXPECT_EQ(Search("abdef", "ab" + seq21 + "def"), 1);
+    std::string seq23 = Seq({0xFF, 0x23, 0x60}) + std::string(8, 'x') + "hidden]" + std::string(8, 'y') +
+                        Seq({3, 0}) + "ops";
+    EXPECT_EQ(Search("abdef", "ab" + seq23 + "def"), 1);
+    EXPECT_EQ(Search("ops", "ab" + seq23 + "def"), 0);
+    std::string seq23n = Seq({0xFF, 0x23, 0x10}) + std::string(8, 'x') + "shown]";
+    EXPECT_EQ(Search("shown]", "ab" + seq23n), 1) << "bit 0x10: no bracketed part";
+    std::string seqF9 = Seq({0xFF, 0xF9, 0, 0x40}) + std::string(12, 'x') + "def";
+    EXPECT_EQ(Search("abdef", "ab" + seqF9), 1);
+    std::string seqF9s = Seq({0xFF, 0xF9, 0, 0}) + std::string(4, 'x') + "def";
+    EXPECT_EQ(Search("abdef", "ab" + seqF9s), 1);
+    EXPECT_EQ(Search("abcd", "ab" + Seq({0xFF, 0x06}) + "cd"), 1) << "other codes: two bytes";
+}
+
+TEST(SearchObjects, CaptionIsSearchedAndImageNameIsNot) {
+    std::string object = Seq({0xFF, 0x19, 1}) + "image=tiger.png text=A striped cat" + Seq({0xFF, 0x1A});
+    EXPECT_EQ(Search("striped", "x" + object + "y"), 1);
+    EXPECT_EQ(Search("tiger", "x" + object + "y"), 0);
+    // Without a caption the name is skipped up to the first blank.
+    std::string named = Seq({0xFF, 0x19, 1}) + "image=tiger.png rest";
+    EXPECT_EQ(Search("tiger", named), 0);
+    EXPECT_EQ(Search("rest", named), 1);
+    // A "text=" behind a zero byte is not seen; the name then ends at a 0xFF.
+    std::string cut = Seq({0xFF, 0x19, 1}) + "image=lion" + Seq({0xFF, 0x0A}) + "after" + Seq({0}) + "text=";
+    EXPECT_EQ(Search("lion", cut), 0);
+    EXPECT_EQ(Search("after", cut), 1);
+}
+
+TEST(SearchCase, LettersAToZFoldOnlyWhenCaseIsIgnored) {
+    EXPECT_EQ(Search("abc", "xABCx", 0), 1);
+    EXPECT_EQ(Search("abc", "xABCx", 1), 0);
+    EXPECT_EQ(Search("ABC", "xabcx", 0), 1);
+    EXPECT_EQ(Search("\xC0", "\xE0", 0), 0) << "only A-Z fold";
+    EXPECT_EQ(Search("abc", "xABCx", 2), 1) << "only bit 0 of matchCase counts";
+    EXPECT_EQ(MatchText("abc", "xABCx", 2), 1);
+    EXPECT_EQ(MatchText("abc", "xABCx", 3), 0);
+}
+
+TEST(SearchCharacters, MatchStartsOnACharacterBoundary) {
+    // 0x82 0x41 is one character: the "A" inside it does not start a match.
+    EXPECT_EQ(MatchText("AB", "\x82" "AB", 1), 0);
+    EXPECT_EQ(MatchText("AB", "\x82" "AAB", 1), 1);
+    EXPECT_EQ(MatchText("\x41", "\x82\x41\x82\x41", 1), 0);
+    EXPECT_EQ(Search("AB", "\x82" "AB"), 0);
+    EXPECT_EQ(Search("AB", "\x82\x82" "AB"), 1);
+    // The trail byte may be 0xFF: it does not start a control sequence.
+    EXPECT_EQ(Search("x\x0A" "cd", "x\x82\xFF\x0A" "cd"), 0);
+    EXPECT_EQ(Search("\x0A" "cd", "x\x82\xFF\x0A" "cd"), 1);
+    EXPECT_EQ(Search("ab", "\x82\xFF" "ab", 1), 1);
+}
+
+TEST(SearchCharacters, LineIsReadUpToItsFirstZero) {
+    EXPECT_EQ(Search("def", std::string("abc\0def", 7)), 0);
+    EXPECT_EQ(Search("def", std::string("abc\0x", 5) + kBreak + "def"), 1);
+    EXPECT_EQ(Search("abc", std::string("abc\0", 4)), 1);
+}
+
+TEST(SearchEmpty, EmptyTextOrPageFindsNothing) {
+    EXPECT_EQ(Search("", "abc"), 0);
+    EXPECT_EQ(Search("a", ""), 0);
+    EXPECT_EQ(Search("a", Seq({0xFF})), 0);
+    EXPECT_EQ(SearchPageText(nullptr, reinterpret_cast<const unsigned char*>("a"), 1, 1), 0);
+}
+
+TEST(SearchScratch, LongPageGrowsTheAreaWhileASearchRuns) {
+    ASSERT_TRUE(tavrin::search::ReserveScratch(kSearchBufferSize));
+    std::string page(200000, 'a');
+    page += "needle";
+    EXPECT_EQ(Search("needle", page), 1);
+    EXPECT_GE(g_searchBufferSize, page.size() + 2);
+    // A page of 65535 bytes needs more than the usual area too.
+    tavrin::search::ReleaseScratch();
+    ASSERT_TRUE(tavrin::search::ReserveScratch(kSearchBufferSize));
+    EXPECT_EQ(Search("zz", std::string(65533, 'a') + "zz"), 1);
+    EXPECT_GE(g_searchBufferSize, 65537u);
+    tavrin::search::ReleaseScratch();
+    EXPECT_EQ(g_searchBuffer, nullptr);
+    EXPECT_EQ(Search("zz", "azz"), 1) << "a search outside Search brings its own area";
+    EXPECT_EQ(g_searchBuffer, nullptr);
+}
+
+TEST(ExtractTags, TextsBetweenTags) {
+    std::vector<std::string> out;
+    EXPECT_EQ(ExtractTagText("<p>One</p><p>Two</p>", out), 1);
+    std::string joined;
+    for (const auto& s : out)
+        joined += s;
+    EXPECT_EQ(joined, "OneTwo");
+    EXPECT_EQ(out.front(), "") << "the first > gives an empty text";
+    out.clear();
+    EXPECT_EQ(ExtractTagText("before <b>in</b> after", out), 1);
+    EXPECT_EQ(out, (std::vector<std::string>{"", "in"})) << "text outside the first and last > is left out";
+    out.clear();
+    EXPECT_EQ(ExtractTagText("no tags", out), 0);
+    EXPECT_EQ(ExtractTagText("", out), 0);
+    EXPECT_EQ(ExtractTagText("<a>xy<b>", 5, out), 1) << "bounded: reads <a>xy";
+    EXPECT_EQ(out, (std::vector<std::string>{""}));
+}
+
+// ---- the fast search against the line-by-line reading ----
+
+class RandomPages {
+  public:
+    explicit RandomPages(uint32_t seed) : rng_(seed) {}
+
+    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+    std::string Text(int length) {
+        static const char kLetters[] = "abAB ab]=t";
+        std::string s;
+        while (static_cast<int>(s.size()) < length) {
+            int kind = Below(20);
+            if (kind < 14) {
+                s += kLetters[Below(sizeof kLetters - 1)];
+            } else if (kind < 17) { // a two-byte character with any second byte
+                s += static_cast<char>(0x81 + Below(0x7E));
+                const char trails[] = {'a', 'A', 'b', '\xFF', '\x00', '\x82'};
+                s += trails[Below(sizeof trails)];
+            } else if (kind == 17) {
+                s += "text=";
+            } else if (kind == 18) {
+                s += static_cast<char>(Below(3) == 0 ? 0 : '\r');
+            } else {
+                s += "image=";
+            }
+        }
+        return s;
+    }
+
+    std::string Sequence() {
+        static const int kCodes[] = {0x0A, 0x0A, 0x0A, 0x03, 0x05, 0x0D, 0xFD, 0x13, 0x19,
+                                     0x21, 0x23, 0xF7, 0xF9, 0xFB, 0x00, 0xFF, 0x06, 0x1A};
+        int code = kCodes[Below(sizeof kCodes / sizeof kCodes[0])];
+        std::string s = Seq({0xFF, code});
+        int operands = Below(4) == 0 ? Below(70) : Below(12);
+        for (int k = 0; k < operands; ++k) {
+            int pick = Below(10);
+            s += pick == 0 ? ']' : pick == 1 ? ' ' : static_cast<char>(Below(256));
+        }
+        if (code == 0x19 && Below(2)) s += Below(2) ? "image=x.png text=ab" : "text=AB";
+        return s;
+    }
+
+    std::string Page() {
+        std::string page;
+        int parts = 1 + Below(30);
+        for (int p = 0; p < parts; ++p)
+            page += Below(3) ? Text(1 + Below(12)) : Sequence();
+        return page;
+    }
+
+    std::string Needle(const std::string& page) {
+        // A searched text is zero-terminated: it holds no zero byte.
+        std::string n;
+        if (Below(3) == 0 || page.empty())
+            n = Text(1 + Below(4));
+        else
+            n = page.substr(Below(static_cast<int>(page.size())), 1 + Below(5));
+        std::string clean;
+        for (char c : n)
+            if (c != 0) clean += c;
+        return clean.empty() ? "a" : clean;
+    }
+
+  private:
+    std::mt19937 rng_;
+};
+
+TEST(SearchAgreesWithLineReading, OnRandomPages) {
+    RandomPages random(20261206);
+    ASSERT_TRUE(tavrin::search::ReserveScratch(kSearchBufferSize));
+    int found = 0;
+    for (int round = 0; round < 25000; ++round) {
+        std::string page = random.Page();
+        std::string needle = random.Needle(page);
+        for (int matchCase = 0; matchCase < 2; ++matchCase) {
+            bool expected = search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(page.data()),
+                                                   page.size(), matchCase != 0);
+            found += expected;
+            ASSERT_EQ(Search(needle, page, matchCase), expected ? 1 : 0)
+                << "round " << round << " matchCase " << matchCase << " needle " << testing::PrintToString(needle)
+                << " page " << testing::PrintToString(page);
+        }
+    }
+    tavrin::search::ReleaseScratch();
+    // Both answers must be common, or the comparison says little.
+    EXPECT_GT(found, 12000);
+    EXPECT_LT(found, 45000);
+}
+
+TEST(SearchAgreesWithLineReading, MatchTextOnRandomLines) {
+    RandomPages random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::string line = random.Text(1 + random.Below(20));
+        std::string needle = random.Needle(line);
+        for (int matchCase = 0; matchCase < 2; ++matchCase)
+            ASSERT_EQ(MatchText(needle.c_str(), line.c_str(), matchCase),
+                      search_ref::Match(needle, line.c_str(), matchCase != 0) ? 1 : 0)
+                << testing::PrintToString(needle) << " in " << testing::PrintToString(line);
+    }
+}
+
+// Every page cut after every byte: no skip reads beyond the cut, and the answer is still the reading's.
+TEST(SearchAgreesWithLineReading, PagesCutAtEveryByte) {
+    RandomPages random(99);
+    std::vector<std::string> pages = {
+        "ab" + Seq({0xFF, 0x13, 0x20}) + "12345678zz]cd" + kBreak + "ef",
+        Seq({0xFF, 0x19, 1}) + "image=tiger.png text=A cat" + Seq({0xFF, 0x1A}) + "end",
+        Seq({0xFF, 0x19, 1}) + "image=lion",
+        Seq({0xFF, 0x23, 0x60}) + "12345678]abcdefgh" + Seq({4, 0}) + "wxyzAB",
+        Seq({0xFF, 0x21, 0x00}) + "1234567890123456]" + "AB" + Seq({0xFF, 0xF9, 0, 0x40}),
+        "a\x82"};
+    for (int k = 0; k < 200; ++k)
+        pages.push_back(random.Page());
+    for (const std::string& page : pages) {
+        for (size_t cut = 0; cut <= page.size(); ++cut) {
+            std::string part = page.substr(0, cut);
+            for (const char* needle : {"A", "ab", "cat", "B"})
+                for (int matchCase = 0; matchCase < 2; ++matchCase)
+                    ASSERT_EQ(Search(needle, part, matchCase),
+                              search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(part.data()),
+                                                     part.size(), matchCase != 0)
+                                  ? 1
+                                  : 0)
+                        << testing::PrintToString(part) << " / " << needle;
+        }
+    }
+}
+
+} // namespace
