@@ -1,0 +1,255 @@
+// The control's full-text search through the test driver: one hit per page in page order, the hit's
+// fields, which books a search over the shelf reads, the callback stopping it, HTML pages, memory that
+// cannot be had, and a search started from inside the callback.
+#include "test_regbooks_world.h"
+
+#include "navigation/search_text.h"
+
+#include <functional>
+
+using namespace regbooks;
+
+namespace {
+
+struct Hit {
+    DWORD book;
+    std::string name, number, entry;
+    LONG page;
+    bool operator==(const Hit&) const = default;
+};
+void PrintTo(const Hit& h, std::ostream* os) {
+    *os << "{" << h.book << " " << h.name << " " << h.number << " p" << h.page << " '" << h.entry << "'}";
+}
+
+std::vector<Hit> g_hits;
+int g_answer = 1;                                  // what the callback returns
+std::function<void()> g_during;                    // what the callback does besides
+int Collect(DWORD book, const SearchHit* hit) {
+    g_hits.push_back({book, hit->pszBookName, hit->pszBookNumber, hit->pszEntryText, hit->nPage});
+    if (g_during) g_during();
+    return g_answer;
+}
+
+size_t g_failFrom = SIZE_MAX; // allocations from this many bytes ...
+size_t g_failTo = SIZE_MAX;   // ... to below this many fail ...
+int g_failCount = 0;          // ... this many times (-1: always)
+void* Failing(size_t size) {
+    if (size >= g_failFrom && size < g_failTo && g_failCount != 0) {
+        if (g_failCount > 0) --g_failCount;
+        return nullptr;
+    }
+    return std::malloc(size);
+}
+
+class SearchBooks : public RegWorld {
+  protected:
+    void SetUp() override {
+        RegWorld::SetUp();
+        AddCatalog(Sys().Root(), "First", "1", {"w1.ebd=0"});
+        AddCatalog(Sys().Root(), "Unclassified", "65535");
+        g_hits.clear();
+        g_answer = 1;
+        g_during = nullptr;
+        g_failFrom = g_failTo = SIZE_MAX;
+        g_failCount = 0;
+    }
+    void TearDown() override {
+        tavrin::search::SetAllocator(nullptr);
+        g_during = nullptr;
+        RegWorld::TearDown();
+        api_.reset();
+    }
+    // An e-book with pages; returns its path.
+    std::string EBook(const char* file, const char* name, std::initializer_list<std::string> pages,
+                      unsigned caps = 0) {
+        std::string path = AddBook(file, name, name, 0xFF, caps);
+        int32_t p = 0;
+        for (const std::string& page : pages) {
+            Books().SetPage(path.c_str(), p++, page.data(), static_cast<int32_t>(page.size()));
+        }
+        Register(name, path, books_);
+        return path;
+    }
+    DWORD Handle(const char* name) { return Book(Find(name)).dwBookHandle; }
+    int Run(DWORD book, const char* text, int matchCase = 1) {
+        std::string t(text);
+        return Ctrl().Search(book, t.data(), matchCase, reinterpret_cast<void*>(&Collect));
+    }
+    std::vector<LONG> Pages() const {
+        std::vector<LONG> pages;
+        for (const Hit& h : g_hits)
+            pages.push_back(h.page);
+        return pages;
+    }
+    std::unique_ptr<testdrv::Driver> api_;
+};
+
+const std::string kBreak = "\xFF\x0A";
+
+TEST_F(SearchBooks, OneHitPerPageInPageOrderWithTheHitsFields) {
+    std::string path = EBook("a.ebd", "Alpha", {"none here", "cat cat" + kBreak + "cat", "no", "a cat"},
+                             CBI_CAP_CONTENTS);
+    uint32_t chapter = Books().AddItem(path.c_str(), 0, "Chapter One", 0);
+    uint32_t later = Books().AddItem(path.c_str(), 0, "Chapter Two", 3);
+    Books().SetPageToItem(path.c_str(), 1, chapter);
+    Books().SetPageToItem(path.c_str(), 3, later);
+    ASSERT_TRUE(Start());
+    DWORD alpha = Handle("Alpha");
+    EXPECT_EQ(Run(alpha, "cat"), 1);
+    EXPECT_EQ(g_hits, (std::vector<Hit>{{alpha, "Alpha", "Alpha", "Chapter One", 1},
+                                        {alpha, "Alpha", "Alpha", "Chapter Two", 3}}));
+    EXPECT_TRUE(ui_.MessageBoxTexts().empty());
+}
+
+TEST_F(SearchBooks, EntryTextIsEmptyWithoutContents) {
+    std::string path = EBook("a.ebd", "Alpha", {"cat"});
+    Books().AddItem(path.c_str(), 0, "Chapter", 0); // listed, but the caps deny contents
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Run(Handle("Alpha"), "cat"), 1);
+    ASSERT_EQ(g_hits.size(), 1u);
+    EXPECT_EQ(g_hits[0].entry, "");
+    EXPECT_EQ(Books().CallCount("CBIVPPageToItem"), 0);
+}
+
+TEST_F(SearchBooks, CaseAndSkippedSequencesThroughTheDriver) {
+    EBook("a.ebd", "Alpha", {"xABCx", "ab" + kBreak + "c", std::string("ab\xFF\x03") + std::string(20, 'z') + "c"});
+    ASSERT_TRUE(Start());
+    DWORD alpha = Handle("Alpha");
+    EXPECT_EQ(Run(alpha, "abc", 0), 1);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{0, 2}));
+    g_hits.clear();
+    EXPECT_EQ(Run(alpha, "abc", 1), 1);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{2}));
+}
+
+TEST_F(SearchBooks, CallbackStopsTheWholeSearch) {
+    EBook("a.ebd", "Alpha", {"cat", "cat"});
+    EBook("b.ebd", "Beta", {"cat"});
+    ASSERT_TRUE(Start());
+    g_answer = 0;
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 0);
+    EXPECT_EQ(g_hits.size(), 1u);
+    EXPECT_EQ(g_bSearchStop, 1) << "the flag keeps its value until the next search";
+    g_hits.clear();
+    g_answer = 1;
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    EXPECT_EQ(g_hits.size(), 3u);
+    EXPECT_EQ(g_bSearchStop, 0);
+}
+
+TEST_F(SearchBooks, AllBooksInTheTreesPreOrderAndDictionariesOnlyByHandle) {
+    api_ = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
+    api_->DicAcceptAll(1);
+    std::string dict = AddBook("w1.ebd", "Words", "Words", 0x11);
+    Books().SetDictAttr(dict.c_str(), 1, 1);
+    Books().SetPageText(dict.c_str(), 0, "cat");
+    Register("Words", dict, books_);
+    EBook("b.ebd", "Beta", {"cat"});
+    EBook("a.ebd", "Alpha", {"dog", "cat"});
+    ASSERT_TRUE(Start());
+    ASSERT_NE(Find("Words"), nullptr);
+    ASSERT_EQ(Node(Find("Words"))->nKind, NODE_DICT);
+    std::vector<DWORD> expected;
+    for (HTREEITEM item : BookItems())
+        if (Node(item)->nKind == NODE_BOOK) expected.push_back(Book(item).dwBookHandle);
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    std::vector<DWORD> books;
+    for (const Hit& h : g_hits)
+        books.push_back(h.book);
+    EXPECT_EQ(books, expected);
+    g_hits.clear();
+    EXPECT_EQ(Run(Handle("Words"), "cat"), 1);
+    ASSERT_EQ(g_hits.size(), 1u);
+    EXPECT_EQ(g_hits[0].name, "Words");
+}
+
+TEST_F(SearchBooks, HtmlPagesAreSearchedAsTheTextsBetweenTags) {
+    std::string path = EBook("h.ebd", "Html", {"<p>One</p><p>Two</p>", "<b>cat</b>", "plain cat"});
+    ASSERT_TRUE(Start());
+    // The HTML bit is set only while the search reads it: a shared driver would stay loaded on closing.
+    Books().SetCaps(path.c_str(), CBI_CAP_SHARED_HTML, 0xFF);
+    DWORD html = Handle("Html");
+    EXPECT_EQ(Run(html, "OneTwo"), 1);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{0}));
+    g_hits.clear();
+    EXPECT_EQ(Run(html, "p>"), 1);
+    EXPECT_TRUE(g_hits.empty()) << "tags are not text";
+    EXPECT_EQ(Run(html, "cat"), 1);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{1, 2})) << "a page without tags stays as it is";
+    Books().SetCaps(path.c_str(), 0, 0xFF);
+}
+
+TEST_F(SearchBooks, BookWithoutPagesOrUnknownHandleOrEmptyText) {
+    std::string empty = AddBook("e.ebd", "Empty", "Empty");
+    Register("Empty", empty, books_);
+    EBook("a.ebd", "Alpha", {"cat", "dog"});
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Run(Handle("Empty"), "cat"), 1);
+    EXPECT_EQ(Run(0x7777, "cat"), 0);
+    Books().ClearLog();
+    EXPECT_EQ(Run(Handle("Alpha"), ""), 1);
+    EXPECT_TRUE(g_hits.empty());
+    EXPECT_EQ(Books().CallCount("CBIGetPage"), 2) << "every page is still read";
+    EXPECT_TRUE(ui_.MessageBoxTexts().empty());
+    EXPECT_EQ(g_searchBuffer, nullptr) << "the scratch area lives only while a search runs";
+}
+
+TEST_F(SearchBooks, SearchFromInsideTheCallbackIsRefused) {
+    EBook("a.ebd", "Alpha", {"cat", "cat"});
+    ASSERT_TRUE(Start());
+    DWORD alpha = Handle("Alpha");
+    int inner = -1;
+    g_during = [&] {
+        char text[] = "cat";
+        inner = Ctrl().Search(alpha, text, 1, reinterpret_cast<void*>(&Collect));
+    };
+    EXPECT_EQ(Run(alpha, "cat"), 1);
+    EXPECT_EQ(inner, 0);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{0, 1})) << "the running search goes on unharmed";
+}
+
+TEST_F(SearchBooks, NoScratchAreaAtTheStart) {
+    EBook("a.ebd", "Alpha", {"cat"});
+    ASSERT_TRUE(Start());
+    g_failFrom = kSearchBufferSize;
+    g_failCount = -1;
+    tavrin::search::SetAllocator(&Failing);
+    ui_.AnswerMessageBox(IDOK, "Out of memory");
+    EXPECT_EQ(Run(Handle("Alpha"), "cat"), 0);
+    EXPECT_TRUE(g_hits.empty());
+    EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"Out of memory"}));
+}
+
+TEST_F(SearchBooks, NoPageBlockEndsThatBookOnly) {
+    EBook("a.ebd", "Alpha", {"cat", std::string(1000, 'c') + "cat", "cat"});
+    EBook("b.ebd", "Beta", {"cat"});
+    ASSERT_TRUE(Start());
+    g_failFrom = 1001; // the long page's block, not the scratch area
+    g_failTo = 2000;
+    g_failCount = 1;
+    tavrin::search::SetAllocator(&Failing);
+    ui_.AnswerMessageBox(IDOK, "Out of memory");
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    std::vector<std::string> names;
+    for (const Hit& h : g_hits)
+        names.push_back(h.name + std::to_string(h.page));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha0", "Beta0"}));
+    EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"Out of memory"}));
+}
+
+TEST_F(SearchBooks, NoLargerScratchAreaSkipsThatPageOnly) {
+    std::string longPage = std::string(100000, 'x') + "cat";
+    EBook("a.ebd", "Alpha", {"cat", longPage, "cat", longPage});
+    ASSERT_TRUE(Start());
+    g_failFrom = 100000 + 3 + 2; // the scratch area for the long page, not its block
+    g_failCount = 1;
+    tavrin::search::SetAllocator(&Failing);
+    ui_.AnswerMessageBox(IDOK, "There are short of memory!");
+    EXPECT_EQ(Run(Handle("Alpha"), "cat"), 1);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{0, 2, 3})) << "later pages get an area again";
+    EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"There are short of memory!"}));
+}
+
+} // namespace
