@@ -1,0 +1,180 @@
+// What the host is told when the selection changes (a book's handle, an entry's page, a catalog's
+// link or description), the suppress-notify flag, the selected book's handle, and going to a catalog.
+#include "test_contents_world.h"
+
+#include <cstdio>
+
+using contents::ContentsWorld;
+using contents::Notice;
+
+namespace {
+
+class SelectionNotices : public ContentsWorld {
+  protected:
+    void SetUp() override {
+        ContentsWorld::SetUp();
+        path_ = ContentsBook("b.ebd", "B1", "Book");
+        Entry(path_, 0, "Page 0", 0);
+        Entry(path_, 0, "No page"); // -1
+        Entry(path_, 0, "Page 65535", 65535);
+        Entry(path_, 0, "Page 7", 7);
+        Sys().Add(Sys().Root(), "Linked", {"[CONFIG]", "ID=5", "RID=Trunk-7"});
+        Sys().Add(Sys().Root(), "Unlinked", {"[CONFIG]", "ID=6", "RID=0"});
+        Sys().Add(Sys().Root(), "Plain", {"[CONFIG]", "ID=7"});
+        ASSERT_TRUE(Start());
+        book_ = Find("Book");
+        ASSERT_NE(book_, nullptr);
+        UserExpand(book_);
+        ASSERT_EQ(Children(book_).size(), 4u);
+        Select(nullptr);
+        Notices().clear();
+    }
+    void TearDown() override {
+        DestroyControl();
+        for (HMODULE m : loaded_)
+            FreeLibrary(m);
+        ContentsWorld::TearDown();
+    }
+    // An online catalog under the root whose record names a copy of the test driver (`variant`).
+    HTREEITEM OnlineCatalog(const char* name, const char* key, const char* variant = TAVRIN_TESTDRV_PATH) {
+        std::string file = std::string("online-") + key + ".dll";
+        HMODULE module = LoadLibraryA(AddDriver(file, variant).c_str());
+        EXPECT_NE(module, 0u);
+        loaded_.push_back(module);
+        HTREEITEM item = AddUserCatalog(Ctrl().Root(), name, CATA_ONLINE, key);
+        Record(item).hDriver = module;
+        return item;
+    }
+    std::vector<WPARAM> Kinds() const {
+        std::vector<WPARAM> kinds;
+        for (const Notice& n : Notices())
+            kinds.push_back(n.kind);
+        return kinds;
+    }
+    std::string path_;
+    HTREEITEM book_ = nullptr;
+    std::vector<HMODULE> loaded_;
+};
+
+TEST_F(SelectionNotices, BooksAndPagesAreToldWithTheirHandleAndPage) {
+    DWORD handle = Book(book_).dwBookHandle;
+    std::vector<HTREEITEM> entries = Children(book_);
+    Select(book_);
+    Select(entries[0]);
+    Select(entries[3]);
+    ASSERT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_PAGE, SHELF_NOTIFY_PAGE}));
+    EXPECT_EQ(Notices()[0].bookHandle, handle);
+    EXPECT_EQ(Notices()[1].page.dwBookHandle, handle);
+    EXPECT_EQ(Notices()[1].page.hDriver, Book(book_).hDriver);
+    EXPECT_EQ(Notices()[1].page.nPage, 0) << "page 0 is a page";
+    EXPECT_EQ(Notices()[2].page.nPage, 7);
+}
+
+TEST_F(SelectionNotices, EntriesWithoutAPageAreSelectedSilently) {
+    std::vector<HTREEITEM> entries = Children(book_);
+    Select(entries[1]);
+    EXPECT_EQ(Selected(), entries[1]);
+    Select(entries[2]);
+    EXPECT_EQ(Selected(), entries[2]);
+    EXPECT_TRUE(Notices().empty());
+}
+
+TEST_F(SelectionNotices, SuppressNotifySilencesBooksPagesAndCatalogs) {
+    Ctrl().SuppressNotify() = 1;
+    Select(book_);
+    Select(Children(book_)[3]);
+    Select(Find("Linked"));
+    Select(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "mine"));
+    EXPECT_TRUE(Notices().empty());
+    Ctrl().SuppressNotify() = 0;
+    Select(book_);
+    EXPECT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
+}
+
+TEST_F(SelectionNotices, TheRootTellsNothing) {
+    Select(Ctrl().Root());
+    EXPECT_TRUE(Notices().empty());
+}
+
+TEST_F(SelectionNotices, SystemCatalogsWithALinkTellItAndTheirName) {
+    Select(Find("Unlinked"));
+    Select(Find("Plain"));
+    EXPECT_TRUE(Notices().empty()) << "\"0\" and a missing link tell nothing";
+    Select(Find("Linked"));
+    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
+    const TrunkInfo& t = Notices()[0].trunk;
+    EXPECT_EQ(t.dwType, DWORD{TRUNK_TYPE_RESOURCE_LINK});
+    EXPECT_EQ(t.dwShelfHandle, Ctrl().ShelfHandle());
+    EXPECT_STREQ(t.szTrunk, "Trunk-7");
+    EXPECT_STREQ(t.szCataName, "Linked");
+}
+
+TEST_F(SelectionNotices, UserCatalogsTellTheirKey) {
+    Select(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "my-key"));
+    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
+    const TrunkInfo& t = Notices()[0].trunk;
+    EXPECT_EQ(t.dwType, DWORD{TRUNK_TYPE_TRUNK});
+    EXPECT_EQ(t.dwShelfHandle, Ctrl().ShelfHandle());
+    EXPECT_STREQ(t.szTrunk, "my-key");
+    EXPECT_STREQ(t.szCataName, "Mine");
+}
+
+TEST_F(SelectionNotices, OnlineCatalogsTellTheDescriptionTheirDriverGives) {
+    HTREEITEM described = OnlineCatalog("News", "news");
+    testdrv::Driver online((dir_ / "online-news.dll").string());
+    online.SetDescURL("news", "http://example.invalid/news.htm");
+    HTREEITEM bare = OnlineCatalog("Bare", "bare");
+    HTREEITEM without = OnlineCatalog("Old", "old", TAVRIN_TESTDRV_NODESC_PATH);
+    Select(bare);
+    Select(without);
+    EXPECT_TRUE(Notices().empty()) << "no address, or a driver that gives none";
+    Select(described);
+    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_CATALOG_DESC});
+    EXPECT_STREQ(Notices()[0].desc.szCataKey, "news");
+    EXPECT_STREQ(Notices()[0].desc.szDescURL, "http://example.invalid/news.htm");
+}
+
+TEST_F(SelectionNotices, SelectedBookHandle) {
+    DWORD handle = Book(book_).dwBookHandle;
+    EXPECT_EQ(Ctrl().GetSeleBookHandle(), 0xFFFFFFFFu) << "nothing selected";
+    Select(Ctrl().Root());
+    EXPECT_EQ(Ctrl().GetSeleBookHandle(), 0xFFFFFFFFu);
+    Select(Find("Linked"));
+    EXPECT_EQ(Ctrl().GetSeleBookHandle(), 0xFFFFFFFFu);
+    Select(book_);
+    EXPECT_EQ(Ctrl().GetSeleBookHandle(), handle);
+    Select(Children(book_)[2]);
+    EXPECT_EQ(Ctrl().GetSeleBookHandle(), handle);
+}
+
+// ---- going to a catalog ----
+
+TEST_F(SelectionNotices, GoingToATrunkSelectsItsCatalog) {
+    HTREEITEM mine = AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "my-key");
+    TrunkInfo info{};
+    std::snprintf(info.szTrunk, sizeof info.szTrunk, "%s", "MY-KEY");
+    EXPECT_NE(Ctrl().SetLocation(&info), 0);
+    EXPECT_EQ(Selected(), mine);
+    EXPECT_EQ(info.dwType, DWORD{TRUNK_TYPE_TRUNK}) << "the record is filled as GetTrunkInfo fills it";
+    EXPECT_STREQ(info.szCataName, "Mine");
+    EXPECT_STREQ(info.szTrunk, "MY-KEY");
+
+    TrunkInfo linked{};
+    std::snprintf(linked.szTrunk, sizeof linked.szTrunk, "%s", "trunk-7");
+    EXPECT_NE(Ctrl().SetLocation(&linked), 0);
+    EXPECT_EQ(Selected(), Find("Linked"));
+    EXPECT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
+}
+
+TEST_F(SelectionNotices, AnUnknownTrunkSelectsNothing) {
+    Select(book_);
+    TrunkInfo info{};
+    std::snprintf(info.szTrunk, sizeof info.szTrunk, "%s", "nowhere");
+    EXPECT_EQ(Ctrl().SetLocation(&info), 0);
+    std::memset(info.szTrunk, 'x', sizeof info.szTrunk); // no terminating zero
+    EXPECT_EQ(Ctrl().SetLocation(&info), 0);
+    EXPECT_EQ(Ctrl().SetLocation(static_cast<TrunkInfo*>(nullptr)), 0);
+    EXPECT_EQ(Selected(), book_);
+}
+
+} // namespace
