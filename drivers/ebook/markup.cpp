@@ -9,7 +9,7 @@
 namespace tavrin::ebook {
 namespace {
 
-constexpr int kXmlOptions = XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+constexpr int kXmlOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 constexpr int kHtmlOptions = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING;
 
 const char* Chars(const xmlChar* text) {
@@ -43,8 +43,13 @@ XmlDoc ParseMarkup(std::string_view bytes, bool htmlFallback) {
     const int size = static_cast<int>(bytes.size());
     XmlDoc doc(xmlReadMemory(bytes.data(), size, nullptr, nullptr, kXmlOptions));
     if (doc && xmlDocGetRootElement(doc.get())) return doc;
-    if (!htmlFallback) return nullptr;
-    doc.reset(htmlReadMemory(bytes.data(), size, nullptr, nullptr, kHtmlOptions));
+    // Not well-formed: HTML's rules (implied end tags, bare attributes) give a tree closer to what the
+    // author meant than XML recovery does.
+    if (htmlFallback) {
+        doc.reset(htmlReadMemory(bytes.data(), size, nullptr, nullptr, kHtmlOptions));
+    } else {
+        doc.reset(xmlReadMemory(bytes.data(), size, nullptr, nullptr, kXmlOptions | XML_PARSE_RECOVER));
+    }
     if (doc && xmlDocGetRootElement(doc.get())) return doc;
     return nullptr;
 }

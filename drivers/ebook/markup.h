@@ -1,7 +1,7 @@
-// XML reading for the package, the container file, the NCX and the navigation document: libxml2 in
-// recover mode, without network access, external DTDs or entity substitution; the HTML parser takes
-// over for a navigation document that is not even recoverable XML. Element and attribute names are
-// compared by their local part, so "dc:title" matches "title" with or without a declared namespace.
+// XML reading for the package, the container file, the NCX and the navigation document: libxml2
+// without network access, external DTDs or entity substitution; the HTML parser takes over for a
+// navigation document that is not well-formed. Element and attribute names are compared by their
+// local part, so "dc:title" matches "title" with or without a declared namespace.
 #pragma once
 
 #include <memory>
@@ -21,8 +21,8 @@ struct XmlDocDeleter {
 };
 using XmlDoc = std::unique_ptr<_xmlDoc, XmlDocDeleter>;
 
-// Parses `bytes` as XML (recovering what it can); when that yields no document and `htmlFallback` is
-// set, as HTML. Null when neither gives a root element.
+// Parses `bytes` as XML; a document that is not well-formed is parsed again with the HTML parser when
+// `htmlFallback` is set, else in XML recover mode. Null when that gives no root element either.
 XmlDoc ParseMarkup(std::string_view bytes, bool htmlFallback);
 
 XmlNode* RootElement(const XmlDoc& doc);
