@@ -252,3 +252,33 @@ TEST_F(EbookDriverTest, LeftoversOfAKilledChangeAreCleanedWhenTheStoreOpens) {
 }
 
 } // namespace
+
+namespace {
+
+// The sample e-books of the sample shelf, packed by the build.
+TEST_F(EbookDriverTest, TheSampleBooksAreAddedWithTheirClassesAndContents) {
+    ASSERT_EQ(Add(TAVRIN_EBOOK_SAMPLE_DIR "/lantern-keeper.epub"), 1);
+    ASSERT_EQ(Add(TAVRIN_EBOOK_SAMPLE_DIR "/garden-almanac.epub"), 1);
+    std::vector<ShelfClass> classes = Collect();
+    ASSERT_EQ(classes.size(), 2u);
+    EXPECT_EQ(classes[0].name, "Short Stories");
+    EXPECT_EQ(classes[1].name, "E-books");
+
+    std::vector<std::string> titles;
+    std::vector<std::string> firstEntries;
+    for (uint32_t id : {1u, 2u}) {
+        CBI_HBOOK book = Open(id);
+        titles.push_back(Name(book));
+        char text[CBI_ITEM_TEXT_CAPACITY] = {};
+        CBI_HITEM first = cbi_->CBIVPGetChildItem(book, cbi_->CBIVPGetRootItem(book));
+        cbi_->CBIVPGetItemText(book, cbi_->CBIVPGetChildItem(book, first), text, CBI_ITEM_TEXT_CAPACITY);
+        firstEntries.push_back(text);
+        EXPECT_EQ(cbi_->CBIGetPageCount(book), 3);
+        cbi_->CBICloseBook(book);
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"The Lantern Keeper", "A Small Garden Almanac"}));
+    // The lantern keeper's first entry has no children; the almanac's "Spring" has "Sowing peas".
+    EXPECT_EQ(firstEntries, (std::vector<std::string>{"", "Sowing peas"}));
+}
+
+} // namespace
