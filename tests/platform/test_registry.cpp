@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -486,6 +488,82 @@ TEST_F(Registry, KeysOutliveTheConnection) {
               ERROR_SUCCESS);
     EXPECT_STREQ(text, "yes");
     RegCloseKey(key);
+}
+
+// Walks by index go on from where the last call stopped; whatever changed in between, each index
+// still answers the subkey that now sorts at that place.
+std::string NameAt(HKEY key, DWORD index) {
+    char name[64];
+    DWORD size = sizeof name;
+    LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS) return "<end>";
+    return result == ERROR_SUCCESS ? std::string(name, size) : "<error>";
+}
+
+TEST_F(Registry, AWalkSeesSubkeysAddedAndDeletedWhileItRuns) {
+    HKEY parent = Create("Software\\Walk");
+    for (const char* name : {"b", "d", "f", "h"}) RegCloseKey(Create(name, parent));
+    EXPECT_EQ(NameAt(parent, 0), "b");
+    RegCloseKey(Create("A", parent)); // now sorts first: b moves to index 1
+    EXPECT_EQ(NameAt(parent, 1), "b");
+    EXPECT_EQ(NameAt(parent, 2), "d");
+    ASSERT_EQ(RegDeleteKeyA(parent, "A"), ERROR_SUCCESS); // everything moves back by one
+    EXPECT_EQ(NameAt(parent, 3), "h");
+    EXPECT_EQ(NameAt(parent, 4), "<end>");
+    RegCloseKey(parent);
+}
+
+TEST_F(Registry, AWalkSeesASubkeyAnotherProcessAdded) {
+    HKEY parent = Create("Software\\Shared");
+    RegCloseKey(Create("k2", parent));
+    RegCloseKey(Create("k3", parent));
+    EXPECT_EQ(NameAt(parent, 0), "k2");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The child works through a connection of its own, as another program would.
+        HKEY key = nullptr;
+        LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared\\k1", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                      nullptr, &key, nullptr);
+        _exit(result == ERROR_SUCCESS ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(NameAt(parent, 1), "k2");
+    EXPECT_EQ(NameAt(parent, 2), "k3");
+    RegCloseKey(parent);
+}
+
+TEST_F(Registry, NestedAndRepeatedWalksEachGetTheirOwnPlaces) {
+    HKEY outer = Create("Software\\Outer");
+    for (const char* name : {"x", "y", "z"}) {
+        HKEY key = Create(name, outer);
+        RegCloseKey(Create("one", key));
+        RegCloseKey(Create("two", key));
+        RegCloseKey(key);
+    }
+    std::vector<std::string> seen;
+    for (DWORD i = 0;; ++i) {
+        std::string name = NameAt(outer, i);
+        if (name == "<end>" || name == "<error>") break;
+        HKEY inner = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(outer, name.c_str(), 0, KEY_READ, &inner), ERROR_SUCCESS);
+        for (DWORD j = 0;; ++j) {
+            std::string leaf = NameAt(inner, j);
+            if (leaf == "<end>" || leaf == "<error>") break;
+            seen.push_back(name + "\\" + leaf);
+        }
+        RegCloseKey(inner);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"x\\one", "x\\two", "y\\one", "y\\two", "z\\one", "z\\two"}));
+    // Asking again, going back and skipping ahead count from the start.
+    EXPECT_EQ(NameAt(outer, 1), "y");
+    EXPECT_EQ(NameAt(outer, 1), "y");
+    EXPECT_EQ(NameAt(outer, 0), "x");
+    EXPECT_EQ(NameAt(outer, 2), "z");
+    EXPECT_EQ(NameAt(outer, 3), "<end>");
+    RegCloseKey(outer);
 }
 
 } // namespace

@@ -30,6 +30,7 @@ HKEY KeyHandles::Add(int64_t id, REGSAM access) {
 }
 
 bool KeyHandles::Close(HKEY key) {
+    cursors_.erase(key);
     return keys_.erase(key) != 0;
 }
 
@@ -95,7 +96,9 @@ bool KeyExists(sqlite3* db, int64_t id) {
 }
 
 void TouchKey(sqlite3* db, int64_t id) {
-    Statement update(db, "UPDATE keys SET written = ? WHERE id = ?");
+    // The stamp only grows, even within one clock tick or when the clock steps back: an unchanged
+    // stamp reliably means an unchanged key (subkey walks rely on it).
+    Statement update(db, "UPDATE keys SET written = MAX(?, written + 1) WHERE id = ?");
     update.Bind(1, RegistryNow()).Bind(2, id).Run();
 }
 

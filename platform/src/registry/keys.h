@@ -23,15 +23,35 @@ class KeyHandles {
 
     HKEY Add(int64_t id, REGSAM access);
     bool Close(HKEY key);
-    void Clear() { keys_.clear(); }
+    void Clear() {
+        keys_.clear();
+        cursors_.clear();
+    }
     size_t Count() const { return keys_.size(); }
 
     // The key a handle stands for. A predefined root key has every right. Throws RegistryError:
     // ERROR_INVALID_HANDLE for a handle that is not open, ERROR_KEY_DELETED when the key is gone.
     KeyRef Resolve(sqlite3* db, HKEY key);
 
+    // Where the last walk of a handle's subkeys by index stopped: the index it returned, that
+    // subkey's folded name, and the key's write stamp at the time. While the stamp is unchanged no
+    // subkey was added or deleted, so index + 1 is the first subkey after that name.
+    struct EnumCursor {
+        int64_t keyId = 0;
+        DWORD index = 0;
+        std::string fold;
+        int64_t written = 0;
+    };
+    EnumCursor* Cursor(HKEY key) {
+        auto it = cursors_.find(key);
+        return it == cursors_.end() ? nullptr : &it->second;
+    }
+    void SetCursor(HKEY key, EnumCursor cursor) { cursors_[key] = std::move(cursor); }
+    void DropCursor(HKEY key) { cursors_.erase(key); }
+
   private:
     std::map<HKEY, KeyRef> keys_;
+    std::map<HKEY, EnumCursor> cursors_;
     uintptr_t next_ = 0x1000;
 };
 

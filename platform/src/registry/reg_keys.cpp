@@ -145,10 +145,30 @@ extern "C" LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_ENUMERATE_SUB_KEYS);
-        Statement query(
-            db, "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
-        query.Bind(1, key.id).Bind(2, static_cast<int64_t>(dwIndex));
-        if (!query.Step()) return ERROR_NO_MORE_ITEMS;
+        // Subkeys by index in folded-name order. A walk that goes on from the index it asked last
+        // reads the next subkey after the last name through the (parent, fold) index, instead of
+        // counting past all earlier ones again; anything else, or a key changed since, counts.
+        KeyHandles& handles = KeyHandles::Get();
+        Statement stamp(db, "SELECT written FROM keys WHERE id = ?");
+        stamp.Bind(1, key.id);
+        const int64_t keyWritten = stamp.Step() ? stamp.Int(0) : 0;
+        const KeyHandles::EnumCursor* cursor = handles.Cursor(hKey);
+        const bool follows = cursor && cursor->keyId == key.id && cursor->written == keyWritten &&
+                             dwIndex != 0 && cursor->index + 1 == dwIndex;
+        Statement query(db, follows ? "SELECT name, class, written, fold FROM keys WHERE parent = ? AND fold > ? "
+                                      "ORDER BY fold LIMIT 1"
+                                    : "SELECT name, class, written, fold FROM keys WHERE parent = ? "
+                                      "ORDER BY fold LIMIT 1 OFFSET ?");
+        query.Bind(1, key.id);
+        if (follows)
+            query.Bind(2, cursor->fold);
+        else
+            query.Bind(2, static_cast<int64_t>(dwIndex));
+        if (!query.Step()) {
+            handles.DropCursor(hKey);
+            return ERROR_NO_MORE_ITEMS;
+        }
+        handles.SetCursor(hKey, KeyHandles::EnumCursor{key.id, dwIndex, query.Bytes(3), keyWritten});
         std::string name = query.Bytes(0);
         std::string keyClass = query.Bytes(1);
         int64_t written = query.Int(2);

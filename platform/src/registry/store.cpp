@@ -127,7 +127,13 @@ void RegistryStore::SetPath(const std::string& path) {
 }
 
 void RegistryStore::Close() {
-    if (db_ && owner_ == static_cast<long>(getpid())) sqlite3_close_v2(db_);
+    const bool own = db_ && owner_ == static_cast<long>(getpid());
+    for (auto& [sql, free] : statements_) {
+        if (own)
+            for (sqlite3_stmt* stmt : free) sqlite3_finalize(stmt);
+    }
+    statements_.clear();
+    if (own) sqlite3_close_v2(db_);
     // A connection inherited through fork is abandoned, not closed: closing it could disturb the
     // parent's locks on the file.
     db_ = nullptr;
@@ -195,8 +201,30 @@ void RegistryStore::Open() {
     owner_ = static_cast<long>(getpid());
 }
 
-Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
-    int result = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+sqlite3_stmt* RegistryStore::Take(sqlite3* db, const char* sql) {
+    if (!db || db != db_) return nullptr;
+    auto it = statements_.find(sql);
+    if (it == statements_.end() || it->second.empty()) return nullptr;
+    sqlite3_stmt* stmt = it->second.back();
+    it->second.pop_back();
+    return stmt;
+}
+
+bool RegistryStore::GiveBack(sqlite3* db, const char* sql, sqlite3_stmt* stmt) {
+    constexpr size_t kKeptPerText = 8; // nested walks use a few of the same text at once
+    if (!db || db != db_) return false;
+    std::vector<sqlite3_stmt*>& free = statements_[sql];
+    if (free.size() >= kKeptPerText) return false;
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    free.push_back(stmt);
+    return true;
+}
+
+Statement::Statement(sqlite3* db, const char* sql) : db_(db), sql_(sql) {
+    stmt_ = RegistryStore::Get().Take(db, sql);
+    if (stmt_) return;
+    int result = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
     if (result != SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -205,7 +233,8 @@ Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
 }
 
 Statement::~Statement() {
-    sqlite3_finalize(stmt_);
+    if (!stmt_) return;
+    if (!RegistryStore::Get().GiveBack(db_, sql_, stmt_)) sqlite3_finalize(stmt_);
 }
 
 Statement& Statement::Bind(int index, int64_t value) {
@@ -253,16 +282,21 @@ std::string Statement::Bytes(int column) {
 }
 
 Transaction::Transaction(sqlite3* db, bool write) : db_(db) {
-    Exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN");
+    Statement(db, write ? "BEGIN IMMEDIATE" : "BEGIN").Run();
     open_ = true;
 }
 
 Transaction::~Transaction() {
-    if (open_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!open_) return;
+    try {
+        Statement(db_, "ROLLBACK").Run();
+    } catch (const RegistryError&) {
+        // Nothing more to do: SQLite rolls back what it cannot commit when the connection closes.
+    }
 }
 
 void Transaction::Commit() {
-    Exec(db_, "COMMIT");
+    Statement(db_, "COMMIT").Run();
     open_ = false;
 }
 
