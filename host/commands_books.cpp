@@ -3,6 +3,7 @@
 // command line); remove a book; refresh from the registry.
 #include "print.h"
 #include "session.h"
+#include "shelf_items.h"
 
 #include "commctrl.h"
 #include "plat/interaction.h"
@@ -21,47 +22,6 @@ namespace tavrin::host {
 
 namespace {
 
-// Shown as UTF-8: the shelf's texts are in the active code page.
-template <size_t N> std::string Shown(const char (&text)[N]) {
-    return plat::ToUtf8(std::string(text, FixedLength(text)));
-}
-
-std::string ItemText(HWND tree, HTREEITEM item) {
-    char text[300] = "";
-    TVITEMA tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    TreeView_GetItem(tree, &tv);
-    return text;
-}
-
-const TreeNode* NodeOf(HWND tree, HTREEITEM item) {
-    TVITEMA tv{};
-    tv.mask = TVIF_PARAM;
-    tv.hItem = item;
-    if (!TreeView_GetItem(tree, &tv)) return nullptr;
-    return reinterpret_cast<const TreeNode*>(tv.lParam);
-}
-
-// Every item of the shelf in pre-order.
-void ForEachItem(HWND tree, HTREEITEM first, const std::function<void(HTREEITEM, int)>& visit,
-                 int depth = 0) {
-    for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
-        visit(item, depth);
-        ForEachItem(tree, TreeView_GetChild(tree, item), visit, depth + 1);
-    }
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // The first catalog whose key is `name`, else the first whose label is `name`.
 HTREEITEM FindCatalogItem(HWND tree, const std::string& name) {
     std::string wanted = plat::FromUtf8(name);
@@ -75,18 +35,6 @@ HTREEITEM FindCatalogItem(HWND tree, const std::string& name) {
         if (!byLabel && ItemText(tree, item) == wanted) byLabel = item;
     });
     return byKey ? byKey : byLabel;
-}
-
-// The first book or dictionary numbered `number` (letter case ignored).
-HTREEITEM FindBookItem(HWND tree, const std::string& number) {
-    HTREEITEM found = nullptr;
-    ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = NodeOf(tree, item);
-        if (!found && node && (node->nKind == NODE_BOOK || node->nKind == NODE_DICT) &&
-            EqualNoCase(std::string(node->szKey, FixedLength(node->szKey)), number))
-            found = item;
-    });
-    return found;
 }
 
 // Answers the shelf's questions for one command: the file dialog with the files given on the command

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The host end to end on the sample shelf, in a registry of its own: the contents tree of a sample
+# book, going to a page, a page as text, and searches with and without a stop.
+#
+#   tests/host/navigation.sh BUILD_DIR
+set -euo pipefail
+build="${1:?usage: navigation.sh BUILD_DIR}"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export TAVRIN_REGISTRY="$work/registry.db"
+export TAVRIN_EBOOK_STORE="$work/ebooks"
+bash "$root/scripts/register_samples.sh" "$build" >/dev/null
+host=("$build/host/tavrin-host" --shelf "$build/shelf")
+failures=0
+
+# expect NAME PATTERN OUTPUT: the output holds a line matching the extended regular expression.
+expect() {
+  if ! grep -Eq -- "$2" <<<"$3"; then
+    echo "FAIL $1: no line matches /$2/ in:" >&2
+    sed 's/^/    /' <<<"$3" >&2
+    failures=$((failures + 1))
+  fi
+}
+refuse() {
+  if grep -Eq -- "$2" <<<"$3"; then
+    echo "FAIL $1: a line matches /$2/" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+out="$("${host[@]}" contents 524a31 2>&1)"
+expect contents "^  Part One: Upstream  \[chapter, page -1\]$" "$out"
+expect contents "^      Provisions  \[page, page 3\]$" "$out"
+expect contents "^      A map of the delta  \[page, page 7\]$" "$out"
+out="$("${host[@]}" contents 524a31 1 2>&1)"
+refuse contents-depth "Provisions" "$out"
+
+out="$("${host[@]}" open 524A31 7 2>&1)"
+expect open "^SetLocation\(524A31, page 7\) = 1$" "$out"
+expect open "WM_SHELF_NOTIFY 2 book 0x[0-9a-f]+ page 7$" "$out"
+expect open "^Selected: .* / A Journey Down the River / Part Two: Downstream / Chapter 4: The Delta / A map of the delta$" "$out"
+out="$("${host[@]}" open no-such-book 1 2>&1 || true)"
+expect open-missing "= 0$" "$out"
+
+out="$("${host[@]}" page 524a31 2 2>&1)"
+expect page "There were four of us" "$out"
+refuse page $'\xff' "$out"
+
+out="$("${host[@]}" search --book 524a31 river 2>&1)"
+expect search "^524a31  A Journey Down the River  page 2  The crew$" "$out"
+expect search "^4 hit\(s\); searched to the end$" "$out"
+out="$("${host[@]}" search --case River 2>&1)"
+refuse search-case "page 2  The crew" "$out"
+out="$("${host[@]}" search --max 1 river 2>&1)"
+expect search-stop "^1 hit\(s\); stopped$" "$out"
+
+if [[ $failures -ne 0 ]]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "host navigation: all checks passed"
