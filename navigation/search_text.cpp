@@ -20,6 +20,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 char* g_searchBuffer = nullptr;
 size_t g_searchBufferSize = 0;
 int g_bSearchStop = 0;
@@ -231,83 +235,232 @@ std::vector<uint32_t>& Breaks() {
     return breaks;
 }
 
-// Assembles the plain text of the page into `out` (room for n + 1 bytes), folded when `fold`; the
-// inserted line breaks' positions go to `breaks`. Returns the plain text's length.
-size_t Assemble(const unsigned char* page, size_t n, bool fold, unsigned char* out,
-                std::vector<uint32_t>& breaks) {
-    ObjectScan objects(page, n);
-    size_t o = 0;
-    size_t i = 0; // always on a character boundary
-    while (i < n) {
-        const void* found = std::memchr(page + i, kMark, n - i);
-        size_t mark = found ? static_cast<size_t>(static_cast<const unsigned char*>(found) - page) : n;
-        if (fold)
-            CopyFolded(out + o, page + i, mark - i);
-        else
-            std::memcpy(out + o, page + i, mark - i);
-        o += mark - i;
-        if (mark == n) break;
-        // The 0xFF is the second byte of a two-byte character when an odd number of lead bytes stands
-        // right before it (a byte that cannot lead always ends a character).
-        size_t leads = 0;
-        while (mark - leads > i && IsLead(page[mark - leads - 1]))
-            ++leads;
-        if (leads & 1) {
-            out[o++] = kMark;
-            i = mark + 1;
-            continue;
+// Finds the next place of a byte (or of either of two bytes) in the page 64 bytes at a time: line
+// breaks come every few dozen bytes, too often for a call of memchr each.
+class ByteScanner {
+  public:
+    ByteScanner(const unsigned char* page, size_t n, unsigned char a, unsigned char b)
+        : page_(page), n_(n), a_(a), b_(b) {}
+
+    // The first place at or after `from`; n when there is none.
+    size_t Next(size_t from) {
+        while (from < n_) {
+            if (from < base_ || from >= base_ + 64) Load(from);
+            uint64_t bits = mask_ & (~uint64_t{0} << (from - base_));
+            if (bits) return base_ + static_cast<size_t>(__builtin_ctzll(bits));
+            from = base_ + 64;
         }
-        bool lineBreak = false;
-        i = SequenceEnd(page, n, mark, objects, &lineBreak);
-        if (lineBreak) {
-            breaks.push_back(static_cast<uint32_t>(o));
-            out[o++] = 13;
-            out[o++] = 10;
-        }
+        return n_;
     }
-    out[o] = 0;
-    return o;
+
+  private:
+    void Load(size_t from) {
+        base_ = from;
+        mask_ = 0;
+        size_t count = std::min<size_t>(64, n_ - from);
+        const unsigned char* p = page_ + from;
+#ifdef __SSE2__
+        if (count == 64) {
+            const __m128i a = _mm_set1_epi8(static_cast<char>(a_)), b = _mm_set1_epi8(static_cast<char>(b_));
+            for (int k = 0; k < 4; ++k) {
+                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+                __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b));
+                mask_ |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
+            }
+            return;
+        }
+#endif
+        for (size_t k = 0; k < count; ++k)
+            if (p[k] == a_ || p[k] == b_) mask_ |= uint64_t{1} << k;
+    }
+
+    const unsigned char* page_;
+    size_t n_;
+    unsigned char a_, b_;
+    size_t base_ = SIZE_MAX / 2;
+    uint64_t mask_ = 0;
+};
+
+// Copies `count` text bytes, folded to lower case when `fold`. Short runs (most lines) are copied in
+// 16-byte pieces, which may write up to 15 bytes beyond the run: the area has room for the whole
+// page, and the plain text never runs ahead of the page, so such bytes land where later text goes.
+inline void CopyRun(unsigned char* to, const unsigned char* from, size_t count, size_t readable, bool fold) {
+#ifdef __SSE2__
+    if (readable >= ((count + 15) & ~size_t{15}) && count <= 256) {
+        const __m128i below = _mm_set1_epi8('A' - 1), above = _mm_set1_epi8('Z' + 1), bit = _mm_set1_epi8(0x20);
+        for (size_t k = 0; k < count; k += 16) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k));
+            if (fold) {
+                __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, below), _mm_cmplt_epi8(v, above));
+                v = _mm_add_epi8(v, _mm_and_si128(upper, bit));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k), v);
+        }
+        return;
+    }
+#endif
+    (void)readable;
+    if (fold)
+        CopyFolded(to, from, count);
+    else
+        std::memcpy(to, from, count);
 }
 
-// Looks for `needle` (m bytes, folded already when the case is ignored) in the assembled page text
-// where the line-by-line reading would find it.
-bool FindInLines(const unsigned char* text, size_t length, const unsigned char* needle, size_t m, size_t rare,
-                 const std::vector<uint32_t>& breaks) {
-    if (m > length) return false;
-    const unsigned char rareByte = needle[rare];
-    const size_t lastPos = length - (m - rare); // the rare byte's last possible place
-    size_t line = 0;                            // index of the first break not before the candidate's line
-    size_t lineStart = 0;
-    size_t zeroLine = SIZE_MAX, zeroAt = 0; // first zero of that line
-    size_t boundary = 0;                    // a known character boundary at or before the candidate
-    for (size_t from = rare; from <= lastPos;) {
-        const void* hit = std::memchr(text + from, rareByte, lastPos - from + 1);
-        if (!hit) return false;
-        size_t pos = static_cast<size_t>(static_cast<const unsigned char*>(hit) - text);
-        from = pos + 1;
-        size_t start = pos - rare;
-        if (text[start] != needle[0] || std::memcmp(text + start, needle, m) != 0) continue;
-        while (line < breaks.size() && breaks[line] + 2 <= start)
-            ++line;
-        if (line < breaks.size() && breaks[line] < start + m) continue; // across a line break
-        size_t thisStart = line ? breaks[line - 1] + 2 : 0;
-        if (thisStart != lineStart) {
-            lineStart = thisStart;
-            boundary = std::max(boundary, lineStart);
+// One page's search: assembles the plain text into `out` (room for the page's length plus two) a
+// piece at a time and looks for the text in what is assembled so far, so that a page whose text
+// turns up early is not assembled whole. What is assembled never changes afterwards.
+class PageSearch {
+  public:
+    PageSearch(const unsigned char* page, size_t n, bool fold, unsigned char* out, const unsigned char* needle,
+               size_t m, size_t rare, std::vector<uint32_t>& breaks)
+        : page_(page), n_(n), fold_(fold), out_(out), needle_(needle), m_(m), rare_(rare), breaks_(breaks),
+          objects_(page, n), marks_(page, n, kMark, kMark), from_(rare) {}
+
+    bool Run() {
+        while (i_ < n_) {
+            Assemble(std::min(n_, i_ + kPiece));
+            if (Find()) return true;
         }
-        if (zeroLine != line) {
-            size_t lineEnd = line < breaks.size() ? breaks[line] : length;
-            const void* z = std::memchr(text + lineStart, 0, lineEnd - lineStart);
-            zeroAt = z ? static_cast<size_t>(static_cast<const unsigned char*>(z) - text) : lineEnd;
-            zeroLine = line;
+        out_[o_] = 0;
+        return false;
+    }
+
+  private:
+    static constexpr size_t kPiece = 4096;
+
+    // Assembles whole characters and sequences until the page position reaches `limit`.
+    void Assemble(size_t limit) {
+        while (i_ < limit) {
+            size_t mark = marks_.Next(i_);
+            CopyRun(out_ + o_, page_ + i_, mark - i_, n_ - i_, fold_);
+            o_ += mark - i_;
+            if (mark == n_) {
+                i_ = n_;
+                return;
+            }
+            // The 0xFF is the second byte of a two-byte character when an odd number of lead bytes
+            // stands right before it (a byte that cannot lead always ends a character).
+            size_t leads = 0;
+            while (mark - leads > i_ && IsLead(page_[mark - leads - 1]))
+                ++leads;
+            if (leads & 1) {
+                out_[o_++] = kMark;
+                i_ = mark + 1;
+                continue;
+            }
+            bool lineBreak = false;
+            i_ = SequenceEnd(page_, n_, mark, objects_, &lineBreak);
+            if (lineBreak) {
+                breaks_.push_back(static_cast<uint32_t>(o_));
+                out_[o_++] = 13;
+                out_[o_++] = 10;
+            }
         }
-        if (zeroAt < start) continue; // the line's text ends before it
+    }
+
+    // Looks for the text in the plain text assembled so far, where the line-by-line reading would see
+    // it: inside one line, before the line's first zero, on a character boundary.
+    bool Find() {
+        if (o_ < m_) return false;
+        const unsigned char rareByte = needle_[rare_];
+        const size_t lastPos = o_ - (m_ - rare_); // the rare byte's last possible place so far
+        while (from_ <= lastPos) {
+            const void* hit = std::memchr(out_ + from_, rareByte, lastPos - from_ + 1);
+            if (!hit) {
+                from_ = lastPos + 1;
+                return false;
+            }
+            size_t pos = static_cast<size_t>(static_cast<const unsigned char*>(hit) - out_);
+            from_ = pos + 1;
+            size_t start = pos - rare_;
+            if (out_[start] != needle_[0] || std::memcmp(out_ + start, needle_, m_) != 0) continue;
+            if (Valid(start)) return true;
+        }
+        return false;
+    }
+
+    bool Valid(size_t start) {
+        while (line_ < breaks_.size() && breaks_[line_] + 2 <= start)
+            ++line_;
+        if (line_ < breaks_.size() && breaks_[line_] < start + m_) return false; // across a line break
+        size_t lineStart = line_ ? breaks_[line_ - 1] + 2 : 0;
+        if (lineStart != lineStart_) {
+            lineStart_ = zeroScanned_ = lineStart;
+            zeroFound_ = false;
+            boundary_ = std::max(boundary_, lineStart);
+        }
+        // The line's text, as MatchText sees it, ends at its first zero.
+        if (!zeroFound_ && zeroScanned_ < start) {
+            zeroFound_ = std::memchr(out_ + zeroScanned_, 0, start - zeroScanned_) != nullptr;
+            zeroScanned_ = start;
+        }
+        if (zeroFound_) return false;
         size_t leads = 0;
-        while (start - leads > boundary && IsLead(text[start - leads - 1]))
+        while (start - leads > boundary_ && IsLead(out_[start - leads - 1]))
             ++leads;
         if (!(leads & 1)) return true;
-        boundary = start + 1;
+        boundary_ = start + 1; // start - 1 begins a two-byte character
+        return false;
     }
+
+    const unsigned char* page_;
+    size_t n_;
+    bool fold_;
+    unsigned char* out_;
+    const unsigned char* needle_;
+    size_t m_, rare_;
+    std::vector<uint32_t>& breaks_;
+    ObjectScan objects_;
+    ByteScanner marks_;
+    size_t i_ = 0; // page position, always on a character boundary
+    size_t o_ = 0; // plain text assembled
+    size_t from_;  // where the rare byte is looked for next
+    size_t line_ = 0, lineStart_ = 0, boundary_ = 0, zeroScanned_ = 0;
+    bool zeroFound_ = false;
+};
+
+// False when the page certainly does not hold the text (folded already when `fold`); true when it
+// may. A line's text is the page's text bytes with the control sequences taken out. So an occurrence
+// is either a run of the page's own bytes, or it is split by sequences: then the part before the
+// first of them ends right before a 0xFF that does not start a line break, with a byte of the text
+// other than its last.
+bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m, size_t rare) {
+    if (m > n) return false;
+    const unsigned char rareByte = needle[rare];
+    const unsigned char other = fold && rareByte >= 'a' && rareByte <= 'z' ? rareByte - 32 : rareByte;
+    auto same = [&](const unsigned char* at) {
+        for (size_t k = 0; k < m; ++k)
+            if ((fold ? Fold(at[k]) : at[k]) != needle[k]) return false;
+        return true;
+    };
+    ByteScanner rares(page, n, rareByte, other);
+    for (size_t pos = rares.Next(rare); pos < n; pos = rares.Next(pos + 1)) {
+        if (pos - rare + m > n) break;
+        if (same(page + pos - rare)) return true;
+    }
+    if (m < 2) return false;
+    std::array<bool, 256> before{};
+    for (size_t k = 0; k + 1 < m; ++k)
+        before[needle[k]] = true;
+    auto splits = [&](size_t q) { // q: a 0xFF with a byte after it
+        if (q == 0 || page[q + 1] == 0x0A) return false;
+        return before[fold ? Fold(page[q - 1]) : page[q - 1]];
+    };
+    size_t q = 0;
+#ifdef __SSE2__
+    // Line breaks are most of the 0xFF bytes: look at the others only, 16 bytes at a time.
+    const __m128i mark = _mm_set1_epi8(static_cast<char>(kMark)), lineFeed = _mm_set1_epi8(0x0A);
+    for (; q + 17 <= n; q += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(page + q));
+        __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(page + q + 1));
+        unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, mark))) &
+                        ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lineFeed)));
+        for (; bits; bits &= bits - 1)
+            if (splits(q + static_cast<size_t>(__builtin_ctz(bits)))) return true;
+    }
+#endif
+    for (; q + 1 < n; ++q)
+        if (page[q] == kMark && splits(q)) return true;
     return false;
 }
 
@@ -331,12 +484,7 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
     const auto* pattern = reinterpret_cast<const unsigned char*>(needle.data());
     const size_t rare = RarestByte(pattern, m);
 
-    // Every byte of a line comes from the page: without the rarest byte nothing can match.
-    const unsigned char rareByte = pattern[rare];
-    bool present = std::memchr(page, rareByte, length) != nullptr;
-    if (!present && fold && rareByte >= 'a' && rareByte <= 'z')
-        present = std::memchr(page, rareByte - 32, length) != nullptr;
-    if (!present) return 0;
+    if (!MayHold(page, length, fold, pattern, m, rare)) return 0;
 
     // A search outside Search gets an area of its own for this page.
     const bool ownArea = g_searchBuffer == nullptr;
@@ -351,8 +499,7 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
         std::vector<uint32_t>& breaks = Breaks();
         breaks.clear();
         auto* out = reinterpret_cast<unsigned char*>(g_searchBuffer);
-        size_t plain = Assemble(page, length, fold, out, breaks);
-        result = FindInLines(out, plain, pattern, m, rare, breaks) ? 1 : 0;
+        result = PageSearch(page, length, fold, out, pattern, m, rare, breaks).Run() ? 1 : 0;
     } catch (const std::bad_alloc&) {
         AfxMessageBox("There are short of memory!", MB_OK);
         result = 0;
