@@ -16,7 +16,7 @@ cmake --build "$out" -j "$jobs"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0
-for target in fuzz_book_reader fuzz_settings_page fuzz_book_source fuzz_catalog_source fuzz_settings fuzz_epub_reader; do
+for target in fuzz_book_reader fuzz_settings_page fuzz_book_source fuzz_catalog_source fuzz_settings fuzz_epub_reader fuzz_search_page; do
   work="$out/work/$target"        # what the fuzzer finds; the seeds stay as they are
   artifacts="$out/artifacts/$target"
   mkdir -p "$work" "$artifacts" "$out/corpus/$target"
