@@ -44,7 +44,8 @@ struct Driver {
 };
 
 fs::path FreshFolder(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("tavrin-bench-ebook-" + std::to_string(getpid()) + "-" + name);
+    fs::path dir =
+        fs::temp_directory_path() / ("tavrin-bench-ebook-" + std::to_string(getpid()) + "-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -63,8 +64,8 @@ void MakeStore(const fs::path& store, int count) {
         epubtest::WriteZip(path, epubtest::Epub3(spec));
         std::string bytes = epubtest::ReadFile(path);
         BookClass c = ClassForSubject(spec.subject);
-        index.books.push_back({static_cast<uint16_t>(i), Fnv1a64(bytes), bytes.size(), c.key, c.name, spec.uid,
-                               spec.title});
+        index.books.push_back(
+            {static_cast<uint16_t>(i), Fnv1a64(bytes), bytes.size(), c.key, c.name, spec.uid, spec.title});
     }
     index.nextId = static_cast<uint16_t>(count + 1);
     epubtest::WriteFile((store / "index").string(), FormatIndex(index));
@@ -126,7 +127,8 @@ std::string MakeLargeBook(const fs::path& folder) {
     spec.title = "A large book";
     spec.subject = "Large";
     std::mt19937 random(7);
-    const char* words[] = {"tide", "harbour", "lantern", "rope", "gull", "north", "salt", "keel", "storm", "bay"};
+    const char* words[] = {"tide",  "harbour", "lantern", "rope",  "gull",
+                           "north", "salt",    "keel",    "storm", "bay"};
     std::string filler;
     while (filler.size() < 100000) {
         filler += "<p>";
@@ -139,7 +141,8 @@ std::string MakeLargeBook(const fs::path& folder) {
     for (int i = 0; i < 40; ++i) {
         std::string name = "extra" + std::to_string(i) + ".xhtml";
         files.push_back({"OEBPS/text/" + name, epubtest::Chapter("Extra " + std::to_string(i), filler)});
-        items += "<item id=\"x" + std::to_string(i) + "\" href=\"text/" + name + "\" media-type=\"application/xhtml+xml\"/>";
+        items += "<item id=\"x" + std::to_string(i) + "\" href=\"text/" + name +
+                 "\" media-type=\"application/xhtml+xml\"/>";
         refs += "<itemref idref=\"x" + std::to_string(i) + "\"/>";
     }
     std::string picture(19u << 19, '\0'); // 9.5 MB

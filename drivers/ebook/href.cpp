@@ -88,8 +88,8 @@ std::optional<std::string> ResolveHref(std::string_view baseFolder, std::string_
                                        std::string* fragment) {
     if (fragment) fragment->clear();
     // Surrounding blanks are a common slip in hand-made packages.
-    while (!href.empty() && (href.front() == ' ' || href.front() == '\t' || href.front() == '\n' ||
-                             href.front() == '\r'))
+    while (!href.empty() &&
+           (href.front() == ' ' || href.front() == '\t' || href.front() == '\n' || href.front() == '\r'))
         href.remove_prefix(1);
     while (!href.empty() &&
            (href.back() == ' ' || href.back() == '\t' || href.back() == '\n' || href.back() == '\r'))

@@ -10,7 +10,8 @@ namespace tavrin::ebook {
 namespace {
 
 constexpr int kXmlOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-constexpr int kHtmlOptions = HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING;
+constexpr int kHtmlOptions =
+    HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING;
 
 const char* Chars(const xmlChar* text) {
     return reinterpret_cast<const char*>(text);

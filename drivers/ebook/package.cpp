@@ -111,7 +111,8 @@ std::optional<Package> ReadPackage(const ZipArchive& archive, std::string* error
         if (package.spine.size() >= kMaxSpineItems) break;
         package.spine.push_back(package.manifest[it->second].path);
     }
-    if (auto it = byId.find(Attribute(spine, "toc")); it != byId.end()) package.ncxPath = package.manifest[it->second].path;
+    if (auto it = byId.find(Attribute(spine, "toc")); it != byId.end())
+        package.ncxPath = package.manifest[it->second].path;
     if (package.ncxPath.empty()) {
         for (const ManifestItem& item : package.manifest)
             if (item.mediaType == "application/x-dtbncx+xml") {

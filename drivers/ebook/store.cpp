@@ -52,7 +52,8 @@ void KillPoint(const char* point) {
 
 std::string Store::DefaultFolder() {
     if (std::string store = Env("TAVRIN_EBOOK_STORE"); !store.empty()) return store;
-    if (std::string data = Env("XDG_DATA_HOME"); !data.empty() && data[0] == '/') return data + "/tavrin/ebooks";
+    if (std::string data = Env("XDG_DATA_HOME"); !data.empty() && data[0] == '/')
+        return data + "/tavrin/ebooks";
     if (std::string home = Env("HOME"); !home.empty()) return home + "/.local/share/tavrin/ebooks";
     return {};
 }
@@ -82,7 +83,8 @@ bool Store::Load(std::string* error) {
 bool Store::LoadLocked(std::string* error) {
     index_ = StoreIndex{};
     std::string readError;
-    if (auto text = ReadWholeFile(folder_ + "/" + kIndexName, 64ull << 20, &readError)) index_ = ParseIndex(*text);
+    if (auto text = ReadWholeFile(folder_ + "/" + kIndexName, 64ull << 20, &readError))
+        index_ = ParseIndex(*text);
     CleanUp();
     BuildClasses();
     return true;
@@ -114,8 +116,9 @@ void Store::CleanUp() {
 void Store::BuildClasses() {
     classes_.clear();
     for (const StoredBook& book : index_.books) {
-        auto it = std::find_if(classes_.begin(), classes_.end(),
-                               [&](const StoreClassView& c) { return FoldAscii(c.key) == FoldAscii(book.classKey); });
+        auto it = std::find_if(classes_.begin(), classes_.end(), [&](const StoreClassView& c) {
+            return FoldAscii(c.key) == FoldAscii(book.classKey);
+        });
         if (it == classes_.end()) {
             classes_.push_back(StoreClassView{book.className, book.classKey, {}});
             it = classes_.end() - 1;

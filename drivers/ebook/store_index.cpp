@@ -23,7 +23,8 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
     size_t start = 0;
     while (true) {
         size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        fields.push_back(
+            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
         if (tab == std::string_view::npos) break;
         start = tab + 1;
     }
@@ -35,7 +36,8 @@ bool ParseBook(std::string_view line, StoredBook* book) {
     unsigned id = 0;
     if (f.size() != 7 || !ParseNumber(f[0], &id) || id == 0 || id > 0xFFFF) return false;
     if (!ParseNumber(f[1], &book->hash, 16) || !ParseNumber(f[2], &book->size)) return false;
-    if (f[3].empty() || f[3].size() > kClassKeyMax || f[4].empty() || f[4].size() > kClassNameMax) return false;
+    if (f[3].empty() || f[3].size() > kClassKeyMax || f[4].empty() || f[4].size() > kClassNameMax)
+        return false;
     book->id = static_cast<uint16_t>(id);
     book->classKey = std::string(f[3]);
     book->className = std::string(f[4]);
@@ -90,8 +92,8 @@ std::string FormatIndex(const StoreIndex& index) {
         out += std::to_string(book.id);
         out += '\t';
         out.append(hash, end);
-        out += '\t' + std::to_string(book.size) + '\t' + OneLine(book.classKey) + '\t' + OneLine(book.className) +
-               '\t' + OneLine(book.uniqueId) + '\t' + OneLine(book.title) + '\n';
+        out += '\t' + std::to_string(book.size) + '\t' + OneLine(book.classKey) + '\t' +
+               OneLine(book.className) + '\t' + OneLine(book.uniqueId) + '\t' + OneLine(book.title) + '\n';
     }
     return out;
 }

@@ -12,9 +12,9 @@
 namespace tavrin::ebook {
 
 struct StoredBook {
-    uint16_t id = 0;    // 1..65535
-    uint64_t hash = 0;  // 64-bit FNV-1a of the book file
-    uint64_t size = 0;  // of the book file
+    uint16_t id = 0;   // 1..65535
+    uint64_t hash = 0; // 64-bit FNV-1a of the book file
+    uint64_t size = 0; // of the book file
     std::string classKey;
     std::string className;
     std::string uniqueId;
@@ -22,7 +22,7 @@ struct StoredBook {
 };
 
 struct StoreIndex {
-    uint16_t nextId = 1; // where the search for a free id starts
+    uint16_t nextId = 1;           // where the search for a free id starts
     std::vector<StoredBook> books; // ascending ids, each id once
 };
 

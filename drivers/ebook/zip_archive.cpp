@@ -126,7 +126,8 @@ std::optional<std::string> ZipArchive::Read(size_t index, uint64_t cap, std::str
     return bytes;
 }
 
-std::optional<std::string> ZipArchive::ReadNamed(std::string_view name, uint64_t cap, std::string* error) const {
+std::optional<std::string> ZipArchive::ReadNamed(std::string_view name, uint64_t cap,
+                                                 std::string* error) const {
     std::optional<size_t> index = Find(name);
     if (!index) {
         *error = "missing entry: " + std::string(name);

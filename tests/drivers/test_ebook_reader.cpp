@@ -67,7 +67,8 @@ TEST(EbookClasses, SubjectsMakeNamesOf16BytesAndStableKeysOfAtMost32) {
     EXPECT_NE(a.key, b.key); // same first 16 bytes, different subjects
     EXPECT_EQ(ClassForSubject("natural  history OF the northern coasts").key, a.key);
 
-    BookClass wide = ClassForSubject("\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5");
+    BookClass wide =
+        ClassForSubject("\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5");
     EXPECT_EQ(wide.name.size(), 15u); // five whole three-byte characters
     EXPECT_LE(wide.key.size(), 32u);
     EXPECT_EQ(wide.key.rfind("subject-", 0), 0u);
@@ -80,13 +81,14 @@ TEST(EbookClasses, SubjectsMakeNamesOf16BytesAndStableKeysOfAtMost32) {
 TEST(EbookIndex, KeepsGoodLinesAndDropsDamagedOnes) {
     StoreIndex index;
     index.nextId = 9;
-    index.books.push_back({3, 0xabcdef, 100, "history-01234567", "History", "urn:x", "A\ttitle\nwith breaks"});
+    index.books.push_back(
+        {3, 0xabcdef, 100, "history-01234567", "History", "urn:x", "A\ttitle\nwith breaks"});
     index.books.push_back({7, 1, 2, "ebooks", "E-books", "", "Plain"});
     std::string text = FormatIndex(index);
-    text += "0\t1\t1\tk\tn\t\tid zero\n";          // id 0 is never a book
-    text += "70000\t1\t1\tk\tn\t\ttoo large\n";    // beyond 16 bits
-    text += "5\t1\t1\tk\tn\ttruncated\n";           // a field missing
-    text += "7\t1\t1\tk\tn\t\tsame id again\n";     // the first line of an id counts
+    text += "0\t1\t1\tk\tn\t\tid zero\n";       // id 0 is never a book
+    text += "70000\t1\t1\tk\tn\t\ttoo large\n"; // beyond 16 bits
+    text += "5\t1\t1\tk\tn\ttruncated\n";       // a field missing
+    text += "7\t1\t1\tk\tn\t\tsame id again\n"; // the first line of an id counts
     StoreIndex back = ParseIndex(text);
     EXPECT_EQ(back.nextId, 9);
     ASSERT_EQ(back.books.size(), 2u);
@@ -105,7 +107,8 @@ class EbookInspect : public testing::Test {
         return InspectBytes(bytes_);
     }
     std::optional<BookFacts> InspectBytes(const std::string& bytes) {
-        std::span<const unsigned char> view(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        std::span<const unsigned char> view(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                            bytes.size());
         error_.clear();
         return InspectBook(view, &error_);
     }
@@ -238,8 +241,9 @@ TEST_F(EbookInspect, Epub3ContentsComeFromTheTocNavAndMapFragmentsToTheirPage) {
     auto book = Structure(epubtest::Epub3());
     ASSERT_TRUE(book);
     using Row = std::pair<std::string, int>;
-    EXPECT_EQ(Flatten(book->contents), (std::vector<Row>{{"One", 0}, {"Two", 1}, {"Two, first half", 1},
-                                                          {"Two, second half", 1}, {"Three", 2}}));
+    EXPECT_EQ(Flatten(book->contents),
+              (std::vector<Row>{
+                  {"One", 0}, {"Two", 1}, {"Two, first half", 1}, {"Two, second half", 1}, {"Three", 2}}));
     const auto& e = book->contents.Entries();
     EXPECT_EQ(e[3].parent, 2u);
     EXPECT_EQ(e[2].firstChild, 3u);

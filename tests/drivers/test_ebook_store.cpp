@@ -126,8 +126,8 @@ TEST_F(EbookDriverTest, DeletedBooksLeaveAndTheirIdsAreNotGivenOutAgainAtOnce) {
     EXPECT_EQ(Add(tmp_.File("a.epub")), 1);
     EXPECT_EQ(AllIds(), (std::vector<uint32_t>{2, 3, 4}));
 
-    cbi_->CBIShelfDelBook("99");   // not in the store
-    cbi_->CBIShelfDelBook("2x");   // not an id
+    cbi_->CBIShelfDelBook("99"); // not in the store
+    cbi_->CBIShelfDelBook("2x"); // not an id
     cbi_->CBIShelfDelBook(nullptr);
     EXPECT_EQ(AllIds(), (std::vector<uint32_t>{2, 3, 4}));
 }
@@ -187,7 +187,8 @@ TEST_F(EbookDriverTest, ContentsTreeWalksLikeTheShelfAndMapsPagesBothWays) {
     std::vector<std::string> first;
     std::vector<int32_t> pages;
     CBI_HITEM two = 0;
-    for (CBI_HITEM item = cbi_->CBIVPGetChildItem(book, root); item; item = cbi_->CBIVPGetNextSiblingItem(book, item)) {
+    for (CBI_HITEM item = cbi_->CBIVPGetChildItem(book, root); item;
+         item = cbi_->CBIVPGetNextSiblingItem(book, item)) {
         first.push_back(text(item));
         pages.push_back(cbi_->CBIVPItemToPage(book, item));
         EXPECT_EQ(cbi_->CBIVPGetParentItem(book, item), root);

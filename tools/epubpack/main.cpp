@@ -37,8 +37,8 @@ bool Hidden(const fs::path& relative) {
 
 bool Collect(const fs::path& root, std::string* mimetype, std::vector<Member>* members) {
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (!it->is_regular_file()) continue;
         fs::path relative = fs::relative(it->path(), root);
         if (Hidden(relative)) continue;
@@ -60,7 +60,8 @@ bool Collect(const fs::path& root, std::string* mimetype, std::vector<Member>* m
         std::fprintf(stderr, "tavrin-epubpack: %s: %s\n", root.c_str(), ec.message().c_str());
         return false;
     }
-    std::sort(members->begin(), members->end(), [](const Member& a, const Member& b) { return a.name < b.name; });
+    std::sort(members->begin(), members->end(),
+              [](const Member& a, const Member& b) { return a.name < b.name; });
     return true;
 }
 
@@ -72,7 +73,8 @@ bool AddMember(zip_t* z, const std::string& name, const std::string& bytes, bool
         std::fprintf(stderr, "tavrin-epubpack: cannot add %s: %s\n", name.c_str(), zip_strerror(z));
         return false;
     }
-    zip_set_file_compression(z, static_cast<zip_uint64_t>(index), compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 9);
+    zip_set_file_compression(z, static_cast<zip_uint64_t>(index), compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                             9);
     return true;
 }
 

@@ -104,7 +104,8 @@ class EbookDriverTest : public testing::Test {
         if (DIR* dir = opendir(store_.c_str())) {
             while (dirent* e = readdir(dir)) {
                 std::string name = e->d_name;
-                if (name != "." && name != ".." && name != ".lock") files[name] = ReadFile(store_ + "/" + name);
+                if (name != "." && name != ".." && name != ".lock")
+                    files[name] = ReadFile(store_ + "/" + name);
             }
             closedir(dir);
         }

@@ -32,7 +32,8 @@ inline bool WriteZip(const std::string& path, const Files& files) {
             zip_discard(z);
             return false;
         }
-        zip_set_file_compression(z, static_cast<zip_uint64_t>(index), e.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
+        zip_set_file_compression(z, static_cast<zip_uint64_t>(index),
+                                 e.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
     }
     return zip_close(z) == 0;
 }
@@ -58,28 +59,33 @@ inline void RemoveEntry(Files& files, const std::string& name) {
 
 struct BookSpec {
     std::string title = "A Test Book";
-    std::string subject;             // no dc:subject when empty
+    std::string subject; // no dc:subject when empty
     std::string uid = "urn:uuid:0b4a5c1e-0000-4000-8000-000000000001";
-    std::string filler;              // appended to the first chapter's body
+    std::string filler; // appended to the first chapter's body
 };
 
 inline std::string Chapter(const std::string& title, const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">"
-           "<head><title>" + title + "</title></head><body><h1 id=\"start\">" + title + "</h1>" + body +
+           "<head><title>" +
+           title + "</title></head><body><h1 id=\"start\">" + title + "</h1>" + body +
            "<p id=\"s1\">Second part.</p></body></html>\n";
 }
 
 inline std::string Container(const std::string& packagePath) {
     return "<?xml version=\"1.0\"?>\n<container version=\"1.0\" "
            "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
-           "<rootfile full-path=\"" + packagePath + "\" media-type=\"application/oebps-package+xml\"/>"
+           "<rootfile full-path=\"" +
+           packagePath +
+           "\" media-type=\"application/oebps-package+xml\"/>"
            "</rootfiles></container>\n";
 }
 
 inline std::string Metadata(const BookSpec& spec) {
-    std::string m = "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:identifier id=\"uid\">" + spec.uid +
-                    "</dc:identifier><dc:title>" + spec.title + "</dc:title><dc:language>en</dc:language>";
-    if (!spec.subject.empty()) m += "<dc:subject>" + spec.subject + "</dc:subject><dc:subject>Second</dc:subject>";
+    std::string m = "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:identifier id=\"uid\">" +
+                    spec.uid + "</dc:identifier><dc:title>" + spec.title +
+                    "</dc:title><dc:language>en</dc:language>";
+    if (!spec.subject.empty())
+        m += "<dc:subject>" + spec.subject + "</dc:subject><dc:subject>Second</dc:subject>";
     return m + "</metadata>";
 }
 
@@ -91,26 +97,30 @@ inline Files Epub3(const BookSpec& spec = {}) {
     Files f;
     f.push_back({"mimetype", "application/epub+zip", true});
     f.push_back({"META-INF/container.xml", Container("OEBPS/content.opf")});
-    f.push_back({"OEBPS/content.opf",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<package xmlns=\"http://www.idpf.org/2007/opf\" "
-                 "version=\"3.0\" unique-identifier=\"uid\">" + Metadata(spec) +
-                     "<manifest><item id=\"nav\" href=\"nav/nav.xhtml\" media-type=\"application/xhtml+xml\" "
-                     "properties=\"nav\"/><item id=\"c1\" href=\"text/ch1.xhtml\" media-type=\"application/xhtml+xml\"/>"
-                     "<item id=\"c2\" href=\"./text/ch2.xhtml\" media-type=\"application/xhtml+xml\"/>"
-                     "<item id=\"c3\" href=\"text/chapter%20three.xhtml\" media-type=\"application/xhtml+xml\"/>"
-                     "</manifest><spine><itemref idref=\"c1\"/><itemref idref=\"c2\"/><itemref idref=\"c3\"/>"
-                     "</spine></package>\n"});
-    f.push_back({"OEBPS/nav/nav.xhtml",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" "
-                 "xmlns:epub=\"http://www.idpf.org/2007/ops\"><head><title>Contents</title></head><body>"
-                 "<nav epub:type=\"landmarks\"><ol><li><a href=\"../text/ch2.xhtml\">Landmark</a></li></ol></nav>"
-                 "<nav epub:type=\"toc\"><h1>Contents</h1><ol>"
-                 "<li><a href=\"../text/ch1.xhtml\">One</a></li>"
-                 "<li><a href=\"../text/./ch2.xhtml#start\">Two</a><ol>"
-                 "<li><a href=\"../text/ch2.xhtml#start\">Two, first half</a></li>"
-                 "<li><a href=\"../text/ch2.xhtml#s1\">Two, <em>second</em> half</a></li></ol></li>"
-                 "<li><a href=\"../text/chapter%20three.xhtml\">Three</a></li>"
-                 "</ol></nav></body></html>\n"});
+    f.push_back(
+        {"OEBPS/content.opf",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<package xmlns=\"http://www.idpf.org/2007/opf\" "
+         "version=\"3.0\" unique-identifier=\"uid\">" +
+             Metadata(spec) +
+             "<manifest><item id=\"nav\" href=\"nav/nav.xhtml\" media-type=\"application/xhtml+xml\" "
+             "properties=\"nav\"/><item id=\"c1\" href=\"text/ch1.xhtml\" "
+             "media-type=\"application/xhtml+xml\"/>"
+             "<item id=\"c2\" href=\"./text/ch2.xhtml\" media-type=\"application/xhtml+xml\"/>"
+             "<item id=\"c3\" href=\"text/chapter%20three.xhtml\" media-type=\"application/xhtml+xml\"/>"
+             "</manifest><spine><itemref idref=\"c1\"/><itemref idref=\"c2\"/><itemref idref=\"c3\"/>"
+             "</spine></package>\n"});
+    f.push_back(
+        {"OEBPS/nav/nav.xhtml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" "
+         "xmlns:epub=\"http://www.idpf.org/2007/ops\"><head><title>Contents</title></head><body>"
+         "<nav epub:type=\"landmarks\"><ol><li><a href=\"../text/ch2.xhtml\">Landmark</a></li></ol></nav>"
+         "<nav epub:type=\"toc\"><h1>Contents</h1><ol>"
+         "<li><a href=\"../text/ch1.xhtml\">One</a></li>"
+         "<li><a href=\"../text/./ch2.xhtml#start\">Two</a><ol>"
+         "<li><a href=\"../text/ch2.xhtml#start\">Two, first half</a></li>"
+         "<li><a href=\"../text/ch2.xhtml#s1\">Two, <em>second</em> half</a></li></ol></li>"
+         "<li><a href=\"../text/chapter%20three.xhtml\">Three</a></li>"
+         "</ol></nav></body></html>\n"});
     f.push_back({"OEBPS/text/ch1.xhtml", Chapter("One", "<p>The first page.</p>" + spec.filler)});
     f.push_back({"OEBPS/text/ch2.xhtml", Chapter("Two", "<p>The second page.</p>")});
     f.push_back({"OEBPS/text/chapter three.xhtml", Chapter("Three", "<p>The third page.</p>")});
@@ -123,21 +133,24 @@ inline Files Epub2(const BookSpec& spec = {}) {
     Files f;
     f.push_back({"mimetype", "application/epub+zip", true});
     f.push_back({"META-INF/container.xml", Container("book/package.opf")});
-    f.push_back({"book/package.opf",
-                 "<?xml version=\"1.0\"?>\n<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"2.0\" "
-                 "unique-identifier=\"uid\">" + Metadata(spec) +
-                     "<manifest><item id=\"ncx\" href=\"toc/toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>"
-                     "<item id=\"a\" href=\"a.xhtml\" media-type=\"application/xhtml+xml\"/>"
-                     "<item id=\"b\" href=\"b.xhtml\" media-type=\"application/xhtml+xml\"/></manifest>"
-                     "<spine toc=\"ncx\"><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>\n"});
-    f.push_back({"book/toc/toc.ncx",
-                 "<?xml version=\"1.0\"?>\n<ncx xmlns=\"http://www.daisy.org/z3986/2005/ncx/\" version=\"2005-1\">"
-                 "<head/><docTitle><text>T</text></docTitle><navMap>"
-                 "<navPoint id=\"p1\" playOrder=\"1\"><navLabel><text>Part A</text></navLabel>"
-                 "<content src=\"../a.xhtml\"/></navPoint>"
-                 "<navPoint id=\"p2\" playOrder=\"2\"><navLabel><text>Part B</text></navLabel>"
-                 "<content src=\"../b.xhtml\"/><navPoint id=\"p3\" playOrder=\"3\"><navLabel><text>B.1</text>"
-                 "</navLabel><content src=\"../b.xhtml#s1\"/></navPoint></navPoint></navMap></ncx>\n"});
+    f.push_back(
+        {"book/package.opf",
+         "<?xml version=\"1.0\"?>\n<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"2.0\" "
+         "unique-identifier=\"uid\">" +
+             Metadata(spec) +
+             "<manifest><item id=\"ncx\" href=\"toc/toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>"
+             "<item id=\"a\" href=\"a.xhtml\" media-type=\"application/xhtml+xml\"/>"
+             "<item id=\"b\" href=\"b.xhtml\" media-type=\"application/xhtml+xml\"/></manifest>"
+             "<spine toc=\"ncx\"><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>\n"});
+    f.push_back(
+        {"book/toc/toc.ncx",
+         "<?xml version=\"1.0\"?>\n<ncx xmlns=\"http://www.daisy.org/z3986/2005/ncx/\" version=\"2005-1\">"
+         "<head/><docTitle><text>T</text></docTitle><navMap>"
+         "<navPoint id=\"p1\" playOrder=\"1\"><navLabel><text>Part A</text></navLabel>"
+         "<content src=\"../a.xhtml\"/></navPoint>"
+         "<navPoint id=\"p2\" playOrder=\"2\"><navLabel><text>Part B</text></navLabel>"
+         "<content src=\"../b.xhtml\"/><navPoint id=\"p3\" playOrder=\"3\"><navLabel><text>B.1</text>"
+         "</navLabel><content src=\"../b.xhtml#s1\"/></navPoint></navPoint></navMap></ncx>\n"});
     f.push_back({"book/a.xhtml", Chapter("A", "<p>Page A." + spec.filler + "</p>")});
     f.push_back({"book/b.xhtml", Chapter("B", "<p>Page B.</p>")});
     return f;
