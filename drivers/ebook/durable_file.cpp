@@ -17,7 +17,8 @@ std::string Why(const std::string& path) {
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path, uint64_t cap, std::string* error) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO or device given as a book must not hang the caller; regular files ignore it.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         *error = Why(path);
         return std::nullopt;

@@ -43,6 +43,15 @@ uint16_t IdOfBookFile(std::string_view name) {
     return id <= 0xFFFF ? static_cast<uint16_t>(id) : 0;
 }
 
+// The file name of `path` without its folder and extension.
+std::string FileStem(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
 } // namespace
 
 void KillPoint(const char* point) {
@@ -159,11 +168,18 @@ AddOutcome Store::Add(const std::string& path, uint16_t* id, std::string* error)
     LoadLocked(error);
 
     const uint64_t hash = Fnv1a64(*bytes);
-    const std::string title = std::string(CutUtf8(CollapseSpace(facts->title), 1024));
+    // A book without a title is named after the file it came from.
+    const std::string packageTitle = std::string(CutUtf8(CollapseSpace(facts->title), 1024));
+    std::string title = packageTitle;
+    if (title.empty()) title = std::string(CutUtf8(CollapseSpace(FileStem(path)), 1024));
+    if (title.empty()) title = "Untitled";
     const std::string uniqueId = std::string(CutUtf8(CollapseSpace(facts->uniqueId), 1024));
     for (const StoredBook& book : index_.books) {
         bool sameBytes = book.hash == hash && book.size == bytes->size();
-        bool sameBook = !uniqueId.empty() && book.uniqueId == uniqueId && book.title == title;
+        // The same package identifier and title (identifiers alone are not always unique); an untitled
+        // package is known by its identifier.
+        bool sameBook = !uniqueId.empty() && book.uniqueId == uniqueId &&
+                        (packageTitle.empty() || book.title == packageTitle);
         if (sameBytes || sameBook) {
             *id = book.id;
             return AddOutcome::AlreadyStored;
@@ -196,8 +212,7 @@ AddOutcome Store::Add(const std::string& path, uint16_t* id, std::string* error)
 
     BookClass bookClass = ClassForSubject(facts->subject);
     StoreIndex next = index_;
-    next.books.push_back(StoredBook{newId, hash, bytes->size(), bookClass.key, bookClass.name, uniqueId,
-                                    title.empty() ? std::string("Untitled") : title});
+    next.books.push_back(StoredBook{newId, hash, bytes->size(), bookClass.key, bookClass.name, uniqueId, title});
     std::sort(next.books.begin(), next.books.end(),
               [](const StoredBook& a, const StoredBook& b) { return a.id < b.id; });
     next.nextId = static_cast<uint16_t>(newId % 0xFFFF + 1);

@@ -75,6 +75,18 @@ TEST_F(EbookDriverTest, AddingTheSameBookAgainAnswers4) {
     EXPECT_EQ(Add(Book("a3.epub", epubtest::Epub3(Spec("Tides, second edition", "", "urn:test:Tides")))), 1);
 }
 
+TEST_F(EbookDriverTest, ABookWithoutATitleIsNamedAfterItsFileAndStillKnownByItsIdentifier) {
+    epubtest::Files files = epubtest::Epub2(Spec("", "", "urn:test:untitled"));
+    std::string& opf = epubtest::FindEntry(files, "book/package.opf")->data;
+    opf.erase(opf.find("<dc:title>"), std::string("<dc:title></dc:title>").size());
+    ASSERT_EQ(Add(Book("harbour notes.epub", files)), 1);
+    CBI_HBOOK book = Open(1);
+    EXPECT_EQ(Name(book), "harbour notes");
+    cbi_->CBICloseBook(book);
+    std::reverse(files.begin(), files.end()); // other bytes, same package
+    EXPECT_EQ(Add(Book("harbour notes 2.epub", files)), 4);
+}
+
 TEST_F(EbookDriverTest, DamagedFilesAreRefusedAndLeaveTheStoreAsItWas) {
     ASSERT_EQ(Add(Book("good.epub", epubtest::Epub3(Spec("Good")))), 1);
     const auto before = Snapshot();
