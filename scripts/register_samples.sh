@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Registers the sample books and dictionaries of a built shelf folder in the registry, so that the
-# reference host shows them in their class catalogs (and those no catalog lists in "65535").
+# reference host shows them in their class catalogs (and those no catalog lists in "65535"), and adds
+# the sample EPUB books (BUILD_DIR/shelf/epub) to the HTML e-book store ($TAVRIN_EBOOK_STORE, else the
+# per-user default), where the shelf shows them by class below "65535".
 #
 #   scripts/register_samples.sh BUILD_DIR      e.g. scripts/register_samples.sh out/release
 #
@@ -25,5 +27,10 @@ if [[ ${#books[@]} -eq 0 ]]; then
 fi
 # Books registered before are answered with "This book has been added into bookshelf": not an error.
 "$host" --shelf "$shelf" add 65535 "${books[@]}" >/dev/null 2>&1
+# E-books go to the e-book driver's store; one already there is left as it is.
+epubs=("$shelf"/epub/*.epub)
+if [[ ${#epubs[@]} -gt 0 ]]; then
+  "$host" --shelf "$shelf" add 65535 "${epubs[@]}" >/dev/null 2>&1
+fi
 echo "Registered books and dictionaries:"
 "$host" --shelf "$shelf" books | grep -E "^  [^ 0-9]|registry" | sed "s/^/  /"

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the reference host on the sample shelf (built into
 # out/release/shelf, with its books and dictionaries registered in a registry of its own,
-# out/release/shelf/registry.db, unless TAVRIN_REGISTRY names another). Arguments are host commands
-# (default: show); try --help.
+# out/release/shelf/registry.db, unless TAVRIN_REGISTRY names another) and its EPUB books in an e-book
+# store of its own (out/release/shelf/ebooks, unless TAVRIN_EBOOK_STORE names another). Arguments are
+# host commands (default: show); try --help.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 "$root/scripts/build.sh" release >/dev/null
 export TAVRIN_REGISTRY="${TAVRIN_REGISTRY:-$root/out/release/shelf/registry.db}"
+export TAVRIN_EBOOK_STORE="${TAVRIN_EBOOK_STORE:-$root/out/release/shelf/ebooks}"
 bash "$root/scripts/register_samples.sh" "$root/out/release" >/dev/null
 exec "$root/out/release/host/tavrin-host" --shelf "$root/out/release/shelf" "$@"

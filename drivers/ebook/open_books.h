@@ -46,12 +46,16 @@ class DriverState {
     const std::string* Page(uint32_t handle, int32_t page);
     void Debug(const std::string& text) const;
 
+    static constexpr uint32_t kFirstHandle = 0x00E00001;
+
   private:
     ZipArchive* Archive(uint32_t handle, OpenEBook& book);
 
     std::unique_ptr<Store> store_;
     std::map<uint32_t, OpenEBook> books_;
-    uint32_t next_ = 1;
+    // The shelf and its host find a book by its handle alone, so the handles of this driver's books
+    // must not be those another driver on the shelf gives: ours count up from their own range.
+    uint32_t next_ = kFirstHandle;
     std::deque<uint32_t> withArchive_; // handles whose container is open, oldest first
 };
 

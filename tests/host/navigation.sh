@@ -55,6 +55,19 @@ refuse search-case "page 2  The crew" "$out"
 out="$("${host[@]}" search --max 1 river 2>&1)"
 expect search-stop "^1 hit\(s\); stopped$" "$out"
 
+# The sample e-books, added to the store in the order of their file names.
+out="$("${host[@]}" show 2>&1)"
+expect ebook-class "^      Short Stories  \[catalog flags 0x7 key short-stories" "$out"
+expect ebook-book "^        The Lantern Keeper  \[book flags 0x6 key EPUB2" "$out"
+out="$("${host[@]}" contents EPUB2 2>&1)"
+expect ebook-contents "^    A ship in the dark  \[page, page 1\]$" "$out"
+out="$("${host[@]}" open EPUB2 2 2>&1)"
+expect ebook-open "^Selected: .* / Short Stories / The Lantern Keeper / Morning$" "$out"
+out="$("${host[@]}" page EPUB2 1 2>&1)"
+expect ebook-page "^By midnight the wind had found every crack" "$out"
+out="$("${host[@]}" search wind 2>&1)"
+expect ebook-search "^EPUB2  The Lantern Keeper  page 1  The Storm$" "$out"
+
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2
   exit 1
