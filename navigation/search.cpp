@@ -124,8 +124,9 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         char number[kBookNoSize] = {};
         char name[CBI_NAME_CAPACITY] = {};
         char entry[CBI_ITEM_TEXT_CAPACITY] = {};
-        GetBookNo(driver, book, number);
+        // What GetBookNo does, without binding the driver's entry points again for every hit.
         BindTo(driver);
+        FormBookNo(book, number);
         if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(book, g_nLocale, name, CBI_NAME_CAPACITY - 1);
         name[sizeof name - 1] = 0;
         if (g_cbi.CBIVPGetItemText && g_cbi.CBIVPPageToItem && (ReadCaps(book).wCaps & CBI_CAP_CONTENTS)) {
