@@ -173,7 +173,8 @@ class SearchShelf {
                                 0, nullptr);
         ctrl_ = std::make_unique<CTavrinCtrl>();
         CRect rc(0, 0, 300, 500);
-        ok_ = ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 1) != FALSE;
+        ok_ =
+            ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 1) != FALSE;
     }
     ~SearchShelf() {
         ctrl_.reset();
@@ -212,7 +213,8 @@ int RunSearch(const fs::path& folder, std::string text, bool exact, int rounds) 
     for (int r = 0; r < rounds; ++r) {
         g_hits = 0;
         auto start = std::chrono::steady_clock::now();
-        result = shelf.Ctrl().Search(0xFFFFFFFF, text.data(), exact ? 1 : 0, reinterpret_cast<void*>(&CountHit));
+        result =
+            shelf.Ctrl().Search(0xFFFFFFFF, text.data(), exact ? 1 : 0, reinterpret_cast<void*>(&CountHit));
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         best = std::min(best, seconds);
         hits = g_hits;

@@ -287,7 +287,8 @@ class ByteScanner {
 inline void CopyRun(unsigned char* to, const unsigned char* from, size_t count, size_t readable, bool fold) {
 #ifdef __SSE2__
     if (readable >= ((count + 15) & ~size_t{15}) && count <= 256) {
-        const __m128i below = _mm_set1_epi8('A' - 1), above = _mm_set1_epi8('Z' + 1), bit = _mm_set1_epi8(0x20);
+        const __m128i below = _mm_set1_epi8('A' - 1), above = _mm_set1_epi8('Z' + 1),
+                      bit = _mm_set1_epi8(0x20);
         for (size_t k = 0; k < count; k += 16) {
             __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k));
             if (fold) {
@@ -311,8 +312,8 @@ inline void CopyRun(unsigned char* to, const unsigned char* from, size_t count, 
 // turns up early is not assembled whole. What is assembled never changes afterwards.
 class PageSearch {
   public:
-    PageSearch(const unsigned char* page, size_t n, bool fold, unsigned char* out, const unsigned char* needle,
-               size_t m, size_t rare, std::vector<uint32_t>& breaks)
+    PageSearch(const unsigned char* page, size_t n, bool fold, unsigned char* out,
+               const unsigned char* needle, size_t m, size_t rare, std::vector<uint32_t>& breaks)
         : page_(page), n_(n), fold_(fold), out_(out), needle_(needle), m_(m), rare_(rare), breaks_(breaks),
           objects_(page, n), marks_(page, n, kMark, kMark), from_(rare) {}
 
@@ -514,10 +515,12 @@ bool Scan(const Prefilter& f) {
 // is either a run of the page's own bytes, or it is split by sequences: then the part before the
 // first of them ends right before a 0xFF that does not start a line break, with a byte of the text
 // other than its last.
-bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m, size_t rare) {
+bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
+             size_t rare) {
     if (m > n) return false;
     Prefilter f{page, n, fold, needle, m, rare, needle[rare], needle[rare], {}};
-    if (fold && f.rareByte >= 'a' && f.rareByte <= 'z') f.otherCase = static_cast<unsigned char>(f.rareByte - 32);
+    if (fold && f.rareByte >= 'a' && f.rareByte <= 'z')
+        f.otherCase = static_cast<unsigned char>(f.rareByte - 32);
     for (size_t k = 0; k + 1 < m; ++k)
         f.before[needle[k]] = true;
     return Scan(f);

@@ -40,7 +40,8 @@ __attribute__((target("pclmul,sse2"))) inline __m128i Load(const uint8_t* at) {
 
 // x times the two halves of k, plus the next 16 bytes.
 __attribute__((target("pclmul,sse2"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
-    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
+    __m128i low = _mm_clmulepi64_si128(x, k, 0x00), high = _mm_clmulepi64_si128(x, k, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(low, high), next);
 }
 
 __attribute__((target("pclmul,sse2"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size) {

@@ -68,10 +68,16 @@ inline bool SearchPage(const std::string& text, const unsigned char* page, size_
             if (Match(text, line.c_str(), exact)) return true;
             line.clear();
             break;
-        case 3: next = i + 22; break;
-        case 5: next = i + 54; break;
+        case 3:
+            next = i + 22;
+            break;
+        case 5:
+            next = i + 54;
+            break;
         case 13:
-        case 253: next = i + 10; break;
+        case 253:
+            next = i + 10;
+            break;
         case 19:
             next = i + 11;
             if (at(2) & 0x20) next = bracket(next);
@@ -88,9 +94,15 @@ inline bool SearchPage(const std::string& text, const unsigned char* page, size_
             if (f & 0x20) next = next + 2 > n ? n : next + 2 + page[next] + 256u * page[next + 1];
             break;
         }
-        case 247: next = i + 6; break;
-        case 249: next = i + ((at(3) & 0x40) ? 16 : 8); break;
-        case 251: next = i + 7; break;
+        case 247:
+            next = i + 6;
+            break;
+        case 249:
+            next = i + ((at(3) & 0x40) ? 16 : 8);
+            break;
+        case 251:
+            next = i + 7;
+            break;
         case 25: {
             size_t p = i + 3;
             if (p >= n) {
@@ -121,7 +133,8 @@ inline bool SearchPage(const std::string& text, const unsigned char* page, size_
             }
             break;
         }
-        default: break;
+        default:
+            break;
         }
         i = std::min(next, n);
     }

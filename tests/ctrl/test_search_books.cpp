@@ -22,8 +22,8 @@ void PrintTo(const Hit& h, std::ostream* os) {
 }
 
 std::vector<Hit> g_hits;
-int g_answer = 1;                                  // what the callback returns
-std::function<void()> g_during;                    // what the callback does besides
+int g_answer = 1;               // what the callback returns
+std::function<void()> g_during; // what the callback does besides
 int Collect(DWORD book, const SearchHit* hit) {
     g_hits.push_back({book, hit->pszBookName, hit->pszBookNumber, hit->pszEntryText, hit->nPage});
     if (g_during) g_during();
@@ -87,8 +87,8 @@ class SearchBooks : public RegWorld {
 const std::string kBreak = "\xFF\x0A";
 
 TEST_F(SearchBooks, OneHitPerPageInPageOrderWithTheHitsFields) {
-    std::string path = EBook("a.ebd", "Alpha", {"none here", "cat cat" + kBreak + "cat", "no", "a cat"},
-                             CBI_CAP_CONTENTS);
+    std::string path =
+        EBook("a.ebd", "Alpha", {"none here", "cat cat" + kBreak + "cat", "no", "a cat"}, CBI_CAP_CONTENTS);
     uint32_t chapter = Books().AddItem(path.c_str(), 0, "Chapter One", 0);
     uint32_t later = Books().AddItem(path.c_str(), 0, "Chapter Two", 3);
     Books().SetPageToItem(path.c_str(), 1, chapter);
@@ -112,7 +112,8 @@ TEST_F(SearchBooks, EntryTextIsEmptyWithoutContents) {
 }
 
 TEST_F(SearchBooks, CaseAndSkippedSequencesThroughTheDriver) {
-    EBook("a.ebd", "Alpha", {"xABCx", "ab" + kBreak + "c", std::string("ab\xFF\x03") + std::string(20, 'z') + "c"});
+    EBook("a.ebd", "Alpha",
+          {"xABCx", "ab" + kBreak + "c", std::string("ab\xFF\x03") + std::string(20, 'z') + "c"});
     ASSERT_TRUE(Start());
     DWORD alpha = Handle("Alpha");
     EXPECT_EQ(Run(alpha, "abc", 0), 1);

@@ -49,8 +49,8 @@ TEST(SearchLines, TextSplitBySkippedSequencesIsFound) {
     EXPECT_EQ(Search("zz]def", "abc" + seq13plain + "def"), 1) << "no bracket without bit 0x20";
     std::string seq21 = Seq({0xFF, 0x21, 0x00}) + std::string(16, 'x') + "link]";
     EXPECT_EQ(Search("abdef", "ab" + seq21 + "def"), 1);
-    std::string seq23 = Seq({0xFF, 0x23, 0x60}) + std::string(8, 'x') + "hidden]" + std::string(8, 'y') +
-                        Seq({3, 0}) + "ops";
+    std::string seq23 =
+        Seq({0xFF, 0x23, 0x60}) + std::string(8, 'x') + "hidden]" + std::string(8, 'y') + Seq({3, 0}) + "ops";
     EXPECT_EQ(Search("abdef", "ab" + seq23 + "def"), 1);
     EXPECT_EQ(Search("ops", "ab" + seq23 + "def"), 0);
     std::string seq23n = Seq({0xFF, 0x23, 0x10}) + std::string(8, 'x') + "shown]";
@@ -88,15 +88,39 @@ TEST(SearchCase, LettersAToZFoldOnlyWhenCaseIsIgnored) {
 
 TEST(SearchCharacters, MatchStartsOnACharacterBoundary) {
     // 0x82 0x41 is one character: the "A" inside it does not start a match.
-    EXPECT_EQ(MatchText("AB", "\x82" "AB", 1), 0);
-    EXPECT_EQ(MatchText("AB", "\x82" "AAB", 1), 1);
+    EXPECT_EQ(MatchText("AB",
+                        "\x82"
+                        "AB",
+                        1),
+              0);
+    EXPECT_EQ(MatchText("AB",
+                        "\x82"
+                        "AAB",
+                        1),
+              1);
     EXPECT_EQ(MatchText("\x41", "\x82\x41\x82\x41", 1), 0);
-    EXPECT_EQ(Search("AB", "\x82" "AB"), 0);
-    EXPECT_EQ(Search("AB", "\x82\x82" "AB"), 1);
+    EXPECT_EQ(Search("AB", "\x82"
+                           "AB"),
+              0);
+    EXPECT_EQ(Search("AB", "\x82\x82"
+                           "AB"),
+              1);
     // The trail byte may be 0xFF: it does not start a control sequence.
-    EXPECT_EQ(Search("x\x0A" "cd", "x\x82\xFF\x0A" "cd"), 0);
-    EXPECT_EQ(Search("\x0A" "cd", "x\x82\xFF\x0A" "cd"), 1);
-    EXPECT_EQ(Search("ab", "\x82\xFF" "ab", 1), 1);
+    EXPECT_EQ(Search("x\x0A"
+                     "cd",
+                     "x\x82\xFF\x0A"
+                     "cd"),
+              0);
+    EXPECT_EQ(Search("\x0A"
+                     "cd",
+                     "x\x82\xFF\x0A"
+                     "cd"),
+              1);
+    EXPECT_EQ(Search("ab",
+                     "\x82\xFF"
+                     "ab",
+                     1),
+              1);
 }
 
 TEST(SearchCharacters, LineIsReadUpToItsFirstZero) {
@@ -230,12 +254,12 @@ TEST(SearchAgreesWithLineReading, OnRandomPages) {
             page.insert(at, needle.substr(0, cut) + random.Sequence() + needle.substr(cut));
         }
         for (int matchCase = 0; matchCase < 2; ++matchCase) {
-            bool expected = search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(page.data()),
-                                                   page.size(), matchCase != 0);
+            bool expected = search_ref::SearchPage(
+                needle, reinterpret_cast<const unsigned char*>(page.data()), page.size(), matchCase != 0);
             found += expected;
             ASSERT_EQ(Search(needle, page, matchCase), expected ? 1 : 0)
-                << "round " << round << " matchCase " << matchCase << " needle " << testing::PrintToString(needle)
-                << " page " << testing::PrintToString(page);
+                << "round " << round << " matchCase " << matchCase << " needle "
+                << testing::PrintToString(needle) << " page " << testing::PrintToString(page);
         }
     }
     tavrin::search::ReleaseScratch();
@@ -274,7 +298,8 @@ TEST(SearchAgreesWithLineReading, PagesCutAtEveryByte) {
             for (const char* needle : {"A", "ab", "cat", "B"})
                 for (int matchCase = 0; matchCase < 2; ++matchCase)
                     ASSERT_EQ(Search(needle, part, matchCase),
-                              search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(part.data()),
+                              search_ref::SearchPage(needle,
+                                                     reinterpret_cast<const unsigned char*>(part.data()),
                                                      part.size(), matchCase != 0)
                                   ? 1
                                   : 0)
