@@ -55,8 +55,8 @@ class ContentsShelf {
         wc.lpfnWndProc = DefWindowProcA;
         wc.lpszClassName = "BenchContentsHost";
         RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "BenchContentsHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr, nullptr,
-                                0, nullptr);
+        host_ = CreateWindowExA(0, "BenchContentsHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr,
+                                nullptr, 0, nullptr);
         ctrl_ = std::make_unique<CTavrinCtrl>();
         CRect rc(0, 0, 300, 500);
         if (ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 1))

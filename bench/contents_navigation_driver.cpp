@@ -34,9 +34,12 @@ CBI_EXPORT int CBIOpenBook(const char* path, uint32_t, CBI_HBOOK* book) {
     if (!path || !book) return 1;
     const char* name = std::strrchr(path, '/');
     name = name ? name + 1 : path;
-    if (std::strcmp(name, "flat.ebd") == 0) *book = kFlat;
-    else if (std::strcmp(name, "deep.ebd") == 0) *book = kDeep;
-    else return 1;
+    if (std::strcmp(name, "flat.ebd") == 0)
+        *book = kFlat;
+    else if (std::strcmp(name, "deep.ebd") == 0)
+        *book = kDeep;
+    else
+        return 1;
     return 0;
 }
 

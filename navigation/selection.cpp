@@ -8,7 +8,7 @@
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
-#include <cstring>
+#include <string_view>
 #include <strings.h>
 
 using namespace tavrin;
@@ -18,11 +18,6 @@ namespace {
 // "No page" answers of CBIVPItemToPage: any negative page, and 65535.
 bool IsPage(int32_t page) {
     return page >= 0 && page != CBI_NO_PAGE_16;
-}
-
-std::string_view TextOf(const char* buffer, size_t capacity) {
-    const void* zero = std::memchr(buffer, 0, capacity);
-    return std::string_view(buffer, zero ? static_cast<size_t>(static_cast<const char*>(zero) - buffer) : capacity);
 }
 
 } // namespace
@@ -55,8 +50,8 @@ void CTavrinCtrl::OnSeleChanged(NMHDR* pNMHDR, LRESULT* pResult) {
         if (m_nSuppressNotify) return;
         const CatalogRecord& catalog = *CatalogOf(node);
         BindDriver(catalog.hDriver);
-        std::string_view name = TextOf(catalog.szCataName, sizeof catalog.szCataName);
-        std::string_view key = TextOf(catalog.szCataKey, sizeof catalog.szCataKey);
+        std::string_view name(catalog.szCataName, FixedLength(catalog.szCataName));
+        std::string_view key(catalog.szCataKey, FixedLength(catalog.szCataKey));
         if (catalog.dwCataType == CATA_SYSTEM) {
             char link[kNameSize] = {};
             if (!GetCataInfoFromFile(m_dwShelfHandle, catalog.hVpItem, "CONFIG", "RID", link, sizeof link))
@@ -90,7 +85,8 @@ void CTavrinCtrl::OnSeleChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     case NODE_DICT:
     case NODE_BOOK:
         if (m_nSuppressNotify) return;
-        ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_BOOK, static_cast<LPARAM>(BookOf(node)->dwBookHandle));
+        ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_BOOK,
+                       static_cast<LPARAM>(BookOf(node)->dwBookHandle));
         return;
     default:
         return; // the root tells nothing

@@ -182,7 +182,7 @@ TEST_F(ContentsPage, ShownWithoutTheCapsBitOrWithAnotherText) {
     Entry(path_, 0, kContentsPage); // path_ has caps 0x80 only
     ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
     std::string hiding = (dir_ / "h.ebd").string();
-    Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD"); // the name less its last byte
+    Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD");      // the name less its last byte
     Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD\xB6 "); // ... and with a blank after it
     HTREEITEM book = StartBook();
     UserExpand(book);

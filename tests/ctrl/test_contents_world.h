@@ -63,8 +63,12 @@ class ContentsWorld : public regbooks::RegWorld {
     void UserCollapse(HTREEITEM item) { Key(item, VK_SUBTRACT); }
 
     // ---- reading the tree ----
-    bool Expanded(HTREEITEM item) const { return TreeView_GetItemState(Tree(), item, TVIS_EXPANDED) & TVIS_EXPANDED; }
-    ContentsRecord& Contents(HTREEITEM item) const { return *static_cast<ContentsRecord*>(Node(item)->pRecord); }
+    bool Expanded(HTREEITEM item) const {
+        return TreeView_GetItemState(Tree(), item, TVIS_EXPANDED) & TVIS_EXPANDED;
+    }
+    ContentsRecord& Contents(HTREEITEM item) const {
+        return *static_cast<ContentsRecord*>(Node(item)->pRecord);
+    }
     HTREEITEM Selected() const { return TreeView_GetSelection(Tree()); }
     // Image of a book item (group 1) or a contents item (groups 2 and 16), closed or open, as the
     // trunk status chooses the column.
@@ -94,7 +98,8 @@ class ContentsWorld : public regbooks::RegWorld {
             Notice n;
             n.kind = wParam;
             if (wParam == SHELF_NOTIFY_BOOK) n.bookHandle = static_cast<DWORD>(lParam);
-            if (wParam == SHELF_NOTIFY_PAGE) std::memcpy(&n.page, reinterpret_cast<void*>(lParam), sizeof n.page);
+            if (wParam == SHELF_NOTIFY_PAGE)
+                std::memcpy(&n.page, reinterpret_cast<void*>(lParam), sizeof n.page);
             if (wParam == SHELF_NOTIFY_TRUNK)
                 std::memcpy(&n.trunk, reinterpret_cast<void*>(lParam), sizeof n.trunk);
             if (wParam == SHELF_NOTIFY_CATALOG_DESC)
