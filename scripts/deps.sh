@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the host need. Safe to run again.
+# Installs the Debian 12 packages the build, the tests and the host need (live-manual-epub: real EPUB
+# books for a host test). Safe to run again.
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev libcairo2-dev libfontconfig-dev fonts-dejavu-core
   libzip-dev zlib1g-dev libxml2-dev
+  live-manual-epub
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Real-world EPUB books through the host: the manuals Debian ships as EPUB (package live-manual-epub)
+# are added to an e-book store of their own, browsed by contents, opened at a page, searched and
+# removed again. Skipped (exit 77) when the package is not installed.
+#
+#   tests/host/real_epub.sh BUILD_DIR
+set -euo pipefail
+build="${1:?usage: real_epub.sh BUILD_DIR}"
+manuals=/usr/share/doc/live-manual/epub
+if [[ ! -f "$manuals/live-manual.en.epub" || ! -f "$manuals/live-manual.de.epub" ]]; then
+  echo "live-manual-epub is not installed: skipped"
+  exit 77
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export TAVRIN_REGISTRY="$work/registry.db"
+export TAVRIN_EBOOK_STORE="$work/ebooks"
+host=("$build/host/tavrin-host" --shelf "$build/shelf")
+failures=0
+expect() {
+  if ! grep -Eq -- "$2" <<<"$3"; then
+    echo "FAIL $1: no line matches /$2/ in:" >&2
+    head -40 <<<"$3" | sed 's/^/    /' >&2
+    failures=$((failures + 1))
+  fi
+}
+refuse() {
+  if grep -Eq -- "$2" <<<"$3"; then
+    echo "FAIL $1: a line matches /$2/" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+out="$("${host[@]}" add 65535 "$manuals/live-manual.en.epub" "$manuals/live-manual.de.epub" 2>&1)"
+out="$("${host[@]}" books 2>&1)"
+expect added-en "^  Live Systems Manual  \[book\]$" "$out"
+expect added-de "^  Live Systems Handbuch  \[book\]$" "$out"
+number="$(grep -A1 "^  Live Systems Manual  \[book\]" <<<"$out" | sed -n 's/^    number    //p')"
+[[ -n "$number" ]] || { echo "FAIL: no book number for the English manual" >&2; exit 1; }
+
+# Adding the same file again leaves the store as it is.
+"${host[@]}" add 65535 "$manuals/live-manual.en.epub" >/dev/null 2>&1 || true
+out="$("${host[@]}" books 2>&1)"
+[[ "$(grep -c "^  Live Systems Manual  \[book\]$" <<<"$out")" -eq 1 ]] || {
+  echo "FAIL: the English manual is on the shelf twice after a second add" >&2
+  failures=$((failures + 1))
+}
+
+out="$("${host[@]}" contents "$number" 2 2>&1)"
+expect contents "^    About this manual  \[chapter, page [0-9]+\]$" "$out"
+expect contents "^    Installation  \[chapter, page [0-9]+\]$" "$out"
+page="$(sed -n 's/^    Installation  \[chapter, page \([0-9]*\)\]$/\1/p' <<<"$out")"
+
+out="$("${host[@]}" open "$number" "$page" 2>&1)"
+expect open "^SetLocation\($number, page $page\) = 1$" "$out"
+expect open "WM_SHELF_NOTIFY 2 book 0x[0-9a-f]+ page $page$" "$out"
+expect open "^Selected: .* / Live Systems Manual / .*Installation$" "$out"
+
+out="$("${host[@]}" page "$number" "$page" 2>&1)"
+expect page "Installation" "$out"
+refuse page "<[a-z]+[ >]" "$out"
+
+out="$("${host[@]}" search --book "$number" persistence 2>&1)"
+expect search "^$number  Live Systems Manual  page [0-9]+  " "$out"
+expect search "^[1-9][0-9]* hit\(s\); searched to the end$" "$out"
+
+out="$("${host[@]}" remove "$number" 2>&1)"
+expect remove "^Removed \"Live Systems Manual\"" "$out"
+out="$("${host[@]}" books 2>&1)"
+refuse removed "^  Live Systems Manual  \[book\]$" "$out"
+expect kept "^  Live Systems Handbuch  \[book\]$" "$out"
+
+if [[ $failures -ne 0 ]]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "real EPUB books: all checks passed"
