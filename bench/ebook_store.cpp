@@ -8,9 +8,7 @@
 //
 // Run: build-ebook-rel/bench/bench_ebook_store (the store is made under the system temporary folder)
 // Budget: each under 1 s.
-#include "ebook/book_class.h"
-#include "ebook/store_index.h"
-#include "ebook/text_util.h"
+#include "ebook_store_maker.h"
 #include "epub_fixtures/epub_maker.h"
 #include "support/cbi_table.h"
 
@@ -27,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace tavrin::ebook;
+using ebookbench::MakeStore;
 
 struct Driver {
     void* library = nullptr;
@@ -49,26 +48,6 @@ fs::path FreshFolder(const std::string& name) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
-}
-
-// A store of `count` books written directly (book files and index), as many adds would leave it:
-// ten classes by subject, every book a small EPUB 3 of its own.
-void MakeStore(const fs::path& store, int count) {
-    StoreIndex index;
-    for (int i = 1; i <= count; ++i) {
-        epubtest::BookSpec spec;
-        spec.title = "Stored book number " + std::to_string(i);
-        spec.subject = "Subject " + std::to_string(i % 10);
-        spec.uid = "urn:bench:" + std::to_string(i);
-        std::string path = (store / (std::to_string(i) + ".epub")).string();
-        epubtest::WriteZip(path, epubtest::Epub3(spec));
-        std::string bytes = epubtest::ReadFile(path);
-        BookClass c = ClassForSubject(spec.subject);
-        index.books.push_back(
-            {static_cast<uint16_t>(i), Fnv1a64(bytes), bytes.size(), c.key, c.name, spec.uid, spec.title});
-    }
-    index.nextId = static_cast<uint16_t>(count + 1);
-    epubtest::WriteFile((store / "index").string(), FormatIndex(index));
 }
 
 void BM_CollectStore(benchmark::State& state) {
