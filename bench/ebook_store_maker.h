@@ -20,16 +20,16 @@ inline void MakeStore(const std::filesystem::path& store, int count) {
     using namespace tavrin::ebook;
     StoreIndex index;
     for (int i = 1; i <= count; ++i) {
-        epubtest::BookSpec spec;
-        spec.title = "Stored book number " + std::to_string(i);
-        spec.subject = "Subject " + std::to_string(i % kStoreClasses);
-        spec.uid = "urn:bench:" + std::to_string(i);
+        epubtest::BookSpec book;
+        book.title = "Stored book number " + std::to_string(i);
+        book.subject = "Subject " + std::to_string(i % kStoreClasses);
+        book.uid = "urn:bench:" + std::to_string(i);
         std::string path = (store / (std::to_string(i) + ".epub")).string();
-        epubtest::WriteZip(path, epubtest::Epub3(spec));
+        epubtest::WriteZip(path, epubtest::Epub3(book));
         std::string bytes = epubtest::ReadFile(path);
-        BookClass c = ClassForSubject(spec.subject);
+        BookClass c = ClassForSubject(book.subject);
         index.books.push_back(
-            {static_cast<uint16_t>(i), Fnv1a64(bytes), bytes.size(), c.key, c.name, spec.uid, spec.title});
+            {static_cast<uint16_t>(i), Fnv1a64(bytes), bytes.size(), c.key, c.name, book.uid, book.title});
     }
     index.nextId = static_cast<uint16_t>(count + 1);
     epubtest::WriteFile((store / "index").string(), FormatIndex(index));
