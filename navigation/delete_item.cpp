@@ -19,6 +19,7 @@ void CTavrinCtrl::FreeNode(TreeNode* pNode) {
     if (!pNode) return;
     if (pNode->nKind == NODE_DICT || pNode->nKind == NODE_BOOK) {
         ForgetDictNode(pNode);
+        ++g_nBooksFreed;
         if (BookRecord* book = BookOf(pNode)) {
             BindDriver(book->hDriver);
             if (g_cbi.CBICloseBook) {

@@ -82,8 +82,10 @@ int CTavrinCtrl::Search(DWORD dwBookHandle, char* lpszText, int bMatchCase, void
 
 void CTavrinCtrl::SearchAllBooks(HTREEITEM hStart, char* lpszText, int bMatchCase, void* pfnCallback) {
     if (g_bSearchStop) return;
-    for (HTREEITEM child = g_shelfTree.GetChildItem(hStart); child && !g_bSearchStop;
-         child = g_shelfTree.GetNextSiblingItem(child)) {
+    HTREEITEM next = nullptr;
+    for (HTREEITEM child = g_shelfTree.GetChildItem(hStart); child && !g_bSearchStop; child = next) {
+        // Taken first: the host's callback may delete the child (and its subtree) while it is searched.
+        next = g_shelfTree.GetNextSiblingItem(child);
         TreeNode* node = NodeOfItem(g_shelfTree, child);
         if (node && node->nKind == NODE_BOOK) SearchOnBook(node, lpszText, bMatchCase, pfnCallback);
         SearchAllBooks(child, lpszText, bMatchCase, pfnCallback);
@@ -135,9 +137,19 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
             entry[sizeof entry - 1] = 0;
         }
         SearchHit hit{name, number, page, entry};
+        const unsigned freedBefore = g_nBooksFreed;
         if (callback && callback(book, &hit) == 0) {
             g_bSearchStop = 1;
             return 1;
+        }
+        // The host may have taken books off the shelf meanwhile. If this one went, its handle is
+        // closed and its driver perhaps unloaded: its search ends here (the walk goes on with the
+        // books still there).
+        if (g_nBooksFreed != freedBefore) {
+            HTREEITEM item = FindBook(m_hRoot, book);
+            const BookRecord* still = item ? BookOf(NodeOfItem(g_shelfTree, item)) : nullptr;
+            if (!still || still->hDriver != driver) return 1;
+            BindDriver(driver); // the table may point into a library released since
         }
     }
     return 1;

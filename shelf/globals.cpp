@@ -14,6 +14,7 @@ CShelfDropTarget g_dropTarget;
 CImageList g_imageList;
 int g_imageIndex[tavrin::kImageCount] = {};
 int g_nLocale = 3;
+unsigned g_nBooksFreed = 0;
 
 namespace {
 

@@ -138,6 +138,24 @@ TEST_F(SearchBooks, CallbackStopsTheWholeSearch) {
     EXPECT_EQ(g_bSearchStop, 0);
 }
 
+TEST_F(SearchBooks, ABookTheHostRemovesDuringTheSearchIsNotReadAgain) {
+    EBook("a.ebd", "Alpha", {"cat", "cat", "cat"});
+    EBook("b.ebd", "Beta", {"cat"});
+    ASSERT_TRUE(Start());
+    const DWORD alpha = Handle("Alpha");
+    const DWORD beta = Handle("Beta");
+    // At its first hit the host takes the book being searched off the shelf (its handle is closed).
+    g_during = [&] {
+        if (HTREEITEM item = Find("Alpha")) TreeView_DeleteItem(Tree(), item);
+    };
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    std::vector<DWORD> books;
+    for (const Hit& h : g_hits)
+        books.push_back(h.book);
+    EXPECT_EQ(books, (std::vector<DWORD>{alpha, beta})) << "the walk goes on with the next book";
+    EXPECT_EQ(Books().MisuseCount(), 0) << "no call with the closed handle";
+}
+
 TEST_F(SearchBooks, AllBooksInTheTreesPreOrderAndDictionariesOnlyByHandle) {
     api_ = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
     api_->DicAcceptAll(1);
