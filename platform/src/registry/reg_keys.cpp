@@ -22,8 +22,10 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
     return Guarded([&](sqlite3* db) -> LONG {
-        KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
+        // One read of the store for the whole path: one consistent view, and one lock taken.
+        Transaction transaction(db, false);
+        KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
         int64_t id = Walk(db, parent.id, names);
         if (!id) return ERROR_FILE_NOT_FOUND;
         *phkResult = KeyHandles::Get().Add(id, EffectiveAccess(samDesired));

@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <pthread.h>
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -25,6 +27,19 @@
 namespace plat::detail {
 
 namespace {
+
+// This process's id, asked of the system once and again only in a child after fork: every registry
+// call checks whether the open connection is its own, and getpid is a system call.
+long g_processId = 0;
+long ProcessId() {
+    static const bool hooked = [] {
+        pthread_atfork(nullptr, nullptr, [] { g_processId = 0; });
+        return true;
+    }();
+    (void)hooked;
+    if (g_processId == 0) g_processId = static_cast<long>(getpid());
+    return g_processId;
+}
 
 constexpr int kBusyTimeoutMs = 15000;
 constexpr int kSchemaVersion = 1;
@@ -127,7 +142,7 @@ void RegistryStore::SetPath(const std::string& path) {
 }
 
 void RegistryStore::Close() {
-    const bool own = db_ && owner_ == static_cast<long>(getpid());
+    const bool own = db_ && owner_ == ProcessId();
     for (auto& [sql, free] : statements_) {
         if (own)
             for (sqlite3_stmt* stmt : free) sqlite3_finalize(stmt);
@@ -141,7 +156,7 @@ void RegistryStore::Close() {
 }
 
 sqlite3* RegistryStore::Database() {
-    if (db_ && owner_ != static_cast<long>(getpid())) Close();
+    if (db_ && owner_ != ProcessId()) Close();
     if (!db_) Open();
     return db_;
 }
@@ -198,7 +213,7 @@ void RegistryStore::Open() {
         throw;
     }
     db_ = db;
-    owner_ = static_cast<long>(getpid());
+    owner_ = ProcessId();
 }
 
 sqlite3_stmt* RegistryStore::Take(sqlite3* db, const char* sql) {
@@ -206,6 +221,12 @@ sqlite3_stmt* RegistryStore::Take(sqlite3* db, const char* sql) {
     auto it = statements_.find(sql);
     if (it == statements_.end() || it->second.empty()) return nullptr;
     sqlite3_stmt* stmt = it->second.back();
+    if (std::strcmp(sqlite3_sql(stmt), sql) != 0) {
+        // The address held another text when these were kept: they answer other questions.
+        for (sqlite3_stmt* stale : it->second) sqlite3_finalize(stale);
+        it->second.clear();
+        return nullptr;
+    }
     it->second.pop_back();
     return stmt;
 }

@@ -44,9 +44,10 @@ class RegistryStore {
     void SetPath(const std::string& path); // closes the database
     std::string Path() const;
 
-    // Prepared statements of the open database, kept for reuse by their SQL text: a statement
-    // taken is the caller's until it is given back, reset. Statements of any other connection
-    // (null from Take) are the caller's to finalize.
+    // Prepared statements of the open database, kept for reuse by their SQL text (looked up by the
+    // text's address, then checked against the text itself): a statement taken is the caller's until
+    // it is given back, reset. Statements of any other connection (null from Take) are the caller's
+    // to finalize.
     sqlite3_stmt* Take(sqlite3* db, const char* sql);
     bool GiveBack(sqlite3* db, const char* sql, sqlite3_stmt* stmt);
 
@@ -62,7 +63,7 @@ class RegistryStore {
     sqlite3* db_ = nullptr;
     long owner_ = 0; // process that opened db_: a forked child opens its own connection
     RootKeys roots_;
-    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> statements_;
+    std::unordered_map<const char*, std::vector<sqlite3_stmt*>> statements_;
 };
 
 // One prepared statement. Every failure throws RegistryError.
