@@ -44,22 +44,14 @@ __attribute__((target("pclmul,sse2"))) inline __m128i Fold(__m128i x, __m128i k,
     return _mm_xor_si128(_mm_xor_si128(low, high), next);
 }
 
-__attribute__((target("pclmul,sse2"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size) {
-    const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
+// The four lanes x1..x4 (64 bytes before p) folded into one, the rest of the 16-byte blocks folded in,
+// and the 128 bits reduced to the CRC.
+__attribute__((target("pclmul,sse2"))) uint32_t FinishLanes(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
+                                                            const uint8_t* p, size_t size) {
     const __m128i k3k4 = _mm_set_epi64x(0x0ccaa009e, 0x1751997d0);
     const __m128i k5 = _mm_set_epi64x(0, 0x163cd6124);
     const __m128i poly = _mm_set_epi64x(0x1f7011641, 0x1db710641);
     const __m128i mask32 = _mm_set_epi32(0, 0, 0, -1);
-    __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
-    __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);
-    p += 64;
-    size -= 64;
-    for (; size >= 64; p += 64, size -= 64) {
-        x1 = Fold(x1, k1k2, Load(p));
-        x2 = Fold(x2, k1k2, Load(p + 16));
-        x3 = Fold(x3, k1k2, Load(p + 32));
-        x4 = Fold(x4, k1k2, Load(p + 48));
-    }
     x1 = Fold(x1, k3k4, x2);
     x1 = Fold(x1, k3k4, x3);
     x1 = Fold(x1, k3k4, x4);
@@ -76,11 +68,70 @@ __attribute__((target("pclmul,sse2"))) uint32_t FoldClmul(uint32_t state, const 
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(x1, 4)));
 }
 
+__attribute__((target("pclmul,sse2"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size) {
+    const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
+    __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
+    __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);
+    p += 64;
+    size -= 64;
+    for (; size >= 64; p += 64, size -= 64) {
+        x1 = Fold(x1, k1k2, Load(p));
+        x2 = Fold(x2, k1k2, Load(p + 16));
+        x3 = Fold(x3, k1k2, Load(p + 32));
+        x4 = Fold(x4, k1k2, Load(p + 48));
+    }
+    return FinishLanes(x1, x2, x3, x4, p, size);
+}
+
+// The same with 512-bit registers where the processor multiplies four lanes at once: four registers
+// fold 256 bytes at a time (constants for 2048 bits), then into one register (the 512-bit constants
+// above), whose four lanes go on as x1..x4. `size` is a multiple of 16, at least 256.
+__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i FoldWide(__m512i x, __m512i k, __m512i next) {
+    __m512i low = _mm512_clmulepi64_epi128(x, k, 0x00), high = _mm512_clmulepi64_epi128(x, k, 0x11);
+    return _mm512_ternarylogic_epi64(low, high, next, 0x96); // low ^ high ^ next
+}
+
+__attribute__((target("avx512f,vpclmulqdq,pclmul,sse2"))) uint32_t
+FoldWideClmul(uint32_t state, const uint8_t* p, size_t size) {
+    const __m512i k2048 = _mm512_set_epi64(0x1322d1430, 0x11542778a, 0x1322d1430, 0x11542778a, 0x1322d1430,
+                                           0x11542778a, 0x1322d1430, 0x11542778a);
+    const __m512i k512 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596,
+                                          0x154442bd4, 0x1c6e41596, 0x154442bd4);
+    __m512i z1 = _mm512_xor_si512(_mm512_loadu_si512(p),
+                                  _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(state))));
+    __m512i z2 = _mm512_loadu_si512(p + 64), z3 = _mm512_loadu_si512(p + 128),
+            z4 = _mm512_loadu_si512(p + 192);
+    p += 256;
+    size -= 256;
+    for (; size >= 256; p += 256, size -= 256) {
+        z1 = FoldWide(z1, k2048, _mm512_loadu_si512(p));
+        z2 = FoldWide(z2, k2048, _mm512_loadu_si512(p + 64));
+        z3 = FoldWide(z3, k2048, _mm512_loadu_si512(p + 128));
+        z4 = FoldWide(z4, k2048, _mm512_loadu_si512(p + 192));
+    }
+    z1 = FoldWide(z1, k512, z2);
+    z1 = FoldWide(z1, k512, z3);
+    z1 = FoldWide(z1, k512, z4);
+    for (; size >= 64; p += 64, size -= 64)
+        z1 = FoldWide(z1, k512, _mm512_loadu_si512(p));
+    alignas(64) uint8_t lanes[64];
+    _mm512_store_si512(lanes, z1);
+    return FinishLanes(Load(lanes), Load(lanes + 16), Load(lanes + 32), Load(lanes + 48), p, size);
+}
+
 bool HasClmul() {
     static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
     return has;
 }
+
+bool HasWideClmul() {
+    static const bool has =
+        HasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+    return has;
+}
 #endif
+
+CrcMethod g_widest = CrcMethod::Clmul512;
 
 } // namespace
 
@@ -88,9 +139,10 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
     const auto* p = static_cast<const uint8_t*>(data);
     uint32_t c = ~crc;
 #ifdef TAVRIN_CRC_CLMUL
-    if (size >= 64 && HasClmul()) {
+    if (size >= 64 && g_widest != CrcMethod::Table && HasClmul()) {
         size_t whole = size & ~size_t{15};
-        c = FoldClmul(c, p, whole);
+        c = whole >= 256 && g_widest == CrcMethod::Clmul512 && HasWideClmul() ? FoldWideClmul(c, p, whole)
+                                                                              : FoldClmul(c, p, whole);
         p += whole;
         size -= whole;
     }
@@ -106,6 +158,12 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
     while (size--)
         c = kTables[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
     return ~c;
+}
+
+CrcMethod LimitCrcMethod(CrcMethod widest) {
+    CrcMethod previous = g_widest;
+    g_widest = widest;
+    return previous;
 }
 
 } // namespace tavrin::book

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -20,11 +21,41 @@ uint32_t BitByBit(uint32_t crc, const uint8_t* p, size_t n) {
     return ~c;
 }
 
-TEST(Crc32, KnownValue) {
-    EXPECT_EQ(tavrin::book::Crc32(0, "123456789", 9), 0xCBF43926u);
+using tavrin::book::CrcMethod;
+
+// Every method the processor has, held to the same answers.
+class EveryCrcMethod : public testing::TestWithParam<CrcMethod> {
+  protected:
+    void SetUp() override { previous_ = tavrin::book::LimitCrcMethod(GetParam()); }
+    void TearDown() override { tavrin::book::LimitCrcMethod(previous_); }
+
+  private:
+    CrcMethod previous_ = CrcMethod::Clmul512;
+};
+
+std::string MethodName(const testing::TestParamInfo<CrcMethod>& method) {
+    switch (method.param) {
+    case CrcMethod::Table:
+        return "Table";
+    case CrcMethod::Clmul128:
+        return "Clmul128";
+    case CrcMethod::Clmul512:
+        return "Clmul512";
+    }
+    return "Unknown";
 }
 
-TEST(Crc32, EveryLengthAndAlignmentMatchesTheDefinition) {
+INSTANTIATE_TEST_SUITE_P(Crc32, EveryCrcMethod,
+                         testing::Values(CrcMethod::Table, CrcMethod::Clmul128, CrcMethod::Clmul512),
+                         MethodName);
+
+TEST_P(EveryCrcMethod, KnownValue) {
+    EXPECT_EQ(tavrin::book::Crc32(0, "123456789", 9), 0xCBF43926u);
+    std::vector<uint8_t> zeros(4096);
+    EXPECT_EQ(tavrin::book::Crc32(0, zeros.data(), zeros.size()), BitByBit(0, zeros.data(), zeros.size()));
+}
+
+TEST_P(EveryCrcMethod, EveryLengthAndAlignmentMatchesTheDefinition) {
     std::mt19937 rng(5);
     std::vector<uint8_t> bytes(1400);
     for (uint8_t& b : bytes)
@@ -37,7 +68,7 @@ TEST(Crc32, EveryLengthAndAlignmentMatchesTheDefinition) {
                     << "offset " << offset << " length " << n;
 }
 
-TEST(Crc32, ContinuesAcrossPieces) {
+TEST_P(EveryCrcMethod, ContinuesAcrossPieces) {
     std::vector<uint8_t> bytes(100000);
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 9));
