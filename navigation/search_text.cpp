@@ -11,6 +11,9 @@
 // rarest byte of the searched text is passed over without assembling anything.
 #include "navigation/search_text.h"
 
+#include "navigation/page_prefilter.h"
+#include "navigation/search_bytes.h"
+
 #include "afxwin.h"
 
 #include <algorithm>
@@ -77,41 +80,14 @@ namespace {
 
 using tavrin::search::ReserveScratch;
 
-constexpr unsigned char kMark = 0xFF;
-
-inline bool IsLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
-inline unsigned char Fold(unsigned char c) {
-    return static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
-}
+using tavrin::search::Fold;
+using tavrin::search::IsLead;
+using tavrin::search::kMark;
 
 void CopyFolded(unsigned char* to, const unsigned char* from, size_t count) {
     for (size_t i = 0; i < count; ++i)
         to[i] = Fold(from[i]);
 }
-
-// How common a byte is in ordinary text (higher: more common); the search looks for the searched
-// text's least common byte first.
-constexpr std::array<uint8_t, 256> MakeRanks() {
-    std::array<uint8_t, 256> rank{};
-    for (int c = 0; c < 256; ++c)
-        rank[c] = c < 0x20 ? 20 : c < 0x80 ? 110 : 60;
-    const char* letters = "etaoinshrdlcumwfgypbvkjxqz"; // most common first
-    for (int i = 0; letters[i]; ++i) {
-        rank[static_cast<unsigned char>(letters[i])] = static_cast<uint8_t>(250 - i * 6);
-        rank[static_cast<unsigned char>(letters[i] - 32)] = static_cast<uint8_t>(130 - i * 2);
-    }
-    for (int c = '0'; c <= '9'; ++c)
-        rank[c] = 120;
-    rank[' '] = 255;
-    rank['.'] = rank[','] = 180;
-    rank['\n'] = rank['\r'] = 30;
-    return rank;
-}
-
-constexpr std::array<uint8_t, 256> kRanks = MakeRanks();
 
 // Finds where the markup's zero-terminated readings start and end inside an embedded object: the
 // first "text=" or "image=" at or after a position, and the first zero byte. Each answer is kept for
@@ -420,119 +396,6 @@ class PageSearch {
     bool zeroFound_ = false;
 };
 
-// The bytes a quick look at the raw page needs (MayHold below).
-struct Prefilter {
-    const unsigned char* page;
-    size_t n;
-    bool fold;
-    const unsigned char* needle;
-    size_t m, rare;
-    unsigned char rareByte, otherCase;
-    std::array<bool, 256> before; // the bytes of the text but its last
-
-    // An occurrence made of the page's own bytes whose rare byte stands at `pos`?
-    bool RunAt(size_t pos) const {
-        if (pos < rare || pos - rare + m > n) return false;
-        const unsigned char* at = page + pos - rare;
-        for (size_t k = 0; k < m; ++k)
-            if ((fold ? Fold(at[k]) : at[k]) != needle[k]) return false;
-        return true;
-    }
-    // Could an occurrence be split by the sequence starting with the 0xFF at q (a byte follows it)?
-    bool SplitAt(size_t q) const {
-        if (q == 0 || page[q + 1] == 0x0A) return false;
-        return before[fold ? Fold(page[q - 1]) : page[q - 1]];
-    }
-    // The places in a block starting at `base`: rare bytes and 0xFF bytes not followed by 0x0A.
-    bool Block(size_t base, uint32_t rares, uint32_t marks) const {
-        for (; rares; rares &= rares - 1)
-            if (RunAt(base + static_cast<size_t>(__builtin_ctz(rares)))) return true;
-        for (; marks; marks &= marks - 1)
-            if (SplitAt(base + static_cast<size_t>(__builtin_ctz(marks)))) return true;
-        return false;
-    }
-    // The bytes from q on, one at a time.
-    bool Tail(size_t q) const {
-        for (; q < n; ++q) {
-            unsigned char c = page[q];
-            if ((c == rareByte || c == otherCase) && RunAt(q)) return true;
-            if (c == kMark && q + 1 < n && SplitAt(q)) return true;
-        }
-        return false;
-    }
-};
-
-#if defined(__x86_64__) || defined(__i386__)
-// One pass over the page, 32 bytes at a time: most pages hold neither place.
-__attribute__((target("avx2"))) bool ScanWide(const Prefilter& f) {
-    const __m256i rare = _mm256_set1_epi8(static_cast<char>(f.rareByte));
-    const __m256i other = _mm256_set1_epi8(static_cast<char>(f.otherCase));
-    const __m256i mark = _mm256_set1_epi8(static_cast<char>(kMark)), lineFeed = _mm256_set1_epi8(0x0A);
-    size_t q = 0;
-    for (; q + 33 <= f.n; q += 32) {
-        __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f.page + q));
-        __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f.page + q + 1));
-        __m256i rares = _mm256_or_si256(_mm256_cmpeq_epi8(v, rare), _mm256_cmpeq_epi8(v, other));
-        __m256i marks = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lineFeed), _mm256_cmpeq_epi8(v, mark));
-        if (_mm256_testz_si256(_mm256_or_si256(rares, marks), _mm256_or_si256(rares, marks))) continue;
-        if (f.Block(q, static_cast<uint32_t>(_mm256_movemask_epi8(rares)),
-                    static_cast<uint32_t>(_mm256_movemask_epi8(marks))))
-            return true;
-    }
-    return f.Tail(q);
-}
-
-bool HasWide() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-#endif
-
-bool Scan(const Prefilter& f) {
-#if defined(__x86_64__) || defined(__i386__)
-    if (HasWide()) return ScanWide(f);
-#endif
-    size_t q = 0;
-#ifdef __SSE2__
-    const __m128i rare = _mm_set1_epi8(static_cast<char>(f.rareByte));
-    const __m128i other = _mm_set1_epi8(static_cast<char>(f.otherCase));
-    const __m128i mark = _mm_set1_epi8(static_cast<char>(kMark)), lineFeed = _mm_set1_epi8(0x0A);
-    for (; q + 17 <= f.n; q += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f.page + q));
-        __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f.page + q + 1));
-        uint32_t rares = static_cast<uint32_t>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, rare), _mm_cmpeq_epi8(v, other))));
-        uint32_t marks = static_cast<uint32_t>(
-            _mm_movemask_epi8(_mm_andnot_si128(_mm_cmpeq_epi8(next, lineFeed), _mm_cmpeq_epi8(v, mark))));
-        if ((rares | marks) && f.Block(q, rares, marks)) return true;
-    }
-#endif
-    return f.Tail(q);
-}
-
-// False when the page certainly does not hold the text (folded already when `fold`); true when it
-// may. A line's text is the page's text bytes with the control sequences taken out. So an occurrence
-// is either a run of the page's own bytes, or it is split by sequences: then the part before the
-// first of them ends right before a 0xFF that does not start a line break, with a byte of the text
-// other than its last.
-bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
-             size_t rare) {
-    if (m > n) return false;
-    Prefilter f{page, n, fold, needle, m, rare, needle[rare], needle[rare], {}};
-    if (fold && f.rareByte >= 'a' && f.rareByte <= 'z')
-        f.otherCase = static_cast<unsigned char>(f.rareByte - 32);
-    for (size_t k = 0; k + 1 < m; ++k)
-        f.before[needle[k]] = true;
-    return Scan(f);
-}
-
-size_t RarestByte(const unsigned char* needle, size_t m) {
-    size_t rare = 0;
-    for (size_t k = 1; k < m; ++k)
-        if (kRanks[needle[k]] < kRanks[needle[rare]]) rare = k;
-    return rare;
-}
-
 } // namespace
 
 int SearchPageText(const char* text, const unsigned char* page, unsigned length, int matchCase) {
@@ -544,9 +407,9 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
         for (char& c : needle)
             c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
     const auto* pattern = reinterpret_cast<const unsigned char*>(needle.data());
-    const size_t rare = RarestByte(pattern, m);
+    const size_t rare = tavrin::search::RarestByte(pattern, m);
 
-    if (!MayHold(page, length, fold, pattern, m, rare)) return 0;
+    if (!tavrin::search::MayHold(page, length, fold, pattern, m, rare)) return 0;
 
     // A search outside Search gets an area of its own for this page.
     const bool ownArea = g_searchBuffer == nullptr;

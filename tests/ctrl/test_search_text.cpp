@@ -1,6 +1,7 @@
 // The page text of the search without a control: which bytes make a line, how each control sequence
 // is skipped, case and character boundaries, the texts between HTML tags, pages cut short anywhere,
 // and the fast search held to the line-by-line reading on many random pages.
+#include "navigation/page_prefilter.h"
 #include "navigation/search_text.h"
 #include "search_reference.h"
 
@@ -240,7 +241,51 @@ class RandomPages {
     std::mt19937 rng_;
 };
 
-TEST(SearchAgreesWithLineReading, OnRandomPages) {
+// The quick look at the raw page runs 32 bytes at a time where the processor can, else 16; both are
+// held to the reference.
+class BothScanWidths : public testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { previous_ = tavrin::search::UseWideScan(GetParam()); }
+    void TearDown() override { tavrin::search::UseWideScan(previous_); }
+
+  private:
+    bool previous_ = true;
+};
+
+INSTANTIATE_TEST_SUITE_P(SearchAgreesWithLineReading, BothScanWidths, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& width) {
+                             return width.param ? "Wide" : "Narrow";
+                         });
+
+TEST_P(BothScanWidths, TextAtEveryPlaceOfALongPage) {
+    // Texts whose second rarest byte stands before, after and on both sides of the rarest, whole and
+    // split by a sequence, put at every position of a page longer than several blocks; the filler
+    // holds the texts' bytes and 0xFF sequences whose byte before is and is not one of them.
+    const std::string filler = "xqq" + Seq({0xFF, 0x13, 1}) + "xzx" + Seq({0xFF, 0x0A}) + "q{" +
+                               Seq({0xFF, 0xF7, 1, 2, 3, 4}) + "Qx\x91\x92x";
+    std::string base;
+    while (base.size() < 150)
+        base += filler;
+    for (const std::string needle : {"zq", "qz", "qzq", "w", "Zq", "q\x91z"}) {
+        for (size_t at = 0; at <= base.size(); ++at) {
+            for (int split = 0; split < 2; ++split) {
+                std::string page = base;
+                page.insert(at, split && needle.size() > 1
+                                    ? needle.substr(0, 1) + Seq({0xFF, 0x05, 9}) + needle.substr(1)
+                                    : needle);
+                for (int matchCase = 0; matchCase < 2; ++matchCase) {
+                    bool expected =
+                        search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(page.data()),
+                                               page.size(), matchCase != 0);
+                    ASSERT_EQ(Search(needle, page, matchCase), expected ? 1 : 0)
+                        << testing::PrintToString(needle) << " at " << at << " split " << split;
+                }
+            }
+        }
+    }
+}
+
+TEST_P(BothScanWidths, OnRandomPages) {
     RandomPages random(20261206);
     ASSERT_TRUE(tavrin::search::ReserveScratch(kSearchBufferSize));
     int found = 0;

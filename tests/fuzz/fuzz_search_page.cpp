@@ -2,8 +2,10 @@
 // rule. The search must stay inside the page and answer exactly what reading it line by line answers
 // (tests/ctrl/search_reference.h); the texts between HTML tags must come from the page.
 //
-// Input: byte 0 = length of the searched text (modulo 9), byte 1 bit 0 = matchCase, then the text
-// (zero bytes in it end it), and the rest is the page.
+// Input: byte 0 = length of the searched text (modulo 9), byte 1 bit 0 = matchCase, bit 1 = the
+// 16-byte quick look instead of the 32-byte one, then the text (zero bytes in it end it), and the rest
+// is the page.
+#include "navigation/page_prefilter.h"
 #include "navigation/search_text.h"
 #include "search_reference.h"
 
@@ -33,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     size_t textLength = data[0] % 9;
     int matchCase = data[1] & 1;
+    tavrin::search::UseWideScan((data[1] & 2) == 0);
     if (size < 2 + textLength) return 0;
     std::string text(reinterpret_cast<const char*>(data + 2), textLength);
     text.resize(std::strlen(text.c_str()));

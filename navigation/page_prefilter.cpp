@@ -1,0 +1,212 @@
+// The quick look at a raw page. A line's text is the page's text bytes with the control sequences
+// taken out, so an occurrence of the searched text is either a run of the page's own bytes, or it is
+// split by sequences: then the part before the first of them ends right before a 0xFF that does not
+// start a line break, with a byte of the text other than its last. The pass looks for both places,
+// 32 bytes at a time with AVX2 (else 16):
+// - a run: the text's rarest byte with, at the right distance, its second rarest (either case when
+//   the case is ignored); only then is the run compared byte by byte;
+// - a split: a 0xFF not followed by 0x0A whose byte before is one of the text's bytes, tested for
+//   all 32 positions at once through two 16-entry tables indexed by the byte's two halves (a byte is
+//   let through when some byte of the text shares its low half and, modulo 8, its high half; the
+//   exact test follows).
+// The page's first and last bytes, where the wide loads would leave the page, are looked at one by one.
+#include "navigation/page_prefilter.h"
+
+#include "navigation/search_bytes.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace tavrin::search {
+namespace {
+
+bool g_useWide = true;
+
+// The filter's bytes as the wide passes load them.
+struct PagePrefilterBytes {
+    unsigned char rareByte, rareOther, pairByte, pairOther;
+    ptrdiff_t pairOffset;
+    const uint8_t* lowBits;
+    const uint8_t* highBits;
+};
+
+} // namespace
+
+// One page looked at with a prepared filter.
+struct PageLook {
+    const PagePrefilter& f;
+    const unsigned char* page;
+    size_t n;
+
+    // An occurrence made of the page's own bytes whose rare byte stands at `pos`?
+    bool RunAt(size_t pos) const {
+        if (pos < f.rare_ || pos - f.rare_ + f.m_ > n) return false;
+        const unsigned char* at = page + pos - f.rare_;
+        for (size_t k = 0; k < f.m_; ++k)
+            if ((f.fold_ ? Fold(at[k]) : at[k]) != f.needle_[k]) return false;
+        return true;
+    }
+    // Could an occurrence be split by the sequence starting with the 0xFF at q (a byte follows it)?
+    bool SplitAt(size_t q) const { return q != 0 && page[q + 1] != 0x0A && f.before_[page[q - 1]]; }
+    // The places a wide step found in the block starting at `base`.
+    bool Block(size_t base, uint32_t runs, uint32_t splits) const {
+        for (; runs; runs &= runs - 1)
+            if (RunAt(base + static_cast<size_t>(__builtin_ctz(runs)))) return true;
+        for (; splits; splits &= splits - 1)
+            if (SplitAt(base + static_cast<size_t>(__builtin_ctz(splits)))) return true;
+        return false;
+    }
+    // The positions from `from` up to `to`, one at a time.
+    bool Bytes(size_t from, size_t to) const {
+        for (size_t q = from; q < to; ++q) {
+            unsigned char c = page[q];
+            if ((c == f.rareByte_ || c == f.rareOther_) && RunAt(q)) return true;
+            if (c == kMark && q + 1 < n && SplitAt(q)) return true;
+        }
+        return false;
+    }
+    bool Scan() const;
+};
+
+namespace {
+
+#if defined(__x86_64__) || defined(__i386__)
+// Blocks of 32 from q while q + reach <= n; q is left where the blocks ended.
+__attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePrefilterBytes& f, size_t& q,
+                                              size_t reach) {
+    const __m256i rare = _mm256_set1_epi8(static_cast<char>(f.rareByte));
+    const __m256i rareOther = _mm256_set1_epi8(static_cast<char>(f.rareOther));
+    const __m256i pair = _mm256_set1_epi8(static_cast<char>(f.pairByte));
+    const __m256i pairOther = _mm256_set1_epi8(static_cast<char>(f.pairOther));
+    const __m256i mark = _mm256_set1_epi8(static_cast<char>(kMark));
+    const __m256i lineFeed = _mm256_set1_epi8(0x0A);
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i lowBits =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.lowBits)));
+    const __m256i highBits =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)));
+    const ptrdiff_t pairOffset = f.pairOffset;
+    for (; q + reach <= look.n; q += 32) {
+        const unsigned char* at = look.page + q;
+        __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+        __m256i runs = _mm256_or_si256(_mm256_cmpeq_epi8(v, rare), _mm256_cmpeq_epi8(v, rareOther));
+        __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + pairOffset));
+        runs = _mm256_and_si256(runs,
+                                _mm256_or_si256(_mm256_cmpeq_epi8(p, pair), _mm256_cmpeq_epi8(p, pairOther)));
+        __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+        __m256i splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lineFeed), _mm256_cmpeq_epi8(v, mark));
+        __m256i prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
+        __m256i low = _mm256_shuffle_epi8(lowBits, _mm256_and_si256(prev, nibble));
+        __m256i high = _mm256_shuffle_epi8(highBits, _mm256_and_si256(_mm256_srli_epi16(prev, 4), nibble));
+        splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), zero), splits);
+        __m256i any = _mm256_or_si256(runs, splits);
+        if (_mm256_testz_si256(any, any)) continue;
+        if (look.Block(q, static_cast<uint32_t>(_mm256_movemask_epi8(runs)),
+                       static_cast<uint32_t>(_mm256_movemask_epi8(splits))))
+            return true;
+    }
+    return false;
+}
+
+bool HasWide() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+#ifdef __SSE2__
+// Blocks of 16, as ScanWide; the split places are all let through to the exact test.
+bool ScanNarrow(const PageLook& look, const PagePrefilterBytes& f, size_t& q, size_t reach) {
+    const __m128i rare = _mm_set1_epi8(static_cast<char>(f.rareByte));
+    const __m128i rareOther = _mm_set1_epi8(static_cast<char>(f.rareOther));
+    const __m128i pair = _mm_set1_epi8(static_cast<char>(f.pairByte));
+    const __m128i pairOther = _mm_set1_epi8(static_cast<char>(f.pairOther));
+    const __m128i mark = _mm_set1_epi8(static_cast<char>(kMark)), lineFeed = _mm_set1_epi8(0x0A);
+    for (; q + reach <= look.n; q += 16) {
+        const unsigned char* at = look.page + q;
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + f.pairOffset));
+        __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
+        __m128i runs = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(v, rare), _mm_cmpeq_epi8(v, rareOther)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(p, pair), _mm_cmpeq_epi8(p, pairOther)));
+        __m128i splits = _mm_andnot_si128(_mm_cmpeq_epi8(next, lineFeed), _mm_cmpeq_epi8(v, mark));
+        uint32_t runBits = static_cast<uint32_t>(_mm_movemask_epi8(runs));
+        uint32_t splitBits = static_cast<uint32_t>(_mm_movemask_epi8(splits));
+        if ((runBits | splitBits) && look.Block(q, runBits, splitBits)) return true;
+    }
+    return false;
+}
+#endif
+
+} // namespace
+
+bool PageLook::Scan() const {
+    const PagePrefilterBytes b{f.rareByte_,   f.rareOther_,      f.pairByte_,       f.pairOther_,
+                               f.pairOffset_, f.lowBits_.data(), f.highBits_.data()};
+    // Wide loads reach from q - 1 (the byte before) and from q + pairOffset, up to the byte after the
+    // block and the block's pair bytes.
+    const ptrdiff_t d = b.pairOffset;
+    const size_t first = std::max<size_t>(1, d < 0 ? static_cast<size_t>(-d) : 0);
+    const size_t beyond = std::max<size_t>(1, d > 0 ? static_cast<size_t>(d) : 0);
+    size_t q = std::min(first, n);
+    if (Bytes(0, q)) return true;
+#if defined(__x86_64__) || defined(__i386__)
+    if (g_useWide && HasWide()) {
+        if (ScanWide(*this, b, q, 32 + beyond)) return true;
+        return Bytes(q, n);
+    }
+#endif
+#ifdef __SSE2__
+    if (ScanNarrow(*this, b, q, 16 + beyond)) return true;
+#endif
+    return Bytes(q, n);
+}
+
+PagePrefilter::PagePrefilter(const unsigned char* needle, size_t m, bool fold, size_t rare)
+    : needle_(needle), m_(m), rare_(rare), fold_(fold) {
+    rareByte_ = m ? needle[rare] : 0;
+    rareOther_ = fold ? OtherCase(rareByte_) : rareByte_;
+    // The second rarest byte; a one-byte text pairs its byte with itself.
+    size_t pair = rare;
+    for (size_t k = 0; k < m; ++k)
+        if (k != rare && (pair == rare || kRanks[needle[k]] < kRanks[needle[pair]])) pair = k;
+    pairOffset_ = static_cast<ptrdiff_t>(pair) - static_cast<ptrdiff_t>(rare);
+    pairByte_ = m ? needle[pair] : 0;
+    pairOther_ = fold ? OtherCase(pairByte_) : pairByte_;
+
+    std::array<bool, 256> inText{};
+    for (size_t k = 0; k + 1 < m; ++k)
+        inText[needle[k]] = true;
+    for (unsigned b = 0; b < 256; ++b)
+        before_[b] = inText[fold ? Fold(static_cast<unsigned char>(b)) : b];
+    // Bucket h & 7 for the high half h; a byte's low half lists the buckets of the text's bytes with
+    // that low half.
+    for (unsigned h = 0; h < 16; ++h)
+        highBits_[h] = static_cast<uint8_t>(1u << (h & 7));
+    for (unsigned b = 0; b < 256; ++b)
+        if (before_[b]) lowBits_[b & 15] = static_cast<uint8_t>(lowBits_[b & 15] | highBits_[b >> 4]);
+}
+
+bool PagePrefilter::MayHold(const unsigned char* page, size_t n) const {
+    if (m_ == 0 || m_ > n) return false;
+    return PageLook{*this, page, n}.Scan();
+}
+
+bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
+             size_t rare) {
+    return PagePrefilter(needle, m, fold, rare).MayHold(page, n);
+}
+
+bool UseWideScan(bool use) {
+    bool previous = g_useWide;
+    g_useWide = use;
+    return previous;
+}
+
+} // namespace tavrin::search

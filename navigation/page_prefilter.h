@@ -1,0 +1,45 @@
+// A quick look at a raw page, before its plain text is assembled: can the page hold the searched
+// text at all? Most pages of a search for a rare word end here.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace tavrin::search {
+
+// Prepared once per searched text, then asked about any number of pages; it only reads, so several
+// threads may ask at once.
+class PagePrefilter {
+  public:
+    // needle: m > 0 bytes, folded (Fold) when fold, kept by the caller while this is used; rare: the
+    // index of its least common byte (RarestByte).
+    PagePrefilter(const unsigned char* needle, size_t m, bool fold, size_t rare);
+
+    // False when the n bytes of the raw page certainly do not hold the text in the plain text of one
+    // line (with fold, the page's A-Z count as a-z); true when they may.
+    bool MayHold(const unsigned char* page, size_t n) const;
+
+  private:
+    friend struct PageLook;
+    const unsigned char* needle_;
+    size_t m_, rare_;
+    bool fold_;
+    unsigned char rareByte_, rareOther_;
+    // The second byte a run is recognised by, at pairOffset_ from the rare byte (for a one-byte text,
+    // the rare byte itself).
+    ptrdiff_t pairOffset_;
+    unsigned char pairByte_, pairOther_;
+    std::array<bool, 256> before_{}; // raw bytes that are, folded with fold, a byte of the text but its last
+    alignas(16) std::array<uint8_t, 16> lowBits_{}, highBits_{}; // before_ by the bytes' halves
+};
+
+// PagePrefilter(needle, m, fold, rare).MayHold(page, n); false for m == 0.
+bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
+             size_t rare);
+
+// Tests use this to run the 16-byte pass where the processor would take the 32-byte one; returns the
+// previous setting.
+bool UseWideScan(bool use);
+
+} // namespace tavrin::search
