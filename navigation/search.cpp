@@ -7,6 +7,9 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
+#include "navigation/page_ahead.h"
+#include "navigation/page_prefilter.h"
+#include "navigation/search_bytes.h"
 #include "navigation/search_text.h"
 #include "registry/book_registry.h"
 #include "shelf/cbi_table.h"
@@ -102,27 +105,22 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
     auto callback = reinterpret_cast<SearchCallback>(pfnCallback);
     BindDriver(driver);
     const bool html = (ReadCaps(book).wCaps & CBI_CAP_SHARED_HTML) != 0;
-    if (PageCount(book) <= 0) return 1;
-    for (int32_t page = 0;; ++page) {
-        // The callback may call into other drivers.
-        BindTo(driver);
-        if (page >= PageCount(book)) break;
-        int32_t size = g_cbi.CBIGetPageSize ? g_cbi.CBIGetPageSize(book, page) : 0;
-        if (size < 0) size = 0;
-        auto* block = static_cast<unsigned char*>(search::Allocate(static_cast<size_t>(size) + 1));
-        if (!block) {
-            AfxMessageBox(kOutOfMemory, MB_OK);
-            return 0;
-        }
-        int32_t length = size > 0 && g_cbi.CBIGetPage ? g_cbi.CBIGetPage(book, page, block, size) : 0;
-        // A driver that claims more than the block holds is taken at the block's size.
-        size_t n = static_cast<size_t>(std::clamp(length, int32_t{0}, size));
-        block[n] = 0;
-        if (html) n = JoinTagTexts(block, n);
-        int found = SearchPageText(lpszText, block, static_cast<unsigned>(n), bMatchCase != 0);
-        std::free(block);
-        if (!found) continue;
+    const int32_t pages = PageCount(book);
+    if (pages <= 0) return 1;
 
+    const int matchCase = bMatchCase != 0;
+    std::string needle = lpszText ? lpszText : "";
+    if (!matchCase)
+        for (char& c : needle)
+            c = static_cast<char>(search::Fold(static_cast<unsigned char>(c)));
+    const auto* pattern = reinterpret_cast<const unsigned char*>(needle.data());
+    const search::PagePrefilter filter(pattern, needle.size(), !matchCase,
+                                       search::RarestByte(pattern, needle.size()));
+    search::PageAhead ahead(filter, pages >= search::PageAhead::kPagesForSecondThread);
+
+    enum class Go { On, BookEnds, Stop };
+    // Reports one page that holds the text to the host.
+    auto report = [&](int32_t page) {
         char number[kBookNoSize] = {};
         char name[CBI_NAME_CAPACITY] = {};
         char entry[CBI_ITEM_TEXT_CAPACITY] = {};
@@ -140,7 +138,7 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         const unsigned freedBefore = g_nBooksFreed;
         if (callback && callback(book, &hit) == 0) {
             g_bSearchStop = 1;
-            return 1;
+            return Go::Stop;
         }
         // The host may have taken books off the shelf meanwhile. If this one went, its handle is
         // closed and its driver perhaps unloaded: its search ends here (the walk goes on with the
@@ -148,9 +146,48 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         if (g_nBooksFreed != freedBefore) {
             HTREEITEM item = FindBook(m_hRoot, book);
             const BookRecord* still = item ? BookOf(NodeOfItem(g_shelfTree, item)) : nullptr;
-            if (!still || still->hDriver != driver) return 1;
+            if (!still || still->hDriver != driver) return Go::BookEnds;
             BindDriver(driver); // the table may point into a library released since
         }
+        return Go::On;
+    };
+    // Takes the oldest page read back: searched through when the quick look let it pass.
+    auto takeBack = [&] {
+        search::PageAhead::Slot& slot = ahead.Oldest();
+        const int32_t page = slot.page;
+        const bool found = slot.mayHold && SearchPageText(needle.c_str(), slot.block,
+                                                          static_cast<unsigned>(slot.length), matchCase);
+        ahead.Done();
+        return found ? report(page) : Go::On;
+    };
+
+    for (int32_t page = 0;; ++page) {
+        // Pages are read ahead of the host's callback by at most the slots of the ring.
+        if (ahead.Full() && takeBack() != Go::On) return 1;
+        // The callback may call into other drivers.
+        BindTo(driver);
+        if (page >= PageCount(book)) break;
+        int32_t size = g_cbi.CBIGetPageSize ? g_cbi.CBIGetPageSize(book, page) : 0;
+        if (size < 0) size = 0;
+        search::PageAhead::Slot& slot = ahead.Next();
+        if (!ahead.Grow(slot, static_cast<size_t>(size) + 1)) {
+            // The pages read so far are reported before this book's search ends.
+            while (!ahead.Empty())
+                if (takeBack() != Go::On) return 1;
+            AfxMessageBox(kOutOfMemory, MB_OK);
+            return 0;
+        }
+        unsigned char* block = slot.block;
+        int32_t length = size > 0 && g_cbi.CBIGetPage ? g_cbi.CBIGetPage(book, page, block, size) : 0;
+        // A driver that claims more than the block holds is taken at the block's size.
+        size_t n = static_cast<size_t>(std::clamp(length, int32_t{0}, size));
+        block[n] = 0;
+        if (html) n = JoinTagTexts(block, n);
+        slot.length = n;
+        slot.page = page;
+        ahead.Hand();
     }
+    while (!ahead.Empty())
+        if (takeBack() != Go::On) return 1;
     return 1;
 }

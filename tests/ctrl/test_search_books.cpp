@@ -5,7 +5,9 @@
 
 #include "navigation/search_text.h"
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 
 using namespace regbooks;
 
@@ -60,7 +62,7 @@ class SearchBooks : public RegWorld {
         api_.reset();
     }
     // An e-book with pages; returns its path.
-    std::string EBook(const char* file, const char* name, std::initializer_list<std::string> pages,
+    std::string EBook(const char* file, const char* name, const std::vector<std::string>& pages,
                       unsigned caps = 0) {
         std::string path = AddBook(file, name, name, 0xFF, caps);
         int32_t p = 0;
@@ -269,6 +271,78 @@ TEST_F(SearchBooks, NoLargerScratchAreaSkipsThatPageOnly) {
     EXPECT_EQ(Run(Handle("Alpha"), "cat"), 1);
     EXPECT_EQ(Pages(), (std::vector<LONG>{0, 2, 3})) << "later pages get an area again";
     EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"There are short of memory!"}));
+}
+
+// ---- books long enough to be looked at on a second thread while the next pages are read ----
+
+// Pages 0..count-1; the pages in `holding` hold "cat", some of them split by a sequence.
+std::vector<std::string> LongBook(int count, const std::vector<int>& holding) {
+    std::vector<std::string> pages;
+    for (int p = 0; p < count; ++p) {
+        std::string page = std::string(200 + p % 300, 'x') + kBreak + "ca" + kBreak + "t";
+        if (std::find(holding.begin(), holding.end(), p) != holding.end())
+            page += p % 2 ? std::string("ca\xFF\x03") + std::string(20, 'q') + "t" : std::string("a cat");
+        pages.push_back(page + std::string(p % 7, 'y'));
+    }
+    return pages;
+}
+
+TEST_F(SearchBooks, LongBookHitsInPageOrderUpToTheStop) {
+    const std::vector<int> holding = {0, 3, 31, 32, 33, 64, 100, 150, 151, 199};
+    EBook("a.ebd", "Alpha", LongBook(200, holding));
+    EBook("b.ebd", "Beta", LongBook(40, {39}));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    std::vector<LONG> expected(holding.begin(), holding.end());
+    expected.push_back(39);
+    EXPECT_EQ(Pages(), expected);
+
+    // Stopped at the fourth hit: no later page is reported, whatever was read ahead.
+    g_hits.clear();
+    g_during = [] {
+        if (g_hits.size() == 4) g_answer = 0;
+    };
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 0);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{0, 3, 31, 32}));
+    g_answer = 1;
+    g_during = nullptr;
+}
+
+TEST_F(SearchBooks, LongBookTheHostRemovesAtItsFirstHit) {
+    EBook("a.ebd", "Alpha", LongBook(120, {5, 6, 7, 100}));
+    EBook("b.ebd", "Beta", LongBook(50, {1}));
+    ASSERT_TRUE(Start());
+    const DWORD alpha = Handle("Alpha");
+    const DWORD beta = Handle("Beta");
+    g_during = [&] {
+        if (HTREEITEM item = Find("Alpha")) TreeView_DeleteItem(Tree(), item);
+    };
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    std::vector<std::pair<DWORD, LONG>> hits;
+    for (const Hit& h : g_hits)
+        hits.emplace_back(h.book, h.page);
+    EXPECT_EQ(hits, (std::vector<std::pair<DWORD, LONG>>{{alpha, 5}, {beta, 1}}));
+    EXPECT_EQ(Books().MisuseCount(), 0) << "no call with the closed handle";
+}
+
+TEST_F(SearchBooks, LongBookWithoutABlockReportsThePagesReadBefore) {
+    std::vector<std::string> pages = LongBook(100, {2, 40, 58, 59, 60, 90});
+    pages[60] = std::string(5000, 'c') + "cat"; // the block that cannot be had
+    EBook("a.ebd", "Alpha", pages);
+    EBook("b.ebd", "Beta", LongBook(40, {7}));
+    ASSERT_TRUE(Start());
+    g_failFrom = 5000;
+    g_failTo = 6000;
+    g_failCount = 1;
+    tavrin::search::SetAllocator(&Failing);
+    ui_.AnswerMessageBox(IDOK, "Out of memory");
+    EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
+    std::vector<std::string> names;
+    for (const Hit& h : g_hits)
+        names.push_back(h.name + std::to_string(h.page));
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha2", "Alpha40", "Alpha58", "Alpha59", "Beta7"}))
+        << "the pages read ahead of the failure are reported too";
+    EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"Out of memory"}));
 }
 
 } // namespace
