@@ -29,7 +29,7 @@ best_of() {
     t=$(echo "$t1 - $t0" | bc)
     if [[ -z "$best" ]] || (($(echo "$t < $best" | bc))); then best=$t; fi
   done
-  printf '%8.3f s  %-50s -> %s\n' "$best" "${*/$data\//}" "$out"
+  printf '%8.3f s  %-50s -> %s\n' "$best" "${*/$data\//}" "${out%% (set-up*}"
 }
 
 # grep in the C locale reads the text as bytes; in a UTF-8 locale it calls the few non-UTF-8 bytes
@@ -44,7 +44,7 @@ for word in "${RARE:-zymotic}" "${COMMON:-the}"; do
     # The whole program (start-up, making the control, opening the book, one Search, tear-down) ...
     best_of "$bench search $data '$word' $mode 1 | cat"
     # ... and Search alone, the best of $runs searches in one process.
-    echo "   Search alone: $("$bench" search "$data" "$word" $mode "$runs" | sed 's/.*: //')"
+    echo "   Search alone: $("$bench" search "$data" "$word" $mode "$runs" | sed -E 's/.*best of [0-9]+: ([0-9.]+ s).*/\1/')"
     best_of "grep -F $flag -- '$word' $plain | wc -l"
     best_of "rg -F $flag -- '$word' $plain | wc -l"
     echo "   lines holding it (grep -c): $(grep -c -F $flag -- "$word" "$plain")"
