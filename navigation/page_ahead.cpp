@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <pthread.h>
+#include <signal.h>
 #include <system_error>
 #include <thread>
 
@@ -53,11 +54,16 @@ PageAhead::PageAhead(const PagePrefilter& filter, bool secondThread) : filter_(f
     ring_ = std::make_unique<Slot[]>(kSlots);
     slots_ = secondThread ? kSlots : 1;
     if (!secondThread) return;
+    // The host's signals stay with the host's threads: the looker is made with every signal blocked.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
     try {
         looker_ = std::thread([this] { Look(); });
     } catch (const std::system_error&) {
         slots_ = 1; // no thread to be had: every page is looked at when handed over
     }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 PageAhead::~PageAhead() {

@@ -1,15 +1,20 @@
 // The ring that carries a search's pages to the quick look and back: pages come back in the order
 // they were handed over, each with the answer the filter gives for it, with or without the second
-// thread; a ring dropped with pages still on their way ends cleanly; a block that cannot be had
-// leaves the slot as it was.
+// thread; a ring dropped with pages still on their way ends cleanly; the second thread takes none of
+// the host's signals; a block that cannot be had leaves the slot as it was.
 #include "navigation/page_ahead.h"
 #include "navigation/search_bytes.h"
 #include "navigation/search_text.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <pthread.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -101,6 +106,36 @@ TEST_P(PageAheadBothWays, DroppedWithPagesOnTheirWay) {
             Fill(ahead, pages[p], static_cast<int32_t>(p));
         }
     } // each ring ends here, its looker past every page handed over
+}
+
+// The blocked signals of this process's thread named `name` (as /proc shows them), or nullopt.
+std::optional<uint64_t> BlockedSignalsOf(const std::string& name) {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string taskName;
+        std::getline(comm, taskName);
+        if (taskName != name) continue;
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("SigBlk:", 0) == 0) return std::stoull(line.substr(7), nullptr, 16);
+    }
+    return std::nullopt;
+}
+
+TEST(PageAhead, LookerKeepsOutOfTheHostsSignals) {
+    const Needle needle("qz");
+    const PagePrefilter filter = needle.Filter();
+    PageAhead ahead(filter, true);
+    Fill(ahead, "a page", 0);
+    ahead.Oldest(); // the looker has started and named itself
+    ahead.Done();
+    std::optional<uint64_t> blocked = BlockedSignalsOf("tavrin-search");
+    ASSERT_TRUE(blocked.has_value()) << "the looking thread is named";
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM})
+        EXPECT_TRUE(*blocked >> (signal - 1) & 1) << "signal " << signal;
+    sigset_t mine;
+    pthread_sigmask(SIG_SETMASK, nullptr, &mine);
+    EXPECT_FALSE(sigismember(&mine, SIGINT)) << "the caller's mask is as it was";
 }
 
 size_t g_failAt = 0;
