@@ -4,6 +4,7 @@
 //
 // Run: build/bench/bench_catalog_lookup [--benchmark_filter=...]
 // A look-up that ends in the last catalog reads every catalog's page once and must stay under 5 ms.
+#include "bench_shelf.h"
 #include "catalog/settings_text.h"
 #include "commctrl.h"
 #include "plat/core.h"
@@ -68,12 +69,7 @@ class LargeShelf {
         }
         catalogs_ = n;
 
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "BenchHost";
-        RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "BenchHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr, nullptr, 0,
-                                nullptr);
+        host_ = benchshelf::MakeHostWindow("BenchHost");
         ctrl_ = std::make_unique<BenchCtrl>();
         CRect rc(0, 0, 300, 500);
         ok_ = ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 1) &&

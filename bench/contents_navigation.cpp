@@ -7,6 +7,7 @@
 // Run: build-contents-rel/bench/bench_contents_navigation
 // Budget: expand and collapse of the 100,000-entry level under 0.5 s; the page ten levels deep under
 // 10 ms.
+#include "bench_shelf.h"
 #include "commctrl.h"
 #include "plat/core.h"
 #include "plat/modules.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-const std::string kRoot = "SOFTWARE\\Velmoran\\ZavikDic";
 constexpr LONG kDeepPage = 60000; // entry 60,000: ten levels below the book
 constexpr int kFlatEntries = 100000;
 
@@ -48,15 +48,10 @@ class ContentsShelf {
 
         plat::SetProgramPath((dir_ / "reader").string());
         plat::SetRegistryPath((dir_ / "registry.db").string());
-        Register("F1", (dir_ / "flat.ebd").string(), driver);
-        Register("D1", (dir_ / "deep.ebd").string(), driver);
+        benchshelf::RegisterBook("F1", (dir_ / "flat.ebd").string(), driver);
+        benchshelf::RegisterBook("D1", (dir_ / "deep.ebd").string(), driver);
 
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "BenchContentsHost";
-        RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "BenchContentsHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr,
-                                nullptr, 0, nullptr);
+        host_ = benchshelf::MakeHostWindow("BenchContentsHost");
         ctrl_ = std::make_unique<CTavrinCtrl>();
         CRect rc(0, 0, 300, 500);
         if (ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 1))
@@ -101,17 +96,6 @@ class ContentsShelf {
     }
 
   private:
-    static void Register(const std::string& name, const std::string& file, const std::string& driver) {
-        HKEY k = nullptr;
-        std::string key = kRoot + "\\" + name + "\\Book";
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        RegSetValueExA(k, "Database", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.data()),
-                       static_cast<DWORD>(file.size()));
-        RegSetValueExA(k, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver.data()),
-                       static_cast<DWORD>(driver.size()));
-        RegCloseKey(k);
-    }
-
     std::filesystem::path dir_;
     std::unique_ptr<testdrv::Driver> shelf_;
     HWND host_ = nullptr;

@@ -11,6 +11,7 @@
 //
 // Run: build-ebench-rel/bench/bench_ebook_shelf (the folder is made under the system temporary folder)
 // Budget: under 1 s.
+#include "bench_shelf.h"
 #include "commctrl.h"
 #include "ebook_store_maker.h"
 #include "plat/core.h"
@@ -82,17 +83,10 @@ class EBookShelf {
         std::string sys = (dir_ / "Tavrin.Sys").string();
         drv_->AddBook(sys.c_str());
         uint32_t root = drv_->AddItem(sys.c_str(), 0, "Shelf", -1);
-        std::string unclassified = std::string(56, '.') + "[CONFIG]\xFF\x0AID=65535\xFF\x06";
-        drv_->SetPage(sys.c_str(), 0, unclassified.data(), static_cast<int32_t>(unclassified.size()));
-        drv_->AddItem(sys.c_str(), root, "Unclassified", 0);
+        benchshelf::AddUnclassified(*drv_, sys, root, 0);
 
         Use();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "BenchEBookShelfHost";
-        RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "BenchEBookShelfHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr,
-                                nullptr, 0, nullptr);
+        host_ = benchshelf::MakeHostWindow("BenchEBookShelfHost");
     }
     ~EBookShelf() {
         if (host_) DestroyWindow(host_);

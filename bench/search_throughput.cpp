@@ -13,6 +13,7 @@
 // bytes), and every "{" of a cross-reference is followed by a style sequence (0xFF 0xF7 and 4 operand
 // bytes). Each page has a contents entry named after its first line. bench/search_compare.sh runs the
 // search beside grep and ripgrep on the plain text.
+#include "bench_shelf.h"
 #include "bookfmt/writer.h"
 #include "commctrl.h"
 #include "plat/core.h"
@@ -149,28 +150,12 @@ class SearchShelf {
         std::string sys = (dir_ / "Tavrin.Sys").string();
         drv_->AddBook(sys.c_str());
         uint32_t root = drv_->AddItem(sys.c_str(), 0, "Shelf", -1);
-        std::string unclassified = std::string(56, '.') + "[CONFIG]\xFF\x0AID=65535\xFF\x06";
-        drv_->SetPage(sys.c_str(), 0, unclassified.data(), static_cast<int32_t>(unclassified.size()));
-        drv_->AddItem(sys.c_str(), root, "Unclassified", 0);
+        benchshelf::AddUnclassified(*drv_, sys, root, 0);
 
         plat::SetProgramPath((dir_ / "reader").string());
         plat::SetRegistryPath((dir_ / "registry.db").string());
-        HKEY k = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmoran\\ZavikDic\\Words\\Book", 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        std::string file = fs::absolute(bookPath).string();
-        RegSetValueExA(k, "Database", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.data()),
-                       static_cast<DWORD>(file.size()));
-        RegSetValueExA(k, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver.data()),
-                       static_cast<DWORD>(driver.size()));
-        RegCloseKey(k);
-
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "BenchSearchHost";
-        RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "BenchSearchHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr, nullptr,
-                                0, nullptr);
+        benchshelf::RegisterBook("Words", fs::absolute(bookPath).string(), driver);
+        host_ = benchshelf::MakeHostWindow("BenchSearchHost");
         ctrl_ = std::make_unique<CTavrinCtrl>();
         CRect rc(0, 0, 300, 500);
         ok_ =

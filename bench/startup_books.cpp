@@ -8,6 +8,7 @@
 // Run: build-rel/bench/bench_startup_books
 // Budget: 10,000 books in under 1 s; the 10,000 case at most 12 times the 1,000 case; the control's
 // memory under 2 KB per book. BM_RegistryWalk times the registry calls of the walk alone.
+#include "bench_shelf.h"
 #include "commctrl.h"
 #include "plat/core.h"
 #include "plat/modules.h"
@@ -31,7 +32,6 @@
 namespace {
 
 constexpr int kCatalogs = 100;
-const std::string kRoot = "SOFTWARE\\Velmoran\\ZavikDic";
 
 std::string BookFile(int n) {
     return "/bench/books/book-" + std::to_string(n) + ".ebd";
@@ -73,30 +73,12 @@ class StartupShelf {
             drv_->SetPage(sys.c_str(), c, page.data(), static_cast<int32_t>(page.size()));
             drv_->AddItem(sys.c_str(), root, ("Catalog " + std::to_string(c)).c_str(), c);
         }
-        std::string unclassified = std::string(56, '.') + "[CONFIG]\xFF\x0AID=65535\xFF\x06";
-        drv_->SetPage(sys.c_str(), kCatalogs, unclassified.data(), static_cast<int32_t>(unclassified.size()));
-        drv_->AddItem(sys.c_str(), root, "Unclassified", kCatalogs);
+        benchshelf::AddUnclassified(*drv_, sys, root, kCatalogs);
 
         Use();
-        for (int n = 0; n < books_; ++n) {
-            std::string key = kRoot + "\\BK-" + std::to_string(n) + "\\Book";
-            HKEY k = nullptr;
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                            nullptr);
-            std::string file = BookFile(n);
-            RegSetValueExA(k, "Database", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.data()),
-                           static_cast<DWORD>(file.size()));
-            RegSetValueExA(k, "Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver_.data()),
-                           static_cast<DWORD>(driver_.size()));
-            RegCloseKey(k);
-        }
-
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "BenchStartupHost";
-        RegisterClassA(&wc);
-        host_ = CreateWindowExA(0, "BenchStartupHost", "host", WS_OVERLAPPED, 0, 0, 400, 600, nullptr,
-                                nullptr, 0, nullptr);
+        for (int n = 0; n < books_; ++n)
+            benchshelf::RegisterBook("BK-" + std::to_string(n), BookFile(n), driver_);
+        host_ = benchshelf::MakeHostWindow("BenchStartupHost");
     }
     ~StartupShelf() {
         if (host_) DestroyWindow(host_);
@@ -195,7 +177,7 @@ void BM_RegistryWalk(benchmark::State& state) {
     ShelfOf(books);
     for (auto _ : state) {
         HKEY root = nullptr;
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRoot.c_str(), 0, KEY_READ, &root);
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, benchshelf::kBooksKey.c_str(), 0, KEY_READ, &root);
         int found = WalkKey(root);
         RegCloseKey(root);
         if (found != books) state.SkipWithError("the walk did not find every registration");
