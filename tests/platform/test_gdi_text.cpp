@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <string>
 
 namespace {
@@ -164,6 +166,16 @@ TEST(CodePage, ConvertsTheEightBitCodePagesToUtf8AtTheEdge) {
     EXPECT_TRUE(plat::IsLeadByte(0xA4, 950));
     EXPECT_FALSE(plat::IsLeadByte(0xA4, 1252));
     EXPECT_FALSE(plat::IsLeadByte(0x41, 936));
+}
+
+TEST(CodePage, ProgramExportsGetAcpForDriversToFind) {
+    using GetAcp = UINT (*)();
+    auto found = reinterpret_cast<GetAcp>(dlsym(RTLD_DEFAULT, "GetACP"));
+    ASSERT_NE(found, nullptr) << "a driver library looks the function up at run time";
+    plat::SetCodePage(936);
+    EXPECT_EQ(found(), 936u);
+    plat::SetCodePage(1252);
+    EXPECT_EQ(found(), 1252u);
 }
 
 TEST_F(GdiText, DrawTextCalcRectMeasuresWithoutDrawing) {

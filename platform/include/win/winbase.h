@@ -101,6 +101,12 @@ HMODULE GetModuleHandleA(LPCSTR lpModuleName);
 #define GetModuleFileName GetModuleFileNameA
 #define GetModuleHandle GetModuleHandleA
 
+/* ---- code page ---- */
+
+/* The active code page (plat::CodePage()). Every program linked with the platform exports it, so that
+ * a driver library finds it at run time (dlsym(RTLD_DEFAULT, "GetACP")) as it would in the system's. */
+UINT GetACP(void);
+
 /* ---- files ---- */
 
 #define GENERIC_READ 0x80000000u

@@ -3,6 +3,7 @@
 #include "gdi/codepage.h"
 
 #include "plat/resources.h"
+#include "win/winbase.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -155,3 +156,7 @@ std::string FromUtf8(const std::string& utf8, UINT codePage) {
 }
 
 } // namespace plat
+
+UINT GetACP(void) {
+    return plat::CodePage();
+}
