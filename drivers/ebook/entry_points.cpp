@@ -1,7 +1,7 @@
 // eBookDrv.dll: the shared driver of HTML e-books. Thin C wrappers over the store and the open books;
 // every call checks its handle and buffers, and no exception leaves a call.
 #include "ebook/open_books.h"
-#include "ebook/text_util.h"
+#include "ebook/shelf_text.h"
 
 #include "tavrin/cbi.h"
 
@@ -62,7 +62,7 @@ CBI_EXPORT int CBIGetBkName(CBI_HBOOK book, int locale, char* buffer, int capaci
     (void)locale; // an EPUB has one title
     return Guard(0, [&] {
         OpenEBook* open = Driver().Find(book);
-        return CopyOutUtf8(open ? open->title : std::string(), buffer, capacity);
+        return CopyOutText(open ? open->title : std::string(), buffer, capacity);
     });
 }
 
@@ -146,12 +146,12 @@ CBI_EXPORT int CBIVPGetItemText(CBI_HBOOK book, CBI_HITEM item, char* buffer, in
     return Guard(0, [&] {
         uint32_t index = 0;
         const ContentsEntry* e = EntryOf(book, item, &index);
-        if (!e) return CopyOutUtf8("", buffer, capacity);
+        if (!e) return CopyOutText("", buffer, capacity);
         if (index == 0) {
             OpenEBook* open = Driver().Find(book);
-            return CopyOutUtf8(open ? open->title : std::string(), buffer, capacity);
+            return CopyOutText(open ? open->title : std::string(), buffer, capacity);
         }
-        return CopyOutUtf8(e->text, buffer, capacity);
+        return CopyOutText(e->text, buffer, capacity);
     });
 }
 
@@ -187,8 +187,8 @@ CBI_EXPORT int CBIShelfGetClassAttr(int classIndex, char* name, char* key, uint1
             static_cast<size_t>(classIndex) >= store->Classes().size())
             return 0;
         const StoreClassView& c = store->Classes()[static_cast<size_t>(classIndex)];
-        CopyOutUtf8(c.name, name, CBI_CLASS_NAME_SIZE);
-        CopyOutUtf8(c.key, key, CBI_CLASS_KEY_SIZE);
+        CopyOutText(c.name, name, CBI_CLASS_NAME_SIZE);
+        CopyOutText(c.key, key, CBI_CLASS_KEY_SIZE);
         *bookCount = static_cast<uint16_t>(std::min<size_t>(c.bookIds.size(), 0xFFFF));
         return 1;
     });

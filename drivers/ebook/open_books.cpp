@@ -1,5 +1,7 @@
 #include "ebook/open_books.h"
 
+#include "ebook/shelf_text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -113,7 +115,9 @@ const std::string* DriverState::Page(uint32_t handle, int32_t page) {
     OpenEBook* book = Find(handle);
     if (!book || page < 0 || !Structure(handle)) return nullptr;
     if (static_cast<size_t>(page) >= book->structure->package.spine.size()) return nullptr;
-    if (book->cachedPage == page) return &book->cachedBytes;
+    // Pages go out in the shelf's code page, like every other text.
+    const unsigned codePage = ShelfCodePage();
+    if (book->cachedPage == page && book->cachedCodePage == codePage) return &book->cachedBytes;
     if (!Archive(handle, *book)) return nullptr;
     std::string error;
     auto bytes = ReadPageBytes(*book->structure, static_cast<size_t>(page), &error);
@@ -121,9 +125,10 @@ const std::string* DriverState::Page(uint32_t handle, int32_t page) {
         Debug(error);
         return nullptr;
     }
-    bytes->push_back('\0');
+    book->cachedBytes = FromUtf8(*bytes, codePage);
+    book->cachedBytes.push_back('\0');
     book->cachedPage = page;
-    book->cachedBytes = std::move(*bytes);
+    book->cachedCodePage = codePage;
     return &book->cachedBytes;
 }
 

@@ -26,6 +26,7 @@ struct OpenEBook {
     std::optional<BookStructure> structure; // read on first use
     bool unreadable = false;                // the stored file could not be read; not tried again
     int32_t cachedPage = -1;                // the page last read, kept for CBIGetPageSize + CBIGetPage
+    unsigned cachedCodePage = 0;            // ... in this code page (ShelfCodePage)
     std::string cachedBytes;
 };
 

@@ -1,7 +1,6 @@
 #include "ebook/text_util.h"
 
 #include <cstdint>
-#include <cstring>
 
 namespace tavrin::ebook {
 
@@ -36,14 +35,6 @@ std::string FoldAscii(std::string_view text) {
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
-}
-
-int CopyOutUtf8(std::string_view text, char* buffer, int capacity) {
-    if (!buffer || capacity < 1) return 0;
-    std::string_view fits = CutUtf8(text, static_cast<size_t>(capacity) - 1);
-    std::memcpy(buffer, fits.data(), fits.size());
-    buffer[fits.size()] = '\0';
-    return static_cast<int>(fits.size());
 }
 
 uint64_t Fnv1a64(std::string_view bytes, uint64_t hash) {

@@ -1,5 +1,5 @@
-// UTF-8 text helpers for the e-book store: EPUB metadata is UTF-8, and every text the driver hands the
-// shelf (titles, class names, contents entries) is UTF-8 cut on a character boundary.
+// UTF-8 text helpers for the e-book store: EPUB metadata is UTF-8, and so is what the store keeps
+// (the driver converts texts to the shelf's code page only as it hands them out: shelf_text.h).
 #pragma once
 
 #include <cstddef>
@@ -18,10 +18,6 @@ std::string CollapseSpace(std::string_view text);
 
 // ASCII letters folded to lower case; other bytes unchanged.
 std::string FoldAscii(std::string_view text);
-
-// Copies `text` into a caller's buffer of `capacity` bytes (counting the terminating zero), cut on a
-// UTF-8 character boundary. Returns the number of text bytes written (0 for a null buffer).
-int CopyOutUtf8(std::string_view text, char* buffer, int capacity);
 
 // 64-bit FNV-1a of `bytes`, continuing from `hash`.
 inline constexpr uint64_t kFnvBasis = 14695981039346656037ull;

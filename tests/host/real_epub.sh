@@ -70,6 +70,15 @@ out="$("${host[@]}" books 2>&1)"
 refuse removed "^  Live Systems Manual  \[book\]$" "$out"
 expect kept "^  Live Systems Handbuch  \[book\]$" "$out"
 
+# Texts beyond ASCII: the driver hands them over in the shelf's code page, the host prints them as
+# UTF-8, and a search for them finds them.
+german="$(grep -A1 "^  Live Systems Handbuch  \[book\]" <<<"$out" | sed -n 's/^    number    //p')"
+out="$("${host[@]}" contents "$german" 2 2>&1)"
+expect german-contents "^    Über dieses Handbuch  \[chapter, page [0-9]+\]$" "$out"
+refuse german-contents "Ã" "$out"
+out="$("${host[@]}" search --book "$german" "Über dieses" 2>&1)"
+expect german-search "^$german  Live Systems Handbuch  page [0-9]+  Über dieses Handbuch$" "$out"
+
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2
   exit 1
