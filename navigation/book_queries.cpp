@@ -1,9 +1,10 @@
 // The host's questions about a book by its handle: where its file and driver are, which driver module
-// serves it, and a block of the host's own data that the shelf keeps with the book. Every question
+// serves it, which code page its texts are in, and a block of the host's own data that the shelf keeps with the book. Every question
 // finds the book with FindBook from the root.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
+#include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -51,6 +52,14 @@ int CTavrinCtrl::GetBookDriverPos(DWORD dwBookHandle, LPSTR lpszPath) {
 HINSTANCE CTavrinCtrl::GetBookDrvHandle(DWORD dwBookHandle) {
     const BookRecord* book = RecordOf(FindBook(m_hRoot, dwBookHandle));
     return book ? book->hDriver : 0;
+}
+
+UINT CTavrinCtrl::GetBookCodePage(DWORD dwBookHandle) {
+    const BookRecord* book = RecordOf(FindBook(m_hRoot, dwBookHandle));
+    if (!book) return 0;
+    BindDriver(book->hDriver);
+    UINT codePage = g_cbi.CBIGetCodePage ? g_cbi.CBIGetCodePage(book->dwBookHandle) : 0;
+    return codePage != 0 ? codePage : ::GetACP();
 }
 
 int CTavrinCtrl::SetBookData(DWORD dwBookHandle, const char* pData, DWORD* pdwLength) {

@@ -6,38 +6,14 @@
 #include "tavrin/cbi.h"
 #include "windows.h"
 
+// One slot per entry point, in the order of CBI_FOR_EACH_ENTRY_POINT.
 struct CbiTable {
-    PFN_CBIOpenBook CBIOpenBook;
-    PFN_CBICloseBook CBICloseBook;
-    PFN_CBIGetCaps CBIGetCaps;
-    PFN_CBIGetBkName CBIGetBkName;
-    PFN_CBIExBookNoLength CBIExBookNoLength;
-    PFN_CBIExBookNo CBIExBookNo;
-    PFN_CBIBookSerial CBIBookSerial;
-    PFN_CBICheckVersion CBICheckVersion;
-    PFN_CBIGetPageCount CBIGetPageCount;
-    PFN_CBIGetPageSize CBIGetPageSize;
-    PFN_CBIGetPage CBIGetPage;
-    PFN_CBIVPGetRootItem CBIVPGetRootItem;
-    PFN_CBIVPItemHasChildren CBIVPItemHasChildren;
-    PFN_CBIVPGetChildItem CBIVPGetChildItem;
-    PFN_CBIVPGetNextSiblingItem CBIVPGetNextSiblingItem;
-    PFN_CBIVPGetParentItem CBIVPGetParentItem;
-    PFN_CBIVPGetItemText CBIVPGetItemText;
-    PFN_CBIVPItemToPage CBIVPItemToPage;
-    PFN_CBIVPPageToItem CBIVPPageToItem;
-    PFN_CBIShelfOpen CBIShelfOpen;
-    PFN_CBIShelfGetClassAttr CBIShelfGetClassAttr;
-    PFN_CBIShelfGetBookAttr CBIShelfGetBookAttr;
-    PFN_GetDescFileURLbyClassID GetDescFileURLbyClassID;
-    PFN_CBIShelfAddBook CBIShelfAddBook;
-    PFN_CBIShelfDelBook CBIShelfDelBook;
-    PFN_CBIShelfClose CBIShelfClose;
-    PFN_CBIDictAttr CBIDictAttr;
-    PFN_CBIDictClassNo CBIDictClassNo;
+#define CBI_TABLE_SLOT(name) PFN_##name name;
+    CBI_FOR_EACH_ENTRY_POINT(CBI_TABLE_SLOT)
+#undef CBI_TABLE_SLOT
 };
 
-inline constexpr int kCbiEntryPointCount = 28;
+inline constexpr int kCbiEntryPointCount = CBI_ENTRY_POINT_COUNT;
 static_assert(sizeof(CbiTable) == kCbiEntryPointCount * sizeof(void*), "one slot per entry point");
 
 extern CbiTable g_cbi;

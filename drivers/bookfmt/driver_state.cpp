@@ -59,4 +59,24 @@ void Debug(const std::string& text) {
     if (std::getenv("TAVRIN_BOOK_DEBUG")) std::fprintf(stderr, "%s: %s\n", ThisDriver().name, text.c_str());
 }
 
+namespace {
+std::string& Failure() {
+    static std::string reason;
+    return reason;
+}
+} // namespace
+
+void Fail(const std::string& reason) {
+    Failure() = reason;
+    Debug(reason);
+}
+
+void ClearFailure() {
+    Failure().clear();
+}
+
+const std::string& LastFailure() {
+    return Failure();
+}
+
 } // namespace tavrin::book::driver

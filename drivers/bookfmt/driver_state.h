@@ -60,4 +60,10 @@ int Probe(const std::string& path, std::unique_ptr<Reader>* reader, std::string*
 // Writes a diagnostic line to standard error when the environment variable TAVRIN_BOOK_DEBUG is set.
 void Debug(const std::string& text);
 
+// Why the last open or check failed, for CBIGetErrorText: Fail records the reason (and writes it as
+// Debug does), ClearFailure forgets it when a call starts.
+void Fail(const std::string& reason);
+void ClearFailure();
+const std::string& LastFailure();
+
 } // namespace tavrin::book::driver

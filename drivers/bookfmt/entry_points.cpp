@@ -64,10 +64,11 @@ std::string FallbackName(const std::string& path) {
 CBI_EXPORT int CBIOpenBook(const char* path, uint32_t reserved, CBI_HBOOK* book) {
     (void)reserved;
     return Guard(kOpenNoRoom, [&] {
+        ClearFailure();
         if (!path || !book) return kOpenBadArguments;
         std::string error;
         int result = Books().Open(path, book, &error);
-        if (result != 0) Debug(error);
+        if (result != 0) Fail(error);
         return result;
     });
 }
@@ -128,10 +129,11 @@ CBI_EXPORT int CBIBookSerial(CBI_HBOOK book, uint32_t* serial) {
 
 CBI_EXPORT int CBICheckVersion(const char* path) {
     return Guard(0, [&] {
+        ClearFailure();
         if (!path) return 0;
         std::string error;
         int result = Probe(path, nullptr, &error);
-        if (result != 0) Debug(error);
+        if (result != 0) Fail(error);
         return result == 0 ? 1 : 0;
     });
 }
@@ -257,4 +259,15 @@ CBI_EXPORT int CBIDictClassNo(CBI_HBOOK book) {
         if (!r->Dict()) return 1; // the class number the shelf assumes for a dictionary without one
         return static_cast<int>(r->Dict()->classNo);
     });
+}
+
+CBI_EXPORT uint32_t CBIGetCodePage(CBI_HBOOK book) {
+    return Guard(uint32_t{0}, [&] {
+        const Reader* r = ReaderOf(book);
+        return r ? uint32_t{r->CodePage()} : 0u; // 0: the book does not say
+    });
+}
+
+CBI_EXPORT int CBIGetErrorText(char* buffer, int capacity) {
+    return Guard(0, [&] { return CopyOut(LastFailure(), buffer, capacity); });
 }

@@ -245,3 +245,12 @@ CBI_EXPORT void CBIShelfClose(void) {
         return 0;
     });
 }
+
+CBI_EXPORT uint32_t CBIGetCodePage(CBI_HBOOK book) {
+    return Guard(uint32_t{0}, [&] {
+        if (!Driver().Find(book)) return 0u;
+        // Texts go out in the program's code page, or as the book's own UTF-8 where it has none.
+        const unsigned codePage = ShelfCodePage();
+        return codePage != 0 ? codePage : 65001u;
+    });
+}

@@ -41,6 +41,7 @@ struct Book {
     bool hasDictAttr = false;
     unsigned char dictByte4 = 0, dictByte5 = 0;
     int dictClassNo = 1;
+    uint32_t codePage = 0;
     int opens = 0, closes = 0;
     uint32_t lastHandle = 0;
 };
@@ -63,6 +64,7 @@ struct State {
     int shelfAddBookResult = 1;
     std::vector<ShelfClass> classes;
     std::map<std::string, std::string> descUrls;
+    std::string errorText;
     int shelfOpens = 0, shelfCloses = 0;
 
     std::set<uint32_t> dicAccepted;
@@ -260,6 +262,13 @@ TD_API void TD_ShelfSetAddBookResult(int result) {
 }
 TD_API void TD_SetDescURL(const char* classKey, const char* url) {
     S().descUrls[classKey ? classKey : ""] = url ? url : "";
+}
+
+TD_API void TD_SetCodePage(const char* path, uint32_t codePage) {
+    BookAt(path).codePage = codePage;
+}
+TD_API void TD_SetErrorText(const char* text) {
+    S().errorText = text ? text : "";
 }
 
 TD_API void TD_DicAccept(uint32_t dictId) {
@@ -740,6 +749,35 @@ CBI_EXPORT int CBIDictClassNo(CBI_HBOOK book) {
     Book* b = Open(book);
     int result = b ? b->dictClassNo : 0;
     Log("CBIDictClassNo", Num(book), Num(result));
+    return result;
+}
+#endif
+
+// =====================================================================================================
+// Texts and reasons
+// =====================================================================================================
+
+#ifndef TD_OMIT_CBIGetCodePage
+CBI_EXPORT uint32_t CBIGetCodePage(CBI_HBOOK book) {
+    Book* b = Open(book);
+    uint32_t result = b ? b->codePage : 0;
+    Log("CBIGetCodePage", Num(book), Num(result));
+    return result;
+}
+#endif
+
+#ifndef TD_OMIT_CBIGetErrorText
+CBI_EXPORT int CBIGetErrorText(char* buffer, int capacity) {
+    int result = 0;
+    if (!buffer || capacity < 1) {
+        S().misuse++;
+    } else {
+        size_t n = std::min(S().errorText.size(), static_cast<size_t>(capacity - 1));
+        std::memcpy(buffer, S().errorText.data(), n);
+        buffer[n] = '\0';
+        result = static_cast<int>(n);
+    }
+    Log("CBIGetErrorText", Num(capacity), Num(result));
     return result;
 }
 #endif

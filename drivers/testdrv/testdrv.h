@@ -4,7 +4,7 @@
  *
  * Built as shared libraries from one source (drivers/testdrv/testdrv.cpp):
  *
- *   testdrv              all 28 entry points of include/tavrin/cbi.h, plus dicCreateHDICT and
+ *   testdrv              all 30 entry points of include/tavrin/cbi.h, plus dicCreateHDICT and
  *                        dicFreeHDICT, so a copy named "ZavikApi.dll" serves as the dictionary library
  *   testdrv_noclose      without CBICloseBook
  *   testdrv_noexbookno   without CBIExBookNoLength and CBIExBookNo (book numbers from CBIBookSerial)
@@ -95,6 +95,10 @@ TD_API void TD_ShelfSetClassRaw(int classIndex, int raw);
 TD_API void TD_ShelfSetAddBookResult(int result);                 /* CBIShelfAddBook's result, default 1 */
 TD_API void TD_SetDescURL(const char* classKey, const char* url); /* GetDescFileURLbyClassID answers */
 
+/* Texts and reasons. */
+TD_API void TD_SetCodePage(const char* path, uint32_t codePage); /* CBIGetCodePage answers; default 0 */
+TD_API void TD_SetErrorText(const char* text); /* CBIGetErrorText answers (cut to fit); default empty */
+
 /* Dictionary library role. */
 TD_API void TD_DicAccept(uint32_t dictId); /* dicCreateHDICT gives a handle for this id */
 TD_API void TD_DicAcceptAll(int accept);   /* ... or for every id */
@@ -138,7 +142,7 @@ namespace testdrv {
                         X(CloseCount) X(OpenBooks) X(BookOpenCount) X(BookCloseCount) X(LastHandle)          \
                             X(MisuseCount) X(ShelfOpenCount) X(ShelfCloseCount) X(DicCreateCount)            \
                                 X(DicFreeCount) X(DicLastId) X(CallCount) X(CallLog) X(ClearLog)             \
-                                    X(ShelfSetClassRaw)
+                                    X(ShelfSetClassRaw) X(SetCodePage) X(SetErrorText)
 
 // A loaded instance of a test driver library with its TD_* calls bound. Keeps the library loaded until
 // destroyed.

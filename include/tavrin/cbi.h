@@ -103,6 +103,7 @@ typedef struct CBIShelfBlock {
 #define CBI_CLASS_KEY_SIZE 33      /* CBIShelfGetClassAttr: class key, at most 32 characters */
 #define CBI_BOOK_ATTR_SIZE 36      /* CBIShelfGetBookAttr: attribute buffer (not read by the shelf) */
 #define CBI_URL_SIZE 260           /* GetDescFileURLbyClassID */
+#define CBI_ERROR_TEXT_CAPACITY 512 /* CBIGetErrorText as the shelf calls it */
 
 /* "No page" values of CBIVPItemToPage: any negative page, and 65535. */
 #define CBI_NO_PAGE (-1)
@@ -318,8 +319,15 @@ typedef int (*PFN_GetDescFileURLbyClassID)(const char* classKey, char* url);
 /* CBIShelfAddBook — adds a book file to the store.
  * Called: when the user registers a file that is not a native book, or another program sends the
  *   shelf the registered message "KSM_ADD_BOOK".
- * Result: 1 = added (the shelf then collects the store again); 4 = already in the store; 0 = not a
- *   book of this driver; any other nonzero value also counts as added. */
+ * Result: CBI_ADD_ADDED (1) = added (the shelf then collects the store again); CBI_ADD_ALREADY (4) =
+ *   already in the store; CBI_ADD_NOT_A_BOOK (0) = not a book of this driver (a file it does not read,
+ *   or one it refuses); CBI_ADD_FAILED (-1) = a book of this driver that the store could not take
+ *   (disk full, store read-only or locked); any other nonzero value also counts as added. After 0 or
+ *   CBI_ADD_FAILED the shelf asks CBIGetErrorText for the reason and shows it to the user. */
+#define CBI_ADD_NOT_A_BOOK 0
+#define CBI_ADD_ADDED 1
+#define CBI_ADD_ALREADY 4
+#define CBI_ADD_FAILED (-1)
 CBI_EXPORT int CBIShelfAddBook(const char* path);
 typedef int (*PFN_CBIShelfAddBook)(const char* path);
 
@@ -369,9 +377,33 @@ typedef CBI_HDICT (*PFN_dicCreateHDICT)(uint32_t dictId);
 CBI_EXPORT void dicFreeHDICT(CBI_HDICT dict);
 typedef void (*PFN_dicFreeHDICT)(CBI_HDICT dict);
 
+/* ======================================================================================================
+ * Texts and reasons.
+ * ====================================================================================================== */
+
+/* CBIGetCodePage — the code page of the book's texts: its names, contents entries and pages.
+ * Called: when the host asks the shelf for a book's code page (CTavrinCtrl::GetBookCodePage), to show
+ *   the book's texts to a person and to turn what the user types (a search text) into the book's code
+ *   page.
+ * Result: a code page number (1252 Western, 950 Big5, 936 GBK, 65001 UTF-8, ...); 0 = not said: the
+ *   texts are in the program's active code page (GetACP). A driver without this entry point is read
+ *   as 0. */
+CBI_EXPORT uint32_t CBIGetCodePage(CBI_HBOOK book);
+typedef uint32_t (*PFN_CBIGetCodePage)(CBI_HBOOK book);
+
+/* CBIGetErrorText — why the last call of this driver that failed did so, in words a user can act on
+ *   ("the zip entry ../x climbs out of the container", "the store is read-only: ...").
+ * Called: right after a failed CBIOpenBook, CBICheckVersion or CBIShelfAddBook of this driver, before
+ *   any other call to it; the shelf shows the text under its own message.
+ * buffer, capacity: the caller's buffer; write at most capacity - 1 bytes (in the program's active
+ *   code page, cut on a character boundary) and a terminating zero.
+ * Result: the length written; 0 (with an empty text) when the driver has no reason to give. */
+CBI_EXPORT int CBIGetErrorText(char* buffer, int capacity);
+typedef int (*PFN_CBIGetErrorText)(char* buffer, int capacity);
+
 CBI_END_C
 
-/* The 28 entry points of a book driver, in a fixed order, for code that binds or lists them all:
+/* The 30 entry points of a book driver, in a fixed order, for code that binds or lists them all:
  *     #define BIND(name) table.name = (PFN_##name)lookup(module, #name);
  *     CBI_FOR_EACH_ENTRY_POINT(BIND) */
 #define CBI_FOR_EACH_ENTRY_POINT(X)                                                                          \
@@ -402,8 +434,10 @@ CBI_END_C
     X(CBIShelfDelBook)                                                                                       \
     X(CBIShelfClose)                                                                                         \
     X(CBIDictAttr)                                                                                           \
-    X(CBIDictClassNo)
+    X(CBIDictClassNo)                                                                                        \
+    X(CBIGetCodePage)                                                                                        \
+    X(CBIGetErrorText)
 
-#define CBI_ENTRY_POINT_COUNT 28
+#define CBI_ENTRY_POINT_COUNT 30
 
 #endif /* TAVRIN_CBI_H */

@@ -199,6 +199,10 @@ class CTavrinCtrl : public CWnd {
     int GetBookPos(DWORD dwBookHandle, LPSTR lpszPath);
     int GetBookDriverPos(DWORD dwBookHandle, LPSTR lpszPath);
     HINSTANCE GetBookDrvHandle(DWORD dwBookHandle);
+    // The code page of the book's texts (its name, contents entries, pages and search hits): what its
+    // driver says (CBIGetCodePage), else the active code page (GetACP); 0 when the book is not on the
+    // shelf. A host converts the book's texts from it for display, and what the user types into it.
+    UINT GetBookCodePage(DWORD dwBookHandle);
     // Keeps a copy of the host's block of *pdwLength bytes with the book (replacing an earlier one);
     // 1 when stored, 0 when the book is not on the shelf or no memory was to be had.
     int SetBookData(DWORD dwBookHandle, const char* pData, DWORD* pdwLength);

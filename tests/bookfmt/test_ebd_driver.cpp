@@ -245,6 +245,42 @@ TEST_F(EbdDriver, OpenRefusesWhatItCannotServe) {
     EXPECT_EQ(h, 0xABCDu) << "a failed open leaves the handle alone";
 }
 
+TEST_F(EbdDriver, RefusalsSayWhyAndASuccessForgetsTheReason) {
+    auto reason = [&] {
+        char text[CBI_ERROR_TEXT_CAPACITY];
+        std::memset(text, 'x', sizeof text);
+        int length = lib_.CBIGetErrorText(text, sizeof text);
+        EXPECT_EQ(length, static_cast<int>(std::strlen(text)));
+        return std::string(text);
+    };
+    Bytes cut = ReadFile(WriteBook("whole.ebd", SmallBook()));
+    cut.resize(cut.size() / 2);
+    std::string damaged = dir_.Write("cut.ebd", cut);
+    EXPECT_EQ(lib_.CBICheckVersion(damaged.c_str()), 0);
+    std::string said = reason();
+    EXPECT_NE(said.find("cut.ebd"), std::string::npos) << said;
+    CBI_HBOOK h = 0;
+    EXPECT_NE(lib_.CBIOpenBook(dir_.File("missing.ebd").c_str(), 0, &h), 0);
+    EXPECT_NE(reason().find("missing.ebd"), std::string::npos);
+    EXPECT_NE(lib_.CBICheckVersion(dir_.File("whole.ebd").c_str()), 0);
+    EXPECT_EQ(reason(), "");
+    char tiny[4];
+    EXPECT_EQ(lib_.CBIOpenBook(damaged.c_str(), 0, &h), 2);
+    EXPECT_EQ(lib_.CBIGetErrorText(tiny, sizeof tiny), 3) << "cut to the buffer";
+    EXPECT_EQ(tiny[3], '\0');
+}
+
+TEST_F(EbdDriver, CodePageIsTheBooksOwn) {
+    BookModel book = SmallBook();
+    book.codePage = 950;
+    CBI_HBOOK big5 = Open(WriteBook("big5.ebd", book));
+    book.codePage = 0;
+    CBI_HBOOK unsaid = Open(WriteBook("unsaid.ebd", book));
+    EXPECT_EQ(lib_.CBIGetCodePage(big5), 950u);
+    EXPECT_EQ(lib_.CBIGetCodePage(unsaid), 0u);
+    EXPECT_EQ(lib_.CBIGetCodePage(big5 + 100), 0u);
+}
+
 TEST_F(EbdDriver, BadHandlesAreAnsweredSafely) {
     CBI_HBOOK h = Open(WriteBook("closed.ebd", SmallBook()));
     Close(h);

@@ -33,6 +33,14 @@ TEST_F(BookQueries, PathsAndDriverOfABookOnTheShelf) {
     EXPECT_EQ(Ctrl().FindBook(Ctrl().Root(), handle_), Find("Poems"));
 }
 
+TEST_F(BookQueries, CodePageIsTheDriversElseTheActiveOne) {
+    EXPECT_EQ(Ctrl().GetBookCodePage(handle_), ::GetACP()) << "a driver that does not say";
+    Books().SetCodePage(p_.c_str(), 950);
+    EXPECT_EQ(Ctrl().GetBookCodePage(handle_), 950u);
+    EXPECT_EQ(Ctrl().GetBookCodePage(handle_ + 1000), 0u) << "no such book";
+    EXPECT_EQ(Ctrl().GetBookCodePage(0xFFFFFFFF), 0u);
+}
+
 TEST_F(BookQueries, UnknownHandleLeavesThePathAlone) {
     for (DWORD handle : {DWORD{0xFFFFFFFF}, handle_ + 1000, DWORD{0}}) {
         char path[260] = "untouched";
