@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the book format and the builder with clang into out/fuzz and runs
-# each for the given number of seconds (default 20), starting from seed corpora made from the samples.
-# Fails when a target finds a crash, a leak, undefined behaviour or a hang.
-#   scripts/fuzz.sh [seconds]
+# Builds the libFuzzer targets (tests/fuzz, clang) into out/fuzz and runs each for the given number of
+# seconds (default 20): first over the inputs that once failed (tests/fuzz/regressions/<target>), then
+# from its seeds (made from the samples, and tests/fuzz/seeds/<target>). Fails when a target has no
+# seeds, or finds a crash, a leak, undefined behaviour or a hang. For runs of hours: scripts/fuzz-long.sh.
+#   scripts/fuzz.sh [seconds] [target...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-20}"
+shift || true
 out="$root/out/fuzz"
 jobs="${JOBS:-$(nproc)}"
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is needed (apt-get install clang)" >&2; exit 2; }
@@ -15,14 +17,33 @@ cmake --build "$out" -j "$jobs"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+if [ "$#" -gt 0 ]; then targets=("$@"); else mapfile -t targets < "$out/targets.txt"; fi
 status=0
-for target in fuzz_book_reader fuzz_settings_page fuzz_book_source fuzz_catalog_source fuzz_settings fuzz_epub_reader fuzz_search_page; do
+for target in "${targets[@]}"; do
+  [ -n "$target" ] || continue
   work="$out/work/$target"        # what the fuzzer finds; the seeds stay as they are
   artifacts="$out/artifacts/$target"
   mkdir -p "$work" "$artifacts" "$out/corpus/$target"
+  corpora=("$out/corpus/$target")
+  [ -d "$root/tests/fuzz/seeds/$target" ] && corpora+=("$root/tests/fuzz/seeds/$target")
+  if [ -z "$(find "${corpora[@]}" -type f -print -quit)" ]; then
+    echo "fuzz.sh: $target has no seed inputs" >&2
+    status=1
+    continue
+  fi
+  regressions="$root/tests/fuzz/regressions/$target"
+  if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
+    echo "== $target: $(ls "$regressions" | wc -l) input(s) that once failed"
+    if ! "$out/$target" -timeout=10 -rss_limit_mb=2048 "$regressions"/* >"$out/$target.regressions.log" 2>&1; then
+      echo "fuzz.sh: $target fails on an input of $regressions; the log is in $out/$target.regressions.log" >&2
+      tail -n 40 "$out/$target.regressions.log" >&2
+      status=1
+      continue
+    fi
+  fi
   echo "== $target ($seconds s)"
   if ! "$out/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
-         -print_final_stats=1 -artifact_prefix="$artifacts/" "$work" "$out/corpus/$target" \
+         -print_final_stats=1 -artifact_prefix="$artifacts/" "$work" "${corpora[@]}" \
          >"$out/$target.log" 2>&1; then
     echo "fuzz.sh: $target failed; the input is in $artifacts, the log in $out/$target.log" >&2
     tail -n 40 "$out/$target.log" >&2
