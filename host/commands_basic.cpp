@@ -28,10 +28,11 @@ int RunShow(Session& session, const std::vector<std::string>&) {
     plat::PumpMessages();
     std::printf("Shelf (program folder %s):\n",
                 std::filesystem::path(plat::ProgramPath()).parent_path().string().c_str());
-    PrintShelf(session.Tree());
+    PrintShelf(session.shelf, session.Tree());
     std::printf("\nMessages from the shelf:\n");
     if (session.host.Received().empty()) std::printf("  (none)\n");
-    for (const std::string& line : session.host.Received()) std::printf("  %s\n", line.c_str());
+    for (const std::string& line : session.host.Received())
+        std::printf("  %s\n", line.c_str());
     session.host.ClearReceived();
     return 0;
 }

@@ -1,20 +1,15 @@
 // Commands about registered books: list the books and dictionaries with their handles, numbers and
-// paths; add book files into a catalog (the register command with the file dialog answered from the
-// command line); remove a book; refresh from the registry.
-#include "print.h"
+// paths; remove a book; refresh from the registry. (Adding books is commands_add.cpp.)
+#include "command_line.h"
+#include "host_interaction.h"
 #include "session.h"
 #include "shelf_items.h"
+#include "terminal_text.h"
 
 #include "commctrl.h"
-#include "plat/interaction.h"
-#include "plat/resources.h"
 #include "shelf/records.h"
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -22,43 +17,13 @@ namespace tavrin::host {
 
 namespace {
 
-// The first catalog whose key is `name`, else the first whose label is `name`.
-HTREEITEM FindCatalogItem(HWND tree, const std::string& name) {
-    std::string wanted = plat::FromUtf8(name);
-    HTREEITEM byKey = nullptr, byLabel = nullptr;
-    ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = NodeOf(tree, item);
-        if (!node || node->nKind != NODE_CATALOG) return;
-        const CatalogRecord* record = CatalogOf(node);
-        if (!byKey && record && std::string(record->szCataKey, FixedLength(record->szCataKey)) == wanted)
-            byKey = item;
-        if (!byLabel && ItemText(tree, item) == wanted) byLabel = item;
-    });
-    return byKey ? byKey : byLabel;
-}
-
-// Answers the shelf's questions for one command: the file dialog with the files given on the command
-// line, confirmations with Yes when asked to; everything else as the headless default does (message
-// boxes printed to stderr, default button).
-class CommandInteraction : public plat::HeadlessInteraction {
+// Confirmations answered with Yes.
+class ConfirmingInteraction : public HostInteraction {
   public:
-    std::string folder;
-    std::vector<std::string> files; // one full path, or names in `folder`
-    bool answerYes = false;
-
-    bool ChooseOpenFiles(const plat::OpenFileRequest& request, plat::OpenFileAnswer* answer) override {
-        std::fprintf(stderr, "[file dialog] %s -> %zu file(s)\n", request.filter.c_str(), files.size());
-        answer->folder = folder;
-        answer->files = files;
-        return true;
-    }
     int MessageBox(const plat::MessageBoxRequest& request) override {
-        if (answerYes && (request.type & MB_TYPEMASK) == MB_YESNO) {
-            std::fprintf(stderr, "[message box] %s: %s -> Yes\n", plat::ToUtf8(request.caption).c_str(),
-                         plat::ToUtf8(request.text).c_str());
-            return IDYES;
-        }
-        return HeadlessInteraction::MessageBox(request);
+        if ((request.type & MB_TYPEMASK) != MB_YESNO) return HostInteraction::MessageBox(request);
+        Print(request, IDYES);
+        return IDYES;
     }
 };
 
@@ -73,19 +38,23 @@ int RunBooks(Session& session, const std::vector<std::string>&) {
         if (!book) return;
         ++count;
         DWORD handle = book->dwBookHandle;
+        const UINT codePage = shelf.GetBookCodePage(handle);
         char file[kPathSize] = "";
         char driver[kPathSize] = "";
         shelf.GetBookPos(handle, file);
         shelf.GetBookDriverPos(handle, driver);
-        std::printf("  %s  [%s]\n", plat::ToUtf8(ItemText(tree, item)).c_str(),
+        // Paths are the file system's bytes, printed as they are; the book's texts are in its code page.
+        std::printf("  %s  [%s]\n", Shown(ItemText(tree, item), codePage).c_str(),
                     node->nKind == NODE_DICT ? "dictionary" : "book");
-        std::printf("    number    %s\n", Shown(node->szKey).c_str());
+        std::printf("    number    %s\n", Shown(FieldText(node->szKey), codePage).c_str());
         std::printf("    handle    %#lx (GetBookHandle: %#lx)\n", static_cast<unsigned long>(handle),
                     static_cast<unsigned long>(shelf.GetBookHandle(node->szKey)));
+        std::printf("    code page %u\n", codePage);
         std::printf("    driver    %#lx %s\n", static_cast<unsigned long>(shelf.GetBookDrvHandle(handle)),
-                    Shown(driver).c_str());
-        std::printf("    file      %s\n", Shown(file).c_str());
-        std::printf("    registry  %s\n", book->szRegKey[0] ? Shown(book->szRegKey).c_str() : "(none)");
+                    driver);
+        std::printf("    file      %s\n", file);
+        std::printf("    registry  %s\n",
+                    book->szRegKey[0] ? Shown(FieldText(book->szRegKey), codePage).c_str() : "(none)");
     });
     if (count == 0) std::printf("  (none)\n");
 
@@ -101,75 +70,34 @@ int RunBooks(Session& session, const std::vector<std::string>&) {
         }
         shelf.GetBookPos(handle, file);
         std::printf("  %lu  class %#x  handle %#lx  %s\n", static_cast<unsigned long>(i),
-                    static_cast<unsigned>(bookClass), static_cast<unsigned long>(handle),
-                    Shown(file).c_str());
+                    static_cast<unsigned>(bookClass), static_cast<unsigned long>(handle), file);
     }
     return 0;
 }
 
-int RunAdd(Session& session, const std::vector<std::string>& args) {
-    if (args.size() < 2) {
-        std::fprintf(stderr, "add: give a catalog (key or name) and one or more book files\n");
-        return 2;
-    }
-    HWND tree = session.Tree();
-    HTREEITEM catalog = FindCatalogItem(tree, args[0]);
-    if (!catalog) {
-        std::fprintf(stderr, "add: no catalog '%s' on the shelf\n", args[0].c_str());
-        return 1;
-    }
-    // The dialog chooses files of one folder at a time.
-    std::map<std::string, std::vector<std::string>> byFolder;
-    std::vector<std::string> order;
-    for (size_t i = 1; i < args.size(); ++i) {
-        std::filesystem::path path = std::filesystem::absolute(args[i]).lexically_normal();
-        std::string folder = path.parent_path().string();
-        if (!byFolder.count(folder)) order.push_back(folder);
-        byFolder[folder].push_back(path.filename().string());
-    }
-    for (const std::string& folder : order) {
-        CommandInteraction answers;
-        const std::vector<std::string>& names = byFolder[folder];
-        if (names.size() == 1) {
-            answers.files = {(std::filesystem::path(folder) / names[0]).string()};
-        } else {
-            answers.folder = folder;
-            answers.files = names;
-        }
-        plat::ScopedInteraction scope(&answers);
-        TreeView_SelectItem(tree, catalog);
-        session.shelf.AddBook();
-    }
-    std::printf("Added into \"%s\":\n", plat::ToUtf8(ItemText(tree, catalog)).c_str());
-    for (HTREEITEM item = TreeView_GetChild(tree, catalog); item; item = TreeView_GetNextSibling(tree, item))
-        std::printf("  %s\n", plat::ToUtf8(ItemText(tree, item)).c_str());
-    return 0;
-}
-
-int RunRemove(Session& session, const std::vector<std::string>& args) {
+int RunRemove(Session& session, const std::vector<std::string>& words) {
+    const std::vector<std::string> args = Operands(words);
     if (args.size() != 1) {
         std::fprintf(stderr, "remove: give one book number\n");
         return 2;
     }
     HWND tree = session.Tree();
-    std::string number = plat::FromUtf8(args[0]);
-    HTREEITEM item = FindBookItem(tree, number);
+    auto number = Typed(args[0]);
+    HTREEITEM item = number ? FindBookItem(tree, *number) : nullptr;
     if (!item) {
         std::fprintf(stderr, "remove: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
-    std::string label = ItemText(tree, item);
-    CommandInteraction answers;
-    answers.answerYes = true;
+    std::string label = ShownItemText(session.shelf, tree, item);
+    ConfirmingInteraction answers;
     plat::ScopedInteraction scope(&answers);
     TreeView_SelectItem(tree, item);
     session.shelf.Delete();
-    if (FindBookItem(tree, number) == item) {
-        std::printf("\"%s\" stays: the delete command removes books, not dictionaries\n",
-                    plat::ToUtf8(label).c_str());
+    if (FindBookItem(tree, *number) == item) {
+        std::printf("\"%s\" stays: the delete command removes books, not dictionaries\n", label.c_str());
         return 1;
     }
-    std::printf("Removed \"%s\" (%s)\n", plat::ToUtf8(label).c_str(), args[0].c_str());
+    std::printf("Removed \"%s\" (%s)\n", label.c_str(), args[0].c_str());
     return 0;
 }
 
@@ -182,7 +110,6 @@ int RunRefresh(Session& session, const std::vector<std::string>&) {
 } // namespace
 
 TAVRIN_HOST_COMMAND("books", "", "list the books and dictionaries with handles, numbers and paths", RunBooks);
-TAVRIN_HOST_COMMAND("add", "CATALOG FILE...", "register book files into a catalog (its key or name)", RunAdd);
 TAVRIN_HOST_COMMAND("remove", "NUMBER", "remove the book with this book number from shelf and registry",
                     RunRemove);
 TAVRIN_HOST_COMMAND("refresh", "", "walk the registry again for books registered since", RunRefresh);

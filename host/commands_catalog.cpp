@@ -1,43 +1,45 @@
 // Commands about the shelf's catalogs: look a trunk up by name, switch the trunk status.
+#include "command_line.h"
 #include "session.h"
+#include "shelf_items.h"
+#include "terminal_text.h"
 
 #include "plat/resources.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace tavrin::host {
 
 namespace {
 
-// Text of a fixed buffer that may lack its terminator, shown as UTF-8.
-template <size_t N> std::string Shown(const char (&text)[N]) {
-    const void* zero = std::memchr(text, 0, N);
-    size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : N;
-    return plat::ToUtf8(std::string(text, length));
-}
-
-int RunTrunk(Session& session, const std::vector<std::string>& args) {
+int RunTrunk(Session& session, const std::vector<std::string>& words) {
+    const std::vector<std::string> args = Operands(words);
     if (args.size() != 1) {
         std::fprintf(stderr, "trunk: give one trunk name\n");
         return 2;
     }
-    // The name is typed as UTF-8; the shelf's texts are in the active code page.
-    std::string name = plat::FromUtf8(args[0]);
+    // The shelf's catalog names are in the active code page.
+    auto name = Typed(args[0]);
+    if (!name) {
+        std::fprintf(stderr, "trunk: \"%s\" cannot be written in the active code page %u\n", args[0].c_str(),
+                     plat::CodePage());
+        return 1;
+    }
     TrunkInfo info{};
-    if (!session.shelf.GetTrunkInfo(name.c_str(), &info)) {
+    if (!session.shelf.GetTrunkInfo(name->c_str(), &info)) {
         std::printf("Trunk \"%s\": not found\n", args[0].c_str());
         return 1;
     }
     std::printf("Trunk \"%s\":\n", args[0].c_str());
     std::printf("  dwType         %lu\n", static_cast<unsigned long>(info.dwType));
     std::printf("  dwShelfHandle  %#lx\n", static_cast<unsigned long>(info.dwShelfHandle));
-    std::printf("  szTrunk        %s\n", Shown(info.szTrunk).c_str());
-    std::printf("  szCataName     %s\n", Shown(info.szCataName).c_str());
+    std::printf("  szTrunk        %s\n", Shown(FieldText(info.szTrunk)).c_str());
+    std::printf("  szCataName     %s\n", Shown(FieldText(info.szCataName)).c_str());
     return 0;
 }
 
-int RunStatus(Session& session, const std::vector<std::string>& args) {
+int RunStatus(Session& session, const std::vector<std::string>& words) {
+    const std::vector<std::string> args = Operands(words);
     if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) {
         std::fprintf(stderr, "status: give on or off\n");
         return 2;

@@ -1,13 +1,15 @@
 // Commands about a book's inside: go to a page (as a reader's "go to" does), print the contents tree
 // as the shelf builds it, print a page as text.
+#include "command_line.h"
 #include "page_text.h"
 #include "session.h"
 #include "shelf_items.h"
+#include "terminal_text.h"
 
 #include "plat/core.h"
 #include "tavrin/cbi.h"
 
-#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,12 +19,6 @@ namespace tavrin::host {
 namespace {
 
 constexpr int32_t kLargestPage = 64 * 1024 * 1024; // what the host is willing to read of one page
-
-bool ParseNumber(const std::string& text, long& value) {
-    const char* end = text.data() + text.size();
-    auto [at, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && at == end;
-}
 
 // The driver entry points the host reads pages and entries with.
 struct BookCalls {
@@ -44,24 +40,29 @@ struct BookCalls {
 void PrintReceived(Session& session) {
     plat::PumpMessages();
     if (session.host.Received().empty()) std::printf("  (no message from the shelf)\n");
-    for (const std::string& line : session.host.Received()) std::printf("  %s\n", line.c_str());
+    for (const std::string& line : session.host.Received())
+        std::printf("  %s\n", line.c_str());
     session.host.ClearReceived();
 }
 
-int RunOpen(Session& session, const std::vector<std::string>& args) {
-    long page = 0;
-    if (args.size() != 2 || !ParseNumber(args[1], page)) {
+int RunOpen(Session& session, const std::vector<std::string>& words) {
+    const std::vector<std::string> args = Operands(words);
+    std::optional<long> page = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
+    if (!page) {
         std::fprintf(stderr, "open: give a book number and a page (counted from 0)\n");
         return 2;
     }
     session.host.ClearReceived();
-    std::string number = plat::FromUtf8(args[0]);
-    int result = session.shelf.SetLocation(number.data(), static_cast<int>(number.size()), static_cast<LONG>(page));
-    std::printf("SetLocation(%s, page %ld) = %d\n", args[0].c_str(), page, result);
+    // Book numbers are in the active code page; one it cannot hold numbers no book.
+    std::string number = Typed(args[0]).value_or(std::string());
+    int result = number.empty() ? 0
+                                : session.shelf.SetLocation(number.data(), static_cast<int>(number.size()),
+                                                            static_cast<LONG>(*page));
+    std::printf("SetLocation(%s, page %ld) = %d\n", args[0].c_str(), *page, result);
     PrintReceived(session);
     HWND tree = session.Tree();
     HTREEITEM selected = TreeView_GetSelection(tree);
-    std::printf("Selected: %s\n", selected ? ItemPath(tree, selected).c_str() : "(nothing)");
+    std::printf("Selected: %s\n", selected ? ItemPath(session.shelf, tree, selected).c_str() : "(nothing)");
     DWORD handle = session.shelf.GetSeleBookHandle();
     if (handle == 0xFFFFFFFF)
         std::printf("Selected book: none\n");
@@ -70,48 +71,54 @@ int RunOpen(Session& session, const std::vector<std::string>& args) {
     return result ? 0 : 1;
 }
 
-void PrintLevel(HWND tree, HTREEITEM parent, const BookCalls& calls, int depth, int maxDepth) {
+void PrintLevel(Session& session, HWND tree, HTREEITEM parent, const BookCalls& calls, int depth,
+                int maxDepth) {
     if (maxDepth >= 0 && depth > maxDepth) return;
     TreeView_Expand(tree, parent, TVE_EXPAND);
     for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
         const TreeNode* node = NodeOf(tree, item);
         const ContentsRecord* entry = ContentsOf(node);
         std::string page = "-";
-        if (entry && calls.itemToPage) page = std::to_string(calls.itemToPage(entry->dwBookHandle, entry->hVpItem));
-        std::printf("%*s%s  [%s, page %s]\n", 2 * depth, "", plat::ToUtf8(ItemText(tree, item)).c_str(),
+        if (entry && calls.itemToPage)
+            page = std::to_string(calls.itemToPage(entry->dwBookHandle, entry->hVpItem));
+        std::printf("%*s%s  [%s, page %s]\n", 2 * depth, "", ShownItemText(session.shelf, tree, item).c_str(),
                     node && node->nKind == NODE_CHAPTER ? "chapter" : "page", page.c_str());
-        if (node && node->nKind == NODE_CHAPTER) PrintLevel(tree, item, calls, depth + 1, maxDepth);
+        if (node && node->nKind == NODE_CHAPTER) PrintLevel(session, tree, item, calls, depth + 1, maxDepth);
     }
 }
 
-int RunContents(Session& session, const std::vector<std::string>& args) {
-    long maxDepth = -1;
-    if (args.empty() || args.size() > 2 || (args.size() == 2 && !ParseNumber(args[1], maxDepth))) {
+int RunContents(Session& session, const std::vector<std::string>& words) {
+    const std::vector<std::string> args = Operands(words);
+    std::optional<long> maxDepth = -1;
+    if (args.size() == 2) maxDepth = ParseNumber(args[1], 0, INT32_MAX);
+    if (args.empty() || args.size() > 2 || !maxDepth) {
         std::fprintf(stderr, "contents: give a book number and optionally the deepest level to show\n");
         return 2;
     }
     HWND tree = session.Tree();
-    HTREEITEM book = FindBookItem(tree, plat::FromUtf8(args[0]));
+    auto number = Typed(args[0]);
+    HTREEITEM book = number ? FindBookItem(tree, *number) : nullptr;
     const BookRecord* record = book ? BookOf(NodeOf(tree, book)) : nullptr;
     if (!record) {
         std::fprintf(stderr, "contents: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
-    std::printf("%s\n", plat::ToUtf8(ItemText(tree, book)).c_str());
+    std::printf("%s\n", ShownItemText(session.shelf, tree, book).c_str());
     BookCalls calls(record->hDriver);
-    PrintLevel(tree, book, calls, 1, maxDepth < 0 ? -1 : static_cast<int>(maxDepth));
+    PrintLevel(session, tree, book, calls, 1, static_cast<int>(*maxDepth));
     if (!TreeView_GetChild(tree, book)) std::printf("  (no contents)\n");
     return 0;
 }
 
-int RunPage(Session& session, const std::vector<std::string>& args) {
-    long page = 0;
-    if (args.size() != 2 || !ParseNumber(args[1], page) || page < 0) {
+int RunPage(Session& session, const std::vector<std::string>& words) {
+    const std::vector<std::string> args = Operands(words);
+    std::optional<long> page = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
+    if (!page) {
         std::fprintf(stderr, "page: give a book number and a page (counted from 0)\n");
         return 2;
     }
-    std::string number = plat::FromUtf8(args[0]);
-    DWORD handle = session.shelf.GetBookHandle(number.c_str());
+    auto number = Typed(args[0]);
+    DWORD handle = number ? session.shelf.GetBookHandle(number->c_str()) : 0xFFFFFFFF;
     HMODULE driver = handle == 0xFFFFFFFF ? 0 : session.shelf.GetBookDrvHandle(handle);
     if (!driver) {
         std::fprintf(stderr, "page: no book numbered '%s' on the shelf\n", args[0].c_str());
@@ -123,24 +130,24 @@ int RunPage(Session& session, const std::vector<std::string>& args) {
         return 1;
     }
     const int32_t count = calls.pageCount(handle);
-    if (page >= count) {
+    if (*page >= count) {
         std::fprintf(stderr, "page: the book has %d page(s)\n", count < 0 ? 0 : count);
         return 1;
     }
-    const int32_t size = calls.pageSize(handle, static_cast<int32_t>(page));
+    const int32_t size = calls.pageSize(handle, static_cast<int32_t>(*page));
     if (size <= 0 || size > kLargestPage) {
         std::fprintf(stderr, "page: the driver reports a page size of %d\n", size);
         return 1;
     }
     std::vector<unsigned char> block(static_cast<size_t>(size) + 1, 0);
-    int32_t length = calls.getPage(handle, static_cast<int32_t>(page), block.data(), size);
+    int32_t length = calls.getPage(handle, static_cast<int32_t>(*page), block.data(), size);
     if (length < 0) length = 0;
     if (length > size) length = size; // never more than the block holds
     CBICaps caps{};
     const bool html = calls.getCaps && calls.getCaps(handle, &caps) && (caps.wCaps & CBI_CAP_SHARED_HTML);
     std::string text = html ? HtmlPageText(block.data(), static_cast<size_t>(length))
                             : MarkupPageText(block.data(), static_cast<size_t>(length));
-    std::printf("%s\n", plat::ToUtf8(text).c_str());
+    std::printf("%s\n", Shown(text, session.shelf.GetBookCodePage(handle)).c_str());
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "host_window.h"
 
-#include "plat/resources.h"
+#include "terminal_text.h"
+
 #include "tavrin/host_messages.h"
 
 #include <cstdio>
@@ -12,12 +13,13 @@ namespace {
 
 constexpr const char* kClassName = "TavrinHostWindow";
 
-// A zero-terminated text of at most `capacity` bytes from a record the control sent.
+// A zero-terminated text of at most `capacity` bytes from a record the control sent (in the active
+// code page), as the terminal shows it.
 std::string Field(const char* text, size_t capacity) {
     size_t n = 0;
     while (n < capacity && text[n])
         ++n;
-    return plat::ToUtf8(std::string(text, n));
+    return Shown(std::string(text, n));
 }
 
 std::string Describe(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -28,7 +30,7 @@ std::string Describe(UINT msg, WPARAM wParam, LPARAM lParam) {
         const auto* info = reinterpret_cast<const DropTextInfo*>(lParam);
         std::snprintf(line, sizeof line, "WM_SHELF_DROPTEXT book %#x text \"%s\"",
                       info ? info->dwBookHandle : 0u,
-                      info && info->pszText ? plat::ToUtf8(info->pszText).c_str() : "");
+                      info && info->pszText ? Shown(info->pszText).c_str() : "");
     } else if (wParam == 1) {
         std::snprintf(line, sizeof line, "WM_SHELF_NOTIFY 1 book %#x", static_cast<unsigned>(lParam));
     } else if (wParam == 2 && lParam) {

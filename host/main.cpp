@@ -1,9 +1,13 @@
 // Reference host: a reader's main window with the shelf control in it, driven from the command line.
 // It makes its window, embeds the control (whose start-up fills the shelf), runs the commands given
-// (default: show) and answers message boxes through the headless interaction (printed to stderr,
-// default answer).
+// (default: show) and answers message boxes through its own interaction (printed to stderr, default
+// answer). Texts cross to and from the terminal in the locale's character set.
+#include "command_line.h"
+#include "host_interaction.h"
 #include "host_window.h"
 #include "session.h"
+#include "terminal_text.h"
+#include "user_paths.h"
 
 #include "plat/core.h"
 #include "plat/modules.h"
@@ -11,61 +15,88 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 void Usage() {
-    std::puts("usage: tavrin-host [--shelf DIR] [COMMAND [ARGS...]] [-- COMMAND [ARGS...]]...\n"
-              "  --shelf DIR   run as if the reader were installed in DIR (where Books.Dll and\n"
-              "                Tavrin.Sys are found); default: the folder of this program\n"
-              "Commands run in order (separated by --); without any, 'show' runs:");
-    for (const auto& c : tavrin::host::Commands())
-        std::printf("  %-10s %-14s %s\n", c.name, c.usage, c.help);
+    std::puts(
+        "usage: tavrin-host [--shelf DIR] [--codepage N] [COMMAND [ARGS...]] [-- COMMAND [ARGS...]]...\n"
+        "  --shelf DIR     run as if the reader were installed in DIR (where Books.Dll and Tavrin.Sys are\n"
+        "                  found); default: the folder of this program\n"
+        "  --codepage N    the active code page: the one the shelf's own texts (catalog names, messages)\n"
+        "                  are in; default: by the locale's language, 950 for Traditional Chinese, 936 for\n"
+        "                  Simplified Chinese, else 1252 (also under a UTF-8 locale that names no language)\n"
+        "  --help          this text\n"
+        "Options go before the first command. Texts are printed in the locale's character set (UTF-8,\n"
+        "unless it names Big5, GBK, GB2312, GB18030, CP1252 or ISO-8859-1): the shelf's texts converted\n"
+        "from the active code page, a book's texts from the book's own code page; what is typed is\n"
+        "converted the other way.\n"
+        "Commands run in order, separated by --; without any, 'show' runs. A -- followed by a command\n"
+        "name starts the next command; any other -- ends the options of the command it stands in, so\n"
+        "the words after it are taken as they are (search -- --verbose searches for \"--verbose\").\n"
+        "Commands:");
+    for (const auto& c : tavrin::host::Commands()) {
+        std::string help = c.help;
+        for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+            help.insert(at + 1, "      ");
+        std::printf("  %s%s%s\n      %s\n", c.name, *c.usage ? " " : "", c.usage, help.c_str());
+    }
+}
+
+// The folder --shelf names, made absolute; nothing (with the reason in *error) when it is not a
+// folder or cannot be examined.
+std::optional<std::filesystem::path> ShelfFolder(const std::string& name, std::string* error) {
+    const tavrin::host::ExaminedPath examined = tavrin::host::Examine(name);
+    if (examined.type == std::filesystem::file_type::not_found)
+        *error = "no such folder";
+    else if (!examined.problem.empty())
+        *error = examined.problem;
+    else if (examined.type != std::filesystem::file_type::directory)
+        *error = "not a folder";
+    else
+        return examined.path;
+    return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string shelfDir;
-    std::vector<std::vector<std::string>> commands(1);
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            Usage();
-            return 0;
-        } else if (arg == "--shelf" && i + 1 < argc) {
-            shelfDir = argv[++i];
-        } else if (arg == "--") {
-            commands.emplace_back();
-        } else {
-            commands.back().push_back(arg);
-        }
+    using namespace tavrin::host;
+    // Lines on stdout and stderr come out in the order they were written.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::string error;
+    auto line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &error);
+    if (!line) {
+        std::fprintf(stderr, "tavrin-host: %s (try --help)\n", error.c_str());
+        return 2;
     }
-    std::erase_if(commands, [](const auto& c) { return c.empty(); });
-    if (commands.empty()) commands.push_back({"show"});
-    for (const auto& c : commands) {
-        if (!tavrin::host::FindCommand(c[0])) {
-            std::fprintf(stderr, "tavrin-host: unknown command '%s'\n", c[0].c_str());
-            Usage();
+    if (line->help) {
+        Usage();
+        return 0;
+    }
+    if (line->commands.empty()) line->commands.push_back({"show"});
+    if (!line->shelfDir.empty()) {
+        auto dir = ShelfFolder(line->shelfDir, &error);
+        if (!dir) {
+            std::fprintf(stderr, "tavrin-host: --shelf %s: %s\n", line->shelfDir.c_str(), error.c_str());
             return 2;
         }
+        plat::SetProgramPath((*dir / "reader").string());
     }
-    if (!shelfDir.empty()) {
-        std::error_code ec;
-        auto dir = std::filesystem::absolute(shelfDir, ec);
-        if (ec || !std::filesystem::is_directory(dir)) {
-            std::fprintf(stderr, "tavrin-host: no such folder: %s\n", shelfDir.c_str());
-            return 2;
-        }
-        plat::SetProgramPath((dir / "reader").string());
-    }
-    // The shelf's texts come in the language of the user's locale.
+    // The shelf's texts come in the language of the user's locale, in that language's code page
+    // unless --codepage names another.
     plat::UseLocaleLanguage();
+    if (line->codePage) plat::SetCodePage(*line->codePage);
+    UseTerminalLocale();
+    HostInteraction answers;
+    plat::ScopedInteraction answering(&answers);
 
-    tavrin::host::HostWindow host;
+    HostWindow host;
     if (!host.Create("Tavrin reader", RECT{0, 0, 640, 480})) {
         std::fprintf(stderr, "tavrin-host: cannot create the host window\n");
         return 1;
@@ -81,10 +112,15 @@ int main(int argc, char** argv) {
             return 1;
         }
         plat::PumpMessages();
-        tavrin::host::Session session{host, shelf};
-        for (const auto& c : commands) {
+        Session session{host, shelf};
+        for (const auto& c : line->commands) {
             std::vector<std::string> args(c.begin() + 1, c.end());
-            status = tavrin::host::FindCommand(c[0])->run(session, args);
+            try {
+                status = FindCommand(c[0])->run(session, args);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s: %s\n", c[0].c_str(), e.what());
+                status = 1;
+            }
             plat::PumpMessages();
             if (status != 0) break;
         }

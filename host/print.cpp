@@ -1,7 +1,9 @@
 #include "print.h"
 
+#include "shelf_items.h"
+#include "terminal_text.h"
+
 #include "commctrl.h"
-#include "plat/resources.h"
 #include "shelf/records.h"
 
 #include <cstdio>
@@ -37,27 +39,25 @@ std::string Colour(COLORREF c) {
     return buf;
 }
 
-void PrintItems(HWND tree, HTREEITEM item, int depth) {
+void PrintItems(CTavrinCtrl& shelf, HWND tree, HTREEITEM item, int depth) {
     for (; item; item = TreeView_GetNextSibling(tree, item)) {
-        char text[260] = "";
         TVITEMA tv{};
-        tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE;
+        tv.mask = TVIF_IMAGE;
         tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = sizeof text;
         TreeView_GetItem(tree, &tv);
-        const auto* node = reinterpret_cast<const TreeNode*>(tv.lParam);
+        const TreeNode* node = NodeOf(tree, item);
+        const UINT codePage = ItemCodePage(shelf, tree, item);
         std::string key;
-        if (const CatalogRecord* cata = CatalogOf(node)) key = cata->szCataKey;
-        if (node && node->szKey[0]) key = node->szKey;
+        if (const CatalogRecord* cata = CatalogOf(node)) key = FieldText(cata->szCataKey);
+        if (node && node->szKey[0]) key = FieldText(node->szKey);
         std::string colours;
         if (node && node->crText != 0xFFFFFFFF) colours += " text " + Colour(node->crText);
         if (node && node->crBack != 0xFFFFFFFF) colours += " back " + Colour(node->crBack);
-        std::printf("%*s%s  [%s flags %#x%s%s image %d%s]\n", depth * 2, "", plat::ToUtf8(text).c_str(),
-                    node ? KindName(node->nKind) : "no node",
+        std::printf("%*s%s  [%s flags %#x%s%s image %d%s]\n", depth * 2, "",
+                    Shown(ItemText(tree, item), codePage).c_str(), node ? KindName(node->nKind) : "no node",
                     node ? static_cast<unsigned>(node->dwFlags) : 0u, key.empty() ? "" : " key ",
-                    plat::ToUtf8(key).c_str(), tv.iImage, colours.c_str());
-        PrintItems(tree, TreeView_GetChild(tree, item), depth + 1);
+                    Shown(key, codePage).c_str(), tv.iImage, colours.c_str());
+        PrintItems(shelf, tree, TreeView_GetChild(tree, item), depth + 1);
     }
 }
 
@@ -77,14 +77,14 @@ void PrintWindows(HWND hwnd, int depth) {
         PrintWindows(child, depth + 1);
 }
 
-void PrintShelf(HWND tree) {
+void PrintShelf(CTavrinCtrl& shelf, HWND tree) {
     if (!tree) {
         std::printf("  (no shelf tree)\n");
         return;
     }
     HTREEITEM root = TreeView_GetRoot(tree);
     if (!root) std::printf("  (empty)\n");
-    PrintItems(tree, root, 1);
+    PrintItems(shelf, tree, root, 1);
 }
 
 } // namespace tavrin::host

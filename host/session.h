@@ -23,7 +23,7 @@ using CommandFn = int (*)(Session& session, const std::vector<std::string>& args
 struct Command {
     const char* name;
     const char* usage; // arguments, e.g. "NAME"
-    const char* help;  // one line
+    const char* help;  // a line, or lines separated by "\n"
     CommandFn run;
 };
 

@@ -1,6 +1,8 @@
 // Reading the shelf's tree from the host.
 #include "shelf_items.h"
 
+#include "terminal_text.h"
+
 #include <cctype>
 #include <vector>
 
@@ -25,6 +27,21 @@ const TreeNode* NodeOf(HWND tree, HTREEITEM item) {
     return reinterpret_cast<const TreeNode*>(tv.lParam);
 }
 
+DWORD BookHandleOf(const TreeNode* node) {
+    if (const BookRecord* book = BookOf(node)) return book->dwBookHandle;
+    if (const ContentsRecord* entry = ContentsOf(node)) return entry->dwBookHandle;
+    return 0xFFFFFFFF;
+}
+
+UINT ItemCodePage(CTavrinCtrl& shelf, HWND tree, HTREEITEM item) {
+    const DWORD handle = BookHandleOf(NodeOf(tree, item));
+    return handle == 0xFFFFFFFF ? 0 : shelf.GetBookCodePage(handle);
+}
+
+std::string ShownItemText(CTavrinCtrl& shelf, HWND tree, HTREEITEM item) {
+    return Shown(ItemText(tree, item), ItemCodePage(shelf, tree, item));
+}
+
 void ForEachItem(HWND tree, HTREEITEM first, const std::function<void(HTREEITEM, int)>& visit, int depth) {
     for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
         visit(item, depth);
@@ -45,19 +62,20 @@ HTREEITEM FindBookItem(HWND tree, const std::string& number) {
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
         const TreeNode* node = NodeOf(tree, item);
         if (!found && node && (node->nKind == NODE_BOOK || node->nKind == NODE_DICT) &&
-            EqualNoCase(std::string(node->szKey, FixedLength(node->szKey)), number))
+            EqualNoCase(FieldText(node->szKey), number))
             found = item;
     });
     return found;
 }
 
-std::string ItemPath(HWND tree, HTREEITEM item) {
+std::string ItemPath(CTavrinCtrl& shelf, HWND tree, HTREEITEM item) {
     std::vector<std::string> labels;
-    for (HTREEITEM at = item; at; at = TreeView_GetParent(tree, at)) labels.push_back(ItemText(tree, at));
+    for (HTREEITEM at = item; at; at = TreeView_GetParent(tree, at))
+        labels.push_back(ShownItemText(shelf, tree, at));
     std::string path;
     for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
         if (!path.empty()) path += " / ";
-        path += plat::ToUtf8(*it);
+        path += *it;
     }
     return path;
 }

@@ -25,12 +25,17 @@ if [[ ${#books[@]} -eq 0 ]]; then
   echo "register_samples.sh: no sample books in $shelf" >&2
   exit 1
 fi
-# Books registered before are answered with "This book has been added into bookshelf": not an error.
-"$host" --shelf "$shelf" add 65535 "${books[@]}" >/dev/null 2>&1
+# A book registered before is "already on the shelf", which add does not count as a refusal; what the
+# shelf refuses it prints (to stderr) with its reason and exits non-zero.
+if ! "$host" --shelf "$shelf" add 65535 "${books[@]}" >/dev/null; then
+  echo "register_samples.sh: the shelf refused sample books of $shelf (see above)" >&2
+  exit 1
+fi
 # E-books go to the e-book driver's store; one already there is left as it is.
 epubs=("$shelf"/epub/*.epub)
-if [[ ${#epubs[@]} -gt 0 ]]; then
-  "$host" --shelf "$shelf" add 65535 "${epubs[@]}" >/dev/null 2>&1
+if [[ ${#epubs[@]} -gt 0 ]] && ! "$host" --shelf "$shelf" add 65535 "${epubs[@]}" >/dev/null; then
+  echo "register_samples.sh: the e-book store refused sample e-books of $shelf/epub (see above)" >&2
+  exit 1
 fi
 echo "Registered books and dictionaries:"
 "$host" --shelf "$shelf" books | grep -E "^  [^ 0-9]|registry" | sed "s/^/  /"

@@ -3,7 +3,7 @@
 # out/release/shelf, with its books and dictionaries registered in a registry of its own,
 # out/release/shelf/registry.db, unless TAVRIN_REGISTRY names another) and its EPUB books in an e-book
 # store of its own (out/release/shelf/ebooks, unless TAVRIN_EBOOK_STORE names another). Arguments are
-# host commands (default: show); try --help.
+# host commands, after any global options such as --codepage N (default: show); try --help.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"

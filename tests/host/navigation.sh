@@ -5,29 +5,8 @@
 #   tests/host/navigation.sh BUILD_DIR
 set -euo pipefail
 build="${1:?usage: navigation.sh BUILD_DIR}"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export TAVRIN_REGISTRY="$work/registry.db"
-export TAVRIN_EBOOK_STORE="$work/ebooks"
-bash "$root/scripts/register_samples.sh" "$build" >/dev/null
-host=("$build/host/tavrin-host" --shelf "$build/shelf")
-failures=0
-
-# expect NAME PATTERN OUTPUT: the output holds a line matching the extended regular expression.
-expect() {
-  if ! grep -Eq -- "$2" <<<"$3"; then
-    echo "FAIL $1: no line matches /$2/ in:" >&2
-    sed 's/^/    /' <<<"$3" >&2
-    failures=$((failures + 1))
-  fi
-}
-refuse() {
-  if grep -Eq -- "$2" <<<"$3"; then
-    echo "FAIL $1: a line matches /$2/" >&2
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/lib.sh"
+host_shelf_setup
 
 out="$("${host[@]}" contents 524a31 2>&1)"
 expect contents "^  Part One: Upstream  \[chapter, page -1\]$" "$out"
@@ -68,8 +47,4 @@ expect ebook-page "^By midnight the wind had found every crack" "$out"
 out="$("${host[@]}" search wind 2>&1)"
 expect ebook-search "^EPUB2  The Lantern Keeper  page 1  The Storm$" "$out"
 
-if [[ $failures -ne 0 ]]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "host navigation: all checks passed"
+finish "host navigation"

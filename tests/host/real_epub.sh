@@ -11,25 +11,7 @@ if [[ ! -f "$manuals/live-manual.en.epub" || ! -f "$manuals/live-manual.de.epub"
   echo "live-manual-epub is not installed: skipped"
   exit 77
 fi
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export TAVRIN_REGISTRY="$work/registry.db"
-export TAVRIN_EBOOK_STORE="$work/ebooks"
-host=("$build/host/tavrin-host" --shelf "$build/shelf")
-failures=0
-expect() {
-  if ! grep -Eq -- "$2" <<<"$3"; then
-    echo "FAIL $1: no line matches /$2/ in:" >&2
-    head -40 <<<"$3" | sed 's/^/    /' >&2
-    failures=$((failures + 1))
-  fi
-}
-refuse() {
-  if grep -Eq -- "$2" <<<"$3"; then
-    echo "FAIL $1: a line matches /$2/" >&2
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/lib.sh"
 
 out="$("${host[@]}" add 65535 "$manuals/live-manual.en.epub" "$manuals/live-manual.de.epub" 2>&1)"
 out="$("${host[@]}" books 2>&1)"
@@ -79,8 +61,4 @@ refuse german-contents "Ã" "$out"
 out="$("${host[@]}" search --book "$german" "Über dieses" 2>&1)"
 expect german-search "^$german  Live Systems Handbuch  page [0-9]+  Über dieses Handbuch$" "$out"
 
-if [[ $failures -ne 0 ]]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "real EPUB books: all checks passed"
+finish "real EPUB books"
