@@ -145,9 +145,13 @@ int RunPage(Session& session, const std::vector<std::string>& words) {
     if (length > size) length = size; // never more than the block holds
     CBICaps caps{};
     const bool html = calls.getCaps && calls.getCaps(handle, &caps) && (caps.wCaps & CBI_CAP_SHARED_HTML);
-    std::string text = html ? HtmlPageText(block.data(), static_cast<size_t>(length))
-                            : MarkupPageText(block.data(), static_cast<size_t>(length));
-    std::printf("%s\n", Shown(text, session.shelf.GetBookCodePage(handle)).c_str());
+    // The page's texts are in the book's code page (GetBookCodePage answers the active one when the
+    // driver does not say).
+    const UINT codePage = session.shelf.GetBookCodePage(handle);
+    std::string text =
+        html ? HtmlPageText(block.data(), static_cast<size_t>(length), codePage ? codePage : plat::CodePage())
+             : MarkupPageText(block.data(), static_cast<size_t>(length));
+    std::printf("%s\n", Shown(text, codePage).c_str());
     return 0;
 }
 

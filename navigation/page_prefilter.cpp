@@ -52,7 +52,7 @@ struct PageLook {
         return true;
     }
     // Could an occurrence be split by the sequence starting with the 0xFF at q (a byte follows it)?
-    bool SplitAt(size_t q) const { return q != 0 && page[q + 1] != 0x0A && f.before_[page[q - 1]]; }
+    bool SplitAt(size_t q) const { return q != 0 && page[q + 1] != kLineBreak && f.before_[page[q - 1]]; }
     // The places a wide step found in the block starting at `base`.
     bool Block(size_t base, uint32_t runs, uint32_t splits) const {
         for (; runs; runs &= runs - 1)
@@ -84,7 +84,7 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
     const __m256i pair = _mm256_set1_epi8(static_cast<char>(f.pairByte));
     const __m256i pairOther = _mm256_set1_epi8(static_cast<char>(f.pairOther));
     const __m256i mark = _mm256_set1_epi8(static_cast<char>(kMark));
-    const __m256i lineFeed = _mm256_set1_epi8(0x0A);
+    const __m256i lineFeed = _mm256_set1_epi8(static_cast<char>(kLineBreak));
     const __m256i nibble = _mm256_set1_epi8(0x0F);
     const __m256i zero = _mm256_setzero_si256();
     const __m256i lowBits =
@@ -127,7 +127,8 @@ bool ScanNarrow(const PageLook& look, const PagePrefilterBytes& f, size_t& q, si
     const __m128i rareOther = _mm_set1_epi8(static_cast<char>(f.rareOther));
     const __m128i pair = _mm_set1_epi8(static_cast<char>(f.pairByte));
     const __m128i pairOther = _mm_set1_epi8(static_cast<char>(f.pairOther));
-    const __m128i mark = _mm_set1_epi8(static_cast<char>(kMark)), lineFeed = _mm_set1_epi8(0x0A);
+    const __m128i mark = _mm_set1_epi8(static_cast<char>(kMark)),
+                  lineFeed = _mm_set1_epi8(static_cast<char>(kLineBreak));
     for (; q + reach <= look.n; q += 16) {
         const unsigned char* at = look.page + q;
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));

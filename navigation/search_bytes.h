@@ -1,6 +1,9 @@
-// Byte rules shared by the search's readings of a page: the control-sequence mark, the lead bytes of
-// two-byte characters, the A-Z case fold, and how common a byte is in ordinary text.
+// Byte rules shared by the search's readings of a page: the control-sequence mark and the lead bytes of
+// two-byte characters (from the page markup, tavrin/page_markup.h), the A-Z case fold, and how common a byte
+// is in ordinary text.
 #pragma once
+
+#include "tavrin/page_markup.h"
 
 #include <array>
 #include <cstddef>
@@ -8,10 +11,11 @@
 
 namespace tavrin::search {
 
-inline constexpr unsigned char kMark = 0xFF;
+inline constexpr unsigned char kMark = TVR_MARK;
+inline constexpr unsigned char kLineBreak = TVR_LINE_BREAK;
 
 inline bool IsLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
+    return TvrIsLeadByte(c) != 0;
 }
 
 // Only A-Z fold; every other byte stands for itself.

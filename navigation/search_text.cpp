@@ -89,120 +89,21 @@ void CopyFolded(unsigned char* to, const unsigned char* from, size_t count) {
         to[i] = Fold(from[i]);
 }
 
-// Finds where the markup's zero-terminated readings start and end inside an embedded object: the
-// first "text=" or "image=" at or after a position, and the first zero byte. Each answer is kept for
-// the positions it stays true for, so that a page full of objects is still read in linear time.
-class ObjectScan {
-  public:
-    ObjectScan(const unsigned char* page, size_t length) : page_(page), length_(length) {}
-
-    // Where reading goes on after the object whose operands start at `from`.
-    size_t After(size_t from) {
-        size_t zero = FirstZero(from);
-        size_t text = Find(text_, from, "text=", 5);
-        if (text < zero) return text + 5; // the caption is read like the page's text
-        size_t image = Find(image_, from, "image=", 6);
-        size_t at = image < zero ? image + 6 : from;
-        if (at >= length_) return length_;
-        if (page_[at] == kMark) return std::min(at + 2, length_);
-        for (; at < length_; ++at) {
-            if (page_[at] == ' ') return at + 1;
-            if (page_[at] == kMark) return std::min(at + 2, length_);
-        }
-        return length_;
-    }
-
-  private:
-    struct Found {
-        size_t from = SIZE_MAX; // the search started here ...
-        size_t at = 0;          // ... and found this (length_ for nothing)
-    };
-
-    size_t FirstZero(size_t from) {
-        if (zero_.from == SIZE_MAX || from < zero_.from || from > zero_.at) {
-            const void* z = std::memchr(page_ + from, 0, length_ - from);
-            zero_ = {from, z ? static_cast<size_t>(static_cast<const unsigned char*>(z) - page_) : length_};
-        }
-        return zero_.at;
-    }
-
-    size_t Find(Found& found, size_t from, const char* word, size_t size) {
-        if (found.from == SIZE_MAX || from < found.from || from > found.at) {
-            const void* w = memmem(page_ + from, length_ - from, word, size);
-            found = {from, w ? static_cast<size_t>(static_cast<const unsigned char*>(w) - page_) : length_};
-        }
-        return found.at;
-    }
-
-    const unsigned char* page_;
-    size_t length_;
-    Found zero_, text_, image_;
-};
-
 // The position after the control sequence that starts at `at` (a 0xFF on a character boundary),
-// never beyond the page's end; *lineBreak tells whether it was a line break.
-size_t SequenceEnd(const unsigned char* page, size_t n, size_t at, ObjectScan& objects, bool* lineBreak) {
+// never beyond the page's end; *lineBreak tells whether it was a line break. The extents are the page
+// markup's (tavrin/page_markup.h); an embedded object is read on at its caption.
+inline size_t SequenceEnd(const unsigned char* page, size_t n, size_t at, TvrObjectScan& objects,
+                          bool* lineBreak) {
     *lineBreak = false;
     if (at + 1 >= n) return n;
-    // The byte at `k` of the sequence, 0 beyond the page (the sequence then ends the page anyway).
-    auto byteAt = [&](size_t k) -> unsigned { return at + k < n ? page[at + k] : 0u; };
-    // Every byte from `from` up to and including the first "]".
-    auto bracket = [&](size_t from) -> size_t {
-        if (from >= n) return n;
-        const void* b = std::memchr(page + from, ']', n - from);
-        return b ? static_cast<size_t>(static_cast<const unsigned char*>(b) - page) + 1 : n;
-    };
-    size_t end = 0;
-    switch (page[at + 1]) {
-    case 0x0A:
+    const unsigned char code = page[at + 1];
+    if (code == tavrin::search::kLineBreak) {
         *lineBreak = true;
-        end = at + 2;
-        break;
-    case 0x03:
-        end = at + 22;
-        break;
-    case 0x05:
-        end = at + 54;
-        break;
-    case 0x0D:
-    case 0xFD:
-        end = at + 10;
-        break;
-    case 0x13:
-        end = at + 11;
-        if (byteAt(2) & 0x20) end = bracket(end);
-        break;
-    case 0x19:
-        return at + 3 >= n ? n : objects.After(at + 3);
-    case 0x21:
-        end = at + 19;
-        if (!(byteAt(2) & 0x10)) end = bracket(end);
-        break;
-    case 0x23: {
-        unsigned flags = byteAt(2);
-        end = at + 11;
-        if (!(flags & 0x10)) end = bracket(end);
-        if (flags & 0x40) end += 8;
-        if (flags & 0x20) {
-            if (end + 2 > n) return n;
-            end += 2 + (page[end] | static_cast<size_t>(page[end + 1]) << 8);
-        }
-        break;
+        return at + 2;
     }
-    case 0xF7:
-        end = at + 6;
-        break;
-    case 0xF9:
-        end = at + ((byteAt(3) & 0x40) ? 16 : 8);
-        break;
-    case 0xFB:
-        end = at + 7;
-        break;
-    default:
-        end = at + 2;
-        break;
-    }
-    return std::min(end, n);
+    if (code == TVR_OBJECT) return TvrObjectTextStart(page, n, at, &objects);
+    const size_t extent = TvrSequenceExtent(page, n, at);
+    return extent ? at + extent : n; // a sequence cut by the page's end ends the page
 }
 
 // Where the inserted line breaks (13 10) of the assembled page stand; kept between pages.
@@ -291,7 +192,7 @@ class PageSearch {
     PageSearch(const unsigned char* page, size_t n, bool fold, unsigned char* out,
                const unsigned char* needle, size_t m, size_t rare, std::vector<uint32_t>& breaks)
         : page_(page), n_(n), fold_(fold), out_(out), needle_(needle), m_(m), rare_(rare), breaks_(breaks),
-          objects_(page, n), marks_(page, n, kMark, kMark), from_(rare) {}
+          marks_(page, n, kMark, kMark), from_(rare) {}
 
     bool Run() {
         while (i_ < n_) {
@@ -387,7 +288,7 @@ class PageSearch {
     const unsigned char* needle_;
     size_t m_, rare_;
     std::vector<uint32_t>& breaks_;
-    ObjectScan objects_;
+    TvrObjectScan objects_ = TVR_OBJECT_SCAN_INIT;
     ByteScanner marks_;
     size_t i_ = 0; // page position, always on a character boundary
     size_t o_ = 0; // plain text assembled

@@ -8,32 +8,6 @@
 namespace tavrin::book::markup {
 namespace {
 
-// Fixed lengths of the sequences that have one (0 = computed, or the 2-byte default).
-size_t FixedLength(uint8_t code) {
-    switch (code) {
-    case 0x03:
-        return 22;
-    case 0x05:
-        return 54;
-    case 0x0D:
-    case 0xFD:
-        return 10;
-    case 0xF7:
-        return 6;
-    case 0xFB:
-        return 7;
-    default:
-        return 0;
-    }
-}
-
-// The position just past the first ']' at or after `from`, or nullopt.
-std::optional<size_t> PastBracket(ByteView page, size_t from) {
-    for (size_t i = from; i < page.size(); ++i)
-        if (page[i] == ']') return i + 1;
-    return std::nullopt;
-}
-
 std::string Hex2(uint8_t b) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", b);
@@ -70,63 +44,8 @@ std::optional<std::string> CheckObject(uint8_t kind, std::string_view attributes
 } // namespace
 
 std::optional<size_t> SequenceLength(ByteView page, size_t pos) {
-    const size_t size = page.size();
-    if (pos >= size || size - pos < 2) return std::nullopt;
-    const uint8_t code = page[pos + 1];
-    auto fits = [&](size_t length) -> std::optional<size_t> {
-        return length <= size - pos ? std::optional<size_t>(length) : std::nullopt;
-    };
-    if (size_t fixed = FixedLength(code)) return fits(fixed);
-    switch (code) {
-    case 0x13: {
-        if (!fits(11)) return std::nullopt;
-        if (!(page[pos + 2] & 0x20)) return 11;
-        auto end = PastBracket(page, pos + 11);
-        return end ? std::optional<size_t>(*end - pos) : std::nullopt;
-    }
-    case 0x21: {
-        if (!fits(19)) return std::nullopt;
-        if (page[pos + 2] & 0x10) return 19;
-        auto end = PastBracket(page, pos + 19);
-        return end ? std::optional<size_t>(*end - pos) : std::nullopt;
-    }
-    case 0x23: {
-        if (!fits(11)) return std::nullopt;
-        const uint8_t f = page[pos + 2];
-        size_t length = 11;
-        if (!(f & 0x10)) {
-            auto end = PastBracket(page, pos + length);
-            if (!end) return std::nullopt;
-            length = *end - pos;
-        }
-        if (f & 0x40) {
-            length += 8;
-            if (!fits(length)) return std::nullopt;
-        }
-        if (f & 0x20) {
-            if (!fits(length + 2)) return std::nullopt;
-            size_t n = page[pos + length] | (page[pos + length + 1] << 8);
-            length += 2 + n;
-            if (!fits(length)) return std::nullopt;
-        }
-        return length;
-    }
-    case 0xF9: {
-        if (!fits(8)) return std::nullopt;
-        return fits((page[pos + 3] & 0x40) ? 16 : 8);
-    }
-    case kObject: {
-        if (!fits(3)) return std::nullopt;
-        for (size_t i = pos + 3; i < size; ++i)
-            if (page[i] == kEscape) {
-                if (i + 1 < size && page[i + 1] == kObjectEnd) return i + 2 - pos;
-                return std::nullopt;
-            }
-        return std::nullopt;
-    }
-    default:
-        return 2;
-    }
+    size_t extent = TvrSequenceExtent(page.data(), page.size(), pos);
+    return extent ? std::optional<size_t>(extent) : std::nullopt;
 }
 
 std::optional<Problem> CheckPage(ByteView page) {

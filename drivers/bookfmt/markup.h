@@ -1,9 +1,11 @@
 // The page markup: 8-bit text with two-byte characters, and control sequences that start with 0xFF.
-// The extents of the sequences are what every reader of pages (above all the shelf's full-text search)
-// relies on to skip them; the builder checks every page it makes against them.
+// The extents of the sequences are the one table of tavrin/page_markup.h, by which every reader of
+// pages (above all the shelf's full-text search) skips them; the builder checks every page it makes
+// against them.
 #pragma once
 
 #include "bookfmt/bytes.h"
+#include "tavrin/page_markup.h"
 
 #include <cstddef>
 #include <optional>
@@ -11,19 +13,19 @@
 
 namespace tavrin::book::markup {
 
-inline constexpr uint8_t kEscape = 0xFF;
-inline constexpr uint8_t kLineBreak = 0x0A;   // 0xFF 0x0A
-inline constexpr uint8_t kSettingsEnd = 0x06; // 0xFF 0x06 ends a settings text
-inline constexpr uint8_t kObject = 0x19;      // 0xFF 0x19 kind attributes... 0xFF 0x1A
-inline constexpr uint8_t kObjectEnd = 0x1A;
+inline constexpr uint8_t kEscape = TVR_MARK;
+inline constexpr uint8_t kLineBreak = TVR_LINE_BREAK;     // 0xFF 0x0A
+inline constexpr uint8_t kSettingsEnd = TVR_SETTINGS_END; // 0xFF 0x06 ends a settings text
+inline constexpr uint8_t kObject = TVR_OBJECT;            // 0xFF 0x19 kind attributes... 0xFF 0x1A
+inline constexpr uint8_t kObjectEnd = TVR_OBJECT_END;
 
 // Object kinds (the byte after 0xFF 0x19).
-inline constexpr uint8_t kObjectPicture = 1;
-inline constexpr uint8_t kObjectCaption = 2; // a caption without a picture
+inline constexpr uint8_t kObjectPicture = TVR_OBJECT_PICTURE;
+inline constexpr uint8_t kObjectCaption = TVR_OBJECT_CAPTION; // a caption without a picture
 
 // The length of the control sequence that starts at `pos` (page[pos] is 0xFF), operands included, as
-// the shelf skips it; nullopt when it runs past the end of the page. For an embedded object (code
-// 0x19) the length covers the whole object up to and including its closing 0xFF 0x1A.
+// the shelf skips it (TvrSequenceExtent); nullopt when it runs past the end of the page. For an embedded
+// object (code 0x19) the length covers the whole object up to and including its closing 0xFF 0x1A.
 std::optional<size_t> SequenceLength(ByteView page, size_t pos);
 
 struct Problem {

@@ -2,7 +2,7 @@
 // driver hands it (names, class names, contents entries, pages) in its active code page, which a
 // driver asks of the host program through GetACP, as it would of the system. Programs built on the
 // platform layer offer GetACP; in a program that does not (a tool that only loads the driver), or
-// when the code page is UTF-8 itself, the texts go out as UTF-8.
+// when the code page is UTF-8 itself, the texts go out as UTF-8 (well-formed: see FromUtf8).
 #pragma once
 
 #include <string>
@@ -13,8 +13,9 @@ namespace tavrin::ebook {
 // The host program's active code page, or 0 when texts are to stay UTF-8.
 unsigned ShelfCodePage();
 
-// `utf8` in `codePage` (1252, 932, 936, 949, 950, ...); a character the code page lacks, and a byte
-// that does not start a UTF-8 character, become '?'. codePage 0: unchanged.
+// `utf8` in `codePage` (1252, 932, 936, 949, 950, ...; 0: UTF-8) by the shelf's one conversion rule
+// (codepage/code_page.h): a character the code page lacks becomes '?', and so does each byte that is
+// not part of a well-formed UTF-8 character, in UTF-8 too.
 std::string FromUtf8(std::string_view utf8, unsigned codePage);
 
 // The longest prefix of `text` (in `codePage`; 0: UTF-8) of at most `limit` bytes that ends on a

@@ -1,17 +1,18 @@
 // Build step: turns the string table sources (UTF-8 text, one "id<TAB>text" line per entry) into a
 // C++ source file holding each table's bytes in its own code page.
 //
-//   gen_strings OUTPUT.cpp LANGID CHARSET SOURCE [LANGID CHARSET SOURCE ...]
+//   gen_strings OUTPUT.cpp LANGID CODEPAGE SOURCE [LANGID CODEPAGE SOURCE ...]
 //
-// LANGID is a number (0x0409), CHARSET an iconv name (WINDOWS-1252, BIG5, GBK). In a text, "\xHH" is a
-// raw byte of the target code page and "\\" a backslash; everything else is converted from UTF-8.
-// Lines that are empty or start with '#' are skipped. Any error (a text that does not convert, a bad
-// line, an id given twice) fails the build with the file and line.
-#include <cerrno>
+// LANGID is a number (0x0409), CODEPAGE a code page number (1252, 950, 936), converted to by the
+// shelf's one conversion rule (codepage/code_page.h). In a text, "\xHH" is a raw byte of the target code
+// page and "\\" a backslash; everything else is converted from UTF-8. Lines that are empty or start
+// with '#' are skipped. Any error (a text that is not well-formed UTF-8 or holds a character the code
+// page lacks, a bad line, an id given twice) fails the build with the file, line and column.
+#include "codepage/code_page.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iconv.h>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -26,22 +27,20 @@ struct Table {
     std::map<unsigned, std::string> strings;
 };
 
-std::string Convert(const std::string& utf8, const std::string& charset) {
-    if (utf8.empty()) return {};
-    iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert to " + charset);
-    std::string in = utf8;
-    std::string out(in.size() * 4 + 16, '\0');
-    char* inPtr = in.data();
-    size_t inLeft = in.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    int err = errno;
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1) || inLeft != 0)
-        throw std::runtime_error("text does not convert to " + charset + " (" + std::to_string(err) + ")");
-    out.resize(out.size() - outLeft);
+// The UTF-8 `utf8`, which starts at byte `column` (from 1) of its text, in `codePage`.
+std::string Convert(const std::string& utf8, unsigned codePage, size_t column) {
+    namespace cp = tavrin::codepage;
+    cp::Report report;
+    std::string out = cp::FromUtf8(utf8, codePage, &report);
+    if (report.rejected)
+        throw std::runtime_error("column " + std::to_string(column + report.firstRejected) +
+                                 ": the text is not well-formed UTF-8");
+    if (report.missing) {
+        const size_t at = report.firstMissing;
+        throw std::runtime_error("column " + std::to_string(column + at) + ": \"" +
+                                 utf8.substr(at, cp::DecodeUtf8(std::string_view(utf8).substr(at))) +
+                                 "\" cannot be written in code page " + std::to_string(codePage));
+    }
     return out;
 }
 
@@ -52,32 +51,39 @@ int HexDigit(char c) {
     return -1;
 }
 
-// Converts the literal runs of `text` and inserts the escaped bytes as they are.
-std::string Encode(const std::string& text, const std::string& charset) {
+// Converts the literal runs of `text` (which starts at byte `column` of its line) and inserts the
+// escaped bytes as they are.
+std::string Encode(const std::string& text, unsigned codePage, size_t column) {
     std::string out, run;
+    size_t runStart = 0;
+    auto flush = [&](size_t next) {
+        out += Convert(run, codePage, column + runStart);
+        run.clear();
+        runStart = next;
+    };
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\\') {
             run += text[i];
             continue;
         }
         if (i + 1 < text.size() && text[i + 1] == '\\') {
-            run += '\\';
+            flush(i + 2); // each run is a piece of the line as written, so that columns stay right
+            out += '\\';
             ++i;
         } else if (i + 3 < text.size() && text[i + 1] == 'x' && HexDigit(text[i + 2]) >= 0 &&
                    HexDigit(text[i + 3]) >= 0) {
-            out += Convert(run, charset);
-            run.clear();
+            flush(i + 4);
             out += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
             i += 3;
         } else {
-            throw std::runtime_error("unknown escape");
+            throw std::runtime_error("column " + std::to_string(column + i) + ": unknown escape");
         }
     }
-    out += Convert(run, charset);
+    flush(text.size());
     return out;
 }
 
-Table ReadTable(unsigned langId, const std::string& charset, const std::string& path) {
+Table ReadTable(unsigned langId, unsigned codePage, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error(path + ": cannot open");
     Table table;
@@ -97,7 +103,7 @@ Table ReadTable(unsigned langId, const std::string& charset, const std::string& 
         if (table.strings.count(static_cast<unsigned>(id)))
             throw std::runtime_error(where + "id " + std::to_string(id) + " given twice");
         try {
-            table.strings[static_cast<unsigned>(id)] = Encode(line.substr(tab + 1), charset);
+            table.strings[static_cast<unsigned>(id)] = Encode(line.substr(tab + 1), codePage, tab + 2);
         } catch (const std::exception& e) {
             throw std::runtime_error(where + e.what());
         }
@@ -128,14 +134,19 @@ std::string Literal(const std::string& bytes) {
 
 int main(int argc, char** argv) {
     if (argc < 5 || (argc - 2) % 3 != 0) {
-        std::cerr << "usage: gen_strings OUTPUT.cpp LANGID CHARSET SOURCE [LANGID CHARSET SOURCE ...]\n";
+        std::cerr << "usage: gen_strings OUTPUT.cpp LANGID CODEPAGE SOURCE [LANGID CODEPAGE SOURCE ...]\n";
         return 2;
     }
     try {
         std::vector<Table> tables;
-        for (int i = 2; i + 2 < argc; i += 3)
-            tables.push_back(ReadTable(static_cast<unsigned>(std::strtoul(argv[i], nullptr, 0)), argv[i + 1],
-                                       argv[i + 2]));
+        for (int i = 2; i + 2 < argc; i += 3) {
+            char* end = nullptr;
+            const unsigned long codePage = std::strtoul(argv[i + 1], &end, 10);
+            if (*end != '\0' || codePage == 0 || !tavrin::codepage::IsKnown(static_cast<unsigned>(codePage)))
+                throw std::runtime_error(std::string("unknown code page ") + argv[i + 1]);
+            tables.push_back(ReadTable(static_cast<unsigned>(std::strtoul(argv[i], nullptr, 0)),
+                                       static_cast<unsigned>(codePage), argv[i + 2]));
+        }
         std::ostringstream os;
         os << "// Generated by resources/tools/gen_strings from resources/strings/*.txt. Do not edit.\n"
            << "#include \"string_tables.h\"\n\n"

@@ -1,6 +1,7 @@
 // The e-book driver's texts in the shelf's code page: UTF-8 converted to single-byte and double-byte
-// code pages, '?' for what a code page lacks and for bytes that start no UTF-8 character, cuts that
-// never split a character; in a program that offers no GetACP the texts stay UTF-8.
+// code pages by the one conversion rule, '?' for what a code page lacks and for each byte that is not
+// part of a well-formed UTF-8 character, cuts that never split a character; in a program that offers
+// no GetACP the texts stay UTF-8, well-formed.
 #include "ebook/shelf_text.h"
 
 #include <gtest/gtest.h>
@@ -38,8 +39,19 @@ TEST(ShelfText, BytesThatStartNoCharacterBecomeQuestionMarks) {
     EXPECT_EQ(FromUtf8("\x80", 1252), "?");
 }
 
-TEST(ShelfText, CodePageZeroLeavesUtf8AsItIs) {
-    EXPECT_EQ(FromUtf8("Caf\xC3\xA9\xFF", 0), "Caf\xC3\xA9\xFF");
+TEST(ShelfText, IllFormedUtf8IsRejectedByteByByteByTheOneRule) {
+    // Overlong forms, surrogates and values above U+10FFFF: each byte becomes '?', in every code page.
+    for (unsigned codePage : {1252u, 936u, 950u}) {
+        EXPECT_EQ(FromUtf8("\xC0\xAF", codePage), "??") << codePage;
+        EXPECT_EQ(FromUtf8("a\xED\xA0\x80z", codePage), "a???z") << codePage;
+        EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80", codePage), "????") << codePage;
+    }
+}
+
+TEST(ShelfText, CodePageZeroKeepsUtf8WellFormed) {
+    EXPECT_EQ(FromUtf8("Caf\xC3\xA9 \xE6\x97\xA5", 0), "Caf\xC3\xA9 \xE6\x97\xA5");
+    EXPECT_EQ(FromUtf8("Caf\xC3\xA9\xFF", 0), "Caf\xC3\xA9?");
+    EXPECT_EQ(FromUtf8("\xED\xA0\x80", 0), "???") << "a surrogate";
     EXPECT_EQ(tavrin::ebook::ShelfCodePage(), 0u) << "this program offers no GetACP";
 }
 

@@ -25,6 +25,12 @@ expect open-missing "= 0$" "$out"
 out="$("${host[@]}" page 524a31 2 2>&1)"
 expect page "There were four of us" "$out"
 refuse page $'\xff' "$out"
+# A Big5 page that starts with a font sequence (whose operands hold zero bytes), read whole and shown
+# in UTF-8.
+out="$("${host[@]}" page TVR-POEM-ZH-0001 1 2>&1)"
+expect page-poem "^靜夜思$" "$out"
+expect page-poem "^床前明月光，$" "$out"
+expect page-poem-caption "^月下思鄉圖$" "$out"
 
 out="$("${host[@]}" search --book 524a31 river 2>&1)"
 expect search "^524a31  A Journey Down the River  page 2  The crew$" "$out"

@@ -1,4 +1,5 @@
-// Conversion between the UTF-8 of source files and the 8-bit code page of a book, through iconv.
+// The code page of a book as the builder writes it: UTF-8 of the sources into the book's 8-bit code
+// page and back, by the shelf's one conversion rule (codepage/code_page.h).
 #pragma once
 
 #include <cstdint>
@@ -13,28 +14,25 @@ namespace tavrin::bookc {
 // bytes come from escapes).
 class CodePage {
   public:
-    // Null and *error set for a code page this tool does not know or iconv lacks.
+    // Null and *error set for a code page this tool does not know or the system cannot convert.
     static std::unique_ptr<CodePage> Open(uint16_t number, std::string* error);
-    ~CodePage();
-    CodePage(const CodePage&) = delete;
-    CodePage& operator=(const CodePage&) = delete;
 
     uint16_t Number() const { return number_; }
 
-    // UTF-8 to the code page. nullopt and *error naming the first character that cannot be written.
+    // UTF-8 to the code page. nullopt and *error naming the first byte that is not well-formed UTF-8,
+    // or the first character that cannot be written.
     std::optional<std::string> Encode(std::string_view utf8, std::string* error) const;
 
-    // The code page to UTF-8, for showing texts; bytes that do not convert become \xHH.
+    // The code page to UTF-8, for showing texts in source notation: a character that does not
+    // convert is shown as the \xHH escapes of its bytes.
     std::string Decode(std::string_view bytes) const;
 
   private:
     CodePage() = default;
     uint16_t number_ = 0;
-    void* toBook_ = nullptr; // iconv_t
-    void* toUtf8_ = nullptr; // iconv_t
 };
 
-// The iconv name of a code page number, or null.
+// The name of a code page number, or null.
 const char* CodePageName(uint16_t number);
 
 } // namespace tavrin::bookc

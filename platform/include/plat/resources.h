@@ -72,12 +72,15 @@ LANGID UseLocaleLanguage();
 // The active 8-bit code page of all text (1252 by default; 950 and 936 are double-byte).
 void SetCodePage(UINT codePage);
 UINT CodePage();
+// The conversions follow the shelf's one rule (codepage/code_page.h).
 // True if `b` starts a two-byte character in `codePage` (0 = the active code page).
 bool IsLeadByte(BYTE b, UINT codePage = 0);
-// Converts text in `codePage` (0 = the active one) to UTF-8 for whatever shows it to a person.
-// Bytes that do not convert become U+FFFD.
+// Converts text in `codePage` (0 = the active one) to UTF-8 for whatever shows it to a person. A
+// character (one byte, or a lead byte with the byte after it) that does not convert becomes U+FFFD.
 std::string ToUtf8(const std::string& text, UINT codePage = 0);
-// Converts UTF-8 to `codePage` (0 = the active one); characters it lacks become '?'.
+// Converts UTF-8 to `codePage` (0 = the active one). A character the code page lacks becomes '?', and
+// so does each byte that is not part of a well-formed UTF-8 character (overlong forms, surrogates and
+// values above U+10FFFF included).
 std::string FromUtf8(const std::string& utf8, UINT codePage = 0);
 
 } // namespace plat
