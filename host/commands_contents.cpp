@@ -7,6 +7,7 @@
 #include "terminal_text.h"
 
 #include "plat/core.h"
+#include "plat/resources.h"
 #include "tavrin/cbi.h"
 
 #include <cstdint>
