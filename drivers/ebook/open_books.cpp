@@ -31,7 +31,7 @@ Store* DriverState::CurrentStore(bool reload) {
     if (reload) {
         std::string error;
         if (!store_->Load(&error)) {
-            Debug(error);
+            Fail(error);
             return nullptr;
         }
     }
@@ -40,7 +40,10 @@ Store* DriverState::CurrentStore(bool reload) {
 
 int DriverState::Open(const char* text, uint32_t* handle) {
     std::optional<uint16_t> id = ParseBookId(text);
-    if (!id) return 1;
+    if (!id) {
+        Fail(std::string("\"") + (text ? text : "") + "\" is not the id of a book of the e-book store");
+        return 1;
+    }
     Store* store = CurrentStore(false);
     const StoredBook* stored = store ? store->Find(*id) : nullptr;
     if (!stored && store) {
@@ -48,8 +51,14 @@ int DriverState::Open(const char* text, uint32_t* handle) {
         store = CurrentStore(true);
         stored = store ? store->Find(*id) : nullptr;
     }
-    if (!stored) return 2;
-    if (books_.size() >= 0xFFFFFFF0u) return 4;
+    if (!stored) {
+        if (store) Fail("book " + std::to_string(*id) + " is not in the e-book store " + store->Folder());
+        return 2;
+    }
+    if (books_.size() >= 0xFFFFFFF0u) {
+        Fail("too many books are open");
+        return 4;
+    }
     while (next_ == 0 || books_.count(next_))
         ++next_;
     uint32_t h = next_++;
@@ -134,6 +143,11 @@ const std::string* DriverState::Page(uint32_t handle, int32_t page) {
 
 void DriverState::Debug(const std::string& text) const {
     if (std::getenv("TAVRIN_EBOOK_DEBUG")) std::fprintf(stderr, "eBookDrv.dll: %s\n", text.c_str());
+}
+
+void DriverState::Fail(std::string reason) {
+    Debug(reason);
+    lastFailure_ = std::move(reason);
 }
 
 DriverState& Driver() {
