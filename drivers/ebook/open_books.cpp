@@ -1,5 +1,6 @@
 #include "ebook/open_books.h"
 
+#include "ebook/html_references.h"
 #include "ebook/shelf_text.h"
 
 #include <algorithm>
@@ -134,7 +135,9 @@ const std::string* DriverState::Page(uint32_t handle, int32_t page) {
         Debug(error);
         return nullptr;
     }
-    book->cachedBytes = FromUtf8(*bytes, codePage);
+    // Character references are decoded before the conversion, so a character the code page lacks
+    // becomes what any other such character becomes.
+    book->cachedBytes = FromUtf8(DecodeCharacterReferences(*bytes), codePage);
     book->cachedBytes.push_back('\0');
     book->cachedPage = page;
     book->cachedCodePage = codePage;

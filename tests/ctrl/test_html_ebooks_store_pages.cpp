@@ -1,6 +1,7 @@
 // What the host sees of the real e-book driver's books: selecting the catalog of a class of the store
 // sends the host WM_SHELF_NOTIFY wParam 4 with the class key and the address of the class's description
-// page, a file that lists the class's books.
+// page, a file that lists the class's books; and the full-text search finds the text of a page whose
+// characters are written as HTML character references, as the reader sees it.
 #include "test_html_ebooks_store_world.h"
 
 using namespace ebook_store_world;
@@ -50,6 +51,31 @@ TEST_F(StorePages, SelectingAClassCatalogSendsTheAddressOfItsDescriptionPage) {
     // A book added later is on the page the address names.
     SendAddBook(MakeBook("swell.epub", "Swell", "oceans"));
     EXPECT_NE(epubtest::ReadFile(file).find("<li>Swell</li>"), std::string::npos);
+}
+
+std::vector<std::string> g_found;
+int Found(DWORD, const SearchHit* hit) {
+    g_found.push_back(std::string(hit->pszBookName) + " p" + std::to_string(hit->nPage));
+    return 1;
+}
+
+TEST_F(StorePages, TheSearchFindsTextWrittenAsCharacterReferences) {
+    ASSERT_TRUE(Start());
+    SendAddBook(
+        MakeBook("cafe.epub", "Menu", "", "<p>Caf&eacute; &#187; cr&#xE8;me br&ucirc;l&eacute;e</p>"));
+    SendAddBook(MakeBook("plain.epub", "Plain", "", "<p>Cafe creme</p>"));
+    // The user types in the program's code page (1252 here).
+    for (const char* text : {"Caf\xE9 \xBB cr\xE8me", "br\xFBl\xE9"
+                                                      "e"}) {
+        g_found.clear();
+        std::string typed = text;
+        Ctrl().Search(0xFFFFFFFF, typed.data(), 1, reinterpret_cast<void*>(&Found));
+        EXPECT_EQ(g_found, std::vector<std::string>{"Menu p0"}) << text;
+    }
+    g_found.clear();
+    std::string raw = "&eacute;";
+    Ctrl().Search(0xFFFFFFFF, raw.data(), 1, reinterpret_cast<void*>(&Found));
+    EXPECT_TRUE(g_found.empty()) << "the references themselves are not in the text";
 }
 
 } // namespace
