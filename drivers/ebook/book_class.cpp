@@ -7,7 +7,9 @@
 namespace tavrin::ebook {
 
 BookClass ClassForSubject(std::string_view subject) {
-    std::string collapsed = CollapseSpace(subject);
+    // A subject that is not valid UTF-8 (a book that lies about its encoding) gets U+FFFD for each bad
+    // byte, so that the class name is valid UTF-8 and never cut down to nothing.
+    std::string collapsed = CollapseSpace(ValidUtf8(subject));
     if (collapsed.empty()) return {std::string(kDefaultClassName), std::string(kDefaultClassKey)};
     std::string folded = FoldAscii(collapsed);
     std::string slug;

@@ -2,7 +2,8 @@
 // a character boundary; the key (at most 32 characters) is a readable ASCII form of the subject and a
 // hash of the whole subject folded to lower case, so subjects that share their first 16 bytes still
 // get classes of their own while subjects that differ only in letter case share one. A book without a
-// subject goes to the default class.
+// subject goes to the default class. Bytes of the subject that are not UTF-8 become U+FFFD, so the name
+// is valid UTF-8 and never empty.
 #pragma once
 
 #include <string>

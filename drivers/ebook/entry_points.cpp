@@ -8,15 +8,23 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 namespace {
 
 using namespace tavrin::ebook;
 
+// Runs a call's body; an exception (memory that could not be had) fails the call with its reason.
 template <class Result, class Body> Result Guard(Result failed, Body&& body) noexcept {
     try {
         return body();
+    } catch (const std::exception& e) {
+        try {
+            Driver().Fail(std::string("the e-book driver failed: ") + e.what());
+        } catch (...) {
+        }
+        return failed;
     } catch (...) {
         return failed;
     }
@@ -42,7 +50,12 @@ std::string NumberOf(const OpenEBook& book) {
 
 CBI_EXPORT int CBIOpenBook(const char* path, uint32_t reserved, CBI_HBOOK* book) {
     (void)reserved;
-    return Guard(4, [&] { return book ? Driver().Open(path, book) : 1; });
+    return Guard(4, [&] {
+        if (!book) return 1;
+        int result = Driver().Open(path, book);
+        if (result == 0) Driver().Succeed();
+        return result;
+    });
 }
 
 CBI_EXPORT void CBICloseBook(CBI_HBOOK book) {
@@ -176,6 +189,7 @@ CBI_EXPORT int CBIShelfOpen(uint16_t* classCount, CBIShelfBlock* block) {
         if (!store) return 0;
         *classCount = static_cast<uint16_t>(std::min<size_t>(store->Classes().size(), 0xFFFF));
         if (block) block->wReserved = 0;
+        Driver().Succeed();
         return 1;
     });
 }
@@ -208,24 +222,33 @@ CBI_EXPORT int CBIShelfGetBookAttr(int classIndex, int bookIndex, char* attr, ui
     });
 }
 
+// 1 added, 4 already there, 0 a file the driver does not take, CBI_ADD_FAILED a book the store could
+// not take; CBIGetErrorText says why after the last two.
 CBI_EXPORT int CBIShelfAddBook(const char* path) {
     return Guard(0, [&] {
-        if (!path || !*path) return 0;
+        if (!path || !*path) {
+            Driver().Fail("no book file was named");
+            return CBI_ADD_NOT_A_BOOK;
+        }
         Store* store = Driver().CurrentStore(false);
-        if (!store) return 0;
+        if (!store) return CBI_ADD_FAILED;
         uint16_t id = 0;
         std::string error;
         switch (store->Add(path, &id, &error)) {
         case AddOutcome::Added:
-            return 1;
+            Driver().Succeed();
+            return CBI_ADD_ADDED;
         case AddOutcome::AlreadyStored:
-            return 4;
+            Driver().Succeed();
+            return CBI_ADD_ALREADY;
         case AddOutcome::NotABook:
+            Driver().Fail(error);
+            return CBI_ADD_NOT_A_BOOK;
         case AddOutcome::Failed:
             break;
         }
-        Driver().Debug(std::string(path) + ": " + error);
-        return 0;
+        Driver().Fail(error);
+        return CBI_ADD_FAILED;
     });
 }
 
@@ -234,8 +257,44 @@ CBI_EXPORT void CBIShelfDelBook(const char* path) {
         std::optional<uint16_t> id = ParseBookId(path);
         Store* store = id ? Driver().CurrentStore(false) : nullptr;
         std::string error;
-        if (store && !store->Delete(*id, &error)) Driver().Debug(error);
+        if (!id) {
+            Driver().Fail(std::string("\"") + (path ? path : "") +
+                          "\" is not the id of a book of the e-book store");
+        } else if (store && !store->Delete(*id, &error)) {
+            Driver().Fail(error);
+        } else if (store) {
+            Driver().Succeed();
+        }
         return 0;
+    });
+}
+
+// The description page of a class: a "file://" address of at most CBI_URL_SIZE - 1 bytes.
+CBI_EXPORT int GetDescFileURLbyClassID(const char* classKey, char* url) {
+    return Guard(0, [&] {
+        if (!classKey || !url) return 0;
+        Store* store = Driver().CurrentStore(false);
+        if (!store) return 0;
+        std::string error;
+        std::string address;
+        bool found = store->DescriptionAddress(classKey, &address, &error);
+        if (!found) {
+            // Another process may have changed the store since it was read.
+            store = Driver().CurrentStore(true);
+            found = store && store->DescriptionAddress(classKey, &address, &error);
+        }
+        if (found && address.size() >= CBI_URL_SIZE) {
+            error = "the address of the description page is longer than " + std::to_string(CBI_URL_SIZE - 1) +
+                    " bytes: " + address;
+            found = false;
+        }
+        if (!found) {
+            Driver().Debug(error);
+            return 0;
+        }
+        std::memcpy(url, address.data(), address.size());
+        url[address.size()] = '\0';
+        return 1;
     });
 }
 
@@ -253,4 +312,8 @@ CBI_EXPORT uint32_t CBIGetCodePage(CBI_HBOOK book) {
         const unsigned codePage = ShelfCodePage();
         return codePage != 0 ? codePage : 65001u;
     });
+}
+
+CBI_EXPORT int CBIGetErrorText(char* buffer, int capacity) {
+    return Guard(0, [&] { return CopyOutText(Driver().LastFailure(), buffer, capacity); });
 }

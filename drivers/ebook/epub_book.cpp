@@ -6,7 +6,8 @@ namespace tavrin::ebook {
 
 std::optional<BookFacts> InspectBook(std::span<const unsigned char> bytes, std::string* error) {
     if (bytes.size() > kMaxBookFileSize) {
-        *error = "the file is too large for a book";
+        *error = "the file is larger than " + std::to_string(kMaxBookFileSize >> 20) +
+                 " MB, the largest book the e-book store takes";
         return std::nullopt;
     }
     std::unique_ptr<ZipArchive> archive = ZipArchive::OpenMemory(bytes, error);

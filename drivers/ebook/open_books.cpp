@@ -1,5 +1,6 @@
 #include "ebook/open_books.h"
 
+#include "ebook/html_references.h"
 #include "ebook/shelf_text.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ Store* DriverState::CurrentStore(bool reload) {
     if (reload) {
         std::string error;
         if (!store_->Load(&error)) {
-            Debug(error);
+            Fail(error);
             return nullptr;
         }
     }
@@ -40,7 +41,10 @@ Store* DriverState::CurrentStore(bool reload) {
 
 int DriverState::Open(const char* text, uint32_t* handle) {
     std::optional<uint16_t> id = ParseBookId(text);
-    if (!id) return 1;
+    if (!id) {
+        Fail(std::string("\"") + (text ? text : "") + "\" is not the id of a book of the e-book store");
+        return 1;
+    }
     Store* store = CurrentStore(false);
     const StoredBook* stored = store ? store->Find(*id) : nullptr;
     if (!stored && store) {
@@ -48,8 +52,14 @@ int DriverState::Open(const char* text, uint32_t* handle) {
         store = CurrentStore(true);
         stored = store ? store->Find(*id) : nullptr;
     }
-    if (!stored) return 2;
-    if (books_.size() >= 0xFFFFFFF0u) return 4;
+    if (!stored) {
+        if (store) Fail("book " + std::to_string(*id) + " is not in the e-book store " + store->Folder());
+        return 2;
+    }
+    if (books_.size() >= 0xFFFFFFF0u) {
+        Fail("too many books are open");
+        return 4;
+    }
     while (next_ == 0 || books_.count(next_))
         ++next_;
     uint32_t h = next_++;
@@ -125,7 +135,9 @@ const std::string* DriverState::Page(uint32_t handle, int32_t page) {
         Debug(error);
         return nullptr;
     }
-    book->cachedBytes = FromUtf8(*bytes, codePage);
+    // Character references are decoded before the conversion, so a character the code page lacks
+    // becomes what any other such character becomes.
+    book->cachedBytes = FromUtf8(DecodeCharacterReferences(*bytes), codePage);
     book->cachedBytes.push_back('\0');
     book->cachedPage = page;
     book->cachedCodePage = codePage;
@@ -134,6 +146,11 @@ const std::string* DriverState::Page(uint32_t handle, int32_t page) {
 
 void DriverState::Debug(const std::string& text) const {
     if (std::getenv("TAVRIN_EBOOK_DEBUG")) std::fprintf(stderr, "eBookDrv.dll: %s\n", text.c_str());
+}
+
+void DriverState::Fail(std::string reason) {
+    Debug(reason);
+    lastFailure_ = std::move(reason);
 }
 
 DriverState& Driver() {

@@ -47,6 +47,12 @@ class DriverState {
     const std::string* Page(uint32_t handle, int32_t page);
     void Debug(const std::string& text) const;
 
+    // Why the last open, add or store opening failed, for CBIGetErrorText; Fail records it (and writes
+    // it on standard error when debugging), Succeed forgets it.
+    void Fail(std::string reason);
+    void Succeed() { lastFailure_.clear(); }
+    const std::string& LastFailure() const { return lastFailure_; }
+
     static constexpr uint32_t kFirstHandle = 0x00E00001;
 
   private:
@@ -58,6 +64,7 @@ class DriverState {
     // must not be those another driver on the shelf gives: ours count up from their own range.
     uint32_t next_ = kFirstHandle;
     std::deque<uint32_t> withArchive_; // handles whose container is open, oldest first
+    std::string lastFailure_;
 };
 
 DriverState& Driver();

@@ -51,7 +51,8 @@ std::optional<std::string> FindPackagePath(const ZipArchive& archive, std::strin
     }
     for (size_t i = 0; i < archive.EntryCount(); ++i)
         if (EndsWithNoCase(archive.NameAt(i), ".opf")) return archive.NameAt(i);
-    *error = "no package document";
+    *error =
+        "the book has no package document (META-INF/container.xml names none, and no .opf file is in it)";
     return std::nullopt;
 }
 
@@ -121,7 +122,7 @@ std::optional<Package> ReadPackage(const ZipArchive& archive, std::string* error
             }
     }
     if (package.spine.empty()) {
-        *error = "the package names no page the container holds";
+        *error = "the package document " + package.packagePath + " names no page that the book holds";
         return std::nullopt;
     }
     return package;

@@ -1,47 +1,34 @@
+// Changing the store: adding and deleting books, writing the index, and what follows from the index
+// (the classes and their description pages). The kill points of the crash tests are all here.
 #include "ebook/store.h"
 
 #include "ebook/book_class.h"
 #include "ebook/durable_file.h"
 #include "ebook/epub_book.h"
 #include "ebook/limits.h"
+#include "ebook/store_problem.h"
+#include "ebook/stored_book.h"
+#include "ebook/test_hooks.h"
 #include "ebook/text_util.h"
 
 #include <algorithm>
-#include <csignal>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <set>
 #include <span>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#ifdef TAVRIN_EBOOK_TEST_HOOKS
+#include <csignal>
+#endif
 
 namespace tavrin::ebook {
 namespace {
 
 constexpr const char* kIndexName = "index";
 constexpr const char* kIndexTemp = "index.tmp";
-
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-bool EndsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
-// The id of a book file name "<id>.epub" (digits without a leading zero), or 0.
-uint16_t IdOfBookFile(std::string_view name) {
-    if (!EndsWith(name, ".epub")) return 0;
-    std::string_view digits = name.substr(0, name.size() - 5);
-    if (digits.empty() || digits.size() > 5 || digits[0] == '0') return 0;
-    unsigned id = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return 0;
-        id = id * 10 + static_cast<unsigned>(c - '0');
-    }
-    return id <= 0xFFFF ? static_cast<uint16_t>(id) : 0;
-}
 
 // The file name of `path` without its folder and extension.
 std::string FileStem(const std::string& path) {
@@ -52,20 +39,19 @@ std::string FileStem(const std::string& path) {
     return name;
 }
 
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 || errno != ENOENT;
+}
+
 } // namespace
 
+#ifdef TAVRIN_EBOOK_TEST_HOOKS
 void KillPoint(const char* point) {
     const char* wanted = std::getenv("TAVRIN_EBOOK_TEST_KILL");
     if (wanted && std::strcmp(wanted, point) == 0) raise(SIGKILL);
 }
-
-std::string Store::DefaultFolder() {
-    if (std::string store = Env("TAVRIN_EBOOK_STORE"); !store.empty()) return store;
-    if (std::string data = Env("XDG_DATA_HOME"); !data.empty() && data[0] == '/')
-        return data + "/tavrin/ebooks";
-    if (std::string home = Env("HOME"); !home.empty()) return home + "/.local/share/tavrin/ebooks";
-    return {};
-}
+#endif
 
 const StoredBook* Store::Find(uint16_t id) const {
     auto it = std::lower_bound(index_.books.begin(), index_.books.end(), id,
@@ -77,74 +63,83 @@ std::string Store::BookPath(uint16_t id) const {
     return folder_ + "/" + std::to_string(id) + ".epub";
 }
 
-bool Store::Load(std::string* error) {
-    index_ = StoreIndex{};
-    classes_.clear();
-    if (folder_.empty()) {
-        *error = "no store folder (set TAVRIN_EBOOK_STORE or HOME)";
-        return false;
-    }
-    if (!FolderExists(folder_)) return true; // nothing stored yet
-    FolderLock lock(folder_);
-    return LoadLocked(error);
-}
-
-bool Store::LoadLocked(std::string* error) {
-    index_ = StoreIndex{};
-    std::string readError;
-    if (auto text = ReadWholeFile(folder_ + "/" + kIndexName, 64ull << 20, &readError))
-        index_ = ParseIndex(*text);
-    CleanUp();
-    BuildClasses();
-    return true;
-}
-
-void Store::CleanUp() {
-    // Index lines whose book file is missing are dropped; files of killed changes are removed.
-    std::set<uint16_t> present;
-    std::vector<std::string> stale;
-    if (DIR* dir = opendir(folder_.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            std::string_view name = entry->d_name;
-            if (uint16_t id = IdOfBookFile(name)) {
-                present.insert(id);
-            } else if (EndsWith(name, ".part") || name == kIndexTemp) {
-                stale.emplace_back(name);
-            }
-        }
-        closedir(dir);
-    }
-    std::erase_if(index_.books, [&](const StoredBook& b) { return !present.count(b.id); });
-    for (uint16_t id : present)
-        if (!Find(id)) stale.push_back(std::to_string(id) + ".epub");
-    for (const std::string& name : stale)
-        unlink((folder_ + "/" + name).c_str());
-    if (!stale.empty()) SyncFolder(folder_);
-}
-
 void Store::BuildClasses() {
     classes_.clear();
     for (const StoredBook& book : index_.books) {
-        auto it = std::find_if(classes_.begin(), classes_.end(), [&](const StoreClassView& c) {
-            return FoldAscii(c.key) == FoldAscii(book.classKey);
-        });
+        // An index written by hand may leave a book without a class: it goes to the default one.
+        const std::string key = book.classKey.empty() ? std::string(kDefaultClassKey) : book.classKey;
+        auto it = std::find_if(classes_.begin(), classes_.end(),
+                               [&](const StoreClassView& c) { return FoldAscii(c.key) == FoldAscii(key); });
         if (it == classes_.end()) {
-            classes_.push_back(StoreClassView{book.className, book.classKey, {}});
+            std::string name = book.className.empty() ? std::string(kDefaultClassName) : book.className;
+            classes_.push_back(StoreClassView{std::move(name), key, {}});
             it = classes_.end() - 1;
         }
         it->bookIds.push_back(book.id);
     }
 }
 
+std::vector<ClassPage> Store::Pages() const {
+    std::vector<ClassPage> pages;
+    for (const StoreClassView& c : classes_) {
+        ClassPage page{c.key, c.name, {}};
+        for (uint16_t id : c.bookIds)
+            page.titles.push_back(Find(id)->title);
+        pages.push_back(std::move(page));
+    }
+    return pages;
+}
+
+void Store::UpdateDescriptions() {
+    const std::vector<ClassPage> pages = Pages();
+    for (const ClassPage& page : pages) {
+        std::string error;
+        if (!WriteDescriptionPage(folder_, page, &error)) ReportStore(error);
+    }
+    RemoveStaleDescriptionPages(folder_, pages);
+}
+
+bool Store::DescriptionAddress(std::string_view key, std::string* address, std::string* error) {
+    const std::vector<ClassPage> pages = Pages();
+    auto it = std::find_if(pages.begin(), pages.end(),
+                           [&](const ClassPage& p) { return FoldAscii(p.key) == FoldAscii(key); });
+    if (it == pages.end()) {
+        *error = "the e-book store has no class " + std::string(key);
+        return false;
+    }
+    {
+        FolderLock lock(folder_);
+        if (!lock.Held()) {
+            *error = lock.Why();
+        } else if (!WriteDescriptionPage(folder_, *it, error)) {
+            return false;
+        }
+    }
+    // Without the lock a page written before still serves, if it is the driver's own.
+    const std::string file = DescriptionFileName(it->key);
+    if (!IsOwnDescriptionPage(folder_, file)) return false;
+    char real[PATH_MAX];
+    const std::string path = folder_ + "/" + std::string(kDescriptionFolder) + "/" + file;
+    if (!realpath(path.c_str(), real)) {
+        *error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    *address = FileAddress(real);
+    return true;
+}
+
 bool Store::WriteIndex(const StoreIndex& index, std::string* error) {
     const std::string temp = folder_ + "/" + kIndexTemp;
-    if (!WriteFileSynced(temp, FormatIndex(index), error)) {
+    int code = 0;
+    if (!WriteFileSynced(temp, FormatIndex(index), &code)) {
+        *error = DescribeStoreWrite(code, folder_, temp);
         unlink(temp.c_str());
         return false;
     }
-    KillPoint("before-index-rename");
-    if (rename(temp.c_str(), (folder_ + "/" + kIndexName).c_str()) != 0) {
-        *error = "the index cannot be replaced: " + std::string(std::strerror(errno));
+    TAVRIN_KILL_POINT("before-index-rename");
+    const std::string path = folder_ + "/" + kIndexName;
+    if (rename(temp.c_str(), path.c_str()) != 0) {
+        *error = DescribeStoreWrite(errno, folder_, path);
         unlink(temp.c_str());
         return false;
     }
@@ -153,32 +148,42 @@ bool Store::WriteIndex(const StoreIndex& index, std::string* error) {
 }
 
 AddOutcome Store::Add(const std::string& path, uint16_t* id, std::string* error) {
-    auto bytes = ReadWholeFile(path, kMaxBookFileSize, error);
-    if (!bytes) return AddOutcome::NotABook;
+    std::string why;
+    int code = 0;
+    auto bytes = ReadWholeFile(path, kMaxBookFileSize, &why, &code);
+    if (!bytes) {
+        *error = code == EFBIG ? path + " is larger than " + std::to_string(kMaxBookFileSize >> 20) +
+                                     " MB, the largest book the e-book store takes"
+                               : why;
+        return AddOutcome::NotABook;
+    }
     std::span<const unsigned char> view(reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
-    auto facts = InspectBook(view, error);
-    if (!facts) return AddOutcome::NotABook;
+    auto facts = InspectBook(view, &why);
+    if (!facts) {
+        *error = path + ": " + why;
+        return AddOutcome::NotABook;
+    }
 
-    if (!MakeFolders(folder_, error)) return AddOutcome::Failed;
-    FolderLock lock(folder_);
-    if (!lock.Held()) {
-        *error = folder_ + ": the store cannot be locked";
+    const std::string cannot = path + " cannot be added to the e-book store: ";
+    std::string failedPath;
+    if (!MakeFolders(folder_, &code, &failedPath)) {
+        *error = cannot + DescribeStoreWrite(code, folder_, failedPath);
         return AddOutcome::Failed;
     }
-    LoadLocked(error);
+    FolderLock lock(folder_);
+    if (!lock.Held()) {
+        *error = cannot + lock.Why();
+        return AddOutcome::Failed;
+    }
+    LoadLocked(true);
 
-    const uint64_t hash = Fnv1a64(*bytes);
-    // A book without a title is named after the file it came from.
-    const std::string packageTitle = std::string(CutUtf8(CollapseSpace(facts->title), 1024));
-    std::string title = packageTitle;
-    if (title.empty()) title = std::string(CutUtf8(CollapseSpace(FileStem(path)), 1024));
-    if (title.empty()) title = "Untitled";
-    const std::string uniqueId = std::string(CutUtf8(CollapseSpace(facts->uniqueId), 1024));
+    StoredBook entry = MakeStoredBook(0, *bytes, *facts, FileStem(path));
+    const std::string packageTitle = StoredText(facts->title);
     for (const StoredBook& book : index_.books) {
-        bool sameBytes = book.hash == hash && book.size == bytes->size();
+        bool sameBytes = book.hash == entry.hash && book.size == entry.size;
         // The same package identifier and title (identifiers alone are not always unique); an untitled
         // package is known by its identifier.
-        bool sameBook = !uniqueId.empty() && book.uniqueId == uniqueId &&
+        bool sameBook = !entry.uniqueId.empty() && book.uniqueId == entry.uniqueId &&
                         (packageTitle.empty() || book.title == packageTitle);
         if (sameBytes || sameBook) {
             *id = book.id;
@@ -186,66 +191,84 @@ AddOutcome Store::Add(const std::string& path, uint16_t* id, std::string* error)
         }
     }
 
-    // The first free id from the index's "next", so an id is not given out again soon after its
-    // book was deleted.
-    uint16_t newId = 0;
-    for (uint32_t n = 0, candidate = index_.nextId; n < 0xFFFF; ++n, candidate = candidate % 0xFFFF + 1) {
-        if (!Find(static_cast<uint16_t>(candidate))) {
-            newId = static_cast<uint16_t>(candidate);
-            break;
-        }
+    // The first free id from the index's "next", so an id is not given out again soon after its book
+    // was deleted; an id whose file is there (one that could not be taken in) is not free.
+    for (uint32_t n = 0, candidate = index_.nextId; n < 0xFFFF && entry.id == 0;
+         ++n, candidate = candidate % 0xFFFF + 1)
+        if (!Find(static_cast<uint16_t>(candidate)) && !Exists(BookPath(static_cast<uint16_t>(candidate))))
+            entry.id = static_cast<uint16_t>(candidate);
+    if (entry.id == 0) {
+        *error = cannot + "the store holds 65535 books, as many as it can";
+        return AddOutcome::Failed;
     }
-    if (newId == 0) {
-        *error = "the store is full";
+    StoreIndex next = index_;
+    next.books.insert(std::upper_bound(next.books.begin(), next.books.end(), entry,
+                                       [](const StoredBook& a, const StoredBook& b) { return a.id < b.id; }),
+                      entry);
+    next.nextId = static_cast<uint16_t>(entry.id % 0xFFFF + 1);
+    // A book is never reported added when the index would not give it back.
+    if (ParsedIndex back = ParseIndex(FormatIndex(next)); !back.Whole() || back.index != next) {
+        *error = cannot + "its entry does not survive the store's index";
         return AddOutcome::Failed;
     }
 
-    const std::string bookPath = BookPath(newId);
+    const std::string bookPath = BookPath(entry.id);
     const std::string partPath = bookPath + ".part";
-    if (!WriteFileSynced(partPath, *bytes, error) || rename(partPath.c_str(), bookPath.c_str()) != 0) {
-        if (error->empty()) *error = "the book file cannot be stored";
+    if (!WriteFileSynced(partPath, *bytes, &code) || !RenameNoReplace(partPath, bookPath, &code)) {
+        *error = cannot + DescribeStoreWrite(code, folder_, bookPath);
         unlink(partPath.c_str());
         return AddOutcome::Failed;
     }
     SyncFolder(folder_);
-    KillPoint("after-book-file");
+    TAVRIN_KILL_POINT("after-book-file");
 
-    BookClass bookClass = ClassForSubject(facts->subject);
-    StoreIndex next = index_;
-    next.books.push_back(StoredBook{newId, hash, bytes->size(), bookClass.key, bookClass.name, uniqueId, title});
-    std::sort(next.books.begin(), next.books.end(),
-              [](const StoredBook& a, const StoredBook& b) { return a.id < b.id; });
-    next.nextId = static_cast<uint16_t>(newId % 0xFFFF + 1);
-    if (!WriteIndex(next, error)) {
+    if (!WriteIndex(next, &why)) {
+        // Undo this add: the book file is the one it just wrote.
         unlink(bookPath.c_str());
+        SyncFolder(folder_);
+        *error = cannot + why;
         return AddOutcome::Failed;
     }
-    KillPoint("after-index-rename");
+    TAVRIN_KILL_POINT("after-index-rename");
     index_ = std::move(next);
     BuildClasses();
-    *id = newId;
+    UpdateDescriptions();
+    *id = entry.id;
     return AddOutcome::Added;
 }
 
 bool Store::Delete(uint16_t id, std::string* error) {
     if (!FolderExists(folder_)) {
-        *error = "no such book";
+        *error = "book " + std::to_string(id) + " is not in the e-book store " + folder_;
         return false;
     }
     FolderLock lock(folder_);
-    LoadLocked(error);
-    if (!Find(id)) {
-        *error = "no such book";
+    if (!lock.Held()) {
+        *error = "book " + std::to_string(id) + " cannot be deleted: " + lock.Why();
         return false;
     }
+    LoadLocked(true);
+    if (!Find(id)) {
+        *error = "book " + std::to_string(id) + " is not in the e-book store " + folder_;
+        return false;
+    }
+    // The file goes first: once it is gone the book is gone, and an index line whose file is missing
+    // is left out when the store is next loaded.
+    const std::string bookPath = BookPath(id);
+    if (unlink(bookPath.c_str()) != 0 && errno != ENOENT) {
+        *error = "book " + std::to_string(id) +
+                 " cannot be deleted: " + DescribeStoreWrite(errno, folder_, bookPath);
+        return false;
+    }
+    SyncFolder(folder_);
+    TAVRIN_KILL_POINT("delete-after-book-file");
     StoreIndex next = index_;
     std::erase_if(next.books, [&](const StoredBook& b) { return b.id == id; });
-    if (!WriteIndex(next, error)) return false;
-    KillPoint("delete-after-index-rename");
-    unlink(BookPath(id).c_str());
-    SyncFolder(folder_);
-    index_ = std::move(next);
+    index_ = next;
     BuildClasses();
+    UpdateDescriptions();
+    if (!WriteIndex(next, error)) return false;
+    TAVRIN_KILL_POINT("delete-after-index-rename");
     return true;
 }
 

@@ -16,6 +16,18 @@ std::string_view CutUtf8(std::string_view text, size_t limit);
 // metadata text fits one line of the store index.
 std::string CollapseSpace(std::string_view text);
 
+// The length of the well-formed UTF-8 character that starts at text[at] (1 to 4), or 0 when the bytes
+// there are no such character (a stray continuation byte, an overlong form, a surrogate, a code point
+// beyond U+10FFFF, a character cut off by the end).
+size_t Utf8CharLength(std::string_view text, size_t at);
+
+// `text` with every byte that does not belong to a well-formed UTF-8 character replaced by U+FFFD, so
+// that what the store keeps and shows is always valid UTF-8.
+std::string ValidUtf8(std::string_view text);
+
+// Appends the UTF-8 form of the code point `c` (at most U+10FFFF, not a surrogate).
+void AppendUtf8(std::string& out, uint32_t c);
+
 // ASCII letters folded to lower case; other bytes unchanged.
 std::string FoldAscii(std::string_view text);
 

@@ -29,7 +29,7 @@ std::unique_ptr<ZipArchive> ZipArchive::OpenMemory(std::span<const unsigned char
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &e);
     zip_t* handle = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &e) : nullptr;
     if (!handle) {
-        *error = std::string("not a zip container: ") + zip_error_strerror(&e);
+        *error = std::string("it is not a zip container, as an EPUB book is: ") + zip_error_strerror(&e);
         if (source) zip_source_free(source);
         zip_error_fini(&e);
         return nullptr;
@@ -47,7 +47,8 @@ ZipArchive::~ZipArchive() {
 bool ZipArchive::Index(std::string* error) {
     zip_int64_t count = zip_get_num_entries(zip_, 0);
     if (count < 0 || static_cast<uint64_t>(count) > kMaxEntries) {
-        *error = "too many entries in the container";
+        *error = "the zip container has more than " + std::to_string(kMaxEntries) +
+                 " entries, too many for a book";
         return false;
     }
     uint64_t total = 0;
@@ -57,21 +58,24 @@ bool ZipArchive::Index(std::string* error) {
         zip_stat_init(&st);
         if (zip_stat_index(zip_, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME) ||
             !(st.valid & ZIP_STAT_SIZE)) {
-            *error = "an entry of the container cannot be read";
+            *error = "an entry of the zip container cannot be read";
             return false;
         }
         std::string name = st.name;
         if (!IsSafeEntryName(name)) {
-            *error = "entry name leaves the container: " + name;
+            *error =
+                "the zip entry " + name + " leaves the container (its name climbs out of it or is absolute)";
             return false;
         }
         if (st.size > kMaxEntrySize) {
-            *error = "entry too large: " + name;
+            *error = "the zip entry " + name + " is larger than " + std::to_string(kMaxEntrySize >> 20) +
+                     " MB once inflated, the most one entry may hold";
             return false;
         }
         total += st.size;
         if (total > kMaxTotalSize) {
-            *error = "the entries together are too large";
+            *error = "the zip entries together are larger than " + std::to_string(kMaxTotalSize >> 20) +
+                     " MB once inflated, the most a book may hold";
             return false;
         }
         byName_.emplace(name, entries_.size());
@@ -94,12 +98,13 @@ std::optional<std::string> ZipArchive::Read(size_t index, uint64_t cap, std::str
     }
     const Entry& entry = entries_[index];
     if (entry.size > cap) {
-        *error = "entry too large: " + entry.name;
+        *error = "the zip entry " + entry.name + " is larger than the " + std::to_string(cap >> 20) +
+                 " MB it may hold";
         return std::nullopt;
     }
     zip_file_t* file = zip_fopen_index(zip_, index, 0);
     if (!file) {
-        *error = "entry cannot be opened: " + entry.name + ": " + zip_strerror(zip_);
+        *error = "the zip entry " + entry.name + " cannot be opened" + ": " + zip_strerror(zip_);
         return std::nullopt;
     }
     std::string bytes;
@@ -115,11 +120,11 @@ std::optional<std::string> ZipArchive::Read(size_t index, uint64_t cap, std::str
         if (n == 0) break;
         got += static_cast<uint64_t>(n);
     }
-    if (failed) *error = "entry is damaged: " + entry.name + ": " + zip_file_strerror(file);
+    if (failed) *error = "the zip entry " + entry.name + " is damaged" + ": " + zip_file_strerror(file);
     zip_fclose(file);
     if (failed) return std::nullopt;
     if (got != entry.size) {
-        *error = "entry does not inflate to its declared size: " + entry.name;
+        *error = "the zip entry " + entry.name + " does not inflate to the size it declares";
         return std::nullopt;
     }
     bytes.resize(static_cast<size_t>(got));
@@ -130,7 +135,7 @@ std::optional<std::string> ZipArchive::ReadNamed(std::string_view name, uint64_t
                                                  std::string* error) const {
     std::optional<size_t> index = Find(name);
     if (!index) {
-        *error = "missing entry: " + std::string(name);
+        *error = "the book has no zip entry " + std::string(name);
         return std::nullopt;
     }
     return Read(*index, cap, error);

@@ -70,6 +70,19 @@ TEST_F(EbookCodePage, TextsComeOutInTheProgramsCodePage) {
     cbi_->CBICloseBook(book);
 }
 
+TEST_F(EbookCodePage, CharacterReferencesAreDecodedBeforeTheConversion) {
+    epubtest::BookSpec spec = Spec();
+    spec.filler = "<p>R&eacute;cit &#x65E5; &#8364;</p>"; // "Récit 日 €"
+    ASSERT_EQ(Add(Book("c.epub", epubtest::Epub3(spec))), 1);
+    CBI_HBOOK book = Open(1);
+    // Code page 1252 has é and €, not 日, which becomes "?" as any other character it lacks.
+    EXPECT_NE(PageText(*cbi_, book, 0)
+                  .find("<p>R\xE9"
+                        "cit ? \x80</p>"),
+              std::string::npos);
+    cbi_->CBICloseBook(book);
+}
+
 TEST_F(EbookCodePage, Utf8CodePageLeavesTheTextsAsTheBookHasThem) {
     g_codePage = 65001;
     ASSERT_EQ(Add(Book("c.epub", epubtest::Epub3(Spec()))), 1);

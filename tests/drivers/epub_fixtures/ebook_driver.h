@@ -1,5 +1,6 @@
 // The built eBookDrv.dll loaded as the shelf loads it, with a store folder of the test's own (set
-// through TAVRIN_EBOOK_STORE) and helpers to read the store back through the shelf entry points.
+// through TAVRIN_EBOOK_STORE) and helpers to read the store back through the shelf entry points. The
+// crash tests load the driver's test build (TAVRIN_EBOOK_TEST_DRIVER_PATH), which has the kill points.
 #pragma once
 
 #include "epub_fixtures/epub_maker.h"
@@ -9,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,7 +34,7 @@ class EbookDriverTest : public testing::Test {
         store_ = tmp_.File("store");
         setenv("TAVRIN_EBOOK_STORE", store_.c_str(), 1);
         unsetenv("TAVRIN_EBOOK_TEST_KILL");
-        library_ = dlopen(TAVRIN_EBOOK_DRIVER_PATH, RTLD_NOW | RTLD_LOCAL);
+        library_ = dlopen(DriverPath(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library_, nullptr) << dlerror();
         cbi_ = std::make_unique<CbiTable>(library_);
     }
@@ -41,6 +44,20 @@ class EbookDriverTest : public testing::Test {
             dlclose(library_);
         }
         unsetenv("TAVRIN_EBOOK_STORE");
+    }
+
+    virtual const char* DriverPath() const { return TAVRIN_EBOOK_DRIVER_PATH; }
+
+    // What CBIGetErrorText says now.
+    std::string ErrorText() {
+        if (!cbi_->CBIGetErrorText) {
+            ADD_FAILURE() << "the driver does not export CBIGetErrorText";
+            return "<none>";
+        }
+        char text[CBI_ERROR_TEXT_CAPACITY] = {};
+        int length = cbi_->CBIGetErrorText(text, sizeof text);
+        EXPECT_EQ(length, static_cast<int>(std::strlen(text)));
+        return text;
     }
 
     std::string Book(const std::string& name, const Files& files) {
@@ -98,14 +115,16 @@ class EbookDriverTest : public testing::Test {
         return number;
     }
 
-    // The store folder's files and their contents: what "the store is unchanged" compares.
+    // The store folder's files and their contents: what "the store is unchanged" compares. The lock
+    // and the class description pages (made from the index, test_ebook_descriptions.cpp) are left out.
     std::map<std::string, std::string> Snapshot() {
         std::map<std::string, std::string> files;
         if (DIR* dir = opendir(store_.c_str())) {
             while (dirent* e = readdir(dir)) {
                 std::string name = e->d_name;
-                if (name != "." && name != ".." && name != ".lock")
-                    files[name] = ReadFile(store_ + "/" + name);
+                if (name == "." || name == ".." || name == ".lock" || name == "descriptions") continue;
+                const std::string path = store_ + "/" + name;
+                files[name] = std::filesystem::is_regular_file(path) ? ReadFile(path) : "<not a file>";
             }
             closedir(dir);
         }
