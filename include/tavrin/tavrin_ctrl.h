@@ -193,8 +193,8 @@ class CTavrinCtrl : public CWnd {
     // Dictionaries collected at start-up, by position. An entry whose item was deleted since stays in
     // the list (the positions of the others do not move) and answers as out of range.
     DWORD GetDictCount();
-    WORD GetDictClass(DWORD dwIndex);         // the book class; 0xFFFF when out of range or unreadable
-    DWORD GetDictBookHandle(DWORD dwIndex);   // 0xFFFFFFFF when out of range
+    WORD GetDictClass(DWORD dwIndex);       // the book class; 0xFFFF when out of range or unreadable
+    DWORD GetDictBookHandle(DWORD dwIndex); // 0xFFFFFFFF when out of range
     // Books by handle. lpszPath has room for 260 bytes; it is left alone when the book is not found.
     int GetBookPos(DWORD dwBookHandle, LPSTR lpszPath);
     int GetBookDriverPos(DWORD dwBookHandle, LPSTR lpszPath);
@@ -229,7 +229,8 @@ class CTavrinCtrl : public CWnd {
     HTREEITEM IsBookExist(HTREEITEM hFrom, LPCSTR lpszBookNo, DWORD* pdwBookHandle);
     // The node numbered lpszBookNo whose file or driver path differs from the given ones (the first
     // such match decides its level of the tree), else null.
-    HTREEITEM IsBookInfoChange(HTREEITEM hFrom, LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
+    HTREEITEM IsBookInfoChange(HTREEITEM hFrom, LPCSTR lpszBookNo, LPCSTR lpszFilePath,
+                               LPCSTR lpszDriverPath);
 
     // Registration: 0x46444245 when the file begins with "EBDF", else 0.
     DWORD IsValidBook(LPCSTR lpszFilePath);
@@ -260,6 +261,16 @@ class CTavrinCtrl : public CWnd {
     void EnumRegKey(HKEY hKey, LPCSTR lpszKeyPath);
     // A message box captioned "Error" with a fixed text (for refusals the string table has no text for).
     void ShowErrorText(LPCSTR lpszText);
+    // A refusal of the register command: the string-table text `uStringId`, then a line naming the file
+    // lpszFile and a line with lpszDetail (a driver's reason), each when given; every line is cut to a
+    // bounded length. Captioned "Error", OK only.
+    void ShowRefusal(UINT uStringId, LPCSTR lpszFile, LPCSTR lpszDetail);
+    // Shows why lpszFile could not be put on the shelf as the calls made for it recorded: the dictionary
+    // check's message when that refused it, else `uStringId` with the last driver's reason.
+    void ShowAddRefusal(UINT uStringId, LPCSTR lpszFile);
+    // Offers a file that is no native book to the HTML e-book driver's store; true when the store took
+    // it, otherwise the user has been told why not.
+    bool OfferToStore(LPCSTR lpszFilePath);
 
     // What a walk of the registry looks up again and again (book numbers, class catalogs), kept while
     // the walk runs so that start-up stays linear in the number of books.
