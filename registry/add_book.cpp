@@ -127,7 +127,9 @@ void CTavrinCtrl::AddBook() {
             ShowAddRefusal(IDS_NO_DRIVER, filePath);
             continue;
         }
-        // The book must open and be servable before anything is written for it.
+        // The book must open and be servable before anything is written for it. What the drivers that
+        // did not read it said no longer matters: a driver that does was found.
+        ForgetRefusal();
         auto* record = new BookRecord;
         record->hDriver = LoadAndOpen(&record->dwBookHandle, filePath, driverPath);
         if (!record->hDriver) {

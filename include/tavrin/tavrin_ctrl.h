@@ -37,9 +37,11 @@ class CTavrinCtrl : public CWnd {
     int SetTrunkStatus(TrunkInfo* pInfo, int nStatus);
 
     // ---- location and selection (navigation/) ----
-    // Selects the contents entry that holds page nPage of the book whose number is the first nLength
-    // bytes of lpszNumber (letter case ignored), building the contents items on the way down; 1 when
-    // the page's entry (or, for a book without contents, the book) was selected, else 0.
+    // Selects the contents entry that holds page nPage of the book whose number is the text in the
+    // first nLength bytes of lpszNumber, up to its first zero (letter case ignored; nLength may be the
+    // size of the host's buffer; a text of more than 255 characters names no book), building the
+    // contents items on the way down; 1 when the page's entry (or, for a book without contents, the
+    // book) was selected, else 0.
     int SetLocation(char* lpszNumber, int nLength, LONG nPage);
     // The same for the book with handle info.dwBookHandle (info.hDriver is not read).
     int SetLocation(PageInfo info);
@@ -219,8 +221,9 @@ class CTavrinCtrl : public CWnd {
     // there already with another file or driver.
     void AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
     // Loads the driver (one more library reference) and opens the book; the module when the book can
-    // be served (a dictionary only when the dictionary library accepts it), else 0 with nothing left
-    // open or loaded.
+    // be served (a book by its class, a dictionary only when the dictionary library lists it), else 0
+    // with nothing left open or loaded and the reason kept for the register command (the driver's, or
+    // the dictionary check's; registry/add_refusal.h).
     HINSTANCE LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
     // Writes the book number of an open book into the zero-filled 256-byte lpszNumber; a number that
     // does not fit (or an empty one) leaves the buffer empty.
