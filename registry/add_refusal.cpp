@@ -2,8 +2,10 @@
 // text, then a line naming the file, then a line with the reason when there is one.
 #include "registry/add_refusal.h"
 
+#include "plat/resources.h"
 #include "registry/book_registry.h"
 #include "resources/resource_ids.h"
+#include "shelf/cbi_table.h"
 #include "shelf/driver_text.h"
 #include "shelf/records.h"
 #include "tavrin/tavrin_ctrl.h"
@@ -16,6 +18,8 @@ using namespace tavrin;
 namespace {
 
 AddRefusal g_refusal;
+
+constexpr UINT kUtf8CodePage = 65001;
 
 // A string of the control's table, as ShowMessage loads it (emptied first, 260 bytes).
 std::string TableText(UINT id) {
@@ -54,7 +58,12 @@ void tavrin::NoteDictionaryRefusal(const DictCheck& check, DWORD bookHandle) {
     ReadBookName(bookHandle, name, sizeof name, kNameSize - 1);
     g_refusal.dictVerdict = check.verdict;
     g_refusal.dictId = check.dictId;
-    g_refusal.dictName = name;
+    // The name is in the book's code page; the message box shows the active one.
+    const UINT codePage = g_cbi.CBIGetCodePage ? g_cbi.CBIGetCodePage(bookHandle) : 0;
+    if (codePage == 0 || codePage == ::GetACP())
+        g_refusal.dictName = name;
+    else
+        g_refusal.dictName = plat::FromUtf8(codePage == kUtf8CodePage ? name : plat::ToUtf8(name, codePage));
 }
 
 void CTavrinCtrl::ShowRefusal(UINT uStringId, LPCSTR lpszFile, LPCSTR lpszDetail) {

@@ -43,7 +43,8 @@ void ForgetRefusal();
 void NoteDriverRefusal(std::string_view driverName);
 
 // Keeps the verdict of a failed dictionary check with the dictionary's name (read from the driver the
-// table is bound to, which must be the dictionary's).
+// table is bound to, which must be the dictionary's), turned from the book's code page into the active
+// one for the message.
 void NoteDictionaryRefusal(const DictCheck& check, DWORD bookHandle);
 
 } // namespace tavrin

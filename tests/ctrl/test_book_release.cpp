@@ -69,16 +69,6 @@ TEST_F(Release, RepointingGivesBackTheOldLoadOfADriverWithoutClose) {
     EXPECT_EQ(noclose_->MisuseCount(), 0);
 }
 
-TEST_F(Release, DeletingABookOfADriverWithoutCloseUnloadsIt) {
-    Book(*noclose_, noclosePath_, "n.ebd", "N-1", "Notes");
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(TreeView_SelectItem(Tree(), Find("Notes")));
-    ui_.AnswerMessageBox(IDYES);
-    Ctrl().Delete();
-    EXPECT_EQ(Find("Notes"), nullptr);
-    EXPECT_EQ(Module(noclosePath_), 0u);
-}
-
 TEST_F(Release, EveryLoadIsGivenBackAndEveryBookClosedOnceWhenTheControlGoes) {
     Book(Books(), books_, "a.ebd", "A-1", "Alpha");
     Book(Books(), books_, "b.ebd", "B-1", "Beta");

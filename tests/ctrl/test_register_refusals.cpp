@@ -147,6 +147,17 @@ TEST_F(Refusals, UnlistedDictionaryLeavesAnEarlierRegistrationAsItWas) {
     EXPECT_EQ(StoredValue(kRoot + "\\W-1\\Book", "Database"), "/elsewhere/w.ebd");
 }
 
+TEST_F(Refusals, UnlistedDictionarysNameIsShownInTheActiveCodePage) {
+    DictionaryLibrary(0x10201);
+    std::string words = BookFile("w.ebd", "W-1", "W\xC3\xB6rter", 0x10); // UTF-8
+    Books().SetCodePage(words.c_str(), 65001);
+    Books().SetDictAttr(words.c_str(), 1, 1);
+    ASSERT_EQ(GetACP(), 1252u);
+    ASSERT_TRUE(Start());
+    AddExpecting(words, "The dictionary library doesn't list this dictionary.\n" + words +
+                            "\nW\xF6rter (dictionary id " + std::to_string(65536 + 257) + ")");
+}
+
 TEST_F(Refusals, DictionaryWithoutTheLibraryIsToldSo) {
     std::string words = BookFile("w.ebd", "W-1", "Words", 0x10);
     Books().SetDictAttr(words.c_str(), 1, 1);
