@@ -6,6 +6,7 @@
 #include "catalog/settings_page.h"
 #include "catalog/settings_text.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -67,9 +68,7 @@ void ApplyConfig(const CatalogConfig& config, TreeNode& node, CatalogRecord& rec
 // The entry's text as the driver gives it (at most 227 characters), "" when it cannot say.
 void EntryText(CBI_HBOOK shelf, CBI_HITEM entry, char (&text)[kNameSize]) {
     std::memset(text, 0, sizeof text);
-    if (entry != 0 && g_cbi.CBIVPGetItemText)
-        g_cbi.CBIVPGetItemText(shelf, entry, text, static_cast<int>(kItemTextSize));
-    text[kItemTextSize - 1] = '\0';
+    if (entry != 0) ReadItemText(shelf, entry, text, kItemTextSize);
 }
 
 // The first child entry of `entry`, or 0 when the driver says it has none.

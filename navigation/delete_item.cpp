@@ -1,8 +1,8 @@
-// Freeing an item's node and record when the tree deletes the item: books are closed and their
-// drivers released, except the shared HTML e-book driver (caps bit 0x200).
+// Freeing an item's node and record when the tree deletes the item: a book is taken off the shelf
+// (closed, its library load given back, a running search told; shelf/book_close.h).
 #include "tavrin/tavrin_ctrl.h"
 
-#include "shelf/cbi_table.h"
+#include "shelf/book_close.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -19,16 +19,8 @@ void CTavrinCtrl::FreeNode(TreeNode* pNode) {
     if (!pNode) return;
     if (pNode->nKind == NODE_DICT || pNode->nKind == NODE_BOOK) {
         ForgetDictNode(pNode);
-        ++g_nBooksFreed;
         if (BookRecord* book = BookOf(pNode)) {
-            BindDriver(book->hDriver);
-            if (g_cbi.CBICloseBook) {
-                CBICaps caps{};
-                int filled = g_cbi.CBIGetCaps ? g_cbi.CBIGetCaps(book->dwBookHandle, &caps) : 0;
-                g_cbi.CBICloseBook(book->dwBookHandle);
-                // Caps that could not be read say nothing about sharing: release then.
-                if (!filled || !(caps.wCaps & CBI_CAP_SHARED_HTML)) FreeLibrary(book->hDriver);
-            }
+            tavrin::TakeBookOff(*book);
             std::free(book->pHostData);
             delete book;
         }

@@ -5,6 +5,7 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -23,13 +24,6 @@ constexpr DWORD kContentsFlags = NF_NODELETE | NF_BUILTIN | NF_NORENAME | NF_NOD
 bool CanBuildLevel() {
     return g_cbi.CBIGetCaps && g_cbi.CBIVPItemHasChildren && g_cbi.CBIVPGetChildItem &&
            g_cbi.CBIVPGetNextSiblingItem && g_cbi.CBIVPGetItemText;
-}
-
-// The entry's text, zero-terminated whatever the driver wrote.
-void ReadEntryText(DWORD book, DWORD entry, char (&text)[kItemTextSize]) {
-    std::memset(text, 0, sizeof text);
-    g_cbi.CBIVPGetItemText(book, entry, text, static_cast<int>(sizeof text));
-    text[sizeof text - 1] = '\0';
 }
 
 bool IsContentsPageName(const char* text) {
@@ -59,7 +53,7 @@ void CTavrinCtrl::ExpandItem(DWORD dwBookHandle, HINSTANCE hDriver, DWORD dwEntr
     HTREEITEM after = TVI_FIRST;
     bool first = true;
     while (entry != 0 && seen.insert(entry).second) {
-        ReadEntryText(dwBookHandle, entry, text);
+        ReadItemText(dwBookHandle, entry, text, sizeof text);
         // Only the first entry of a level may be the contents page that the book asks to hide.
         const bool hidden = first && hideContentsPage && IsContentsPageName(text);
         first = false;

@@ -111,11 +111,17 @@ int CTavrinCtrl::SetLocation(PageInfo info) {
 }
 
 int CTavrinCtrl::SetLocation(char* lpszNumber, int nLength, LONG nPage) {
-    // A book number has at most 255 characters: anything longer, shorter than one character, or
-    // missing names no book, and is not copied.
-    if (!lpszNumber || nLength <= 0 || static_cast<size_t>(nLength) >= kNameSize) return 0;
+    // The number is the text up to its first zero within the nLength bytes the host gives (a host may
+    // pass its buffer's size). A book number has at most 255 characters: a text that goes on beyond
+    // that names no book, and is not cut to one that might.
+    if (!lpszNumber || nLength <= 0) return 0;
+    const size_t given = static_cast<size_t>(nLength);
+    const size_t scan = given < kNameSize ? given : kNameSize; // one byte past the longest number
+    const void* zero = std::memchr(lpszNumber, 0, scan);
+    const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - lpszNumber) : scan;
+    if (length == 0 || length >= kNameSize) return 0;
     char number[kNameSize] = {};
-    std::memcpy(number, lpszNumber, static_cast<size_t>(nLength)); // exactly nLength bytes, zero or not
+    std::memcpy(number, lpszNumber, length);
     DWORD book = kNoBookHandle;
     if (!IsBookExist(m_hRoot, number, &book) || book == kNoBookHandle) return 0;
     PageInfo info{};

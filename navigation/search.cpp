@@ -13,6 +13,7 @@
 #include "navigation/search_text.h"
 #include "registry/book_registry.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -122,18 +123,14 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
     // Reports one page that holds the text to the host.
     auto report = [&](int32_t page) {
         char number[kBookNoSize] = {};
-        char name[CBI_NAME_CAPACITY] = {};
+        char name[CBI_NAME_CAPACITY];
         char entry[CBI_ITEM_TEXT_CAPACITY] = {};
         // What GetBookNo does, without binding the driver's entry points again for every hit.
         BindTo(driver);
         FormBookNo(book, number);
-        if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(book, g_nLocale, name, CBI_NAME_CAPACITY - 1);
-        name[sizeof name - 1] = 0;
-        if (g_cbi.CBIVPGetItemText && g_cbi.CBIVPPageToItem && (ReadCaps(book).wCaps & CBI_CAP_CONTENTS)) {
-            CBI_HITEM item = g_cbi.CBIVPPageToItem(book, page);
-            g_cbi.CBIVPGetItemText(book, item, entry, CBI_ITEM_TEXT_CAPACITY);
-            entry[sizeof entry - 1] = 0;
-        }
+        ReadBookName(book, name, sizeof name, CBI_NAME_CAPACITY - 1);
+        if (g_cbi.CBIVPGetItemText && g_cbi.CBIVPPageToItem && (ReadCaps(book).wCaps & CBI_CAP_CONTENTS))
+            ReadItemText(book, g_cbi.CBIVPPageToItem(book, page), entry, sizeof entry);
         SearchHit hit{name, number, page, entry};
         const unsigned freedBefore = g_nBooksFreed;
         if (callback && callback(book, &hit) == 0) {

@@ -1,13 +1,21 @@
 // The register command (AddBook): the user picks book files; each native book gets a driver, a
 // registration and an item at the end of the target catalog, and files that are no native book are
 // offered to the HTML e-book driver. IsValidBook tells the two apart by the file's first four bytes.
+//
+// Every file that is refused says so, with the file and the reason (registry/add_refusal.h). A book is
+// opened with its driver, and checked to be servable, before its registration is written: a book the
+// shelf could not show (a dictionary the dictionary library does not list, say) leaves the registry as
+// it was.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "afxdlgs.h"
 #include "catalog/tree_walk.h"
+#include "registry/add_refusal.h"
 #include "registry/book_registry.h"
 #include "resources/resource_ids.h"
+#include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -41,13 +49,13 @@ DWORD CTavrinCtrl::IsValidBook(LPCSTR lpszFilePath) {
     HANDLE file = ::CreateFileA(lpszFilePath ? lpszFilePath : "", GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowMessage(IDS_FILE_CANT_OPEN);
+        ShowRefusal(IDS_FILE_CANT_OPEN, lpszFilePath, nullptr);
         return 0;
     }
     unsigned char head[4] = {0, 0, 0, 0};
     DWORD read = 0;
     if (!::ReadFile(file, head, sizeof head, &read, nullptr)) {
-        ShowMessage(IDS_FILE_CANT_READ);
+        ShowRefusal(IDS_FILE_CANT_READ, lpszFilePath, nullptr);
         ::CloseHandle(file);
         return 0;
     }
@@ -56,6 +64,27 @@ DWORD CTavrinCtrl::IsValidBook(LPCSTR lpszFilePath) {
     DWORD signature = static_cast<DWORD>(head[0]) | static_cast<DWORD>(head[1]) << 8 |
                       static_cast<DWORD>(head[2]) << 16 | static_cast<DWORD>(head[3]) << 24;
     return signature == kBookSignature ? kBookSignature : 0;
+}
+
+bool CTavrinCtrl::OfferToStore(LPCSTR lpszFilePath) {
+    BindDriver(m_hHtmlDriver);
+    if (!m_hHtmlDriver || !g_cbi.CBIShelfAddBook) {
+        // Nothing else could take the file: it is no book the shelf can show.
+        ShowRefusal(IDS_NOT_A_BOOK, lpszFilePath, nullptr);
+        return false;
+    }
+    int result = g_cbi.CBIShelfAddBook(lpszFilePath);
+    if (result == CBI_ADD_ALREADY) {
+        ShowMessage(IDS_BOOK_ALREADY_ADDED);
+        return false;
+    }
+    if (result == CBI_ADD_NOT_A_BOOK || result == CBI_ADD_FAILED) {
+        NoteDriverRefusal({}); // the store is the only one asked: its reason needs no name
+        ShowRefusal(result == CBI_ADD_FAILED ? IDS_STORE_ADD_FAILED : IDS_NOT_A_BOOK, lpszFilePath,
+                    LastRefusal().driverReason.c_str());
+        return false;
+    }
+    return true; // added: the store's books are collected again after the command
 }
 
 void CTavrinCtrl::AddBook() {
@@ -79,6 +108,7 @@ void CTavrinCtrl::AddBook() {
 
     bool refresh = false;
     for (const std::string& chosenPath : chosen) {
+        ForgetRefusal();
         char filePath[kPathSize];
         char driverPath[kPathSize];
         if (!CopyFits(filePath, chosenPath) || !CopyFits(driverPath, chosenPath)) {
@@ -89,29 +119,29 @@ void CTavrinCtrl::AddBook() {
         DWORD signature = IsValidBook(filePath);
         if (signature == 0) {
             // Not a native book: the HTML e-book driver may take it.
-            BindDriver(m_hHtmlDriver);
-            if (m_hHtmlDriver && g_cbi.CBIShelfAddBook) {
-                int result = g_cbi.CBIShelfAddBook(filePath);
-                if (result == 4)
-                    ShowMessage(IDS_BOOK_ALREADY_ADDED);
-                else if (result == 0)
-                    ShowMessage(IDS_NOT_A_BOOK);
-                else
-                    refresh = true;
-            }
+            if (OfferToStore(filePath)) refresh = true;
             continue;
         }
 
         if (!FindDriver(signature, driverPath)) {
-            ShowMessage(IDS_NO_DRIVER);
+            ShowAddRefusal(IDS_NO_DRIVER, filePath);
             continue;
         }
-        char bookKey[kPathSize] = "";
-        if (!RegisterBooks(filePath, driverPath, bookKey)) continue; // it has said why
-
+        // The book must open and be servable before anything is written for it. What the drivers that
+        // did not read it said no longer matters: a driver that does was found.
+        ForgetRefusal();
         auto* record = new BookRecord;
         record->hDriver = LoadAndOpen(&record->dwBookHandle, filePath, driverPath);
         if (!record->hDriver) {
+            delete record;
+            ShowAddRefusal(IDS_FILE_CANT_OPEN, filePath);
+            continue;
+        }
+        char bookKey[kPathSize] = "";
+        if (!RegisterBooks(filePath, driverPath, bookKey)) { // it has said why
+            BindDriver(record->hDriver);
+            if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(record->dwBookHandle);
+            ::FreeLibrary(record->hDriver);
             delete record;
             continue;
         }
@@ -126,16 +156,14 @@ void CTavrinCtrl::AddBook() {
         if (g_cbi.CBIGetCaps) g_cbi.CBIGetCaps(record->dwBookHandle, &caps);
 
         auto* node = new TreeNode;
-        bool ebook = caps.wBookClass == CBI_CLASS_EBOOK;
-        node->nKind = ebook ? NODE_BOOK : NODE_DICT;
-        node->dwFlags = ebook ? NF_NORENAME : (NF_NODELETE | NF_BUILTIN | NF_NORENAME);
+        node->nKind = NodeKindOfClass(caps.wBookClass);
+        node->dwFlags = RegisteredFlagsOfClass(caps.wBookClass);
         node->dwClassId = 0;
         (void)CopyFits(node->szKey, number);
         node->pRecord = record;
 
-        char name[kPathSize] = {};
-        if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(record->dwBookHandle, g_nLocale, name, sizeof name);
-        name[sizeof name - 1] = '\0';
+        char name[kPathSize];
+        ReadBookName(record->dwBookHandle, name, sizeof name, static_cast<int>(sizeof name));
         HTREEITEM item = AddOneItem(target, name, TVI_LAST, &g_imageIndex[0], node,
                                     (caps.wCaps & CBI_CAP_CONTENTS) ? 1 : 0);
         if (!item) {

@@ -6,7 +6,10 @@
 #include "catalog/tree_walk.h"
 #include "registry/book_registry.h"
 #include "registry/reg_walk.h"
+#include "shelf/book_close.h"
+#include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -20,18 +23,6 @@ namespace {
 
 bool FitsPath(LPCSTR text) {
     return text && std::strlen(text) < kPathSize;
-}
-
-// Closes a node's book and gives back its library reference, as freeing the node would: a shared
-// driver (caps bit 0x200) stays loaded, and a driver without CBICloseBook is neither called nor
-// released.
-void CloseRecordBook(const BookRecord& book) {
-    BindDriver(book.hDriver);
-    if (!g_cbi.CBICloseBook) return;
-    CBICaps caps{};
-    int filled = g_cbi.CBIGetCaps ? g_cbi.CBIGetCaps(book.dwBookHandle, &caps) : 0;
-    g_cbi.CBICloseBook(book.dwBookHandle);
-    if (!filled || !(caps.wCaps & CBI_CAP_SHARED_HTML)) FreeLibrary(book.hDriver);
 }
 
 } // namespace
@@ -84,7 +75,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         (void)CopyFits(record->szDriverPath, lpszDriverPath);
         (void)CopyFits(record->szRegKey, lpszBookKey);
         auto* node = new TreeNode;
-        node->nKind = caps.wBookClass == CBI_CLASS_EBOOK ? NODE_BOOK : NODE_DICT;
+        node->nKind = NodeKindOfClass(caps.wBookClass);
         node->dwClassId = 0;
         (void)CopyFits(node->szKey, number);
         node->pRecord = record;
@@ -115,9 +106,8 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         }
 
         BindHeldDriver(module);
-        char name[kNameSize] = {};
-        if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(handle, g_nLocale, name, kNameSize - 1);
-        name[kNameSize - 1] = '\0';
+        char name[kNameSize];
+        ReadBookName(handle, name, sizeof name, kNameSize - 1);
         HTREEITEM item =
             AddOneItem(parent, name, after, &g_imageIndex[0], node, (caps.wCaps & CBI_CAP_CONTENTS) ? 1 : 0);
         if (!item) {
@@ -152,7 +142,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         // The host hears of the old handle after this call, when the handle is already closed.
         ::PostMessageA(::GetParent(m_hWnd), WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
         if (m_pRegWalk) m_pRegWalk->boundHeld = 0;
-        CloseRecordBook(*book);
+        TakeBookOff(*book);
         book->hDriver = module;
         book->dwBookHandle = handle;
         (void)CopyFits(book->szFilePath, lpszFilePath);
@@ -160,11 +150,11 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         std::free(book->pHostData);
         book->pHostData = nullptr;
         book->dwHostDataLen = 0;
-        bool bookClass = caps.wBookClass == CBI_CLASS_EBOOK || caps.wBookClass == CBI_CLASS_BOOK;
-        node->nKind = bookClass ? NODE_BOOK : NODE_DICT;
+        node->nKind = NodeKindOfClass(caps.wBookClass);
         node->dwClassId = 0;
-        node->dwFlags =
-            caps.wBookClass == CBI_CLASS_EBOOK ? NF_NORENAME : (NF_NODELETE | NF_BUILTIN | NF_NORENAME);
+        node->dwFlags = RegisteredFlagsOfClass(caps.wBookClass);
+        // The host's dictionaries are those collected at start-up: one that is a book now is none.
+        if (node->nKind != NODE_DICT) ForgetDictNode(node);
         m_bBooksChanged = 1;
     } else {
         discard();

@@ -10,6 +10,7 @@
 // and "driver" values (names in any case); the book key is the key one level above it.
 #pragma once
 
+#include "registry/add_refusal.h"
 #include "windows.h"
 
 #include <cstddef>
@@ -66,9 +67,13 @@ void FormBookNo(DWORD bookHandle, char* number);
 // book on the shelf.
 void BindHeldDriver(HMODULE module);
 
+// Asks the dictionary library "ZavikApi.dll" about the dictionary open in `module` as `bookHandle`:
+// the driver's CBIDictAttr (bytes 4 and 5) and CBIDictClassNo (low byte, else 1) make the dictionary
+// id that dicCreateHDICT must accept. Leaves the driver table bound to `module`.
+DictCheck CheckDictionary(HINSTANCE module, DWORD bookHandle);
+
 } // namespace tavrin
 
 // Nonzero when the dictionary library "ZavikApi.dll" serves the dictionary open in `module` as
-// `dwBookHandle`: the driver's CBIDictAttr (bytes 4 and 5) and CBIDictClassNo (low byte, else 1) make
-// the dictionary id that dicCreateHDICT must accept. Leaves the driver table bound to `module`.
+// `dwBookHandle` (tavrin::CheckDictionary says Served). Leaves the driver table bound to `module`.
 int IsDictAvailable(HINSTANCE module, DWORD dwBookHandle);

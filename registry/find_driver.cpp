@@ -1,9 +1,11 @@
 // Finding a driver for a book file the user registers: first the drivers of the books already on the
 // shelf, then every "*.dll" of the host program's folder, then every "*.dll" of the driver folder
-// named by "DriverPath". The first driver whose CBICheckVersion accepts the file wins.
+// named by "DriverPath". The first driver whose CBICheckVersion accepts the file wins. A driver that
+// refuses the file is asked why right away, so that the register command can tell the user.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
+#include "registry/add_refusal.h"
 #include "registry/book_registry.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
@@ -45,7 +47,10 @@ int CTavrinCtrl::FindDriverOnTree(HTREEITEM hFrom, DWORD, LPSTR lpszPath) {
         const BookRecord* book = BookOf(node);
         if (!book) return false;
         BindDriver(book->hDriver);
-        return g_cbi.CBICheckVersion && g_cbi.CBICheckVersion(filePath.c_str()) != 0;
+        if (!g_cbi.CBICheckVersion) return false;
+        if (g_cbi.CBICheckVersion(filePath.c_str()) != 0) return true;
+        NoteDriverRefusal(FileNameOf(std::string_view(book->szDriverPath, FixedLength(book->szDriverPath))));
+        return false;
     });
     if (!found) return 0;
     const BookRecord* book = BookOf(NodeOfItem(g_shelfTree, found));
@@ -89,6 +94,7 @@ int CTavrinCtrl::FindDriverOnDisk(LPSTR lpszFolder, LPCSTR lpszFilePath, LPSTR l
         }
         BindDriver(opened);
         bool accepted = g_cbi.CBICheckVersion && g_cbi.CBICheckVersion(lpszFilePath) != 0;
+        if (!accepted) NoteDriverRefusal(found.cFileName);
         if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(handle);
         ::FreeLibrary(opened);
         ::FreeLibrary(probe);

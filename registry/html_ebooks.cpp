@@ -11,6 +11,7 @@
 #include "catalog/tree_walk.h"
 #include "registry/book_registry.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -25,23 +26,6 @@ namespace {
 
 constexpr DWORD kClassFlags = NF_NODELETE | NF_BUILTIN | NF_NORENAME; // 7
 constexpr DWORD kBookFlags = NF_BUILTIN | NF_NORENAME;                // 6: the user may delete it
-
-// What CBIShelfGetClassAttr fills: zero-filled before each call and terminated at the buffer's end
-// afterwards, so that a driver that fills a buffer to the last byte cannot make us read beyond it.
-struct ClassAttr {
-    char name[CBI_CLASS_NAME_SIZE];
-    char key[CBI_CLASS_KEY_SIZE];
-    uint16_t bookCount;
-
-    bool Read(int classIndex) {
-        std::memset(this, 0, sizeof *this);
-        if (!g_cbi.CBIShelfGetClassAttr || !g_cbi.CBIShelfGetClassAttr(classIndex, name, key, &bookCount))
-            return false;
-        name[sizeof name - 1] = '\0';
-        key[sizeof key - 1] = '\0';
-        return true;
-    }
-};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -135,7 +119,7 @@ void CTavrinCtrl::AddHtmlEBook(HINSTANCE hHtmlDriver) {
 
     for (uint16_t c = 0; c < classCount; ++c) {
         BindHeldDriver(hHtmlDriver);
-        ClassAttr attr;
+        StoreClassAttr attr;
         if (!attr.Read(c)) continue;
 
         // The catalog for unclassified books holds the classes. A system catalog without it gets them
@@ -168,14 +152,14 @@ void CTavrinCtrl::AddHtmlEBook(HINSTANCE hHtmlDriver) {
             int capsRead = g_cbi.CBIGetCaps ? g_cbi.CBIGetCaps(handle, &caps) : 0;
 
             // A book that does not say the module is shared is released with its item like any other
-            // book: it then holds a reference of its own.
+            // book (shelf/book_close.h): it then holds a load of its own.
             bool shared = capsRead && (caps.wCaps & CBI_CAP_SHARED_HTML);
-            if (!shared && g_cbi.CBICloseBook) {
+            if (!shared) {
                 HMODULE again = driverPath[0] ? ::LoadLibraryA(driverPath) : 0;
                 if (again != hHtmlDriver) {
                     if (again) ::FreeLibrary(again);
                     BindHeldDriver(hHtmlDriver);
-                    g_cbi.CBICloseBook(handle);
+                    if (g_cbi.CBICloseBook) g_cbi.CBICloseBook(handle);
                     continue;
                 }
             }
@@ -196,9 +180,8 @@ void CTavrinCtrl::AddHtmlEBook(HINSTANCE hHtmlDriver) {
             (void)CopyFits(node->szKey, number);
 
             BindHeldDriver(hHtmlDriver);
-            char label[kNameSize] = {};
-            if (g_cbi.CBIGetBkName) g_cbi.CBIGetBkName(handle, g_nLocale, label, kNameSize - 1);
-            label[sizeof label - 1] = '\0';
+            char label[kNameSize];
+            ReadBookName(handle, label, sizeof label, kNameSize - 1);
 
             if (!classItem) {
                 auto* cata = new CatalogRecord;

@@ -1,14 +1,13 @@
 // Opening a registered book with its driver (LoadAndOpen), asking the dictionary library whether it
-// serves a dictionary (IsDictAvailable), and forming a book's number (GetBookNo).
+// serves a dictionary (CheckDictionary, IsDictAvailable), and a book's number (GetBookNo).
 #include "tavrin/tavrin_ctrl.h"
 
+#include "registry/add_refusal.h"
 #include "registry/book_registry.h"
 #include "registry/reg_walk.h"
+#include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
 #include "shelf/records.h"
-
-#include <cstdio>
-#include <cstring>
 
 using namespace tavrin;
 
@@ -16,38 +15,43 @@ namespace {
 
 constexpr const char* kDictionaryLibrary = "ZavikApi.dll";
 
-bool ServedWithoutDictionaryCheck(WORD bookClass) {
-    return bookClass == CBI_CLASS_EBOOK || bookClass == CBI_CLASS_BOOK;
-}
-
 } // namespace
 
 void tavrin::BindHeldDriver(HMODULE module) {
     if (BoundDriver() != module) BindDriver(module);
 }
 
-int IsDictAvailable(HINSTANCE module, DWORD dwBookHandle) {
+DictCheck tavrin::CheckDictionary(HINSTANCE module, DWORD dwBookHandle) {
+    DictCheck check;
     BindDriver(module);
-    if (!g_cbi.CBIDictAttr) return 0;
     CBIDictAttrBlock attr{};
-    if (!g_cbi.CBIDictAttr(dwBookHandle, &attr)) return 0;
+    if (!g_cbi.CBIDictAttr || !g_cbi.CBIDictAttr(dwBookHandle, &attr)) {
+        check.verdict = DictVerdict::NoAttributes;
+        return check;
+    }
     // The class number comes from the driver too, before the table is left for the library.
     DWORD classNo = g_cbi.CBIDictClassNo ? static_cast<DWORD>(g_cbi.CBIDictClassNo(dwBookHandle)) & 0xFF : 1;
-    DWORD dictId = classNo * 65536 + static_cast<DWORD>(attr.bIdHigh) * 256 + attr.bIdLow;
+    check.dictId = classNo * 65536 + static_cast<DWORD>(attr.bIdHigh) * 256 + attr.bIdLow;
 
+    check.verdict = DictVerdict::NoLibrary;
     HMODULE library = LoadLibraryA(kDictionaryLibrary);
-    if (!library) return 0;
+    if (!library) return check;
     auto create = reinterpret_cast<PFN_dicCreateHDICT>(GetProcAddress(library, "dicCreateHDICT"));
     auto release = reinterpret_cast<PFN_dicFreeHDICT>(GetProcAddress(library, "dicFreeHDICT"));
-    int served = 0;
     if (create && release) {
-        if (CBI_HDICT dict = create(dictId)) {
+        if (CBI_HDICT dict = create(check.dictId)) {
             release(dict);
-            served = 1;
+            check.verdict = DictVerdict::Served;
+        } else {
+            check.verdict = DictVerdict::NotListed;
         }
     }
     FreeLibrary(library);
-    return served;
+    return check;
+}
+
+int IsDictAvailable(HINSTANCE module, DWORD dwBookHandle) {
+    return CheckDictionary(module, dwBookHandle).verdict == DictVerdict::Served ? 1 : 0;
 }
 
 HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LPCSTR lpszDriverPath) {
@@ -60,7 +64,12 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
         FreeLibrary(module);
     };
     CBI_HBOOK handle = 0;
-    if (!g_cbi.CBIOpenBook || g_cbi.CBIOpenBook(lpszFilePath, 0, &handle) != 0) {
+    if (!g_cbi.CBIOpenBook) {
+        release();
+        return 0;
+    }
+    if (g_cbi.CBIOpenBook(lpszFilePath, 0, &handle) != 0) {
+        NoteDriverRefusal(FileNameOf(lpszDriverPath));
         release();
         return 0;
     }
@@ -68,7 +77,7 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
     CBICaps caps{};
     bool served = false;
     if (g_cbi.CBIGetCaps && g_cbi.CBIGetCaps(handle, &caps)) {
-        if (ServedWithoutDictionaryCheck(caps.wBookClass)) {
+        if (IsBookClass(caps.wBookClass)) {
             served = true;
         } else {
             // While the registry is walked, one reference on the dictionary library is kept, so that
@@ -77,8 +86,13 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
                 m_pRegWalk->dictionaryTried = true;
                 m_pRegWalk->dictionaryLibrary = LoadLibraryA(kDictionaryLibrary);
             }
-            served = IsDictAvailable(module, handle) != 0;
+            DictCheck check = CheckDictionary(module, handle);
             if (m_pRegWalk) m_pRegWalk->boundHeld = 0; // the dictionary library was released
+            served = check.verdict == DictVerdict::Served;
+            if (!served) {
+                BindDriver(module);
+                NoteDictionaryRefusal(check, handle);
+            }
         }
     }
     if (!served) {
@@ -94,20 +108,4 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
 void CTavrinCtrl::GetBookNo(HINSTANCE hModule, DWORD dwBookHandle, LPSTR lpszNumber) {
     BindDriver(hModule);
     tavrin::FormBookNo(dwBookHandle, lpszNumber);
-}
-
-void tavrin::FormBookNo(DWORD dwBookHandle, LPSTR lpszNumber) {
-    if (!lpszNumber) return;
-    std::memset(lpszNumber, 0, kBookNoSize);
-    if (g_cbi.CBIExBookNoLength && g_cbi.CBIExBookNo) {
-        int length = g_cbi.CBIExBookNoLength(dwBookHandle);
-        // A number that does not fit the buffer with its terminator is refused, not cut.
-        if (length <= 0 || static_cast<size_t>(length) >= kBookNoSize) return;
-        g_cbi.CBIExBookNo(dwBookHandle, lpszNumber, length);
-        lpszNumber[kBookNoSize - 1] = '\0';
-        return;
-    }
-    uint32_t serial = 0;
-    if (g_cbi.CBIBookSerial) g_cbi.CBIBookSerial(dwBookHandle, &serial);
-    std::snprintf(lpszNumber, kBookNoSize, "%x", static_cast<unsigned>(serial));
 }

@@ -27,6 +27,10 @@ inline constexpr UINT IDS_OFFLINE_MARK = 25;          // "(Off-line)"
 inline constexpr UINT IDS_UNREGISTER_FAILED = 26;     // removal from the registry failed
 inline constexpr UINT IDS_CONFIRM_REMOVE_BOOK = 27;   // "Are sure" + a Big5 question mark
 inline constexpr UINT IDS_REMOVE_BOOK_CAPTION = 28;   // "Remove a book"
+inline constexpr UINT IDS_STORE_ADD_FAILED = 29;      // the e-book store could not take a book
+inline constexpr UINT IDS_DICT_NOT_LISTED = 30;       // the dictionary library does not list it
+inline constexpr UINT IDS_DICT_ID = 31;               // "dictionary id": label of a dictionary's id
+inline constexpr UINT IDS_DICT_LIBRARY_MISSING = 32;  // the dictionary library cannot be loaded
 inline constexpr UINT IDS_SELECTION_TOO_MANY = 40022; // "Selection too many."
 
 // ---- menu commands (their texts are the string table entries of the same ids) ----

@@ -11,8 +11,9 @@ extern CShelfDropTarget g_dropTarget;         // text drops from other windows
 extern CImageList g_imageList;                // the shelf image list
 extern int g_imageIndex[tavrin::kImageCount]; // image-list index of each group x column (-1: not loaded)
 extern int g_nLocale;                         // language code for CBIGetBkName
-extern unsigned g_nBooksFreed;                // counts books closed as their items go: a caller that
-                                              // let the host run sees whether its book may be gone
+extern unsigned g_nBooksFreed;                // counts books taken off the shelf (TakeBookOff): a
+                                              // caller that let the host run sees whether its book
+                                              // may be gone
 
 inline constexpr UINT kShelfTreeId = 1000;
 inline constexpr const char* kShelfModuleName = "Tavrin.DLL";

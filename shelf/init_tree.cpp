@@ -11,13 +11,18 @@
 
 namespace {
 
-// Replaces everything after the last path separator of `path` with `fileName`. False, leaving the
-// buffer untouched, when the result would not fit.
-bool ReplaceFileName(char* path, size_t capacity, const char* fileName) {
+// `path` with everything after its last path separator replaced by `fileName`.
+std::string WithFileName(const char* path, const char* fileName) {
     std::string dir(path);
     size_t cut = dir.find_last_of("/\\");
     dir.resize(cut == std::string::npos ? 0 : cut + 1);
-    return tavrin::CopyFits(path, capacity, dir + fileName);
+    return dir + fileName;
+}
+
+// Replaces the file name of the path in `path` with `fileName`. False, leaving the buffer untouched,
+// when the result would not fit.
+bool ReplaceFileName(char* path, size_t capacity, const char* fileName) {
+    return tavrin::CopyFits(path, capacity, WithFileName(path, fileName));
 }
 
 } // namespace
@@ -34,7 +39,7 @@ void CTavrinCtrl::InitTree2() {
     }
 
     if (!ReplaceFileName(m_szWorkPath, sizeof m_szWorkPath, "Books.Dll")) {
-        std::string text = std::string("The path is too long: ") + program;
+        std::string text = "The path is too long: " + WithFileName(program, "Books.Dll");
         AfxMessageBox(text.c_str(), MB_OK);
         return;
     }
@@ -44,7 +49,13 @@ void CTavrinCtrl::InitTree2() {
         return;
     }
 
-    if (!ReplaceFileName(m_szWorkPath, sizeof m_szWorkPath, "Tavrin.Sys") || !LoadSysCata(m_szWorkPath)) {
+    if (!ReplaceFileName(m_szWorkPath, sizeof m_szWorkPath, "Tavrin.Sys")) {
+        // Named in full: the buffer still holds the path of the shelf driver, which did load.
+        std::string text = "The path is too long: " + WithFileName(m_szWorkPath, "Tavrin.Sys");
+        AfxMessageBox(text.c_str(), MB_OK);
+        return;
+    }
+    if (!LoadSysCata(m_szWorkPath)) {
         AfxMessageBox(m_szWorkPath, MB_OK);
         return;
     }

@@ -25,8 +25,8 @@ inline constexpr size_t kCataKeySize = 36;   // CatalogRecord::szCataKey ("ID", 
 
 // ---- node kinds (TreeNode::nKind) ----
 inline constexpr DWORD NODE_ROOT = 0;    // the one root item; CatalogRecord
-inline constexpr DWORD NODE_DICT = 1;    // a registered book whose class is not 0xFF; BookRecord
-inline constexpr DWORD NODE_BOOK = 2;    // an e-book (class 0xFF) and every HTML e-book; BookRecord
+inline constexpr DWORD NODE_DICT = 1;    // a dictionary (shelf/book_kind.h); BookRecord
+inline constexpr DWORD NODE_BOOK = 2;    // a book (shelf/book_kind.h), every HTML e-book; BookRecord
 inline constexpr DWORD NODE_CHAPTER = 3; // a contents entry with sub-entries; ContentsRecord
 inline constexpr DWORD NODE_PAGE = 4;    // a contents entry without sub-entries; ContentsRecord
 inline constexpr DWORD NODE_CATALOG = 5; // a system, online or user catalog; CatalogRecord

@@ -96,13 +96,13 @@ typedef struct CBIShelfBlock {
 } CBIShelfBlock;
 
 /* Buffer sizes the shelf passes (each counts the terminating zero). */
-#define CBI_NAME_CAPACITY 256      /* book names: CBIGetBkName gets 255, 256 or 260 */
-#define CBI_BOOKNO_BUFFER 256      /* the zero-filled buffer that CBIExBookNo writes into */
-#define CBI_ITEM_TEXT_CAPACITY 228 /* CBIVPGetItemText */
-#define CBI_CLASS_NAME_SIZE 17     /* CBIShelfGetClassAttr: class name, at most 16 characters */
-#define CBI_CLASS_KEY_SIZE 33      /* CBIShelfGetClassAttr: class key, at most 32 characters */
-#define CBI_BOOK_ATTR_SIZE 36      /* CBIShelfGetBookAttr: attribute buffer (not read by the shelf) */
-#define CBI_URL_SIZE 260           /* GetDescFileURLbyClassID */
+#define CBI_NAME_CAPACITY 256       /* book names: CBIGetBkName gets 255, 256 or 260 */
+#define CBI_BOOKNO_BUFFER 256       /* the zero-filled buffer that CBIExBookNo writes into */
+#define CBI_ITEM_TEXT_CAPACITY 228  /* CBIVPGetItemText */
+#define CBI_CLASS_NAME_SIZE 17      /* CBIShelfGetClassAttr: class name, at most 16 characters */
+#define CBI_CLASS_KEY_SIZE 33       /* CBIShelfGetClassAttr: class key, at most 32 characters */
+#define CBI_BOOK_ATTR_SIZE 36       /* CBIShelfGetBookAttr: attribute buffer (not read by the shelf) */
+#define CBI_URL_SIZE 260            /* GetDescFileURLbyClassID */
 #define CBI_ERROR_TEXT_CAPACITY 512 /* CBIGetErrorText as the shelf calls it */
 
 /* "No page" values of CBIVPItemToPage: any negative page, and 65535. */
@@ -141,7 +141,9 @@ typedef int (*PFN_CBIOpenBook)(const char* path, uint32_t reserved, CBI_HBOOK* b
 /* CBICloseBook — closes a book opened with CBIOpenBook.
  * Called: when the book's item leaves the shelf, when a registration is re-pointed, after a book was
  *   opened only to read its number or caps, and for the system catalog when the shelf is destroyed.
- *   A driver without this entry point is never released by the shelf.
+ *   Whether or not the driver has this entry point, the shelf releases the library load a book held
+ *   when the book leaves the shelf; a driver without it simply never hears that its books closed.
+ *   A shared e-book driver (caps bit CBI_CAP_SHARED_HTML) stays loaded as long as the shelf.
  * Result: none. The handle is invalid afterwards. */
 CBI_EXPORT void CBICloseBook(CBI_HBOOK book);
 typedef void (*PFN_CBICloseBook)(CBI_HBOOK book);

@@ -37,9 +37,11 @@ class CTavrinCtrl : public CWnd {
     int SetTrunkStatus(TrunkInfo* pInfo, int nStatus);
 
     // ---- location and selection (navigation/) ----
-    // Selects the contents entry that holds page nPage of the book whose number is the first nLength
-    // bytes of lpszNumber (letter case ignored), building the contents items on the way down; 1 when
-    // the page's entry (or, for a book without contents, the book) was selected, else 0.
+    // Selects the contents entry that holds page nPage of the book whose number is the text in the
+    // first nLength bytes of lpszNumber, up to its first zero (letter case ignored; nLength may be the
+    // size of the host's buffer; a text of more than 255 characters names no book), building the
+    // contents items on the way down; 1 when the page's entry (or, for a book without contents, the
+    // book) was selected, else 0.
     int SetLocation(char* lpszNumber, int nLength, LONG nPage);
     // The same for the book with handle info.dwBookHandle (info.hDriver is not read).
     int SetLocation(PageInfo info);
@@ -193,8 +195,8 @@ class CTavrinCtrl : public CWnd {
     // Dictionaries collected at start-up, by position. An entry whose item was deleted since stays in
     // the list (the positions of the others do not move) and answers as out of range.
     DWORD GetDictCount();
-    WORD GetDictClass(DWORD dwIndex);         // the book class; 0xFFFF when out of range or unreadable
-    DWORD GetDictBookHandle(DWORD dwIndex);   // 0xFFFFFFFF when out of range
+    WORD GetDictClass(DWORD dwIndex);       // the book class; 0xFFFF when out of range or unreadable
+    DWORD GetDictBookHandle(DWORD dwIndex); // 0xFFFFFFFF when out of range
     // Books by handle. lpszPath has room for 260 bytes; it is left alone when the book is not found.
     int GetBookPos(DWORD dwBookHandle, LPSTR lpszPath);
     int GetBookDriverPos(DWORD dwBookHandle, LPSTR lpszPath);
@@ -219,8 +221,9 @@ class CTavrinCtrl : public CWnd {
     // there already with another file or driver.
     void AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
     // Loads the driver (one more library reference) and opens the book; the module when the book can
-    // be served (a dictionary only when the dictionary library accepts it), else 0 with nothing left
-    // open or loaded.
+    // be served (a book by its class, a dictionary only when the dictionary library lists it), else 0
+    // with nothing left open or loaded and the reason kept for the register command (the driver's, or
+    // the dictionary check's; registry/add_refusal.h).
     HINSTANCE LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
     // Writes the book number of an open book into the zero-filled 256-byte lpszNumber; a number that
     // does not fit (or an empty one) leaves the buffer empty.
@@ -229,7 +232,8 @@ class CTavrinCtrl : public CWnd {
     HTREEITEM IsBookExist(HTREEITEM hFrom, LPCSTR lpszBookNo, DWORD* pdwBookHandle);
     // The node numbered lpszBookNo whose file or driver path differs from the given ones (the first
     // such match decides its level of the tree), else null.
-    HTREEITEM IsBookInfoChange(HTREEITEM hFrom, LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszDriverPath);
+    HTREEITEM IsBookInfoChange(HTREEITEM hFrom, LPCSTR lpszBookNo, LPCSTR lpszFilePath,
+                               LPCSTR lpszDriverPath);
 
     // Registration: 0x46444245 when the file begins with "EBDF", else 0.
     DWORD IsValidBook(LPCSTR lpszFilePath);
@@ -260,6 +264,16 @@ class CTavrinCtrl : public CWnd {
     void EnumRegKey(HKEY hKey, LPCSTR lpszKeyPath);
     // A message box captioned "Error" with a fixed text (for refusals the string table has no text for).
     void ShowErrorText(LPCSTR lpszText);
+    // A refusal of the register command: the string-table text `uStringId`, then a line naming the file
+    // lpszFile and a line with lpszDetail (a driver's reason), each when given; every line is cut to a
+    // bounded length. Captioned "Error", OK only.
+    void ShowRefusal(UINT uStringId, LPCSTR lpszFile, LPCSTR lpszDetail);
+    // Shows why lpszFile could not be put on the shelf as the calls made for it recorded: the dictionary
+    // check's message when that refused it, else `uStringId` with the last driver's reason.
+    void ShowAddRefusal(UINT uStringId, LPCSTR lpszFile);
+    // Offers a file that is no native book to the HTML e-book driver's store; true when the store took
+    // it, otherwise the user has been told why not.
+    bool OfferToStore(LPCSTR lpszFilePath);
 
     // What a walk of the registry looks up again and again (book numbers, class catalogs), kept while
     // the walk runs so that start-up stays linear in the number of books.

@@ -201,13 +201,18 @@ TEST_F(BookFreeing, CapsThatCannotBeReadReleaseTheDriver) {
     EXPECT_EQ(GetModuleHandleA(drvPath.c_str()), 0u);
 }
 
-TEST_F(BookFreeing, DriverWithoutCloseIsNeitherCalledNorReleased) {
+TEST_F(BookFreeing, DriverWithoutCloseIsReleasedAllTheSame) {
     std::string drvPath = AddDriver("noclose.dll", TAVRIN_TESTDRV_NOCLOSE_PATH);
-    HTREEITEM item = AddBook(drvPath, "/b/d.ebd", 0);
+    testdrv::Driver drv(drvPath);
+    HTREEITEM first = AddBook(drvPath, "/b/d.ebd", 0);
+    HTREEITEM second = AddBook(drvPath, "/b/e.ebd", 0);
     HMODULE module = GetModuleHandleA(drvPath.c_str());
-    TreeView_DeleteItem(Tree(), item);
-    EXPECT_EQ(plat::ModuleLoadCount(module), 1u);
-    FreeLibrary(module);
+    ASSERT_EQ(plat::ModuleLoadCount(module), 2u);
+    TreeView_DeleteItem(Tree(), first);
+    EXPECT_EQ(plat::ModuleLoadCount(module), 1u) << "the load the book held is given back";
+    TreeView_DeleteItem(Tree(), second);
+    EXPECT_EQ(GetModuleHandleA(drvPath.c_str()), 0u);
+    EXPECT_EQ(drv.MisuseCount(), 0);
 }
 
 TEST_F(BookFreeing, DeleteKeepingNodesFreesNothingOfTheSubtree) {

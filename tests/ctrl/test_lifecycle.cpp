@@ -103,6 +103,24 @@ TEST_F(StartUp, WorkPathTooLongForItsBufferIsRefusedNotCut) {
     EXPECT_EQ(ctrl_->ShelfDriver(), 0u) << "no library is loaded from a cut path";
 }
 
+TEST_F(StartUp, SystemCatalogPathTooLongNamesTheSystemCatalog) {
+    // A folder whose path leaves room for "Books.Dll" (259 characters in all) but not for "Tavrin.Sys".
+    std::filesystem::path deep = dir_;
+    while (deep.string().size() < 200)
+        deep /= "folder";
+    deep /= std::string(249 - deep.string().size() - 1, 'f');
+    ASSERT_EQ(deep.string().size(), 249u);
+    std::filesystem::create_directories(deep);
+    std::string books = testdrv::CopyDriver(TAVRIN_TESTDRV_PATH, deep.string(), "Books.Dll");
+    ASSERT_EQ(books.size(), 259u);
+    plat::SetProgramPath((deep / "reader").string());
+    ui_.AnswerMessageBox(IDOK, "The path is too long: " + (deep / "Tavrin.Sys").string());
+    ASSERT_TRUE(CreateControl());
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+    EXPECT_NE(ctrl_->ShelfDriver(), 0u) << "the shelf driver itself loaded";
+    EXPECT_EQ(TreeView_GetCount(Tree()), 0u);
+}
+
 class HostMessages : public ShelfWorld {};
 
 TEST_F(HostMessages, AddBookMessageReachesTheHtmlDriverWithThePath) {

@@ -163,14 +163,59 @@ TEST_F(GoToPage, ByNumberTakesExactlyTheGivenBytesAndIgnoresCase) {
     EXPECT_EQ(Text(Selected()), "Flat");
 }
 
-TEST_F(GoToPage, ByNumberRefusesLengthsNoNumberHas) {
+TEST_F(GoToPage, ByNumberReadsUpToTheFirstZeroOfAHostsBuffer) {
+    // Hosts pass the size of the buffer the number is in; what follows its zero is not read as number.
+    for (size_t size : {size_t{256}, size_t{4096}}) {
+        SCOPED_TRACE(size);
+        std::vector<char> buffer(size, '\x7F');
+        std::memcpy(buffer.data(), "F1", 3);
+        Select(nullptr);
+        EXPECT_EQ(Ctrl().SetLocation(buffer.data(), static_cast<int>(size), 3), 1);
+        EXPECT_EQ(Text(Selected()), "Flat");
+        std::memcpy(buffer.data(), "b1\0garbage", 11);
+        EXPECT_EQ(Ctrl().SetLocation(buffer.data(), static_cast<int>(size), 20), 1);
+        EXPECT_EQ(Text(Selected()), "Section 1.1.1");
+    }
+}
+
+TEST_F(GoToPage, ByNumberRefusesWhatNamesNoBook) {
     char number[] = "B1";
     EXPECT_EQ(Ctrl().SetLocation(number, 0, 20), 0);
     EXPECT_EQ(Ctrl().SetLocation(number, -1, 20), 0);
-    EXPECT_EQ(Ctrl().SetLocation(number, 0x7FFFFFFF, 20), 0) << "not copied at all";
     EXPECT_EQ(Ctrl().SetLocation(nullptr, 2, 20), 0);
+    std::vector<char> empty(256, '\0');
+    EXPECT_EQ(Ctrl().SetLocation(empty.data(), 256, 20), 0) << "an empty number names no book";
     std::string longest(255, 'B');
     EXPECT_EQ(Ctrl().SetLocation(longest.data(), 255, 20), 0);
+    EXPECT_EQ(Selected(), nullptr);
+}
+
+// A book whose number has the most characters a number may have.
+class GoToPageLongNumber : public ContentsWorld {
+  protected:
+    void SetUp() override {
+        ContentsWorld::SetUp();
+        number_ = std::string(250, 'n') + "LONG1";
+        std::string path = AddBook("l.ebd", number_.c_str(), "Long", 0xFF, 0);
+        regbooks::Register("L", path, books_); // the key's name is not the number here
+        ASSERT_TRUE(Start());
+        ASSERT_NE(Find("Long"), nullptr);
+    }
+    std::string number_; // 255 characters
+};
+
+TEST_F(GoToPageLongNumber, IsFoundWholeAndNeverFromALongerText) {
+    std::vector<char> buffer(4096, '\0');
+    std::memcpy(buffer.data(), number_.data(), number_.size());
+    EXPECT_EQ(Ctrl().SetLocation(buffer.data(), 4096, 0), 1);
+    EXPECT_EQ(Text(Selected()), "Long");
+    Select(nullptr);
+    EXPECT_EQ(Ctrl().SetLocation(number_.data(), 255, 0), 1) << "exactly its length, no zero";
+    Select(nullptr);
+    // The same 255 characters with more after them: a text no book number can be.
+    buffer[255] = 'x';
+    EXPECT_EQ(Ctrl().SetLocation(buffer.data(), 4096, 0), 0);
+    EXPECT_EQ(Ctrl().SetLocation(buffer.data(), 256, 0), 0);
     EXPECT_EQ(Selected(), nullptr);
 }
 

@@ -64,8 +64,9 @@ TEST_F(Placement, KindFollowsTheBookClassAndContentsGiveAnExpandButton) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(Node(Find("Ebook"))->nKind, static_cast<DWORD>(NODE_BOOK));
     EXPECT_TRUE(HasChildrenFlag(Find("Ebook")));
-    EXPECT_EQ(Node(Find("Plain book"))->nKind, static_cast<DWORD>(NODE_DICT))
-        << "a new 0xFE book is a dictionary";
+    EXPECT_EQ(Node(Find("Plain book"))->nKind, static_cast<DWORD>(NODE_BOOK))
+        << "a book of class 0xFE is a book";
+    EXPECT_EQ(Image(Find("Plain book")), GroupImage(1, 0));
     EXPECT_FALSE(HasChildrenFlag(Find("Plain book")));
     EXPECT_EQ(Node(Find("Dictionary"))->nKind, static_cast<DWORD>(NODE_DICT));
     EXPECT_EQ(Image(Find("Dictionary")), GroupImage(4, 0));

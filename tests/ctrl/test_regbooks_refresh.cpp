@@ -84,21 +84,21 @@ TEST_F(Refreshing, PathsCompareWithoutRegardToCase) {
     EXPECT_TRUE(ClosedHandles().empty()) << "the same path in other letters is no change";
 }
 
-TEST_F(Refreshing, DictionaryOfClassFEBecomesABookOnceItsRegistrationChanged) {
+TEST_F(Refreshing, BookOfClassFEIsABookBeforeAndAfterItsRegistrationChanged) {
     std::string f = AddBook("f.ebd", "F-1", "Plain");
     Books().SetCaps(f.c_str(), 0, 0xFE);
     Register("F-1", f, books_);
     ASSERT_TRUE(Start());
     HTREEITEM plain = Find("Plain");
     ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(Node(plain)->nKind, static_cast<DWORD>(NODE_DICT));
+    EXPECT_EQ(Node(plain)->nKind, static_cast<DWORD>(NODE_BOOK));
     EXPECT_EQ(Node(plain)->dwFlags, 0x04u);
     std::string moved = AddBook("moved/f.ebd", "F-1", "Plain");
     Books().SetCaps(moved.c_str(), 0, 0xFE);
     SetValue(kRoot + "\\F-1\\Book", "Database", moved);
     Ctrl().Refresh();
     EXPECT_EQ(Node(plain)->nKind, static_cast<DWORD>(NODE_BOOK));
-    EXPECT_EQ(Node(plain)->dwFlags, 0x07u) << "re-pointed books other than class 0xFF get 0x07";
+    EXPECT_EQ(Node(plain)->dwFlags, 0x04u) << "a re-pointed book may be deleted, like any registered book";
     EXPECT_TRUE(Ctrl().BooksChanged() == FALSE) << "Refresh clears the flag it set";
 }
 

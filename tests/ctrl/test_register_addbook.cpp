@@ -184,7 +184,7 @@ TEST_F(Registering, BookWithoutADriverShowsDriverNotFound) {
     ASSERT_TRUE(Start());
     TreeView_SelectItem(Tree(), Find("Mine"));
     ui_.ChooseFile(stray);
-    ui_.AnswerMessageBox(IDOK, "This book's driver can't be found.");
+    ui_.AnswerMessageBox(IDOK, "This book's driver can't be found.\n" + stray);
     Ctrl().AddBook();
     EXPECT_FALSE(KeyExists(kRoot));
     EXPECT_EQ(plat::LoadedModuleCount(), 1u) << "every driver tried was released";
@@ -221,7 +221,7 @@ TEST_F(RegisteringOtherFiles, DriverAnswersSayWhatIsShown) {
     html_->ShelfSetAddBookResult(4);
     AddInto("Mine", page_, {"This book has been added into bookshelf"});
     html_->ShelfSetAddBookResult(0);
-    AddInto("Mine", page_, {"It's not a Zavik book."});
+    AddInto("Mine", page_, {"It's not a Zavik book.\n" + page_});
     EXPECT_EQ(html_->CallCount("CBIShelfAddBook"), 2);
     EXPECT_NE(html_->Log().find("CBIShelfAddBook \"" + page_ + "\""), std::string::npos);
 }
@@ -241,7 +241,7 @@ TEST_F(RegisteringOtherFiles, ShortFileIsNoNativeBookAndShowsNoReadError) {
     WriteFile(tiny, "EBD");
     ASSERT_TRUE(Start());
     html_->ShelfSetAddBookResult(0);
-    AddInto("Mine", tiny, {"It's not a Zavik book."});
+    AddInto("Mine", tiny, {"It's not a Zavik book.\n" + tiny});
     ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
 }
 
@@ -253,18 +253,18 @@ TEST_F(RegisteringOtherFiles, FileThatCannotBeOpenedSaysSoThenGoesToTheDriver) {
         CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     html_->ShelfSetAddBookResult(0);
-    AddInto("Mine", locked, {"The file can't be opened.", "It's not a Zavik book."});
+    AddInto("Mine", locked, {"The file can't be opened.\n" + locked, "It's not a Zavik book.\n" + locked});
     CloseHandle(holder);
     EXPECT_FALSE(KeyExists(kRoot));
 }
 
-TEST_F(RegisteringOtherFiles, WithoutTheDriversAddEntryPointNothingHappens) {
+TEST_F(RegisteringOtherFiles, WithoutTheDriversAddEntryPointTheFileIsRefusedAloud) {
     std::filesystem::remove(dir_ / "eBookDrv.dll");
     html_.reset();
     AddDriver("eBookDrv.dll", TAVRIN_TESTDRV_NOSHELF_PATH);
     ASSERT_TRUE(Start());
-    AddInto("Mine", page_);
-    EXPECT_TRUE(ui_.MessageBoxes().empty());
+    AddInto("Mine", page_, {"It's not a Zavik book.\n" + page_});
+    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
 }
 
 // ---- what cannot be registered whole is not registered at all ----

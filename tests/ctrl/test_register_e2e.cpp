@@ -148,10 +148,18 @@ TEST_F(EndToEnd, DictionaryTheLibraryDoesNotServeStaysOff) {
     ASSERT_TRUE(Start());
     TreeView_SelectItem(Tree(), Find("Unclassified"));
     ui_.ChooseFiles((dir_ / "books").string(), {"english-dict.ebd", "river-towns.ebd"});
+    // Its driver reads the gazetteer, but the dictionary library does not list it: the user is told
+    // which dictionary it is, and nothing is registered that would show nothing.
+    ui_.AnswerMessageBox(IDOK, "The dictionary library doesn't list this dictionary.\n" +
+                                   (dir_ / "books" / "river-towns.ebd").string() +
+                                   "\nGazetteer of River Towns (dictionary id 197889)");
     ctrl_->AddBook();
-    // The gazetteer is registered (its driver reads it) but cannot be served, so it makes no item.
     EXPECT_NE(Find("Pocket English Dictionary"), nullptr);
     EXPECT_EQ(Find("Gazetteer of River Towns"), nullptr);
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRoot + "\\TVR-DICT-GZ-0001").c_str(), 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    EXPECT_EQ(plat::LoadedModuleCount(), 2u) << "the shelf driver and the dictionary's driver only";
 }
 
 // ---- through the programs ----

@@ -23,9 +23,9 @@ const std::map<UINT, std::string>& Table(WORD lang) {
     return it == strings.end() ? empty : it->second;
 }
 
-const std::vector<UINT> kAllIds = {1,     2,     3,     4,     5,     6,     7,     8,    9,  10,
-                                   11,    12,    13,    22,    23,    24,    25,    26,   27, 28,
-                                   40015, 40016, 40017, 40018, 40019, 40020, 40021, 40022};
+const std::vector<UINT> kAllIds = {1,  2,  3,     4,     5,     6,     7,     8,     9,     10,   11,
+                                   12, 13, 22,    23,    24,    25,    26,    27,    28,    29,   30,
+                                   31, 32, 40015, 40016, 40017, 40018, 40019, 40020, 40021, 40022};
 
 // Converts `bytes` from `charset` to UTF-8; false when they are not valid text of that charset.
 bool Decode(const std::string& bytes, const char* charset, std::string* utf8) {
@@ -66,6 +66,10 @@ TEST(StringTables, EnglishTextsAreQuotedExactly) {
         {26, "Don't to remove the book from the Register database."},
         {27, "Are sure\xA1\x48"},
         {28, "Remove a book"},
+        {29, "The book could not be added to the e-book store."},
+        {30, "The dictionary library doesn't list this dictionary."},
+        {31, "dictionary id"},
+        {32, "The dictionary library ZavikApi.dll can't be loaded."},
         {40015, "New Catalog(&N)"},
         {40016, "Delete(&D)"},
         {40017, "Rename(&M)"},
