@@ -3,7 +3,11 @@
  * Keys live in an SQLite database (see plat/registry.h for where it is). Key and value names are
  * compared without regard to case and keep the case they were created with; subkeys enumerate sorted
  * by their upper-cased names; values enumerate in the order they were first created. Functions return
- * their error code directly. This header compiles as C and C++. */
+ * their error code directly; a failure of the store itself returns ERROR_SHARING_VIOLATION (another
+ * program holds it locked), ERROR_BADDB (not a registry database), ERROR_REGISTRY_CORRUPT (damaged),
+ * ERROR_ACCESS_DENIED (cannot be written), ERROR_DISK_FULL or ERROR_REGISTRY_IO_FAILED, and
+ * plat::LastRegistryStoreError (plat/registry.h) says why in words. This header compiles as C and
+ * C++. */
 #ifndef WIN_WINREG_H
 #define WIN_WINREG_H
 
