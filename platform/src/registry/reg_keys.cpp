@@ -1,4 +1,4 @@
-// Registry calls on keys: open, create, close, delete, enumerate, describe, flush.
+// Registry calls on keys: open, create, close, delete, rename, enumerate, describe, flush.
 #include "registry/keys.h"
 
 #include <cstring>
@@ -134,6 +134,37 @@ extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
         Statement dropKey(db, "DELETE FROM keys WHERE id = ?");
         dropKey.Bind(1, id).Run();
         TouchKey(db, parentId);
+        transaction.Commit();
+        return ERROR_SUCCESS;
+    });
+}
+
+extern "C" LSTATUS RegRenameKey(HKEY hKey, LPCSTR lpSubKeyName, LPCSTR lpNewKeyName) {
+    // The new name is one name, not a path.
+    constexpr size_t kMaxKeyNameLength = 255;
+    if (!lpNewKeyName || !*lpNewKeyName || std::strchr(lpNewKeyName, '\\') ||
+        std::strlen(lpNewKeyName) > kMaxKeyNameLength)
+        return ERROR_INVALID_PARAMETER;
+    const std::string newName = lpNewKeyName;
+    return Guarded(StoreUse::Write, [&](sqlite3* db) -> LONG {
+        std::vector<std::string> names = SplitKeyPath(lpSubKeyName);
+        // The whole rename is one transaction: the key has its old name or its new one, never both
+        // or neither, whatever happens to the process.
+        Transaction transaction(db, true);
+        KeyRef key = KeyHandles::Get().Resolve(db, hKey);
+        RequireAccess(key, KEY_WRITE);
+        int64_t id = Walk(db, key.id, names);
+        if (!id) return ERROR_FILE_NOT_FOUND;
+        Statement owner(db, "SELECT parent FROM keys WHERE id = ?");
+        owner.Bind(1, id);
+        int64_t parentId = owner.Step() ? owner.Int(0) : 0;
+        // A root key cannot be renamed, and no key takes a name its parent already has, its own
+        // included.
+        if (parentId == 0 || FindChild(db, parentId, newName)) return ERROR_ACCESS_DENIED;
+        Statement rename(db, "UPDATE keys SET name = ?, fold = ? WHERE id = ?");
+        rename.Bind(1, newName).Bind(2, FoldName(newName)).Bind(3, id).Run();
+        TouchKey(db, id);
+        TouchKey(db, parentId); // its subkeys' order changed: walks by index start over
         transaction.Commit();
         return ERROR_SUCCESS;
     });
