@@ -3,6 +3,7 @@
 // (default: show) and answers message boxes through the headless interaction (printed to stderr,
 // default answer).
 #include "host_window.h"
+#include "registry_check.h"
 #include "session.h"
 
 #include "plat/core.h"
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
     }
     // The shelf's texts come in the language of the user's locale.
     plat::UseLocaleLanguage();
+    // A registry that cannot be read would show as a shelf without registered books: say so instead.
+    if (!tavrin::host::RegistryReadable()) return 1;
 
     tavrin::host::HostWindow host;
     if (!host.Create("Tavrin reader", RECT{0, 0, 640, 480})) {
