@@ -331,6 +331,7 @@ TEST_F(RegistryFailures, ATruncatedStoreIsFoundDamagedAndNotWritten) {
     ExpectStoreFailure(ERROR_REGISTRY_CORRUPT, path, "damaged");
     EXPECT_EQ(CreateAndSet("Software\\New", "v", "x"), ERROR_REGISTRY_CORRUPT)
         << "nothing is built on damage";
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Many\\K1"), ERROR_REGISTRY_CORRUPT);
     plat::SetRegistryPath("");
     EXPECT_EQ(testfs::ReadText(path), bytes);
 }

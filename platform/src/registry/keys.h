@@ -84,7 +84,7 @@ void ForgetStoreFailure();
 void RememberStoreFailure(const RegistryError& error, const std::string& path);
 
 // Runs a registry call under the store's lock and turns failures into its result, remembering why the
-// store failed. `use` says whether the call may write (and so make the store file).
+// store failed. `use` says whether the call reads, changes or adds to the store (StoreUse).
 template <typename Body> LONG Guarded(StoreUse use, Body&& body) {
     auto& store = RegistryStore::Get();
     std::lock_guard lock(store.Mutex());

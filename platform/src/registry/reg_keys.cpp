@@ -62,7 +62,7 @@ extern "C" LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, L
                                    PHKEY phkResult, LPDWORD lpdwDisposition) {
     if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    return Guarded(StoreUse::Write, [&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Create, [&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         Transaction transaction(db, true);
         KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
@@ -116,7 +116,7 @@ extern "C" LSTATUS RegFlushKey(HKEY hKey) {
 
 extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Change, [&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         Transaction transaction(db, true);
         KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
@@ -146,7 +146,7 @@ extern "C" LSTATUS RegRenameKey(HKEY hKey, LPCSTR lpSubKeyName, LPCSTR lpNewKeyN
         std::strlen(lpNewKeyName) > kMaxKeyNameLength)
         return ERROR_INVALID_PARAMETER;
     const std::string newName = lpNewKeyName;
-    return Guarded(StoreUse::Write, [&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Change, [&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKeyName);
         // The whole rename is one transaction: the key has its old name or its new one, never both
         // or neither, whatever happens to the process.

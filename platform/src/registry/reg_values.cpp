@@ -39,7 +39,7 @@ LONG CopyData(const std::string& stored, LPBYTE data, LPDWORD size) {
 extern "C" LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                                   const BYTE* lpData, DWORD cbData) {
     if (!lpData && cbData) return ERROR_NOACCESS;
-    return Guarded(StoreUse::Write, [&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Create, [&](sqlite3* db) -> LONG {
         std::string name = ValueName(lpValueName);
         Transaction transaction(db, true);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
@@ -97,7 +97,7 @@ extern "C" LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LP
 }
 
 extern "C" LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Change, [&](sqlite3* db) -> LONG {
         std::string name = ValueName(lpValueName);
         Transaction transaction(db, true);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);

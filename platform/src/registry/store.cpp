@@ -237,10 +237,10 @@ sqlite3* RegistryStore::Database(StoreUse use) {
     if (db_ && image_) {
         // The empty store stands for the file only while there is none and nothing is written.
         struct stat status {};
-        if (use == StoreUse::Write || stat(FilePath().c_str(), &status) == 0 || errno != ENOENT) Close();
+        if (use == StoreUse::Create || stat(FilePath().c_str(), &status) == 0 || errno != ENOENT) Close();
     }
     if (!db_) Open(use);
-    if (use == StoreUse::Write && !checked_ && !image_) {
+    if (use != StoreUse::Read && !checked_ && !image_) {
         // Reads of a damaged page fail by themselves, but a write could build on one: the file is
         // read whole once before this connection first writes to it.
         CheckWhole();
@@ -258,7 +258,7 @@ void RegistryStore::Open(StoreUse use) {
             throw RegistryError{static_cast<LONG>(ErrorFromErrno(error, path)),
                                 std::string("cannot be reached (") + std::strerror(error) + ")"};
         }
-        if (use == StoreUse::Read) {
+        if (use != StoreUse::Create) {
             OpenEmptyImage();
             return;
         }
@@ -279,7 +279,7 @@ void RegistryStore::OpenFile(const std::string& path, StoreUse use) {
     const bool frozen = OnReadOnlyFileSystem(path) && (stat(walPath.c_str(), &wal) != 0 || wal.st_size == 0);
     std::string name = frozen ? FileUri(path, "immutable=1") : path;
     int flags = frozen ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI : SQLITE_OPEN_READWRITE;
-    if (use == StoreUse::Write && !frozen) flags |= SQLITE_OPEN_CREATE;
+    if (use == StoreUse::Create && !frozen) flags |= SQLITE_OPEN_CREATE;
     sqlite3* db = nullptr;
     int result = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
@@ -302,7 +302,7 @@ void RegistryStore::OpenFile(const std::string& path, StoreUse use) {
             if (layout == Layout::Ours) roots = ReadRoots(db);
         }
         if (layout == Layout::Empty) {
-            if (use == StoreUse::Read) {
+            if (use != StoreUse::Create) {
                 // Nothing in it yet: read like a missing store, and leave the file to the first write.
                 sqlite3_close_v2(db);
                 db = nullptr;

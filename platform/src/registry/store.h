@@ -43,9 +43,10 @@ struct RootKeys {
     int64_t localMachine = 0;
 };
 
-// What a registry call needs of the store: to read it, or to write it (which makes the store file,
-// and its folders, when there is none yet).
-enum class StoreUse { Read, Write };
+// What a registry call needs of the store: to read it; to change what is in it (deleting, renaming:
+// nothing to do in a store that does not exist yet); or to add to it, which makes the store file and
+// its folders when there is none yet.
+enum class StoreUse { Read, Change, Create };
 
 class RegistryStore {
   public:
@@ -53,10 +54,10 @@ class RegistryStore {
 
     std::mutex& Mutex() { return mutex_; }
 
-    // The open database, opening it first. Without a store file a read is answered from an empty
-    // store held in memory, and nothing is made on disk; a write makes the file. A file that is not
-    // a registry database, or is damaged, locked or unreadable, is never changed: before the first
-    // write of a connection the whole file is read (CheckWhole). Throws RegistryError.
+    // The open database, opening it first. Without a store file a read or a change is answered from
+    // an empty store held in memory, and nothing is made on disk; StoreUse::Create makes the file. A file
+    // that is not a registry database, or is damaged, locked or unreadable, is never changed: before the
+    // first write of a connection the whole file is read (CheckWhole). Throws RegistryError.
     sqlite3* Database(StoreUse use);
     const RootKeys& Roots() const { return roots_; }
 
