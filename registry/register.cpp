@@ -159,7 +159,7 @@ int CTavrinCtrl::DoRegister(LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszD
     char keyPath[kRegisterKeySize];
     if (!CopyFits(keyPath, BookKeyPath(lpszBookNo) + "\\" + kBookSubkey) || !IsKeyPath(lpszBookNo)) return 0;
     // The book key is written below its parent: the registration root, or deeper for a number
-    // that holds a "\\".
+    // that holds a "\".
     const std::string bookKey = BookKeyPath(lpszBookNo);
     const size_t cut = bookKey.rfind('\\');
     const std::string parentPath = bookKey.substr(0, cut);

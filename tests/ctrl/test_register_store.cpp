@@ -156,6 +156,20 @@ TEST_F(RegisterStore, ALeftoverOfARegistrationStillRunningIsKept) {
     EXPECT_FALSE(KeyExists(pending)) << "its program is gone";
 }
 
+TEST_F(RegisterStore, ANumberWithABackslashIsRegisteredBelowItsFirstPart) {
+    // As before: the number is a key path below the root, and the walk finds the book key there.
+    std::string file = AddBook("nested.ebd", "Series\\B-2", "Nested");
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(Ctrl().DoRegister("Series\\B-2", file.c_str(), books_.c_str()), 1);
+    EXPECT_EQ(StoredValue(kRoot + "\\Series\\B-2\\Book", "Database"), file);
+    EXPECT_EQ(Ctrl().DoRegister("Series\\\\B-2", file.c_str(), books_.c_str()), 0) << "an empty name";
+    DestroyControl();
+    ASSERT_TRUE(Start());
+    HTREEITEM item = Find("Nested");
+    ASSERT_NE(item, nullptr);
+    EXPECT_STREQ(Book(item).szRegKey, (kRoot + "\\Series\\B-2").c_str());
+}
+
 TEST_F(RegisterStore, ARegistrationTheStoreRefusesSaysWhy) {
     std::string file = AddBook("p.ebd", "P-1", "Poems");
     std::ofstream(file, std::ios::binary) << std::string("EBDF") + std::string(60, '\0');
