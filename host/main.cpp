@@ -5,6 +5,7 @@
 #include "command_line.h"
 #include "host_interaction.h"
 #include "host_window.h"
+#include "registry_check.h"
 #include "session.h"
 #include "terminal_text.h"
 #include "user_paths.h"
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
     UseTerminalLocale();
     HostInteraction answers;
     plat::ScopedInteraction answering(&answers);
+    // A registry that cannot be read would show as a shelf without registered books: say so instead.
+    if (!RegistryReadable()) return 1;
 
     HostWindow host;
     if (!host.Create("Tavrin reader", RECT{0, 0, 640, 480})) {

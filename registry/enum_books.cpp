@@ -5,10 +5,12 @@
 // "driver" values is a registration of the book whose book key is the key one level up. Names and
 // data are read into 260-byte buffers and paths are composed in 260-byte buffers: a name, value or
 // path that does not fit is refused (that entry is skipped) rather than cut, since a cut path names
-// another key or file.
+// another key or file. Keys of pending registrations (registry/pending_key.h) are skipped with
+// everything below them.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "registry/book_registry.h"
+#include "registry/pending_key.h"
 #include "registry/reg_walk.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
@@ -93,6 +95,9 @@ void CTavrinCtrl::EnumRegKey(HKEY hKey, LPCSTR lpszKeyPath) {
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result == ERROR_MORE_DATA) continue; // a name too long for the model: its subtree is refused
         if (result != ERROR_SUCCESS) break;      // the store failed: the walk of this key ends
+        // A registration still being written (or left half-written by a program that was killed)
+        // is no book, and nor is anything below it.
+        if (IsPendingKeyName(std::string_view(name, nameLength))) continue;
 
         // The child's path must fit a path buffer whole; otherwise the child and its subtree are
         // refused (a cut path would be another key).

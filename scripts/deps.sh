@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the host need (live-manual-epub: real EPUB
-# books for a host test). Safe to run again.
+# books for a host test; sqlite3: another program holding the registry store, for a host test). Safe
+# to run again.
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev libcairo2-dev libfontconfig-dev fonts-dejavu-core
+  libsqlite3-dev sqlite3 libcairo2-dev libfontconfig-dev fonts-dejavu-core
   libzip-dev zlib1g-dev libxml2-dev
   live-manual-epub
 )

@@ -1,6 +1,8 @@
 // The registry tool's operations over the platform registry's ANSI calls.
 #include "registry_ops.h"
 
+#include "plat/registry.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -81,7 +83,8 @@ Result ListKey(HKEY key, const std::string& name, int depth, std::vector<std::st
     DWORD maxName = 0, maxData = 0;
     LONG info = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
                                  &maxData, nullptr, nullptr);
-    if (info != ERROR_SUCCESS) return Result::Fail("cannot read " + name + ": " + ErrorText(info));
+    if (info != ERROR_SUCCESS)
+        return Result::Fail("cannot read " + name + ": " + plat::RegistryErrorText(info));
     std::string indent(static_cast<size_t>(depth) * 2 + 2, ' ');
     for (DWORD index = 0;; ++index) {
         std::vector<char> valueName(maxName + 1);
@@ -93,7 +96,7 @@ Result ListKey(HKEY key, const std::string& name, int depth, std::vector<std::st
                                     &dataLength);
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result != ERROR_SUCCESS)
-            return Result::Fail("cannot read a value of " + name + ": " + ErrorText(result));
+            return Result::Fail("cannot read a value of " + name + ": " + plat::RegistryErrorText(result));
         data.resize(dataLength);
         std::string shownName = nameLength ? std::string(valueName.data(), nameLength) : "(default)";
         lines->push_back(indent + shownName + " = " + DataText(type, data));
@@ -104,11 +107,11 @@ Result ListKey(HKEY key, const std::string& name, int depth, std::vector<std::st
         LONG result = RegEnumKeyExA(key, index, child, &childLength, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result != ERROR_SUCCESS)
-            return Result::Fail("cannot list the keys of " + name + ": " + ErrorText(result));
+            return Result::Fail("cannot list the keys of " + name + ": " + plat::RegistryErrorText(result));
         OpenKey sub;
         LONG opened = RegOpenKeyExA(key, child, 0, KEY_READ, sub.Out());
         if (opened != ERROR_SUCCESS)
-            return Result::Fail("cannot open " + std::string(child) + ": " + ErrorText(opened));
+            return Result::Fail("cannot open " + std::string(child) + ": " + plat::RegistryErrorText(opened));
         Result listed = ListKey(sub.Get(), std::string(child, childLength), depth + 1, lines);
         if (!listed.ok) return listed;
     }
@@ -161,7 +164,8 @@ KeyPath ParseKeyPath(const std::string& text) {
 Result List(const KeyPath& key, std::vector<std::string>* lines) {
     OpenKey open;
     LONG result = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_READ, open.Out());
-    if (result != ERROR_SUCCESS) return Result::Fail("cannot open " + Shown(key) + ": " + ErrorText(result));
+    if (result != ERROR_SUCCESS)
+        return Result::Fail("cannot open " + Shown(key) + ": " + plat::RegistryErrorText(result));
     std::string name = key.path.empty() ? key.rootName : key.path.substr(key.path.find_last_of('\\') + 1);
     return ListKey(open.Get(), name, 0, lines);
 }
@@ -173,20 +177,23 @@ Result SetString(const KeyPath& key, const std::string& name, const std::string&
     LONG result = RegCreateKeyExA(key.root, key.path.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
                                   KEY_ALL_ACCESS, nullptr, open.Out(), nullptr);
     if (result != ERROR_SUCCESS)
-        return Result::Fail("cannot create " + Shown(key) + ": " + ErrorText(result));
+        return Result::Fail("cannot create " + Shown(key) + ": " + plat::RegistryErrorText(result));
     DWORD size = static_cast<DWORD>(data.size() + (withTerminator ? 1 : 0));
     result = RegSetValueExA(open.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                             size);
-    if (result != ERROR_SUCCESS) return Result::Fail("cannot set " + name + ": " + ErrorText(result));
+    if (result != ERROR_SUCCESS)
+        return Result::Fail("cannot set " + name + ": " + plat::RegistryErrorText(result));
     return Result{};
 }
 
 Result DeleteValue(const KeyPath& key, const std::string& name) {
     OpenKey open;
     LONG result = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_ALL_ACCESS, open.Out());
-    if (result != ERROR_SUCCESS) return Result::Fail("cannot open " + Shown(key) + ": " + ErrorText(result));
+    if (result != ERROR_SUCCESS)
+        return Result::Fail("cannot open " + Shown(key) + ": " + plat::RegistryErrorText(result));
     result = RegDeleteValueA(open.Get(), name.c_str());
-    if (result != ERROR_SUCCESS) return Result::Fail("cannot delete " + name + ": " + ErrorText(result));
+    if (result != ERROR_SUCCESS)
+        return Result::Fail("cannot delete " + name + ": " + plat::RegistryErrorText(result));
     return Result{};
 }
 
@@ -196,39 +203,15 @@ Result DeleteTree(const KeyPath& key) {
         OpenKey open;
         LONG result = RegOpenKeyExA(key.root, key.path.c_str(), 0, KEY_ALL_ACCESS, open.Out());
         if (result != ERROR_SUCCESS)
-            return Result::Fail("cannot open " + Shown(key) + ": " + ErrorText(result));
+            return Result::Fail("cannot open " + Shown(key) + ": " + plat::RegistryErrorText(result));
         result = DeleteChildren(open.Get());
         if (result != ERROR_SUCCESS)
-            return Result::Fail("cannot delete below " + Shown(key) + ": " + ErrorText(result));
+            return Result::Fail("cannot delete below " + Shown(key) + ": " + plat::RegistryErrorText(result));
     }
     LONG result = RegDeleteKeyA(key.root, key.path.c_str());
     if (result != ERROR_SUCCESS)
-        return Result::Fail("cannot delete " + Shown(key) + ": " + ErrorText(result));
+        return Result::Fail("cannot delete " + Shown(key) + ": " + plat::RegistryErrorText(result));
     return Result{};
-}
-
-std::string ErrorText(LONG code) {
-    const char* name = "error";
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-        name = "ERROR_FILE_NOT_FOUND";
-        break;
-    case ERROR_ACCESS_DENIED:
-        name = "ERROR_ACCESS_DENIED";
-        break;
-    case ERROR_INVALID_PARAMETER:
-        name = "ERROR_INVALID_PARAMETER";
-        break;
-    case ERROR_MORE_DATA:
-        name = "ERROR_MORE_DATA";
-        break;
-    case ERROR_NO_MORE_ITEMS:
-        name = "ERROR_NO_MORE_ITEMS";
-        break;
-    default:
-        break;
-    }
-    return std::string(name) + " (" + std::to_string(code) + ")";
 }
 
 } // namespace tavrin::regtool

@@ -21,7 +21,8 @@ struct KeyPath {
 // Splits a path as written on the command line into its root and the rest ("\" separators).
 KeyPath ParseKeyPath(const std::string& text);
 
-// The result of an operation: ok, or an error text for the user.
+// The result of an operation: ok, or an error text for the user: what failed, the registry error by
+// name and number, and the reason in words (with the store's path when the store itself failed).
 struct Result {
     bool ok = true;
     std::string error;
@@ -42,8 +43,5 @@ Result DeleteValue(const KeyPath& key, const std::string& name);
 
 // Deletes `key` with every key below it. The root itself is never deleted.
 Result DeleteTree(const KeyPath& key);
-
-// The text of a registry error code ("ERROR_FILE_NOT_FOUND (2)").
-std::string ErrorText(LONG code);
 
 } // namespace tavrin::regtool

@@ -3,7 +3,11 @@
  * Keys live in an SQLite database (see plat/registry.h for where it is). Key and value names are
  * compared without regard to case and keep the case they were created with; subkeys enumerate sorted
  * by their upper-cased names; values enumerate in the order they were first created. Functions return
- * their error code directly. This header compiles as C and C++. */
+ * their error code directly; a failure of the store itself returns ERROR_SHARING_VIOLATION (another
+ * program holds it locked), ERROR_BADDB (not a registry database), ERROR_REGISTRY_CORRUPT (damaged),
+ * ERROR_ACCESS_DENIED (cannot be written), ERROR_DISK_FULL or ERROR_REGISTRY_IO_FAILED, and
+ * plat::LastRegistryStoreError (plat/registry.h) says why in words. This header compiles as C and
+ * C++. */
 #ifndef WIN_WINREG_H
 #define WIN_WINREG_H
 
@@ -68,6 +72,13 @@ LSTATUS RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);
 LSTATUS RegCloseKey(HKEY hKey);
 LSTATUS RegFlushKey(HKEY hKey);
 LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
+/* Renames the subkey lpSubKeyName of hKey (hKey itself when it is null) to lpNewKeyName, in one step:
+ * the key and everything below it keep their values and subkeys. Fails with ERROR_ACCESS_DENIED when
+ * the parent has a subkey of the new name already (the key itself included) or the key is a root
+ * key, with ERROR_INVALID_PARAMETER when the new name is empty, longer than 255 characters or a path.
+ * hKey needs KEY_WRITE. The real platform has only a wide-character form; this layer is 8-bit, so it
+ * takes 8-bit names like every other call here. */
+LSTATUS RegRenameKey(HKEY hKey, LPCSTR lpSubKeyName, LPCSTR lpNewKeyName);
 
 LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
                       LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);

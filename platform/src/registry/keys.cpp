@@ -129,3 +129,10 @@ size_t plat::OpenKeyCount() {
     std::lock_guard lock(store.Mutex());
     return detail::KeyHandles::Get().Count();
 }
+
+LONG plat::CheckRegistryStore() {
+    return detail::Guarded(detail::StoreUse::Read, [](sqlite3*) -> LONG {
+        detail::RegistryStore::Get().CheckWhole();
+        return ERROR_SUCCESS;
+    });
+}

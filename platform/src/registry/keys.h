@@ -79,13 +79,20 @@ void TouchKey(sqlite3* db, int64_t id);
 // length without the terminator in *capacity.
 LONG CopyName(const std::string& name, LPSTR buffer, LPDWORD capacity);
 
-// Runs a registry call under the store's lock and turns failures into its result.
-template <typename Body> LONG Guarded(Body&& body) {
+// The failure of the store that the last registry call of this thread met (plat::LastRegistryStoreError).
+void ForgetStoreFailure();
+void RememberStoreFailure(const RegistryError& error, const std::string& path);
+
+// Runs a registry call under the store's lock and turns failures into its result, remembering why the
+// store failed. `use` says whether the call reads, changes or adds to the store (StoreUse).
+template <typename Body> LONG Guarded(StoreUse use, Body&& body) {
     auto& store = RegistryStore::Get();
     std::lock_guard lock(store.Mutex());
+    ForgetStoreFailure();
     try {
-        return body(store.Database());
+        return body(store.Database(use));
     } catch (const RegistryError& error) {
+        if (!error.reason.empty()) RememberStoreFailure(error, store.FilePath());
         return error.code;
     } catch (const std::bad_alloc&) {
         return ERROR_OUTOFMEMORY;

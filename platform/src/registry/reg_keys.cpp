@@ -1,4 +1,4 @@
-// Registry calls on keys: open, create, close, delete, enumerate, describe, flush.
+// Registry calls on keys: open, create, close, delete, rename, enumerate, describe, flush.
 #include "registry/keys.h"
 
 #include <cstring>
@@ -21,7 +21,7 @@ int64_t Walk(sqlite3* db, int64_t start, const std::vector<std::string>& names) 
 LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, PHKEY phkResult) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         // One read of the store for the whole path: one consistent view, and one lock taken.
         Transaction transaction(db, false);
@@ -47,7 +47,7 @@ extern "C" LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, RE
 extern "C" LSTATUS RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     if (phkResult && (!lpSubKey || !*lpSubKey)) {
         // Without a subkey the old call hands back the handle it was given.
-        LONG result = Guarded([&](sqlite3* db) -> LONG {
+        LONG result = Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
             KeyHandles::Get().Resolve(db, hKey);
             return ERROR_SUCCESS;
         });
@@ -62,7 +62,7 @@ extern "C" LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, L
                                    PHKEY phkResult, LPDWORD lpdwDisposition) {
     if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Create, [&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         Transaction transaction(db, true);
         KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
@@ -104,19 +104,19 @@ extern "C" LSTATUS RegCloseKey(HKEY hKey) {
 }
 
 extern "C" LSTATUS RegFlushKey(HKEY hKey) {
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         KeyHandles::Get().Resolve(db, hKey);
         // Commits are already in the write-ahead log; a flush also moves them into the database
         // file and syncs it, so they survive a power failure.
         int result = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
-        if (result != SQLITE_OK && (result & 0xFF) != SQLITE_BUSY) return ErrorFromSqlite(result);
+        if (result != SQLITE_OK && (result & 0xFF) != SQLITE_BUSY) throw StoreError(db, result);
         return ERROR_SUCCESS;
     });
 }
 
 extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Change, [&](sqlite3* db) -> LONG {
         std::vector<std::string> names = SplitKeyPath(lpSubKey);
         Transaction transaction(db, true);
         KeyRef parent = KeyHandles::Get().Resolve(db, hKey);
@@ -139,11 +139,42 @@ extern "C" LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     });
 }
 
+extern "C" LSTATUS RegRenameKey(HKEY hKey, LPCSTR lpSubKeyName, LPCSTR lpNewKeyName) {
+    // The new name is one name, not a path.
+    constexpr size_t kMaxKeyNameLength = 255;
+    if (!lpNewKeyName || !*lpNewKeyName || std::strchr(lpNewKeyName, '\\') ||
+        std::strlen(lpNewKeyName) > kMaxKeyNameLength)
+        return ERROR_INVALID_PARAMETER;
+    const std::string newName = lpNewKeyName;
+    return Guarded(StoreUse::Change, [&](sqlite3* db) -> LONG {
+        std::vector<std::string> names = SplitKeyPath(lpSubKeyName);
+        // The whole rename is one transaction: the key has its old name or its new one, never both
+        // or neither, whatever happens to the process.
+        Transaction transaction(db, true);
+        KeyRef key = KeyHandles::Get().Resolve(db, hKey);
+        RequireAccess(key, KEY_WRITE);
+        int64_t id = Walk(db, key.id, names);
+        if (!id) return ERROR_FILE_NOT_FOUND;
+        Statement owner(db, "SELECT parent FROM keys WHERE id = ?");
+        owner.Bind(1, id);
+        int64_t parentId = owner.Step() ? owner.Int(0) : 0;
+        // A root key cannot be renamed, and no key takes a name its parent already has, its own
+        // included.
+        if (parentId == 0 || FindChild(db, parentId, newName)) return ERROR_ACCESS_DENIED;
+        Statement rename(db, "UPDATE keys SET name = ?, fold = ? WHERE id = ?");
+        rename.Bind(1, newName).Bind(2, FoldName(newName)).Bind(3, id).Run();
+        TouchKey(db, id);
+        TouchKey(db, parentId); // its subkeys' order changed: walks by index start over
+        transaction.Commit();
+        return ERROR_SUCCESS;
+    });
+}
+
 extern "C" LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
                                  LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
                                  PFILETIME lpftLastWriteTime) {
     if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_ENUMERATE_SUB_KEYS);
@@ -157,10 +188,11 @@ extern "C" LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD
         const KeyHandles::EnumCursor* cursor = handles.Cursor(hKey);
         const bool follows = cursor && cursor->keyId == key.id && cursor->written == keyWritten &&
                              dwIndex != 0 && cursor->index + 1 == dwIndex;
-        Statement query(db, follows ? "SELECT name, class, written, fold FROM keys WHERE parent = ? AND fold > ? "
-                                      "ORDER BY fold LIMIT 1"
-                                    : "SELECT name, class, written, fold FROM keys WHERE parent = ? "
-                                      "ORDER BY fold LIMIT 1 OFFSET ?");
+        Statement query(db, follows
+                                ? "SELECT name, class, written, fold FROM keys WHERE parent = ? AND fold > ? "
+                                  "ORDER BY fold LIMIT 1"
+                                : "SELECT name, class, written, fold FROM keys WHERE parent = ? "
+                                  "ORDER BY fold LIMIT 1 OFFSET ?");
         query.Bind(1, key.id);
         if (follows)
             query.Bind(2, cursor->fold);
@@ -196,7 +228,7 @@ extern "C" LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass
                                     LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                     LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
     if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_QUERY_VALUE);

@@ -39,7 +39,7 @@ LONG CopyData(const std::string& stored, LPBYTE data, LPDWORD size) {
 extern "C" LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                                   const BYTE* lpData, DWORD cbData) {
     if (!lpData && cbData) return ERROR_NOACCESS;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Create, [&](sqlite3* db) -> LONG {
         std::string name = ValueName(lpValueName);
         Transaction transaction(db, true);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
@@ -65,7 +65,7 @@ extern "C" LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved,
 extern "C" LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                                     LPBYTE lpData, LPDWORD lpcbData) {
     if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         std::string name = ValueName(lpValueName);
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
@@ -82,7 +82,7 @@ extern "C" LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LP
                                  LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         Transaction transaction(db, false);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);
         RequireAccess(key, KEY_QUERY_VALUE);
@@ -97,7 +97,7 @@ extern "C" LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LP
 }
 
 extern "C" LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-    return Guarded([&](sqlite3* db) -> LONG {
+    return Guarded(StoreUse::Change, [&](sqlite3* db) -> LONG {
         std::string name = ValueName(lpValueName);
         Transaction transaction(db, true);
         KeyRef key = KeyHandles::Get().Resolve(db, hKey);

@@ -1,4 +1,5 @@
-// The registry's database.
+// The registry's database: finding it, opening it without changing what is not ours, and the empty
+// store that stands for a missing file.
 //
 // Layout (schema version 1): table `keys` (id, parent, name, fold, class, written) where `fold` is the
 // name with ASCII letters upper-cased, unique per parent, and the three root keys have parent 0;
@@ -7,15 +8,19 @@
 // key can tell that it was deleted. Values enumerate by id, that is in the order they were first
 // created; writing a value again keeps its place and the case of its name.
 //
-// The database runs in WAL mode with a busy timeout; every change is one IMMEDIATE transaction, so
-// processes writing at the same time wait for each other and lose nothing.
+// The database runs in WAL mode: readers never wait for a writer, and every change is one IMMEDIATE
+// transaction, so processes writing at the same time wait for each other and lose nothing.
+//
+// Opening reads before it writes anything: a file is ours when its schema version is 1 and it has
+// both tables; an empty database (a new file) is made ours by the first write; anything else (another
+// program's database, a newer layout, a file that is no database, a damaged one) is refused and left
+// as it is. A read of a store that does not exist yet answers from an empty store in memory and
+// makes no file or folder; the first write makes them.
 #include "registry/store.h"
 
 #include "file/path.h"
-#include "plat/registry.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <pthread.h>
@@ -41,8 +46,7 @@ long ProcessId() {
     return g_processId;
 }
 
-constexpr int kBusyTimeoutMs = 15000;
-constexpr int kSchemaVersion = 1;
+constexpr int64_t kSchemaVersion = 1;
 
 const char* const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
@@ -61,6 +65,7 @@ CREATE TABLE IF NOT EXISTS vals(
     type INTEGER NOT NULL,
     data BLOB NOT NULL,
     UNIQUE(key, fold));
+PRAGMA user_version=1;
 )sql";
 
 const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
@@ -90,38 +95,96 @@ void MakeFolders(const std::string& filePath) {
 }
 
 void Exec(sqlite3* db, const char* sql) {
+    errno = 0;
     int result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    if (result != SQLITE_OK) throw RegistryError{ErrorFromSqlite(result)};
+    if (result != SQLITE_OK) throw StoreError(db, result, errno);
+}
+
+// What a database file holds, read without writing anything.
+enum class Layout { Ours, Empty, Foreign, Newer, Incomplete };
+
+Layout ReadLayout(sqlite3* db, int64_t* version) {
+    {
+        Statement query(db, "PRAGMA user_version");
+        *version = query.Step() ? query.Int(0) : 0;
+    }
+    bool keys = false, vals = false, any = false;
+    Statement tables(db, "SELECT name FROM sqlite_master WHERE type = 'table'");
+    while (tables.Step()) {
+        std::string name = tables.Bytes(0);
+        any = true;
+        keys = keys || name == "keys";
+        vals = vals || name == "vals";
+    }
+    if (!any && *version == 0) return Layout::Empty;
+    if (*version > kSchemaVersion) return Layout::Newer;
+    if (*version == kSchemaVersion) return keys && vals ? Layout::Ours : Layout::Incomplete;
+    return Layout::Foreign;
+}
+
+// Refuses a file that is not ours (and not empty) with the reason.
+void RequireOursOrEmpty(Layout layout, int64_t version) {
+    switch (layout) {
+    case Layout::Ours:
+    case Layout::Empty:
+        return;
+    case Layout::Newer:
+        throw RegistryError{ERROR_BADDB, "written by a newer version of the registry (layout " +
+                                             std::to_string(version) + "); left as it is"};
+    case Layout::Incomplete:
+        throw RegistryError{ERROR_REGISTRY_CORRUPT, "damaged (its tables are missing)"};
+    case Layout::Foreign:
+        throw RegistryError{ERROR_BADDB, "not a registry database (it holds another program's tables); "
+                                         "left as it is"};
+    }
+}
+
+// The ids of the root keys. Throws ERROR_REGISTRY_CORRUPT when one is missing.
+RootKeys ReadRoots(sqlite3* db) {
+    RootKeys roots;
+    int64_t* slots[] = {&roots.classesRoot, &roots.currentUser, &roots.localMachine};
+    for (int i = 0; i < 3; ++i) {
+        Statement query(db, "SELECT id FROM keys WHERE parent = 0 AND fold = ?");
+        query.Bind(1, std::string(kRootNames[i]));
+        if (!query.Step()) throw RegistryError{ERROR_REGISTRY_CORRUPT, "damaged (a root key is missing)"};
+        *slots[i] = query.Int(0);
+    }
+    return roots;
+}
+
+// Makes the tables and the root keys in an empty database (inside the caller's write transaction).
+void MakeSchema(sqlite3* db) {
+    Exec(db, kSchema);
+    int64_t now = RegistryNow();
+    for (const char* root : kRootNames) {
+        Statement insert(db, "INSERT OR IGNORE INTO keys(parent, name, fold, written) VALUES(0, ?, ?, ?)");
+        insert.Bind(1, std::string(root)).Bind(2, std::string(root)).Bind(3, now).Run();
+    }
+}
+
+// True when the folder of `path` is on a file system mounted read-only.
+bool OnReadOnlyFileSystem(const std::string& path) {
+    std::string folder = DirName(path);
+    return access(folder.empty() ? "/" : folder.c_str(), W_OK) != 0 && errno == EROFS;
+}
+
+// An SQLite URI naming `path`, for the open flags only a URI can give.
+std::string FileUri(const std::string& path, const char* query) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c <= ' ' || c >= 0x7F) {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?" + query;
 }
 
 } // namespace
-
-LONG ErrorFromSqlite(int result) {
-    switch (result & 0xFF) {
-    case SQLITE_OK:
-    case SQLITE_ROW:
-    case SQLITE_DONE:
-        return ERROR_SUCCESS;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return ERROR_BUSY;
-    case SQLITE_NOMEM:
-        return ERROR_OUTOFMEMORY;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return ERROR_ACCESS_DENIED;
-    case SQLITE_FULL:
-        return ERROR_DISK_FULL;
-    case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
-        return ERROR_REGISTRY_IO_FAILED;
-    case SQLITE_TOOBIG:
-        return ERROR_INVALID_PARAMETER;
-    default: // SQLITE_CORRUPT, SQLITE_NOTADB, SQLITE_ERROR on a foreign schema, ...
-        return ERROR_BADDB;
-    }
-}
 
 RegistryStore& RegistryStore::Get() {
     static RegistryStore store;
@@ -136,79 +199,129 @@ std::string RegistryStore::Path() const {
     return explicitPath_.empty() ? DefaultPath() : explicitPath_;
 }
 
+std::string RegistryStore::FilePath() const {
+    return MakeAbsolute(ToNative(Path().c_str()));
+}
+
 void RegistryStore::SetPath(const std::string& path) {
     Close();
     explicitPath_ = path;
+}
+
+void RegistryStore::SetBusyTimeout(sqlite3* db, int milliseconds) {
+    if (db == db_ && milliseconds == busyTimeoutMs_) return;
+    sqlite3_busy_timeout(db, milliseconds);
+    busyTimeoutMs_ = milliseconds;
 }
 
 void RegistryStore::Close() {
     const bool own = db_ && owner_ == ProcessId();
     for (auto& [sql, free] : statements_) {
         if (own)
-            for (sqlite3_stmt* stmt : free) sqlite3_finalize(stmt);
+            for (sqlite3_stmt* stmt : free)
+                sqlite3_finalize(stmt);
     }
     statements_.clear();
     if (own) sqlite3_close_v2(db_);
     // A connection inherited through fork is abandoned, not closed: closing it could disturb the
     // parent's locks on the file.
     db_ = nullptr;
+    image_ = false;
+    checked_ = false;
+    busyTimeoutMs_ = -1;
     roots_ = RootKeys{};
 }
 
-sqlite3* RegistryStore::Database() {
+sqlite3* RegistryStore::Database(StoreUse use) {
     if (db_ && owner_ != ProcessId()) Close();
-    if (!db_) Open();
+    if (db_ && image_) {
+        // The empty store stands for the file only while there is none and nothing is written.
+        struct stat status {};
+        if (use == StoreUse::Create || stat(FilePath().c_str(), &status) == 0 || errno != ENOENT) Close();
+    }
+    if (!db_) Open(use);
+    if (use != StoreUse::Read && !checked_ && !image_) {
+        // Reads of a damaged page fail by themselves, but a write could build on one: the file is
+        // read whole once before this connection first writes to it.
+        CheckWhole();
+        checked_ = true;
+    }
     return db_;
 }
 
-const RootKeys& RegistryStore::Roots() {
-    Database();
-    return roots_;
+void RegistryStore::Open(StoreUse use) {
+    const std::string path = FilePath();
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        const int error = errno;
+        if (error != ENOENT) {
+            throw RegistryError{static_cast<LONG>(ErrorFromErrno(error, path)),
+                                std::string("cannot be reached (") + std::strerror(error) + ")"};
+        }
+        if (use != StoreUse::Create) {
+            OpenEmptyImage();
+            return;
+        }
+        MakeFolders(path);
+    } else if (S_ISDIR(status.st_mode)) {
+        throw RegistryError{ERROR_ACCESS_DENIED, "a folder, not a file"};
+    } else if (!S_ISREG(status.st_mode)) {
+        throw RegistryError{ERROR_BADDB, "not a regular file"};
+    }
+    OpenFile(path, use);
 }
 
-void RegistryStore::Open() {
-    std::string path = MakeAbsolute(ToNative(Path().c_str()));
-    MakeFolders(path);
+void RegistryStore::OpenFile(const std::string& path, StoreUse use) {
+    // On a read-only file system SQLite cannot make the shared-memory file a WAL database needs: the
+    // file is read as it stands, which is all of it when no write-ahead log is left beside it.
+    const std::string walPath = path + "-wal";
+    struct stat wal {};
+    const bool frozen = OnReadOnlyFileSystem(path) && (stat(walPath.c_str(), &wal) != 0 || wal.st_size == 0);
+    std::string name = frozen ? FileUri(path, "immutable=1") : path;
+    int flags = frozen ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI : SQLITE_OPEN_READWRITE;
+    if (use == StoreUse::Create && !frozen) flags |= SQLITE_OPEN_CREATE;
     sqlite3* db = nullptr;
-    int result = sqlite3_open_v2(path.c_str(), &db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int result = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
+        RegistryError error = StoreError(db, result);
         sqlite3_close_v2(db);
-        throw RegistryError{ErrorFromSqlite(result)};
+        throw error;
     }
     try {
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        // Before the first statement: even preparing one reads the file's schema, under a lock.
+        SetBusyTimeout(db, kReadBusyTimeoutMs);
         sqlite3_extended_result_codes(db, 1);
-        Exec(db, "PRAGMA journal_mode=WAL");
         Exec(db, "PRAGMA synchronous=NORMAL");
+        int64_t version = 0;
+        Layout layout;
+        RootKeys roots;
         {
-            Transaction transaction(db, true);
-            int64_t version = 0;
-            {
-                Statement query(db, "PRAGMA user_version");
-                if (query.Step()) version = query.Int(0);
-            }
-            if (version > kSchemaVersion)
-                throw RegistryError{ERROR_BADDB}; // written by a newer layer: do not touch it
-            Exec(db, kSchema);
-            if (version < kSchemaVersion) Exec(db, "PRAGMA user_version=1");
-            int64_t now = RegistryNow();
-            for (const char* root : kRootNames) {
-                Statement insert(
-                    db, "INSERT OR IGNORE INTO keys(parent, name, fold, written) VALUES(0, ?, ?, ?)");
-                insert.Bind(1, std::string(root)).Bind(2, std::string(root)).Bind(3, now).Run();
-            }
-            transaction.Commit();
+            Transaction read(db, false);
+            layout = ReadLayout(db, &version);
+            RequireOursOrEmpty(layout, version);
+            if (layout == Layout::Ours) roots = ReadRoots(db);
         }
-        int64_t* slots[] = {&roots_.classesRoot, &roots_.currentUser, &roots_.localMachine};
-        for (int i = 0; i < 3; ++i) {
-            Statement query(db, "SELECT id FROM keys WHERE parent = 0 AND fold = ?");
-            query.Bind(1, std::string(kRootNames[i]));
-            if (!query.Step()) throw RegistryError{ERROR_BADDB};
-            *slots[i] = query.Int(0);
+        if (layout == Layout::Empty) {
+            if (use != StoreUse::Create) {
+                // Nothing in it yet: read like a missing store, and leave the file to the first write.
+                sqlite3_close_v2(db);
+                db = nullptr;
+                OpenEmptyImage();
+                return;
+            }
+            SetBusyTimeout(db, kWriteBusyTimeoutMs);
+            Exec(db, "PRAGMA journal_mode=WAL");
+            Transaction write(db, true);
+            // Another process may have made it ours, or something else, since it was read.
+            layout = ReadLayout(db, &version);
+            RequireOursOrEmpty(layout, version);
+            if (layout == Layout::Empty) MakeSchema(db);
+            roots = ReadRoots(db);
+            write.Commit();
         }
+        roots_ = roots;
     } catch (...) {
-        sqlite3_close_v2(db);
+        if (db) sqlite3_close_v2(db);
         roots_ = RootKeys{};
         throw;
     }
@@ -216,116 +329,36 @@ void RegistryStore::Open() {
     owner_ = ProcessId();
 }
 
-sqlite3_stmt* RegistryStore::Take(sqlite3* db, const char* sql) {
-    if (!db || db != db_) return nullptr;
-    auto it = statements_.find(sql);
-    if (it == statements_.end() || it->second.empty()) return nullptr;
-    sqlite3_stmt* stmt = it->second.back();
-    if (std::strcmp(sqlite3_sql(stmt), sql) != 0) {
-        // The address held another text when these were kept: they answer other questions.
-        for (sqlite3_stmt* stale : it->second) sqlite3_finalize(stale);
-        it->second.clear();
-        return nullptr;
-    }
-    it->second.pop_back();
-    return stmt;
-}
-
-bool RegistryStore::GiveBack(sqlite3* db, const char* sql, sqlite3_stmt* stmt) {
-    constexpr size_t kKeptPerText = 8; // nested walks use a few of the same text at once
-    if (!db || db != db_) return false;
-    std::vector<sqlite3_stmt*>& free = statements_[sql];
-    if (free.size() >= kKeptPerText) return false;
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
-    free.push_back(stmt);
-    return true;
-}
-
-Statement::Statement(sqlite3* db, const char* sql) : db_(db), sql_(sql) {
-    stmt_ = RegistryStore::Get().Take(db, sql);
-    if (stmt_) return;
-    int result = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+void RegistryStore::OpenEmptyImage() {
+    sqlite3* db = nullptr;
+    int result = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-        throw RegistryError{ErrorFromSqlite(result)};
+        sqlite3_close_v2(db);
+        throw RegistryError{ERROR_OUTOFMEMORY, ""};
     }
-}
-
-Statement::~Statement() {
-    if (!stmt_) return;
-    if (!RegistryStore::Get().GiveBack(db_, sql_, stmt_)) sqlite3_finalize(stmt_);
-}
-
-Statement& Statement::Bind(int index, int64_t value) {
-    sqlite3_bind_int64(stmt_, index, value);
-    return *this;
-}
-
-Statement& Statement::Bind(int index, const std::string& bytes) {
-    return BindBlob(index, bytes.data(), bytes.size());
-}
-
-Statement& Statement::BindBlob(int index, const void* data, size_t size) {
-    static const char empty = 0;
-    int result = sqlite3_bind_blob64(stmt_, index, size ? data : &empty, size, SQLITE_TRANSIENT);
-    if (result != SQLITE_OK) throw RegistryError{ErrorFromSqlite(result)};
-    return *this;
-}
-
-bool Statement::Step() {
-    int result = sqlite3_step(stmt_);
-    if (result == SQLITE_ROW) return true;
-    if (result == SQLITE_DONE) return false;
-    throw RegistryError{ErrorFromSqlite(result)};
-}
-
-void Statement::Run() {
-    while (Step()) {
-    }
-}
-
-void Statement::Reset() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-}
-
-int64_t Statement::Int(int column) {
-    return sqlite3_column_int64(stmt_, column);
-}
-
-std::string Statement::Bytes(int column) {
-    const void* data = sqlite3_column_blob(stmt_, column);
-    int size = sqlite3_column_bytes(stmt_, column);
-    return data && size > 0 ? std::string(static_cast<const char*>(data), static_cast<size_t>(size))
-                            : std::string();
-}
-
-Transaction::Transaction(sqlite3* db, bool write) : db_(db) {
-    Statement(db, write ? "BEGIN IMMEDIATE" : "BEGIN").Run();
-    open_ = true;
-}
-
-Transaction::~Transaction() {
-    if (!open_) return;
     try {
-        Statement(db_, "ROLLBACK").Run();
-    } catch (const RegistryError&) {
-        // Nothing more to do: SQLite rolls back what it cannot commit when the connection closes.
+        Transaction write(db, true);
+        MakeSchema(db);
+        roots_ = ReadRoots(db);
+        write.Commit();
+    } catch (...) {
+        sqlite3_close_v2(db);
+        roots_ = RootKeys{};
+        throw;
     }
+    db_ = db;
+    image_ = true;
+    owner_ = ProcessId();
 }
 
-void Transaction::Commit() {
-    Statement(db_, "COMMIT").Run();
-    open_ = false;
-}
-
-int64_t RegistryNow() {
-    using namespace std::chrono;
-    constexpr int64_t kTicksFrom1601To1970 = 116444736000000000LL;
-    return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count() / 100 +
-           kTicksFrom1601To1970;
+void RegistryStore::CheckWhole() {
+    sqlite3* db = Database(StoreUse::Read);
+    if (image_) return;
+    Transaction read(db, false);
+    Statement check(db, "PRAGMA quick_check");
+    if (!check.Step()) return;
+    std::string verdict = check.Bytes(0);
+    if (verdict != "ok") throw RegistryError{ERROR_REGISTRY_CORRUPT, "damaged (" + verdict + ")"};
 }
 
 } // namespace plat::detail

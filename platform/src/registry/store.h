@@ -15,14 +15,26 @@ struct sqlite3_stmt;
 
 namespace plat::detail {
 
-// Thrown inside the registry code when the database fails; the API functions return its code.
+// Thrown inside the registry code when a call fails; the API functions return its code. A failure
+// of the store itself (locked, damaged, read-only, disk full...) also says why, in words.
 struct RegistryError {
+    explicit RegistryError(LONG errorCode, std::string why = {}) : code(errorCode), reason(std::move(why)) {}
     LONG code;
+    std::string reason; // empty unless the store failed
 };
 
-// The platform's code for an SQLite result: ERROR_BADDB for a damaged or foreign file, ERROR_BUSY
-// when another process held the database too long, and so on.
-LONG ErrorFromSqlite(int result);
+// The error for an SQLite result on `db` (may be null), with the reason in words: ERROR_SHARING_VIOLATION
+// for a store another program holds locked, ERROR_BADDB for a file that is no registry database,
+// ERROR_REGISTRY_CORRUPT for a damaged one, ERROR_ACCESS_DENIED for one that cannot be written,
+// ERROR_DISK_FULL, ERROR_REGISTRY_IO_FAILED for other input/output errors.
+// `stepErrno` is errno as the failed call left it (cleared before it), for when SQLite kept none.
+RegistryError StoreError(sqlite3* db, int result, int stepErrno = 0);
+
+// How long a registry call waits for another program that holds the store: a read only briefly (in
+// WAL mode readers never wait for writers; only a program holding the whole file makes them wait),
+// a write as long as another writer's registration may take.
+inline constexpr int kReadBusyTimeoutMs = 1000;
+inline constexpr int kWriteBusyTimeoutMs = 5000;
 
 // The key ids of the three root keys in the open database.
 struct RootKeys {
@@ -31,18 +43,37 @@ struct RootKeys {
     int64_t localMachine = 0;
 };
 
+// What a registry call needs of the store: to read it; to change what is in it (deleting, renaming:
+// nothing to do in a store that does not exist yet); or to add to it, which makes the store file and
+// its folders when there is none yet.
+enum class StoreUse { Read, Change, Create };
+
 class RegistryStore {
   public:
     static RegistryStore& Get();
 
     std::mutex& Mutex() { return mutex_; }
 
-    // The open database, opening (and if new, preparing) it first. Throws RegistryError.
-    sqlite3* Database();
-    const RootKeys& Roots();
+    // The open database, opening it first. Without a store file a read or a change is answered from
+    // an empty store held in memory, and nothing is made on disk; StoreUse::Create makes the file. A file
+    // that is not a registry database, or is damaged, locked or unreadable, is never changed: before the
+    // first write of a connection the whole file is read (CheckWhole). Throws RegistryError.
+    sqlite3* Database(StoreUse use);
+    const RootKeys& Roots() const { return roots_; }
 
     void SetPath(const std::string& path); // closes the database
     std::string Path() const;
+    // The absolute file path of the store in use.
+    std::string FilePath() const;
+
+    // Sets the connection's busy timeout unless it is set so already.
+    void SetBusyTimeout(sqlite3* db, int milliseconds);
+    int BusyTimeout() const { return busyTimeoutMs_; }
+
+    // Reads every page of the store (SQLite's quick check) in one read transaction. Throws
+    // RegistryError: ERROR_REGISTRY_CORRUPT when a page is damaged. Done once per connection before
+    // its first write.
+    void CheckWhole();
 
     // Prepared statements of the open database, kept for reuse by their SQL text (looked up by the
     // text's address, then checked against the text itself): a statement taken is the caller's until
@@ -55,13 +86,18 @@ class RegistryStore {
 
   private:
     RegistryStore() = default;
-    void Open();
+    void Open(StoreUse use);
+    void OpenFile(const std::string& path, StoreUse use);
+    void OpenEmptyImage();
     void Close();
 
     std::mutex mutex_;
     std::string explicitPath_;
     sqlite3* db_ = nullptr;
-    long owner_ = 0; // process that opened db_: a forked child opens its own connection
+    bool image_ = false;   // db_ is the empty store in memory that stands for a missing file
+    bool checked_ = false; // the whole file was read (CheckWhole) since db_ was opened
+    long owner_ = 0;       // process that opened db_: a forked child opens its own connection
+    int busyTimeoutMs_ = -1;
     RootKeys roots_;
     std::unordered_map<const char*, std::vector<sqlite3_stmt*>> statements_;
 };
@@ -93,7 +129,9 @@ class Statement {
 };
 
 // A transaction: BEGIN IMMEDIATE for writes (so two writers wait for each other instead of failing),
-// a deferred BEGIN for reads that need one consistent view. Rolls back unless committed.
+// a deferred BEGIN for reads that need one consistent view (a read takes no write lock). Each waits
+// for another program's lock as long as its kind allows (kReadBusyTimeoutMs, kWriteBusyTimeoutMs).
+// Rolls back unless committed.
 class Transaction {
   public:
     Transaction(sqlite3* db, bool write);
