@@ -75,7 +75,7 @@ bool CTavrinCtrl::OfferToStore(LPCSTR lpszFilePath) {
     }
     int result = g_cbi.CBIShelfAddBook(lpszFilePath);
     if (result == CBI_ADD_ALREADY) {
-        ShowMessage(IDS_BOOK_ALREADY_ADDED);
+        ShowRefusal(IDS_BOOK_ALREADY_ADDED, lpszFilePath, nullptr);
         return false;
     }
     if (result == CBI_ADD_NOT_A_BOOK || result == CBI_ADD_FAILED) {

@@ -130,12 +130,13 @@ int CTavrinCtrl::RegisterBooks(LPCSTR lpszFilePath, LPCSTR lpszDriverPath, LPSTR
     GetBookNo(module, handle, number);
     if (!number[0]) {
         close();
-        ShowErrorText("The number of this book is too long to register it.");
+        ShowErrorText(
+            (std::string("The number of this book is too long to register it.\n") + lpszFilePath).c_str());
         return 0;
     }
     if (IsBookExistOnTree(m_hRoot, number)) {
         close();
-        ShowMessage(IDS_BOOK_ALREADY_ADDED);
+        ShowRefusal(IDS_BOOK_ALREADY_ADDED, lpszFilePath, nullptr);
         return 0;
     }
     close();
@@ -144,7 +145,7 @@ int CTavrinCtrl::RegisterBooks(LPCSTR lpszFilePath, LPCSTR lpszDriverPath, LPSTR
     std::string bookKey = BookKeyPath(number);
     t_registerFailure.clear();
     if (bookKey.size() >= kRegisterKeySize || !DoRegister(number, lpszFilePath, lpszDriverPath)) {
-        std::string text = "This book could not be registered.";
+        std::string text = std::string("This book could not be registered.\n") + lpszFilePath;
         if (!t_registerFailure.empty()) text += "\n" + t_registerFailure;
         ShowErrorText(text.c_str());
         return 0;

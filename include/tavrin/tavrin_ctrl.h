@@ -264,7 +264,8 @@ class CTavrinCtrl : public CWnd {
     void EnumRegKey(HKEY hKey, LPCSTR lpszKeyPath);
     // A message box captioned "Error" with a fixed text (for refusals the string table has no text for).
     void ShowErrorText(LPCSTR lpszText);
-    // A refusal of the register command: the string-table text `uStringId`, then a line naming the file
+    // A message of the register command about one file (a refusal, or a book already on the shelf): the
+    // string-table text `uStringId`, then a line naming the file
     // lpszFile and a line with lpszDetail (a driver's reason), each when given; every line is cut to a
     // bounded length. Captioned "Error", OK only.
     void ShowRefusal(UINT uStringId, LPCSTR lpszFile, LPCSTR lpszDetail);

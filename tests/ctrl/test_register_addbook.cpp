@@ -169,7 +169,7 @@ TEST_F(Registering, BookAlreadyOnTheShelfInAnyLetterCaseIsNotRegisteredAgain) {
     ASSERT_TRUE(Start());
     TreeView_SelectItem(Tree(), Find("Mine"));
     ui_.ChooseFile(copy);
-    ui_.AnswerMessageBox(IDOK, "This book has been added into bookshelf");
+    ui_.AnswerMessageBox(IDOK, "This book has been added into bookshelf\n" + copy);
     Ctrl().AddBook();
     EXPECT_EQ(StoredValue(BookKey("P-1"), "Database"), (dir_ / "p.ebd").string())
         << "the registry is untouched";
@@ -219,7 +219,7 @@ class RegisteringOtherFiles : public Registering {
 TEST_F(RegisteringOtherFiles, DriverAnswersSayWhatIsShown) {
     ASSERT_TRUE(Start());
     html_->ShelfSetAddBookResult(4);
-    AddInto("Mine", page_, {"This book has been added into bookshelf"});
+    AddInto("Mine", page_, {"This book has been added into bookshelf\n" + page_});
     html_->ShelfSetAddBookResult(0);
     AddInto("Mine", page_, {"It's not a Zavik book.\n" + page_});
     EXPECT_EQ(html_->CallCount("CBIShelfAddBook"), 2);
@@ -289,7 +289,7 @@ TEST_F(RegisteringRefusals, KeyThatCannotBeCreatedIsToldAndMakesNoItem) {
     // A number with an empty key name in it ("a\\b") cannot become a registry key.
     std::string p = BookFile("p.ebd", "a\\\\b", "Unwritable");
     ASSERT_TRUE(Start());
-    AddInto("Mine", p, {"This book could not be registered."});
+    AddInto("Mine", p, {"This book could not be registered.\n" + p});
     EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
     EXPECT_EQ(Books().OpenBooks(), 0);
 }
@@ -299,7 +299,7 @@ TEST_F(RegisteringRefusals, NumberWhoseKeyPathDoesNotFitIsRefused) {
     std::string p = BookFile("p.ebd", std::string(224, 'n').c_str(), "Long number");
     std::string q = BookFile("q.ebd", std::string(223, 'm').c_str(), "Just fits");
     ASSERT_TRUE(Start());
-    AddInto("Mine", p, {"This book could not be registered."});
+    AddInto("Mine", p, {"This book could not be registered.\n" + p});
     AddInto("Mine", q);
     EXPECT_EQ(ChildTexts(Find("Mine")), std::vector<std::string>{"Just fits"});
     EXPECT_TRUE(KeyExists(kRoot + "\\" + std::string(223, 'm') + "\\Book"));

@@ -181,7 +181,7 @@ TEST_F(RegisterStore, ARegistrationTheStoreRefusesSaysWhy) {
 
     ASSERT_TRUE(TreeView_SelectItem(Tree(), Find("Mine")));
     ui_.ChooseFile(file);
-    ui_.AnswerMessageBox(IDOK, "This book could not be registered.\nERROR_BADDB (1009): the registry " +
+    ui_.AnswerMessageBox(IDOK, "This book could not be registered.\n" + file + "\nERROR_BADDB (1009): the registry " +
                                    store +
                                    ": not a registry database (file is not a database); left as it is");
     Ctrl().AddBook();
