@@ -1,6 +1,7 @@
 // The control's construction, window creation, message map and teardown.
 #include "tavrin/tavrin_ctrl.h"
 
+#include "registry/add_refusal.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
@@ -142,9 +143,13 @@ void CTavrinCtrl::OnNcDestroy() {
 LRESULT CTavrinCtrl::DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam) {
     m_uAddBookMsg = ::RegisterWindowMessageA("KSM_ADD_BOOK");
     if (message == m_uAddBookMsg && m_hHtmlDriver && lParam) {
+        // As the register command offers a file to the store: a refusal is shown with its reason, a
+        // book the store took brings the store's books in again.
         BindDriver(m_hHtmlDriver);
-        if (g_cbi.CBIShelfAddBook && g_cbi.CBIShelfAddBook(reinterpret_cast<const char*>(lParam)) == 1)
-            Refresh();
+        if (g_cbi.CBIShelfAddBook) {
+            tavrin::ForgetRefusal();
+            if (OfferToStore(reinterpret_cast<const char*>(lParam))) Refresh();
+        }
     }
     return CWnd::DefWindowProcA(message, wParam, lParam);
 }

@@ -31,15 +31,24 @@ class StoreCommands : public HtmlWorld {
 TEST_F(StoreCommands, AddBookMessageAcceptedByTheStoreBringsItsNewBooksIn) {
     ASSERT_TRUE(Start());
     StoreBook(novels_, 8); // what the store holds once it took the file
+    ui_.AnswerMessageBox(IDOK, "This book has been added into bookshelf\n/books/new.epub");
     SendAddBook("/books/new.epub", 4);
     EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"}) << "4: the store had it already";
+    Html().SetErrorText("/books/new.epub: no package document");
+    ui_.AnswerMessageBox(IDOK, "It's not a Zavik book.\n/books/new.epub\n/books/new.epub: no package document");
     SendAddBook("/books/new.epub", 0);
     EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"}) << "0: no book";
+    Html().SetErrorText("the store /s is read-only");
+    ui_.AnswerMessageBox(IDOK, "The book could not be added to the e-book store.\n/books/new.epub\n"
+                               "the store /s is read-only");
+    SendAddBook("/books/new.epub", CBI_ADD_FAILED);
+    EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"}) << "-1: the store failed";
+    EXPECT_EQ(ui_.MessageBoxes().size(), 3u) << "each refusal is told, with its reason";
     SendAddBook("/books/new.epub", 1);
     EXPECT_EQ(Under("Novels"), (std::vector<std::string>{"Book 7", "Book 8"}));
-    EXPECT_EQ(Html().CallCount("CBIShelfAddBook"), 3);
+    EXPECT_EQ(Html().CallCount("CBIShelfAddBook"), 4);
     EXPECT_NE(Html().Log().find("CBIShelfAddBook \"/books/new.epub\" -> 1"), std::string::npos);
-    EXPECT_TRUE(ui_.MessageBoxes().empty());
+    EXPECT_EQ(ui_.MessageBoxes().size(), 3u) << "an added book needs no word";
 }
 
 TEST_F(StoreCommands, RegisterCommandOffersOtherFilesToTheStoreAndRefreshes) {
