@@ -97,7 +97,10 @@ void CTavrinCtrl::EnumRegKey(HKEY hKey, LPCSTR lpszKeyPath) {
         if (result != ERROR_SUCCESS) break;      // the store failed: the walk of this key ends
         // A registration still being written (or left half-written by a program that was killed)
         // is no book, and nor is anything below it.
-        if (IsPendingKeyName(std::string_view(name, nameLength))) continue;
+        if (IsPendingKeyName(std::string_view(name, nameLength))) {
+            PendingKeysMet() = true; // the next registration removes it once its program is gone
+            continue;
+        }
 
         // The child's path must fit a path buffer whole; otherwise the child and its subtree are
         // refused (a cut path would be another key).

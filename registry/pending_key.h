@@ -3,8 +3,9 @@
 // number in one step (RegRenameKey). A book key that is already there moves aside first, to
 // "~Registering <process id> replaced", and is deleted once the new one is in place. A program that is
 // killed on the way leaves only keys of these names, never half a book key: the registry walk never
-// takes them for books, and the next registration deletes those of processes that are gone (and its
-// own).
+// takes them for books but notes that it met one, and the next registration after such a walk deletes
+// those of processes that are gone (and its own). Without one met, a registration does not look for
+// them, so that registering many books does not list the whole registration root for each.
 #pragma once
 
 #include "registry/book_registry.h"
@@ -30,6 +31,11 @@ inline bool IsPendingKeyName(std::string_view name) {
     return name.size() >= kPendingKeyPrefix.size() &&
            EqualNoCase(name.substr(0, kPendingKeyPrefix.size()), kPendingKeyPrefix);
 }
+
+// Whether a pending key may be in the registry: set when the registry walk met one or a registration
+// could not remove all it found (or its own), cleared when a registration removed every one. One shelf
+// per process, like the driver table.
+bool& PendingKeysMet();
 
 // The process that wrote a pending key; 0 when the name holds none.
 inline long PendingKeyOwner(std::string_view name) {

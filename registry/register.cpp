@@ -78,10 +78,12 @@ LONG DeleteTree(HKEY parent, const std::string& name) {
 }
 
 // Deletes the pending keys below `parent` that no running registration writes: this process's own
-// and those of processes that are gone. One that stays is tried again by the next registration.
-void RemoveLeftovers(HKEY parent) {
+// and those of processes that are gone. Returns whether one stays (its program still runs, or it could
+// not be deleted): the next registration tries again.
+bool RemoveLeftovers(HKEY parent) {
     const long self = static_cast<long>(getpid());
     std::vector<std::string> leftovers;
+    bool stays = false;
     for (DWORD index = 0;; ++index) {
         char name[kPathSize];
         DWORD length = sizeof name;
@@ -93,9 +95,17 @@ void RemoveLeftovers(HKEY parent) {
         long owner = PendingKeyOwner(key);
         if (owner == 0 || owner == self || (kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH))
             leftovers.emplace_back(key);
+        else
+            stays = true;
     }
     for (const std::string& name : leftovers)
-        DeleteTree(parent, name);
+        if (DeleteTree(parent, name) != ERROR_SUCCESS) stays = true;
+    return stays;
+}
+
+// Deletes this registration's own pending key; one that cannot be deleted is left to the next one.
+void Drop(HKEY parent, const std::string& name) {
+    if (DeleteTree(parent, name) != ERROR_SUCCESS) PendingKeysMet() = true;
 }
 
 // True when every name of the "\"-separated path is non-empty: a path the registry takes as written.
@@ -171,7 +181,7 @@ int CTavrinCtrl::DoRegister(LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszD
     if (Failed(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, parentPath.c_str(), 0, noClass, REG_OPTION_NON_VOLATILE,
                                  KEY_READ | KEY_WRITE, nullptr, parent.Out(), nullptr)))
         return 0;
-    RemoveLeftovers(parent.Get());
+    if (PendingKeysMet()) PendingKeysMet() = RemoveLeftovers(parent.Get());
 
     const long self = static_cast<long>(getpid());
     const std::string pending = PendingKeyName(self);
@@ -186,7 +196,7 @@ int CTavrinCtrl::DoRegister(LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszD
              {std::pair{kDatabaseValue, lpszFilePath}, std::pair{kDriverValue, lpszDriverPath}}) {
             if (Failed(::RegSetValueExA(values.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                                         static_cast<DWORD>(std::strlen(text))))) {
-                DeleteTree(parent.Get(), pending);
+                Drop(parent.Get(), pending);
                 return 0;
             }
         }
@@ -203,15 +213,15 @@ int CTavrinCtrl::DoRegister(LPCSTR lpszBookNo, LPCSTR lpszFilePath, LPCSTR lpszD
     }
     const std::string replaced = ReplacedKeyName(self);
     if (replacing && Failed(::RegRenameKey(parent.Get(), number.c_str(), replaced.c_str()))) {
-        DeleteTree(parent.Get(), pending);
+        Drop(parent.Get(), pending);
         return 0;
     }
     if (Failed(::RegRenameKey(parent.Get(), pending.c_str(), number.c_str()))) {
         if (replacing) ::RegRenameKey(parent.Get(), replaced.c_str(), number.c_str());
-        DeleteTree(parent.Get(), pending);
+        Drop(parent.Get(), pending);
         return 0;
     }
-    if (replacing) DeleteTree(parent.Get(), replaced); // a leftover goes with the next registration
+    if (replacing) Drop(parent.Get(), replaced); // a leftover goes with the next registration
     return 1;
 }
 
@@ -236,4 +246,9 @@ int CTavrinCtrl::UnRegister(LPCSTR lpszBookKey, LPCSTR, LPCSTR) {
     LONG result = ::RegDeleteKeyA(machine, bookKey);
     ::RegCloseKey(machine);
     return result == ERROR_SUCCESS ? 1 : 0;
+}
+
+bool& tavrin::PendingKeysMet() {
+    static bool met = false;
+    return met;
 }

@@ -156,6 +156,26 @@ TEST_F(RegisterStore, ALeftoverOfARegistrationStillRunningIsKept) {
     EXPECT_FALSE(KeyExists(pending)) << "its program is gone";
 }
 
+TEST_F(RegisterStore, LeftoversAreLookedForAfterAWalkMetOneNotByEveryRegistration) {
+    std::string file = AddBook("new.ebd", kNumber.c_str(), "Numbered");
+    ASSERT_TRUE(Start());
+    tavrin::PendingKeysMet() = false;
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    int status = 0;
+    ASSERT_EQ(waitpid(gone, &status, 0), gone);
+    const std::string pending = kRoot + "\\" + tavrin::PendingKeyName(gone);
+    Register(tavrin::PendingKeyName(gone), file, books_); // left by a program killed since the walk
+
+    ASSERT_EQ(Ctrl().DoRegister("OTHER", file.c_str(), books_.c_str()), 1);
+    EXPECT_TRUE(KeyExists(pending)) << "a registration does not list the root unless a walk met a leftover";
+    EXPECT_EQ(ShelfFiles(), std::vector<std::string>{file}) << "the next walk meets it: one book, no other";
+    EXPECT_TRUE(tavrin::PendingKeysMet());
+    ASSERT_EQ(Ctrl().DoRegister("OTHER", file.c_str(), books_.c_str()), 1);
+    EXPECT_FALSE(KeyExists(pending)) << "its program is gone";
+    EXPECT_FALSE(tavrin::PendingKeysMet()) << "every leftover went";
+}
+
 TEST_F(RegisterStore, ANumberWithABackslashIsRegisteredBelowItsFirstPart) {
     // As before: the number is a key path below the root, and the walk finds the book key there.
     std::string file = AddBook("nested.ebd", "Series\\B-2", "Nested");
@@ -181,8 +201,8 @@ TEST_F(RegisterStore, ARegistrationTheStoreRefusesSaysWhy) {
 
     ASSERT_TRUE(TreeView_SelectItem(Tree(), Find("Mine")));
     ui_.ChooseFile(file);
-    ui_.AnswerMessageBox(IDOK, "This book could not be registered.\n" + file + "\nERROR_BADDB (1009): the registry " +
-                                   store +
+    ui_.AnswerMessageBox(IDOK, "This book could not be registered.\n" + file +
+                                   "\nERROR_BADDB (1009): the registry " + store +
                                    ": not a registry database (file is not a database); left as it is");
     Ctrl().AddBook();
     EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
