@@ -38,8 +38,10 @@ bool IsXmlChar(uint32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// A reference that stands for a markup character (or for a text holding one, as "&nvlt;" does) keeps
+// its reference: decoded, it would make or break a tag, an attribute or another reference.
 bool IsMarkup(std::string_view text) {
-    return text == "<" || text == ">" || text == "&" || text == "\"" || text == "'";
+    return text.find_first_of("<>&\"'") != std::string_view::npos;
 }
 
 const char* LookUp(std::string_view name) {
@@ -150,13 +152,38 @@ std::string DecodeCharacterReferences(std::string_view page) {
     if (page.find('&') == std::string_view::npos) return std::string(page);
     std::string out;
     out.reserve(page.size());
+    // Where decoded characters could join what stands before them: the last plain "&" written (a
+    // reference if the name-like run after it went on), the last plain "<" (a tag, a comment or the
+    // like if what comes next went on), and the end of a reference kept without its ";" (a longer one if a
+    // digit or letter came).
+    constexpr size_t kNone = std::string::npos;
+    size_t plainAmp = kNone, plainLt = kNone, openKeptEnd = kNone;
+    auto appendDecoded = [&](const std::string& text) {
+        const char first = text[0];
+        const bool nameLike = IsAsciiAlnum(first) || first == '#' || first == ';';
+        if (nameLike && out.size() == openKeptEnd) out.push_back(';'); // "&#1&#51;" is not "&#13"
+        if (nameLike && plainAmp != kNone &&
+            std::all_of(out.begin() + static_cast<std::ptrdiff_t>(plainAmp) + 1, out.end(),
+                        [](char c) { return IsAsciiAlnum(c) || c == '#'; })) {
+            out.insert(plainAmp + 1, "amp;"); // "&&#x6C;t;" is the text "&lt;", not "<"
+            plainAmp = kNone;
+        }
+        if (plainLt != kNone &&
+            (out.size() == plainLt + 1 || (out.size() == plainLt + 2 && out.back() == '/'))) {
+            out.insert(plainLt + 1, "lt;"); // "<&#89;" is the text "<Y", "<&#47;m>" "</m>", not tags
+            out[plainLt] = '&';
+            plainLt = kNone;
+        }
+        out += text;
+    };
     size_t i = 0;
     while (i < page.size()) {
         const char c = page[i];
         if (c == '<') {
             std::string_view rawText;
             size_t end = MarkupEnd(page, i, &rawText);
-            if (end == std::string_view::npos) {
+            if (end == std::string_view::npos) { // a "<" that starts no markup is a plain "<"
+                plainLt = out.size();
                 out.push_back(c);
                 ++i;
                 continue;
@@ -172,13 +199,16 @@ std::string DecodeCharacterReferences(std::string_view page) {
             if (ref) {
                 // Markup characters and characters a page may not hold keep their reference.
                 if (ref->text.empty() || IsMarkup(ref->text)) {
-                    out.append(page.substr(i, ref->length));
+                    std::string_view kept = page.substr(i, ref->length);
+                    out.append(kept);
+                    if (kept.back() != ';') openKeptEnd = out.size();
                 } else {
-                    out += ref->text;
+                    appendDecoded(ref->text);
                 }
                 i += ref->length;
                 continue;
             }
+            plainAmp = out.size(); // a "&" that starts no reference is a plain "&"
         }
         out.push_back(c);
         ++i;

@@ -43,17 +43,44 @@ TEST(EbookReferences, WhatIsNoReferenceOrWouldBreakThePageStaysAsWritten) {
         "&zzzz",
         "AT&T",
         "&",
+        "a < b",
+        "&amp &lt",
         // Markup characters keep their references, in every form.
         "&lt;&gt;&amp;&quot;&apos;",
         "&#60;&#x3C;&#38;&#x22;&#39;",
-        "&amp &lt",
         "&AMP;&LT;",
+        // ... and so do texts that hold one.
+        "&nvlt;&nvgt;",
         // Characters an XML page may not hold.
         "&#1;&#x1F;&#xFFFE;&#xFFFF;",
+        "a > b",
     };
     for (const char* page : unchanged)
         EXPECT_EQ(DecodeCharacterReferences(page), page) << page;
     EXPECT_EQ(DecodeCharacterReferences("&#1;&eacute;"), "&#1;\xC3\xA9");
+}
+
+TEST(EbookReferences, DecodedCharactersNeverMakeANewReferenceOrTag) {
+    // Each page means, and shows, the same after decoding; decoding again changes nothing.
+    const std::pair<const char*, const char*> cases[] = {
+        {"&&#x6C;t;", "&amp;lt;"},       // "&" then "lt;", not "<"
+        {"&eacut&#101;", "&amp;eacute"}, // not "é"
+        {"&#1&#51;", "&#1;3"},           // not "&#13"
+        {"<&#89;>", "&lt;Y>"},           // not a tag
+        {"&amp&#x3B;", "&amp;;"},        // "&" then ";"
+        {"</&#x61;>", "&lt;/a>"},        // not an end tag
+        {"<<<&#x61;", "<<&lt;a"},
+        {"<&#47;m>", "&lt;/m>"},
+        {"<&#33;-- x -->", "&lt;!-- x -->"},
+        {"&e&#x61;cute;", "&amp;eacute;"},
+        {"AT&T &eacute;", "AT&T \xC3\xA9"}, // a plain "&" elsewhere stays as written
+        {"<<<&", "<<<&"},
+    };
+    for (const auto& [page, text] : cases) {
+        std::string once = DecodeCharacterReferences(page);
+        EXPECT_EQ(once, text) << page;
+        EXPECT_EQ(DecodeCharacterReferences(once), once) << page;
+    }
 }
 
 TEST(EbookReferences, OnlyTextIsDecodedNotMarkupCodeOrData) {
