@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <dlfcn.h>
-#include <fstream>
 
 using namespace regbooks;
 
@@ -26,29 +25,10 @@ class Refusals : public RegWorld {
         html_.reset();
         api_.reset();
     }
-    static void WriteFile(const std::string& path, const std::string& bytes) {
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    // A native book file the book driver knows.
-    std::string BookFile(const std::string& file, const char* number, const char* name, unsigned bookClass) {
-        std::string path = AddBook(file, number, name, bookClass);
-        WriteFile(path, "EBDF" + std::string(60, '\0'));
-        return path;
-    }
-    // A file that is no native book.
-    std::string OtherFile(const std::string& file) {
-        std::string path = (dir_ / file).string();
-        WriteFile(path, "PK\x03\x04 not a native book");
-        return path;
-    }
     // Runs the command on "Mine" with `path`, expecting one message box with exactly `text`.
     void AddExpecting(const std::string& path, const std::string& text) {
-        ASSERT_TRUE(TreeView_SelectItem(Tree(), Find("Mine")));
-        ui_.ChooseFile(path);
-        ui_.AnswerMessageBox(IDOK, text);
         size_t before = ui_.MessageBoxes().size();
-        Ctrl().AddBook();
+        AddInto("Mine", path, {text});
         ASSERT_EQ(ui_.MessageBoxes().size(), before + 1);
         EXPECT_EQ(ui_.MessageBoxes().back().caption, "Error");
         EXPECT_EQ(ui_.MessageBoxes().back().type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
@@ -102,6 +82,7 @@ TEST_F(Refusals, NoDriverFoundShowsTheReasonOfTheLastDriverThatGaveOne) {
     AddExpecting(stray, "This book's driver can't be found.\n" + stray +
                             "\npicky.dll: stray.ebd: format version 9 is newer than this driver (6)");
     EXPECT_FALSE(KeyExists(kRoot));
+    EXPECT_EQ(plat::LoadedModuleCount(), 2u) << "every driver tried was released";
 }
 
 TEST_F(Refusals, DriverOnTheShelfThatRefusesSaysWhy) {
