@@ -62,6 +62,8 @@ TEST_F(GoToPage, BuildsEachLevelOnceSelectsTheEntryAndTellsTheHostItsPage) {
     EXPECT_EQ(ChildCalls(RootEntry(deep_)), 1);
     EXPECT_EQ(ChildCalls(part1_), 1);
     EXPECT_EQ(ChildCalls(chapter11_), 1);
+    EXPECT_EQ(Books().CallCount("CBIVPGetChildItem"), 3) << "the selection's expansions ask nothing more";
+    EXPECT_EQ(TreeView_GetCount(Tree()), 3u + 2u + 1u + 2u) << "root, Deep, Flat and the three levels, once";
     EXPECT_EQ(Ctrl().SuppressExpand(), 0) << "the flag is cleared again";
 
     // The host hears of the entry's own page, not the page asked for.
@@ -86,23 +88,18 @@ TEST_F(GoToPage, AnEntryThatIsAnItemAlreadyIsSelectedWithoutAskingForParents) {
     EXPECT_EQ(Notices()[0].page.nPage, 30);
 }
 
-TEST_F(GoToPage, AnOpenLevelOnTheWayIsUsedAsItIs) {
-    UserExpand(book_);
+TEST_F(GoToPage, AnOpenLevelOnTheWayIsUsedAsItIsAndATopLevelEntryNeedsOnlyTheBooks) {
+    EXPECT_EQ(Go(45), 1);
+    EXPECT_EQ(Text(Selected()), "Part 2");
+    EXPECT_EQ(ChildCalls(RootEntry(deep_)), 1);
+    EXPECT_EQ(Books().CallCount("CBIVPGetParentItem"), 1);
     UserExpand(Children(book_)[1]); // Part 2
     Books().ClearLog();
     EXPECT_EQ(Go(20), 1);
     EXPECT_EQ(Text(Selected()), "Section 1.1.1");
-    EXPECT_EQ(ChildCalls(RootEntry(deep_)), 0) << "the book's level was built by the user";
+    EXPECT_EQ(ChildCalls(RootEntry(deep_)), 0) << "the book's level was built already";
     EXPECT_EQ(ChildTexts(book_), (std::vector<std::string>{"Part 1", "Part 2"}));
     EXPECT_EQ(ChildTexts(Children(book_)[1]), std::vector<std::string>{"Chapter 2.1"});
-}
-
-TEST_F(GoToPage, ATopLevelEntryNeedsOnlyTheBooksLevel) {
-    EXPECT_EQ(Go(45), 1);
-    EXPECT_EQ(Text(Selected()), "Part 2");
-    EXPECT_TRUE(Expanded(book_));
-    EXPECT_EQ(ChildCalls(RootEntry(deep_)), 1);
-    EXPECT_EQ(Books().CallCount("CBIVPGetParentItem"), 1);
 }
 
 TEST_F(GoToPage, ABookWithoutContentsIsSelectedForAnyPage) {
@@ -217,16 +214,6 @@ TEST_F(GoToPageLongNumber, IsFoundWholeAndNeverFromALongerText) {
     EXPECT_EQ(Ctrl().SetLocation(buffer.data(), 4096, 0), 0);
     EXPECT_EQ(Ctrl().SetLocation(buffer.data(), 256, 0), 0);
     EXPECT_EQ(Selected(), nullptr);
-}
-
-// ---- the platform's part ----
-
-TEST_F(GoToPage, SelectingOpensTheItemsAboveWithoutBuildingThemAgain) {
-    // The selection opens Part 1 and Chapter 1.1 with the user's notifications; the flag keeps those
-    // expansions from asking the driver.
-    ASSERT_EQ(Go(30), 1);
-    EXPECT_EQ(Books().CallCount("CBIVPGetChildItem"), 3);
-    EXPECT_EQ(TreeView_GetCount(Tree()), 3u + 2u + 1u + 2u) << "root, Deep, Flat and the three levels, once";
 }
 
 } // namespace
