@@ -115,28 +115,19 @@ TEST_F(Refusals, UnlistedDictionaryIsNamedWithItsIdAndNothingIsRegistered) {
     EXPECT_EQ(plat::LoadedModuleCount(), 3u) << "Books.Dll, eBookDrv.dll and the book driver of Poems";
 }
 
-TEST_F(Refusals, UnlistedDictionaryLeavesAnEarlierRegistrationAsItWas) {
-    DictionaryLibrary(0x10201);
-    std::string words = BookFile("w.ebd", "W-1", "Words", 0x10);
-    Books().SetDictAttr(words.c_str(), 1, 1);
-    // A registration of the same book from before, that the shelf could not show either.
-    Register("W-1", "/elsewhere/w.ebd", books_);
-    ASSERT_TRUE(Start());
-    // Found through the folder search this time: the driver reads the file, the library refuses.
-    AddExpecting(words, "The dictionary library doesn't list this dictionary.\n" + words +
-                            "\nWords (dictionary id " + std::to_string(65536 + 257) + ")");
-    EXPECT_EQ(StoredValue(kRoot + "\\W-1\\Book", "Database"), "/elsewhere/w.ebd");
-}
-
-TEST_F(Refusals, UnlistedDictionarysNameIsShownInTheActiveCodePage) {
+TEST_F(Refusals, UnlistedDictionarysNameIsShownInTheActiveCodePageAndAnEarlierRegistrationStays) {
     DictionaryLibrary(0x10201);
     std::string words = BookFile("w.ebd", "W-1", "W\xC3\xB6rter", 0x10); // UTF-8
     Books().SetCodePage(words.c_str(), 65001);
     Books().SetDictAttr(words.c_str(), 1, 1);
+    // A registration of the same book from before, that the shelf could not show either.
+    Register("W-1", "/elsewhere/w.ebd", books_);
     ASSERT_EQ(GetACP(), 1252u);
     ASSERT_TRUE(Start());
+    // Found through the folder search this time: the driver reads the file, the library refuses.
     AddExpecting(words, "The dictionary library doesn't list this dictionary.\n" + words +
                             "\nW\xF6rter (dictionary id " + std::to_string(65536 + 257) + ")");
+    EXPECT_EQ(StoredValue(kRoot + "\\W-1\\Book", "Database"), "/elsewhere/w.ebd");
 }
 
 TEST_F(Refusals, DictionaryWithoutTheLibraryIsToldSo) {
