@@ -52,6 +52,12 @@ TEST_F(CatalogLoading, RootComesFirstAsASystemCatalogThatIgnoresPermissions) {
     EXPECT_STREQ(Record(root).szCataKey, "root");
     EXPECT_EQ(Record(root).hVpItem, Sys().Root());
     EXPECT_TRUE(TreeView_GetItemState(Tree(), root, TVIS_EXPANDED) & TVIS_EXPANDED) << "start-up expands it";
+    // The system catalog is opened once and closed when the control goes.
+    EXPECT_TRUE(Ctrl().ShelfOpen());
+    EXPECT_EQ(Ctrl().ShelfHandle(), Drv().LastHandle(SysPath().c_str()));
+    EXPECT_EQ(Drv().BookOpenCount(SysPath().c_str()), 1);
+    DestroyControl();
+    EXPECT_EQ(Drv().BookCloseCount(SysPath().c_str()), 1);
     EXPECT_EQ(Drv().MisuseCount(), 0);
 }
 
@@ -68,15 +74,6 @@ TEST_F(CatalogLoading, CatalogsTakeTheirFlagsColoursKeysAndImagesFromTheirSettin
     EXPECT_STREQ(Record(Find("Plain")).szCataKey, "") << "no settings: an empty key";
     EXPECT_EQ(Image(Find("Bilingual")), GroupImage(10, 0));
     EXPECT_EQ(Image(Find("Literature")), GroupImage(12, 0));
-}
-
-TEST_F(CatalogLoading, SystemCatalogIsOpenedOnceAndClosedAtDestroy) {
-    EXPECT_TRUE(Ctrl().ShelfOpen());
-    EXPECT_EQ(Ctrl().ShelfHandle(), Drv().LastHandle(SysPath().c_str()));
-    EXPECT_EQ(Drv().BookOpenCount(SysPath().c_str()), 1);
-    DestroyControl();
-    EXPECT_EQ(Drv().BookCloseCount(SysPath().c_str()), 1);
-    EXPECT_EQ(Drv().MisuseCount(), 0);
 }
 
 // ---- where settings come from, and pages that hold none ----
