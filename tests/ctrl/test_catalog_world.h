@@ -42,7 +42,6 @@ class CatalogCtrl : public world::TestCtrl {
     using CTavrinCtrl::GetImgIdx;
     using CTavrinCtrl::GetTrunkClassID;
     using CTavrinCtrl::IsFstLevelClass;
-    using CTavrinCtrl::SetTrunkImages;
     // The public member, next to the test world's own SetTrunkStatus(int) that only sets the value.
     using CTavrinCtrl::SetTrunkStatus;
     using TestCtrl::SetTrunkStatus;

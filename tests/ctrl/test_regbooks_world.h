@@ -24,22 +24,15 @@ inline const std::string kRoot = "SOFTWARE\\Velmoran\\ZavikDic";
 // The control with its registered-book members open to tests.
 class RegCtrl : public catalog_world::CatalogCtrl {
   public:
-    using CTavrinCtrl::AddToShelf;
     using CTavrinCtrl::DoRegister;
-    using CTavrinCtrl::EnumRegBooks;
     using CTavrinCtrl::EnumRegValue;
     using CTavrinCtrl::FindBook;
     using CTavrinCtrl::FindDriver;
     using CTavrinCtrl::FindDriverOnDisk;
-    using CTavrinCtrl::FindDriverOnTree;
     using CTavrinCtrl::GetBookDriverPath;
-    using CTavrinCtrl::GetBookNo;
     using CTavrinCtrl::IsBookExist;
     using CTavrinCtrl::IsBookExistOnTree;
-    using CTavrinCtrl::IsBookInfoChange;
-    using CTavrinCtrl::IsValidBook;
     using CTavrinCtrl::LoadAndOpen;
-    using CTavrinCtrl::RegisterBooks;
     using CTavrinCtrl::SearchDicts;
     using CTavrinCtrl::UnRegister;
     BOOL BooksChanged() const { return m_bBooksChanged; }

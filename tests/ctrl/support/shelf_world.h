@@ -28,12 +28,9 @@ class TestCtrl : public CTavrinCtrl {
     using CTavrinCtrl::AddOneItem;
     using CTavrinCtrl::DeleteItemKeepNodes;
     using CTavrinCtrl::ExpandItem;
-    using CTavrinCtrl::IsBookItemExist;
     using CTavrinCtrl::IsHaveChapter;
     using CTavrinCtrl::IsHtmlBookExist;
     using CTavrinCtrl::IsSameClassExist;
-    using CTavrinCtrl::SearchAllBooks;
-    using CTavrinCtrl::SearchOnBook;
     using CTavrinCtrl::SetItemImages;
     using CTavrinCtrl::ShowMessage;
     HTREEITEM Root() const { return m_hRoot; }
@@ -41,9 +38,7 @@ class TestCtrl : public CTavrinCtrl {
     int& SuppressNotify() { return m_nSuppressNotify; }
     HMODULE ShelfDriver() const { return m_hShelfDriver; }
     HMODULE HtmlDriver() const { return m_hHtmlDriver; }
-    DWORD TreeStyle() const { return m_dwTreeStyle; }
     void SetTrunkStatus(int status) { m_nTrunkStatus = status; }
-    const char* WorkPath() const { return m_szWorkPath; }
 };
 
 // The host's window: records the WM_SHELF_* messages it receives.
