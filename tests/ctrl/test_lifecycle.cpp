@@ -63,6 +63,10 @@ TEST_F(StartUp, MissingShelfDriverIsTheOnlyMessageAndNothingElseLoads) {
     EXPECT_EQ(ctrl_->HtmlDriver(), 0u) << "the HTML e-book driver is not loaded";
     EXPECT_EQ(plat::LoadedModuleCount(), 0u);
     EXPECT_EQ(TreeView_GetCount(Tree()), 0u);
+    TrunkInfo info{};
+    EXPECT_EQ(ctrl_->GetTrunkInfo("news", &info), 0) << "no catalog, no trunk";
+    CTavrinCtrl& shelf = *ctrl_;
+    EXPECT_EQ(shelf.SetTrunkStatus(nullptr, 0), 1) << "the status is kept even with an empty tree";
 }
 
 TEST_F(StartUp, WorkPathTooLongForItsBufferIsRefusedNotCut) {

@@ -36,22 +36,18 @@ TEST_F(Placement, ListedBooksGoToTheFirstListingCatalogFirstOrLastAndOthersToUnc
     EXPECT_EQ(Node(Find("Loose"))->crText, 0xFFFFFFFFu);
 }
 
+// (Books of class 0xFE: test_book_kinds.cpp.)
 TEST_F(Placement, KindFollowsTheBookClassAndContentsGiveAnExpandButton) {
     AddDriver("ZavikApi.dll");
     testdrv::Driver api((dir_ / "ZavikApi.dll").string());
     api.DicAcceptAll(1);
     Register("E", AddBook("e.ebd", "E-1", "Ebook", 0xFF, CBI_CAP_CONTENTS), books_);
-    Register("F", AddBook("f.ebd", "F-1", "Plain book", 0xFE), books_);
     std::string d = AddBook("d.ebd", "D-1", "Dictionary", 0x10);
     Books().SetDictAttr(d.c_str(), 1, 2);
     Register("D", d, books_);
     ASSERT_TRUE(Start());
     EXPECT_EQ(Node(Find("Ebook"))->nKind, static_cast<DWORD>(NODE_BOOK));
     EXPECT_TRUE(HasChildrenFlag(Find("Ebook")));
-    EXPECT_EQ(Node(Find("Plain book"))->nKind, static_cast<DWORD>(NODE_BOOK))
-        << "a book of class 0xFE is a book";
-    EXPECT_EQ(Image(Find("Plain book")), GroupImage(1, 0));
-    EXPECT_FALSE(HasChildrenFlag(Find("Plain book")));
     EXPECT_EQ(Node(Find("Dictionary"))->nKind, static_cast<DWORD>(NODE_DICT));
     EXPECT_EQ(Image(Find("Dictionary")), GroupImage(4, 0));
     EXPECT_EQ(Image(Find("Ebook")), GroupImage(5, 0)) << "a book in catalog 6 shows group 5";

@@ -79,17 +79,6 @@ TEST_F(TrunkLookup, ReadsOneLinkPerSystemCatalogAndLeavesTheShelfDriverBound) {
     FreeLibrary(module);
 }
 
-class TrunkWithoutShelf : public world::ShelfWorld {};
-
-TEST_F(TrunkWithoutShelf, NoCatalogNoTrunk) {
-    ui_.AnswerMessageBox(IDOK); // "Books.Dll" is missing
-    ASSERT_TRUE(CreateControl());
-    TrunkInfo info{};
-    CTavrinCtrl& shelf = *ctrl_;
-    EXPECT_EQ(shelf.GetTrunkInfo("news", &info), 0);
-    EXPECT_EQ(shelf.SetTrunkStatus(nullptr, 0), 1) << "the status is kept even with an empty tree";
-}
-
 // ---- the trunk status ----
 
 // Catalogs with distinct on-line and off-line images: key 1 (group 9) holding key 12 (group 14).
