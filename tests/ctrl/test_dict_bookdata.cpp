@@ -22,7 +22,7 @@ class BookQueries : public RegWorld {
     DWORD handle_ = 0;
 };
 
-TEST_F(BookQueries, PathsAndDriverOfABookOnTheShelf) {
+TEST_F(BookQueries, PathsDriverAndCodePageOfABookOnTheShelfAndOfNone) {
     char path[260];
     std::memset(path, 'x', sizeof path);
     EXPECT_EQ(Ctrl().GetBookPos(handle_, path), 1);
@@ -31,57 +31,45 @@ TEST_F(BookQueries, PathsAndDriverOfABookOnTheShelf) {
     EXPECT_STREQ(path, books_.c_str());
     EXPECT_EQ(Ctrl().GetBookDrvHandle(handle_), Book(Find("Poems")).hDriver);
     EXPECT_EQ(Ctrl().FindBook(Ctrl().Root(), handle_), Find("Poems"));
-}
-
-TEST_F(BookQueries, CodePageIsTheDriversElseTheActiveOne) {
+    EXPECT_EQ(Ctrl().FindBook(Find("Poems"), handle_), nullptr) << "the start item is never tested";
     EXPECT_EQ(Ctrl().GetBookCodePage(handle_), ::GetACP()) << "a driver that does not say";
     Books().SetCodePage(p_.c_str(), 950);
     EXPECT_EQ(Ctrl().GetBookCodePage(handle_), 950u);
-    EXPECT_EQ(Ctrl().GetBookCodePage(handle_ + 1000), 0u) << "no such book";
-    EXPECT_EQ(Ctrl().GetBookCodePage(0xFFFFFFFF), 0u);
-}
-
-TEST_F(BookQueries, UnknownHandleLeavesThePathAlone) {
     for (DWORD handle : {DWORD{0xFFFFFFFF}, handle_ + 1000, DWORD{0}}) {
-        char path[260] = "untouched";
-        EXPECT_EQ(Ctrl().GetBookPos(handle, path), 0) << handle;
-        EXPECT_EQ(Ctrl().GetBookDriverPos(handle, path), 0) << handle;
-        EXPECT_STREQ(path, "untouched");
+        char untouched[260] = "untouched";
+        EXPECT_EQ(Ctrl().GetBookPos(handle, untouched), 0) << handle;
+        EXPECT_EQ(Ctrl().GetBookDriverPos(handle, untouched), 0) << handle;
+        EXPECT_STREQ(untouched, "untouched");
         EXPECT_EQ(Ctrl().GetBookDrvHandle(handle), 0u);
         EXPECT_EQ(Ctrl().FindBook(Ctrl().Root(), handle), nullptr);
+        EXPECT_EQ(Ctrl().GetBookCodePage(handle), 0u) << "no such book";
     }
-    EXPECT_EQ(Ctrl().FindBook(Find("Poems"), handle_), nullptr) << "the start item is never tested";
 }
 
-TEST_F(BookQueries, ShortBufferGetsWhatFitsAndTheFullLength) {
+TEST_F(BookQueries, HostBlockIsReplacedReadToTheBufferAndGoesWithTheBooksItem) {
     const char block[10] = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'};
-    DWORD length = sizeof block;
-    ASSERT_EQ(Ctrl().SetBookData(handle_, block, &length), 1);
+    DWORD length = 6;
+    ASSERT_EQ(Ctrl().SetBookData(handle_, "first!", &length), 1);
+    length = sizeof block;
+    ASSERT_EQ(Ctrl().SetBookData(handle_, block, &length), 1) << "the second block replaces the first";
     char out[8] = "-------";
     length = 4;
     EXPECT_EQ(Ctrl().GetBookData(handle_, out, &length), 1);
-    EXPECT_EQ(length, 10u);
+    EXPECT_EQ(length, 10u) << "what fits, and the full length";
     EXPECT_EQ(std::string(out, 7), "0123---");
     length = 4;
     EXPECT_EQ(Ctrl().GetBookData(handle_, nullptr, &length), 1) << "asking the size";
     EXPECT_EQ(length, 10u);
-}
-
-TEST_F(BookQueries, SecondBlockReplacesTheFirstAndAnEmptyBlockReportsZero) {
-    DWORD length = 6;
-    ASSERT_EQ(Ctrl().SetBookData(handle_, "first!", &length), 1);
-    length = 3;
-    ASSERT_EQ(Ctrl().SetBookData(handle_, "two", &length), 1);
-    char out[16] = {};
-    length = sizeof out;
-    EXPECT_EQ(Ctrl().GetBookData(handle_, out, &length), 1);
-    EXPECT_EQ(length, 3u);
-    EXPECT_STREQ(out, "two");
     length = 0;
     EXPECT_EQ(Ctrl().SetBookData(handle_, nullptr, &length), 1);
     length = sizeof out;
     EXPECT_EQ(Ctrl().GetBookData(handle_, out, &length), 1);
-    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(length, 0u) << "an empty block";
+    length = 5;
+    ASSERT_EQ(Ctrl().SetBookData(handle_, "hello", &length), 1);
+    TreeView_DeleteItem(Tree(), Find("Poems"));
+    EXPECT_EQ(Ctrl().GetBookData(handle_, nullptr, &length), 0);
+    // The sanitized run checks that the block was freed with the record.
 }
 
 TEST_F(BookQueries, BookNotOnTheShelfStoresNothingAndKeepsTheLength) {
@@ -95,14 +83,6 @@ TEST_F(BookQueries, BookNotOnTheShelfStoresNothingAndKeepsTheLength) {
     EXPECT_EQ(Ctrl().SetBookData(handle_, "abc", nullptr), 0) << "no length, nothing to store";
     length = 3;
     EXPECT_EQ(Ctrl().SetBookData(handle_, nullptr, &length), 0) << "a length without data";
-}
-
-TEST_F(BookQueries, BlockGoesWithTheBooksItem) {
-    DWORD length = 5;
-    ASSERT_EQ(Ctrl().SetBookData(handle_, "hello", &length), 1);
-    TreeView_DeleteItem(Tree(), Find("Poems"));
-    EXPECT_EQ(Ctrl().GetBookData(handle_, nullptr, &length), 0);
-    // The sanitized run checks that the block was freed with the record.
 }
 
 } // namespace

@@ -42,13 +42,6 @@ class HtmlWorld : public RegWorld {
         return cls;
     }
 
-    // Labels of every book item below the whole tree, in pre-order.
-    std::vector<std::string> BookLabels() const {
-        std::vector<std::string> labels;
-        for (HTREEITEM item : BookItems())
-            labels.push_back(Text(item));
-        return labels;
-    }
     // Labels of the children of the item labelled `label`.
     std::vector<std::string> Under(const std::string& label) const { return ChildTexts(Find(label)); }
 

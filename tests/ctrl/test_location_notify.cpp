@@ -56,27 +56,22 @@ class SelectionNotices : public ContentsWorld {
     std::vector<HMODULE> loaded_;
 };
 
-TEST_F(SelectionNotices, BooksAndPagesAreToldWithTheirHandleAndPage) {
+TEST_F(SelectionNotices, BooksAndPagesAreToldWithTheirHandleAndPageAndOtherEntriesNothing) {
     DWORD handle = Book(book_).dwBookHandle;
     std::vector<HTREEITEM> entries = Children(book_);
     Select(book_);
     Select(entries[0]);
+    Select(entries[1]); // no page
+    Select(entries[2]); // page 65535: none either
+    EXPECT_EQ(Selected(), entries[2]);
     Select(entries[3]);
+    Select(Ctrl().Root());
     ASSERT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_PAGE, SHELF_NOTIFY_PAGE}));
     EXPECT_EQ(Notices()[0].bookHandle, handle);
     EXPECT_EQ(Notices()[1].page.dwBookHandle, handle);
     EXPECT_EQ(Notices()[1].page.hDriver, Book(book_).hDriver);
     EXPECT_EQ(Notices()[1].page.nPage, 0) << "page 0 is a page";
     EXPECT_EQ(Notices()[2].page.nPage, 7);
-}
-
-TEST_F(SelectionNotices, EntriesWithoutAPageAreSelectedSilently) {
-    std::vector<HTREEITEM> entries = Children(book_);
-    Select(entries[1]);
-    EXPECT_EQ(Selected(), entries[1]);
-    Select(entries[2]);
-    EXPECT_EQ(Selected(), entries[2]);
-    EXPECT_TRUE(Notices().empty());
 }
 
 TEST_F(SelectionNotices, SuppressNotifySilencesBooksPagesAndCatalogs) {
@@ -91,32 +86,22 @@ TEST_F(SelectionNotices, SuppressNotifySilencesBooksPagesAndCatalogs) {
     EXPECT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
 }
 
-TEST_F(SelectionNotices, TheRootTellsNothing) {
-    Select(Ctrl().Root());
-    EXPECT_TRUE(Notices().empty());
-}
-
-TEST_F(SelectionNotices, SystemCatalogsWithALinkTellItAndTheirName) {
+TEST_F(SelectionNotices, SystemCatalogsWithALinkTellItAndUserCatalogsTheirKey) {
     Select(Find("Unlinked"));
     Select(Find("Plain"));
     EXPECT_TRUE(Notices().empty()) << "\"0\" and a missing link tell nothing";
     Select(Find("Linked"));
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
-    const TrunkInfo& t = Notices()[0].trunk;
-    EXPECT_EQ(t.dwType, DWORD{TRUNK_TYPE_RESOURCE_LINK});
-    EXPECT_EQ(t.dwShelfHandle, Ctrl().ShelfHandle());
-    EXPECT_STREQ(t.szTrunk, "Trunk-7");
-    EXPECT_STREQ(t.szCataName, "Linked");
-}
-
-TEST_F(SelectionNotices, UserCatalogsTellTheirKey) {
     Select(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "my-key"));
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
-    const TrunkInfo& t = Notices()[0].trunk;
-    EXPECT_EQ(t.dwType, DWORD{TRUNK_TYPE_TRUNK});
-    EXPECT_EQ(t.dwShelfHandle, Ctrl().ShelfHandle());
-    EXPECT_STREQ(t.szTrunk, "my-key");
-    EXPECT_STREQ(t.szCataName, "Mine");
+    ASSERT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
+    const TrunkInfo& linked = Notices()[0].trunk;
+    EXPECT_EQ(linked.dwType, DWORD{TRUNK_TYPE_RESOURCE_LINK});
+    EXPECT_EQ(linked.dwShelfHandle, Ctrl().ShelfHandle());
+    EXPECT_STREQ(linked.szTrunk, "Trunk-7");
+    EXPECT_STREQ(linked.szCataName, "Linked");
+    const TrunkInfo& user = Notices()[1].trunk;
+    EXPECT_EQ(user.dwType, DWORD{TRUNK_TYPE_TRUNK});
+    EXPECT_STREQ(user.szTrunk, "my-key");
+    EXPECT_STREQ(user.szCataName, "Mine");
 }
 
 TEST_F(SelectionNotices, OnlineCatalogsTellTheDescriptionTheirDriverGives) {
@@ -168,6 +153,7 @@ TEST_F(SelectionNotices, GoingToATrunkSelectsItsCatalog) {
 
 TEST_F(SelectionNotices, AnUnknownTrunkSelectsNothing) {
     Select(book_);
+    Notices().clear();
     TrunkInfo info{};
     std::snprintf(info.szTrunk, sizeof info.szTrunk, "%s", "nowhere");
     EXPECT_EQ(Ctrl().SetLocation(&info), 0);
@@ -175,6 +161,7 @@ TEST_F(SelectionNotices, AnUnknownTrunkSelectsNothing) {
     EXPECT_EQ(Ctrl().SetLocation(&info), 0);
     EXPECT_EQ(Ctrl().SetLocation(static_cast<TrunkInfo*>(nullptr)), 0);
     EXPECT_EQ(Selected(), book_);
+    EXPECT_TRUE(Notices().empty());
 }
 
 } // namespace

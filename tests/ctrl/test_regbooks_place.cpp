@@ -20,54 +20,34 @@ class Placement : public RegWorld {
     }
 };
 
-TEST_F(Placement, ListedBookGoesToTheFirstListingCatalogInTreeOrder) {
-    Register("P", AddBook("p.ebd", "P-1", "Poems"), books_);
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(ChildTexts(Find("Poetry")), std::vector<std::string>{"Poems"});
-    EXPECT_TRUE(ChildTexts(Find("E-books")).empty());
-}
-
-TEST_F(Placement, ValueOneInsertsFirstOtherValuesLast) {
+TEST_F(Placement, ListedBooksGoToTheFirstListingCatalogFirstOrLastAndOthersToUnclassified) {
     Register("A", AddBook("q.ebd", "Q-1", "Quatrains"), books_);
     Register("B", AddBook("p.ebd", "P-1", "Poems"), books_);
     Register("C", AddBook("sub/q.ebd", "Q-2", "Quatrains again"), books_);
+    Register("U", AddBook("u.ebd", "U-1", "Loose"), books_);
     ASSERT_TRUE(Start());
     // The registry walk meets A, B, C in that order: q last, p first, then the second q last.
     EXPECT_EQ(ChildTexts(Find("Poetry")),
               (std::vector<std::string>{"Poems", "Quatrains", "Quatrains again"}));
+    EXPECT_TRUE(ChildTexts(Find("E-books")).empty()) << "p.ebd is listed there too, later in tree order";
+    EXPECT_EQ(ChildTexts(Find("Unclassified")), std::vector<std::string>{"Loose"});
+    EXPECT_EQ(Node(Find("Poems"))->dwFlags, 0x07u) << "class-catalog books cannot be deleted";
+    EXPECT_EQ(Node(Find("Loose"))->dwFlags, 0x04u);
+    EXPECT_EQ(Node(Find("Loose"))->crText, 0xFFFFFFFFu);
 }
 
-TEST_F(Placement, ClassCatalogBooksCannotBeDeletedUnclassifiedOnesCan) {
-    Register("P", AddBook("p.ebd", "P-1", "Poems"), books_);
-    Register("U", AddBook("u.ebd", "U-1", "Loose"), books_);
-    ASSERT_TRUE(Start());
-    HTREEITEM poems = Find("Poems");
-    HTREEITEM loose = Find("Loose");
-    ASSERT_TRUE(poems && loose);
-    EXPECT_EQ(Node(poems)->dwFlags, 0x07u);
-    EXPECT_EQ(Node(loose)->dwFlags, 0x04u);
-    EXPECT_EQ(TreeView_GetParent(Tree(), loose), Find("Unclassified"));
-    EXPECT_EQ(Node(loose)->dwClassId, 0u);
-    EXPECT_EQ(Node(loose)->crText, 0xFFFFFFFFu);
-    EXPECT_EQ(Node(loose)->crBack, 0xFFFFFFFFu);
-}
-
+// (Books of class 0xFE: test_book_kinds.cpp.)
 TEST_F(Placement, KindFollowsTheBookClassAndContentsGiveAnExpandButton) {
     AddDriver("ZavikApi.dll");
     testdrv::Driver api((dir_ / "ZavikApi.dll").string());
     api.DicAcceptAll(1);
     Register("E", AddBook("e.ebd", "E-1", "Ebook", 0xFF, CBI_CAP_CONTENTS), books_);
-    Register("F", AddBook("f.ebd", "F-1", "Plain book", 0xFE), books_);
     std::string d = AddBook("d.ebd", "D-1", "Dictionary", 0x10);
     Books().SetDictAttr(d.c_str(), 1, 2);
     Register("D", d, books_);
     ASSERT_TRUE(Start());
     EXPECT_EQ(Node(Find("Ebook"))->nKind, static_cast<DWORD>(NODE_BOOK));
     EXPECT_TRUE(HasChildrenFlag(Find("Ebook")));
-    EXPECT_EQ(Node(Find("Plain book"))->nKind, static_cast<DWORD>(NODE_BOOK))
-        << "a book of class 0xFE is a book";
-    EXPECT_EQ(Image(Find("Plain book")), GroupImage(1, 0));
-    EXPECT_FALSE(HasChildrenFlag(Find("Plain book")));
     EXPECT_EQ(Node(Find("Dictionary"))->nKind, static_cast<DWORD>(NODE_DICT));
     EXPECT_EQ(Image(Find("Dictionary")), GroupImage(4, 0));
     EXPECT_EQ(Image(Find("Ebook")), GroupImage(5, 0)) << "a book in catalog 6 shows group 5";
@@ -137,10 +117,12 @@ TEST_F(BookNumbers, SerialInLowercaseHexWhenTheDriverHasNoExtendedNumber) {
     std::string s = SerialBook("s.ebd", "Serial book");
     serial_->SetSerial(s.c_str(), 0x2F);
     Register("S", s, serialDrv_);
+    Register("Z", SerialBook("z.ebd", "No serial"), serialDrv_);
     ASSERT_TRUE(Start());
     HTREEITEM item = Find("Serial book");
     ASSERT_NE(item, nullptr);
     EXPECT_STREQ(Node(item)->szKey, "2f");
+    EXPECT_STREQ(Node(Find("No serial"))->szKey, "0");
     DWORD handle = Book(item).dwBookHandle;
     EXPECT_EQ(Ctrl().GetBookHandle("2F"), handle);
     EXPECT_EQ(Ctrl().GetBookHandle("2f"), handle);
@@ -148,32 +130,23 @@ TEST_F(BookNumbers, SerialInLowercaseHexWhenTheDriverHasNoExtendedNumber) {
     EXPECT_EQ(Ctrl().GetBookHandle(""), 0xFFFFFFFFu);
 }
 
-TEST_F(BookNumbers, SerialLeftUnsetGivesNumberZero) {
-    Register("S", SerialBook("s.ebd", "No serial"), serialDrv_);
-    ASSERT_TRUE(Start());
-    ASSERT_NE(Find("No serial"), nullptr);
-    EXPECT_STREQ(Node(Find("No serial"))->szKey, "0");
-}
-
-TEST_F(BookNumbers, ExtendedNumberOfLength255FitsAndOf256IsRefused) {
+TEST_F(BookNumbers, NumberLongerThanItsBufferIsRefusedNotCut) {
     std::string fits = AddBook("f.ebd", std::string(255, 'n').c_str(), "Fits");
     std::string longer = AddBook("l.ebd", std::string(256, 'm').c_str(), "Too long");
+    std::string liar = AddBook("p.ebd", "P-1", "Liar");
+    Books().SetExBookNoLength(liar.c_str(), 4000);
     Register("F", fits, books_);
     Register("L", longer, books_);
+    Register("P", liar, books_);
     ASSERT_TRUE(Start());
     ASSERT_NE(Find("Fits"), nullptr);
     EXPECT_EQ(std::string(Node(Find("Fits"))->szKey), std::string(255, 'n'));
     EXPECT_EQ(Find("Too long"), nullptr) << "a number is refused, not cut";
     EXPECT_EQ(Books().BookCloseCount(longer.c_str()), 1) << "the refused book was closed again";
-}
-
-TEST_F(BookNumbers, DriverReportingALengthBeyondTheBufferIsRefused) {
-    std::string p = AddBook("p.ebd", "P-1", "Liar");
-    Books().SetExBookNoLength(p.c_str(), 4000);
-    Register("P", p, books_);
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(Find("Liar"), nullptr);
-    EXPECT_EQ(Books().CallCount("CBIExBookNo"), 0) << "the driver is never asked to write past the buffer";
+    EXPECT_EQ(Find("Liar"), nullptr) << "a length beyond the buffer";
+    EXPECT_EQ(Books().Log().find("CBIExBookNo " + std::to_string(Books().LastHandle(liar.c_str()))),
+              std::string::npos)
+        << "the driver is never asked to write past the buffer";
 }
 
 TEST_F(BookNumbers, GetBookHandleAnswersTheFirstBookInTreeOrder) {

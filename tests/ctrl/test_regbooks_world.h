@@ -10,6 +10,8 @@
 #include "shelf/cbi_table.h"
 
 #include <cstring>
+#include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,22 +24,15 @@ inline const std::string kRoot = "SOFTWARE\\Velmoran\\ZavikDic";
 // The control with its registered-book members open to tests.
 class RegCtrl : public catalog_world::CatalogCtrl {
   public:
-    using CTavrinCtrl::AddToShelf;
     using CTavrinCtrl::DoRegister;
-    using CTavrinCtrl::EnumRegBooks;
     using CTavrinCtrl::EnumRegValue;
     using CTavrinCtrl::FindBook;
     using CTavrinCtrl::FindDriver;
     using CTavrinCtrl::FindDriverOnDisk;
-    using CTavrinCtrl::FindDriverOnTree;
     using CTavrinCtrl::GetBookDriverPath;
-    using CTavrinCtrl::GetBookNo;
     using CTavrinCtrl::IsBookExist;
     using CTavrinCtrl::IsBookExistOnTree;
-    using CTavrinCtrl::IsBookInfoChange;
-    using CTavrinCtrl::IsValidBook;
     using CTavrinCtrl::LoadAndOpen;
-    using CTavrinCtrl::RegisterBooks;
     using CTavrinCtrl::SearchDicts;
     using CTavrinCtrl::UnRegister;
     BOOL BooksChanged() const { return m_bBooksChanged; }
@@ -133,6 +128,39 @@ class RegWorld : public CatalogWorld {
         if (number) Books().SetExBookNo(path.c_str(), number);
         Books().SetName(path.c_str(), TD_ANY_LOCALE, name);
         return path;
+    }
+
+    // A file on disk with these bytes (its folder made).
+    static void WriteFile(const std::string& path, const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    // A book of the book driver that is a native book file on disk, as the register command finds it.
+    std::string BookFile(const std::string& file, const char* number, const char* name,
+                         unsigned bookClass = 0xFF, unsigned caps = 0) {
+        std::string path = AddBook(file, number, name, bookClass, caps);
+        WriteFile(path, "EBDF" + std::string(60, '\0'));
+        return path;
+    }
+    // A file that is no native book, which the register command offers the e-book store.
+    std::string OtherFile(const std::string& file) {
+        std::string path = (dir_ / file).string();
+        WriteFile(path, "PK\x03\x04 not a native book");
+        return path;
+    }
+    // Selects `catalog` and runs the register command choosing `path`; the message boxes expected then
+    // are answered OK (an empty text: any text).
+    void AddInto(const char* catalog, const std::string& path,
+                 std::initializer_list<std::string> messages = {}) {
+        ASSERT_TRUE(TreeView_SelectItem(Tree(), Find(catalog)));
+        ui_.ChooseFile(path);
+        for (const std::string& text : messages) {
+            if (text.empty())
+                ui_.AnswerMessageBox(IDOK);
+            else
+                ui_.AnswerMessageBox(IDOK, text);
+        }
+        Ctrl().AddBook();
     }
 
     // Every book and dictionary item below the root, in pre-order.

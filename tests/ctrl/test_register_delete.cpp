@@ -1,6 +1,6 @@
 // The delete command (Delete) and UnRegister: a registered book leaves the registry first and the shelf
-// second; a book of the HTML e-book store leaves the shelf first and the store second; empty catalogs
-// may go; dictionaries, the root and contents never; and the registration root is never deleted.
+// second; empty catalogs may go; dictionaries, the root and contents never; and the registration root
+// is never deleted. (Books of the e-book store: test_html_ebooks_commands.cpp.)
 #include "test_regbooks_world.h"
 
 using namespace regbooks;
@@ -29,13 +29,17 @@ TEST_F(Removing, BookIsConfirmedThenUnregisteredThenTakenOffTheShelf) {
     DWORD handle = Book(poems).dwBookHandle;
     HMODULE driver = Book(poems).hDriver;
     Select(poems);
+    ui_.AnswerMessageBox(IDNO);
+    Ctrl().Delete();
+    EXPECT_NE(Find("Poems"), nullptr) << "answering no keeps book and registration";
+    EXPECT_TRUE(KeyExists(kRoot + "\\P-1\\Book"));
     ui_.AnswerMessageBox(IDYES, "Are sure\xA1\x48");
     Received().clear();
     Ctrl().Delete();
-    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui_.MessageBoxes()[0].caption, "Remove a book");
-    EXPECT_EQ(ui_.MessageBoxes()[0].type, kAskType);
-    EXPECT_EQ(ui_.MessageBoxes()[0].owner, Ctrl().GetSafeHwnd());
+    ASSERT_EQ(ui_.MessageBoxes().size(), 2u);
+    EXPECT_EQ(ui_.MessageBoxes()[1].caption, "Remove a book");
+    EXPECT_EQ(ui_.MessageBoxes()[1].type, kAskType);
+    EXPECT_EQ(ui_.MessageBoxes()[1].owner, Ctrl().GetSafeHwnd());
     EXPECT_FALSE(KeyExists(kRoot + "\\P-1"));
     EXPECT_TRUE(KeyExists(kRoot)) << "the registration root stays";
     EXPECT_EQ(Find("Poems"), nullptr);
@@ -45,17 +49,6 @@ TEST_F(Removing, BookIsConfirmedThenUnregisteredThenTakenOffTheShelf) {
     EXPECT_TRUE(ClosedHandles().empty()) << "posted: it arrives after the call";
     plat::PumpMessages();
     EXPECT_EQ(ClosedHandles(), std::vector<DWORD>{handle});
-}
-
-TEST_F(Removing, AnsweringNoKeepsBookAndRegistration) {
-    ASSERT_TRUE(Start());
-    Select(Find("Poems"));
-    ui_.AnswerMessageBox(IDNO);
-    Ctrl().Delete();
-    EXPECT_NE(Find("Poems"), nullptr);
-    EXPECT_TRUE(KeyExists(kRoot + "\\P-1\\Book"));
-    plat::PumpMessages();
-    EXPECT_TRUE(ClosedHandles().empty());
 }
 
 TEST_F(Removing, FailedUnregistrationIsShownAndTheBookLeavesAnyway) {
@@ -159,71 +152,6 @@ TEST_F(Removing, DictionariesTheRootAndNothingSelectedAreLeftAlone) {
     EXPECT_TRUE(ui_.MessageBoxes().empty());
     EXPECT_NE(Find("Words"), nullptr);
     EXPECT_TRUE(KeyExists(kRoot + "\\D-1\\Book"));
-}
-
-// ---- books of the HTML e-book store (caps bit 0x200) ----
-
-class RemovingStoreBooks : public Removing {
-  protected:
-    void SetUp() override {
-        Removing::SetUp();
-        html_ = std::make_unique<testdrv::Driver>(AddDriver("eBookDrv.dll"));
-        for (const char* id : {"7", "8"}) {
-            html_->AddBook(id);
-            html_->SetCaps(id, CBI_CAP_SHARED_HTML, 0xFF);
-            html_->SetExBookNo(id, (std::string("H-") + id).c_str());
-            html_->SetName(id, TD_ANY_LOCALE, (std::string("Store book ") + id).c_str());
-        }
-    }
-    void TearDown() override {
-        Removing::TearDown();
-        html_.reset();
-    }
-    // A store book put on the shelf under `catalog` the way the store's books are: the shared driver,
-    // the decimal id as its path.
-    HTREEITEM StoreBook(HTREEITEM catalog, const char* id) {
-        auto* record = new BookRecord;
-        record->hDriver =
-            Ctrl().LoadAndOpen(&record->dwBookHandle, id, (dir_ / "eBookDrv.dll").string().c_str());
-        EXPECT_NE(record->hDriver, 0u);
-        EXPECT_TRUE(tavrin::CopyFits(record->szFilePath, id));
-        auto* node = new TreeNode;
-        node->nKind = NODE_BOOK;
-        node->dwFlags = 0x06;
-        node->pRecord = record;
-        return Ctrl().AddOneItem(catalog, (std::string("Store book ") + id).c_str(), TVI_LAST,
-                                 &g_imageIndex[0], node, 0);
-    }
-    std::unique_ptr<testdrv::Driver> html_;
-};
-
-TEST_F(RemovingStoreBooks, ItemGoesFirstThenTheStoreForgetsTheBookAndAnEmptiedCatalogGoes) {
-    ASSERT_TRUE(Start());
-    HTREEITEM online = AddUserCatalog(Ctrl().Root(), "Online", CATA_ONLINE, "EBOOK-X");
-    HTREEITEM seven = StoreBook(online, "7");
-    HTREEITEM eight = StoreBook(online, "8");
-    HMODULE store = Book(seven).hDriver;
-    Select(seven);
-    ui_.AnswerMessageBox(IDYES);
-    html_->ClearLog();
-    Ctrl().Delete();
-    EXPECT_EQ(Find("Store book 7"), nullptr);
-    EXPECT_EQ(Find("Online"), online) << "a catalog that still holds a book stays";
-    std::string log = html_->Log();
-    size_t closed = log.find("CBICloseBook");
-    size_t removed = log.find("CBIShelfDelBook \"7\"");
-    ASSERT_NE(removed, std::string::npos) << log;
-    EXPECT_LT(closed, removed) << "the book is closed (its item deleted) before the store deletes it";
-    EXPECT_TRUE(KeyExists(kRoot + "\\P-1\\Book")) << "the registry is not touched";
-
-    Select(eight);
-    ui_.AnswerMessageBox(IDYES);
-    Ctrl().Delete();
-    EXPECT_EQ(Find("Online"), nullptr) << "the emptied catalog goes with its last store book";
-    // The shared driver keeps the references the store books took: it is the store's, not theirs.
-    EXPECT_EQ(plat::ModuleLoadCount(store), 3u);
-    FreeLibrary(store);
-    FreeLibrary(store);
 }
 
 } // namespace

@@ -40,14 +40,16 @@ class EndToEnd : public ShelfWorld {
         std::filesystem::create_directories(dir_ / "books");
         for (const std::string& book : kBooks)
             std::filesystem::copy_file(kSample / book, dir_ / "books" / book);
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmoran\\ZavikIB\\SysInfo", 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        SetValue("SOFTWARE\\Velmoran\\ZavikIB\\SysInfo", "DriverPath", (dir_ / "drivers").string());
+    }
+    static void SetValue(const std::string& key, const char* name, const std::string& data) {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                                  nullptr),
                   ERROR_SUCCESS);
-        std::string folder = (dir_ / "drivers").string();
-        RegSetValueExA(key, "DriverPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>(folder.size() + 1));
-        RegCloseKey(key);
+        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size()));
+        RegCloseKey(k);
     }
     bool Start() {
         ctrl_ = std::make_unique<RegCtrl>();
@@ -55,33 +57,12 @@ class EndToEnd : public ShelfWorld {
         return ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77) !=
                FALSE;
     }
-    std::string Text(HTREEITEM item) const {
-        char text[300] = "";
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = text;
-        tv.cchTextMax = sizeof text;
-        TreeView_GetItem(Tree(), &tv);
-        return text;
-    }
-    HTREEITEM Find(const std::string& text, HTREEITEM under = nullptr) const {
-        for (HTREEITEM c = TreeView_GetChild(Tree(), under); c; c = TreeView_GetNextSibling(Tree(), c)) {
-            if (Text(c) == text) return c;
-            if (HTREEITEM inside = Find(text, c)) return inside;
-        }
-        return nullptr;
-    }
     std::string ParentOf(const std::string& text) const {
         HTREEITEM item = Find(text);
         return item ? Text(TreeView_GetParent(Tree(), item)) : "<not on the shelf>";
     }
     const BookRecord& Book(const std::string& text) const {
-        TVITEMA tv{};
-        tv.mask = TVIF_PARAM;
-        tv.hItem = Find(text);
-        TreeView_GetItem(Tree(), &tv);
-        return *static_cast<const BookRecord*>(reinterpret_cast<const TreeNode*>(tv.lParam)->pRecord);
+        return *static_cast<const BookRecord*>(Node(Find(text))->pRecord);
     }
 };
 
@@ -113,12 +94,7 @@ TEST_F(EndToEnd, RegisterRestartRepointAndRemove) {
     std::string moved = (dir_ / "moved" / "river-journey.ebd").string();
     DWORD oldHandle = ctrl_->GetBookHandle("524A31");
     ASSERT_NE(oldHandle, 0xFFFFFFFFu);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRoot + "\\524a31\\Book").c_str(), 0, KEY_ALL_ACCESS, &key),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "Database", 0, REG_SZ, reinterpret_cast<const BYTE*>(moved.c_str()),
-                   static_cast<DWORD>(moved.size()));
-    RegCloseKey(key);
+    SetValue(kRoot + "\\524a31\\Book", "Database", moved);
     Received().clear();
     ctrl_->Refresh();
     plat::PumpMessages();

@@ -93,4 +93,53 @@ HWND ShelfWorld::Tree() const {
     return ctrl_ ? ::GetDlgItem(ctrl_->GetSafeHwnd(), 1000) : nullptr;
 }
 
+std::vector<HTREEITEM> ShelfWorld::Children(HTREEITEM item) const {
+    std::vector<HTREEITEM> items;
+    for (HTREEITEM c = TreeView_GetChild(Tree(), item); c; c = TreeView_GetNextSibling(Tree(), c))
+        items.push_back(c);
+    return items;
+}
+
+std::string ShelfWorld::Text(HTREEITEM item) const {
+    char text[300] = "";
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    TreeView_GetItem(Tree(), &tv);
+    return text;
+}
+
+std::vector<std::string> ShelfWorld::ChildTexts(HTREEITEM item) const {
+    std::vector<std::string> texts;
+    for (HTREEITEM c : Children(item))
+        texts.push_back(Text(c));
+    return texts;
+}
+
+TreeNode* ShelfWorld::Node(HTREEITEM item) const {
+    TVITEMA tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    TreeView_GetItem(Tree(), &tv);
+    return reinterpret_cast<TreeNode*>(tv.lParam);
+}
+
+HTREEITEM ShelfWorld::Find(const std::string& text, HTREEITEM under) const {
+    for (HTREEITEM c = TreeView_GetChild(Tree(), under); c; c = TreeView_GetNextSibling(Tree(), c)) {
+        if (Text(c) == text) return c;
+        if (HTREEITEM inside = Find(text, c)) return inside;
+    }
+    return nullptr;
+}
+
+int ShelfWorld::Image(HTREEITEM item) const {
+    TVITEMA tv{};
+    tv.mask = TVIF_IMAGE;
+    tv.hItem = item;
+    TreeView_GetItem(Tree(), &tv);
+    return tv.iImage;
+}
+
 } // namespace world

@@ -7,6 +7,7 @@
 #include "plat/modules.h"
 #include "plat/registry.h"
 #include "plat/scripted_interaction.h"
+#include "shelf/records.h"
 #include "tavrin/tavrin_ctrl.h"
 #include "testdrv.h"
 #include "testdrv_paths.h"
@@ -23,26 +24,21 @@ namespace world {
 // A CTavrinCtrl whose protected members tests may call.
 class TestCtrl : public CTavrinCtrl {
   public:
+    using CTavrinCtrl::AddHtmlEBook;
     using CTavrinCtrl::AddOneItem;
     using CTavrinCtrl::DeleteItemKeepNodes;
-    using CTavrinCtrl::SetItemImages;
-    using CTavrinCtrl::ShowMessage;
     using CTavrinCtrl::ExpandItem;
     using CTavrinCtrl::IsHaveChapter;
-    using CTavrinCtrl::IsBookItemExist;
-    using CTavrinCtrl::SearchAllBooks;
-    using CTavrinCtrl::SearchOnBook;
-    using CTavrinCtrl::AddHtmlEBook;
     using CTavrinCtrl::IsHtmlBookExist;
     using CTavrinCtrl::IsSameClassExist;
+    using CTavrinCtrl::SetItemImages;
+    using CTavrinCtrl::ShowMessage;
     HTREEITEM Root() const { return m_hRoot; }
     int& SuppressExpand() { return m_nSuppressExpand; }
     int& SuppressNotify() { return m_nSuppressNotify; }
     HMODULE ShelfDriver() const { return m_hShelfDriver; }
     HMODULE HtmlDriver() const { return m_hHtmlDriver; }
-    DWORD TreeStyle() const { return m_dwTreeStyle; }
     void SetTrunkStatus(int status) { m_nTrunkStatus = status; }
-    const char* WorkPath() const { return m_szWorkPath; }
 };
 
 // The host's window: records the WM_SHELF_* messages it receives.
@@ -72,6 +68,15 @@ class ShelfWorld : public ::testing::Test {
     void DestroyControl();
 
     HWND Tree() const;
+
+    // ---- reading the tree ----
+    std::vector<HTREEITEM> Children(HTREEITEM item) const;
+    std::string Text(HTREEITEM item) const;
+    std::vector<std::string> ChildTexts(HTREEITEM item) const;
+    TreeNode* Node(HTREEITEM item) const;
+    // The first item below the whole tree with this text, in pre-order.
+    HTREEITEM Find(const std::string& text, HTREEITEM under = nullptr) const;
+    int Image(HTREEITEM item) const;
 
     std::filesystem::path dir_; // the host program's folder
     std::string program_;       // the host program's path
