@@ -35,7 +35,8 @@ TEST_F(StoreCommands, AddBookMessageAcceptedByTheStoreBringsItsNewBooksIn) {
     SendAddBook("/books/new.epub", 4);
     EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"}) << "4: the store had it already";
     Html().SetErrorText("/books/new.epub: no package document");
-    ui_.AnswerMessageBox(IDOK, "It's not a Zavik book.\n/books/new.epub\n/books/new.epub: no package document");
+    ui_.AnswerMessageBox(IDOK,
+                         "It's not a Zavik book.\n/books/new.epub\n/books/new.epub: no package document");
     SendAddBook("/books/new.epub", 0);
     EXPECT_EQ(Under("Novels"), std::vector<std::string>{"Book 7"}) << "0: no book";
     Html().SetErrorText("the store /s is read-only");
