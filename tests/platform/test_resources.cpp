@@ -51,14 +51,6 @@ class Resources : public ::testing::Test {
     plat::ResourceTable other;
 };
 
-TEST_F(Resources, LanguageMacrosHaveThePlatformValues) {
-    EXPECT_EQ(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 0x0409);
-    EXPECT_EQ(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL), 0x0404);
-    EXPECT_EQ(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), 0x0804);
-    EXPECT_EQ(PRIMARYLANGID(0x0804), LANG_CHINESE);
-    EXPECT_EQ(SUBLANGID(0x0804), SUBLANG_CHINESE_SIMPLIFIED);
-}
-
 TEST_F(Resources, LoadStringPicksTheUserLanguageAndItsCodePage) {
     char buf[64];
     EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, sizeof buf), 9);

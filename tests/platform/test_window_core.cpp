@@ -13,14 +13,13 @@ const std::vector<std::pair<UINT, std::string>> kLifeMessages = {
 
 class WindowLife : public WindowTest {};
 
-TEST_F(WindowLife, CreationSendsNcCreateCreateSizeMove) {
+TEST_F(WindowLife, CreationSendsNcCreateCreateSizeMoveAndACreateAnswerOfMinusOneDestroysAndFails) {
     HWND top = MakeTop();
     ASSERT_TRUE(IsWindow(top));
     EXPECT_EQ(Sequence({{top, "top"}}, kLifeMessages),
               (std::vector<std::string>{"NCCREATE@top", "CREATE@top", "SIZE@top", "MOVE@top"}));
-}
-
-TEST_F(WindowLife, CreateAnswerMinusOneDestroysAndFails) {
+    DestroyWindow(top);
+    Log().clear();
     CurrentHook() = [](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
         if (m != WM_CREATE) return false;
         *r = -1;
@@ -70,7 +69,7 @@ TEST_F(WindowLife, ChildrenStillExistDuringParentsDestroy) {
     EXPECT_EQ(destroys, 1);
 }
 
-TEST_F(WindowLife, StaleHandlesAreRefused) {
+TEST_F(WindowLife, StaleHandlesOrphanChildrenAndUnknownClassesAreRefused) {
     HWND top = MakeTop();
     DestroyWindow(top);
     EXPECT_FALSE(DestroyWindow(top));
@@ -79,9 +78,6 @@ TEST_F(WindowLife, StaleHandlesAreRefused) {
     EXPECT_FALSE(PostMessageA(top, WM_USER, 0, 0));
     HWND again = MakeTop();
     EXPECT_NE(again, top) << "handles are not reused";
-}
-
-TEST_F(WindowLife, ChildNeedsAValidParentAndClassMustExist) {
     EXPECT_EQ(CreateWindowExA(0, kClass, "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
@@ -107,7 +103,7 @@ TEST_F(WindowLife, ClassNamesAndIdsAndTextAndLongs) {
 
 class Messages : public WindowTest {};
 
-TEST_F(Messages, SendRunsBeforeAlreadyPostedMessages) {
+TEST_F(Messages, SendRunsBeforeAlreadyPostedMessagesAndDestroyedWindowsLoseTheirQueue) {
     HWND top = MakeTop();
     Log().clear();
     PostMessageA(top, WM_USER + 1, 0, 0);
@@ -118,6 +114,10 @@ TEST_F(Messages, SendRunsBeforeAlreadyPostedMessages) {
     for (auto& r : Log())
         if (r.msg >= WM_USER) seen.push_back(r.msg);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 2, WM_USER + 1}));
+    PostMessageA(top, WM_USER, 0, 0);
+    DestroyWindow(top);
+    Log().clear();
+    EXPECT_EQ(plat::PumpMessages(), 0);
 }
 
 TEST_F(Messages, PostedBeforePaintBeforeTimer) {
@@ -164,17 +164,9 @@ TEST_F(Messages, GetMessageEndsOnQuitAndPeekFilters) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
-TEST_F(Messages, DestroyedWindowsLoseTheirQueuedMessages) {
-    HWND top = MakeTop();
-    PostMessageA(top, WM_USER, 0, 0);
-    DestroyWindow(top);
-    Log().clear();
-    EXPECT_EQ(plat::PumpMessages(), 0);
-}
-
 class Timers : public WindowTest {};
 
-TEST_F(Timers, FireOnTheManualClockAndStopWhenKilled) {
+TEST_F(Timers, FireOnTheManualClockAndStopWhenKilledAndATimerProcIsCalledInsteadOfTheWindow) {
     plat::UseManualClock(true);
     HWND top = MakeTop();
     plat::PumpMessages();
@@ -196,10 +188,7 @@ TEST_F(Timers, FireOnTheManualClockAndStopWhenKilled) {
     plat::AdvanceClock(1000);
     plat::PumpMessages();
     EXPECT_EQ(Log().size(), 2u);
-}
 
-TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
-    plat::UseManualClock(true);
     static int calls = 0;
     calls = 0;
     UINT_PTR id = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++calls; });
@@ -207,6 +196,7 @@ TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
     plat::AdvanceClock(20);
     plat::PumpMessages();
     EXPECT_EQ(calls, 1);
+    EXPECT_EQ(Log().size(), 2u);
     KillTimer(nullptr, id);
 }
 
@@ -280,7 +270,7 @@ TEST_F(Input, MovingSendsSizeAndMoveOnlyForWhatChanged) {
     EXPECT_EQ(HIWORD(lastSize), 40);
 }
 
-TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCapture) {
+TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCaptureAndPostedMouseCarriesItsPosition) {
     HWND top = MakeTop(100, 50);
     HWND a = MakeChild(top, 1, {0, 0, 50, 50});
     HWND b = MakeChild(top, 2, {100, 0, 150, 50});
@@ -297,10 +287,6 @@ TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCapture) {
     MessageBeep(MB_ICONHAND);
     ASSERT_EQ(plat::Beeps().size(), 1u);
     EXPECT_EQ(plat::Beeps()[0], static_cast<UINT>(MB_ICONHAND));
-}
-
-TEST_F(Input, PostedMouseMessagesCarryTheirPositionIntoRetrieval) {
-    HWND top = MakeTop(100, 50);
     plat::PumpMessages();
     plat::PostMouse(top, WM_MOUSEMOVE, POINT{30, 40});
     MSG msg{};
