@@ -166,7 +166,8 @@ private:
     int* destroyed_;
 };
 
-TEST_F(WindowLifeTest, HeapObjectMayDeleteItselfInPostNcDestroy) {
+// A heap object may delete itself in PostNcDestroy; an object destroyed first takes its window along.
+TEST_F(WindowLifeTest, ObjectsMayDeleteThemselvesOrTakeTheirWindowAlong) {
     int destroyed = 0;
     auto* wnd = new CSelfDeletingWnd(&destroyed);
     ASSERT_TRUE(wnd->CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
@@ -174,15 +175,12 @@ TEST_F(WindowLifeTest, HeapObjectMayDeleteItselfInPostNcDestroy) {
     EXPECT_TRUE(wnd->DestroyWindow());
     EXPECT_EQ(destroyed, 1);
     EXPECT_FALSE(::IsWindow(h));
-}
 
-TEST_F(WindowLifeTest, ObjectDestroyedFirstTakesItsWindowAlong) {
     size_t before = plat::WindowCount();
-    HWND h = nullptr;
     {
-        CWnd wnd;
-        ASSERT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
-        h = wnd.m_hWnd;
+        CWnd stack;
+        ASSERT_TRUE(stack.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+        h = stack.m_hWnd;
         EXPECT_EQ(plat::WindowCount(), before + 1);
     }
     EXPECT_FALSE(::IsWindow(h));

@@ -91,7 +91,7 @@ TEST_F(Modules, CurrentDirectoryComesBeforeTheLibraryPath) {
     FreeLibrary(other);
 }
 
-TEST_F(Modules, FileNamesMatchWithoutRegardToCase) {
+TEST_F(Modules, FileNamesMatchWithoutRegardToCaseAndATrailingDotMeansNoExtension) {
     plat::SetProgramPath(kFixtures + "/extra/readerhost");
     HMODULE books = LoadLibraryA("Books.Dll"); // on disk: BOOKS.DLL
     ASSERT_NE(books, 0u);
@@ -104,9 +104,8 @@ TEST_F(Modules, FileNamesMatchWithoutRegardToCase) {
     ASSERT_NE(host, 0u);
     EXPECT_EQ(FixtureOf(host), "host/Books.Dll");
     FreeLibrary(host);
-}
 
-TEST_F(Modules, TrailingDotMeansNoExtension) {
+    plat::SetProgramPath(kFixtures + "/host/readerhost");
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA("plain"), 0u) << "\"plain\" means plain.dll";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));

@@ -103,7 +103,7 @@ TEST_F(WindowLife, ClassNamesAndIdsAndTextAndLongs) {
 
 class Messages : public WindowTest {};
 
-TEST_F(Messages, SendRunsBeforeAlreadyPostedMessagesAndDestroyedWindowsLoseTheirQueue) {
+TEST_F(Messages, RetrievalOrderSentThenPostedThenPaintThenTimerAndDestroyedWindowsLoseTheirQueue) {
     HWND top = MakeTop();
     Log().clear();
     PostMessageA(top, WM_USER + 1, 0, 0);
@@ -118,11 +118,9 @@ TEST_F(Messages, SendRunsBeforeAlreadyPostedMessagesAndDestroyedWindowsLoseTheir
     DestroyWindow(top);
     Log().clear();
     EXPECT_EQ(plat::PumpMessages(), 0);
-}
 
-TEST_F(Messages, PostedBeforePaintBeforeTimer) {
     plat::UseManualClock(true);
-    HWND top = MakeTop();
+    top = MakeTop();
     plat::PumpMessages();
     Log().clear();
     SetTimer(top, 5, 100, nullptr);
@@ -130,7 +128,7 @@ TEST_F(Messages, PostedBeforePaintBeforeTimer) {
     InvalidateRect(top, nullptr, TRUE);
     PostMessageA(top, WM_USER, 0, 0);
     plat::PumpMessages();
-    std::vector<UINT> seen;
+    seen.clear();
     for (auto& r : Log())
         if (r.msg == WM_USER || r.msg == WM_PAINT || r.msg == WM_TIMER) seen.push_back(r.msg);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_USER, WM_PAINT, WM_TIMER}));
@@ -202,7 +200,7 @@ TEST_F(Timers, FireOnTheManualClockAndStopWhenKilledAndATimerProcIsCalledInstead
 
 class Input : public WindowTest {};
 
-TEST_F(Input, CaptureChangesAreAnnounced) {
+TEST_F(Input, CaptureChangesAreAnnouncedAndFocusMovesWithKillThenSetAndLeavesDestroyedWindows) {
     HWND top = MakeTop();
     HWND a = MakeChild(top, 1, {0, 0, 10, 10});
     HWND b = MakeChild(top, 2, {10, 0, 20, 10});
@@ -220,12 +218,7 @@ TEST_F(Input, CaptureChangesAreAnnounced) {
     EXPECT_EQ(changes[0].second, reinterpret_cast<LPARAM>(b));
     EXPECT_EQ(changes[1].first, b);
     EXPECT_EQ(changes[1].second, 0);
-}
 
-TEST_F(Input, FocusMovesWithKillThenSetAndLeavesDestroyedWindows) {
-    HWND top = MakeTop();
-    HWND a = MakeChild(top, 1, {0, 0, 10, 10});
-    HWND b = MakeChild(top, 2, {10, 0, 20, 10});
     SetFocus(a);
     Log().clear();
     EXPECT_EQ(SetFocus(b), a);
@@ -236,7 +229,7 @@ TEST_F(Input, FocusMovesWithKillThenSetAndLeavesDestroyedWindows) {
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
-TEST_F(Input, CoordinatesFollowBordersAndParents) {
+TEST_F(Input, CoordinatesFollowBordersAndParentsAndMovingSendsSizeAndMoveOnlyForWhatChanged) {
     HWND top = MakeTop(100, 50, 300, 200, WS_OVERLAPPED | WS_VISIBLE | WS_BORDER);
     HWND child = MakeChild(top, 1, {10, 20, 110, 80}, WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE);
     RECT rc{};
@@ -251,19 +244,16 @@ TEST_F(Input, CoordinatesFollowBordersAndParents) {
     EXPECT_EQ(pt.x, 12);
     EXPECT_EQ(WindowFromPoint(POINT{100 + 1 + 15, 50 + 1 + 25}), child);
     EXPECT_EQ(WindowFromPoint(POINT{100 + 1 + 200, 50 + 1 + 25}), top);
-}
 
-TEST_F(Input, MovingSendsSizeAndMoveOnlyForWhatChanged) {
-    HWND top = MakeTop();
-    HWND child = MakeChild(top, 1, {0, 0, 50, 50});
+    HWND plain = MakeChild(top, 2, {0, 0, 50, 50});
     Log().clear();
-    MoveWindow(child, 5, 5, 50, 50, TRUE);
-    MoveWindow(child, 5, 5, 70, 40, TRUE);
+    MoveWindow(plain, 5, 5, 50, 50, TRUE);
+    MoveWindow(plain, 5, 5, 70, 40, TRUE);
     std::vector<UINT> seen;
     LPARAM lastSize = 0;
     for (auto& r : Log()) {
-        if (r.hwnd == child && (r.msg == WM_SIZE || r.msg == WM_MOVE)) seen.push_back(r.msg);
-        if (r.hwnd == child && r.msg == WM_SIZE) lastSize = r.lParam;
+        if (r.hwnd == plain && (r.msg == WM_SIZE || r.msg == WM_MOVE)) seen.push_back(r.msg);
+        if (r.hwnd == plain && r.msg == WM_SIZE) lastSize = r.lParam;
     }
     EXPECT_EQ(seen, (std::vector<UINT>{WM_MOVE, WM_SIZE}));
     EXPECT_EQ(LOWORD(lastSize), 70);
@@ -299,7 +289,7 @@ TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCaptureAndPostedMouseCarriesI
 
 class Painting : public WindowTest {};
 
-TEST_F(Painting, InvalidVisibleWindowsGetOnePaintAndHiddenOnesNone) {
+TEST_F(Painting, InvalidVisibleWindowsGetOnePaintHiddenOnesNoneAndTheScrollBarTakesClientWidth) {
     HWND top = MakeTop();
     HWND hidden = MakeChild(top, 1, {0, 0, 10, 10}, WS_CHILD);
     plat::PumpMessages();
@@ -317,10 +307,7 @@ TEST_F(Painting, InvalidVisibleWindowsGetOnePaintAndHiddenOnesNone) {
     EXPECT_EQ(hiddenPaints, 0);
     RECT upd{};
     EXPECT_FALSE(GetUpdateRect(top, &upd, FALSE));
-}
 
-TEST_F(Painting, ScrollBarTakesClientWidth) {
-    HWND top = MakeTop();
     RECT before{};
     GetClientRect(top, &before);
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 99, 10, 0, 0};
