@@ -244,17 +244,17 @@ TEST_F(EbookDriverTest, AStoreFolderOfAnotherProcessIsReadAgainOnOpen) {
     EXPECT_EQ(AllIds(), (std::vector<uint32_t>{1}));
 }
 
-TEST_F(EbookDriverTest, LeftoversOfAKilledChangeAreCleanedWhenTheStoreOpens) {
+// A line of the index whose book file is gone lists no book; a file named like a book that is no
+// EPUB is moved aside into a quarantine folder made for it (the other leftovers of killed changes are
+// the repair tests').
+TEST_F(EbookDriverTest, AnIndexLineWhoseFileIsGoneListsNoBookAndAnOrphanThatIsNoBookIsMovedAside) {
     ASSERT_EQ(Add(Book("a.epub", epubtest::Epub3(Spec("A")))), 1);
     epubtest::WriteFile(store_ + "/2.epub", "an orphan the index does not name");
-    epubtest::WriteFile(store_ + "/3.epub.part", "half a book");
-    epubtest::WriteFile(store_ + "/index.tmp", "half an index");
     std::string index = epubtest::ReadFile(store_ + "/index");
     epubtest::WriteFile(store_ + "/index", index + "9\t1\t1\tebooks\tE-books\t\tFile gone\n");
     testing::internal::CaptureStderr();
     EXPECT_EQ(AllIds(), (std::vector<uint32_t>{1}));
     testing::internal::GetCapturedStderr();
-    // The orphan that is no book is moved aside, not deleted (test_ebook_store_repair.cpp).
     EXPECT_EQ(FileNames(), (std::set<std::string>{"1.epub", "index", "quarantine"}));
     EXPECT_EQ(epubtest::ReadFile(store_ + "/quarantine/2.epub"), "an orphan the index does not name");
 }

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -291,18 +290,14 @@ TEST_F(Files, CurrentDirectory) {
 }
 
 TEST_F(Files, TemporaryFolderAndNames) {
-    const char* previous = std::getenv("TMP");
-    std::string saved = previous ? previous : "";
-    setenv("TMP", folder_.Path().c_str(), 1);
     char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    EXPECT_EQ(std::string(temp), folder_.Path() + "/");
-    EXPECT_EQ(length, folder_.Path().size() + 1);
-    EXPECT_EQ(GetTempPathA(3, temp), folder_.Path().size() + 2);
-    if (previous)
-        setenv("TMP", saved.c_str(), 1);
-    else
-        unsetenv("TMP");
+    {
+        testfs::ScopedEnv tmp("TMP", folder_.Path().c_str());
+        DWORD length = GetTempPathA(sizeof temp, temp);
+        EXPECT_EQ(std::string(temp), folder_.Path() + "/");
+        EXPECT_EQ(length, folder_.Path().size() + 1);
+        EXPECT_EQ(GetTempPathA(3, temp), folder_.Path().size() + 2);
+    }
 
     char first[MAX_PATH], second[MAX_PATH];
     UINT a = GetTempFileNameA(folder_.Path().c_str(), "ebookxyz", 0, first);

@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 
 #ifndef TAVRIN_FIXTURE_DIR
@@ -27,26 +25,7 @@ std::string FixtureOf(HMODULE module) {
     return proc ? proc() : "<no FixtureName>";
 }
 
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            setenv(name_.c_str(), saved_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-  private:
-    std::string name_;
-    std::optional<std::string> saved_;
-};
+using testfs::ScopedEnv;
 
 class Modules : public ::testing::Test {
   protected:
