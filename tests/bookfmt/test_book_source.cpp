@@ -66,6 +66,8 @@ TEST(BookSource, ContentsTreeLinksPagesByLabel) {
     EXPECT_TRUE(book.hasContents);
 }
 
+// Page lines become line breaks and the markup is compiled; control-sequence operands may be strings
+// and sixteen-bit counts.
 TEST(BookSource, PageLinesBecomeLineBreaksAndTheMarkupIsCompiled) {
     auto book = Build(kHead + "page p\n"
                               "first line\n"
@@ -82,13 +84,11 @@ TEST(BookSource, PageLinesBecomeLineBreaksAndTheMarkupIsCompiled) {
                              "\xFF\x19\x01image=a.png text=Cap\xFF\x1A\xFF\x19\x02text=Only\xFF\x1A\xFF\x0A" +
                              "endpage" + std::string(1, '\0');
     EXPECT_EQ(book.pages[0], want);
-}
 
-TEST(BookSource, ControlSequenceOperandsMayBeStringsAndSixteenBitCounts) {
-    auto book = Build(kHead + "page p\n"
-                              "{ctl 0x13 0x20 0 0 0 0 0 0 0 0 \"see]\"}after\n"
-                              "{ctl 0x23 0x30 0 0 0 0 0 0 0 0 u16:2 9 9}\n"
-                              "endpage\n");
+    book = Build(kHead + "page p\n"
+                         "{ctl 0x13 0x20 0 0 0 0 0 0 0 0 \"see]\"}after\n"
+                         "{ctl 0x23 0x30 0 0 0 0 0 0 0 0 u16:2 9 9}\n"
+                         "endpage\n");
     EXPECT_EQ(book.pages[0], std::string("\xFF\x13\x20", 3) + std::string(8, '\0') + "see]after\xFF\x0A" +
                                  std::string("\xFF\x23\x30", 3) + std::string(8, '\0') +
                                  std::string("\x02\x00\x09\x09", 4) + std::string(1, '\0'));

@@ -32,7 +32,7 @@ const char* kSource =
     "contents {\n  \"目錄頁\" -> one\n}\n"
     "page one\n春曉 {ctl 0xF7 1 2 3 4}text\nline two{object image=\"p.png\" text=\"圖\"}\nendpage\n";
 
-TEST(BookcTool, BuildsABookAndShowsIt) {
+TEST(BookcTool, BuildsABookShowsItAndWritesItsPagesOut) {
     TempDir dir;
     dir.WriteText("t.book", kSource);
     ToolRun build = Bookc(dir, "build " + dir.File("t.book") + " -o " + dir.File("t.ebd"));
@@ -51,9 +51,17 @@ TEST(BookcTool, BuildsABookAndShowsIt) {
     ToolRun check = Bookc(dir, "check " + dir.File("t.ebd"));
     EXPECT_EQ(check.status, 0) << check.err;
     EXPECT_NE(check.out.find("ok, 2 contents entries, 1 pages"), std::string::npos) << check.out;
+
+    ASSERT_EQ(Bookc(dir, "pages " + dir.File("t.ebd") + " " + dir.File("pages")).status, 0);
+    Bytes page = ReadFile(dir.File("pages/page-000000.bin"));
+    ASSERT_FALSE(page.empty());
+    EXPECT_EQ(ToString(page).substr(0, 4), "\xAC\x4B\xBE\xE5");
+    EXPECT_EQ(page.back(), 0);
 }
 
-TEST(BookcTool, SourceErrorsGiveTheLineAndExitWithOne) {
+// Exit codes: 1 for a source error (with its line) or a file that cannot be read, 2 for wrong
+// arguments (with the usage).
+TEST(BookcTool, SourceErrorsAndWrongArguments) {
     TempDir dir;
     dir.WriteText("bad.book", "tavrin-book 1\nname 3 \"x\"\npage p\n{ctl 3 1}\nendpage\n");
     ToolRun build = Bookc(dir, "build " + dir.File("bad.book") + " -o " + dir.File("bad.ebd"));
@@ -63,6 +71,15 @@ TEST(BookcTool, SourceErrorsGiveTheLineAndExitWithOne) {
         std::string::npos)
         << build.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.ebd")));
+
+    ToolRun none = Bookc(dir, "");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("usage: tavrin-bookc"), std::string::npos);
+    EXPECT_EQ(Bookc(dir, "build only-a-source").status, 2);
+    EXPECT_EQ(Bookc(dir, "--help").status, 0);
+    ToolRun missing = Bookc(dir, "build " + dir.File("nothing.book") + " -o " + dir.File("x.ebd"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
 }
 
 TEST(BookcTool, CheckAndDumpRefuseADamagedBook) {
@@ -80,29 +97,6 @@ TEST(BookcTool, CheckAndDumpRefuseADamagedBook) {
     ToolRun dump = Bookc(dir, "dump " + dir.File("cut.ebd"));
     EXPECT_EQ(dump.status, 1);
     EXPECT_NE(dump.err.find("truncated book"), std::string::npos) << dump.err;
-}
-
-TEST(BookcTool, WrongArgumentsShowTheUsage) {
-    TempDir dir;
-    ToolRun none = Bookc(dir, "");
-    EXPECT_EQ(none.status, 2);
-    EXPECT_NE(none.err.find("usage: tavrin-bookc"), std::string::npos);
-    EXPECT_EQ(Bookc(dir, "build only-a-source").status, 2);
-    EXPECT_EQ(Bookc(dir, "--help").status, 0);
-    ToolRun missing = Bookc(dir, "build " + dir.File("nothing.book") + " -o " + dir.File("x.ebd"));
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
-}
-
-TEST(BookcTool, PagesAreWrittenOutOneFileEach) {
-    TempDir dir;
-    dir.WriteText("t.book", kSource);
-    ASSERT_EQ(Bookc(dir, "build " + dir.File("t.book") + " -o " + dir.File("t.ebd")).status, 0);
-    ASSERT_EQ(Bookc(dir, "pages " + dir.File("t.ebd") + " " + dir.File("pages")).status, 0);
-    Bytes page = ReadFile(dir.File("pages/page-000000.bin"));
-    ASSERT_FALSE(page.empty());
-    EXPECT_EQ(ToString(page).substr(0, 4), "\xAC\x4B\xBE\xE5");
-    EXPECT_EQ(page.back(), 0);
 }
 
 } // namespace

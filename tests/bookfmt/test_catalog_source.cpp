@@ -116,14 +116,6 @@ TEST(CatalogSource, DescriptionAddressesGoToTheRootsSettings) {
     EXPECT_EQ(settings::Find(root, "DESCURL", "1401"), "https://a.example/news");
 }
 
-TEST(CatalogSource, CatalogWithoutSettingsHasNoPage) {
-    auto book = Build("tavrin-catalog 1\ncatalog \"R\" {\n    catalog \"G\" {\n        nosettings\n"
-                      "        catalog \"M\" {\n            id = 9\n        }\n    }\n}\n");
-    EXPECT_EQ(book.root.children[0].page, -1);
-    EXPECT_EQ(book.root.children[0].children[0].page, 1);
-    EXPECT_EQ(book.pages.size(), 2u);
-}
-
 struct ErrorCase {
     std::string source;
     const char* place;

@@ -49,13 +49,10 @@ INSTANTIATE_TEST_SUITE_P(Crc32, EveryCrcMethod,
                          testing::Values(CrcMethod::Table, CrcMethod::Clmul128, CrcMethod::Clmul512),
                          MethodName);
 
-TEST_P(EveryCrcMethod, KnownValue) {
+TEST_P(EveryCrcMethod, EveryLengthAndAlignmentMatchesTheDefinition) {
     EXPECT_EQ(tavrin::book::Crc32(0, "123456789", 9), 0xCBF43926u);
     std::vector<uint8_t> zeros(4096);
     EXPECT_EQ(tavrin::book::Crc32(0, zeros.data(), zeros.size()), BitByBit(0, zeros.data(), zeros.size()));
-}
-
-TEST_P(EveryCrcMethod, EveryLengthAndAlignmentMatchesTheDefinition) {
     std::mt19937 rng(5);
     std::vector<uint8_t> bytes(1400);
     for (uint8_t& b : bytes)

@@ -33,7 +33,7 @@ std::string PageText(const Reader& r, uint32_t page) {
     return bytes ? ToString(*bytes) : std::string();
 }
 
-TEST(RoundTrip, IdentityNamesAndDictionaryComeBack) {
+TEST(RoundTrip, IdentityKindNamesAndDictionaryComeBackAndTheirAbsence) {
     BookModel book = SmallBook();
     book.bookClass = 0x0010;
     book.caps = tavrin::book::kCapContents | tavrin::book::kCapHideContentsPage;
@@ -54,15 +54,15 @@ TEST(RoundTrip, IdentityNamesAndDictionaryComeBack) {
     ASSERT_EQ(r->NameCount(), 3u);
     EXPECT_EQ(r->NameAt(1).locale, 1028);
     EXPECT_EQ(r->NameAt(1).text, "\xA4\x70\xAE\xD1");
-}
 
-TEST(RoundTrip, BookWithoutNumberOrDictionaryHasNeither) {
-    BookModel book = SmallBook();
+    book = SmallBook();
     book.number.reset();
-    auto r = Open(book);
+    book.kind = BookKind::ShelfCatalog;
+    r = Open(book);
     ASSERT_TRUE(r);
     EXPECT_FALSE(r->Number());
     EXPECT_FALSE(r->Dict());
+    EXPECT_EQ(r->Kind(), BookKind::ShelfCatalog);
 }
 
 TEST(RoundTrip, NameForALocaleFallsBackToTheSameLanguageThenToTheFirstName) {
@@ -83,7 +83,7 @@ TEST(RoundTrip, NameForALocaleFallsBackToTheSameLanguageThenToTheFirstName) {
     EXPECT_FALSE(unnamed->NameFor(3));
 }
 
-TEST(RoundTrip, ContentsAreATreeInPreOrderWithParentsAndPages) {
+TEST(RoundTrip, ContentsAreATreeInPreOrderWithParentsAndPagesOrNone) {
     auto r = Open(SmallBook());
     ASSERT_TRUE(r);
     ASSERT_EQ(r->EntryCount(), 7u);
@@ -108,6 +108,15 @@ TEST(RoundTrip, ContentsAreATreeInPreOrderWithParentsAndPages) {
     EXPECT_EQ(r->FirstChild(7), Reader::kNone);
     EXPECT_EQ(r->EntryText(1000), "");
     EXPECT_EQ(r->EntryPage(0xFFFFFFFF), -1);
+
+    BookModel book;
+    book.names = {{3, "Empty"}};
+    book.hasContents = false;
+    auto empty = Open(book);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->EntryCount(), 0u);
+    EXPECT_EQ(empty->PageCount(), 0u);
+    EXPECT_EQ(empty->FirstChild(0), Reader::kNone);
 }
 
 TEST(RoundTrip, PageHolderIsTheDeepestEntryAtOrBeforeThePage) {
@@ -139,25 +148,6 @@ TEST(RoundTrip, PagesComeBackByteForByte) {
     Bytes wrongSize(3);
     EXPECT_FALSE(r->ReadPage(0, wrongSize, &error));
     EXPECT_EQ(r->PageLength(4), 0u);
-}
-
-TEST(RoundTrip, BookWithoutContentsOrPages) {
-    BookModel book;
-    book.names = {{3, "Empty"}};
-    book.hasContents = false;
-    auto r = Open(book);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->EntryCount(), 0u);
-    EXPECT_EQ(r->PageCount(), 0u);
-    EXPECT_EQ(r->FirstChild(0), Reader::kNone);
-}
-
-TEST(RoundTrip, ShelfCatalogKindIsKept) {
-    BookModel book = SmallBook();
-    book.kind = BookKind::ShelfCatalog;
-    auto r = Open(book);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->Kind(), BookKind::ShelfCatalog);
 }
 
 TEST(RoundTrip, WrittenFileOpensFromDiskAndLeavesNoTemporaryFile) {

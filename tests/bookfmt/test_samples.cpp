@@ -25,13 +25,9 @@ std::unique_ptr<Reader> OpenSample(const std::string& name) {
     return std::move(opened.reader);
 }
 
-TEST(SampleShelf, HoldsTheDriversTheCatalogAndTheBooks) {
-    for (const char* file : {"Books.Dll", "EbdBook.dll", "Tavrin.Sys", "english-dict.ebd",
-                             "river-journey.ebd", "tang-poems.ebd"})
+TEST(SampleShelf, HoldsTheDriversAndBooksWithEveryPageWellFormed) {
+    for (const char* file : {"Books.Dll", "EbdBook.dll"})
         EXPECT_TRUE(std::filesystem::exists(kShelf + "/" + file)) << file;
-}
-
-TEST(SampleShelf, EveryPageOfEverySampleBookIsWellFormed) {
     for (const char* name : {"english-dict.ebd", "river-journey.ebd", "tang-poems.ebd"}) {
         auto r = OpenSample(name);
         ASSERT_TRUE(r);

@@ -21,7 +21,7 @@ Bytes PageOf(const std::string& text, const std::string& prefix = std::string(56
     return ToBytes(page);
 }
 
-TEST(SettingsPage, IsWrittenAfterByte56WithLineEndsAndATextEnd) {
+TEST(SettingsPage, IsWrittenAfterByte56WithLineEndsAndATextEndAndParsesBack) {
     settings::Text text{{"CONFIG", {{"ID", "5"}, {"TEXTCOLOR", "255 0 0"}}}, {"BOOKS", {{"abc.ebd", "1"}}}};
     Bytes page = settings::FormatPage(text);
     const std::string body = "[CONFIG]\xFF\x0AID=5\xFF\x0ATEXTCOLOR=255 0 0\xFF\x0A[BOOKS]\xFF\x0A"
@@ -32,11 +32,8 @@ TEST(SettingsPage, IsWrittenAfterByte56WithLineEndsAndATextEnd) {
     EXPECT_EQ(ToString(page).substr(56, body.size()), body);
     EXPECT_EQ(page.back(), 0);
     EXPECT_EQ(ToString(page).find('[', 0), 56u); // nothing before byte 56 looks like a section
-}
 
-TEST(SettingsPage, ParsesBackWhatWasWritten) {
-    settings::Text text{{"CONFIG", {{"ID", "65535"}, {"RID", "0"}}},
-                        {"BOOKS", {{"a.ebd", "0"}, {"b.ebd", "1"}}}};
+    text = {{"CONFIG", {{"ID", "65535"}, {"RID", "0"}}}, {"BOOKS", {{"a.ebd", "0"}, {"b.ebd", "1"}}}};
     settings::Text back = settings::ParsePage(settings::FormatPage(text));
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].name, "BOOKS");
@@ -45,49 +42,52 @@ TEST(SettingsPage, ParsesBackWhatWasWritten) {
     EXPECT_EQ(back[1].lines[1].value, "1");
     EXPECT_EQ(settings::Find(back, "config", "rid"), "0");
     EXPECT_FALSE(settings::Find(back, "CONFIG", "R"));
+
+    // Values may hold brackets without opening a section.
+    text = {{"DESCURL", {{"LOCAL", "http://[::1]/desc.html"}, {"NEXT", "x"}}}};
+    ASSERT_EQ(settings::Check(text), "");
+    back = settings::ParsePage(settings::FormatPage(text));
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(settings::Find(back, "DESCURL", "LOCAL"), "http://[::1]/desc.html");
+    EXPECT_EQ(settings::Find(back, "DESCURL", "NEXT"), "x");
 }
 
-TEST(SettingsPage, BytesBefore56AreNotRead) {
+// The text runs from byte 56 to the end sequence: nothing before or after it is read.
+TEST(SettingsPage, OnlyTheTextFromByte56ToTheEndSequenceIsRead) {
     Bytes page = PageOf("[CONFIG]|ID=7", "[BOOKS]|ID=1" + std::string(44, ' '));
     EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "ID"), "7");
     EXPECT_EQ(settings::Find(settings::ParsePage(page), "BOOKS", "ID"), std::nullopt);
     Bytes shortPage = ToBytes("[CONFIG]\xFF\x0AID=1\xFF\x06");
     EXPECT_EQ(settings::ShelfLookup(shortPage, "CONFIG", "ID"), std::nullopt);
     EXPECT_TRUE(settings::ParsePage(shortPage).empty());
-}
 
-TEST(SettingsPage, TextEndsAtTheEndSequence) {
-    Bytes page = PageOf("[CONFIG]|ID=1");
-    Bytes more = page;
+    Bytes more = PageOf("[CONFIG]|ID=1");
     more.pop_back();
     for (char c : std::string("|RID=x"))
         more.push_back(static_cast<uint8_t>(c == '|' ? 0xFF : c));
     EXPECT_EQ(settings::ShelfLookup(more, "CONFIG", "RID"), std::nullopt);
 }
 
-TEST(ShelfLookup, KeysMatchByPrefixWithoutCase) {
+// Keys match by prefix without case; the value is everything after the first "=".
+TEST(ShelfLookup, KeysAndValues) {
     Bytes page = PageOf("[CONFIG]|IDB=1 2 3 4|ID=5");
     EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "ID"), "1 2 3 4"); // the control's prefix match
     EXPECT_EQ(settings::ShelfLookup(page, "config", "idb"), "1 2 3 4");
     EXPECT_EQ(settings::ShelfLookup(PageOf("[CONFIG]|ID=5|IDB=1 2 3 4"), "CONFIG", "ID"), "5");
-}
-
-TEST(ShelfLookup, LowerCaseHeaderOpensTheSectionAndLaterSectionsDoNotEndIt) {
-    Bytes page = PageOf("[config]|ID=3|[BOOKS]|RID=later");
-    EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "ID"), "3");
-    EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "RID"), "later");
-    EXPECT_EQ(settings::ShelfLookup(page, "BOOKS", "ID"), std::nullopt);
-}
-
-TEST(ShelfLookup, ValueIsEverythingAfterTheFirstEquals) {
-    Bytes page = PageOf("[CONFIG]|RID=a=b c|NOEQUALS|X=");
+    page = PageOf("[CONFIG]|RID=a=b c|NOEQUALS|X=");
     EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "RID"), "a=b c");
     EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "NOEQUALS"), std::nullopt);
     EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "X"), "");
 }
 
-TEST(ShelfLookup, SectionNameMatchesByPrefixAfterTheFirstBracket) {
-    Bytes page = PageOf("[CONFIGURATION]|ID=9");
+// A section opens by a prefix of the text after a line's first "[", in any case, and later
+// sections do not end it.
+TEST(ShelfLookup, Sections) {
+    Bytes page = PageOf("[config]|ID=3|[BOOKS]|RID=later");
+    EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "ID"), "3");
+    EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "RID"), "later");
+    EXPECT_EQ(settings::ShelfLookup(page, "BOOKS", "ID"), std::nullopt);
+    page = PageOf("[CONFIGURATION]|ID=9");
     EXPECT_EQ(settings::ShelfLookup(page, "CONFIG", "ID"), "9");
     EXPECT_EQ(settings::ShelfLookup(PageOf("[BOOKS]|ID=9"), "CONFIG", "ID"), std::nullopt);
     // Only the text after the first "[" of a line counts.
@@ -105,19 +105,6 @@ TEST(SettingsCheck, RefusesWhatWouldBreakLinesOrSections) {
     EXPECT_NE(settings::Check({{"CONFIG", {{"I=D", "1"}}}}), "");
     EXPECT_NE(settings::Check({{"CON]FIG", {}}}), "");
     EXPECT_NE(settings::Check({{"CONFIG", {{"", "1"}}}}), "");
-}
-
-} // namespace
-
-namespace {
-
-TEST(SettingsPage, ValuesMayHoldBracketsWithoutOpeningASection) {
-    settings::Text text{{"DESCURL", {{"LOCAL", "http://[::1]/desc.html"}, {"NEXT", "x"}}}};
-    ASSERT_EQ(settings::Check(text), "");
-    settings::Text back = settings::ParsePage(settings::FormatPage(text));
-    ASSERT_EQ(back.size(), 1u);
-    EXPECT_EQ(settings::Find(back, "DESCURL", "LOCAL"), "http://[::1]/desc.html");
-    EXPECT_EQ(settings::Find(back, "DESCURL", "NEXT"), "x");
 }
 
 } // namespace

@@ -8,14 +8,7 @@
 namespace {
 
 using epubtest::EbookDriverTest;
-
-epubtest::BookSpec Spec(const std::string& title, const std::string& subject) {
-    epubtest::BookSpec spec;
-    spec.title = title;
-    spec.subject = subject;
-    spec.uid = "urn:test:" + title;
-    return spec;
-}
+using epubtest::Spec;
 
 std::string PercentDecoded(const std::string& text) {
     std::string out;

@@ -16,13 +16,7 @@
 namespace {
 
 using epubtest::EbookDriverTest;
-
-epubtest::BookSpec Spec(const std::string& title) {
-    epubtest::BookSpec spec;
-    spec.title = title;
-    spec.uid = "urn:test:" + title;
-    return spec;
-}
+using epubtest::Spec;
 
 class EbookReasons : public EbookDriverTest {
   protected:

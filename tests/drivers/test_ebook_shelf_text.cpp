@@ -13,13 +13,10 @@ namespace {
 using tavrin::ebook::CutText;
 using tavrin::ebook::FromUtf8;
 
-TEST(ShelfText, Utf8IntoASingleByteCodePage) {
+TEST(ShelfText, Utf8IntoSingleAndDoubleByteCodePages) {
     EXPECT_EQ(FromUtf8("Caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cq\xE2\x80\x9D", 1252), "Caf\xE9 \x96 \x93q\x94");
     EXPECT_EQ(FromUtf8("plain ASCII", 1252), "plain ASCII");
     EXPECT_EQ(FromUtf8("\xE6\x97\xA5!", 1252), "?!") << "a character the code page lacks";
-}
-
-TEST(ShelfText, Utf8IntoDoubleByteCodePages) {
     EXPECT_EQ(FromUtf8("\xE6\x97\xA5\xE6\x9C\xAC", 936), "\xC8\xD5\xB1\xBE"); // GBK
     EXPECT_EQ(FromUtf8("\xE6\x97\xA5\xE6\x9C\xAC", 950), "\xA4\xE9\xA5\xBB"); // Big5
     EXPECT_EQ(FromUtf8("a\xE6\x97\xA5z", 936), "a\xC8\xD5z");
@@ -48,11 +45,15 @@ TEST(ShelfText, IllFormedUtf8IsRejectedByteByByteByTheOneRule) {
     }
 }
 
-TEST(ShelfText, CodePageZeroKeepsUtf8WellFormed) {
+TEST(ShelfText, WithoutGetAcpTextsStayWellFormedUtf8CutOnABoundary) {
     EXPECT_EQ(FromUtf8("Caf\xC3\xA9 \xE6\x97\xA5", 0), "Caf\xC3\xA9 \xE6\x97\xA5");
     EXPECT_EQ(FromUtf8("Caf\xC3\xA9\xFF", 0), "Caf\xC3\xA9?");
     EXPECT_EQ(FromUtf8("\xED\xA0\x80", 0), "???") << "a surrogate";
     EXPECT_EQ(tavrin::ebook::ShelfCodePage(), 0u) << "this program offers no GetACP";
+    char buffer[5] = "xxxx";
+    EXPECT_EQ(tavrin::ebook::CopyOutText("Caf\xC3\xA9", buffer, 5), 3);
+    EXPECT_STREQ(buffer, "Caf");
+    EXPECT_EQ(tavrin::ebook::CopyOutText("abc", nullptr, 5), 0);
 }
 
 TEST(ShelfText, CutsEndOnCharacterBoundaries) {
@@ -64,13 +65,6 @@ TEST(ShelfText, CutsEndOnCharacterBoundaries) {
     EXPECT_EQ(CutText("Caf\xE9", 3, 1252), "Caf");
     EXPECT_EQ(CutText("Caf\xC3\xA9", 4, 0), "Caf") << "UTF-8";
     EXPECT_EQ(CutText("ab\x81", 2, 936), "ab") << "a lead byte without its trail at the end";
-}
-
-TEST(ShelfText, CopyOutWithoutGetAcpIsUtf8CutOnABoundary) {
-    char buffer[5] = "xxxx";
-    EXPECT_EQ(tavrin::ebook::CopyOutText("Caf\xC3\xA9", buffer, 5), 3);
-    EXPECT_STREQ(buffer, "Caf");
-    EXPECT_EQ(tavrin::ebook::CopyOutText("abc", nullptr, 5), 0);
 }
 
 } // namespace

@@ -15,16 +15,9 @@ namespace {
 
 using epubtest::BookSpec;
 using epubtest::EbookDriverTest;
+using epubtest::Spec;
 using tavrin::ebook::ParsedIndex;
 using tavrin::ebook::ParseIndex;
-
-BookSpec Spec(const std::string& title, const std::string& subject) {
-    BookSpec spec;
-    spec.title = title;
-    spec.subject = subject;
-    spec.uid = "urn:test:" + title;
-    return spec;
-}
 
 class EbookRepair : public EbookDriverTest {
   protected:

@@ -54,11 +54,15 @@ class TestDriverTest : public testing::Test {
 
 // ---- opening and closing ----
 
-TEST_F(TestDriverTest, CountsOpensAndClosesPerBookAndInTotal) {
+// Opens and closes are counted per book and in total, from the handle the test sets; a second close
+// and an unknown handle are misuse, not closes; Reset forgets books and counts.
+TEST_F(TestDriverTest, CountsOpensClosesAndMisuse) {
     drv_.AddBook("a.ebd");
     drv_.AddBook("b.ebd");
+    drv_.SetNextHandle(0x4000);
     CBI_HBOOK a1 = OpenOk("a.ebd"), a2 = OpenOk("a.ebd"), b = OpenOk("b.ebd");
-    EXPECT_NE(a1, a2);
+    EXPECT_EQ(a1, 0x4000u);
+    EXPECT_EQ(a2, 0x4001u);
     EXPECT_EQ(drv_.OpenCount(), 3);
     EXPECT_EQ(drv_.OpenBooks(), 3);
     EXPECT_EQ(drv_.BookOpenCount("a.ebd"), 2);
@@ -71,20 +75,21 @@ TEST_F(TestDriverTest, CountsOpensAndClosesPerBookAndInTotal) {
     EXPECT_EQ(drv_.BookCloseCount("a.ebd"), 1);
     EXPECT_EQ(drv_.BookCloseCount("b.ebd"), 1);
     EXPECT_EQ(drv_.MisuseCount(), 0);
-}
 
-TEST_F(TestDriverTest, DoubleCloseAndUnknownHandlesAreMisuseNotCloses) {
-    drv_.AddBook("a.ebd");
-    CBI_HBOOK h = OpenOk("a.ebd");
-    cbi_.CBICloseBook(h);
-    cbi_.CBICloseBook(h);
-    EXPECT_EQ(drv_.CloseCount(), 1);
+    cbi_.CBICloseBook(b);
+    EXPECT_EQ(drv_.CloseCount(), 2);
     EXPECT_EQ(drv_.MisuseCount(), 1);
-
     CBICaps caps{};
-    EXPECT_EQ(cbi_.CBIGetCaps(h, &caps), 0); // closed handle
+    EXPECT_EQ(cbi_.CBIGetCaps(b, &caps), 0); // closed handle
     EXPECT_EQ(cbi_.CBIVPGetRootItem(0x7777), 0u);
     EXPECT_EQ(drv_.MisuseCount(), 3);
+
+    drv_.Reset();
+    CBI_HBOOK h = 0;
+    EXPECT_NE(cbi_.CBIOpenBook("a.ebd", 0, &h), 0);
+    EXPECT_EQ(drv_.OpenCount(), 0);
+    EXPECT_EQ(drv_.OpenBooks(), 0);
+    EXPECT_EQ(drv_.Log().find("CBIOpenBook \"a.ebd\" 0 -> 0"), std::string::npos);
 }
 
 TEST_F(TestDriverTest, OpenFailsForUnknownPathsAndConfiguredFailuresWithoutWritingTheHandle) {
@@ -98,27 +103,9 @@ TEST_F(TestDriverTest, OpenFailsForUnknownPathsAndConfiguredFailuresWithoutWriti
     EXPECT_EQ(drv_.LastHandle("bad.ebd"), 0u);
 }
 
-TEST_F(TestDriverTest, HandlesStartWhereTheTestSays) {
-    drv_.AddBook("a.ebd");
-    drv_.SetNextHandle(0x4000);
-    EXPECT_EQ(OpenOk("a.ebd"), 0x4000u);
-    EXPECT_EQ(OpenOk("a.ebd"), 0x4001u);
-}
-
-TEST_F(TestDriverTest, ResetForgetsBooksAndCounts) {
-    drv_.AddBook("a.ebd");
-    OpenOk("a.ebd");
-    drv_.Reset();
-    CBI_HBOOK h = 0;
-    EXPECT_NE(cbi_.CBIOpenBook("a.ebd", 0, &h), 0);
-    EXPECT_EQ(drv_.OpenCount(), 0);
-    EXPECT_EQ(drv_.OpenBooks(), 0);
-    EXPECT_EQ(drv_.Log().find("CBIOpenBook \"a.ebd\" 0 -> 0"), std::string::npos);
-}
-
 // ---- caps, names, numbers ----
 
-TEST_F(TestDriverTest, CapsFillTheWholeRecordOrFailUntouched) {
+TEST_F(TestDriverTest, CapsFillTheWholeRecordOrFailUntouchedAndCheckVersionAnswersForConfiguredFiles) {
     drv_.AddBook("a.ebd");
     drv_.SetCaps("a.ebd", CBI_CAP_CONTENTS | CBI_CAP_SHARED_HTML, 0xFE);
     CBI_HBOOK h = OpenOk("a.ebd");
@@ -133,6 +120,12 @@ TEST_F(TestDriverTest, CapsFillTheWholeRecordOrFailUntouched) {
     std::memset(&caps, 0xAA, sizeof caps);
     EXPECT_EQ(cbi_.CBIGetCaps(h, &caps), 0);
     EXPECT_EQ(caps.wCaps, 0xAAAA);
+
+    drv_.AddBook("old.ebd");
+    drv_.SetCheckVersion("old.ebd", 0);
+    EXPECT_NE(cbi_.CBICheckVersion("a.ebd"), 0);
+    EXPECT_EQ(cbi_.CBICheckVersion("old.ebd"), 0);
+    EXPECT_EQ(cbi_.CBICheckVersion("other.ebd"), 0);
 }
 
 TEST_F(TestDriverTest, NamesPerLocaleWithFallbackAndCapacity) {
@@ -154,7 +147,7 @@ TEST_F(TestDriverTest, NamesPerLocaleWithFallbackAndCapacity) {
     EXPECT_NE(drv_.Log().find("CBIGetBkName " + std::to_string(h) + " 1 5 -> 4"), std::string::npos);
 }
 
-TEST_F(TestDriverTest, ExtendedBookNumberWritesExactlyTheGivenLength) {
+TEST_F(TestDriverTest, ExtendedBookNumberWritesExactlyTheGivenLengthAndTheSerialOnlyWhenSet) {
     drv_.AddBook("a.ebd");
     drv_.SetExBookNo("a.ebd", "ZX-2F");
     CBI_HBOOK h = OpenOk("a.ebd");
@@ -167,30 +160,20 @@ TEST_F(TestDriverTest, ExtendedBookNumberWritesExactlyTheGivenLength) {
 
     drv_.SetExBookNoLength("a.ebd", 300); // a driver that reports more than the shelf's buffer holds
     EXPECT_EQ(cbi_.CBIExBookNoLength(h), 300);
-}
 
-TEST_F(TestDriverTest, SerialIsWrittenOnlyWhenSet) {
-    drv_.AddBook("a.ebd");
     drv_.AddBook("b.ebd");
     drv_.SetSerial("b.ebd", 0x2F);
     uint32_t serial = 0;
-    cbi_.CBIBookSerial(OpenOk("a.ebd"), &serial);
+    cbi_.CBIBookSerial(h, &serial);
     EXPECT_EQ(serial, 0u);
     cbi_.CBIBookSerial(OpenOk("b.ebd"), &serial);
     EXPECT_EQ(serial, 0x2Fu);
 }
 
-TEST_F(TestDriverTest, CheckVersionAnswersForConfiguredFilesOnly) {
-    drv_.AddBook("a.ebd");
-    drv_.AddBook("old.ebd");
-    drv_.SetCheckVersion("old.ebd", 0);
-    EXPECT_NE(cbi_.CBICheckVersion("a.ebd"), 0);
-    EXPECT_EQ(cbi_.CBICheckVersion("old.ebd"), 0);
-    EXPECT_EQ(cbi_.CBICheckVersion("other.ebd"), 0);
-}
-
 // ---- contents ----
 
+// The contents walk in order with parents and pages, item texts cut to the capacity, and an item
+// that says it has children without having any, as a broken driver would.
 TEST_F(TestDriverTest, ContentsTreeWalksInOrderWithParentsAndPages) {
     const char* book = "a.ebd";
     drv_.AddBook(book);
@@ -208,16 +191,17 @@ TEST_F(TestDriverTest, ContentsTreeWalksInOrderWithParentsAndPages) {
     EXPECT_EQ(cbi_.CBIVPGetParentItem(h, root), 0u);
     EXPECT_EQ(cbi_.CBIVPItemToPage(h, root), CBI_NO_PAGE);
     EXPECT_EQ(drv_.MisuseCount(), 0);
-}
 
-TEST_F(TestDriverTest, HasChildrenCanLieAsABrokenDriverWould) {
-    drv_.AddBook("a.ebd");
-    uint32_t root = drv_.AddItem("a.ebd", 0, "root", -1);
-    uint32_t leaf = drv_.AddItem("a.ebd", root, "leaf", 0);
-    drv_.SetItemHasChildren("a.ebd", leaf, 1);
-    CBI_HBOOK h = OpenOk("a.ebd");
-    EXPECT_NE(cbi_.CBIVPItemHasChildren(h, leaf), 0);
-    EXPECT_EQ(cbi_.CBIVPGetChildItem(h, leaf), 0u);
+    uint32_t item = drv_.AddItem(book, root, std::string(300, 'x').c_str(), 0);
+    char text[CBI_ITEM_TEXT_CAPACITY + 4];
+    std::memset(text, '#', sizeof text);
+    EXPECT_EQ(cbi_.CBIVPGetItemText(h, item, text, CBI_ITEM_TEXT_CAPACITY), CBI_ITEM_TEXT_CAPACITY - 1);
+    EXPECT_EQ(std::strlen(text), size_t{CBI_ITEM_TEXT_CAPACITY - 1});
+    EXPECT_EQ(text[CBI_ITEM_TEXT_CAPACITY], '#');
+
+    drv_.SetItemHasChildren(book, item, 1);
+    EXPECT_NE(cbi_.CBIVPItemHasChildren(h, item), 0);
+    EXPECT_EQ(cbi_.CBIVPGetChildItem(h, item), 0u);
 }
 
 TEST_F(TestDriverTest, PageToItemFindsTheHoldingEntryUnlessTold) {
@@ -234,18 +218,6 @@ TEST_F(TestDriverTest, PageToItemFindsTheHoldingEntryUnlessTold) {
     EXPECT_EQ(cbi_.CBIVPPageToItem(h, 30), second);
     drv_.SetPageToItem(book, 30, ch);
     EXPECT_EQ(cbi_.CBIVPPageToItem(h, 30), ch);
-}
-
-TEST_F(TestDriverTest, ItemTextsAreCutToTheCapacity) {
-    drv_.AddBook("a.ebd");
-    uint32_t root = drv_.AddItem("a.ebd", 0, "root", -1);
-    uint32_t item = drv_.AddItem("a.ebd", root, std::string(300, 'x').c_str(), 0);
-    CBI_HBOOK h = OpenOk("a.ebd");
-    char text[CBI_ITEM_TEXT_CAPACITY + 4];
-    std::memset(text, '#', sizeof text);
-    EXPECT_EQ(cbi_.CBIVPGetItemText(h, item, text, CBI_ITEM_TEXT_CAPACITY), CBI_ITEM_TEXT_CAPACITY - 1);
-    EXPECT_EQ(std::strlen(text), size_t{CBI_ITEM_TEXT_CAPACITY - 1});
-    EXPECT_EQ(text[CBI_ITEM_TEXT_CAPACITY], '#');
 }
 
 // ---- pages ----
@@ -425,7 +397,19 @@ std::set<std::string> Words(const char* text) {
     return words;
 }
 
-TEST(TestDriverVariants, LackExactlyTheEntryPointsTheySayTheyLeaveOut) {
+// The full driver has every entry point and exports only the driver's names; each variant lacks
+// exactly the entry points it says it leaves out.
+TEST(TestDriverVariants, HaveTheEntryPointsTheySay) {
+    testdrv::Driver full(TAVRIN_TESTDRV_PATH);
+    CbiTable cbi(full.Library());
+    int present = 0;
+#define COUNT_PRESENT(name) present += cbi.name != nullptr;
+    CBI_FOR_EACH_ENTRY_POINT(COUNT_PRESENT)
+#undef COUNT_PRESENT
+    EXPECT_EQ(present, CBI_ENTRY_POINT_COUNT);
+    EXPECT_FALSE(full.Has("_ZN12_GLOBAL__N_11SEv"));
+    EXPECT_FALSE(full.Has("_ZSt19piecewise_construct"));
+
     std::vector<std::string> all = {
 #define ENTRY_NAME(name) #name,
         CBI_FOR_EACH_ENTRY_POINT(ENTRY_NAME)
@@ -442,19 +426,6 @@ TEST(TestDriverVariants, LackExactlyTheEntryPointsTheySayTheyLeaveOut) {
         for (const std::string& name : all)
             EXPECT_EQ(drv.Has(name.c_str()), omitted.count(name) == 0) << name;
     }
-}
-
-TEST(TestDriverVariants, FullDriverHasEveryEntryPointAndOnlyTheDriverNamesAreExported) {
-    testdrv::Driver drv(TAVRIN_TESTDRV_PATH);
-    CbiTable cbi(drv.Library());
-    int present = 0;
-#define COUNT_PRESENT(name) present += cbi.name != nullptr;
-    CBI_FOR_EACH_ENTRY_POINT(COUNT_PRESENT)
-#undef COUNT_PRESENT
-    EXPECT_EQ(present, CBI_ENTRY_POINT_COUNT);
-    // Helpers of the library stay inside it.
-    EXPECT_FALSE(drv.Has("_ZN12_GLOBAL__N_11SEv"));
-    EXPECT_FALSE(drv.Has("_ZSt19piecewise_construct"));
 }
 
 } // namespace

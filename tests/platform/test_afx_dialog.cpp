@@ -111,11 +111,16 @@ TEST_F(DialogTest, OkExchangesTheTypedTextAndEnds) {
     EXPECT_EQ(script.Dialogs()[0].caption, "New Catalog Dialog");
 }
 
-TEST_F(DialogTest, ObjectsAreUnboundAfterTheDialog) {
-    CNameDlg dlg;
+TEST_F(DialogTest, ObjectsAreBoundOnlyWhileTheDialogRunsAndTheOwnerIsDisabled) {
+    CWnd owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
+    CNameDlg dlg(&owner);
     HWND seen = nullptr;
+    BOOL enabledDuring = TRUE;
     script.ActOnDialog([&](HWND dialog) {
         seen = dialog;
+        enabledDuring = owner.IsWindowEnabled();
         EXPECT_EQ(dlg.m_hWnd, dialog);
         EXPECT_EQ(CWnd::FromHandlePermanent(dialog), &dlg);
         EXPECT_EQ(dlg.m_edit.m_hWnd, GetDlgItem(dialog, kEditId));
@@ -126,6 +131,8 @@ TEST_F(DialogTest, ObjectsAreUnboundAfterTheDialog) {
     EXPECT_EQ(dlg.m_edit.m_hWnd, nullptr);
     EXPECT_FALSE(IsWindow(seen));
     EXPECT_EQ(CWnd::FromHandlePermanent(seen), nullptr);
+    EXPECT_FALSE(enabledDuring);
+    EXPECT_TRUE(owner.IsWindowEnabled());
 }
 
 TEST_F(DialogTest, InitLoadsMembersAndLimitsTheEdit) {
@@ -146,23 +153,21 @@ TEST_F(DialogTest, InitLoadsMembersAndLimitsTheEdit) {
     EXPECT_STREQ(dlg.m_name, "Old name"); // Cancel exchanges nothing
 }
 
-TEST_F(DialogTest, TypingStopsAtTheLimitSetByDdvMaxChars) {
+TEST_F(DialogTest, TooLongTextFailsValidationSkipsTheRestOfTheExchangeAndTheDialogStaysOpen) {
     CNameDlg dlg;
-    script.FillDialog({{kEditId, "Collected poems"}}, IDOK);
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_STREQ(dlg.m_name, "Collecte");
-}
-
-TEST_F(DialogTest, TooLongTextFailsValidationAndTheDialogStaysOpen) {
-    CNameDlg dlg;
+    dlg.m_exchangeNumber = true;
+    dlg.m_number = 5;
     bool stillRunning = false;
     bool focusOnEdit = false;
+    int numberAfterFailure = 0;
     script.ActOnDialog([&](HWND dialog) {
         // Set directly, the text is not held to the edit's limit.
         SetDlgItemTextA(dialog, kEditId, "far too long");
+        SetDlgItemTextA(dialog, kNumberId, "42");
         Press(dialog, IDOK);
         stillRunning = plat::IsModalDialogRunning(dialog);
         focusOnEdit = GetFocus() == GetDlgItem(dialog, kEditId);
+        numberAfterFailure = dlg.m_number;
         SetDlgItemTextA(dialog, kEditId, "Poems");
         Press(dialog, IDOK);
     });
@@ -170,25 +175,12 @@ TEST_F(DialogTest, TooLongTextFailsValidationAndTheDialogStaysOpen) {
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_TRUE(stillRunning);
     EXPECT_TRUE(focusOnEdit);
+    EXPECT_EQ(numberAfterFailure, 5) << "the exchange stopped at the failed check";
     EXPECT_STREQ(dlg.m_name, "Poems");
+    EXPECT_EQ(dlg.m_number, 42);
     ASSERT_EQ(script.MessageBoxes().size(), 1u);
     EXPECT_EQ(script.MessageBoxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
     EXPECT_TRUE(script.Finished());
-}
-
-TEST_F(DialogTest, FailedCheckSkipsTheRestOfTheExchange) {
-    CNameDlg dlg;
-    dlg.m_exchangeNumber = true;
-    dlg.m_number = 5;
-    script.ActOnDialog([&](HWND dialog) {
-        SetDlgItemTextA(dialog, kEditId, "far too long");
-        SetDlgItemTextA(dialog, kNumberId, "42");
-        Press(dialog, IDOK);
-        Press(dialog, IDCANCEL);
-    });
-    script.AnswerMessageBox(IDOK);
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_number, 5); // the exchange stopped at the failed check
 }
 
 TEST_F(DialogTest, NumbersAreParsedAndBadOnesRefused) {
@@ -210,48 +202,19 @@ TEST_F(DialogTest, NumbersAreParsedAndBadOnesRefused) {
     EXPECT_EQ(dlg.m_number, -17);
 }
 
-TEST_F(DialogTest, DialogLeftOpenByTheUserIsCancelled) {
-    CNameDlg dlg;
-    dlg.m_name = "kept";
-    script.ActOnDialog([](HWND) {});
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_STREQ(dlg.m_name, "kept");
-}
-
-TEST_F(DialogTest, MissingTemplateGivesMinusOne) {
-    CDialog dlg(4242);
-    EXPECT_EQ(dlg.DoModal(), -1);
-    EXPECT_EQ(dlg.m_hWnd, nullptr);
-    EXPECT_TRUE(script.Dialogs().empty());
-}
-
-TEST_F(DialogTest, TemplateIsTakenFromTheCurrentResourceModule) {
-    AfxSetResourceHandle(0x1111); // a module without this dialog
-    CNameDlg dlg;
-    EXPECT_EQ(dlg.DoModal(), -1);
-}
-
-TEST_F(DialogTest, FailedLoadAtInitEndsWithMinusOne) {
+TEST_F(DialogTest, AMissingTemplateOrAFailedLoadAtInitGivesMinusOne) {
+    CDialog missing(4242);
+    EXPECT_EQ(missing.DoModal(), -1);
+    EXPECT_EQ(missing.m_hWnd, nullptr);
     CNameDlg dlg;
     dlg.m_exchangeMissingControl = true;
     EXPECT_EQ(dlg.DoModal(), -1);
     EXPECT_EQ(dlg.initCalls, 1);
     EXPECT_TRUE(script.Dialogs().empty()); // never shown to the user
-}
-
-TEST_F(DialogTest, OwnerIsDisabledWhileTheDialogRuns) {
-    CWnd owner;
-    ASSERT_TRUE(
-        owner.CreateEx(0, nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
-    CNameDlg dlg(&owner);
-    BOOL enabledDuring = TRUE;
-    script.ActOnDialog([&](HWND dialog) {
-        enabledDuring = owner.IsWindowEnabled();
-        Press(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_FALSE(enabledDuring);
-    EXPECT_TRUE(owner.IsWindowEnabled());
+    AfxSetResourceHandle(0x1111);          // the current resource module has no such dialog
+    dlg.m_exchangeMissingControl = false;
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_EQ(dlg.initCalls, 1);
 }
 
 // ---- the buffer form of DDX_Text ----

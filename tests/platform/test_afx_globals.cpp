@@ -26,7 +26,7 @@ protected:
     plat::ScriptedInteraction script;
 };
 
-TEST_F(GlobalsTest, MessageBoxIsCaptionedWithTheProgramName) {
+TEST_F(GlobalsTest, MessageBoxIsCaptionedWithTheProgramNameWhichDefaultsToTheProgramFile) {
     AfxSetAppName("Reader");
     script.AnswerMessageBox(IDOK, "Load bitmap failed");
     EXPECT_EQ(AfxMessageBox("Load bitmap failed"), IDOK);
@@ -36,9 +36,6 @@ TEST_F(GlobalsTest, MessageBoxIsCaptionedWithTheProgramName) {
     EXPECT_EQ(script.MessageBoxes()[0].caption, "Reader");
     EXPECT_EQ(script.MessageBoxes()[0].type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(script.MessageBoxes()[1].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-}
-
-TEST_F(GlobalsTest, ProgramNameDefaultsToTheProgramFile) {
     plat::SetProgramPath("/opt/reader/ZavikDic.exe");
     AfxSetAppName(nullptr);
     EXPECT_STREQ(AfxGetAppName(), "ZavikDic");
@@ -108,7 +105,7 @@ TEST_F(GlobalsTest, ExtensionLibrariesAreListedUntilTerminated) {
 
 constexpr const char* kFilter = "Zavik Book Files(*.ebd;*.ebp)|*.ebd;*.ebp||";
 
-TEST_F(GlobalsTest, SeveralFilesAreWalkedAsFullPaths) {
+TEST_F(GlobalsTest, SeveralFilesAreWalkedAsFullPathsAlsoFromTheOldStyleList) {
     CFileDialog dlg(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY, kFilter);
     std::vector<char> buffer(4096, '\0');
     dlg.m_ofn.lpstrFile = buffer.data();
@@ -121,6 +118,15 @@ TEST_F(GlobalsTest, SeveralFilesAreWalkedAsFullPaths) {
     for (POSITION pos = dlg.GetStartPosition(); pos;)
         paths.push_back(std::string(dlg.GetNextPathName(pos)));
     EXPECT_EQ(paths, (std::vector<std::string>{"/books/one.ebd", "/books/two.ebp", "/books/three.ebd"}));
+
+    CFileDialog old(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT, kFilter);
+    old.m_ofn.Flags &= ~static_cast<DWORD>(OFN_EXPLORER);
+    script.ChooseFiles("/books/", {"a.ebd", "b.ebd"});
+    ASSERT_EQ(old.DoModal(), IDOK);
+    paths.clear();
+    for (POSITION pos = old.GetStartPosition(); pos;)
+        paths.push_back(std::string(old.GetNextPathName(pos)));
+    EXPECT_EQ(paths, (std::vector<std::string>{"/books/a.ebd", "/books/b.ebd"}));
 }
 
 TEST_F(GlobalsTest, OneFileInAMultiSelectDialogIsItsFullPath) {
@@ -134,17 +140,6 @@ TEST_F(GlobalsTest, OneFileInAMultiSelectDialogIsItsFullPath) {
     EXPECT_STREQ(dlg.GetFileName(), "atlas.ebd");
     EXPECT_STREQ(dlg.GetFileExt(), "ebd");
     EXPECT_STREQ(dlg.GetFileTitle(), "atlas");
-}
-
-TEST_F(GlobalsTest, OldStyleListIsSeparatedBySpaces) {
-    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT, kFilter);
-    dlg.m_ofn.Flags &= ~static_cast<DWORD>(OFN_EXPLORER);
-    script.ChooseFiles("/books/", {"a.ebd", "b.ebd"});
-    ASSERT_EQ(dlg.DoModal(), IDOK);
-    std::vector<std::string> paths;
-    for (POSITION pos = dlg.GetStartPosition(); pos;)
-        paths.push_back(std::string(dlg.GetNextPathName(pos)));
-    EXPECT_EQ(paths, (std::vector<std::string>{"/books/a.ebd", "/books/b.ebd"}));
 }
 
 TEST_F(GlobalsTest, CancelAndOverflowAreTold) {

@@ -99,7 +99,7 @@ protected:
     }
 };
 
-TEST_F(MessageMapTest, DerivedEntryWinsAndBaseEntriesStillApply) {
+TEST_F(MessageMapTest, DerivedEntryWinsBaseEntriesStillApplyAndTheRestGoesToTheOverriddenDefWindowProc) {
     CDerivedWnd wnd;
     ASSERT_TRUE(wnd.CreateTop());
     EXPECT_EQ(wnd.SendMessage(WM_USER + 1), 22);      // in both maps: the derived one
@@ -107,11 +107,7 @@ TEST_F(MessageMapTest, DerivedEntryWinsAndBaseEntriesStillApply) {
     Calls().clear();
     wnd.SendMessage(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(300, 120));
     EXPECT_EQ(Calls(), std::vector<std::string>{"Base::OnSize 2 300x120"});
-}
 
-TEST_F(MessageMapTest, UnhandledMessagesGoToTheOverriddenDefWindowProc) {
-    CDerivedWnd wnd;
-    ASSERT_TRUE(wnd.CreateTop());
     int before = wnd.defaultCalls;
     wnd.SendMessage(WM_USER + 9, 0, 0);
     EXPECT_EQ(wnd.defaultCalls, before + 1);
@@ -126,15 +122,7 @@ TEST_F(MessageMapTest, UnhandledMessagesGoToTheOverriddenDefWindowProc) {
     EXPECT_STREQ(text, "renamed");
 }
 
-TEST_F(MessageMapTest, MouseCoordinatesAreSigned) {
-    CDerivedWnd wnd;
-    ASSERT_TRUE(wnd.CreateTop());
-    Calls().clear();
-    wnd.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, 7));
-    EXPECT_EQ(Calls(), std::vector<std::string>{"Base::OnMouseMove 1 -5,7"});
-}
-
-TEST_F(MessageMapTest, HandlerParametersAreUnpacked) {
+TEST_F(MessageMapTest, HandlerParametersAreUnpackedWithSignedCoordinates) {
     CDerivedWnd wnd;
     ASSERT_TRUE(wnd.CreateTop());
     ASSERT_TRUE(wnd.menu.CreatePopupMenu());
@@ -144,8 +132,9 @@ TEST_F(MessageMapTest, HandlerParametersAreUnpacked) {
     wnd.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(wnd.m_hWnd), MAKELPARAM(-1, -1));
     wnd.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(wnd.menu.m_hMenu), MAKELPARAM(3, 0));
     wnd.SendMessage(WM_KEYDOWN, VK_DOWN, MAKELPARAM(2, 0x50));
+    wnd.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, 7));
     EXPECT_EQ(Calls(), (std::vector<std::string>{"Derived::OnTimer 42", "erase with dc", "menu self -1,-1",
-                                                 "own menu 3", "key 40 2 80"}));
+                                                 "own menu 3", "key 40 2 80", "Base::OnMouseMove 1 -5,7"}));
 }
 
 TEST_F(MessageMapTest, RegisteredMessageIdIsReadWhenDispatched) {
@@ -185,7 +174,7 @@ ON_BN_CLICKED(1001, OnButton)
 ON_EN_CHANGE(1002, OnEditChange)
 END_MESSAGE_MAP()
 
-TEST_F(MessageMapTest, MenuAndAcceleratorCommandsReachOnCommandFirst) {
+TEST_F(MessageMapTest, MenuAndAcceleratorCommandsReachOnCommandFirstWhichCanKeepThemFromTheMap) {
     CCommandWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, "cmd", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
     EXPECT_EQ(wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40015, 0), 0), 1); // handled
@@ -193,11 +182,7 @@ TEST_F(MessageMapTest, MenuAndAcceleratorCommandsReachOnCommandFirst) {
     wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40019, 0), 0);               // outside the range
     EXPECT_EQ(Calls(), (std::vector<std::string>{"OnCommand 40015/0", "new catalog", "OnCommand 40017/1",
                                                  "range 40017", "OnCommand 40019/0"}));
-}
-
-TEST_F(MessageMapTest, OnCommandOverrideCanKeepCommandsFromTheMap) {
-    CCommandWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "cmd", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
+    Calls().clear();
     wnd.swallowInOnCommand = TRUE;
     wnd.SendMessage(WM_COMMAND, MAKEWPARAM(40015, 0), 0);
     EXPECT_EQ(Calls(), std::vector<std::string>{"OnCommand 40015/0"});
@@ -286,40 +271,33 @@ protected:
     CReflectingChild child;
 };
 
-TEST_F(NotifyTest, ParentHandlerAnswersThroughPResult) {
+TEST_F(NotifyTest, ParentHandlerAnswersThroughPResultAndOtherIdsOrCodesFindNone) {
     HWND plain = testwin::MakeChild(parent.m_hWnd, 1000, RECT{0, 0, 50, 50});
     EXPECT_EQ(Notify(parent.m_hWnd, plain, 1000, NM_CLICK), 5);
     parent.clickAnswer = 1;
     EXPECT_EQ(Notify(parent.m_hWnd, plain, 1000, NM_CLICK), 1);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"parent click from 1000", "parent click from 1000"}));
-}
-
-TEST_F(NotifyTest, OtherIdOrCodeFindsNoHandler) {
+    Calls().clear();
     HWND other = testwin::MakeChild(parent.m_hWnd, 1001, RECT{0, 0, 50, 50});
     EXPECT_EQ(Notify(parent.m_hWnd, other, 1001, NM_CLICK), 0);
-    HWND plain = testwin::MakeChild(parent.m_hWnd, 1000, RECT{0, 0, 50, 50});
     EXPECT_EQ(Notify(parent.m_hWnd, plain, 1000, NM_SETFOCUS), 0);
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(NotifyTest, ReflectHandlerHidesTheNotificationFromTheParent) {
+// A reflect handler hides the notification from the parent, a reflect-ex handler answering FALSE lets
+// the parent see it, and a notification the control has no entry for reaches the parent.
+TEST_F(NotifyTest, ReflectionToTheControl) {
     ASSERT_TRUE(child.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 50, 50), &parent, 1000));
     EXPECT_EQ(Notify(parent.m_hWnd, child.m_hWnd, 1000, NM_CLICK), 7);
     EXPECT_EQ(Calls(), std::vector<std::string>{"child click"});
-}
-
-TEST_F(NotifyTest, ReflectExReturningFalseLetsTheParentSeeIt) {
-    ASSERT_TRUE(child.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 50, 50), &parent, 1000));
+    Calls().clear();
     Notify(parent.m_hWnd, child.m_hWnd, 1000, NM_RCLICK);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"child rclick", "parent rclick"}));
     Calls().clear();
     child.rclickLetsParentSee = FALSE;
     Notify(parent.m_hWnd, child.m_hWnd, 1000, NM_RCLICK);
     EXPECT_EQ(Calls(), std::vector<std::string>{"child rclick"});
-}
-
-TEST_F(NotifyTest, NotificationWithoutReflectEntryReachesTheParent) {
-    ASSERT_TRUE(child.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 50, 50), &parent, 1000));
+    Calls().clear();
     EXPECT_EQ(Notify(parent.m_hWnd, child.m_hWnd, 1000, NM_DBLCLK), 9);
     EXPECT_EQ(Calls(), std::vector<std::string>{"parent dblclk"});
 }

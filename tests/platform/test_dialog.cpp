@@ -173,31 +173,30 @@ TEST_F(DialogTest, TheDialogIsBuiltFromItsTemplateAndIsModal) {
     EXPECT_EQ(seen.controls[3], (std::pair<int, std::string>{IDCANCEL, "Cancel"}));
 }
 
-TEST_F(DialogTest, TypedTextIsCutAtTheEditLimitAndOkReturnsIdOk) {
+TEST_F(DialogTest, FilledInTextAndTheButtonPressedComeBack) {
     script_.FillDialog({{kEdit, std::string(100, 'n')}}, IDOK);
     EXPECT_EQ(Run(kNewCatalog), IDOK);
-    EXPECT_EQ(state_.name, std::string(80, 'n'));
-    EXPECT_TRUE(script_.Finished());
-}
-
-TEST_F(DialogTest, TextSetDirectlyIsReadBack) {
+    EXPECT_EQ(state_.name, std::string(80, 'n')) << "typing stops at the edit's limit";
     script_.FillDialog({{kEdit, "  Poems  "}}, IDOK, /*typed=*/false);
     EXPECT_EQ(Run(kNewCatalog), IDOK);
     EXPECT_EQ(state_.name, "  Poems  ");
-    EXPECT_EQ(ButtonCommands(state_), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
-}
-
-TEST_F(DialogTest, CancelReturnsIdCancel) {
+    state_.name.clear();
     script_.FillDialog({{kEdit, "Poems"}}, IDCANCEL);
     EXPECT_EQ(Run(kNewCatalog), IDCANCEL);
     EXPECT_EQ(state_.name, "");
+    EXPECT_TRUE(script_.Finished());
+    EXPECT_EQ(ButtonCommands(state_),
+              (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED), MAKEWPARAM(IDOK, BN_CLICKED),
+                                   MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
 }
 
-TEST_F(DialogTest, EscAndEnterGoThroughTheDialogManager) {
+TEST_F(DialogTest, EscCloseAndEnterGoThroughTheDialogManager) {
     script_.CancelDialog();
     EXPECT_EQ(Run(kNewCatalog), IDCANCEL);
-    state_ = DlgState{};
-    state_.owner = owner_;
+    script_.ActOnDialog([](HWND dlg) { PostMessageA(dlg, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(Run(kPlain), IDCANCEL) << "closing counts as Cancel";
+    EXPECT_EQ(ButtonCommands(state_),
+              (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED), MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
     script_.ActOnDialog([](HWND dlg) {
         SetDlgItemTextA(dlg, kEdit, "Poems");
         plat::PressKey(GetDlgItem(dlg, kEdit), VK_RETURN);
@@ -206,17 +205,15 @@ TEST_F(DialogTest, EscAndEnterGoThroughTheDialogManager) {
     EXPECT_EQ(state_.name, "Poems");
 }
 
-TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton) {
+TEST_F(DialogTest, EnterPressesTheFocusedButtonAndNotADisabledDefault) {
+    state_.limit = 0;
     script_.ActOnDialog([](HWND dlg) {
         SetFocus(GetDlgItem(dlg, IDCANCEL));
         plat::PressKey(GetDlgItem(dlg, IDCANCEL), VK_RETURN);
     });
     EXPECT_EQ(Run(kPlain), IDCANCEL);
     EXPECT_EQ(ButtonCommands(state_), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
-}
-
-TEST_F(DialogTest, EnterDoesNothingWhenTheDefaultButtonIsDisabled) {
-    state_.limit = 0;
+    state_.commands.clear();
     script_.ActOnDialog([](HWND dlg) {
         EnableWindow(GetDlgItem(dlg, IDOK), FALSE);
         plat::PressKey(dlg, VK_RETURN);
@@ -225,22 +222,21 @@ TEST_F(DialogTest, EnterDoesNothingWhenTheDefaultButtonIsDisabled) {
     EXPECT_EQ(ButtonCommands(state_), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
 }
 
-TEST_F(DialogTest, TheHeadlessDefaultCancelsDialogs) {
+TEST_F(DialogTest, TheHeadlessDefaultCancelsDialogsEvenOnesThatIgnoreCancel) {
     plat::ScopedInteraction headless(nullptr);
     EXPECT_EQ(Run(kNewCatalog), IDCANCEL);
     EXPECT_EQ(ButtonCommands(state_), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
-}
-
-TEST_F(DialogTest, ADialogThatIgnoresCancelIsStillEndedWhenNothingIsLeft) {
-    plat::ScopedInteraction headless(nullptr);
     state_.ignoreCancel = true;
-    EXPECT_EQ(Run(kNewCatalog), IDCANCEL);
+    EXPECT_EQ(Run(kNewCatalog), IDCANCEL) << "ended when nothing is left to do";
 }
 
-TEST_F(DialogTest, AMissingTemplateGivesMinusOne) {
+TEST_F(DialogTest, AMissingTemplateOrControlClassGivesMinusOne) {
     EXPECT_EQ(Run(999), -1);
     EXPECT_EQ(DialogBoxParamA(kModule, "NAMED", owner_, TestDlgProc, 0), -1);
     EXPECT_EQ(DialogBoxParamA(0x7A12, MAKEINTRESOURCE(kNewCatalog), owner_, TestDlgProc, 0), -1);
+    plat::DialogTemplate t = PlainTemplate();
+    t.items.push_back({"NoSuchClass", 5, "", WS_VISIBLE, RECT{0, 0, 10, 10}});
+    EXPECT_EQ(plat::RunModalDialogIndirect(t, owner_, TestDlgProc, reinterpret_cast<LPARAM>(&state_)), -1);
     EXPECT_EQ(state_.initCount, 0);
 }
 
@@ -260,21 +256,10 @@ TEST_F(DialogTest, EndDialogDuringInitDialogEndsItWithoutAskingTheInteraction) {
     EXPECT_TRUE(script_.Dialogs().empty());
 }
 
-TEST_F(DialogTest, InitDialogGetsTheFirstTabStopAndItGetsTheFocus) {
-    HWND focus = nullptr, edit = nullptr;
+TEST_F(DialogTest, TheFirstTabStopGetsTheFocusAndTabMovesAlongTheTabStops) {
+    HWND focus = nullptr, afterTab = nullptr, afterShiftTab = nullptr, ok = nullptr, edit = nullptr;
     script_.ActOnDialog([&](HWND dlg) {
         focus = GetFocus();
-        edit = GetDlgItem(dlg, kEdit);
-        EndDialog(dlg, IDOK);
-    });
-    EXPECT_EQ(Run(kNewCatalog), IDOK);
-    EXPECT_EQ(reinterpret_cast<HWND>(state_.initFocus), edit);
-    EXPECT_EQ(focus, edit);
-}
-
-TEST_F(DialogTest, TabMovesTheFocusAlongTheTabStops) {
-    HWND afterTab = nullptr, afterShiftTab = nullptr, ok = nullptr, edit = nullptr;
-    script_.ActOnDialog([&](HWND dlg) {
         ok = GetDlgItem(dlg, IDOK);
         edit = GetDlgItem(dlg, kEdit);
         MSG msg{edit, WM_KEYDOWN, VK_TAB, 1, 0, POINT{0, 0}};
@@ -287,7 +272,9 @@ TEST_F(DialogTest, TabMovesTheFocusAlongTheTabStops) {
         afterShiftTab = GetFocus();
         EndDialog(dlg, IDOK);
     });
-    Run(kNewCatalog);
+    EXPECT_EQ(Run(kNewCatalog), IDOK);
+    EXPECT_EQ(reinterpret_cast<HWND>(state_.initFocus), edit) << "WM_INITDIALOG's wParam";
+    EXPECT_EQ(focus, edit);
     EXPECT_EQ(afterTab, ok) << "the static is no tab stop";
     EXPECT_EQ(afterShiftTab, edit);
 }
@@ -316,12 +303,6 @@ TEST_F(DialogTest, AnswersGoThroughDwlpMsgResult) {
     EXPECT_EQ(cancelStyle & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
 }
 
-TEST_F(DialogTest, CloseCountsAsCancel) {
-    script_.ActOnDialog([](HWND dlg) { PostMessageA(dlg, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(Run(kPlain), IDCANCEL);
-    EXPECT_EQ(ButtonCommands(state_), (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)}));
-}
-
 HWND g_hookedDialog = nullptr;
 int g_initCountAtHook = -1;
 DlgState* g_hookState = nullptr;
@@ -337,13 +318,6 @@ TEST_F(DialogTest, TheCreationHookRunsBeforeInitDialog) {
     plat::SetDialogCreatedHook(old);
     EXPECT_NE(g_hookedDialog, nullptr);
     EXPECT_EQ(g_initCountAtHook, 0);
-}
-
-TEST_F(DialogTest, ATemplateWithAnUnknownControlClassFails) {
-    plat::DialogTemplate t = PlainTemplate();
-    t.items.push_back({"NoSuchClass", 5, "", WS_VISIBLE, RECT{0, 0, 10, 10}});
-    EXPECT_EQ(plat::RunModalDialogIndirect(t, owner_, TestDlgProc, reinterpret_cast<LPARAM>(&state_)), -1);
-    EXPECT_EQ(state_.initCount, 0);
 }
 
 } // namespace

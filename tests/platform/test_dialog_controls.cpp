@@ -31,15 +31,14 @@ class ControlsTest : public testwin::WindowTest {
     HWND button_ = nullptr;
 };
 
-TEST_F(ControlsTest, BmClickSendsBnClickedToTheParentAtOnce) {
+TEST_F(ControlsTest, BmClickSendsBnClickedToTheParentAtOnceUnlessTheButtonIsDisabled) {
     SendMessageA(button_, BM_CLICK, 0, 0);
     auto commands = Commands();
     ASSERT_EQ(commands.size(), 1u) << "sent, not posted";
     EXPECT_EQ(commands[0].wParam, MAKEWPARAM(IDOK, BN_CLICKED));
     EXPECT_EQ(commands[0].lParam, reinterpret_cast<LPARAM>(button_));
-}
 
-TEST_F(ControlsTest, ADisabledButtonDoesNotClick) {
+    Log().clear();
     EnableWindow(button_, FALSE);
     SendMessageA(button_, BM_CLICK, 0, 0);
     plat::SendMouse(button_, WM_LBUTTONDOWN, POINT{5, 5}, MK_LBUTTON);
@@ -47,7 +46,7 @@ TEST_F(ControlsTest, ADisabledButtonDoesNotClick) {
     EXPECT_TRUE(Commands().empty());
 }
 
-TEST_F(ControlsTest, AMouseClickCountsOnlyWhenReleasedOverTheButton) {
+TEST_F(ControlsTest, MouseAndSpaceBarClicksCountOnlyWhenReleasedOverTheButton) {
     plat::SendMouse(button_, WM_LBUTTONDOWN, POINT{5, 5}, MK_LBUTTON);
     EXPECT_EQ(GetCapture(), button_);
     EXPECT_TRUE(SendMessageA(button_, BM_GETSTATE, 0, 0) & BST_PUSHED);
@@ -61,23 +60,14 @@ TEST_F(ControlsTest, AMouseClickCountsOnlyWhenReleasedOverTheButton) {
     plat::SendMouse(button_, WM_LBUTTONDOWN, POINT{5, 5}, MK_LBUTTON);
     plat::SendMouse(button_, WM_LBUTTONUP, POINT{150, 150}); // dragged off before releasing
     EXPECT_TRUE(Commands().empty());
-}
 
-TEST_F(ControlsTest, TheSpaceBarClicksOnRelease) {
     SendMessageA(button_, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(Commands().empty());
     SendMessageA(button_, WM_KEYUP, VK_SPACE, 0);
     EXPECT_EQ(Commands().size(), 1u);
 }
 
-TEST_F(ControlsTest, ButtonsTellTheDialogManagerWhichIsTheDefault) {
-    EXPECT_EQ(SendMessageA(button_, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
-    SendMessageA(button_, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-    EXPECT_EQ(SendMessageA(button_, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
-    EXPECT_TRUE(GetWindowLongA(button_, GWL_STYLE) & WS_VISIBLE) << "BM_SETSTYLE keeps the window styles";
-}
-
-TEST_F(ControlsTest, AutoCheckBoxesToggleAndPushButtonsIgnoreChecks) {
+TEST_F(ControlsTest, AutoCheckBoxesTogglePushButtonsIgnoreChecksAndTellWhichIsTheDefault) {
     HWND box = CreateWindowExA(0, "Button", "Check", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 40, 80, 20,
                                parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(5)), 0, nullptr);
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -85,6 +75,11 @@ TEST_F(ControlsTest, AutoCheckBoxesToggleAndPushButtonsIgnoreChecks) {
     EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
     SendMessageA(button_, BM_SETCHECK, BST_CHECKED, 0);
     EXPECT_EQ(SendMessageA(button_, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    EXPECT_EQ(SendMessageA(button_, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+    SendMessageA(button_, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    EXPECT_EQ(SendMessageA(button_, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+    EXPECT_TRUE(GetWindowLongA(button_, GWL_STYLE) & WS_VISIBLE) << "BM_SETSTYLE keeps the window styles";
 }
 
 TEST_F(ControlsTest, StaticsKeepTheirTextAndLetTheMouseThrough) {

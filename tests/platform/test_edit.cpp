@@ -53,7 +53,7 @@ class EditControl : public testwin::WindowTest {
     }
 };
 
-TEST_F(EditControl, TextAndLimit) {
+TEST_F(EditControl, TextLimitAndPainting) {
     EXPECT_EQ(Text(), "start");
     EXPECT_EQ(GetWindowTextLengthA(edit), 5);
     char small[4];
@@ -67,6 +67,12 @@ TEST_F(EditControl, TextAndLimit) {
     SendMessageA(edit, EM_LIMITTEXT, 0, 0);
     EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
     EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+
+    UpdateWindow(parent);
+    plat::Drawing drawing = plat::LastDrawing(edit);
+    const plat::DrawOp* text = drawing.FindText("longer than four");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->textColor, GetSysColor(COLOR_WINDOWTEXT));
 }
 
 TEST_F(EditControl, SelectionMessages) {
@@ -82,7 +88,7 @@ TEST_F(EditControl, SelectionMessages) {
     EXPECT_EQ(Sel(), (std::pair<DWORD, DWORD>{5, 5}));
 }
 
-TEST_F(EditControl, TypingInsertsReplacesAndNotifies) {
+TEST_F(EditControl, TypingInsertsReplacesAndNotifiesAsDoFocusChanges) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
     Type("ab");
     EXPECT_EQ(Text(), "ab");
@@ -98,6 +104,11 @@ TEST_F(EditControl, TypingInsertsReplacesAndNotifies) {
     EXPECT_EQ(Text(), "b");
     SetWindowTextA(edit, "fresh");
     EXPECT_FALSE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
+
+    testwin::Log().clear();
+    SetFocus(edit);
+    SetFocus(parent);
+    EXPECT_EQ(Codes(), (std::vector<WORD>{EN_SETFOCUS, EN_KILLFOCUS}));
 }
 
 TEST_F(EditControl, LimitStopsTypingAndReplacing) {
@@ -113,12 +124,6 @@ TEST_F(EditControl, LimitStopsTypingAndReplacing) {
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("ABCD"));
     EXPECT_EQ(Text(), "ABart12"); // cut to what fits
     EXPECT_EQ(Codes(), (std::vector<WORD>{EN_MAXTEXT, EN_UPDATE, EN_CHANGE}));
-}
-
-TEST_F(EditControl, FocusNotifications) {
-    SetFocus(edit);
-    SetFocus(parent);
-    EXPECT_EQ(Codes(), (std::vector<WORD>{EN_SETFOCUS, EN_KILLFOCUS}));
 }
 
 TEST_F(EditControl, NavigationAndDeleteKeys) {
@@ -164,14 +169,6 @@ TEST_F(EditControl, BackspaceKeepsTwoByteCharactersWhole) {
     SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("\xA4\xA4"));
     EXPECT_EQ(Text(), "a"); // half a character never goes in
     plat::SetCodePage(saved);
-}
-
-TEST_F(EditControl, PaintsItsText) {
-    UpdateWindow(parent);
-    plat::Drawing drawing = plat::LastDrawing(edit);
-    const plat::DrawOp* text = drawing.FindText("start");
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->textColor, GetSysColor(COLOR_WINDOWTEXT));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -42,7 +41,7 @@ class Files : public ::testing::Test {
     static constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 };
 
-TEST_F(Files, CreateAlwaysAndOpenAlwaysTellWhetherTheFileExisted) {
+TEST_F(Files, DispositionsTellWhetherTheFileExistedAndFailWithTheirErrors) {
     const std::string path = folder_ / "book.ebd";
     SetLastError(1234);
     HANDLE file = Open(path, kReadWrite, 0, CREATE_ALWAYS);
@@ -62,29 +61,27 @@ TEST_F(Files, CreateAlwaysAndOpenAlwaysTellWhetherTheFileExisted) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(GetFileSize(file, nullptr), 0u) << "and truncates it";
     CloseHandle(file);
-}
 
-TEST_F(Files, OtherDispositionsAndTheirErrors) {
-    const std::string path = folder_ / "data.bin";
-    HANDLE file = Open(path, GENERIC_WRITE, 0, CREATE_NEW);
+    const std::string data = folder_ / "data.bin";
+    file = Open(data, GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     Write(file, "12345");
     CloseHandle(file);
 
-    EXPECT_EQ(Open(path, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(data, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
     EXPECT_EQ(Open(folder_ / "absent.bin", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(Open(folder_ / "no/such/folder.bin", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(Open(path, GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(data, GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << "truncating needs write access";
     EXPECT_EQ(Open(folder_ / "absent.bin", GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(Open(folder_.Path(), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "a folder is not a file";
 
-    file = Open(path, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+    file = Open(data, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetFileSize(file, nullptr), 0u);
     CloseHandle(file);
@@ -124,7 +121,7 @@ TEST_F(Files, ReadingWritingAndTheFilePointer) {
     EXPECT_EQ(testfs::ReadText(folder_ / "pointer.bin"), "012345");
 }
 
-TEST_F(Files, AccessIsCheckedPerHandle) {
+TEST_F(Files, AccessIsCheckedPerHandleAndDeletingWhatCannotBeDeletedFails) {
     testfs::WriteText(folder_ / "ro.txt", "text");
     HANDLE file = Open(folder_ / "ro.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -140,6 +137,17 @@ TEST_F(Files, AccessIsCheckedPerHandle) {
     char byte;
     EXPECT_FALSE(ReadFile(file, &byte, 1, &got, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    EXPECT_FALSE(DeleteFileA((folder_ / "absent").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(DeleteFileA(folder_.Path().c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    testfs::WriteText(folder_ / "locked", "x");
+    chmod((folder_ / "locked").c_str(), 0444);
+    EXPECT_EQ(GetFileAttributesA((folder_ / "locked").c_str()) & FILE_ATTRIBUTE_READONLY,
+              FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(DeleteFileA((folder_ / "locked").c_str())) << "read-only files are not deleted";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(Files, SharingModesAreHonouredBetweenHandles) {
@@ -208,20 +216,7 @@ TEST_F(Files, BackslashSeparatorsAndNamesInAnyCase) {
     EXPECT_FALSE(testfs::Exists(folder_ / "Library/TAVRIN.SYS"));
 }
 
-TEST_F(Files, DeleteFileErrors) {
-    EXPECT_FALSE(DeleteFileA((folder_ / "absent").c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(DeleteFileA(folder_.Path().c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    testfs::WriteText(folder_ / "locked", "x");
-    chmod((folder_ / "locked").c_str(), 0444);
-    EXPECT_EQ(GetFileAttributesA((folder_ / "locked").c_str()) & FILE_ATTRIBUTE_READONLY,
-              FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(DeleteFileA((folder_ / "locked").c_str())) << "read-only files are not deleted";
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-}
-
-TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTarget) {
+TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTargetAndMoveFileRefusesItButCanChangeCase) {
     testfs::WriteText(folder_ / "a.txt", "alpha");
     testfs::WriteText(folder_ / "b.txt", "beta");
     EXPECT_FALSE(CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "b.txt").c_str(), TRUE));
@@ -235,9 +230,7 @@ TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTarget) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "a.txt").c_str(), FALSE));
     EXPECT_EQ(testfs::ReadText(folder_ / "a.txt"), "alpha") << "copying onto itself destroys nothing";
-}
 
-TEST_F(Files, MoveFileRefusesAnExistingTargetAndCanChangeCase) {
     testfs::WriteText(folder_ / "old.txt", "moved");
     testfs::WriteText(folder_ / "taken.txt", "stays");
     EXPECT_FALSE(MoveFileA((folder_ / "old.txt").c_str(), (folder_ / "taken.txt").c_str()));
@@ -297,18 +290,14 @@ TEST_F(Files, CurrentDirectory) {
 }
 
 TEST_F(Files, TemporaryFolderAndNames) {
-    const char* previous = std::getenv("TMP");
-    std::string saved = previous ? previous : "";
-    setenv("TMP", folder_.Path().c_str(), 1);
     char temp[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temp, temp);
-    EXPECT_EQ(std::string(temp), folder_.Path() + "/");
-    EXPECT_EQ(length, folder_.Path().size() + 1);
-    EXPECT_EQ(GetTempPathA(3, temp), folder_.Path().size() + 2);
-    if (previous)
-        setenv("TMP", saved.c_str(), 1);
-    else
-        unsetenv("TMP");
+    {
+        testfs::ScopedEnv tmp("TMP", folder_.Path().c_str());
+        DWORD length = GetTempPathA(sizeof temp, temp);
+        EXPECT_EQ(std::string(temp), folder_.Path() + "/");
+        EXPECT_EQ(length, folder_.Path().size() + 1);
+        EXPECT_EQ(GetTempPathA(3, temp), folder_.Path().size() + 2);
+    }
 
     char first[MAX_PATH], second[MAX_PATH];
     UINT a = GetTempFileNameA(folder_.Path().c_str(), "ebookxyz", 0, first);

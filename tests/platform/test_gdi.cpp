@@ -44,7 +44,7 @@ TEST(GdiDc, FreshDcHasThePlatformDefaultsIncludingTheSystemFont) {
     EXPECT_FALSE(DeleteDC(dc)); // stale handle
 }
 
-TEST(GdiDc, RecordedTextCarriesTheColoursModeAndFontSetBeforeDrawing) {
+TEST(GdiDc, RecordedOperationsCarryTheColoursModeAndFontSetBeforeAndMoveWithTheOrigins) {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, RGB(200, 0, 0));
@@ -72,10 +72,8 @@ TEST(GdiDc, RecordedTextCarriesTheColoursModeAndFontSetBeforeDrawing) {
     EXPECT_EQ(def->bkMode, OPAQUE);
     SelectObject(dc, oldFont);
     DeleteDC(dc);
-}
 
-TEST(GdiDc, OriginsMoveRecordedOperationsToDeviceCoordinates) {
-    HDC dc = CreateCompatibleDC(nullptr);
+    dc = CreateCompatibleDC(nullptr);
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     SetViewportOrgEx(dc, 10, 5, nullptr);
     RECT r{0, 0, 4, 4};
@@ -85,7 +83,7 @@ TEST(GdiDc, OriginsMoveRecordedOperationsToDeviceCoordinates) {
     EXPECT_EQ(old.x, 0);
     FillRect(dc, &r, red);
 
-    plat::Drawing d = plat::DcDrawing(dc);
+    d = plat::DcDrawing(dc);
     ASSERT_EQ(d.ops.size(), 2u);
     EXPECT_EQ(d.ops[0].kind, DrawKind::Fill);
     EXPECT_EQ(d.ops[0].color, RGB(255, 0, 0));
@@ -139,7 +137,7 @@ TEST(GdiObjects, ObjectsInUseCannotBeDeletedAndStockObjectsSurviveDeletion) {
     DeleteDC(dc);
 }
 
-TEST(GdiObjects, GetObjectDescribesFontsAndBitmaps) {
+TEST(GdiObjects, GetObjectDescribesFontsAndBitmapsAndAFreshMemoryDcMakesMonochromeOnes) {
     LOGFONTA lf{};
     lf.lfHeight = -13;
     lf.lfWeight = FW_BOLD;
@@ -161,12 +159,9 @@ TEST(GdiObjects, GetObjectDescribesFontsAndBitmaps) {
     EXPECT_EQ(bm.bmWidthBytes, 60);
     DeleteObject(bmp);
     DeleteObject(font);
-}
 
-TEST(GdiObjects, BitmapCompatibleWithAFreshMemoryDcIsMonochrome) {
     HDC mem = CreateCompatibleDC(nullptr);
     HBITMAP mono = CreateCompatibleBitmap(mem, 8, 8);
-    BITMAP bm{};
     GetObjectA(mono, sizeof bm, &bm);
     EXPECT_EQ(bm.bmBitsPixel, 1);
     HDC screen = GetDC(nullptr);
@@ -291,7 +286,7 @@ TEST(GdiPixels, BitBltConvertsColourToMonochromeByTheSourceBackgroundColour) {
 
 class GdiWindowDc : public testwin::WindowTest {};
 
-TEST_F(GdiWindowDc, ReleaseHandsTheDrawingToTheWindowButMeasuringLeavesItAlone) {
+TEST_F(GdiWindowDc, ReleaseHandsTheDrawingToTheWindowButMeasuringLeavesItAloneAndChecksTheWindow) {
     HWND w = testwin::MakeTop(0, 0, 120, 80);
     ASSERT_NE(w, nullptr);
     plat::ClearDrawing(w);
@@ -320,6 +315,14 @@ TEST_F(GdiWindowDc, ReleaseHandsTheDrawingToTheWindowButMeasuringLeavesItAlone) 
     plat::ClearDrawing(w);
     EXPECT_TRUE(plat::LastDrawing(w).Empty());
     DeleteObject(green);
+
+    HWND other = testwin::MakeTop();
+    dc = GetDC(w);
+    EXPECT_EQ(ReleaseDC(other, dc), 0);
+    EXPECT_EQ(ReleaseDC(w, dc), 1);
+    EXPECT_EQ(ReleaseDC(w, dc), 0);
+    DestroyWindow(w);
+    EXPECT_EQ(GetDC(w), nullptr);
 }
 
 TEST_F(GdiWindowDc, PaintThroughBeginPaintIsTheLastDrawingAndSystemColourBrushesWork) {
@@ -341,17 +344,6 @@ TEST_F(GdiWindowDc, PaintThroughBeginPaintIsTheLastDrawingAndSystemColourBrushes
     ASSERT_FALSE(d.Empty());
     EXPECT_EQ(d.ops.back().kind, DrawKind::Fill);
     EXPECT_EQ(d.ops.back().color, GetSysColor(COLOR_HIGHLIGHT) & 0xFFFFFF);
-}
-
-TEST_F(GdiWindowDc, GetDcRefusesDestroyedWindowsAndReleaseChecksTheWindow) {
-    HWND w = testwin::MakeTop();
-    HWND other = testwin::MakeTop();
-    HDC dc = GetDC(w);
-    EXPECT_EQ(ReleaseDC(other, dc), 0);
-    EXPECT_EQ(ReleaseDC(w, dc), 1);
-    EXPECT_EQ(ReleaseDC(w, dc), 0);
-    DestroyWindow(w);
-    EXPECT_EQ(GetDC(w), nullptr);
 }
 
 } // namespace

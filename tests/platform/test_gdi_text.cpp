@@ -36,11 +36,7 @@ class GdiText : public ::testing::Test {
     HGDIOBJ oldFont = nullptr;
 };
 
-TEST_F(GdiText, TheFontEngineUsesARealFontFile) {
-    EXPECT_EQ(plat::FontFamilyInUse(), "DejaVu Sans");
-}
-
-TEST_F(GdiText, GuiFontIsAbout13PixelsTallAndCellHeightsAreExact) {
+TEST_F(GdiText, TheGuiFontOfARealFontFileIsAbout13PixelsTallAndCellHeightsAreExact) {
     TEXTMETRICA tm{};
     ASSERT_TRUE(GetTextMetricsA(dc, &tm));
     EXPECT_EQ(tm.tmHeight, 13);
@@ -64,12 +60,11 @@ TEST_F(GdiText, GuiFontIsAbout13PixelsTallAndCellHeightsAreExact) {
     EXPECT_FALSE(tm.tmPitchAndFamily & TMPF_FIXED_PITCH);
     EXPECT_EQ(Width("iiii"), Width("WWWW")); // monospaced
     DeleteObject(cell);
-}
 
-TEST_F(GdiText, AbsurdFontSizesAreClampedInsteadOfBreakingTheEngine) {
+    EXPECT_EQ(plat::FontFamilyInUse(), "DejaVu Sans");
+
     HFONT huge = CreateFontA(-2000000000, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-    SelectObject(dc, huge);
-    TEXTMETRICA tm{};
+    SelectObject(dc, huge); // an absurd size is clamped instead of breaking the engine
     ASSERT_TRUE(GetTextMetricsA(dc, &tm));
     EXPECT_GT(tm.tmHeight, 1000);
     EXPECT_LT(tm.tmHeight, 1300);
@@ -78,7 +73,7 @@ TEST_F(GdiText, AbsurdFontSizesAreClampedInsteadOfBreakingTheEngine) {
     DeleteObject(huge);
 }
 
-TEST_F(GdiText, ExtentGrowsWithTheTextAndAddsWholePixelAdvances) {
+TEST_F(GdiText, ExtentsGrowWithTheTextAddWholePixelAdvancesAndFollowTheSelectedFont) {
     EXPECT_EQ(Width(""), 0);
     EXPECT_LT(Width("B"), Width("Bo"));
     EXPECT_LT(Width("Bo"), Width("Books"));
@@ -88,9 +83,7 @@ TEST_F(GdiText, ExtentGrowsWithTheTextAndAddsWholePixelAdvances) {
     GetTextExtentPoint32A(dc, "Books", 5, &sz);
     EXPECT_EQ(sz.cy, 13);
     EXPECT_FALSE(GetTextExtentPoint32A(dc, "x", -1, &sz));
-}
 
-TEST_F(GdiText, BoldTextIsWiderAndTheWidthFollowsTheSelectedFont) {
     HFONT bold = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
     int normal = Width("Dictionary shelf");
     SelectObject(dc, bold);

@@ -55,7 +55,7 @@ class ImageListTest : public ::testing::Test {
     HIMAGELIST himl = nullptr;
 };
 
-TEST_F(ImageListTest, CreationNeedsAPositiveImageSize) {
+TEST_F(ImageListTest, CreationNeedsAPositiveSizeAndAddMaskedCutsAStripAndReturnsTheFirstNewIndex) {
     EXPECT_EQ(ImageList_Create(0, 16, ILC_COLOR24, 1, 0), nullptr);
     EXPECT_EQ(ImageList_Create(16, -1, ILC_COLOR24, 1, 0), nullptr);
     int cx = 0, cy = 0;
@@ -63,10 +63,6 @@ TEST_F(ImageListTest, CreationNeedsAPositiveImageSize) {
     EXPECT_EQ(cx, 16);
     EXPECT_EQ(cy, 16);
     EXPECT_EQ(ImageList_GetImageCount(himl), 0);
-    EXPECT_EQ(ILC_COLOR24 | ILC_MASK, 0x19);
-}
-
-TEST_F(ImageListTest, AddMaskedCutsAStripAndReturnsTheFirstNewIndex) {
     HBITMAP four = Strip(4);
     EXPECT_EQ(ImageList_AddMasked(himl, four, RGB(255, 255, 255)), 0);
     EXPECT_EQ(ImageList_GetImageCount(himl), 4);
@@ -87,7 +83,7 @@ TEST_F(ImageListTest, AddMaskedCutsAStripAndReturnsTheFirstNewIndex) {
         EXPECT_TRUE(DeleteObject(b));
 }
 
-TEST_F(ImageListTest, MaskComesFromTheExactMaskColour) {
+TEST_F(ImageListTest, MaskComesFromTheExactMaskColourOnlyInAListWithAMask) {
     HBITMAP bmp =
         MakeBitmap(16, 16, [](int x, int) { return x == 0 ? RGB(254, 255, 255) : RGB(255, 255, 255); });
     ASSERT_EQ(ImageList_AddMasked(himl, bmp, RGB(255, 255, 255)), 0);
@@ -97,13 +93,11 @@ TEST_F(ImageListTest, MaskComesFromTheExactMaskColour) {
     EXPECT_FALSE(img.TransparentAt(0, 5));      // almost white is still opaque
     EXPECT_EQ(img.ColorAt(0, 5), RGB(254, 255, 255));
     DeleteObject(bmp);
-}
 
-TEST_F(ImageListTest, AListWithoutMaskKeepsEveryPixelOpaque) {
     HIMAGELIST plain = ImageList_Create(16, 16, ILC_COLOR24, 1, 1);
-    HBITMAP bmp = Strip(1);
+    bmp = Strip(1);
     ASSERT_EQ(ImageList_AddMasked(plain, bmp, RGB(255, 255, 255)), 0);
-    plat::Image img = plat::ImageListPixels(plain, 0);
+    img = plat::ImageListPixels(plain, 0);
     EXPECT_FALSE(img.TransparentAt(0, 0));
     EXPECT_EQ(img.ColorAt(0, 0), RGB(255, 255, 255));
     ImageList_Destroy(plain);

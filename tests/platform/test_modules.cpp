@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 
 #ifndef TAVRIN_FIXTURE_DIR
@@ -27,26 +25,7 @@ std::string FixtureOf(HMODULE module) {
     return proc ? proc() : "<no FixtureName>";
 }
 
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            setenv(name_.c_str(), saved_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-  private:
-    std::string name_;
-    std::optional<std::string> saved_;
-};
+using testfs::ScopedEnv;
 
 class Modules : public ::testing::Test {
   protected:
@@ -91,7 +70,7 @@ TEST_F(Modules, CurrentDirectoryComesBeforeTheLibraryPath) {
     FreeLibrary(other);
 }
 
-TEST_F(Modules, FileNamesMatchWithoutRegardToCase) {
+TEST_F(Modules, FileNamesMatchWithoutRegardToCaseAndATrailingDotMeansNoExtension) {
     plat::SetProgramPath(kFixtures + "/extra/readerhost");
     HMODULE books = LoadLibraryA("Books.Dll"); // on disk: BOOKS.DLL
     ASSERT_NE(books, 0u);
@@ -104,9 +83,8 @@ TEST_F(Modules, FileNamesMatchWithoutRegardToCase) {
     ASSERT_NE(host, 0u);
     EXPECT_EQ(FixtureOf(host), "host/Books.Dll");
     FreeLibrary(host);
-}
 
-TEST_F(Modules, TrailingDotMeansNoExtension) {
+    plat::SetProgramPath(kFixtures + "/host/readerhost");
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA("plain"), 0u) << "\"plain\" means plain.dll";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));

@@ -59,7 +59,7 @@ class OpenFileTest : public testwin::WindowTest {
     OPENFILENAMEA ofn_;
 };
 
-TEST_F(OpenFileTest, OneFileComesBackAsItsFullPath) {
+TEST_F(OpenFileTest, OneFileComesBackAsItsFullPathAlsoWhenGivenByFolderAndName) {
     MakeFile("Poems.ebd");
     std::string full = Folder() + "/Poems.ebd";
     script_.ChooseFile(full);
@@ -69,9 +69,13 @@ TEST_F(OpenFileTest, OneFileComesBackAsItsFullPath) {
     EXPECT_EQ(buffer_[full.size() + 1], '\0') << "a second zero ends the list";
     EXPECT_EQ(ofn_.nFileOffset, full.size() - std::strlen("Poems.ebd"));
     EXPECT_EQ(ofn_.nFileExtension, full.size() - std::strlen("ebd"));
+    MakeFile("only.ebd");
+    script_.ChooseFiles(Folder(), {"only.ebd"});
+    ASSERT_TRUE(GetOpenFileNameA(&ofn_));
+    EXPECT_EQ(std::string(buffer_), Folder() + "/only.ebd");
 }
 
-TEST_F(OpenFileTest, SeveralFilesComeBackAsFolderThenNamesWithADoubleZeroAtTheEnd) {
+TEST_F(OpenFileTest, SeveralFilesComeBackAsFolderThenNamesWithADoubleZeroAtTheEndOrOldStyleWithSpaces) {
     MakeFile("a.ebd");
     MakeFile("b.ebp");
     MakeFile("c d.ebd");
@@ -85,16 +89,13 @@ TEST_F(OpenFileTest, SeveralFilesComeBackAsFolderThenNamesWithADoubleZeroAtTheEn
     for (const char* p = buffer_ + std::strlen(buffer_) + 1; *p; p += std::strlen(p) + 1)
         names.emplace_back(p);
     EXPECT_EQ(names, (std::vector<std::string>{"a.ebd", "b.ebp", "c d.ebd"}));
-}
-
-TEST_F(OpenFileTest, OneFileOfAMultiSelectionGivenByFolderAndNameIsAFullPath) {
-    MakeFile("only.ebd");
-    script_.ChooseFiles(Folder(), {"only.ebd"});
+    ofn_.Flags = OFN_ALLOWMULTISELECT;
+    script_.ChooseFiles(Folder(), {"a.ebd", "b.ebp"});
     ASSERT_TRUE(GetOpenFileNameA(&ofn_));
-    EXPECT_EQ(std::string(buffer_), Folder() + "/only.ebd");
+    EXPECT_EQ(std::string(buffer_), Folder() + " a.ebd b.ebp");
 }
 
-TEST_F(OpenFileTest, NamesThatDoNotFitFailWithBufferTooSmallAndTheNeededSize) {
+TEST_F(OpenFileTest, NamesThatDoNotFitFailWithBufferTooSmallAndTheNeededSizeAndAnExactFitSucceeds) {
     std::vector<std::string> names;
     size_t needed = Folder().size() + 1;
     for (int i = 0; needed <= sizeof buffer_; ++i) {
@@ -109,9 +110,7 @@ TEST_F(OpenFileTest, NamesThatDoNotFitFailWithBufferTooSmallAndTheNeededSize) {
     std::memcpy(&reported, buffer_, sizeof reported);
     EXPECT_EQ(reported, needed);
     EXPECT_EQ(buffer_[2], '\0') << "nothing else is written";
-}
 
-TEST_F(OpenFileTest, ExactlyFillingTheBufferSucceeds) {
     std::string name = MakeFile("x.ebd");
     ofn_.nMaxFile = static_cast<DWORD>(Folder().size() + 1 + name.size() + 1 + name.size() + 1 + 1);
     MakeFile("y.ebd");
@@ -122,7 +121,7 @@ TEST_F(OpenFileTest, ExactlyFillingTheBufferSucceeds) {
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
 }
 
-TEST_F(OpenFileTest, TheInteractionSeesTheFilterFlagsAndBufferSize) {
+TEST_F(OpenFileTest, TheInteractionSeesTheFilterFlagsAndBufferSizeAndTheHeadlessDefaultCancels) {
     ofn_.lpstrTitle = "Register Book";
     ofn_.lpstrInitialDir = "/books";
     script_.CancelFiles();
@@ -136,6 +135,9 @@ TEST_F(OpenFileTest, TheInteractionSeesTheFilterFlagsAndBufferSize) {
     EXPECT_EQ(r.owner, owner_);
     EXPECT_EQ(r.title, "Register Book");
     EXPECT_EQ(r.initialDir, "/books");
+    plat::ScopedInteraction headless(nullptr);
+    EXPECT_FALSE(GetOpenFileNameA(&ofn_));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
 }
 
 TEST_F(OpenFileTest, TheOwnerIsDisabledWhileTheDialogIsUp) {
@@ -154,7 +156,7 @@ TEST_F(OpenFileTest, TheOwnerIsDisabledWhileTheDialogIsUp) {
     EXPECT_TRUE(IsWindowEnabled(owner_));
 }
 
-TEST_F(OpenFileTest, FilesThatMustExistButDoNotCancelTheDialog) {
+TEST_F(OpenFileTest, FilesThatMustExistButDoNotCancelTheDialogAndSeveralInASingleSelectionAreRefused) {
     MakeFile("here.ebd");
     script_.ChooseFiles(Folder(), {"here.ebd", "missing.ebd"});
     testing::internal::CaptureStderr();
@@ -166,25 +168,13 @@ TEST_F(OpenFileTest, FilesThatMustExistButDoNotCancelTheDialog) {
     ofn_.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT;
     script_.ChooseFiles(Folder(), {"here.ebd", "missing.ebd"});
     EXPECT_TRUE(GetOpenFileNameA(&ofn_));
-}
 
-TEST_F(OpenFileTest, SeveralFilesInASingleSelectionDialogAreRefused) {
-    MakeFile("a.ebd");
     MakeFile("b.ebd");
     ofn_.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
-    script_.ChooseFiles(Folder(), {"a.ebd", "b.ebd"});
+    script_.ChooseFiles(Folder(), {"here.ebd", "b.ebd"});
     testing::internal::CaptureStderr();
     EXPECT_FALSE(GetOpenFileNameA(&ofn_));
     testing::internal::GetCapturedStderr();
-}
-
-TEST_F(OpenFileTest, TheOldStyleListSeparatesNamesWithSpaces) {
-    MakeFile("a.ebd");
-    MakeFile("b.ebd");
-    ofn_.Flags = OFN_ALLOWMULTISELECT;
-    script_.ChooseFiles(Folder(), {"a.ebd", "b.ebd"});
-    ASSERT_TRUE(GetOpenFileNameA(&ofn_));
-    EXPECT_EQ(std::string(buffer_), Folder() + " a.ebd b.ebd");
 }
 
 TEST_F(OpenFileTest, BadRequestsReportTheirError) {
@@ -196,12 +186,6 @@ TEST_F(OpenFileTest, BadRequestsReportTheirError) {
     EXPECT_FALSE(GetOpenFileNameA(&ofn_));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_INITIALIZATION));
     EXPECT_TRUE(script_.FileDialogs().empty()) << "no dialog for a bad request";
-}
-
-TEST_F(OpenFileTest, TheHeadlessDefaultCancels) {
-    plat::ScopedInteraction headless(nullptr);
-    EXPECT_FALSE(GetOpenFileNameA(&ofn_));
-    EXPECT_EQ(CommDlgExtendedError(), 0u);
 }
 
 } // namespace

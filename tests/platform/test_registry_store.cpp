@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
 #include <sqlite3.h>
 #include <string>
 #include <sys/wait.h>
@@ -16,27 +14,7 @@
 
 namespace {
 
-// Sets or clears an environment variable for the lifetime of the object.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (saved_)
-            setenv(name_.c_str(), saved_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-  private:
-    std::string name_;
-    std::optional<std::string> saved_;
-};
+using testfs::ScopedEnv;
 
 class RegistryStore : public ::testing::Test {
   protected:

@@ -51,14 +51,6 @@ class Resources : public ::testing::Test {
     plat::ResourceTable other;
 };
 
-TEST_F(Resources, LanguageMacrosHaveThePlatformValues) {
-    EXPECT_EQ(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), 0x0409);
-    EXPECT_EQ(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL), 0x0404);
-    EXPECT_EQ(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), 0x0804);
-    EXPECT_EQ(PRIMARYLANGID(0x0804), LANG_CHINESE);
-    EXPECT_EQ(SUBLANGID(0x0804), SUBLANG_CHINESE_SIMPLIFIED);
-}
-
 TEST_F(Resources, LoadStringPicksTheUserLanguageAndItsCodePage) {
     char buf[64];
     EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, sizeof buf), 9);
@@ -77,7 +69,7 @@ TEST_F(Resources, LoadStringPicksTheUserLanguageAndItsCodePage) {
     EXPECT_EQ(plat::UserLanguage(), 0x0804);
 }
 
-TEST_F(Resources, AStringMissingInTheCurrentLanguageLoadsEmpty) {
+TEST_F(Resources, MissingStringsLoadEmptyAndLoadStringTruncatesWithinTheBuffer) {
     char buf[32];
     std::memset(buf, 'x', sizeof buf);
     plat::SetUserLanguage(0x0404);
@@ -87,10 +79,8 @@ TEST_F(Resources, AStringMissingInTheCurrentLanguageLoadsEmpty) {
     EXPECT_EQ(LoadStringA(kShelf, 999, buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "");
     EXPECT_EQ(LoadStringA(0x7777, kTitle, buf, sizeof buf), 0); // no resources for that module
-}
 
-TEST_F(Resources, LoadStringTruncatesWithinTheBufferAndTerminates) {
-    char buf[8];
+    plat::SetUserLanguage(0x0409);
     std::memset(buf, 'x', sizeof buf);
     EXPECT_EQ(LoadStringA(kShelf, kTitle, buf, 5), 4);
     EXPECT_STREQ(buf, "Book");
@@ -109,24 +99,8 @@ TEST_F(Resources, LoadStringTruncatesWithinTheBufferAndTerminates) {
     EXPECT_STREQ(buf, "\xAE\xD1");
 }
 
-TEST_F(Resources, ZeroInstanceMeansTheCurrentResourceModule) {
-    char buf[32];
-    EXPECT_EQ(plat::CurrentResourceModule(), kShelf);
-    LoadStringA(0, kTitle, buf, sizeof buf);
-    EXPECT_STREQ(buf, "Bookshelf");
-    plat::SetCurrentResourceModule(kOther);
-    LoadStringA(0, kTitle, buf, sizeof buf);
-    EXPECT_STREQ(buf, "Other module");
-    LoadStringA(kShelf, kTitle, buf, sizeof buf); // an explicit module still wins
-    EXPECT_STREQ(buf, "Bookshelf");
-    EXPECT_EQ(LoadBitmapA(0, MAKEINTRESOURCE(300)), nullptr); // the other module has no bitmaps
-    plat::SetCurrentResourceModule(kShelf);
-    HBITMAP b = LoadBitmapA(0, MAKEINTRESOURCE(300));
-    EXPECT_NE(b, nullptr);
-    DeleteObject(b);
-}
-
-TEST_F(Resources, LoadBitmapMakesANewBitmapFromThePixelsOrNull) {
+// LoadBitmap makes a new bitmap from the pixels, or null; instance 0 means the current resource module.
+TEST_F(Resources, LoadBitmapAndTheCurrentResourceModule) {
     size_t before = plat::GdiObjectCount();
     HBITMAP b = LoadBitmapA(kShelf, MAKEINTRESOURCE(300));
     ASSERT_NE(b, nullptr);
@@ -144,6 +118,21 @@ TEST_F(Resources, LoadBitmapMakesANewBitmapFromThePixelsOrNull) {
     EXPECT_EQ(plat::GdiObjectCount(), before);
     EXPECT_EQ(LoadBitmapA(kShelf, MAKEINTRESOURCE(301)), nullptr);
     EXPECT_EQ(LoadBitmapA(kShelf, "NAMED"), nullptr);
+
+    char buf[32];
+    EXPECT_EQ(plat::CurrentResourceModule(), kShelf);
+    LoadStringA(0, kTitle, buf, sizeof buf);
+    EXPECT_STREQ(buf, "Bookshelf");
+    plat::SetCurrentResourceModule(kOther);
+    LoadStringA(0, kTitle, buf, sizeof buf);
+    EXPECT_STREQ(buf, "Other module");
+    LoadStringA(kShelf, kTitle, buf, sizeof buf); // an explicit module still wins
+    EXPECT_STREQ(buf, "Bookshelf");
+    EXPECT_EQ(LoadBitmapA(0, MAKEINTRESOURCE(300)), nullptr); // the other module has no bitmaps
+    plat::SetCurrentResourceModule(kShelf);
+    b = LoadBitmapA(0, MAKEINTRESOURCE(300));
+    EXPECT_NE(b, nullptr);
+    DeleteObject(b);
 }
 
 TEST_F(Resources, DialogTemplatesFollowTheLanguageWithEnglishAsFallback) {

@@ -5,7 +5,7 @@
 namespace {
 
 // Runs first in this program, before anything registered the class explicitly.
-TEST(TreeClass, CreatingATreeNeedsNoRegistration) {
+TEST(TreeClass, CreatingATreeNeedsNoRegistrationAndInitCommonControlsExChecksItsSize) {
     plat::ResetWindows();
     testwin::RegisterRecordingClass();
     HWND top = testwin::MakeTop();
@@ -19,9 +19,6 @@ TEST(TreeClass, CreatingATreeNeedsNoRegistration) {
     EXPECT_EQ(wc.style, static_cast<UINT>(CS_GLOBALCLASS | CS_DBLCLKS));
     EXPECT_EQ(wc.hbrBackground, nullptr);
     plat::ResetWindows();
-}
-
-TEST(TreeClass, InitCommonControlsExChecksItsSize) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES};
     EXPECT_TRUE(InitCommonControlsEx(&icc));
     icc.dwSize = 3;
@@ -31,7 +28,7 @@ TEST(TreeClass, InitCommonControlsExChecksItsSize) {
 
 class TreeWindow : public treetest::TreeTest {};
 
-TEST_F(TreeWindow, AsksTheParentForTheNotifyFormatAtCreation) {
+TEST_F(TreeWindow, AsksTheParentForTheNotifyFormatAtCreationAndNotifiesFocusChanges) {
     testwin::Log().clear();
     MakeTree();
     bool asked = false;
@@ -43,6 +40,13 @@ TEST_F(TreeWindow, AsksTheParentForTheNotifyFormatAtCreation) {
         }
     EXPECT_TRUE(asked);
     EXPECT_EQ(SendMessageA(tree, TVM_GETUNICODEFORMAT, 0, 0), FALSE);
+    SetFocus(tree);
+    SetFocus(parent);
+    std::vector<std::string> names;
+    for (const treetest::Note& n : notes)
+        names.push_back(n.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"SETFOCUS", "KILLFOCUS"}));
+    EXPECT_EQ(notes[0].code, static_cast<UINT>(NM_SETFOCUS));
 }
 
 TEST_F(TreeWindow, SetRedrawHoldsBackRepaints) {
@@ -56,31 +60,6 @@ TEST_F(TreeWindow, SetRedrawHoldsBackRepaints) {
     EXPECT_EQ(TreeView_GetRoot(tree), item); // the tree itself is up to date
     SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
     EXPECT_TRUE(GetUpdateRect(tree, &rc, FALSE));
-}
-
-TEST_F(TreeWindow, FocusChangesAreNotified) {
-    MakeTree();
-    SetFocus(tree);
-    SetFocus(parent);
-    std::vector<std::string> names;
-    for (const treetest::Note& n : notes)
-        names.push_back(n.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"SETFOCUS", "KILLFOCUS"}));
-    EXPECT_EQ(notes[0].code, static_cast<UINT>(NM_SETFOCUS));
-}
-
-TEST_F(TreeWindow, NotificationHeaderCarriesTheControlId) {
-    MakeTree();
-    UINT_PTR id = 0;
-    HWND from = nullptr;
-    answer = [&](NMHDR* hdr) -> LRESULT {
-        id = hdr->idFrom;
-        from = hdr->hwndFrom;
-        return 0;
-    };
-    TreeView_SelectItem(tree, Insert(TVI_ROOT, "x"));
-    EXPECT_EQ(id, 1000u);
-    EXPECT_EQ(from, tree);
 }
 
 TEST_F(TreeWindow, DestroyingTheTreeFromANotificationIsSafe) {

@@ -59,7 +59,8 @@ TEST_F(TreeGeometry, DefaultItemHeightFollowsTheFontAndIsEven) {
     DeleteObject(big);
 }
 
-TEST_F(TreeGeometry, TallImagesSetTheHeightRoundedDownUnlessOddHeightsAllowed) {
+// Tall images and set heights are rounded down to even unless odd heights are allowed; -1 resets.
+TEST_F(TreeGeometry, ItemHeightRoundingAndReset) {
     images = ImageList_Create(16, 25, ILC_COLOR24 | ILC_MASK, 1, 1);
     MakeTree();
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
@@ -68,9 +69,8 @@ TEST_F(TreeGeometry, TallImagesSetTheHeightRoundedDownUnlessOddHeightsAllowed) {
     MakeTree(TVS_HASBUTTONS | TVS_NONEVENHEIGHT);
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
     EXPECT_EQ(TreeView_GetItemHeight(tree), 25);
-}
+    DestroyWindow(tree);
 
-TEST_F(TreeGeometry, SetItemHeightRoundingAndReset) {
     MakeTree();
     int natural = TreeView_GetItemHeight(tree);
     EXPECT_EQ(TreeView_SetItemHeight(tree, 9), natural); // returns the old height
@@ -101,7 +101,7 @@ TEST_F(TreeGeometry, IndentDefaultMinimumAndWideImages) {
     EXPECT_EQ(TreeView_GetImageList(tree, TVSIL_NORMAL), images);
 }
 
-TEST_F(TreeGeometry, ItemRectangles) {
+TEST_F(TreeGeometry, ItemRectanglesWithButtonsImagesAndStateImages) {
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 160);
     HTREEITEM a = Insert(TVI_ROOT, "Alpha");
     HTREEITEM a1 = Insert(a, "Child label");
@@ -133,6 +133,15 @@ TEST_F(TreeGeometry, ItemRectangles) {
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
     HTREEITEM top = Insert(TVI_ROOT, "Top");
     EXPECT_EQ(ItemRect(top, true).left, 16);
+
+    // State images have their own column.
+    DestroyWindow(tree);
+    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 160);
+    TreeView_SetImageList(tree, images, TVSIL_STATE);
+    HTREEITEM item = Insert(TVI_ROOT, "Checked");
+    TreeView_SetItemState(tree, item, INDEXTOSTATEIMAGEMASK(1), TVIS_STATEIMAGEMASK);
+    EXPECT_EQ(ItemRect(item, true).left, 19 + 16);
+    EXPECT_EQ(HitFlags(POINT{19 + 4, 4}), static_cast<UINT>(TVHT_ONITEMSTATEICON));
 }
 
 TEST_F(TreeGeometry, HitTestFlagsOnEveryPartOfARow) {
@@ -167,24 +176,6 @@ TEST_F(TreeGeometry, HitTestFlagsOnEveryPartOfARow) {
     EXPECT_EQ(HitFlags(POINT{-1, y}), static_cast<UINT>(TVHT_TOLEFT));
     EXPECT_EQ(HitFlags(POINT{5, -1}), static_cast<UINT>(TVHT_ABOVE));
     EXPECT_EQ(HitFlags(POINT{client.right, client.bottom}), static_cast<UINT>(TVHT_TORIGHT | TVHT_BELOW));
-}
-
-TEST_F(TreeGeometry, StateImagesHaveTheirOwnColumn) {
-    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 160);
-    images = ImageList_Create(16, 16, ILC_COLOR24, 2, 1);
-    TreeView_SetImageList(tree, images, TVSIL_STATE);
-    HTREEITEM item = Insert(TVI_ROOT, "Checked");
-    TreeView_SetItemState(tree, item, INDEXTOSTATEIMAGEMASK(1), TVIS_STATEIMAGEMASK);
-    EXPECT_EQ(ItemRect(item, true).left, 19 + 16);
-    EXPECT_EQ(HitFlags(POINT{19 + 4, 4}), static_cast<UINT>(TVHT_ONITEMSTATEICON));
-}
-
-TEST_F(TreeGeometry, VisibleCountCountsWholeRows) {
-    MakeTree(TVS_HASBUTTONS, 200, 100);
-    int h = TreeView_GetItemHeight(tree);
-    EXPECT_EQ(static_cast<int>(TreeView_GetVisibleCount(tree)), 100 / h);
-    MoveWindow(tree, 0, 0, 200, 3 * h + h - 1, TRUE);
-    EXPECT_EQ(static_cast<int>(TreeView_GetVisibleCount(tree)), 3);
 }
 
 TEST_F(TreeGeometry, ScrollingMovesWholeItemsAndClamps) {
@@ -226,9 +217,12 @@ TEST_F(TreeGeometry, ScrollingMovesWholeItemsAndClamps) {
     ExpectLinksOk();
 }
 
-TEST_F(TreeGeometry, ScrollBarOnlyWhenNeeded) {
+// The visible count counts whole rows, and the scroll bar is there only when the rows do not fit.
+TEST_F(TreeGeometry, VisibleCountAndScrollBar) {
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 100);
+    int h = TreeView_GetItemHeight(tree);
     int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
+    EXPECT_EQ(visible, 100 / h);
     RECT full{};
     GetClientRect(tree, &full);
     std::vector<HTREEITEM> items;
@@ -244,6 +238,8 @@ TEST_F(TreeGeometry, ScrollBarOnlyWhenNeeded) {
     TreeView_DeleteItem(tree, extra);
     EXPECT_FALSE(GetWindowLongA(tree, GWL_STYLE) & WS_VSCROLL);
     EXPECT_EQ(Top(), 0);
+    MoveWindow(tree, 0, 0, 200, 3 * h + h - 1, TRUE);
+    EXPECT_EQ(static_cast<int>(TreeView_GetVisibleCount(tree)), 3);
 }
 
 TEST_F(TreeGeometry, ExpandingScrollsTheNewChildrenIntoView) {

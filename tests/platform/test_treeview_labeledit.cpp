@@ -61,15 +61,7 @@ class TreeLabelEdit : public TreeTest {
     }
 };
 
-TEST_F(TreeLabelEdit, NeedsTheEditLabelsStyle) {
-    DestroyWindow(tree);
-    MakeTree(TVS_HASBUTTONS);
-    HTREEITEM x = Insert(TVI_ROOT, "x");
-    EXPECT_EQ(TreeView_EditLabel(tree, x), nullptr);
-    EXPECT_TRUE(Names().empty());
-}
-
-TEST_F(TreeLabelEdit, EditIsFilledBeforeBeginLabelEditAndTheHandlerMayChangeIt) {
+TEST_F(TreeLabelEdit, EditIsFilledBeforeBeginLabelEditTheHandlerMayChangeItAndTheLabelIsNotPainted) {
     HWND seenEdit = nullptr;
     LRESULT seenLimit = 0;
     answer = [&](NMHDR* hdr) -> LRESULT {
@@ -103,18 +95,27 @@ TEST_F(TreeLabelEdit, EditIsFilledBeforeBeginLabelEditAndTheHandlerMayChangeIt) 
     EXPECT_EQ(recorder.seen[0].edit, edit);
     EXPECT_EQ(recorder.seen[0].text, "Changed");
     EXPECT_EQ(TreeView_EditLabel(tree, other), edit); // an open edit is returned again
+    UpdateWindow(tree);
+    plat::Drawing drawing = plat::LastDrawing(tree);
+    EXPECT_EQ(drawing.FindText("Label"), nullptr) << "not painted under the edit";
+    EXPECT_NE(drawing.FindText("Other"), nullptr);
 }
 
-TEST_F(TreeLabelEdit, RefusedEditIsDestroyed) {
+TEST_F(TreeLabelEdit, RefusedEditIsDestroyedAndNoneStartsWithoutTheEditLabelsStyle) {
     answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_BEGINLABELEDITA; };
     EXPECT_EQ(TreeView_EditLabel(tree, item), nullptr);
     EXPECT_EQ(TreeView_GetEditControl(tree), nullptr);
     EXPECT_EQ(EditChildren(), 0);
     EXPECT_TRUE(recorder.seen.empty());
     EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINEDIT"}));
+    DestroyWindow(tree);
+    MakeTree(TVS_HASBUTTONS);
+    HTREEITEM x = Insert(TVI_ROOT, "x");
+    EXPECT_EQ(TreeView_EditLabel(tree, x), nullptr);
+    EXPECT_TRUE(Names().empty());
 }
 
-TEST_F(TreeLabelEdit, EnterSavesAndTrueAcceptsTheText) {
+TEST_F(TreeLabelEdit, EnterSavesAndTrueAcceptsTheTextWhileFalseKeepsTheOldLabel) {
     recorder.typeThis = "Poems";
     answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; };
     HWND edit = TreeView_EditLabel(tree, item);
@@ -131,17 +132,19 @@ TEST_F(TreeLabelEdit, EnterSavesAndTrueAcceptsTheText) {
     EXPECT_FALSE(IsWindow(edit));
     EXPECT_EQ(TreeView_GetEditControl(tree), nullptr);
     EXPECT_EQ(GetFocus(), tree);
-}
 
-TEST_F(TreeLabelEdit, FalseKeepsTheOldLabel) {
+    answer = nullptr;
+    notes.clear();
     recorder.typeThis = "Rejected";
     TreeView_EditLabel(tree, item);
     plat::PumpMessages();
     EXPECT_EQ(Of("ENDEDIT")[0]->text, "Rejected");
-    EXPECT_EQ(Text(item), "Label");
+    EXPECT_EQ(Text(item), "Poems");
 }
 
-TEST_F(TreeLabelEdit, EscapeCancelsWithNullText) {
+// Esc cancels with null text whatever the handler answers; losing the focus saves; ending now can
+// cancel; a click in the tree only ends the edit.
+TEST_F(TreeLabelEdit, WaysAnEditEnds) {
     answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; }; // ignored
     HWND edit = TreeView_EditLabel(tree, item);
     plat::TypeText(edit, "zzz");
@@ -152,6 +155,29 @@ TEST_F(TreeLabelEdit, EscapeCancelsWithNullText) {
     EXPECT_EQ(end->newMask, 0u);
     EXPECT_EQ(Text(item), "Label");
     EXPECT_FALSE(IsWindow(edit));
+
+    notes.clear();
+    edit = TreeView_EditLabel(tree, item);
+    SetWindowTextA(edit, "Focus");
+    SetFocus(parent);
+    EXPECT_EQ(Of("ENDEDIT").size(), 1u);
+    EXPECT_EQ(Text(item), "Focus");
+    EXPECT_FALSE(IsWindow(edit));
+
+    edit = TreeView_EditLabel(tree, item);
+    SetWindowTextA(edit, "Never");
+    EXPECT_TRUE(TreeView_EndEditLabelNow(tree, TRUE));
+    EXPECT_FALSE(Of("ENDEDIT")[1]->hasText);
+    EXPECT_EQ(Text(item), "Focus");
+    EXPECT_FALSE(TreeView_EndEditLabelNow(tree, FALSE)); // nothing open
+
+    edit = TreeView_EditLabel(tree, item);
+    SetWindowTextA(edit, "Clicked away");
+    notes.clear();
+    plat::SendMouse(tree, WM_LBUTTONDOWN, LabelPoint(other), MK_LBUTTON);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"ENDEDIT"}));
+    EXPECT_EQ(Text(item), "Clicked away");
+    EXPECT_EQ(TreeView_GetSelection(tree), nullptr);
 }
 
 TEST_F(TreeLabelEdit, HandlerMayRewriteTheBufferOrPointElsewhere) {
@@ -188,34 +214,6 @@ TEST_F(TreeLabelEdit, TextIsLimitedTo259Characters) {
     TreeView_EndEditLabelNow(tree, FALSE);
     EXPECT_EQ(Of("ENDEDIT")[0]->text, std::string(259, 'w'));
     EXPECT_EQ(Text(item), std::string(259, 'w'));
-}
-
-TEST_F(TreeLabelEdit, LosingTheFocusSavesAndEndNowCanCancel) {
-    answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; };
-    HWND edit = TreeView_EditLabel(tree, item);
-    SetWindowTextA(edit, "Focus");
-    SetFocus(parent);
-    EXPECT_EQ(Of("ENDEDIT").size(), 1u);
-    EXPECT_EQ(Text(item), "Focus");
-    EXPECT_FALSE(IsWindow(edit));
-
-    edit = TreeView_EditLabel(tree, item);
-    SetWindowTextA(edit, "Never");
-    EXPECT_TRUE(TreeView_EndEditLabelNow(tree, TRUE));
-    EXPECT_FALSE(Of("ENDEDIT")[1]->hasText);
-    EXPECT_EQ(Text(item), "Focus");
-    EXPECT_FALSE(TreeView_EndEditLabelNow(tree, FALSE)); // nothing open
-}
-
-TEST_F(TreeLabelEdit, ClickInTheTreeOnlyEndsTheEdit) {
-    answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDITA; };
-    HWND edit = TreeView_EditLabel(tree, item);
-    SetWindowTextA(edit, "Clicked away");
-    notes.clear();
-    plat::SendMouse(tree, WM_LBUTTONDOWN, LabelPoint(other), MK_LBUTTON);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"ENDEDIT"}));
-    EXPECT_EQ(Text(item), "Clicked away");
-    EXPECT_EQ(TreeView_GetSelection(tree), nullptr);
 }
 
 TEST_F(TreeLabelEdit, DeletingTheEditedItemCancelsTheEditFirst) {
@@ -258,14 +256,6 @@ TEST_F(TreeLabelEdit, ClickOnTheSelectedLabelStartsAnEditAfterThePause) {
     plat::AdvanceClock(GetDoubleClickTime() * 2);
     plat::PumpMessages();
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
-}
-
-TEST_F(TreeLabelEdit, LabelIsNotPaintedUnderTheEdit) {
-    TreeView_EditLabel(tree, item);
-    UpdateWindow(tree);
-    plat::Drawing drawing = plat::LastDrawing(tree);
-    EXPECT_EQ(drawing.FindText("Label"), nullptr);
-    EXPECT_NE(drawing.FindText("Other"), nullptr);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ class TreeMouse : public TreeTest {
     void Click(POINT pt) { plat::SendMouse(tree, WM_LBUTTONDOWN, pt, MK_LBUTTON); }
 };
 
-TEST_F(TreeMouse, ClickIsToldBeforeTheSelectionMoves) {
+TEST_F(TreeMouse, ClickIsToldBeforeTheSelectionMovesAndANonzeroAnswerSkipsTheSelection) {
     HTREEITEM caretAtClick = nullptr, hitAtClick = nullptr;
     answer = [&](NMHDR* hdr) -> LRESULT {
         if (hdr->code == NM_CLICK) {
@@ -45,25 +45,34 @@ TEST_F(TreeMouse, ClickIsToldBeforeTheSelectionMoves) {
     EXPECT_EQ(TreeView_GetSelection(tree), b);
     EXPECT_EQ(GetFocus(), tree);
     EXPECT_EQ(GetCapture(), nullptr);
-}
 
-TEST_F(TreeMouse, NonzeroClickAnswerSkipsTheSelection) {
     answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == NM_CLICK; };
-    Click(LabelPoint(b));
+    notes.clear();
+    Click(LabelPoint(a));
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK"}));
-    EXPECT_EQ(TreeView_GetSelection(tree), a);
+    EXPECT_EQ(TreeView_GetSelection(tree), b);
 }
 
-TEST_F(TreeMouse, SmallMovementIsStillAClick) {
+TEST_F(TreeMouse, SmallMovementIsStillAClickAndWithDragDropDisabledAClickComesAtOnce) {
     POINT from = LabelPoint(b);
     plat::PostDragPath(tree, from, POINT{from.x + 3, from.y - 3}, 3);
     Click(from);
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
     MSG msg{}; // the tracking consumed the moves and the release
     EXPECT_FALSE(PeekMessageA(&msg, tree, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
+
+    DestroyWindow(tree);
+    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_DISABLEDRAGDROP);
+    HTREEITEM x = Insert(TVI_ROOT, "x");
+    notes.clear();
+    from = LabelPoint(x);
+    plat::PostDragPath(tree, from, POINT{from.x + 40, from.y}, 4);
+    Click(from);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
+    EXPECT_TRUE(PeekMessageA(&msg, tree, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE)) << "nothing was tracked";
 }
 
-TEST_F(TreeMouse, MovementBeyondTheDragDistanceBeginsADrag) {
+TEST_F(TreeMouse, MovementBeyondTheDragDistanceBeginsADragAndTheRestGoesToTheWindow) {
     POINT from = LabelPoint(b);
     POINT to{from.x + 30, from.y + 2};
     plat::PostDragPath(tree, from, to, 5);
@@ -86,19 +95,16 @@ TEST_F(TreeMouse, MovementBeyondTheDragDistanceBeginsADrag) {
     }
     EXPECT_EQ(ups, 1);
     EXPECT_GE(moves, 3);
-}
 
-TEST_F(TreeMouse, DisabledDragDropClicksAtOnce) {
-    DestroyWindow(tree);
-    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_DISABLEDRAGDROP);
-    HTREEITEM x = Insert(TVI_ROOT, "x");
     notes.clear();
-    POINT from = LabelPoint(x);
-    plat::PostDragPath(tree, from, POINT{from.x + 40, from.y}, 4);
-    Click(from);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
-    MSG msg{}; // nothing was tracked
-    EXPECT_TRUE(PeekMessageA(&msg, tree, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
+    ups = 0;
+    int spy = plat::AddMessageSpy([&](HWND h, UINT m, WPARAM, LPARAM) {
+        if (h == tree && m == WM_LBUTTONUP) ++ups;
+    });
+    plat::DragMouse(tree, from, POINT{from.x + 50, from.y}, 5);
+    plat::RemoveMessageSpy(spy);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINDRAG"}));
+    EXPECT_EQ(ups, 1);
 }
 
 TEST_F(TreeMouse, ButtonClickTogglesWithoutSelecting) {
@@ -128,7 +134,7 @@ TEST_F(TreeMouse, IndentRightAndEmptySpaceOnlyClick) {
     EXPECT_EQ(TreeView_GetSelection(tree), a);
 }
 
-TEST_F(TreeMouse, RightClickTellsParentAndLeavesTheSelection) {
+TEST_F(TreeMouse, RightClickTellsParentAndLeavesTheSelectionAndARightDragBeginsARightDrag) {
     HTREEITEM caretAtRClick = nullptr;
     answer = [&](NMHDR* hdr) -> LRESULT {
         if (hdr->code == NM_RCLICK) caretAtRClick = TreeView_GetSelection(tree);
@@ -149,29 +155,15 @@ TEST_F(TreeMouse, RightClickTellsParentAndLeavesTheSelection) {
     notes.clear();
     plat::SendMouse(tree, WM_RBUTTONDOWN, pt, MK_RBUTTON);
     EXPECT_EQ(Names(), (std::vector<std::string>{"RCLICK"}));
-}
 
-TEST_F(TreeMouse, RightDragBeginsARightDrag) {
-    POINT from = LabelPoint(b);
-    plat::PostDragPath(tree, from, POINT{from.x, from.y + 20}, 4, MK_RBUTTON);
-    plat::SendMouse(tree, WM_RBUTTONDOWN, from, MK_RBUTTON);
+    notes.clear();
+    plat::PostDragPath(tree, pt, POINT{pt.x, pt.y + 20}, 4, MK_RBUTTON);
+    plat::SendMouse(tree, WM_RBUTTONDOWN, pt, MK_RBUTTON);
     EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINRDRAG"}));
     EXPECT_EQ(Of("BEGINRDRAG")[0]->newItem, b);
 }
 
-TEST_F(TreeMouse, DragMouseDeliversTheRestToTheWindow) {
-    int ups = 0;
-    int spy = plat::AddMessageSpy([&](HWND h, UINT m, WPARAM, LPARAM) {
-        if (h == tree && m == WM_LBUTTONUP) ++ups;
-    });
-    POINT from = LabelPoint(b);
-    plat::DragMouse(tree, from, POINT{from.x + 50, from.y}, 5);
-    plat::RemoveMessageSpy(spy);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINDRAG"}));
-    EXPECT_EQ(ups, 1);
-}
-
-TEST_F(TreeMouse, KeyboardNavigation) {
+TEST_F(TreeMouse, KeyboardNavigationAndTypingSearchesVisibleLabels) {
     SetFocus(tree);
     auto key = [&](int vk) { SendMessageA(tree, WM_KEYDOWN, static_cast<WPARAM>(vk), 0); };
     key(VK_DOWN);
@@ -201,10 +193,7 @@ TEST_F(TreeMouse, KeyboardNavigation) {
     key(VK_RETURN);
     EXPECT_EQ(Names(), (std::vector<std::string>{"KEYDOWN", "RETURN"}));
     EXPECT_EQ(SendMessageA(tree, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
-}
 
-TEST_F(TreeMouse, TypingSearchesVisibleLabels) {
-    SetFocus(tree);
     SendMessageA(tree, WM_CHAR, 'b', 0);
     EXPECT_EQ(TreeView_GetSelection(tree), b);
     SendMessageA(tree, WM_CHAR, 'r', 0); // "br" still matches Bravo

@@ -51,20 +51,20 @@ class TreePaint : public TreeTest {
     }
 };
 
-TEST_F(TreePaint, DefaultAnswerGivesOnlyThePrepaintStage) {
+// The default answer gives only the prepaint stage; asked for, item stages run top to bottom, then
+// the postpaint stage, and never an erase stage.
+TEST_F(TreePaint, Stages) {
     plat::Drawing drawing = Repaint();
     EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT}));
     EXPECT_EQ(Of("CUSTOMDRAW")[0]->itemSpec, 0u);
     EXPECT_NE(drawing.FindText("Alpha"), nullptr);
     EXPECT_NE(drawing.FindText("Alpha one"), nullptr);
     EXPECT_NE(drawing.FindText("Bravo"), nullptr);
-}
 
-TEST_F(TreePaint, ItemStagesRunTopToBottomThenPostpaint) {
     prepaintAnswer = CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT | CDRF_NOTIFYITEMERASE | CDRF_NOTIFYPOSTERASE;
     Repaint();
     EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT,
-                                            CDDS_ITEMPREPAINT, CDDS_POSTPAINT})); // no erase stages, ever
+                                            CDDS_ITEMPREPAINT, CDDS_POSTPAINT}));
     std::vector<const Note*> cds = Of("CUSTOMDRAW");
     EXPECT_EQ(cds[1]->itemSpec, reinterpret_cast<DWORD_PTR>(a));
     EXPECT_EQ(cds[2]->itemSpec, reinterpret_cast<DWORD_PTR>(a1));
@@ -79,21 +79,6 @@ TEST_F(TreePaint, ItemStagesRunTopToBottomThenPostpaint) {
     EXPECT_EQ(cds[2]->rc.right, client.right);
     EXPECT_EQ(cds[2]->rc.top, row.top);
     EXPECT_EQ(cds[2]->rc.bottom, row.bottom);
-}
-
-TEST_F(TreePaint, ItemPostpaintFollowsItsItemWithTheHandlersColours) {
-    prepaintAnswer = CDRF_NOTIFYITEMDRAW;
-    itemAnswer = [this](NMTVCUSTOMDRAW* cd) -> LRESULT {
-        if (cd->nmcd.dwItemSpec != reinterpret_cast<DWORD_PTR>(a1)) return CDRF_DODEFAULT;
-        cd->clrText = RGB(200, 0, 0);
-        return CDRF_NOTIFYPOSTPAINT;
-    };
-    Repaint();
-    EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT,
-                                            CDDS_ITEMPOSTPAINT, CDDS_ITEMPREPAINT}));
-    const Note* post = ItemStage(CDDS_ITEMPOSTPAINT, a1);
-    ASSERT_NE(post, nullptr);
-    EXPECT_EQ(post->clrText, RGB(200, 0, 0));
 }
 
 TEST_F(TreePaint, OfferedColoursFollowSelectionFocusAndDropHighlight) {
@@ -123,16 +108,25 @@ TEST_F(TreePaint, OfferedColoursFollowSelectionFocusAndDropHighlight) {
     EXPECT_EQ(ItemStage(CDDS_ITEMPREPAINT, b)->clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
 }
 
-TEST_F(TreePaint, ColoursLeftByTheHandlerAreTheOnesDrawn) {
+// The colours the handler leaves are the ones drawn, and an item post-paint stage it asks for follows
+// its item with those colours.
+TEST_F(TreePaint, ColoursLeftByTheHandlerAreTheOnesDrawnAndItemPostpaintFollowsItsItem) {
     prepaintAnswer = CDRF_NOTIFYITEMDRAW;
     itemAnswer = [this](NMTVCUSTOMDRAW* cd) -> LRESULT {
         if (cd->nmcd.dwItemSpec == reinterpret_cast<DWORD_PTR>(b)) {
             cd->clrText = RGB(255, 255, 255);
             cd->clrTextBk = RGB(0, 0, 128);
         }
-        return CDRF_DODEFAULT;
+        if (cd->nmcd.dwItemSpec != reinterpret_cast<DWORD_PTR>(a1)) return CDRF_DODEFAULT;
+        cd->clrText = RGB(200, 0, 0);
+        return CDRF_NOTIFYPOSTPAINT;
     };
     plat::Drawing drawing = Repaint();
+    EXPECT_EQ(Stages(), (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT,
+                                            CDDS_ITEMPOSTPAINT, CDDS_ITEMPREPAINT}));
+    const Note* post = ItemStage(CDDS_ITEMPOSTPAINT, a1);
+    ASSERT_NE(post, nullptr);
+    EXPECT_EQ(post->clrText, RGB(200, 0, 0));
     const plat::DrawOp* text = drawing.FindText("Bravo");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->textColor, RGB(255, 255, 255));

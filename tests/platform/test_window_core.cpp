@@ -13,14 +13,13 @@ const std::vector<std::pair<UINT, std::string>> kLifeMessages = {
 
 class WindowLife : public WindowTest {};
 
-TEST_F(WindowLife, CreationSendsNcCreateCreateSizeMove) {
+TEST_F(WindowLife, CreationSendsNcCreateCreateSizeMoveAndACreateAnswerOfMinusOneDestroysAndFails) {
     HWND top = MakeTop();
     ASSERT_TRUE(IsWindow(top));
     EXPECT_EQ(Sequence({{top, "top"}}, kLifeMessages),
               (std::vector<std::string>{"NCCREATE@top", "CREATE@top", "SIZE@top", "MOVE@top"}));
-}
-
-TEST_F(WindowLife, CreateAnswerMinusOneDestroysAndFails) {
+    DestroyWindow(top);
+    Log().clear();
     CurrentHook() = [](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
         if (m != WM_CREATE) return false;
         *r = -1;
@@ -70,7 +69,7 @@ TEST_F(WindowLife, ChildrenStillExistDuringParentsDestroy) {
     EXPECT_EQ(destroys, 1);
 }
 
-TEST_F(WindowLife, StaleHandlesAreRefused) {
+TEST_F(WindowLife, StaleHandlesOrphanChildrenAndUnknownClassesAreRefused) {
     HWND top = MakeTop();
     DestroyWindow(top);
     EXPECT_FALSE(DestroyWindow(top));
@@ -79,9 +78,6 @@ TEST_F(WindowLife, StaleHandlesAreRefused) {
     EXPECT_FALSE(PostMessageA(top, WM_USER, 0, 0));
     HWND again = MakeTop();
     EXPECT_NE(again, top) << "handles are not reused";
-}
-
-TEST_F(WindowLife, ChildNeedsAValidParentAndClassMustExist) {
     EXPECT_EQ(CreateWindowExA(0, kClass, "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, 0, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
@@ -107,7 +103,7 @@ TEST_F(WindowLife, ClassNamesAndIdsAndTextAndLongs) {
 
 class Messages : public WindowTest {};
 
-TEST_F(Messages, SendRunsBeforeAlreadyPostedMessages) {
+TEST_F(Messages, RetrievalOrderSentThenPostedThenPaintThenTimerAndDestroyedWindowsLoseTheirQueue) {
     HWND top = MakeTop();
     Log().clear();
     PostMessageA(top, WM_USER + 1, 0, 0);
@@ -118,11 +114,13 @@ TEST_F(Messages, SendRunsBeforeAlreadyPostedMessages) {
     for (auto& r : Log())
         if (r.msg >= WM_USER) seen.push_back(r.msg);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 2, WM_USER + 1}));
-}
+    PostMessageA(top, WM_USER, 0, 0);
+    DestroyWindow(top);
+    Log().clear();
+    EXPECT_EQ(plat::PumpMessages(), 0);
 
-TEST_F(Messages, PostedBeforePaintBeforeTimer) {
     plat::UseManualClock(true);
-    HWND top = MakeTop();
+    top = MakeTop();
     plat::PumpMessages();
     Log().clear();
     SetTimer(top, 5, 100, nullptr);
@@ -130,7 +128,7 @@ TEST_F(Messages, PostedBeforePaintBeforeTimer) {
     InvalidateRect(top, nullptr, TRUE);
     PostMessageA(top, WM_USER, 0, 0);
     plat::PumpMessages();
-    std::vector<UINT> seen;
+    seen.clear();
     for (auto& r : Log())
         if (r.msg == WM_USER || r.msg == WM_PAINT || r.msg == WM_TIMER) seen.push_back(r.msg);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_USER, WM_PAINT, WM_TIMER}));
@@ -164,17 +162,9 @@ TEST_F(Messages, GetMessageEndsOnQuitAndPeekFilters) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
-TEST_F(Messages, DestroyedWindowsLoseTheirQueuedMessages) {
-    HWND top = MakeTop();
-    PostMessageA(top, WM_USER, 0, 0);
-    DestroyWindow(top);
-    Log().clear();
-    EXPECT_EQ(plat::PumpMessages(), 0);
-}
-
 class Timers : public WindowTest {};
 
-TEST_F(Timers, FireOnTheManualClockAndStopWhenKilled) {
+TEST_F(Timers, FireOnTheManualClockAndStopWhenKilledAndATimerProcIsCalledInsteadOfTheWindow) {
     plat::UseManualClock(true);
     HWND top = MakeTop();
     plat::PumpMessages();
@@ -196,10 +186,7 @@ TEST_F(Timers, FireOnTheManualClockAndStopWhenKilled) {
     plat::AdvanceClock(1000);
     plat::PumpMessages();
     EXPECT_EQ(Log().size(), 2u);
-}
 
-TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
-    plat::UseManualClock(true);
     static int calls = 0;
     calls = 0;
     UINT_PTR id = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++calls; });
@@ -207,12 +194,13 @@ TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
     plat::AdvanceClock(20);
     plat::PumpMessages();
     EXPECT_EQ(calls, 1);
+    EXPECT_EQ(Log().size(), 2u);
     KillTimer(nullptr, id);
 }
 
 class Input : public WindowTest {};
 
-TEST_F(Input, CaptureChangesAreAnnounced) {
+TEST_F(Input, CaptureChangesAreAnnouncedAndFocusMovesWithKillThenSetAndLeavesDestroyedWindows) {
     HWND top = MakeTop();
     HWND a = MakeChild(top, 1, {0, 0, 10, 10});
     HWND b = MakeChild(top, 2, {10, 0, 20, 10});
@@ -230,12 +218,7 @@ TEST_F(Input, CaptureChangesAreAnnounced) {
     EXPECT_EQ(changes[0].second, reinterpret_cast<LPARAM>(b));
     EXPECT_EQ(changes[1].first, b);
     EXPECT_EQ(changes[1].second, 0);
-}
 
-TEST_F(Input, FocusMovesWithKillThenSetAndLeavesDestroyedWindows) {
-    HWND top = MakeTop();
-    HWND a = MakeChild(top, 1, {0, 0, 10, 10});
-    HWND b = MakeChild(top, 2, {10, 0, 20, 10});
     SetFocus(a);
     Log().clear();
     EXPECT_EQ(SetFocus(b), a);
@@ -246,7 +229,7 @@ TEST_F(Input, FocusMovesWithKillThenSetAndLeavesDestroyedWindows) {
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
-TEST_F(Input, CoordinatesFollowBordersAndParents) {
+TEST_F(Input, CoordinatesFollowBordersAndParentsAndMovingSendsSizeAndMoveOnlyForWhatChanged) {
     HWND top = MakeTop(100, 50, 300, 200, WS_OVERLAPPED | WS_VISIBLE | WS_BORDER);
     HWND child = MakeChild(top, 1, {10, 20, 110, 80}, WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE);
     RECT rc{};
@@ -261,26 +244,23 @@ TEST_F(Input, CoordinatesFollowBordersAndParents) {
     EXPECT_EQ(pt.x, 12);
     EXPECT_EQ(WindowFromPoint(POINT{100 + 1 + 15, 50 + 1 + 25}), child);
     EXPECT_EQ(WindowFromPoint(POINT{100 + 1 + 200, 50 + 1 + 25}), top);
-}
 
-TEST_F(Input, MovingSendsSizeAndMoveOnlyForWhatChanged) {
-    HWND top = MakeTop();
-    HWND child = MakeChild(top, 1, {0, 0, 50, 50});
+    HWND plain = MakeChild(top, 2, {0, 0, 50, 50});
     Log().clear();
-    MoveWindow(child, 5, 5, 50, 50, TRUE);
-    MoveWindow(child, 5, 5, 70, 40, TRUE);
+    MoveWindow(plain, 5, 5, 50, 50, TRUE);
+    MoveWindow(plain, 5, 5, 70, 40, TRUE);
     std::vector<UINT> seen;
     LPARAM lastSize = 0;
     for (auto& r : Log()) {
-        if (r.hwnd == child && (r.msg == WM_SIZE || r.msg == WM_MOVE)) seen.push_back(r.msg);
-        if (r.hwnd == child && r.msg == WM_SIZE) lastSize = r.lParam;
+        if (r.hwnd == plain && (r.msg == WM_SIZE || r.msg == WM_MOVE)) seen.push_back(r.msg);
+        if (r.hwnd == plain && r.msg == WM_SIZE) lastSize = r.lParam;
     }
     EXPECT_EQ(seen, (std::vector<UINT>{WM_MOVE, WM_SIZE}));
     EXPECT_EQ(LOWORD(lastSize), 70);
     EXPECT_EQ(HIWORD(lastSize), 40);
 }
 
-TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCapture) {
+TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCaptureAndPostedMouseCarriesItsPosition) {
     HWND top = MakeTop(100, 50);
     HWND a = MakeChild(top, 1, {0, 0, 50, 50});
     HWND b = MakeChild(top, 2, {100, 0, 150, 50});
@@ -297,10 +277,6 @@ TEST_F(Input, InjectedMouseSetsMessagePosAndFollowsCapture) {
     MessageBeep(MB_ICONHAND);
     ASSERT_EQ(plat::Beeps().size(), 1u);
     EXPECT_EQ(plat::Beeps()[0], static_cast<UINT>(MB_ICONHAND));
-}
-
-TEST_F(Input, PostedMouseMessagesCarryTheirPositionIntoRetrieval) {
-    HWND top = MakeTop(100, 50);
     plat::PumpMessages();
     plat::PostMouse(top, WM_MOUSEMOVE, POINT{30, 40});
     MSG msg{};
@@ -313,7 +289,7 @@ TEST_F(Input, PostedMouseMessagesCarryTheirPositionIntoRetrieval) {
 
 class Painting : public WindowTest {};
 
-TEST_F(Painting, InvalidVisibleWindowsGetOnePaintAndHiddenOnesNone) {
+TEST_F(Painting, InvalidVisibleWindowsGetOnePaintHiddenOnesNoneAndTheScrollBarTakesClientWidth) {
     HWND top = MakeTop();
     HWND hidden = MakeChild(top, 1, {0, 0, 10, 10}, WS_CHILD);
     plat::PumpMessages();
@@ -331,10 +307,7 @@ TEST_F(Painting, InvalidVisibleWindowsGetOnePaintAndHiddenOnesNone) {
     EXPECT_EQ(hiddenPaints, 0);
     RECT upd{};
     EXPECT_FALSE(GetUpdateRect(top, &upd, FALSE));
-}
 
-TEST_F(Painting, ScrollBarTakesClientWidth) {
-    HWND top = MakeTop();
     RECT before{};
     GetClientRect(top, &before);
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 99, 10, 0, 0};

@@ -64,6 +64,15 @@ struct BookSpec {
     std::string filler; // appended to the first chapter's body
 };
 
+// A book known by its title: the identifier is made from the title unless one is given.
+inline BookSpec Spec(const std::string& title, const std::string& subject = "", const std::string& uid = "") {
+    BookSpec spec;
+    spec.title = title;
+    spec.subject = subject;
+    spec.uid = uid.empty() ? "urn:test:" + title : uid;
+    return spec;
+}
+
 inline std::string Chapter(const std::string& title, const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">"
            "<head><title>" +
