@@ -138,6 +138,8 @@ TEST(BookSource, ErrorsNameTheirLineAndColumn) {
         {kHead + "contents {\n  chapter\n}\n", "test.book:4:3:", "expected a contents entry in quotes"},
         {kHead + "contents {\n  \"" + std::string(228, 'x') + "\"\n}\n", "test.book:4:3:", "at most 227"},
         {kHead + "page p\ntext\n", "test.book:3:1:", "not closed by a line \"endpage\""},
+        // A page that is not closed is reported as such, whatever its lines hold.
+        {kHead + "page p\n{ctl 3 1}\n", "test.book:3:1:", "not closed by a line \"endpage\""},
         {kHead + "page p\nendpage\npage p\nendpage\n", "test.book:5:6:", "a second page labelled \"p\""},
         {kHead + "page p\nfine\nthen {ctl 3 1 2}\nendpage\n",
          "test.book:5:6:", "takes 20 operand bytes here, not 2"},
