@@ -16,7 +16,7 @@ BookFileWriter::BookFileWriter(std::string path, size_t bufferSize)
 
 BookFileWriter::~BookFileWriter() {
     if (fd_ >= 0) close(fd_);
-    if (fd_ >= 0 && !finished_) std::remove(temporary_.c_str());
+    if (fd_ >= 0 && !unnamed_ && !finished_) std::remove(temporary_.c_str());
 }
 
 bool BookFileWriter::Fail(std::string text) {
@@ -26,9 +26,31 @@ bool BookFileWriter::Fail(std::string text) {
 
 bool BookFileWriter::Create() {
     if (fd_ >= 0) return true;
-    fd_ = open(temporary_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // An unnamed file in the book's folder, given its name through /proc once the book is whole.
+    // Where the file system cannot make one, or /proc is not there to name it, a named file.
+    if (access("/proc/self/fd", X_OK) == 0) {
+        size_t slash = path_.rfind('/');
+        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
+        fd_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        unnamed_ = fd_ >= 0;
+    }
+    if (fd_ < 0) fd_ = open(temporary_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) return Fail("cannot create " + temporary_);
     buffer_.reserve(bufferSize_);
+    return true;
+}
+
+// Gives the unnamed temporary file its name. One left by an earlier build of the same process id is
+// replaced, as a named temporary file would be.
+bool BookFileWriter::Name() {
+    if (!unnamed_) return true;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    auto link = [&] {
+        return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    };
+    if (!link() && !(errno == EEXIST && unlink(temporary_.c_str()) == 0 && link()))
+        return Fail("cannot create " + temporary_);
+    unnamed_ = false;
     return true;
 }
 
@@ -51,6 +73,7 @@ bool BookFileWriter::Flush() {
 }
 
 bool BookFileWriter::AddPage(std::string_view bytes) {
+    if (finished_) return Fail("the book " + path_ + " is written already");
     if (!error_.empty()) return false;
     if (std::string problem = CheckPage(pages_.size(), bytes.size()); !problem.empty())
         return Fail(std::move(problem));
@@ -88,6 +111,7 @@ bool BookFileWriter::MovePages(uint64_t by) {
 }
 
 bool BookFileWriter::Finish(const BookIdentity& identity, const ContentsTable& contents) {
+    if (finished_) return Fail("the book " + path_ + " is written already");
     if (!error_.empty()) return false;
     if (std::string problem = CheckIdentity(identity); !problem.empty()) return Fail(std::move(problem));
     if (std::string problem = CheckContents(identity, contents, pages_.size()); !problem.empty())
@@ -97,6 +121,7 @@ bool BookFileWriter::Finish(const BookIdentity& identity, const ContentsTable& c
     if (!WriteIndex(identity, contents, pages_, bufferSize_,
                     [this](uint64_t offset, ByteView bytes) { return Write(offset, bytes); }))
         return false;
+    if (!Name()) return false;
     int fd = std::exchange(fd_, -1);
     if (close(fd) != 0) {
         std::remove(temporary_.c_str());

@@ -4,8 +4,10 @@
 //
 // The pages are written to a temporary file beside the book's place; at the end they are moved up to
 // make room for the index, which depends on every page and entry, the index is written in front of
-// them, and the file is renamed into place, so that a reader never sees half a book. A writer that
-// is not finished (an error in the source, a failed write) removes its temporary file.
+// them, and the file is renamed into place, so that a reader never sees half a book. The temporary
+// file has no name until the book is whole (where the file system allows), so that a build that is
+// killed leaves nothing behind; a writer that is not finished (an error in the source, a failed write)
+// removes its temporary file.
 #pragma once
 
 #include "bookfmt/bytes.h"
@@ -42,6 +44,7 @@ class BookFileWriter {
   private:
     bool Fail(std::string text);
     bool Create();
+    bool Name();
     bool Write(uint64_t offset, ByteView bytes);
     bool Flush();
     bool MovePages(uint64_t by);
@@ -50,6 +53,7 @@ class BookFileWriter {
     std::string temporary_;
     size_t bufferSize_;
     int fd_ = -1;
+    bool unnamed_ = false; // the temporary file has no name yet
     Bytes buffer_;         // page bytes not yet written
     uint64_t written_ = 0; // page bytes in the file
     std::vector<PageRecord> pages_;

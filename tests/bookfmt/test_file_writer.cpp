@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +44,8 @@ TEST(FileWriter, PagesOfEverySizeAroundTheBufferGiveTheFileOfTheWholeModel) {
     std::string error;
     const Bytes whole = *tavrin::book::SerializeBook(book, &error);
     TempDir dir;
+    // What an earlier build of the same process id left is replaced.
+    dir.WriteText("b.ebd.tmp" + std::to_string(getpid()), "left over");
     for (size_t bufferSize : {1, 2, 7, 16, 17, 1000, 100000}) {
         ASSERT_TRUE(WriteInPieces(book, dir.File("b.ebd"), bufferSize, &error)) << error;
         EXPECT_TRUE(ReadFile(dir.File("b.ebd")) == whole) << "buffer " << bufferSize;
@@ -72,6 +76,19 @@ TEST(FileWriter, ABookItCannotFinishLeavesNothingAndKeepsTheOldFile) {
         // Given up before it finished (the source had a problem): the temporary file goes.
     }
     EXPECT_EQ(FilesIn(dir), 1u);
+    // A build killed halfway leaves nothing behind either.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        BookFileWriter writer(dir.File("b.ebd"), 16);
+        bool ok = writer.AddPage(std::string(100, 'x')) && writer.AddPage("a page");
+        _exit(ok ? 0 : 1); // no destructors, as after a kill
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(FilesIn(dir), 1u);
+    EXPECT_EQ(ToString(ReadFile(dir.File("b.ebd"))), "an older book");
 
     BookFileWriter nowhere(dir.File("no-such-folder/b.ebd"));
     EXPECT_FALSE(nowhere.AddPage("a page"));
