@@ -1,5 +1,8 @@
 // Book sources: what the builder makes of them, and the errors it reports with their places.
+#include "support/book_test_support.h"
+
 #include "bookc/book_source.h"
+#include "bookc/build.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +16,19 @@ tavrin::book::BookModel Build(const std::string& source) {
     return result.book ? *result.book : tavrin::book::BookModel{};
 }
 
+// The error of a source in memory; the builder that reads the source from a file line by line (in
+// blocks of one byte and of many) must report the same error at the same place, and leave no file.
 std::string ErrorOf(const std::string& source) {
     auto result = ParseBookSource(source, "test.book");
     EXPECT_FALSE(result.book) << "built although it should fail:\n" << source;
+    booktest::TempDir dir;
+    const std::string path = dir.WriteText("test.book", source);
+    for (size_t block : {1, 4096}) {
+        EXPECT_EQ(tavrin::bookc::BuildFile(path, dir.File("test.ebd"), {block, 7}),
+                  dir.Path() + "/" + result.error)
+            << "blocks of " << block;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // the source
+    }
     return result.error;
 }
 

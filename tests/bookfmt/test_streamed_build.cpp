@@ -104,6 +104,21 @@ TEST(StreamedBuild, ALargeBookBuiltInPiecesIsTheBookBuiltWhole) {
     EXPECT_EQ(FilesIn(dir), 2u); // the source and the book: nothing else left behind
 }
 
+// The sample books: real text in three code pages, written by hand.
+TEST(StreamedBuild, TheSampleBooksAreTheBooksBuiltWhole) {
+    TempDir dir;
+    for (const char* name : {"english-dict", "river-journey", "tang-poems"}) {
+        const std::string path = std::string(TAVRIN_SAMPLE_SOURCE_DIR) + "/" + name + ".book";
+        const Bytes whole = BuiltWhole(ToString(ReadFile(path)));
+        ASSERT_FALSE(whole.empty()) << name;
+        for (BuildOptions options : {BuildOptions{}, BuildOptions{1, 1}, BuildOptions{7, 64}}) {
+            ASSERT_EQ(BuildFile(path, dir.File("sample.ebd"), options), "");
+            EXPECT_TRUE(ReadFile(dir.File("sample.ebd")) == whole)
+                << name << ", blocks of " << options.readBlock;
+        }
+    }
+}
+
 // Pages, lines and the index cross the reader's blocks and the writer's buffer everywhere.
 TEST(StreamedBuild, BlocksAndBuffersOfAnySizeGiveTheSameFile) {
     TempDir dir;
