@@ -1,5 +1,6 @@
 #include "book_source.h"
 
+#include "label_table.h"
 #include "page_compiler.h"
 #include "source_common.h"
 
@@ -7,7 +8,6 @@
 #include "bookfmt/writer_file.h"
 
 #include <deque>
-#include <unordered_map>
 
 namespace tavrin::bookc {
 namespace {
@@ -25,7 +25,7 @@ class PageSink {
 
 // A contents entry's link to a page label, resolved once every page is known.
 struct PendingLink {
-    std::string label;
+    uint32_t label = 0; // in the parser's LabelTable
     int line = 0;
     int column = 0;
     uint32_t entry = 0;
@@ -169,7 +169,7 @@ class BookParser {
             if (lexer_.Peek().Is("->")) {
                 lexer_.Next();
                 Token label = state_.Expect(TokenKind::Word, "a page label after ->");
-                links_.push_back({std::move(label.text), label.line, label.column, entry});
+                links_.push_back({labels_.Intern(label.text), label.line, label.column, entry});
             }
             if (lexer_.Peek().Is("{")) {
                 Token open = lexer_.Next();
@@ -183,7 +183,8 @@ class BookParser {
 
     void Page(const Token& keyword) {
         Token label = state_.Expect(TokenKind::Word, "a page label");
-        if (pageIndex_.count(label.text)) Lexer::Fail(label, "a second page labelled \"" + label.text + "\"");
+        const uint32_t labelId = labels_.Intern(label.text);
+        if (labels_.Page(labelId) >= 0) Lexer::Fail(label, "a second page labelled \"" + label.text + "\"");
         state_.ExpectLineEnd("the page label");
         // The body is compiled as it is read. A problem in it is reported once the page is known to
         // end: a page that is not closed is reported as such, whatever its lines hold.
@@ -204,16 +205,17 @@ class BookParser {
         }
         if (problem) throw *problem;
         const std::string& bytes = compiler_.Finish();
-        pageIndex_.emplace(std::move(label.text), pageCount_++);
+        labels_.SetPage(labelId, pageCount_++);
         pages_.Page(bytes);
     }
 
     void Finish() {
         for (const PendingLink& link : links_) {
-            auto it = pageIndex_.find(link.label);
-            if (it == pageIndex_.end())
-                throw SourceError(link.line, link.column, "no page is labelled \"" + link.label + "\"");
-            contents_.SetPage(link.entry, it->second);
+            int32_t page = labels_.Page(link.label);
+            if (page < 0)
+                throw SourceError(link.line, link.column,
+                                  "no page is labelled \"" + std::string(labels_.Text(link.label)) + "\"");
+            contents_.SetPage(link.entry, page);
         }
         if (identity_.names.empty())
             Lexer::Fail(lexer_.Peek(), "the book has no name: add a line name <locale> \"...\"");
@@ -237,7 +239,7 @@ class BookParser {
     bool contentsSeen_ = false;
     bool capsGiven_ = false;
     Token classLine_, dictLine_;
-    std::unordered_map<std::string, int32_t> pageIndex_;
+    LabelTable labels_;
     int32_t pageCount_ = 0;
     std::deque<PendingLink> links_; // a deque: a long list grows without moving what it holds
 };
