@@ -1,9 +1,12 @@
 // A book in memory, as the writer takes it and the builder makes it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavrin::book {
@@ -40,7 +43,8 @@ struct ContentsNode {
     std::vector<ContentsNode> children;
 };
 
-struct BookModel {
+// What a book is, apart from its contents and pages.
+struct BookIdentity {
     BookKind kind = BookKind::Book;
     uint32_t serial = 0;
     std::optional<std::string> number; // extended book number, 1-255 bytes
@@ -49,11 +53,106 @@ struct BookModel {
     uint16_t codePage = 0;
     std::vector<LocaleName> names; // the first is the default name
     std::optional<DictAttributes> dict;
+};
+
+struct BookModel : BookIdentity {
     // The root stands for the book and is never shown; its children are the first level. A book
     // without contents has `hasContents` false and writes no entries.
     bool hasContents = true;
     ContentsNode root;
     std::vector<std::string> pages; // raw bytes in the page markup
+};
+
+// Contents entries as the file lists them: in pre-order, entry 0 the root, each with its links and
+// its text's place in one pool of texts (in entry order). The builder makes the table as it reads a
+// source, without a tree of nodes: an entry is opened below the innermost open one and closed after
+// its children. A table with no entries is a book without contents.
+class ContentsTable {
+  public:
+    struct Entry {
+        uint32_t parent = 0xFFFFFFFFu; // 0xFFFFFFFF for the root
+        uint32_t firstChild = 0;       // 0: none
+        uint32_t nextSibling = 0;      // 0: none
+        int32_t page = -1;             // -1: none
+        uint32_t textLength = 0;
+    };
+
+    // Opens the next entry (the root when the table is empty) below the innermost open entry and
+    // returns its index.
+    uint32_t Open(std::string_view text, int32_t page) {
+        auto index = static_cast<uint32_t>(entries_.size());
+        Entry entry;
+        entry.page = page;
+        entry.textLength = static_cast<uint32_t>(text.size());
+        if (!open_.empty()) {
+            OpenEntry& parent = open_.back();
+            entry.parent = parent.index;
+            if (parent.lastChild == 0)
+                entries_[parent.index].firstChild = index;
+            else
+                entries_[parent.lastChild].nextSibling = index;
+            parent.lastChild = index;
+        }
+        entries_.push_back(entry);
+        texts_.Append(text);
+        open_.push_back({index, 0});
+        return index;
+    }
+    // Closes the innermost open entry: what is opened next is its sibling.
+    void Close() { open_.pop_back(); }
+
+    size_t Size() const { return entries_.size(); }
+    const Entry& At(size_t index) const { return entries_[index]; }
+    void SetPage(size_t index, int32_t page) { entries_[index].page = page; }
+    // The bytes of every entry's text.
+    uint64_t TextBytes() const { return texts_.size; }
+    // Calls `f(std::string_view)` with the texts' bytes in entry order, a block at a time.
+    template <class F> void ForEachTextBlock(F f) const {
+        for (const std::string& block : texts_.blocks)
+            f(std::string_view(block));
+    }
+    // Calls `f(index, entry, text)` for every entry in order.
+    template <class F> void ForEachEntry(F f) const {
+        size_t block = 0, offset = 0;
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            const Entry& entry = entries_[i];
+            std::string_view text;
+            if (entry.textLength > 0) {
+                // A text never straddles two blocks: one that did not fit began the next block.
+                if (offset + entry.textLength > texts_.blocks[block].size()) {
+                    ++block;
+                    offset = 0;
+                }
+                text = std::string_view(texts_.blocks[block]).substr(offset, entry.textLength);
+                offset += entry.textLength;
+            }
+            f(i, entry, text);
+        }
+    }
+
+  private:
+    struct OpenEntry {
+        uint32_t index;
+        uint32_t lastChild; // 0: no child yet
+    };
+    // Blocks of texts, so that a large table never moves its texts as it grows.
+    struct TextPool {
+        static constexpr size_t kBlock = 1 << 20;
+        std::vector<std::string> blocks;
+        uint64_t size = 0;
+        void Append(std::string_view text) {
+            if (text.empty()) return;
+            if (blocks.empty() || blocks.back().size() + text.size() > blocks.back().capacity()) {
+                blocks.emplace_back();
+                blocks.back().reserve(std::max(kBlock, text.size()));
+            }
+            blocks.back() += text;
+            size += text.size();
+        }
+    };
+    std::deque<Entry> entries_; // a deque: a large table grows without moving what it holds
+    TextPool texts_;
+    std::vector<OpenEntry> open_;
 };
 
 } // namespace tavrin::book

@@ -1,5 +1,8 @@
 // Book sources: what the builder makes of them, and the errors it reports with their places.
+#include "support/book_test_support.h"
+
 #include "bookc/book_source.h"
+#include "bookc/build.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +16,19 @@ tavrin::book::BookModel Build(const std::string& source) {
     return result.book ? *result.book : tavrin::book::BookModel{};
 }
 
+// The error of a source in memory; the builder that reads the source from a file line by line (in
+// blocks of one byte and of many) must report the same error at the same place, and leave no file.
 std::string ErrorOf(const std::string& source) {
     auto result = ParseBookSource(source, "test.book");
     EXPECT_FALSE(result.book) << "built although it should fail:\n" << source;
+    booktest::TempDir dir;
+    const std::string path = dir.WriteText("test.book", source);
+    for (size_t block : {1, 4096}) {
+        EXPECT_EQ(tavrin::bookc::BuildFile(path, dir.File("test.ebd"), {block, 7}),
+                  dir.Path() + "/" + result.error)
+            << "blocks of " << block;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // the source
+    }
     return result.error;
 }
 
@@ -138,6 +151,8 @@ TEST(BookSource, ErrorsNameTheirLineAndColumn) {
         {kHead + "contents {\n  chapter\n}\n", "test.book:4:3:", "expected a contents entry in quotes"},
         {kHead + "contents {\n  \"" + std::string(228, 'x') + "\"\n}\n", "test.book:4:3:", "at most 227"},
         {kHead + "page p\ntext\n", "test.book:3:1:", "not closed by a line \"endpage\""},
+        // A page that is not closed is reported as such, whatever its lines hold.
+        {kHead + "page p\n{ctl 3 1}\n", "test.book:3:1:", "not closed by a line \"endpage\""},
         {kHead + "page p\nendpage\npage p\nendpage\n", "test.book:5:6:", "a second page labelled \"p\""},
         {kHead + "page p\nfine\nthen {ctl 3 1 2}\nendpage\n",
          "test.book:5:6:", "takes 20 operand bytes here, not 2"},

@@ -80,6 +80,11 @@ TEST(BookcTool, SourceErrorsAndWrongArguments) {
     ToolRun missing = Bookc(dir, "build " + dir.File("nothing.book") + " -o " + dir.File("x.ebd"));
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    // A source that opens but cannot be read is not taken for an empty one.
+    std::filesystem::create_directory(dir.File("folder.book"));
+    ToolRun folder = Bookc(dir, "build " + dir.File("folder.book") + " -o " + dir.File("x.ebd"));
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "cannot read " + dir.File("folder.book") + "\n");
 }
 
 TEST(BookcTool, CheckAndDumpRefuseADamagedBook) {

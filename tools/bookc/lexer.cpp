@@ -96,33 +96,38 @@ bool SkipBlanks(std::string_view text, size_t& pos) {
 
 } // namespace
 
-Lexer::Lexer(std::string_view source) {
-    size_t start = 0;
-    while (start <= source.size()) {
-        size_t end = source.find('\n', start);
-        std::string line(
-            source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines_.push_back(std::move(line));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
+Lexer::Lexer(std::string_view source) : own_(std::make_unique<LineReader>(source)), source_(*own_) {
+    source_.Next(current_);
     // A UTF-8 byte order mark is not part of the first line.
-    if (!lines_.empty() && lines_[0].compare(0, 3, "\xEF\xBB\xBF") == 0) lines_[0].erase(0, 3);
+    if (current_.compare(0, 3, "\xEF\xBB\xBF") == 0) current_.erase(0, 3);
+}
+
+Lexer::Lexer(LineReader& source) : source_(source) {
+    source_.Next(current_);
+    if (current_.compare(0, 3, "\xEF\xBB\xBF") == 0) current_.erase(0, 3);
+}
+
+void Lexer::Advance() {
+    ++line_;
+    column_ = 0;
+    if (atEnd_) return;
+    if (!source_.Next(current_)) {
+        atEnd_ = true;
+        lineCount_ = line_;
+        current_.clear();
+    }
 }
 
 void Lexer::Scan() {
-    while (line_ < lines_.size()) {
-        const std::string& text = lines_[line_];
-        if (SkipBlanks(text, column_)) {
-            next_ = ScanToken(text, column_, static_cast<int>(line_) + 1, 0);
+    while (!atEnd_) {
+        if (SkipBlanks(current_, column_)) {
+            next_ = ScanToken(current_, column_, static_cast<int>(line_) + 1, 0);
             return;
         }
-        ++line_;
-        column_ = 0;
+        Advance();
     }
     Token end;
-    end.line = static_cast<int>(lines_.size());
+    end.line = static_cast<int>(lineCount_);
     next_ = end;
 }
 
@@ -139,20 +144,18 @@ Token Lexer::Next() {
 
 bool Lexer::AtLineEnd() {
     if (next_) return false;
-    if (line_ >= lines_.size()) return true;
+    if (atEnd_) return true;
     size_t pos = column_;
-    return !SkipBlanks(lines_[line_], pos);
+    return !SkipBlanks(current_, pos);
 }
 
-std::optional<std::string> Lexer::RawLine(int* line) {
+const std::string* Lexer::RawLine(int* line) {
     next_.reset();
-    ++line_;
-    column_ = 0;
-    if (line_ >= lines_.size()) return std::nullopt;
+    Advance();
+    if (atEnd_) return nullptr;
     if (line) *line = static_cast<int>(line_) + 1;
-    std::string text = lines_[line_];
-    column_ = text.size();
-    return text;
+    column_ = current_.size();
+    return &current_;
 }
 
 void Lexer::Fail(const Token& at, const std::string& message) {
@@ -160,7 +163,7 @@ void Lexer::Fail(const Token& at, const std::string& message) {
 }
 
 void Lexer::Fail(const std::string& message) const {
-    throw SourceError(static_cast<int>(std::min(line_, lines_.size() - 1)) + 1, 0, message);
+    throw SourceError(static_cast<int>(atEnd_ ? lineCount_ : line_ + 1), 0, message);
 }
 
 std::vector<Token> TokenizeLine(std::string_view text, int line, int column) {

@@ -7,7 +7,10 @@
 //   comments  # to the end of the line, outside strings
 #pragma once
 
+#include "line_reader.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -45,26 +48,34 @@ struct Token {
 
 class Lexer {
   public:
+    // Over a whole source in memory.
     explicit Lexer(std::string_view source);
+    // Over a source read line by line (the reader is the caller's): only the current line is kept.
+    explicit Lexer(LineReader& source);
 
     const Token& Peek();
     Token Next();
     // True when the current line holds no further token.
     bool AtLineEnd();
-    // The next whole line, untokenized (for page bodies); the current line must be used up. nullopt at
-    // the end of the source.
-    std::optional<std::string> RawLine(int* line);
-    int Line() const { return line_ + 1; }
+    // The next whole line, untokenized (for page bodies); the current line must be used up. Null at
+    // the end of the source; else valid until the lexer is next used.
+    const std::string* RawLine(int* line);
+    int Line() const { return static_cast<int>(line_) + 1; }
 
     // Errors at a token or at the current place.
     [[noreturn]] static void Fail(const Token& at, const std::string& message);
     [[noreturn]] void Fail(const std::string& message) const;
 
   private:
-    void Scan(); // fills next_ from the current position
-    std::vector<std::string> lines_;
+    void Scan();    // fills next_ from the current position
+    void Advance(); // to the next line
+    std::unique_ptr<LineReader> own_;
+    LineReader& source_;
+    std::string current_; // the line line_ (0-based)
     size_t line_ = 0;
     size_t column_ = 0;
+    bool atEnd_ = false;   // past the last line
+    size_t lineCount_ = 0; // known once atEnd_
     std::optional<Token> next_;
 };
 

@@ -102,91 +102,95 @@ std::string EmbeddedObject(SourceState& state, const std::vector<Token>& tokens,
 
 } // namespace
 
-std::string CompilePage(SourceState& state, const std::vector<BodyLine>& body, int pageLine) {
-    std::string page;
-    std::vector<std::pair<size_t, int>> lineStarts; // page offset where each source line begins
-    for (size_t n = 0; n < body.size(); ++n) {
-        const BodyLine& line = body[n];
-        const std::string& s = line.text;
-        lineStarts.emplace_back(page.size(), line.line);
-        std::string run; // UTF-8 text waiting to be encoded
-        int runColumn = 1;
-        auto flush = [&]() {
-            if (!run.empty()) page += state.EncodeText(run, line.line, runColumn);
-            run.clear();
-        };
-        bool joinNext = false;
-        size_t i = 0;
-        while (i < s.size()) {
-            char c = s[i];
-            if (c == '\\') {
-                if (i + 1 == s.size()) {
-                    joinNext = true;
-                    ++i;
-                    continue;
-                }
-                char e = s[i + 1];
-                if (e == '\\' || e == '{' || e == '}') {
-                    if (run.empty()) runColumn = static_cast<int>(i) + 1;
-                    run += e;
-                    i += 2;
-                } else if (e == 'x' && i + 3 < s.size() && HexDigit(s[i + 2]) >= 0 &&
-                           HexDigit(s[i + 3]) >= 0) {
-                    flush();
-                    page += static_cast<char>(HexDigit(s[i + 2]) * 16 + HexDigit(s[i + 3]));
-                    i += 4;
-                } else {
-                    throw SourceError(line.line, static_cast<int>(i) + 1,
-                                      "unknown escape \\" + std::string(1, e) +
-                                          " (use \\\\, \\{, \\} or \\xHH)");
-                }
-                continue;
-            }
-            if (c == '}')
-                throw SourceError(line.line, static_cast<int>(i) + 1,
-                                  "a } without its { (write \\} for a brace)");
-            if (c != '{') {
-                if (run.empty()) runColumn = static_cast<int>(i) + 1;
-                run += c;
+void PageCompiler::Begin(int pageLine) {
+    pageLine_ = pageLine;
+    page_.clear();
+    lineStarts_.clear();
+    joinNext_ = false;
+}
+
+void PageCompiler::AddLine(int line, std::string_view s) {
+    // Lines are joined by line breaks, unless the line before ended in a lone "\".
+    if (!lineStarts_.empty() && !joinNext_) {
+        page_ += static_cast<char>(markup::kEscape);
+        page_ += static_cast<char>(markup::kLineBreak);
+    }
+    joinNext_ = false;
+    lineStarts_.emplace_back(page_.size(), line);
+    run_.clear();
+    int runColumn = 1;
+    auto flush = [&]() {
+        if (!run_.empty()) page_ += state_.EncodeText(run_, line, runColumn);
+        run_.clear();
+    };
+    size_t i = 0;
+    while (i < s.size()) {
+        char c = s[i];
+        if (c == '\\') {
+            if (i + 1 == s.size()) {
+                joinNext_ = true;
                 ++i;
                 continue;
             }
-            flush();
-            Token at;
-            at.line = line.line;
-            at.column = static_cast<int>(i) + 1;
-            size_t pos = i + 1;
-            std::vector<Token> tokens = TokenizeBraces(s, &pos, line.line);
-            i = pos;
-            if (tokens.empty()) continue; // {}
-            if (tokens[0].Is("br") && tokens.size() == 1) {
-                page += static_cast<char>(markup::kEscape);
-                page += static_cast<char>(markup::kLineBreak);
-            } else if (tokens[0].Is("ctl")) {
-                page += ControlSequence(state, tokens, at);
-            } else if (tokens[0].Is("object")) {
-                page += EmbeddedObject(state, tokens, at);
+            char e = s[i + 1];
+            if (e == '\\' || e == '{' || e == '}') {
+                if (run_.empty()) runColumn = static_cast<int>(i) + 1;
+                run_ += e;
+                i += 2;
+            } else if (e == 'x' && i + 3 < s.size() && HexDigit(s[i + 2]) >= 0 && HexDigit(s[i + 3]) >= 0) {
+                flush();
+                page_ += static_cast<char>(HexDigit(s[i + 2]) * 16 + HexDigit(s[i + 3]));
+                i += 4;
             } else {
-                Lexer::Fail(tokens[0], "unknown construct {" + tokens[0].text + "} (br, ctl, object)");
+                throw SourceError(line, static_cast<int>(i) + 1,
+                                  "unknown escape \\" + std::string(1, e) + " (use \\\\, \\{, \\} or \\xHH)");
             }
+            continue;
+        }
+        if (c == '}')
+            throw SourceError(line, static_cast<int>(i) + 1, "a } without its { (write \\} for a brace)");
+        if (c != '{') {
+            // A run of plain text is taken whole.
+            size_t stop = s.find_first_of("\\{}", i);
+            if (stop == std::string_view::npos) stop = s.size();
+            if (run_.empty()) runColumn = static_cast<int>(i) + 1;
+            run_.append(s.substr(i, stop - i));
+            i = stop;
+            continue;
         }
         flush();
-        if (n + 1 < body.size() && !joinNext) {
-            page += static_cast<char>(markup::kEscape);
-            page += static_cast<char>(markup::kLineBreak);
+        Token at;
+        at.line = line;
+        at.column = static_cast<int>(i) + 1;
+        size_t pos = i + 1;
+        std::vector<Token> tokens = TokenizeBraces(s, &pos, line);
+        i = pos;
+        if (tokens.empty()) continue; // {}
+        if (tokens[0].Is("br") && tokens.size() == 1) {
+            page_ += static_cast<char>(markup::kEscape);
+            page_ += static_cast<char>(markup::kLineBreak);
+        } else if (tokens[0].Is("ctl")) {
+            page_ += ControlSequence(state_, tokens, at);
+        } else if (tokens[0].Is("object")) {
+            page_ += EmbeddedObject(state_, tokens, at);
+        } else {
+            Lexer::Fail(tokens[0], "unknown construct {" + tokens[0].text + "} (br, ctl, object)");
         }
     }
+    flush();
+}
 
-    book::ByteView view(reinterpret_cast<const uint8_t*>(page.data()), page.size());
+const std::string& PageCompiler::Finish() {
+    book::ByteView view(reinterpret_cast<const uint8_t*>(page_.data()), page_.size());
     if (auto problem = markup::CheckPage(view)) {
-        int line = pageLine;
-        for (const auto& [offset, sourceLine] : lineStarts)
+        int line = pageLine_;
+        for (const auto& [offset, sourceLine] : lineStarts_)
             if (offset <= problem->offset) line = sourceLine;
         throw SourceError(line, 0,
                           problem->message + " (byte " + std::to_string(problem->offset) + " of the page)");
     }
-    page += '\0';
-    return page;
+    page_ += '\0';
+    return page_;
 }
 
 } // namespace tavrin::bookc

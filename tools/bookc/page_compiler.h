@@ -17,16 +17,32 @@
 #include "source_common.h"
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavrin::bookc {
 
-struct BodyLine {
-    int line = 0;
-    std::string text; // UTF-8 source
-};
+// Compiles a page line by line as the source is read, so that a page's source lines are never kept.
+class PageCompiler {
+  public:
+    explicit PageCompiler(SourceState& state) : state_(state) {}
 
-// Throws SourceError at the line (and column) of the problem.
-std::string CompilePage(SourceState& state, const std::vector<BodyLine>& body, int pageLine);
+    // Starts a page whose "page" statement stands on `pageLine`.
+    void Begin(int pageLine);
+    // Adds the next line of the body. Throws SourceError at the line (and column) of a problem.
+    void AddLine(int line, std::string_view text);
+    // Checks the page against the markup rules and ends it with its zero byte. Throws SourceError at
+    // the line of a problem. The bytes stay valid until the next Begin.
+    const std::string& Finish();
+
+  private:
+    SourceState& state_;
+    int pageLine_ = 0;
+    std::string page_;
+    std::vector<std::pair<size_t, int>> lineStarts_; // page offset where each source line begins
+    bool joinNext_ = false;                          // the line before ended in a lone "\"
+    std::string run_;                                // UTF-8 text waiting to be encoded
+};
 
 } // namespace tavrin::bookc

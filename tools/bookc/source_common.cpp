@@ -46,7 +46,7 @@ void SourceState::ExpectLineEnd(const char* after) {
         Lexer::Fail(lexer_.Peek(), std::string("unexpected \"") + lexer_.Peek().text + "\" after " + after);
 }
 
-bool SourceState::CommonStatement(const Token& keyword, book::BookModel& book) {
+bool SourceState::CommonStatement(const Token& keyword, book::BookIdentity& book) {
     if (keyword.Is("codepage")) {
         if (page_) Lexer::Fail(keyword, "the code page must be declared before the first text of the file");
         Token value = Expect(TokenKind::Word, "a code page (1252, 950, 936 or none)");

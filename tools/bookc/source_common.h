@@ -31,7 +31,7 @@ class SourceState {
     void ExpectLineEnd(const char* after);
 
     // Handles "codepage", "serial", "number" and "name"; false for another keyword.
-    bool CommonStatement(const Token& keyword, book::BookModel& book);
+    bool CommonStatement(const Token& keyword, book::BookIdentity& book);
 
   private:
     Lexer& lexer_;
