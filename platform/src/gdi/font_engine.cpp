@@ -1,7 +1,7 @@
 // Fonts through cairo: a LOGFONTA maps to one of the DejaVu families, at an em size worked out the
 // way the platform reads lfHeight (negative = character height, positive = cell height). The
-// families' files are the system's fonts-dejavu-core ones, opened directly; fontconfig is asked only
-// where those are not installed, and for the East Asian fallback. Advances are whole pixels (hinted
+// families' files are the system's DejaVu ones, opened directly; fontconfig is asked only where those
+// are not installed, and for the East Asian fallback. Advances are whole pixels (hinted
 // metrics) so that a width measured here is the width the renderer lays out. Two-byte characters
 // always advance by a full-width cell, whether or not an installed font has a glyph for them.
 #include "gdi/font_engine.h"
@@ -64,7 +64,8 @@ cairo_font_options_t* Options() {
     return options;
 }
 
-// Where fonts-dejavu-core puts the DejaVu files.
+// Where Debian puts the DejaVu files: fonts-dejavu-core the upright styles, fonts-dejavu-extra the
+// slanted ones (without it, fontconfig finds the upright file and cairo slants it, as before).
 constexpr const char* kDejaVuFolder = "/usr/share/fonts/truetype/dejavu/";
 
 // The file of a DejaVu family's style (the one fontconfig matches to it), or null for another family.
