@@ -3,8 +3,7 @@
 // looked up once. They are only reached after EpubLibrariesLoaded said yes (a book is read only after
 // its zip container opened), so a function that is not found is a broken installation: the driver
 // says which and stops rather than carry on with a call that cannot be made. A library that cannot be
-// loaded is said on stderr, and each book's reading fails with it as the reason. The libraries are
-// released with the driver, as when they were its dependencies.
+// loaded is said on stderr, and each book's reading fails with it as the reason.
 #include "ebook/epub_libraries.h"
 
 #include <libxml/HTMLparser.h>
@@ -27,11 +26,6 @@ constexpr const char* kXmlLibrary = TAVRIN_LIBXML2_SONAME;
 
 class Libraries {
   public:
-    ~Libraries() {
-        if (xml_) dlclose(xml_);
-        if (zip_) dlclose(zip_);
-    }
-
     // Loads both on the first call; later calls answer as the first did.
     bool Load(std::string* error) {
         std::call_once(once_, [this] {
@@ -73,9 +67,11 @@ class Libraries {
     std::string error_;
 };
 
+// Never destroyed, and the libraries never released: while the driver is unloaded (or the program
+// ends) its books may still close their containers, which calls libzip.
 Libraries& Loaded() {
-    static Libraries libraries;
-    return libraries;
+    static auto* libraries = new Libraries();
+    return *libraries;
 }
 
 // The library's function of the same name and type as `Declared`, looked up on its first call.
