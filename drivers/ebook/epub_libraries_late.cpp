@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <type_traits>
 
 namespace tavrin::ebook {
 namespace {
@@ -33,7 +34,7 @@ class Libraries {
             if (zip_) xml_ = Open(kXmlLibrary);
             // A library missing is the installation's fault, not a book's: said once, whatever the
             // caller makes of the book.
-            if (!xml_) std::fprintf(stderr, "eBookDrv.dll: %s\n", error_.c_str());
+            if (!xml_) std::fprintf(stderr, "eBookDrv.dll: %s\n", error_);
         });
         if (!xml_ && error) *error = error_;
         return xml_ != nullptr;
@@ -55,8 +56,8 @@ class Libraries {
         void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
         if (!library) {
             const char* reason = dlerror();
-            error_ =
-                std::string("the e-book driver cannot load ") + name + ": " + (reason ? reason : "unknown");
+            std::snprintf(error_, sizeof error_, "the e-book driver cannot load %s: %s", name,
+                          reason ? reason : "unknown");
         }
         return library;
     }
@@ -64,14 +65,16 @@ class Libraries {
     std::once_flag once_;
     void* zip_ = nullptr;
     void* xml_ = nullptr;
-    std::string error_;
+    char error_[512] = ""; // only shown to a person: a longer reason is cut
 };
 
-// Never destroyed, and the libraries never released: while the driver is unloaded (or the program
-// ends) its books may still close their containers, which calls libzip.
+// Nothing of it is undone when the driver is unloaded or the program ends (it has nothing to destroy,
+// and the libraries are never released): the driver's books may still close their containers then,
+// which calls libzip.
 Libraries& Loaded() {
-    static auto* libraries = new Libraries();
-    return *libraries;
+    static Libraries libraries;
+    static_assert(std::is_trivially_destructible_v<Libraries>);
+    return libraries;
 }
 
 // The library's function of the same name and type as `Declared`, looked up on its first call.
