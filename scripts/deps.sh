@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev sqlite3 libcairo2-dev libfontconfig-dev fonts-dejavu-core
+  libsqlite3-dev sqlite3 libcairo2-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
   libzip-dev zlib1g-dev libxml2-dev
   live-manual-epub
 )

@@ -1,5 +1,6 @@
 #include "ebook/zip_archive.h"
 
+#include "ebook/epub_libraries.h"
 #include "ebook/href.h"
 #include "ebook/limits.h"
 #include "ebook/text_util.h"
@@ -9,6 +10,7 @@
 namespace tavrin::ebook {
 
 std::unique_ptr<ZipArchive> ZipArchive::OpenFile(const std::string& path, std::string* error) {
+    if (!EpubLibrariesLoaded(error)) return nullptr;
     int code = 0;
     zip_t* handle = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (!handle) {
@@ -24,6 +26,7 @@ std::unique_ptr<ZipArchive> ZipArchive::OpenFile(const std::string& path, std::s
 }
 
 std::unique_ptr<ZipArchive> ZipArchive::OpenMemory(std::span<const unsigned char> bytes, std::string* error) {
+    if (!EpubLibrariesLoaded(error)) return nullptr;
     zip_error_t e;
     zip_error_init(&e);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &e);

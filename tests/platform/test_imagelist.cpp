@@ -118,6 +118,41 @@ TEST_F(ImageListTest, AddTakesTheMaskFromAMaskBitmap) {
     DeleteObject(mask);
 }
 
+TEST_F(ImageListTest, ImagesAreTheBitmapsAsTheyWereWhenAddedThoughPaintedOverOrDeletedSince) {
+    HBITMAP strip = Strip(3);
+    HBITMAP colour = MakeBitmap(16, 16, [](int, int) { return RGB(0, 0, 200); });
+    HBITMAP mask = MakeBitmap(16, 16, [](int x, int) { return x < 8 ? RGB(255, 255, 255) : RGB(0, 0, 0); });
+    ASSERT_EQ(ImageList_AddMasked(himl, strip, RGB(255, 255, 255)), 0);
+    ASSERT_EQ(ImageList_Add(himl, colour, mask), 3);
+    // The program paints over the strip and lets the others go before any image is shown.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, strip);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all{0, 0, 48, 16};
+    FillRect(dc, &all, red);
+    SelectObject(dc, old);
+    DeleteObject(red);
+    DeleteDC(dc);
+    ASSERT_EQ(plat::BitmapPixels(strip).ColorAt(20, 8), RGB(255, 0, 0));
+    DeleteObject(colour);
+    DeleteObject(mask);
+
+    for (int i = 0; i < 3; ++i) {
+        plat::Image img = plat::ImageListPixels(himl, i);
+        BYTE g = static_cast<BYTE>((i + 1) * 40);
+        EXPECT_EQ(img.ColorAt(8, 8), RGB(g, g, 0)) << i;
+        EXPECT_TRUE(img.TransparentAt(0, 0)) << i;
+    }
+    plat::Image masked = plat::ImageListPixels(himl, 3);
+    EXPECT_TRUE(masked.TransparentAt(0, 0));
+    EXPECT_EQ(masked.ColorAt(8, 0), RGB(0, 0, 200));
+    // A list copied for a drag before anything was shown gets the same images.
+    ASSERT_TRUE(ImageList_BeginDrag(himl, 1, 0, 0));
+    EXPECT_EQ(plat::ImageListPixels(plat::DragImageState().dragList, 0).ColorAt(8, 8), RGB(80, 80, 0));
+    ImageList_EndDrag();
+    DeleteObject(strip);
+}
+
 TEST_F(ImageListTest, RemoveShiftsLaterImagesAndMinusOneRemovesAll) {
     HBITMAP bmp = Strip(3);
     ImageList_AddMasked(himl, bmp, RGB(255, 255, 255));

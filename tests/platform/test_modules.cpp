@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #ifndef TAVRIN_FIXTURE_DIR
@@ -206,6 +207,28 @@ TEST_F(Modules, GetProcAddressFindsOnlyTheLibrarysOwnNamesExactly) {
     EXPECT_EQ(GetProcAddress(books, MAKEINTRESOURCEA(1)), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
     FreeLibrary(books);
+}
+
+TEST_F(Modules, GetProcAddressAnswersForTheLibraryLoadedNowNotOneLoadedFromTheSameFileBefore) {
+    testfs::TempFolder folder;
+    const std::string path = folder / "driver.dll";
+    std::filesystem::copy_file(kFixtures + "/entry/accept.dll", path);
+    HMODULE first = LoadLibraryA(path.c_str());
+    ASSERT_NE(first, 0u);
+    EXPECT_NE(GetProcAddress(first, "DllMain"), nullptr);
+    EXPECT_EQ(GetProcAddress(first, "malloc"), nullptr);
+    EXPECT_EQ(GetProcAddress(first, "malloc"), nullptr) << "asked again";
+    ASSERT_TRUE(FreeLibrary(first));
+
+    // Another library in the same file: it has no entry point, and its name is its own.
+    std::filesystem::remove(path);
+    std::filesystem::copy_file(kFixtures + "/host/plain", path);
+    HMODULE second = LoadLibraryA(path.c_str());
+    ASSERT_NE(second, 0u);
+    EXPECT_EQ(GetProcAddress(second, "DllMain"), nullptr);
+    EXPECT_EQ(FixtureOf(second), "host/plain");
+    EXPECT_EQ(FixtureOf(second), "host/plain") << "asked again";
+    FreeLibrary(second);
 }
 
 TEST_F(Modules, GetModuleHandleFindsLoadedModulesByBaseNameWithoutCountingThem) {

@@ -130,6 +130,8 @@ size_t GdiObjectCount();
 // metrics the layer reports for a LOGFONTA, without a DC.
 std::string FontFamilyInUse();
 TEXTMETRICA MetricsForFont(const LOGFONTA& lf);
+// The family and style names of the font file the engine reads for a LOGFONTA ("DejaVu Sans Bold").
+std::string FontFaceInUse(const LOGFONTA& lf);
 // The advance width of `text` (bytes in the active code page) in a font: the number that
 // GetTextExtentPoint32A reports and the renderer lays out.
 int MeasureText(const LOGFONTA& lf, const std::string& text);

@@ -1,8 +1,9 @@
-// Fonts through cairo: a LOGFONTA maps to one of the DejaVu families (fontconfig finds the file), at an
-// em size worked out the way the platform reads lfHeight (negative = character height, positive =
-// cell height). Advances are whole pixels (hinted metrics) so that a width measured here is the width
-// the renderer lays out. Two-byte characters always advance by a full-width cell, whether or not an
-// installed font has a glyph for them.
+// Fonts through cairo: a LOGFONTA maps to one of the DejaVu families, at an em size worked out the
+// way the platform reads lfHeight (negative = character height, positive = cell height). The
+// families' files are the system's DejaVu ones, opened directly; fontconfig is asked only where those
+// are not installed, and for the East Asian fallback. Advances are whole pixels (hinted
+// metrics) so that a width measured here is the width the renderer lays out. Two-byte characters
+// always advance by a full-width cell, whether or not an installed font has a glyph for them.
 #include "gdi/font_engine.h"
 
 #include "gdi/codepage.h"
@@ -10,6 +11,8 @@
 #include "plat/resources.h"
 
 #include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cctype>
@@ -61,10 +64,70 @@ cairo_font_options_t* Options() {
     return options;
 }
 
+// Where Debian puts the DejaVu files: fonts-dejavu-core the upright styles, fonts-dejavu-extra the
+// slanted ones (without it, fontconfig finds the upright file and cairo slants it, as before).
+constexpr const char* kDejaVuFolder = "/usr/share/fonts/truetype/dejavu/";
+
+// The file of a DejaVu family's style (the one fontconfig matches to it), or null for another family.
+const char* DejaVuFile(const std::string& family, bool bold, bool italic) {
+    static const struct {
+        const char* family;
+        const char* files[4]; // regular, bold, italic, bold italic
+    } kFiles[] = {
+        {kSans,
+         {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf"}},
+        {kSerif,
+         {"DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf", "DejaVuSerif-Italic.ttf", "DejaVuSerif-BoldItalic.ttf"}},
+        {kMono,
+         {"DejaVuSansMono.ttf", "DejaVuSansMono-Bold.ttf", "DejaVuSansMono-Oblique.ttf",
+          "DejaVuSansMono-BoldOblique.ttf"}},
+    };
+    for (const auto& f : kFiles)
+        if (family == f.family) return f.files[(bold ? 1 : 0) + (italic ? 2 : 0)];
+    return nullptr;
+}
+
+void DoneFace(void* face) {
+    FT_Done_Face(static_cast<FT_Face>(face));
+}
+
+// The face of a DejaVu family's style read from its file, or null (remembered) when the file cannot be
+// opened. Going to the file directly spares a process fontconfig's start, which reads and parses its
+// whole configuration (a few milliseconds, most of a start-up's font work); for these families
+// fontconfig finds the same files, and metrics, glyphs and pixels are the same either way.
+cairo_font_face_t* FileFace(const std::string& family, bool bold, bool italic) {
+    static FT_Library library = [] {
+        FT_Library made = nullptr;
+        return FT_Init_FreeType(&made) == 0 ? made : nullptr;
+    }();
+    static auto* faces = new std::map<std::tuple<std::string, bool, bool>, cairo_font_face_t*>();
+    auto key = std::make_tuple(family, bold, italic);
+    if (auto it = faces->find(key); it != faces->end()) return it->second;
+    cairo_font_face_t* face = nullptr;
+    const char* file = DejaVuFile(family, bold, italic);
+    FT_Face ft = nullptr;
+    if (library && file && FT_New_Face(library, (std::string(kDejaVuFolder) + file).c_str(), 0, &ft) == 0) {
+        // The FreeType face lives as long as the cairo face that reads it.
+        static const cairo_user_data_key_t kFtFace{};
+        face = cairo_ft_font_face_create_for_ft_face(ft, 0);
+        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS ||
+            cairo_font_face_set_user_data(face, &kFtFace, ft, DoneFace) != CAIRO_STATUS_SUCCESS) {
+            cairo_font_face_destroy(face);
+            FT_Done_Face(ft);
+            face = nullptr;
+        }
+    }
+    faces->emplace(key, face);
+    return face;
+}
+
 cairo_scaled_font_t* MakeScaled(const char* family, bool bold, bool italic, double em) {
-    cairo_font_face_t* face =
-        cairo_toy_font_face_create(family, italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                                   bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_font_face_t* face = FileFace(family, bold, italic);
+    if (face)
+        cairo_font_face_reference(face);
+    else
+        face = cairo_toy_font_face_create(family, italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                          bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_matrix_t size;
     cairo_matrix_t identity;
     cairo_matrix_init_scale(&size, em, em);
@@ -322,15 +385,28 @@ extern "C" const char* __lsan_default_suppressions() {
 
 namespace plat {
 
-std::string FontFamilyInUse() {
-    const detail::FontFace& f = detail::FaceFor(detail::StockFont(DEFAULT_GUI_FONT));
+namespace {
+
+// "family style" of the font file behind a scaled font; an empty text when it is no FreeType font.
+std::string FaceName(cairo_scaled_font_t* scaled, bool withStyle) {
     std::string name;
-    if (cairo_scaled_font_get_type(f.scaled) == CAIRO_FONT_TYPE_FT) {
-        FT_Face ft = cairo_ft_scaled_font_lock_face(f.scaled);
+    if (cairo_scaled_font_get_type(scaled) == CAIRO_FONT_TYPE_FT) {
+        FT_Face ft = cairo_ft_scaled_font_lock_face(scaled);
         if (ft && ft->family_name) name = ft->family_name;
-        cairo_ft_scaled_font_unlock_face(f.scaled);
+        if (ft && withStyle && ft->style_name) name = name + " " + ft->style_name;
+        cairo_ft_scaled_font_unlock_face(scaled);
     }
     return name;
+}
+
+} // namespace
+
+std::string FontFamilyInUse() {
+    return FaceName(detail::FaceFor(detail::StockFont(DEFAULT_GUI_FONT)).scaled, false);
+}
+
+std::string FontFaceInUse(const LOGFONTA& lf) {
+    return FaceName(detail::FaceFor(lf).scaled, true);
 }
 
 TEXTMETRICA MetricsForFont(const LOGFONTA& lf) {

@@ -1,5 +1,6 @@
-// The one font engine of the layer: cairo scaled fonts (FreeType faces that fontconfig resolves), the
-// metrics GetTextMetricsA reports and the layout of 8-bit text that both measuring and rendering use.
+// The one font engine of the layer: cairo scaled fonts (FreeType faces of the DejaVu files; fontconfig
+// finds the others), the metrics GetTextMetricsA reports and the layout of 8-bit text that both
+// measuring and rendering use.
 #pragma once
 
 #include "win/wingdi.h"
@@ -15,7 +16,7 @@
 namespace plat::detail {
 
 struct FontFace {
-    std::string family; // the family asked of fontconfig
+    std::string family; // the DejaVu family the font maps to
     bool bold = false;
     bool italic = false;
     double em = 11; // em size in pixels

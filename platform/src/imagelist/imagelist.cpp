@@ -21,42 +21,56 @@ ListTable& Lists() {
 
 constexpr int kMaxImageSide = 4096;
 
-// Cuts `bitmap` into images of cx x cy from left to right. `maskOf` decides the mask per pixel of the
-// strip (only used when the list has a mask).
-template <class MaskOf> int AddStrip(ImageListObject& list, const Image& strip, MaskOf maskOf) {
-    int count = strip.width / list.cx;
+// Adds the images of `strip` (as many whole images as it is wide) to the end of the list; the index of
+// the first, or -1 when it holds none.
+int AddStrip(ImageListObject& list, AddedStrip strip) {
+    int count = strip.pixels.width / list.cx;
     if (count <= 0) return -1;
     int first = static_cast<int>(list.images.size());
-    for (int n = 0; n < count; ++n) {
-        auto img = std::make_shared<Image>();
-        img->width = list.cx;
-        img->height = list.cy;
-        img->xrgb.assign(static_cast<size_t>(list.cx) * static_cast<size_t>(list.cy), 0);
-        if (list.HasMask()) img->mask.assign(img->xrgb.size(), 0);
-        for (int y = 0; y < list.cy; ++y) {
-            for (int x = 0; x < list.cx; ++x) {
-                size_t at = static_cast<size_t>(y) * static_cast<size_t>(list.cx) + static_cast<size_t>(x);
-                int sx = n * list.cx + x;
-                if (y >= strip.height) {
-                    // Rows the bitmap does not have are transparent (or black without a mask).
-                    if (list.HasMask()) img->mask[at] = 1;
-                    continue;
-                }
-                uint32_t p = strip.xrgb[static_cast<size_t>(y) * static_cast<size_t>(strip.width) +
-                                        static_cast<size_t>(sx)];
-                if (list.HasMask() && maskOf(sx, y, p)) {
-                    img->mask[at] = 1;
-                    p = 0; // transparent pixels are black in the image, as the platform keeps them
-                }
-                img->xrgb[at] = p;
-            }
-        }
-        list.images.push_back(std::move(img));
-    }
+    strip.cx = list.cx;
+    strip.cy = list.cy;
+    strip.masked = list.HasMask();
+    auto shared = std::make_shared<const AddedStrip>(std::move(strip));
+    for (int n = 0; n < count; ++n)
+        list.images.emplace_back(shared, n);
     return first;
 }
 
 } // namespace
+
+const std::shared_ptr<const Image>& ListImage::Pixels() const {
+    if (pixels_) return pixels_;
+    const AddedStrip& strip = *strip_;
+    auto img = std::make_shared<Image>();
+    img->width = strip.cx;
+    img->height = strip.cy;
+    img->xrgb.assign(static_cast<size_t>(strip.cx) * static_cast<size_t>(strip.cy), 0);
+    if (strip.masked) img->mask.assign(img->xrgb.size(), 0);
+    for (int y = 0; y < strip.cy; ++y) {
+        for (int x = 0; x < strip.cx; ++x) {
+            size_t at = static_cast<size_t>(y) * static_cast<size_t>(strip.cx) + static_cast<size_t>(x);
+            int sx = column_ * strip.cx + x;
+            if (y >= strip.pixels.height) {
+                // Rows the bitmap does not have are transparent (or black without a mask).
+                if (strip.masked) img->mask[at] = 1;
+                continue;
+            }
+            uint32_t p = strip.pixels.xrgb[static_cast<size_t>(y) * static_cast<size_t>(strip.pixels.width) +
+                                           static_cast<size_t>(sx)];
+            bool transparent = strip.maskColour
+                                   ? p == *strip.maskColour
+                                   : strip.maskBitmap && strip.maskBitmap->ColorAt(sx, y) == 0xFFFFFF;
+            if (strip.masked && transparent) {
+                img->mask[at] = 1;
+                p = 0; // transparent pixels are black in the image, as the platform keeps them
+            }
+            img->xrgb[at] = p;
+        }
+    }
+    pixels_ = std::move(img);
+    strip_.reset(); // the strip goes when its last image is cut (or removed)
+    return pixels_;
+}
 
 ImageListObject* LookupImageList(HIMAGELIST himl) {
     auto it = Lists().lists.find(reinterpret_cast<uintptr_t>(himl));
@@ -101,8 +115,10 @@ int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask) {
     ImageListObject* list = LookupImageList(himl);
     BitmapObject* bm = LookupBitmap(hbmImage);
     if (!list || !bm) return -1;
-    uint32_t key = ToXrgb(crMask & 0xFFFFFF);
-    return AddStrip(*list, bm->image, [&](int, int, uint32_t p) { return p == key; });
+    AddedStrip strip;
+    strip.pixels = bm->image;
+    strip.maskColour = ToXrgb(crMask & 0xFFFFFF);
+    return AddStrip(*list, std::move(strip));
 }
 
 int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
@@ -111,10 +127,10 @@ int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
     if (!list || !bm) return -1;
     BitmapObject* mask = hbmMask ? LookupBitmap(hbmMask) : nullptr;
     if (hbmMask && !mask) return -1;
-    return AddStrip(*list, bm->image, [&](int x, int y, uint32_t) {
-        // White in the mask bitmap marks a transparent pixel.
-        return mask && mask->image.ColorAt(x, y) == 0xFFFFFF;
-    });
+    AddedStrip strip;
+    strip.pixels = bm->image;
+    if (mask) strip.maskBitmap = mask->image; // white in the mask bitmap marks a transparent pixel
+    return AddStrip(*list, std::move(strip));
 }
 
 BOOL ImageList_Remove(HIMAGELIST himl, int i) {
@@ -169,7 +185,7 @@ BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyl
     op.style = fStyle;
     op.imageBkColor = list->bkColor;
     op.masked = list->HasMask();
-    op.image = list->images[static_cast<size_t>(i)];
+    op.image = list->images[static_cast<size_t>(i)].Pixels();
     Record(*dc, std::move(op));
     return TRUE;
 }
@@ -181,7 +197,7 @@ namespace plat {
 Image ImageListPixels(HIMAGELIST himl, int index) {
     ImageListObject* list = LookupImageList(himl);
     if (!list || index < 0 || index >= static_cast<int>(list->images.size())) return Image{};
-    return *list->images[static_cast<size_t>(index)];
+    return *list->images[static_cast<size_t>(index)].Pixels();
 }
 
 size_t ImageListCount() {

@@ -98,15 +98,17 @@ std::string ModuleFileName(const char* name) {
     return result;
 }
 
-void* FindOwnSymbol(const Module& module, const char* name) {
+void* FindOwnSymbol(Module& module, const char* name) {
     if (module.kind != Module::Kind::Library) return dlsym(RTLD_DEFAULT, name);
+    auto [known, added] = module.ownSymbols.try_emplace(name, nullptr);
+    if (!added) return known->second;
     void* symbol = dlsym(module.library, name);
-    if (!symbol) return nullptr;
     Dl_info info{};
     struct link_map* owner = nullptr;
-    if (!dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) || owner != module.map)
-        return nullptr;
-    return symbol;
+    if (symbol && dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) &&
+        owner == module.map)
+        known->second = symbol;
+    return known->second;
 }
 
 } // namespace plat::detail

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <sys/types.h>
+#include <unordered_map>
 #include <vector>
 
 struct link_map;
@@ -24,6 +25,9 @@ struct Module {
     struct link_map* map = nullptr; // its link map, to tell its own symbols from its dependencies'
     dev_t device = 0;               // file identity of a Library
     ino_t inode = 0;
+    // What FindOwnSymbol answered for a Library, by name (null for "not its own"): a loaded library's
+    // symbols stay as they are, and a shelf binds the same few drivers' entry points many times.
+    std::unordered_map<std::string, void*> ownSymbols;
 };
 
 // The handle of the program itself (GetModuleHandleA(NULL)).
@@ -64,7 +68,7 @@ class ModuleTable {
 std::string ModuleFileName(const char* name);
 
 // Looks a symbol up in the library itself, not in the libraries it depends on (as an export table
-// would). The program and built-in modules look in the program.
-void* FindOwnSymbol(const Module& module, const char* name);
+// would). The program and built-in modules look in the program. Callers hold the table's lock.
+void* FindOwnSymbol(Module& module, const char* name);
 
 } // namespace plat::detail
