@@ -6,6 +6,7 @@
 #include "catalog/tree_walk.h"
 #include "registry/book_registry.h"
 #include "registry/reg_walk.h"
+#include "registry/shelf_books.h"
 #include "shelf/book_close.h"
 #include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
@@ -153,6 +154,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         node->nKind = NodeKindOfClass(caps.wBookClass);
         node->dwClassId = 0;
         node->dwFlags = RegisteredFlagsOfClass(caps.wBookClass);
+        ShelfBooks().Forget(); // the item holds another handle now, unseen by the tree's stamp
         // The host's dictionaries are those collected at start-up: one that is a book now is none.
         if (node->nKind != NODE_DICT) ForgetDictNode(node);
         m_bBooksChanged = 1;

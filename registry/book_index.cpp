@@ -3,18 +3,12 @@
 
 #include "catalog/tree_walk.h"
 #include "registry/book_registry.h"
+#include "registry/shelf_books.h"
 #include "shelf/records.h"
 
 namespace tavrin {
 
 namespace {
-
-std::string Folded(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded)
-        c = FoldAscii(c);
-    return folded;
-}
 
 // The number of a book or dictionary node; nothing for other kinds.
 bool BookNumber(const TreeNode* node, std::string_view* number) {
@@ -34,21 +28,13 @@ void BookNumberIndex::Build(const CTreeCtrl& tree, HTREEITEM root) {
 }
 
 const BookNumberIndex::Entry* BookNumberIndex::Find(std::string_view number) const {
-    auto it = entries_.find(Folded(number));
+    auto it = entries_.find(FoldedNumber(number));
     return it == entries_.end() ? nullptr : &it->second;
 }
 
 void BookNumberIndex::Add(const CTreeCtrl& tree, HTREEITEM root, std::string_view number, HTREEITEM item) {
-    if (!item || !root || item == root) return;
-    // The walk from the root enters an item only when the tree reports children for it: every
-    // ancestor up to the root must, or the walk never meets the new item.
-    HTREEITEM parent = tree.GetParentItem(item);
-    while (parent && parent != root) {
-        if (!tree.ItemHasChildren(parent)) return;
-        parent = tree.GetParentItem(parent);
-    }
-    if (parent != root || !tree.ItemHasChildren(root)) return;
-    auto [it, inserted] = entries_.try_emplace(Folded(number));
+    if (!WalkReaches(tree, root, item)) return;
+    auto [it, inserted] = entries_.try_emplace(FoldedNumber(number));
     if (inserted) {
         it->second.first = item;
     } else {
@@ -58,7 +44,7 @@ void BookNumberIndex::Add(const CTreeCtrl& tree, HTREEITEM root, std::string_vie
 }
 
 void BookNumberIndex::Record(std::string_view number, HTREEITEM item) {
-    auto [it, inserted] = entries_.try_emplace(Folded(number));
+    auto [it, inserted] = entries_.try_emplace(FoldedNumber(number));
     if (inserted)
         it->second.first = item;
     else
