@@ -166,7 +166,7 @@ void CTavrinCtrl::AddBook() {
 
         char name[kPathSize];
         ReadBookName(record->dwBookHandle, name, sizeof name, static_cast<int>(sizeof name));
-        const unsigned long long before = plat::TreeChangeStamp(g_shelfTree.GetSafeHwnd());
+        const ShelfBookIndex::Insertion before = ShelfBookIndex::BeforeInsert(g_shelfTree, target);
         HTREEITEM item = AddOneItem(target, name, TVI_LAST, &g_imageIndex[0], node,
                                     (caps.wCaps & CBI_CAP_CONTENTS) ? 1 : 0);
         // The next file's number is looked up in the book index: it learns of this book at once

@@ -10,9 +10,9 @@
 // stamp (plat::TreeChangeStamp) moves with every item inserted or deleted, every sort, and every
 // change of an item's data or children flag, so anything that changed the tree, the control's own
 // code, a host or a handler run from a message box, makes the next question rebuild the index. A
-// caller that inserts a book item itself records it (Inserted) and keeps the index in step. Nodes
-// changed in place (a book re-pointed to another file) are not seen by the stamp: their changer calls
-// Forget.
+// caller that inserts a book item itself records it (Inserted) and keeps the index in step; the walk
+// of the registry does so for every book it puts on the shelf. Nodes changed in place (a book
+// re-pointed to another file) are not seen by the stamp: their changer says so (HandleChanged).
 //
 // A number or handle held by more than one item is marked shared, and callers search the tree for it:
 // the index then does not know which item comes first.
@@ -43,13 +43,24 @@ class ShelfBookIndex {
     const Entry* FindNumber(std::string_view number) const;
     const Entry* FindHandle(DWORD handle) const;
 
-    // Records `item`, which the caller inserted (with its node) below `root` after the tree's stamp
-    // was `before`, with nothing else changing the tree meanwhile. When the index was not in step at
-    // `before`, it stays out of step and is rebuilt when next asked.
-    void Inserted(const CTreeCtrl& tree, HTREEITEM root, unsigned long long before, HTREEITEM item);
+    // An item about to be inserted below `parent`: the tree's stamp and whether `parent` reports
+    // children, taken just before the insert (BeforeInsert).
+    struct Insertion {
+        unsigned long long stamp = 0;
+        bool parentShowedChildren = false;
+    };
+    static Insertion BeforeInsert(const CTreeCtrl& tree, HTREEITEM parent);
+    // Records `item`, which the caller inserted (with its node) as `insertion` describes, with nothing
+    // else changing the tree meanwhile. When the index was not in step before, or the insert let the
+    // walk into items it did not enter before (a parent that reported no children but had some), it is
+    // rebuilt when next asked.
+    void Inserted(const CTreeCtrl& tree, HTREEITEM root, const Insertion& insertion, HTREEITEM item);
 
-    // Leaves the index to be rebuilt: for a caller that changed a book node's number, kind or handle
-    // in place.
+    // Follows a book item that a caller re-pointed in place to another book handle (its number and
+    // the tree staying as they were).
+    void HandleChanged(HTREEITEM item, std::string_view number, DWORD oldHandle, DWORD newHandle);
+
+    // Leaves the index to be rebuilt: for a caller that changed a book node's number or kind in place.
     void Forget() { stamp_ = 0; }
 
     // How many times the index was built: a command that registers many books builds it once.
@@ -68,11 +79,5 @@ class ShelfBookIndex {
 
 // The index of this process's shelf (one shelf per process, like the driver table).
 ShelfBookIndex& ShelfBooks();
-
-// What the indexes of book items share with the searches they stand in for: a number as they key it
-// (letters folded), and whether the walk from `root` meets `item` (every ancestor up to the root
-// reports children).
-std::string FoldedNumber(std::string_view number);
-bool WalkReaches(const CTreeCtrl& tree, HTREEITEM root, HTREEITEM item);
 
 } // namespace tavrin

@@ -1,12 +1,14 @@
 // The shelf's book index (registry/shelf_books.h) answers what the searches from the root answer, while
 // the tree changes under it: book items by number (IsBookExist, GetBookHandle, IsBookExistOnTree) and
-// by handle (FindBook), on random shelves changed at random; and in the register command, where a book
+// by handle (FindBook), on random shelves changed at random, with items recorded by their inserter and
+// books re-pointed in place; and in the register command, where a book
 // added is found by number by the next file, a book put on the shelf while a message box is up is seen,
 // a registration refused midway leaves nothing behind, and many files build the index once.
 #include "test_regbooks_world.h"
 
 #include "catalog/tree_walk.h"
 #include "plat/scripted_interaction.h"
+#include "plat/treeview.h"
 #include "registry/shelf_books.h"
 
 #include <functional>
@@ -59,7 +61,12 @@ class ShelfIndex : public RegWorld {
             records_.back()->dwBookHandle = handle;
             node->pRecord = records_.back().get();
         }
+        const auto before = tavrin::ShelfBookIndex::BeforeInsert(g_shelfTree, parent);
         HTREEITEM item = Ctrl().AddOneItem(parent, number.c_str(), TVI_LAST, &g_imageIndex[0], node.get(), 0);
+        // Half the items are recorded by their inserter, as the register command and the walk of the
+        // registry do; the others the index learns of from the tree's stamp.
+        if (record_ && (++inserts_ % 2 == 0))
+            tavrin::ShelfBooks().Inserted(g_shelfTree, Ctrl().Root(), before, item);
         nodes_.push_back(std::move(node));
         return item;
     }
@@ -83,12 +90,15 @@ class ShelfIndex : public RegWorld {
 
     std::vector<std::unique_ptr<TreeNode>> nodes_;
     std::vector<std::unique_ptr<BookRecord>> records_;
+    bool record_ = false;
+    int inserts_ = 0;
 };
 
 TEST_F(ShelfIndex, AgreesWithTheTreeSearchesWhileTheShelfChanges) {
     AddCatalog(Sys().Root(), "Unclassified", "65535");
     ASSERT_TRUE(Start());
     std::mt19937 random(1313);
+    record_ = true;
     const std::vector<std::string> numbers = {"n1", "N1", "n2", "x", "X", "2f", "0", "absent"};
     const std::vector<DWORD> handles = {1, 2, 3, 7, 0xFFFFFFFF, 0};
     std::vector<HTREEITEM> items = {Ctrl().Root()};
@@ -113,10 +123,14 @@ TEST_F(ShelfIndex, AgreesWithTheTreeSearchesWhileTheShelfChanges) {
             tv.hItem = items[random() % items.size()];
             tv.cChildren = static_cast<int>(random() % 2);
             TreeView_SetItem(Tree(), &tv);
-        } else if (!records_.empty()) {
-            // A book re-pointed in place, as a walk of the registry does, which says so.
-            records_[random() % records_.size()]->dwBookHandle = handles[random() % handles.size()];
-            tavrin::ShelfBooks().Forget();
+        } else {
+            // A book re-pointed in place to another handle, as a walk of the registry does, which says so.
+            HTREEITEM item = items[random() % items.size()];
+            if (BookRecord* book = BookOf(Node(item))) {
+                const DWORD old = book->dwBookHandle;
+                book->dwBookHandle = handles[random() % handles.size()];
+                tavrin::ShelfBooks().HandleChanged(item, Node(item)->szKey, old, book->dwBookHandle);
+            }
         }
         ExpectSameAnswers(numbers, handles);
         if (HasFatalFailure()) return;
