@@ -1,9 +1,9 @@
 // The shelf's book index (registry/shelf_books.h) answers what the searches from the root answer, while
 // the tree changes under it: book items by number (IsBookExist, GetBookHandle, IsBookExistOnTree) and
 // by handle (FindBook), on random shelves changed at random, with items recorded by their inserter and
-// books re-pointed in place; and in the register command, where a book
-// added is found by number by the next file, a book put on the shelf while a message box is up is seen,
-// a registration refused midway leaves nothing behind, and many files build the index once.
+// books re-pointed in place; and in the register command, where a book added is found by number by the
+// next file, a book put on the shelf while a message box is up is seen, and many files build the index
+// once.
 #include "test_regbooks_world.h"
 
 #include "catalog/tree_walk.h"
@@ -12,7 +12,6 @@
 #include "registry/shelf_books.h"
 
 #include <functional>
-#include <fstream>
 #include <random>
 
 using namespace regbooks;
@@ -202,21 +201,6 @@ TEST_F(RegisteringMany, ABookPutOnTheShelfWhileAMessageBoxIsUpIsSeen) {
     EXPECT_TRUE(ui.Finished());
     EXPECT_TRUE(ChildTexts(Find("Mine")).empty()) << "Y-1 came with the refresh and is not added twice";
     EXPECT_EQ(ChildTexts(Find("Unclassified")), (std::vector<std::string>{"Duplicate", "Why"}));
-}
-
-TEST_F(RegisteringMany, ARegistrationRefusedMidwayLeavesNoEntryBehind) {
-    std::string p = BookFile("p.ebd", "P-1", "Poems");
-    ASSERT_TRUE(Start());
-    const std::string good = plat::RegistryPath();
-    const std::string notes = (dir_ / "notes.db").string();
-    std::ofstream(notes, std::ios::binary) << "my notes, not a registry\n" << std::string(600, 'n');
-    plat::SetRegistryPath(notes);
-    AddInto("Mine", p, {""});
-    EXPECT_TRUE(ChildTexts(Find("Mine")).empty());
-    EXPECT_EQ(Ctrl().IsBookExistOnTree(Ctrl().Root(), "P-1"), 0);
-    plat::SetRegistryPath(good);
-    AddInto("Mine", p);
-    EXPECT_EQ(ChildTexts(Find("Mine")), std::vector<std::string>{"Poems"}) << "not taken for a book added";
 }
 
 } // namespace
