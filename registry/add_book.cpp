@@ -9,7 +9,6 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "afxdlgs.h"
-#include "plat/treeview.h"
 #include "catalog/tree_walk.h"
 #include "registry/add_refusal.h"
 #include "registry/book_registry.h"

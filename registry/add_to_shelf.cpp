@@ -4,7 +4,6 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
-#include "plat/treeview.h"
 #include "registry/book_registry.h"
 #include "registry/reg_walk.h"
 #include "registry/shelf_books.h"
