@@ -30,16 +30,6 @@ std::string Num(uint64_t v) {
     return std::to_string(v);
 }
 
-// How much of the file's start opening reads at once: the header, the directory and, in a book of
-// a few hundred pages, every index section.
-constexpr uint64_t kIndexPrefix = 8192;
-// The index sections are read in one block when the block is at most this much larger than they
-// are together (the writer puts them one after the other, so there is no gap at all), and no larger
-// than kIndexBlockMax: a large index is read section by section, which costs a few reads more but
-// never holds it twice.
-constexpr uint64_t kIndexGapAllowed = 4096;
-constexpr uint64_t kIndexBlockMax = 1 << 20;
-
 } // namespace
 
 OpenResult Reader::Open(const std::string& path, const OpenOptions& options) {
@@ -66,9 +56,7 @@ OpenResult Reader::OpenSource(std::unique_ptr<ByteSource> source, const OpenOpti
 
 std::string Reader::Load(const OpenOptions& options) {
     verifyPages_ = options.verifyChecksums;
-    std::string headerError = LoadHeader(options);
-    Bytes().swap(indexBlock_); // the index is in its sections now, or the book is refused
-    if (!headerError.empty()) return headerError;
+    if (std::string e = LoadHeader(options); !e.empty()) return e;
     // Order matters: contents entries are checked against the page count.
     if (std::string e = LoadMeta(); !e.empty()) return e;
     if (std::string e = LoadNames(); !e.empty()) return e;
@@ -84,22 +72,6 @@ std::string Reader::Load(const OpenOptions& options) {
     return {};
 }
 
-void Reader::ReadIndexBlock(uint64_t offset, uint64_t length) {
-    indexBlock_.resize(length);
-    indexBlockOffset_ = offset;
-    if (!source_->ReadAt(offset, indexBlock_)) indexBlock_.clear(); // each part is read on its own
-}
-
-bool Reader::ReadIndex(uint64_t offset, std::span<uint8_t> out) const {
-    if (offset >= indexBlockOffset_ &&
-        RangeInside(offset - indexBlockOffset_, out.size(), indexBlock_.size())) {
-        if (!out.empty())
-            std::memcpy(out.data(), indexBlock_.data() + (offset - indexBlockOffset_), out.size());
-        return true;
-    }
-    return source_->ReadAt(offset, out);
-}
-
 Reader::Section* Reader::Find(uint32_t tag) {
     for (Section& s : sections_)
         if (s.tag == tag) return &s;
@@ -109,9 +81,9 @@ Reader::Section* Reader::Find(uint32_t tag) {
 std::string Reader::LoadHeader(const OpenOptions& options) {
     const uint64_t size = source_->Size();
     if (size < 4) return "not a book file: " + Num(size) + " bytes, too short for the signature \"EBDF\"";
-    ReadIndexBlock(0, std::min(size, kIndexPrefix));
     uint8_t header[fmt::kHeaderSize];
-    if (!ReadIndex(0, {header, std::min<uint64_t>(size, sizeof header)})) return "cannot read the header";
+    if (!source_->ReadAt(0, {header, std::min<uint64_t>(size, sizeof header)}))
+        return "cannot read the header";
     if (std::memcmp(header, fmt::kMagic, 4) != 0) return "not a book file: it does not begin with \"EBDF\"";
     if (size < fmt::kHeaderSize)
         return "truncated book: " + Num(size) + " bytes, the header alone needs " + Num(fmt::kHeaderSize);
@@ -135,7 +107,7 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
     const uint64_t directoryEnd = fmt::kHeaderSize + uint64_t{count} * fmt::kDirEntrySize;
     if (directoryEnd > size) return "truncated book: the section directory ends past the end of the file";
     Bytes directory(count * fmt::kDirEntrySize);
-    if (!ReadIndex(fmt::kHeaderSize, directory)) return "cannot read the section directory";
+    if (!source_->ReadAt(fmt::kHeaderSize, directory)) return "cannot read the section directory";
     if (options.verifyChecksums) {
         uint32_t crc = Crc32(Crc32(0, header, fmt::kHeaderCrc), directory.data(), directory.size());
         if (crc != LoadU32(h, fmt::kHeaderCrc))
@@ -168,18 +140,6 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
          {fmt::kTagMeta, fmt::kTagStrings, fmt::kTagContents, fmt::kTagPages, fmt::kTagPageData})
         if (!Find(tag)) return "damaged book: the section " + TagName(tag) + " is missing";
 
-    // The index sections in one read, unless the start of the file held them already.
-    uint64_t first = UINT64_MAX, end = 0, together = 0;
-    for (uint32_t tag : {fmt::kTagMeta, fmt::kTagStrings, fmt::kTagContents, fmt::kTagPages, fmt::kTagNames})
-        if (const Section* s = Find(tag); s && s->size > 0) {
-            first = std::min(first, s->offset);
-            end = std::max(end, s->offset + s->size); // inside the file: checked above
-            together += s->size;
-        }
-    const bool held = indexBlockOffset_ == 0 && end <= indexBlock_.size();
-    if (end > first && !held && end - first <= together + kIndexGapAllowed && end - first <= kIndexBlockMax)
-        ReadIndexBlock(first, end - first);
-
     const bool verify = options.verifyChecksums;
     if (std::string e = ReadSection(*Find(fmt::kTagMeta), meta_, verify, "META"); !e.empty()) return e;
     if (std::string e = ReadSection(*Find(fmt::kTagStrings), strings_, verify, "STRS"); !e.empty()) return e;
@@ -194,7 +154,7 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
 
 std::string Reader::ReadSection(const Section& section, Bytes& out, bool verify, const char* name) {
     out.resize(section.size); // bounded by the file's size, checked in LoadHeader
-    if (!ReadIndex(section.offset, out)) return std::string("cannot read the section ") + name;
+    if (!source_->ReadAt(section.offset, out)) return std::string("cannot read the section ") + name;
     if (verify && Crc32(0, out.data(), out.size()) != section.crc)
         return std::string("damaged book: the checksum of section ") + name + " does not match";
     return {};

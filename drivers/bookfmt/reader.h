@@ -94,17 +94,8 @@ class Reader {
     };
     Section* Find(uint32_t tag);
     std::string ReadSection(const Section& section, Bytes& out, bool verify, const char* name);
-    // Opening reads the index from one block where it can (ReadIndexBlock); ReadIndex serves a part
-    // from that block, or reads it from the file when the block does not hold it.
-    void ReadIndexBlock(uint64_t offset, uint64_t length);
-    bool ReadIndex(uint64_t offset, std::span<uint8_t> out) const;
 
     std::unique_ptr<ByteSource> source_;
-    // While the book is opened: bytes of the file from indexBlockOffset_ on, read in one go (the
-    // start of the file, then the index sections), so that opening a small book costs one or two
-    // reads instead of one per section. Empty once opened, or when the read failed.
-    Bytes indexBlock_;
-    uint64_t indexBlockOffset_ = 0;
     bool verifyPages_ = true;
     std::vector<Section> sections_;
     uint16_t versionMinor_ = 0;
