@@ -99,9 +99,9 @@ fi
 shelf_of() {
   local build="$1" shelf
   shelf="$data/shelf-$(echo "$build" | md5sum | cut -c1-8)"
+  mkdir -p "$shelf"
+  cp "$build"/shelf/*.dll "$build"/shelf/*.Dll "$shelf/" # the build's drivers, as they are now
   if [[ ! -f "$shelf/Tavrin.Sys" ]]; then
-    mkdir -p "$shelf"
-    cp "$build"/shelf/*.dll "$build"/shelf/*.Dll "$shelf/"
     printf 'class 3\n' >"$shelf/ZavikApi.ini"
     "$build/tools/bookc/tavrin-bookc" build "$catalog" -o "$shelf/Tavrin.Sys" >/dev/null
   fi
