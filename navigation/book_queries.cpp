@@ -1,9 +1,10 @@
 // The host's questions about a book by its handle: where its file and driver are, which driver module
-// serves it, which code page its texts are in, and a block of the host's own data that the shelf keeps with the book. Every question
-// finds the book with FindBook from the root.
+// serves it, which code page its texts are in, and a block of the host's own data that the shelf keeps with
+// the book. Every question finds the book with FindBook from the root.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
+#include "registry/shelf_books.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
@@ -33,6 +34,14 @@ int CopyPath(const char (&path)[kPathSize], LPSTR lpszPath) {
 HTREEITEM CTavrinCtrl::FindBook(HTREEITEM hStart, DWORD dwBookHandle) {
     // 0xFFFFFFFF is "no book" in every answer to the host; it never names one.
     if (dwBookHandle == kNoBookHandle) return nullptr;
+    // From the root the shelf's book index (registry/shelf_books.h) answers, unless more than one item
+    // has the handle.
+    if (hStart && hStart == m_hRoot) {
+        const ShelfBookIndex::Entry* entry =
+            ShelfBooks().InStep(g_shelfTree, m_hRoot).FindHandle(dwBookHandle);
+        if (!entry) return nullptr;
+        if (!entry->shared) return entry->first;
+    }
     return FindBelow(g_shelfTree, hStart, [&](HTREEITEM, const TreeNode* node) {
         const BookRecord* book = BookOf(node);
         return book && book->dwBookHandle == dwBookHandle;

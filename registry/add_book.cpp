@@ -12,6 +12,7 @@
 #include "catalog/tree_walk.h"
 #include "registry/add_refusal.h"
 #include "registry/book_registry.h"
+#include "registry/shelf_books.h"
 #include "resources/resource_ids.h"
 #include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
@@ -164,8 +165,12 @@ void CTavrinCtrl::AddBook() {
 
         char name[kPathSize];
         ReadBookName(record->dwBookHandle, name, sizeof name, static_cast<int>(sizeof name));
+        const ShelfBookIndex::Insertion before = ShelfBookIndex::BeforeInsert(g_shelfTree, target);
         HTREEITEM item = AddOneItem(target, name, TVI_LAST, &g_imageIndex[0], node,
                                     (caps.wCaps & CBI_CAP_CONTENTS) ? 1 : 0);
+        // The next file's number is looked up in the book index: it learns of this book at once
+        // instead of walking the whole shelf again.
+        ShelfBooks().Inserted(g_shelfTree, m_hRoot, before, item);
         if (!item) {
             FreeNode(node);
             continue;

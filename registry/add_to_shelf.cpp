@@ -6,6 +6,7 @@
 #include "catalog/tree_walk.h"
 #include "registry/book_registry.h"
 #include "registry/reg_walk.h"
+#include "registry/shelf_books.h"
 #include "shelf/book_close.h"
 #include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
@@ -55,16 +56,13 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         return;
     }
 
-    // The book's current item, if any: from the walk's index, else by searching the tree.
-    BookNumberIndex* index = m_pRegWalk ? &m_pRegWalk->Books(g_shelfTree, m_hRoot) : nullptr;
-    const BookNumberIndex::Entry* entry = index ? index->Find(number) : nullptr;
-    HTREEITEM existing = nullptr;
-    if (index && !entry)
-        existing = nullptr;
-    else if (entry && entry->first)
-        existing = entry->first;
-    else
-        existing = IsBookExist(m_hRoot, number, nullptr);
+    // The book's current item, if any: from the shelf's book index, else (a number more than one item
+    // holds) by searching the tree.
+    ShelfBookIndex& index = ShelfBooks().InStep(g_shelfTree, m_hRoot);
+    const ShelfBookIndex::Entry* found = index.FindNumber(number);
+    const ShelfBookIndex::Entry entry = found ? *found : ShelfBookIndex::Entry{};
+    HTREEITEM existing = entry.first;
+    if (entry.shared) existing = IsBookExist(m_hRoot, number, nullptr);
 
     if (!existing) {
         m_bBooksChanged = 1;
@@ -108,8 +106,11 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         BindHeldDriver(module);
         char name[kNameSize];
         ReadBookName(handle, name, sizeof name, kNameSize - 1);
+        const ShelfBookIndex::Insertion before = ShelfBookIndex::BeforeInsert(g_shelfTree, parent);
         HTREEITEM item =
             AddOneItem(parent, name, after, &g_imageIndex[0], node, (caps.wCaps & CBI_CAP_CONTENTS) ? 1 : 0);
+        // The next book's number is looked up in the index: it learns of this one at once.
+        ShelfBooks().Inserted(g_shelfTree, m_hRoot, before, item);
         if (!item) {
             delete record;
             delete node;
@@ -117,7 +118,6 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
             return;
         }
         SetItemImages(item, 0);
-        if (index) index->Add(g_shelfTree, m_hRoot, number, item);
         // The table is bound to the module (for the name above), and the new item holds it.
         if (m_pRegWalk && BoundDriver() == module) m_pRegWalk->boundHeld = module;
         return;
@@ -125,13 +125,13 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
 
     // On the shelf already: has the registration moved to another file or driver?
     HTREEITEM changed = nullptr;
-    if (entry && entry->first && !entry->shared) {
-        const BookRecord* book = BookOf(NodeOfItem(g_shelfTree, entry->first));
+    if (!entry.shared) {
+        const BookRecord* book = BookOf(NodeOfItem(g_shelfTree, entry.first));
         if (book &&
             (!EqualNoCase(std::string_view(book->szFilePath, FixedLength(book->szFilePath)), lpszFilePath) ||
              !EqualNoCase(std::string_view(book->szDriverPath, FixedLength(book->szDriverPath)),
                           lpszDriverPath)))
-            changed = entry->first;
+            changed = entry.first;
     } else {
         changed = IsBookInfoChange(m_hRoot, number, lpszFilePath, lpszDriverPath);
     }
@@ -143,6 +143,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         ::PostMessageA(::GetParent(m_hWnd), WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
         if (m_pRegWalk) m_pRegWalk->boundHeld = 0;
         TakeBookOff(*book);
+        ShelfBooks().HandleChanged(changed, number, book->dwBookHandle, handle);
         book->hDriver = module;
         book->dwBookHandle = handle;
         (void)CopyFits(book->szFilePath, lpszFilePath);

@@ -1,11 +1,13 @@
 // Finding books on the shelf by book number: IsBookExist, IsBookInfoChange, IsBookExistOnTree and
 // the host's GetBookHandle. Every search walks the items below its start item, each child before its
 // own subtree, the start item never tested; books and dictionaries match on their number, letter
-// case ignored.
+// case ignored. A search from the root asks the shelf's book index (registry/shelf_books.h) instead,
+// which answers the same, and walks only for a number that more than one item holds.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
 #include "registry/book_registry.h"
+#include "registry/shelf_books.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -45,8 +47,16 @@ HTREEITEM InfoChangeBelow(HTREEITEM parent, std::string_view number, std::string
 HTREEITEM CTavrinCtrl::IsBookExist(HTREEITEM hFrom, LPCSTR lpszBookNo, DWORD* pdwBookHandle) {
     if (!lpszBookNo) return nullptr;
     std::string_view number(lpszBookNo);
-    HTREEITEM found = FindBelow(g_shelfTree, hFrom,
-                                [&](HTREEITEM, const TreeNode* node) { return IsNumbered(node, number); });
+    HTREEITEM found = nullptr;
+    bool walk = true;
+    if (hFrom && hFrom == m_hRoot) {
+        const ShelfBookIndex::Entry* entry = ShelfBooks().InStep(g_shelfTree, m_hRoot).FindNumber(number);
+        walk = entry && entry->shared;
+        if (entry && !entry->shared) found = entry->first;
+    }
+    if (walk)
+        found = FindBelow(g_shelfTree, hFrom,
+                          [&](HTREEITEM, const TreeNode* node) { return IsNumbered(node, number); });
     if (found && pdwBookHandle) {
         if (const BookRecord* book = BookOf(NodeOfItem(g_shelfTree, found)))
             *pdwBookHandle = book->dwBookHandle;

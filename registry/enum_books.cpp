@@ -9,6 +9,7 @@
 // everything below them.
 #include "tavrin/tavrin_ctrl.h"
 
+#include "plat/registry.h"
 #include "registry/book_registry.h"
 #include "registry/pending_key.h"
 #include "registry/reg_walk.h"
@@ -73,6 +74,9 @@ void CTavrinCtrl::EnumRegBooks(LPCSTR lpszKey) {
     if (!lpszKey || !m_hRoot) return;
     char keyPath[kPathSize];
     if (!CopyFits(keyPath, lpszKey)) return;
+    // The walk makes about ten small reads per book: they share one read of the store, which sees
+    // the registry as it was when the walk began (the next walk sees what changed since).
+    plat::RegistrySnapshot snapshot;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     if (m_pRegWalk) {

@@ -3,20 +3,11 @@
 // but books is inserted while the walk runs, so the catalogs the indexes know stay as they are.
 #pragma once
 
-#include "registry/book_index.h"
 #include "registry/class_index.h"
 #include "tavrin/tavrin_ctrl.h"
 
 class CTavrinCtrl::CRegWalk {
   public:
-    // The book index, built on first use from the control's root.
-    tavrin::BookNumberIndex& Books(const CTreeCtrl& tree, HTREEITEM root) {
-        if (!booksBuilt_) {
-            books_.Build(tree, root);
-            booksBuilt_ = true;
-        }
-        return books_;
-    }
     // The class-catalog index, built on first use (binds the driver table to the shelf driver).
     const tavrin::ClassCatalogIndex& Classes(const CTreeCtrl& tree, HTREEITEM root, HMODULE shelfDriver,
                                              DWORD shelfHandle) {
@@ -39,8 +30,6 @@ class CTavrinCtrl::CRegWalk {
     HMODULE boundHeld = 0;
 
   private:
-    tavrin::BookNumberIndex books_;
-    bool booksBuilt_ = false;
     tavrin::ClassCatalogIndex classes_;
     bool classesBuilt_ = false;
 };

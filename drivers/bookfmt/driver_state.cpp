@@ -1,9 +1,38 @@
 #include "bookfmt/driver_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace tavrin::book::driver {
+
+namespace {
+
+// Descriptors left for the rest of the program beside the open books.
+constexpr rlim_t kDescriptorReserve = 256;
+
+// Every open book keeps its file open, so a shelf of thousands of books needs more descriptors than
+// the usual soft limit of 1,024: past it every further book would fail to open. Before the open books
+// come near the soft limit it is raised (to twice as much, at most to the hard limit).
+void MakeRoomForAnotherBook(size_t openBooks) {
+    // The soft limit as last seen: asked again when the books come near it, and every 64 books in case
+    // the program lowered it meanwhile.
+    static rlim_t known = 0;
+    const rlim_t wanted = static_cast<rlim_t>(openBooks) + 1 + kDescriptorReserve;
+    if (openBooks % 64 != 0 && (known == RLIM_INFINITY || wanted <= known)) return;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+    known = limit.rlim_cur;
+    if (known == RLIM_INFINITY || wanted <= known) return;
+    rlim_t raised = std::max(wanted, known * 2);
+    if (limit.rlim_max != RLIM_INFINITY) raised = std::min(raised, limit.rlim_max);
+    if (raised <= known) return; // at the hard limit: the open may still find a free descriptor
+    limit.rlim_cur = raised;
+    if (setrlimit(RLIMIT_NOFILE, &limit) == 0) known = raised;
+}
+
+} // namespace
 
 int Probe(const std::string& path, std::unique_ptr<Reader>* reader, std::string* error) {
     OpenResult opened = Reader::Open(path);
@@ -23,6 +52,7 @@ int Probe(const std::string& path, std::unique_ptr<Reader>* reader, std::string*
 }
 
 int BookTable::Open(const std::string& path, uint32_t* handle, std::string* error) {
+    MakeRoomForAnotherBook(books_.size());
     std::unique_ptr<Reader> reader;
     if (int result = Probe(path, &reader, error); result != 0) return result;
     if (books_.size() >= 0xFFFFFFF0u) return kOpenNoRoom;

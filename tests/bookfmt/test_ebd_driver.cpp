@@ -1,5 +1,6 @@
 // EbdBook.dll through its C entry points, loaded as the shelf loads it: identity, names per locale,
-// book numbers, the contents walk, pages, dictionaries, bad handles and many books at once.
+// book numbers, the contents walk, pages, dictionaries, bad handles and many books at once (more than
+// the soft limit of open files).
 #include "support/book_test_support.h"
 
 #include "bookfmt/writer.h"
@@ -8,6 +9,9 @@
 
 #include <cstring>
 #include <set>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -328,6 +332,34 @@ TEST_F(EbdDriver, ManyBooksOpenAtOnceWithHandlesNeverReusedWhileOpen) {
         stillOpen.insert(h);
     }
     EXPECT_EQ(lib_.CBIGetPageCount(all[1]), 4);
+}
+
+// Every open book keeps its file open: a shelf of more books than the usual soft limit of open files
+// must still open them all (the driver raises the soft limit towards the hard one). In a child, so that
+// the limit it sets and the books it opens stay there.
+TEST_F(EbdDriver, MoreBooksThanTheSoftLimitOfOpenFiles) {
+    std::string a = WriteBook("a.ebd", SmallBook());
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    constexpr rlim_t kSoft = 300;
+    constexpr int kBooks = 700;
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < 2 * kBooks) GTEST_SKIP() << "hard limit too low";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit lowered = limit;
+        lowered.rlim_cur = kSoft;
+        if (setrlimit(RLIMIT_NOFILE, &lowered) != 0) _exit(2);
+        for (int i = 0; i < kBooks; ++i) {
+            CBI_HBOOK h = 0;
+            if (lib_.CBIOpenBook(a.c_str(), 0, &h) != 0 || lib_.CBIGetPageCount(h) != 4) _exit(10);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: a book did not open or read; 2: the limit could not be set";
 }
 
 } // namespace

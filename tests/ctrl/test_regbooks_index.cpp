@@ -1,11 +1,9 @@
-// The look-up indexes of a registry walk answer exactly what the searches they stand in for answer:
-// the class-catalog index what GetClassItem answers (prefix matches, letter case, sections, values too
-// long, line ends of both kinds, tree order), the book index what IsBookExist answers (duplicates,
-// items the walk does not enter, books inserted during the walk). Fixed cases first, then many random
-// shelves compared answer by answer.
+// The class-catalog index of a registry walk answers exactly what GetClassItem answers (prefix
+// matches, letter case, sections, values too long, line ends of both kinds, tree order). Fixed cases
+// first, then many random shelves compared answer by answer. The shelf's book index has its own tests
+// (test_regbooks_shelf_index.cpp).
 #include "test_regbooks_world.h"
 
-#include "registry/book_index.h"
 #include "registry/class_index.h"
 
 #include <random>
@@ -90,96 +88,6 @@ TEST_F(ClassIndex, AgreesOnRandomShelves) {
         ExpectSame(index, key);
     for (const char* name : {"a.eb", "ab", "b.e", "b.ebd.", "i", "x", "x=", "[", "["})
         ExpectSame(index, name);
-}
-
-class BookIndex : public RegWorld {
-  protected:
-    void SetUp() override {
-        RegWorld::SetUp();
-        ASSERT_TRUE(Start());
-    }
-    void TearDown() override {
-        // The nodes here are the test's own (no driver ever opened a book for them): their items go
-        // without freeing them; the shelf's own items go with the control.
-        for (HTREEITEM item : Children(Ctrl().Root()))
-            if (IsMine(item)) Ctrl().DeleteItemKeepNodes(item);
-        nodes_.clear();
-        RegWorld::TearDown();
-    }
-    bool IsMine(HTREEITEM item) const {
-        for (const auto& node : nodes_)
-            if (node.get() == Node(item)) return true;
-        return false;
-    }
-    HTREEITEM AddNode(HTREEITEM parent, DWORD kind, const std::string& key, bool forceNoChildren = false) {
-        auto node = std::make_unique<TreeNode>();
-        node->nKind = kind;
-        EXPECT_TRUE(tavrin::CopyFits(node->szKey, key));
-        HTREEITEM item = Ctrl().AddOneItem(parent, key.c_str(), TVI_LAST, &g_imageIndex[0], node.get(), 0);
-        if (forceNoChildren) {
-            TVITEMA tv{};
-            tv.mask = TVIF_CHILDREN;
-            tv.hItem = item;
-            tv.cChildren = 0;
-            TreeView_SetItem(Tree(), &tv);
-        }
-        nodes_.push_back(std::move(node));
-        return item;
-    }
-    std::vector<std::unique_ptr<TreeNode>> nodes_;
-};
-
-TEST_F(BookIndex, AgreesWithTheTreeSearchOnRandomShelves) {
-    std::mt19937 random(77);
-    const std::vector<std::string> numbers = {"n1", "N1", "n2", "x", "X", "long-number", "2f", "0"};
-    std::vector<HTREEITEM> parents = {Ctrl().Root()};
-    for (int i = 0; i < 120; ++i) {
-        HTREEITEM parent = parents[random() % parents.size()];
-        DWORD kind = static_cast<DWORD>(random() % 6);
-        bool closed = random() % 7 == 0;
-        HTREEITEM item = AddNode(parent, kind, numbers[random() % numbers.size()], closed);
-        if (kind == NODE_CATALOG || kind == NODE_CHAPTER) parents.push_back(item);
-    }
-    tavrin::BookNumberIndex index;
-    index.Build(g_shelfTree, Ctrl().Root());
-    auto check = [&](const std::string& number) {
-        HTREEITEM walked = Ctrl().IsBookExist(Ctrl().Root(), number.c_str(), nullptr);
-        const tavrin::BookNumberIndex::Entry* entry = index.Find(number);
-        if (!walked) {
-            EXPECT_EQ(entry, nullptr) << number;
-        } else {
-            ASSERT_NE(entry, nullptr) << number;
-            if (entry->first) {
-                EXPECT_EQ(entry->first, walked) << number;
-            }
-        }
-    };
-    for (const std::string& n : numbers)
-        check(n);
-    check("absent");
-    // Books inserted later (numbers new to the shelf) are found wherever the walk reaches them.
-    for (int i = 0; i < 30; ++i) {
-        std::string number = "new" + std::to_string(i);
-        HTREEITEM parent = parents[random() % parents.size()];
-        HTREEITEM item = AddNode(parent, NODE_BOOK, number);
-        index.Add(g_shelfTree, Ctrl().Root(), number, item);
-        check(number);
-    }
-}
-
-TEST_F(BookIndex, SecondItemOfANumberMakesTheIndexAskTheTree) {
-    HTREEITEM catalog = AddNode(Ctrl().Root(), NODE_CATALOG, "");
-    HTREEITEM later = AddNode(catalog, NODE_BOOK, "dup");
-    tavrin::BookNumberIndex index;
-    index.Build(g_shelfTree, Ctrl().Root());
-    ASSERT_NE(index.Find("DUP"), nullptr);
-    EXPECT_EQ(index.Find("DUP")->first, later);
-    EXPECT_FALSE(index.Find("dup")->shared);
-    HTREEITEM earlier = AddNode(Ctrl().Root(), NODE_DICT, "Dup");
-    TreeView_SelectItem(Tree(), nullptr);
-    index.Add(g_shelfTree, Ctrl().Root(), "Dup", earlier);
-    EXPECT_TRUE(index.Find("dup")->shared);
-    EXPECT_EQ(index.Find("dup")->first, nullptr) << "which one comes first is the tree's to say";
 }
 
 } // namespace

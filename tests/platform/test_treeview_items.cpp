@@ -321,6 +321,53 @@ TEST_F(TreeItems, HandlerDeletingOtherItemsDuringDeletionKeepsTheTreeSound) {
     ExpectLinksOk();
 }
 
+// The change stamp moves with every change of which items there are, their order, data or children
+// flag, and with nothing else; no two trees, nor two states of one, share a stamp.
+TEST_F(TreeItems, ChangeStampMovesWithStructureAndDataOnly) {
+    unsigned long long stamp = plat::TreeChangeStamp(tree);
+    EXPECT_NE(stamp, 0u);
+    EXPECT_EQ(plat::TreeChangeStamp(nullptr), 0u);
+    auto changed = [&](const char* what) {
+        unsigned long long now = plat::TreeChangeStamp(tree);
+        EXPECT_GT(now, stamp) << what;
+        stamp = now;
+    };
+    auto unchanged = [&](const char* what) { EXPECT_EQ(plat::TreeChangeStamp(tree), stamp) << what; };
+
+    HTREEITEM b = Insert(TVI_ROOT, "b");
+    changed("insert");
+    HTREEITEM a = Insert(TVI_ROOT, "a");
+    changed("insert");
+    TVITEMA item{};
+    item.hItem = a;
+    item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_STATE;
+    item.pszText = const_cast<LPSTR>("a2");
+    item.state = item.stateMask = TVIS_BOLD;
+    TreeView_SetItem(tree, &item);
+    TreeView_SelectItem(tree, a);
+    TreeView_Expand(tree, b, TVE_EXPAND);
+    TreeView_GetCount(tree);
+    unchanged("label, image, state, selection, expansion, reading");
+    item.mask = TVIF_PARAM;
+    item.lParam = 7;
+    TreeView_SetItem(tree, &item);
+    changed("data");
+    item.mask = TVIF_CHILDREN;
+    item.cChildren = 1;
+    TreeView_SetItem(tree, &item);
+    changed("children flag");
+    TreeView_SortChildren(tree, TVI_ROOT, FALSE);
+    changed("sort");
+    TreeView_DeleteItem(tree, b);
+    changed("delete");
+
+    HWND first = tree;
+    HWND other = MakeTree();
+    tree = first;
+    EXPECT_GT(plat::TreeChangeStamp(other), stamp);
+    DestroyWindow(other);
+}
+
 TEST_F(TreeItems, DestroyingTheTreeDeletesEveryItemFromItsParent) {
     Insert(Insert(TVI_ROOT, "a"), "a1");
     Insert(TVI_ROOT, "b");

@@ -18,6 +18,12 @@ void RegisterControlClasses();
 // live items. Returns "" when consistent, else a description of the first problem found.
 std::string CheckTreeLinks(HWND tree);
 
+// A stamp of the tree's state: it changes whenever an item is inserted or deleted, children are sorted,
+// or an item's data (lParam) or children flag is set, and only then; stamps are never reused, not even
+// by another tree. 0 for a window that is no tree. A caller that keeps an index of a tree's items can
+// tell from it that the index still describes the tree.
+unsigned long long TreeChangeStamp(HWND tree);
+
 // One line per item in tree order: two spaces per level, the label (callback labels as "<callback>")
 // and the flags in brackets: '+' children flag set, 'E' expanded, 'S' selected, 'D' drop target,
 // 'C' caret. Example: "Books [+ E]\n  Poems [S C]\n".

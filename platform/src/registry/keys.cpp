@@ -130,6 +130,18 @@ size_t plat::OpenKeyCount() {
     return detail::KeyHandles::Get().Count();
 }
 
+plat::RegistrySnapshot::RegistrySnapshot() {
+    auto& store = detail::RegistryStore::Get();
+    std::lock_guard lock(store.Mutex());
+    ++store.SnapshotDepth();
+}
+
+plat::RegistrySnapshot::~RegistrySnapshot() {
+    auto& store = detail::RegistryStore::Get();
+    std::lock_guard lock(store.Mutex());
+    if (--store.SnapshotDepth() == 0) store.EndSharedRead();
+}
+
 LONG plat::CheckRegistryStore() {
     return detail::Guarded(detail::StoreUse::Read, [](sqlite3*) -> LONG {
         detail::RegistryStore::Get().CheckWhole();

@@ -92,9 +92,14 @@ template <typename Body> LONG Guarded(StoreUse use, Body&& body) {
     try {
         return body(store.Database(use));
     } catch (const RegistryError& error) {
-        if (!error.reason.empty()) RememberStoreFailure(error, store.FilePath());
+        if (!error.reason.empty()) {
+            // The store failed: a snapshot's shared read starts afresh with the next read.
+            store.EndSharedRead();
+            RememberStoreFailure(error, store.FilePath());
+        }
         return error.code;
     } catch (const std::bad_alloc&) {
+        store.EndSharedRead();
         return ERROR_OUTOFMEMORY;
     }
 }

@@ -106,6 +106,8 @@ extern "C" LSTATUS RegCloseKey(HKEY hKey) {
 extern "C" LSTATUS RegFlushKey(HKEY hKey) {
     return Guarded(StoreUse::Read, [&](sqlite3* db) -> LONG {
         KeyHandles::Get().Resolve(db, hKey);
+        // A snapshot's read would keep the checkpoint from reaching the end of the log.
+        RegistryStore::Get().EndSharedRead();
         // Commits are already in the write-ahead log; a flush also moves them into the database
         // file and syncs it, so they survive a power failure.
         int result = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);

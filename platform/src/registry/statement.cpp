@@ -99,9 +99,19 @@ std::string Statement::Bytes(int column) {
 }
 
 Transaction::Transaction(sqlite3* db, bool write) : db_(db) {
-    RegistryStore::Get().SetBusyTimeout(db, write ? kWriteBusyTimeoutMs : kReadBusyTimeoutMs);
+    RegistryStore& store = RegistryStore::Get();
+    // Only the store's own connection shares: opening it runs reads and pragmas of its own first.
+    const bool shared = !write && store.SnapshotDepth() > 0 && store.IsOpenDatabase(db);
+    if (store.SharedReadOpen()) {
+        if (shared) return; // the snapshots' read goes on; it is not this transaction's to end
+        store.EndSharedRead();
+    }
+    store.SetBusyTimeout(db, write ? kWriteBusyTimeoutMs : kReadBusyTimeoutMs);
     Statement(db, write ? "BEGIN IMMEDIATE" : "BEGIN").Run();
-    open_ = true;
+    if (shared)
+        store.SetSharedReadOpen(); // left open for the next reads of the snapshot
+    else
+        open_ = true;
 }
 
 Transaction::~Transaction() {

@@ -222,7 +222,8 @@ void RegistryStore::Close() {
                 sqlite3_finalize(stmt);
     }
     statements_.clear();
-    if (own) sqlite3_close_v2(db_);
+    if (own) sqlite3_close_v2(db_); // rolls back a shared read still open
+    sharedRead_ = false;
     // A connection inherited through fork is abandoned, not closed: closing it could disturb the
     // parent's locks on the file.
     db_ = nullptr;
@@ -349,6 +350,16 @@ void RegistryStore::OpenEmptyImage() {
     db_ = db;
     image_ = true;
     owner_ = ProcessId();
+}
+
+void RegistryStore::EndSharedRead() {
+    if (!sharedRead_) return;
+    sharedRead_ = false;
+    try {
+        Statement(db_, "ROLLBACK").Run();
+    } catch (const RegistryError&) {
+        // SQLite ends a read transaction it cannot roll back when the connection closes.
+    }
 }
 
 void RegistryStore::CheckWhole() {

@@ -75,6 +75,15 @@ class RegistryStore {
     // its first write.
     void CheckWhole();
 
+    // The shared read of RegistrySnapshot: how many snapshots live, and whether the read transaction
+    // they share is open on the database. EndSharedRead rolls it back (a write is about to begin, a
+    // read failed, or the last snapshot ended).
+    int& SnapshotDepth() { return snapshotDepth_; }
+    bool SharedReadOpen() const { return sharedRead_; }
+    void SetSharedReadOpen() { sharedRead_ = true; }
+    bool IsOpenDatabase(const sqlite3* db) const { return db && db == db_; }
+    void EndSharedRead();
+
     // Prepared statements of the open database, kept for reuse by their SQL text (looked up by the
     // text's address, then checked against the text itself): a statement taken is the caller's until
     // it is given back, reset. Statements of any other connection (null from Take) are the caller's
@@ -98,6 +107,8 @@ class RegistryStore {
     bool checked_ = false; // the whole file was read (CheckWhole) since db_ was opened
     long owner_ = 0;       // process that opened db_: a forked child opens its own connection
     int busyTimeoutMs_ = -1;
+    int snapshotDepth_ = 0;
+    bool sharedRead_ = false; // the snapshots' read transaction is open on db_
     RootKeys roots_;
     std::unordered_map<const char*, std::vector<sqlite3_stmt*>> statements_;
 };
@@ -131,7 +142,8 @@ class Statement {
 // A transaction: BEGIN IMMEDIATE for writes (so two writers wait for each other instead of failing),
 // a deferred BEGIN for reads that need one consistent view (a read takes no write lock). Each waits
 // for another program's lock as long as its kind allows (kReadBusyTimeoutMs, kWriteBusyTimeoutMs).
-// Rolls back unless committed.
+// Rolls back unless committed. While a RegistrySnapshot lives, a read joins the snapshots' shared read
+// transaction (beginning it when none is open) and leaves it open; a write ends it first.
 class Transaction {
   public:
     Transaction(sqlite3* db, bool write);

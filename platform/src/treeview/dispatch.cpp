@@ -343,6 +343,7 @@ LRESULT CALLBACK TreeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         t->root.level = -1;
         t->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         t->indent = kDefaultIndent;
+        NoteChange(*t);
         SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(t));
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -370,6 +371,11 @@ void RegisterControlClasses() {
         RegisterClassA(&wc);
     }
     detail::RegisterEditClass();
+}
+
+unsigned long long TreeChangeStamp(HWND tree) {
+    const detail::tv::Tree* t = detail::tv::TreeOf(tree);
+    return t && !t->destroyed ? t->changeStamp : 0;
 }
 
 } // namespace plat

@@ -13,6 +13,9 @@ namespace {
 // Handles are never reused, across all trees, so a stale handle never names a newer item.
 uintptr_t g_nextHandle = 0x100000;
 
+// Change stamps are never reused either, across all trees: a stamp names one state of one tree.
+unsigned long long g_lastChangeStamp = 0;
+
 HTREEITEM NewHandle() {
     g_nextHandle += 0x10;
     return reinterpret_cast<HTREEITEM>(g_nextHandle);
@@ -76,6 +79,7 @@ void Unlink(Tree& t, Item* item) {
     if (t.editItem == item) t.editItem = nullptr;
     item->dead = true;
     item->row = -1;
+    NoteChange(t);
     auto it = t.items.find(item->handle);
     if (it != t.items.end()) {
         t.graveyard.push_back(std::move(it->second));
@@ -105,6 +109,10 @@ void RemoveSubtree(Tree& t, Item* item) {
 }
 
 } // namespace
+
+void NoteChange(Tree& t) {
+    t.changeStamp = ++g_lastChangeStamp;
+}
 
 Item* Resolve(Tree& t, HTREEITEM h) {
     if (!h) return nullptr;
@@ -213,6 +221,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
     item->level = parent == &t.root ? 0 : parent->level + 1;
     t.items.emplace(item->handle, std::move(owned));
     LinkAfter(parent, item, after);
+    NoteChange(t);
 
     // A parent that said "no children" gets its button once it really has one.
     if (parent->kids == KidsMode::ForceNo) parent->kids = KidsMode::Compute;
@@ -358,6 +367,7 @@ BOOL SetItem(Tree& t, const TVITEMA* in) {
         }
     }
     if (mask & TVIF_CHILDREN) item->kids = KidsFromValue(in->cChildren);
+    if (mask & (TVIF_PARAM | TVIF_CHILDREN)) NoteChange(t);
     const auto* ex = reinterpret_cast<const TVITEMEXA*>(in);
     if (mask & TVIF_INTEGRAL) item->integral = std::max(1, ex->iIntegral);
     if (mask & TVIF_EXPANDEDIMAGE) item->expandedImage = ex->iExpandedImage;
@@ -408,6 +418,7 @@ BOOL SortChildren(Tree& t, HTREEITEM h, const TVSORTCB* cb) {
         }
         after = e.item;
     }
+    NoteChange(t);
     MarkLayoutDirty(t);
     InvalidateAll(t);
     return TRUE;

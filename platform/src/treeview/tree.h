@@ -102,6 +102,10 @@ struct Tree {
     int notifyFormat = NFR_ANSI;
     int busy = 0;
     bool destroyed = false;
+
+    // The stamp of the tree's last change of which items it holds, their order, their data or their
+    // children flag (NoteChange): see plat::TreeChangeStamp.
+    unsigned long long changeStamp = 0;
 };
 
 inline constexpr UINT_PTR kEditTimerId = 0x54564544; // private timer of the tree window
@@ -127,6 +131,7 @@ class BusyGuard {
 };
 
 // ---- items (store.cpp) ----
+void NoteChange(Tree& t);                                // gives the tree a new change stamp
 Item* Resolve(Tree& t, HTREEITEM h);                     // nullptr for invalid or deleted handles
 bool IsAncestor(const Item* ancestor, const Item* item); // true also when equal
 bool HasRealChildren(const Item* item);
