@@ -4,6 +4,7 @@
 #include "test_regbooks_world.h"
 
 #include "navigation/search_text.h"
+#include "search_reference.h"
 
 #include <algorithm>
 #include <functional>
@@ -307,6 +308,44 @@ TEST_F(SearchBooks, LongBookHitsInPageOrderUpToTheStop) {
     EXPECT_EQ(Pages(), (std::vector<LONG>{0, 3, 31, 32}));
     g_answer = 1;
     g_during = nullptr;
+}
+
+// The hits of a whole book are the pages the line-by-line reading finds: thousands of small random
+// pages, some texts split by a sequence, and now and then a long page, so that batches end both at
+// their page count and at their bytes.
+TEST_F(SearchBooks, HitsOfABookOfManySmallPagesAreThoseOfTheLineReading) {
+    search_ref::RandomPages random(20261207);
+    const std::vector<std::string> needles = {"ab", "Ab]", "t=", "b a", "\x81" "a"};
+    std::vector<std::string> pages;
+    for (int p = 0; p < 6000; ++p) {
+        std::string page = random.Page();
+        if (p % 500 == 7)
+            while (page.size() < 40000)
+                page += random.Page();
+        if (p % 3 == 0) {
+            const std::string& needle = needles[static_cast<size_t>(random.Below(5))];
+            const size_t cut = 1 + static_cast<size_t>(random.Below(static_cast<int>(needle.size()) - 1));
+            page.insert(static_cast<size_t>(random.Below(static_cast<int>(page.size()) + 1)),
+                        needle.substr(0, cut) + random.Sequence() + needle.substr(cut));
+        }
+        pages.push_back(page);
+    }
+    EBook("a.ebd", "Alpha", pages);
+    ASSERT_TRUE(Start());
+    for (const std::string& needle : needles) {
+        for (int matchCase = 0; matchCase < 2; ++matchCase) {
+            std::vector<LONG> expected;
+            for (size_t p = 0; p < pages.size(); ++p)
+                if (search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(pages[p].data()),
+                                           pages[p].size(), matchCase != 0))
+                    expected.push_back(static_cast<LONG>(p));
+            g_hits.clear();
+            EXPECT_EQ(Run(Handle("Alpha"), needle.c_str(), matchCase), 1);
+            ASSERT_EQ(Pages(), expected) << testing::PrintToString(needle) << " matchCase " << matchCase;
+            EXPECT_GT(expected.size(), 20u);
+            EXPECT_LT(expected.size(), 5000u);
+        }
+    }
 }
 
 TEST_F(SearchBooks, LongBookTheCallbackShortensEndsAtItsNewEnd) {
