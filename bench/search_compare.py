@@ -9,7 +9,8 @@ BUILD is a Release build folder (default out/bench-rel) with bench_search_throug
 its shelf folder; --before names a second one (say, of the code as it was) measured in the same
 alternation. The books are made once in DATA (default /tmp/tavrin-search-data) from the dict-gcide
 package's text (/usr/share/dictd/gcide.dict.dz and its index): the same 40 MB of text in big pages
-(2-60 KB), ordinary pages (3-5 KB) and one page per headword, and 400 MB in ordinary pages ("large").
+(2-60 KB), ordinary pages (3-5 KB) and one page per headword, 400 MB in ordinary pages ("large"), and
+200 MB in big pages ("big200", not measured unless named).
 
 For every book, word and case, each run runs once, one after the other, alternated: Search alone (one
 process: the shelf made, then R Searches of the one book; the best counts), the whole host program
@@ -35,6 +36,7 @@ SHAPES = {  # name: (megabytes, page shape); 0 MB is the text once
     "ordinary": (0, "ordinary"),
     "headword": (0, "headword"),
     "large": (400, "ordinary"),
+    "big200": (200, "big"),
 }
 
 
