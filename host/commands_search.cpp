@@ -57,6 +57,16 @@ struct SearchState {
     bool progress = false;
     bool stopped = false; // the callback stopped the search
     UINT codePage = 0;    // of the book being searched
+    // Hits printed to a pipe or a file are gathered and written some tens of kilobytes at a time:
+    // a line and a write for each of a common word's hundred thousand pages cost more than the
+    // search. A terminal gets every hit as it is found.
+    bool gather = false;
+    std::string gathered;
+    void Write() {
+        std::fwrite(gathered.data(), 1, gathered.size(), stdout);
+        std::fflush(stdout);
+        gathered.clear();
+    }
 };
 SearchState* g_search = nullptr; // the running search's state, for the callback
 
@@ -65,10 +75,16 @@ int OnHit(DWORD book, const SearchHit* hit) {
     ++state.hits;
     if (state.progress) std::fputs("\r\033[K", stderr); // clear the progress line before the hit
     const std::string entry = hit->pszEntryText ? hit->pszEntryText : "";
-    std::printf("%s  %s  page %d  %s\n", Shown(hit->pszBookNumber, state.codePage).c_str(),
-                Shown(hit->pszBookName, state.codePage).c_str(), static_cast<int>(hit->nPage),
-                entry.empty() ? "-" : Shown(entry, state.codePage).c_str());
-    std::fflush(stdout);
+    std::string& line = state.gathered;
+    line += Shown(hit->pszBookNumber, state.codePage);
+    line += "  ";
+    line += Shown(hit->pszBookName, state.codePage);
+    line += "  page ";
+    line += std::to_string(hit->nPage);
+    line += "  ";
+    line += entry.empty() ? "-" : Shown(entry, state.codePage);
+    line += '\n';
+    if (!state.gather || state.gathered.size() >= 64 * 1024) state.Write();
     if (state.progress) {
         std::fprintf(stderr, "[%ld hit(s); book %#x page %d]", state.hits, static_cast<unsigned>(book),
                      static_cast<int>(hit->nPage));
@@ -181,6 +197,7 @@ int RunSearch(Session& session, const std::vector<std::string>& words) {
 
     SearchState state;
     state.progress = isatty(STDERR_FILENO);
+    state.gather = !state.progress && !isatty(STDOUT_FILENO);
     state.maxHits = options->maxHits;
     g_search = &state;
     g_interrupted = 0;
@@ -198,8 +215,10 @@ int RunSearch(Session& session, const std::vector<std::string>& words) {
             continue;
         }
         state.codePage = target.codePage;
-        if (!session.shelf.Search(target.handle, text->data(), options->matchCase ? 1 : 0,
-                                  reinterpret_cast<void*>(&OnHit))) {
+        const int searched = session.shelf.Search(target.handle, text->data(), options->matchCase ? 1 : 0,
+                                                  reinterpret_cast<void*>(&OnHit));
+        state.Write();
+        if (!searched) {
             if (state.stopped) break;
             failed.push_back(&target);
         }

@@ -1,68 +1,97 @@
-// The pages of one book on their way through a search: the search reads a page through the book's
-// driver into a slot and hands it over; the page is looked at (PagePrefilter) while the next pages are
-// read; the search then takes the pages back in the order it handed them over, with the answer.
+// The pages of one book on their way through a search. The search reads pages through the book's
+// driver one after another into a batch, a block of some hundred kilobytes; a full batch is handed
+// over and its pages are looked at (PagePrefilter) while the next batch is read; the search then
+// takes the batches back in the order it handed them over, each page with its answer.
 //
-// For a book of many pages the looking is done by a second thread: reading a page (the kernel's copy
-// and the driver's checksum) and looking at it take about as long, and two cores do both at once.
-// Only the search's own thread calls drivers, the host or the message box; the second thread reads
-// the blocks handed to it and writes the answer, nothing else. Without a second thread (a short
-// book, or no thread to be had) a page is looked at when it is handed over, and there is one slot,
-// so that every page is taken back before the next is read.
+// Pages come in batches because a page of a dictionary is a few hundred bytes: handing each over on
+// its own, and waiting for each, cost more than reading and looking at it.
+//
+// For a book of more than a batch the looking may be done by a second thread, which sleeps while it
+// has nothing to look at, as the search does while it waits for an answer (no thread spins). Only
+// the search's own thread calls drivers, the host or the message box; the second thread reads the
+// batches handed to it and writes the answers, nothing else. Without a second thread (a book of one
+// batch, a caller that wants none, or no thread to be had) a batch is looked at when it is handed
+// over, and there is one batch, taken back before the next is read.
 #pragma once
 
 #include "navigation/page_prefilter.h"
 
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tavrin::search {
 
 class PageAhead {
   public:
-    struct Slot {
+    struct Page {
+        int32_t number = 0;
+        size_t offset = 0;    // of its bytes in the batch's block
+        size_t length = 0;    // the page's bytes, followed by a zero byte
+        bool mayHold = false; // the answer, once the batch is taken back
+    };
+    // Batches hold up to kBatchBytes of pages (a longer page gets a block of its own size) and up
+    // to kBatchPages pages.
+    static constexpr size_t kBatchBytes = 128 * 1024;
+    static constexpr size_t kBatchPages = 2048;
+    static constexpr size_t kBatches = 3;
+    struct Batch {
         unsigned char* block = nullptr; // from search::Allocate; capacity bytes
         size_t capacity = 0;
-        size_t length = 0; // the page's bytes in the block
-        int32_t page = 0;
-        bool mayHold = false; // the answer, once taken back
-        std::atomic<uint32_t> ticket{0};
+        size_t used = 0;
+        std::vector<Page> pages;
+        const unsigned char* Bytes(const Page& page) const { return block + page.offset; }
     };
 
-    // Books of at least this many pages get a second thread.
-    static constexpr int32_t kPagesForSecondThread = 32;
-    static constexpr size_t kSlots = 8;
-
-    // filter: kept by the caller while this is used.
+    // filter: kept by the caller while this is used. secondThread: look at the batches on a second
+    // thread once the book proves longer than one batch.
     PageAhead(const PagePrefilter& filter, bool secondThread);
     ~PageAhead();
     PageAhead(const PageAhead&) = delete;
     PageAhead& operator=(const PageAhead&) = delete;
 
-    bool Full() const { return handed_ - taken_ == slots_; }
-    bool Empty() const { return handed_ == taken_; }
-
-    // The slot for the next page (not Full). Grow() makes its block hold `size` bytes; false when no
-    // such block was to be had (the slot keeps its old one).
-    Slot& Next() { return ring_[handed_ % slots_]; }
-    bool Grow(Slot& slot, size_t size);
-    // Hands the Next slot over, its block, length and page filled in.
+    // Room for `size` bytes (a page and its closing zero) at the end of the batch being filled. Null
+    // when that batch has pages and no room: hand it over, take batches back while Full(), then ask
+    // again; null from an empty batch means that no block of that size was to be had (the batch
+    // keeps its old one).
+    unsigned char* Room(size_t size);
+    // Adds the page whose bytes were written where Room pointed: `length` bytes and a zero after them.
+    void Add(int32_t number, size_t length);
+    // Hands the batch being filled over to be looked at; nothing when it holds no page.
     void Hand();
 
-    // The first page handed over and not yet taken back, once it has been looked at; Done() frees
-    // its slot for a later page.
-    Slot& Oldest();
-    void Done() { ++taken_; }
+    // No batch is left to fill: the oldest must be taken back first.
+    bool Full() const { return handed_ - taken_ == batches_; }
+    bool Empty() const { return handed_ == taken_; }
+    // The first batch handed over and not yet taken back, once it has been looked at (the caller
+    // sleeps until then); Done() frees it to be filled again.
+    const Batch& Oldest();
+    void Done();
+
+    // Whether a second thread looks at the batches (for tests).
+    bool Looker() const { return looker_.joinable(); }
 
   private:
+    Batch& Filling() { return ring_[handed_ % batches_]; }
+    void StartLooker();
     void Look();
+    void LookAt(Batch& batch) const;
 
     const PagePrefilter& filter_;
-    size_t slots_ = 1; // in use; the ring holds kSlots
-    std::unique_ptr<Slot[]> ring_;
-    uint32_t handed_ = 0, taken_ = 0;
+    const bool secondThread_;
+    size_t batches_ = 1; // in use; the ring holds kBatches
+    std::unique_ptr<Batch[]> ring_;
+    // Counts of batches: handed over, looked at, taken back. looked_ and stop_ are shared with the
+    // looker under mutex_; the others belong to the search's thread.
+    size_t handed_ = 0, taken_ = 0;
+    size_t looked_ = 0;
+    bool stop_ = false;
+    std::mutex mutex_;
+    std::condition_variable handedOver_, lookedAt_;
     std::thread looker_;
 };
 

@@ -9,7 +9,8 @@
 //   all 32 positions at once through two 16-entry tables indexed by the byte's two halves (a byte is
 //   let through when some byte of the text shares its low half and, modulo 8, its high half; the
 //   exact test follows).
-// The page's first and last bytes, where the wide loads would leave the page, are looked at one by one.
+// The page's first bytes and its last few, where the wide loads would leave the page, are looked at
+// one by one; the block before those last ones overlaps the one before it.
 #include "navigation/page_prefilter.h"
 
 #include "navigation/search_bytes.h"
@@ -76,7 +77,8 @@ struct PageLook {
 namespace {
 
 #if defined(__x86_64__) || defined(__i386__)
-// Blocks of 32 from q while q + reach <= n; q is left where the blocks ended.
+// Blocks of 32 from q while q + reach <= n, then one more block that ends where that reach meets
+// the page's end, its places before q left out; q is left where the blocks ended.
 __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePrefilterBytes& f, size_t& q,
                                               size_t reach) {
     const __m256i rare = _mm256_set1_epi8(static_cast<char>(f.rareByte));
@@ -92,8 +94,9 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
     const __m256i highBits =
         _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)));
     const ptrdiff_t pairOffset = f.pairOffset;
-    for (; q + reach <= look.n; q += 32) {
-        const unsigned char* at = look.page + q;
+    // The places of the block at q, leaving out the first `skip`.
+    auto block = [&](size_t base, unsigned skip) __attribute__((target("avx2"))) {
+        const unsigned char* at = look.page + base;
         __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
         __m256i runs = _mm256_or_si256(_mm256_cmpeq_epi8(v, rare), _mm256_cmpeq_epi8(v, rareOther));
         __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + pairOffset));
@@ -106,10 +109,19 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
         __m256i high = _mm256_shuffle_epi8(highBits, _mm256_and_si256(_mm256_srli_epi16(prev, 4), nibble));
         splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), zero), splits);
         __m256i any = _mm256_or_si256(runs, splits);
-        if (_mm256_testz_si256(any, any)) continue;
-        if (look.Block(q, static_cast<uint32_t>(_mm256_movemask_epi8(runs)),
-                       static_cast<uint32_t>(_mm256_movemask_epi8(splits))))
-            return true;
+        if (_mm256_testz_si256(any, any)) return false;
+        const uint32_t keep = ~uint32_t{0} << skip;
+        return look.Block(base, static_cast<uint32_t>(_mm256_movemask_epi8(runs)) & keep,
+                          static_cast<uint32_t>(_mm256_movemask_epi8(splits)) & keep);
+    };
+    const size_t start = q;
+    for (; q + reach <= look.n; q += 32)
+        if (block(q, 0)) return true;
+    // The rest of a page shorter than a block from its start is left to the byte-by-byte look.
+    if (q < look.n && look.n >= start + reach && look.n - reach + 32 > q) {
+        const size_t last = look.n - reach;
+        if (block(last, static_cast<unsigned>(q - last))) return true;
+        q = last + 32;
     }
     return false;
 }
@@ -129,17 +141,26 @@ bool ScanNarrow(const PageLook& look, const PagePrefilterBytes& f, size_t& q, si
     const __m128i pairOther = _mm_set1_epi8(static_cast<char>(f.pairOther));
     const __m128i mark = _mm_set1_epi8(static_cast<char>(kMark)),
                   lineFeed = _mm_set1_epi8(static_cast<char>(kLineBreak));
-    for (; q + reach <= look.n; q += 16) {
-        const unsigned char* at = look.page + q;
+    auto block = [&](size_t base, unsigned skip) {
+        const unsigned char* at = look.page + base;
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
         __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + f.pairOffset));
         __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
         __m128i runs = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(v, rare), _mm_cmpeq_epi8(v, rareOther)),
                                      _mm_or_si128(_mm_cmpeq_epi8(p, pair), _mm_cmpeq_epi8(p, pairOther)));
         __m128i splits = _mm_andnot_si128(_mm_cmpeq_epi8(next, lineFeed), _mm_cmpeq_epi8(v, mark));
-        uint32_t runBits = static_cast<uint32_t>(_mm_movemask_epi8(runs));
-        uint32_t splitBits = static_cast<uint32_t>(_mm_movemask_epi8(splits));
-        if ((runBits | splitBits) && look.Block(q, runBits, splitBits)) return true;
+        const uint32_t keep = ~uint32_t{0} << skip;
+        uint32_t runBits = static_cast<uint32_t>(_mm_movemask_epi8(runs)) & keep;
+        uint32_t splitBits = static_cast<uint32_t>(_mm_movemask_epi8(splits)) & keep;
+        return (runBits | splitBits) && look.Block(base, runBits, splitBits);
+    };
+    const size_t start = q;
+    for (; q + reach <= look.n; q += 16)
+        if (block(q, 0)) return true;
+    if (q < look.n && look.n >= start + reach && look.n - reach + 16 > q) {
+        const size_t last = look.n - reach;
+        if (block(last, static_cast<unsigned>(q - last))) return true;
+        q = last + 16;
     }
     return false;
 }

@@ -1,5 +1,5 @@
 // The host's full-text search: every page of one book, or of every book on the shelf, read through
-// the book's driver and tested with SearchPageText; every page that holds the text is reported to the
+// the book's driver and tested as SearchPageText does; every page that holds the text is reported to the
 // host's callback with the book's name and number and the contents entry that holds the page.
 //
 // One search at a time: the scratch area and the stop flag are program-wide, so a search that the
@@ -106,7 +106,8 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
     auto callback = reinterpret_cast<SearchCallback>(pfnCallback);
     BindDriver(driver);
     const bool html = (ReadCaps(book).wCaps & CBI_CAP_SHARED_HTML) != 0;
-    const int32_t pages = PageCount(book);
+    // Asked once, and again after each call of the host's callback, which may change the book.
+    int32_t pages = PageCount(book);
     if (pages <= 0) return 1;
 
     const int matchCase = bMatchCase != 0;
@@ -115,9 +116,9 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         for (char& c : needle)
             c = static_cast<char>(search::Fold(static_cast<unsigned char>(c)));
     const auto* pattern = reinterpret_cast<const unsigned char*>(needle.data());
-    const search::PagePrefilter filter(pattern, needle.size(), !matchCase,
-                                       search::RarestByte(pattern, needle.size()));
-    search::PageAhead ahead(filter, pages >= search::PageAhead::kPagesForSecondThread);
+    const size_t rare = search::RarestByte(pattern, needle.size());
+    const search::PagePrefilter filter(pattern, needle.size(), !matchCase, rare);
+    search::PageAhead ahead(filter, true);
 
     enum class Go { On, BookEnds, Stop };
     // Reports one page that holds the text to the host.
@@ -146,45 +147,65 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
             if (!still || still->hDriver != driver) return Go::BookEnds;
             BindDriver(driver); // the table may point into a library released since
         }
+        // The callback may have called into other drivers, and changed the book.
+        BindTo(driver);
+        pages = PageCount(book);
         return Go::On;
     };
-    // Takes the oldest page read back: searched through when the quick look let it pass.
+    // Takes the oldest batch back: its pages in order, each searched through when the quick look let
+    // it pass.
     auto takeBack = [&] {
-        search::PageAhead::Slot& slot = ahead.Oldest();
-        const int32_t page = slot.page;
-        const bool found = slot.mayHold && SearchPageText(needle.c_str(), slot.block,
-                                                          static_cast<unsigned>(slot.length), matchCase);
+        const search::PageAhead::Batch& batch = ahead.Oldest();
+        Go go = Go::On;
+        for (const search::PageAhead::Page& page : batch.pages) {
+            // Pages read ahead of a callback that shortened the book are past its end now.
+            if (page.number >= pages) break;
+            if (page.mayHold && search::SearchPassedPage(pattern, needle.size(), !matchCase, rare,
+                                                         batch.Bytes(page), page.length)) {
+                go = report(page.number);
+                if (go != Go::On) break;
+            }
+        }
         ahead.Done();
-        return found ? report(page) : Go::On;
+        return go;
+    };
+    auto takeBackAll = [&] {
+        while (!ahead.Empty())
+            if (takeBack() != Go::On) return false;
+        return true;
     };
 
-    for (int32_t page = 0;; ++page) {
-        // Pages are read ahead of the host's callback by at most the slots of the ring.
-        if (ahead.Full() && takeBack() != Go::On) return 1;
-        // The callback may call into other drivers.
-        BindTo(driver);
-        if (page >= PageCount(book)) break;
+    for (int32_t page = 0; page < pages; ++page) {
         int32_t size = g_cbi.CBIGetPageSize ? g_cbi.CBIGetPageSize(book, page) : 0;
         if (size < 0) size = 0;
-        search::PageAhead::Slot& slot = ahead.Next();
-        if (!ahead.Grow(slot, static_cast<size_t>(size) + 1)) {
-            // The pages read so far are reported before this book's search ends.
-            while (!ahead.Empty())
+        const size_t room = static_cast<size_t>(size) + 1;
+        unsigned char* block = ahead.Room(room);
+        if (!block) {
+            // The batch is full: it goes to be looked at, and the pages looked at are reported, as
+            // many batches as it takes to have one to fill again.
+            ahead.Hand();
+            while (ahead.Full())
                 if (takeBack() != Go::On) return 1;
-            AfxMessageBox(kOutOfMemory, MB_OK);
-            return 0;
+            // A message box shown meanwhile may have let the host call into other drivers.
+            BindTo(driver);
+            if (page >= pages) break;
+            block = ahead.Room(room);
+            if (!block) {
+                // The pages read so far are reported before this book's search ends.
+                ahead.Hand();
+                if (!takeBackAll()) return 1;
+                AfxMessageBox(kOutOfMemory, MB_OK);
+                return 0;
+            }
         }
-        unsigned char* block = slot.block;
         int32_t length = size > 0 && g_cbi.CBIGetPage ? g_cbi.CBIGetPage(book, page, block, size) : 0;
         // A driver that claims more than the block holds is taken at the block's size.
         size_t n = static_cast<size_t>(std::clamp(length, int32_t{0}, size));
         block[n] = 0;
         if (html) n = JoinTagTexts(block, n);
-        slot.length = n;
-        slot.page = page;
-        ahead.Hand();
+        ahead.Add(page, n);
     }
-    while (!ahead.Empty())
-        if (takeBack() != Go::On) return 1;
+    ahead.Hand();
+    takeBackAll();
     return 1;
 }

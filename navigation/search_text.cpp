@@ -195,8 +195,10 @@ class PageSearch {
           marks_(page, n, kMark, kMark), from_(rare) {}
 
     bool Run() {
-        while (i_ < n_) {
-            Assemble(std::min(n_, i_ + kPiece));
+        // The first pieces are short: a dictionary's page of a few hundred bytes often holds a
+        // common word in its first lines.
+        for (size_t piece = kFirstPiece; i_ < n_; piece = std::min(2 * piece, kPiece)) {
+            Assemble(std::min(n_, i_ + piece));
             if (Find()) return true;
         }
         out_[o_] = 0;
@@ -204,6 +206,7 @@ class PageSearch {
     }
 
   private:
+    static constexpr size_t kFirstPiece = 128;
     static constexpr size_t kPiece = 4096;
 
     // Assembles whole characters and sequences until the page position reaches `limit`.
@@ -309,15 +312,21 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
             c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
     const auto* pattern = reinterpret_cast<const unsigned char*>(needle.data());
     const size_t rare = tavrin::search::RarestByte(pattern, m);
-
     if (!tavrin::search::MayHold(page, length, fold, pattern, m, rare)) return 0;
+    return tavrin::search::SearchPassedPage(pattern, m, fold, rare, page, length);
+}
 
+namespace tavrin::search {
+
+int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
+                     size_t length) {
+    if (m == 0 || !page || length == 0) return 0;
     // A search outside Search gets an area of its own for this page.
     const bool ownArea = g_searchBuffer == nullptr;
     // The plain text with its line ends and closing zero fits in the page's length plus two.
-    if (!ReserveScratch(size_t{length} + 2)) {
+    if (!ReserveScratch(length + 2)) {
         AfxMessageBox("There are short of memory!", MB_OK);
-        if (ownArea) tavrin::search::ReleaseScratch();
+        if (ownArea) ReleaseScratch();
         return 0;
     }
     int result = 0;
@@ -325,14 +334,16 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
         std::vector<uint32_t>& breaks = Breaks();
         breaks.clear();
         auto* out = reinterpret_cast<unsigned char*>(g_searchBuffer);
-        result = PageSearch(page, length, fold, out, pattern, m, rare, breaks).Run() ? 1 : 0;
+        result = PageSearch(page, length, fold, out, needle, m, rare, breaks).Run() ? 1 : 0;
     } catch (const std::bad_alloc&) {
         AfxMessageBox("There are short of memory!", MB_OK);
         result = 0;
     }
-    if (ownArea) tavrin::search::ReleaseScratch();
+    if (ownArea) ReleaseScratch();
     return result;
 }
+
+} // namespace tavrin::search
 
 int MatchText(const char* text, const char* line, int matchCase) {
     if (!text || !line) return 0;

@@ -46,6 +46,11 @@ using Allocator = void* (*)(size_t size);
 Allocator SetAllocator(Allocator allocator);
 void* Allocate(size_t size);
 
+// SearchPageText for a page that PagePrefilter let through, with the text as PagePrefilter takes it:
+// `needle` (m bytes, folded with Fold when fold) and `rare`, the index of its rarest byte.
+int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
+                     size_t length);
+
 // Makes g_searchBuffer hold at least `size` bytes (at least kSearchBufferSize). False when no area
 // of that size was to be had; the area is then kSearchBufferSize bytes if that much could be had
 // again, else null.

@@ -1,17 +1,38 @@
 #include "bookfmt/byte_source.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrin::book {
 namespace {
 
+// The block that runs are served from. There is one for all the files of the library, so that a
+// shelf of thousands of open books keeps one block and not one each; it holds a piece of the file
+// whose id it names. A thread that finds it in use reads from its file directly: nobody waits for it.
+struct RunBlock {
+    std::atomic<bool> busy{false};
+    // The rest is read and written only by the thread that set `busy`.
+    uint64_t owner = 0; // the id of the file whose run the block serves; 0: none
+    uint64_t start = 0, length = 0;
+    uint64_t next = 0; // where the owner's last read ended: a read from there goes on with the run
+    std::unique_ptr<uint8_t[]> bytes;
+};
+
+RunBlock g_block;
+std::atomic<uint64_t> g_nextId{1};
+
+// Reads of more than this go to the file whatever they are: the block would save them little.
+constexpr size_t kDirectRead = kRunBlockSize / 2;
+
 class FileSource final : public ByteSource {
   public:
-    FileSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+    FileSource(int fd, uint64_t size) : fd_(fd), size_(size), id_(g_nextId.fetch_add(1)) {}
     ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
@@ -29,9 +50,50 @@ class FileSource final : public ByteSource {
         return true;
     }
 
+    bool ReadRun(uint64_t offset, std::span<uint8_t> out, uint64_t end) const override {
+        if (out.size() > kDirectRead || g_block.busy.exchange(true, std::memory_order_acquire))
+            return ReadAt(offset, out);
+        const bool ok = FromBlock(offset, out, end);
+        g_block.busy.store(false, std::memory_order_release);
+        return ok;
+    }
+
   private:
+    // With the block held: the bytes from the block when the read goes on with this file's run,
+    // reading the block's next piece from here when it does not hold them.
+    bool FromBlock(uint64_t offset, std::span<uint8_t> out, uint64_t end) const {
+        RunBlock& b = g_block;
+        if (b.owner != id_) {
+            b.owner = id_;
+            b.length = 0;
+            b.next = UINT64_MAX;
+        }
+        const bool run = offset == b.next;
+        b.next = offset + out.size();
+        // A read that does not go on with a run (the first of one, or a page looked up on its own)
+        // reads what it asks for.
+        if (!run) return ReadAt(offset, out);
+        if (offset >= b.start && offset + out.size() <= b.start + b.length) {
+            std::memcpy(out.data(), b.bytes.get() + (offset - b.start), out.size());
+            return true;
+        }
+        end = std::min(end, size_);
+        const uint64_t length = end > offset ? std::min<uint64_t>(kRunBlockSize, end - offset) : 0;
+        if (length < out.size()) return ReadAt(offset, out);
+        if (!b.bytes) b.bytes.reset(new (std::nothrow) uint8_t[kRunBlockSize]);
+        b.length = 0;
+        // A file that shrank since it was opened fails here; the read itself may still be had.
+        if (!b.bytes || !ReadAt(offset, {b.bytes.get(), static_cast<size_t>(length)}))
+            return ReadAt(offset, out);
+        b.start = offset;
+        b.length = length;
+        std::memcpy(out.data(), b.bytes.get(), out.size());
+        return true;
+    }
+
     int fd_;
     uint64_t size_;
+    uint64_t id_; // never given to another file, unlike the object's address
 };
 
 class MemorySource final : public ByteSource {

@@ -16,6 +16,13 @@ class ByteSource {
     // Fills `out` with the bytes at `offset`. False when they cannot be read (the caller has already
     // checked the range against Size(); a file that shrank since then fails here).
     virtual bool ReadAt(uint64_t offset, std::span<uint8_t> out) const = 0;
+    // The same for a caller that reads a run of the source piece after piece, each where the one
+    // before ended (a book's pages in order): a file serves such reads from a large block read ahead,
+    // never past `end`, instead of reading each piece from the file. What ReadAt would answer.
+    virtual bool ReadRun(uint64_t offset, std::span<uint8_t> out, uint64_t end) const {
+        (void)end;
+        return ReadAt(offset, out);
+    }
 };
 
 // Opens a file for reading. Null and *error set when it cannot be opened.
@@ -23,5 +30,8 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string*
 
 // Keeps the bytes it is given.
 std::unique_ptr<ByteSource> MakeMemorySource(Bytes bytes);
+
+// The size of the block that runs are read in.
+inline constexpr size_t kRunBlockSize = 256 * 1024;
 
 } // namespace tavrin::book

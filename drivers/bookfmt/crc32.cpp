@@ -33,7 +33,9 @@ constexpr Tables kTables = MakeTables();
 // Carry-less multiplication folds 64 bytes at a time into four 128-bit lanes, then the lanes into one,
 // then a Barrett reduction to 32 bits (the constants are powers of x modulo the reflected polynomial).
 // Pages are checked on every read, so this runs at memory speed where the processor has the
-// instruction. `state` is the running (inverted) CRC; `size` is a multiple of 16, at least 64.
+// instruction; pages of a few hundred bytes are checked as often as long ones, so the last bytes of
+// a piece are folded in too rather than looked up one by one. `state` is the running (inverted) CRC;
+// `size` is a multiple of 16, at least 64, and `tail` bytes (fewer than 16) follow.
 __attribute__((target("pclmul,sse2"))) inline __m128i Load(const uint8_t* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
@@ -44,10 +46,21 @@ __attribute__((target("pclmul,sse2"))) inline __m128i Fold(__m128i x, __m128i k,
     return _mm_xor_si128(_mm_xor_si128(low, high), next);
 }
 
+// Byte shifts of a register by pshufb: 16 bytes from kShift + 16 + t move a register's bytes down by
+// t places, from kShift + t up by 16 - t places (zeros shifted in); 16 bytes from kLast + t select its
+// last t bytes.
+alignas(16) constexpr uint8_t kShift[48] = {
+    0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80,
+    0,    1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,
+    0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+alignas(16) constexpr uint8_t kLast[32] = {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                                           0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
 // The four lanes x1..x4 (64 bytes before p) folded into one, the rest of the 16-byte blocks folded in,
-// and the 128 bits reduced to the CRC.
-__attribute__((target("pclmul,sse2"))) uint32_t FinishLanes(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
-                                                            const uint8_t* p, size_t size) {
+// then the last `tail` bytes (fewer than 16), and the 128 bits reduced to the CRC.
+__attribute__((target("pclmul,ssse3"))) uint32_t FinishLanes(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
+                                                             const uint8_t* p, size_t size, size_t tail) {
     const __m128i k3k4 = _mm_set_epi64x(0x0ccaa009e, 0x1751997d0);
     const __m128i k5 = _mm_set_epi64x(0, 0x163cd6124);
     const __m128i poly = _mm_set_epi64x(0x1f7011641, 0x1db710641);
@@ -57,6 +70,13 @@ __attribute__((target("pclmul,sse2"))) uint32_t FinishLanes(__m128i x1, __m128i 
     x1 = Fold(x1, k3k4, x4);
     for (; size >= 16; p += 16, size -= 16)
         x1 = Fold(x1, k3k4, Load(p));
+    if (tail) {
+        // The 16 bytes in x1 and the tail, cut anew: x1's first `tail` bytes (with zeros before them,
+        // which change nothing) are folded into the 16 bytes that follow them, x1's others and the tail.
+        const __m128i first = _mm_shuffle_epi8(x1, Load(kShift + tail));
+        const __m128i last = _mm_and_si128(Load(p + tail - 16), Load(kLast + tail));
+        x1 = Fold(first, k3k4, _mm_or_si128(_mm_shuffle_epi8(x1, Load(kShift + 16 + tail)), last));
+    }
     // 128 to 64 bits, appending 32 zero bits.
     x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), _mm_clmulepi64_si128(k3k4, x1, 0x01));
     // 64 to 32 bits ...
@@ -68,7 +88,8 @@ __attribute__((target("pclmul,sse2"))) uint32_t FinishLanes(__m128i x1, __m128i 
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(x1, 4)));
 }
 
-__attribute__((target("pclmul,sse2"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size) {
+__attribute__((target("pclmul,ssse3"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size,
+                                                           size_t tail) {
     const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
     __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
     __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);
@@ -80,7 +101,7 @@ __attribute__((target("pclmul,sse2"))) uint32_t FoldClmul(uint32_t state, const 
         x3 = Fold(x3, k1k2, Load(p + 32));
         x4 = Fold(x4, k1k2, Load(p + 48));
     }
-    return FinishLanes(x1, x2, x3, x4, p, size);
+    return FinishLanes(x1, x2, x3, x4, p, size, tail);
 }
 
 // The same with 512-bit registers where the processor multiplies four lanes at once: four registers
@@ -91,8 +112,8 @@ __attribute__((target("avx512f,vpclmulqdq"))) inline __m512i FoldWide(__m512i x,
     return _mm512_ternarylogic_epi64(low, high, next, 0x96); // low ^ high ^ next
 }
 
-__attribute__((target("avx512f,vpclmulqdq,pclmul,sse2"))) uint32_t
-FoldWideClmul(uint32_t state, const uint8_t* p, size_t size) {
+__attribute__((target("avx512f,vpclmulqdq,pclmul,ssse3"))) uint32_t
+FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
     const __m512i k2048 = _mm512_set_epi64(0x1322d1430, 0x11542778a, 0x1322d1430, 0x11542778a, 0x1322d1430,
                                            0x11542778a, 0x1322d1430, 0x11542778a);
     const __m512i k512 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596,
@@ -114,13 +135,15 @@ FoldWideClmul(uint32_t state, const uint8_t* p, size_t size) {
     z1 = FoldWide(z1, k512, z4);
     for (; size >= 64; p += 64, size -= 64)
         z1 = FoldWide(z1, k512, _mm512_loadu_si512(p));
-    alignas(64) uint8_t lanes[64];
-    _mm512_store_si512(lanes, z1);
-    return FinishLanes(Load(lanes), Load(lanes + 16), Load(lanes + 32), Load(lanes + 48), p, size);
+    // (The masked form: the plain one trips a warning about an unset value in the compiler's header.)
+    return FinishLanes(_mm512_maskz_extracti32x4_epi32(0xF, z1, 0),
+                       _mm512_maskz_extracti32x4_epi32(0xF, z1, 1),
+                       _mm512_maskz_extracti32x4_epi32(0xF, z1, 2),
+                       _mm512_maskz_extracti32x4_epi32(0xF, z1, 3), p, size, tail);
 }
 
 bool HasClmul() {
-    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
+    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
     return has;
 }
 
@@ -140,11 +163,10 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
     uint32_t c = ~crc;
 #ifdef TAVRIN_CRC_CLMUL
     if (size >= 64 && g_widest != CrcMethod::Table && HasClmul()) {
-        size_t whole = size & ~size_t{15};
-        c = whole >= 256 && g_widest == CrcMethod::Clmul512 && HasWideClmul() ? FoldWideClmul(c, p, whole)
-                                                                              : FoldClmul(c, p, whole);
-        p += whole;
-        size -= whole;
+        const size_t whole = size & ~size_t{15};
+        return ~(whole >= 256 && g_widest == CrcMethod::Clmul512 && HasWideClmul()
+                     ? FoldWideClmul(c, p, whole, size - whole)
+                     : FoldClmul(c, p, whole, size - whole));
     }
 #endif
     while (size >= 8) {

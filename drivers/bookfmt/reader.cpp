@@ -392,7 +392,9 @@ bool Reader::ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error)
     uint32_t length = LoadU32(pageTable_, at + format::kPageLength);
     if (out.size() != length)
         return fail("page " + Num(page) + " has " + Num(length) + " bytes, not " + Num(out.size()));
-    if (!source_->ReadAt(pageDataOffset_ + offset, out)) return fail("cannot read page " + Num(page));
+    // The search reads every page in order: such reads come from a block of the page data read ahead.
+    if (!source_->ReadRun(pageDataOffset_ + offset, out, pageDataOffset_ + pageDataSize_))
+        return fail("cannot read page " + Num(page));
     if (verifyPages_ && Crc32(0, out.data(), out.size()) != LoadU32(pageTable_, at + format::kPageCrc))
         return fail("damaged book: the checksum of page " + Num(page) + " does not match");
     return true;

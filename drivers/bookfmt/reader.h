@@ -70,7 +70,9 @@ class Reader {
     uint32_t PageLength(uint32_t page) const; // 0 for a bad page
     uint32_t PageEntry(uint32_t page) const;  // the entry that holds the page, kNone = none
     // Reads a whole page into `out`, which must be exactly PageLength(page) bytes. False and *error
-    // set when the page does not exist, cannot be read, or its bytes are damaged.
+    // set when the page does not exist, cannot be read, or its bytes are damaged. Pages read one
+    // after another (a search reads them so) come from a block of the file read ahead; each page's
+    // checksum is checked on the bytes handed out.
     bool ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error) const;
     std::optional<Bytes> ReadPage(uint32_t page, std::string* error) const;
 

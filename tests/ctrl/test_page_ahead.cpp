@@ -1,22 +1,27 @@
-// The ring that carries a search's pages to the quick look and back: pages come back in the order
-// they were handed over, each with the answer the filter gives for it, with or without the second
-// thread; a ring dropped with pages still on their way ends cleanly; the second thread takes none of
-// the host's signals; a block that cannot be had leaves the slot as it was.
+// The batches that carry a search's pages to the quick look and back: pages come back in the order
+// they were added, byte for byte, each with the answer the filter gives for it, with or without the
+// second thread; the second thread starts only for a book longer than one batch and sleeps while it
+// has nothing to look at; a ring dropped with batches still on their way ends cleanly; the second
+// thread takes none of the host's signals; a block that cannot be had leaves the batch as it was.
 #include "navigation/page_ahead.h"
 #include "navigation/search_bytes.h"
 #include "navigation/search_text.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <pthread.h>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -33,11 +38,12 @@ struct Needle {
     std::string bytes;
 };
 
-std::vector<std::string> Pages(int count, uint32_t seed) {
+// Pages of a few bytes to `longest` bytes; some hold "qz".
+std::vector<std::string> Pages(int count, uint32_t seed, size_t longest = 3000) {
     std::mt19937 rng(seed);
     std::vector<std::string> pages;
     for (int p = 0; p < count; ++p) {
-        std::string page(1 + rng() % 3000, 'x');
+        std::string page(1 + rng() % longest, 'x');
         if (rng() % 5 == 0) page.replace(rng() % page.size(), 1, "q");
         if (rng() % 9 == 0) page += "qz";
         pages.push_back(page);
@@ -45,13 +51,20 @@ std::vector<std::string> Pages(int count, uint32_t seed) {
     return pages;
 }
 
-void Fill(PageAhead& ahead, const std::string& page, int32_t number) {
-    PageAhead::Slot& slot = ahead.Next();
-    ASSERT_TRUE(ahead.Grow(slot, page.size() + 1));
-    std::memcpy(slot.block, page.data(), page.size());
-    slot.length = page.size();
-    slot.page = number;
-    ahead.Hand();
+// Adds a page as the search does: when the batch being filled has no room, it is handed over and
+// batches are taken back until one is free.
+void Add(PageAhead& ahead, const std::string& page, int32_t number, const std::function<void()>& takeBack) {
+    unsigned char* at = ahead.Room(page.size() + 1);
+    if (!at) {
+        ahead.Hand();
+        while (ahead.Full())
+            takeBack();
+        at = ahead.Room(page.size() + 1);
+    }
+    ASSERT_NE(at, nullptr);
+    std::memcpy(at, page.data(), page.size());
+    at[page.size()] = 0;
+    ahead.Add(number, page.size());
 }
 
 class PageAheadBothWays : public testing::TestWithParam<bool> {};
@@ -64,48 +77,103 @@ INSTANTIATE_TEST_SUITE_P(PageAhead, PageAheadBothWays, testing::Values(true, fal
 TEST_P(PageAheadBothWays, PagesComeBackInOrderWithTheirAnswers) {
     const Needle needle("qz");
     const PagePrefilter filter = needle.Filter();
-    const std::vector<std::string> pages = Pages(3000, 7);
+    // Pages of a dictionary (a few hundred bytes: batches end at their page count), ordinary ones
+    // (batches end at their bytes), and some longer than a batch.
+    std::vector<std::string> pages = Pages(5000, 7, 300);
+    for (const std::string& page : Pages(300, 8, 6000))
+        pages.push_back(page);
+    pages[100] = std::string(PageAhead::kBatchBytes * 2, 'x') + "qz";
+    pages[5100] = std::string(PageAhead::kBatchBytes - 1, 'y');
+    pages.push_back(std::string(PageAhead::kBatchBytes + 5, 'q'));
     PageAhead ahead(filter, GetParam());
     std::vector<int32_t> order;
     int holding = 0;
     auto takeBack = [&] {
-        PageAhead::Slot& slot = ahead.Oldest();
-        const std::string& page = pages[static_cast<size_t>(slot.page)];
-        EXPECT_EQ(slot.mayHold,
-                  filter.MayHold(reinterpret_cast<const unsigned char*>(page.data()), page.size()))
-            << "page " << slot.page;
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(slot.block), slot.length), page);
-        holding += slot.mayHold;
-        order.push_back(slot.page);
+        const PageAhead::Batch& batch = ahead.Oldest();
+        EXPECT_LE(batch.pages.size(), PageAhead::kBatchPages);
+        for (const PageAhead::Page& page : batch.pages) {
+            const std::string& sent = pages[static_cast<size_t>(page.number)];
+            const std::string got(reinterpret_cast<const char*>(batch.Bytes(page)), page.length);
+            ASSERT_EQ(got, sent) << "page " << page.number;
+            EXPECT_EQ(batch.Bytes(page)[page.length], 0) << "page " << page.number;
+            EXPECT_EQ(page.mayHold,
+                      filter.MayHold(reinterpret_cast<const unsigned char*>(sent.data()), sent.size()))
+                << "page " << page.number;
+            holding += page.mayHold;
+            order.push_back(page.number);
+        }
         ahead.Done();
     };
-    for (size_t p = 0; p < pages.size(); ++p) {
-        if (ahead.Full()) takeBack();
-        Fill(ahead, pages[p], static_cast<int32_t>(p));
-    }
+    for (size_t p = 0; p < pages.size(); ++p)
+        Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+    ahead.Hand();
     while (!ahead.Empty())
         takeBack();
+    EXPECT_EQ(ahead.Looker(), GetParam());
     ASSERT_EQ(order.size(), pages.size());
     for (size_t p = 0; p < order.size(); ++p)
         ASSERT_EQ(order[p], static_cast<int32_t>(p));
-    EXPECT_GT(holding, 200) << "both answers must occur";
-    EXPECT_LT(holding, 2800);
+    EXPECT_GT(holding, 400) << "both answers must occur";
+    EXPECT_LT(holding, 4000);
 }
 
-TEST_P(PageAheadBothWays, DroppedWithPagesOnTheirWay) {
+TEST_P(PageAheadBothWays, DroppedWithBatchesOnTheirWay) {
     const Needle needle("qz");
     const PagePrefilter filter = needle.Filter();
-    const std::vector<std::string> pages = Pages(40, 11);
-    for (size_t stopAt = 0; stopAt < 20; ++stopAt) {
+    const std::vector<std::string> pages = Pages(60, 11, 40000);
+    for (size_t stopAt = 0; stopAt < pages.size(); stopAt += 7) {
         PageAhead ahead(filter, GetParam());
-        for (size_t p = 0; p < stopAt; ++p) {
-            if (ahead.Full()) {
-                ahead.Oldest();
-                ahead.Done();
-            }
-            Fill(ahead, pages[p], static_cast<int32_t>(p));
-        }
-    } // each ring ends here, its looker past every page handed over
+        auto takeBack = [&] {
+            ahead.Oldest();
+            ahead.Done();
+        };
+        for (size_t p = 0; p < stopAt; ++p)
+            Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+        if (stopAt % 2) ahead.Hand();
+    } // each ring ends here, its looker stopped and joined
+}
+
+TEST(PageAhead, OneBatchIsLookedAtWithoutASecondThread) {
+    const Needle needle("qz");
+    const PagePrefilter filter = needle.Filter();
+    PageAhead ahead(filter, true);
+    for (int32_t p = 0; p < 100; ++p)
+        Add(ahead, "a short page qz", p, [] { FAIL() << "one batch holds them all"; });
+    ahead.Hand();
+    EXPECT_FALSE(ahead.Looker());
+    const PageAhead::Batch& batch = ahead.Oldest();
+    ASSERT_EQ(batch.pages.size(), 100u);
+    EXPECT_TRUE(batch.pages[99].mayHold);
+    ahead.Done();
+    EXPECT_TRUE(ahead.Empty());
+}
+
+// The CPU time of the whole process so far.
+std::chrono::nanoseconds ProcessCpu() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
+TEST(PageAhead, IdleLookerSleeps) {
+    const Needle needle("qz");
+    const PagePrefilter filter = needle.Filter();
+    PageAhead ahead(filter, true);
+    const std::vector<std::string> pages = Pages(3000, 3, 300);
+    auto takeBack = [&] {
+        ahead.Oldest();
+        ahead.Done();
+    };
+    for (size_t p = 0; p < pages.size(); ++p)
+        Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+    ahead.Hand();
+    while (!ahead.Empty())
+        takeBack();
+    ASSERT_TRUE(ahead.Looker());
+    // Nothing more is handed over: the looker waits, and a waiting thread costs no CPU.
+    const auto before = ProcessCpu();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(ProcessCpu() - before, std::chrono::milliseconds(30));
 }
 
 // The blocked signals of this process's thread named `name` (as /proc shows them), or nullopt.
@@ -126,9 +194,17 @@ TEST(PageAhead, LookerKeepsOutOfTheHostsSignals) {
     const Needle needle("qz");
     const PagePrefilter filter = needle.Filter();
     PageAhead ahead(filter, true);
-    Fill(ahead, "a page", 0);
-    ahead.Oldest(); // the looker has started and named itself
-    ahead.Done();
+    const std::vector<std::string> pages = Pages(3000, 5, 300);
+    auto takeBack = [&] {
+        ahead.Oldest(); // once the looker has looked, it has named itself
+        ahead.Done();
+    };
+    for (size_t p = 0; p < pages.size(); ++p)
+        Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+    ahead.Hand();
+    while (!ahead.Empty())
+        takeBack();
+    ASSERT_TRUE(ahead.Looker());
     std::optional<uint64_t> blocked = BlockedSignalsOf("tavrin-search");
     ASSERT_TRUE(blocked.has_value()) << "the looking thread is named";
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM})
@@ -143,22 +219,18 @@ void* FailAt(size_t size) {
     return size == g_failAt ? nullptr : std::malloc(size);
 }
 
-TEST(PageAhead, BlockThatCannotBeHadLeavesTheSlotAsItWas) {
+TEST(PageAhead, BlockThatCannotBeHadLeavesTheBatchAsItWas) {
     const Needle needle("qz");
     const PagePrefilter filter = needle.Filter();
     PageAhead ahead(filter, false);
-    PageAhead::Slot& slot = ahead.Next();
-    ASSERT_TRUE(ahead.Grow(slot, 100));
-    unsigned char* block = slot.block;
-    g_failAt = 5000;
+    unsigned char* block = ahead.Room(100);
+    ASSERT_NE(block, nullptr);
+    const size_t huge = PageAhead::kBatchBytes * 3;
+    g_failAt = huge;
     tavrin::search::SetAllocator(&FailAt);
-    EXPECT_FALSE(ahead.Grow(slot, 5000));
-    EXPECT_EQ(slot.block, block);
-    EXPECT_EQ(slot.capacity, 100u);
-    EXPECT_TRUE(ahead.Grow(slot, 50)) << "a block large enough already is kept";
-    EXPECT_EQ(slot.block, block);
-    EXPECT_TRUE(ahead.Grow(slot, 6000));
-    EXPECT_EQ(slot.capacity, 6000u);
+    EXPECT_EQ(ahead.Room(huge), nullptr) << "an empty batch without room: no block to be had";
+    EXPECT_EQ(ahead.Room(PageAhead::kBatchBytes), block) << "the batch keeps its block";
+    EXPECT_NE(ahead.Room(huge + 1), nullptr);
     tavrin::search::SetAllocator(nullptr);
 }
 

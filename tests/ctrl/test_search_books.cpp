@@ -4,6 +4,7 @@
 #include "test_regbooks_world.h"
 
 #include "navigation/search_text.h"
+#include "search_reference.h"
 
 #include <algorithm>
 #include <functional>
@@ -238,11 +239,12 @@ TEST_F(SearchBooks, NoScratchAreaAtTheStart) {
 }
 
 TEST_F(SearchBooks, NoPageBlockEndsThatBookOnly) {
-    EBook("a.ebd", "Alpha", {"cat", std::string(1000, 'c') + "cat", "cat"});
+    // A page longer than a batch of pages gets a block of its own.
+    EBook("a.ebd", "Alpha", {"cat", std::string(200000, 'c') + "cat", "cat"});
     EBook("b.ebd", "Beta", {"cat"});
     ASSERT_TRUE(Start());
-    g_failFrom = 1001; // the long page's block, not the scratch area
-    g_failTo = 2000;
+    g_failFrom = 200001; // the long page's block, not the scratch area
+    g_failTo = 210000;
     g_failCount = 1;
     tavrin::search::SetAllocator(&Failing);
     ui_.AnswerMessageBox(IDOK, "Out of memory");
@@ -260,6 +262,7 @@ TEST_F(SearchBooks, NoLargerScratchAreaSkipsThatPageOnly) {
     EBook("a.ebd", "Alpha", {"cat", longPage, "cat", longPage});
     ASSERT_TRUE(Start());
     g_failFrom = 100000 + 3 + 2; // the scratch area for the long page, not its block
+    g_failTo = g_failFrom + 1;
     g_failCount = 1;
     tavrin::search::SetAllocator(&Failing);
     ui_.AnswerMessageBox(IDOK, "There are short of memory!");
@@ -283,8 +286,12 @@ std::vector<std::string> LongBook(int count, const std::vector<int>& holding) {
 }
 
 TEST_F(SearchBooks, LongBookHitsInPageOrderUpToTheStop) {
-    const std::vector<int> holding = {0, 3, 31, 32, 33, 64, 100, 150, 151, 199};
-    EBook("a.ebd", "Alpha", LongBook(200, holding));
+    // Many batches of pages: hits in the first and the last, and in a run across batches.
+    std::vector<int> holding = {0, 3, 31, 32, 33, 64, 100, 150, 151, 199, 4999};
+    for (int p = 1500; p < 3100; p += 3)
+        holding.push_back(p);
+    std::sort(holding.begin(), holding.end());
+    EBook("a.ebd", "Alpha", LongBook(5000, holding));
     EBook("b.ebd", "Beta", LongBook(40, {39}));
     ASSERT_TRUE(Start());
     EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
@@ -303,14 +310,64 @@ TEST_F(SearchBooks, LongBookHitsInPageOrderUpToTheStop) {
     g_during = nullptr;
 }
 
+// The hits of a whole book are the pages the line-by-line reading finds: thousands of small random
+// pages, some texts split by a sequence, and now and then a long page, so that batches end both at
+// their page count and at their bytes.
+TEST_F(SearchBooks, HitsOfABookOfManySmallPagesAreThoseOfTheLineReading) {
+    search_ref::RandomPages random(20261207);
+    const std::vector<std::string> needles = {"ab", "Ab]", "t=", "b a", "\x81" "a"};
+    std::vector<std::string> pages;
+    for (int p = 0; p < 6000; ++p) {
+        std::string page = random.Page();
+        if (p % 500 == 7)
+            while (page.size() < 40000)
+                page += random.Page();
+        if (p % 3 == 0) {
+            const std::string& needle = needles[static_cast<size_t>(random.Below(5))];
+            const size_t cut = 1 + static_cast<size_t>(random.Below(static_cast<int>(needle.size()) - 1));
+            page.insert(static_cast<size_t>(random.Below(static_cast<int>(page.size()) + 1)),
+                        needle.substr(0, cut) + random.Sequence() + needle.substr(cut));
+        }
+        pages.push_back(page);
+    }
+    EBook("a.ebd", "Alpha", pages);
+    ASSERT_TRUE(Start());
+    for (const std::string& needle : needles) {
+        for (int matchCase = 0; matchCase < 2; ++matchCase) {
+            std::vector<LONG> expected;
+            for (size_t p = 0; p < pages.size(); ++p)
+                if (search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(pages[p].data()),
+                                           pages[p].size(), matchCase != 0))
+                    expected.push_back(static_cast<LONG>(p));
+            g_hits.clear();
+            EXPECT_EQ(Run(Handle("Alpha"), needle.c_str(), matchCase), 1);
+            ASSERT_EQ(Pages(), expected) << testing::PrintToString(needle) << " matchCase " << matchCase;
+            EXPECT_GT(expected.size(), 20u);
+            EXPECT_LT(expected.size(), 5000u);
+        }
+    }
+}
+
+TEST_F(SearchBooks, LongBookTheCallbackShortensEndsAtItsNewEnd) {
+    const std::string path = EBook("a.ebd", "Alpha", LongBook(5000, {10, 3000, 4000, 4001}));
+    ASSERT_TRUE(Start());
+    // Pages past the new end may have been read ahead already: they are not reported.
+    g_during = [&] {
+        if (g_hits.size() == 1) Books().SetPageCount(path.c_str(), 3500);
+    };
+    EXPECT_EQ(Run(Handle("Alpha"), "cat"), 1);
+    EXPECT_EQ(Pages(), (std::vector<LONG>{10, 3000}));
+}
+
 TEST_F(SearchBooks, LongBookWithoutABlockReportsThePagesReadBefore) {
     std::vector<std::string> pages = LongBook(100, {2, 40, 58, 59, 60, 90});
-    pages[60] = std::string(5000, 'c') + "cat"; // the block that cannot be had
+    // A page longer than a batch of pages gets a block of its own: the block that cannot be had.
+    pages[60] = std::string(200000, 'c') + "cat";
     EBook("a.ebd", "Alpha", pages);
     EBook("b.ebd", "Beta", LongBook(40, {7}));
     ASSERT_TRUE(Start());
-    g_failFrom = 5000;
-    g_failTo = 6000;
+    g_failFrom = 200000;
+    g_failTo = 210000;
     g_failCount = 1;
     tavrin::search::SetAllocator(&Failing);
     ui_.AnswerMessageBox(IDOK, "Out of memory");

@@ -14,6 +14,8 @@
 
 namespace {
 
+using search_ref::RandomPages;
+
 // The page in a block of exactly its size, so that a read beyond it is caught by the sanitizers.
 int Search(const std::string& text, const std::string& page, int matchCase = 1) {
     std::unique_ptr<unsigned char[]> block(new unsigned char[page.size() ? page.size() : 1]);
@@ -115,73 +117,6 @@ TEST(ExtractTags, TextsBetweenTags) {
 }
 
 // ---- the fast search against the line-by-line reading ----
-
-class RandomPages {
-  public:
-    explicit RandomPages(uint32_t seed) : rng_(seed) {}
-
-    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-
-    std::string Text(int length) {
-        static const char kLetters[] = "abAB ab]=t";
-        std::string s;
-        while (static_cast<int>(s.size()) < length) {
-            int kind = Below(20);
-            if (kind < 14) {
-                s += kLetters[Below(sizeof kLetters - 1)];
-            } else if (kind < 17) { // a two-byte character with any second byte
-                s += static_cast<char>(0x81 + Below(0x7E));
-                const char trails[] = {'a', 'A', 'b', '\xFF', '\x00', '\x82'};
-                s += trails[Below(sizeof trails)];
-            } else if (kind == 17) {
-                s += "text=";
-            } else if (kind == 18) {
-                s += static_cast<char>(Below(3) == 0 ? 0 : '\r');
-            } else {
-                s += "image=";
-            }
-        }
-        return s;
-    }
-
-    std::string Sequence() {
-        static const int kCodes[] = {0x0A, 0x0A, 0x0A, 0x03, 0x05, 0x0D, 0xFD, 0x13, 0x19,
-                                     0x21, 0x23, 0xF7, 0xF9, 0xFB, 0x00, 0xFF, 0x06, 0x1A};
-        int code = kCodes[Below(sizeof kCodes / sizeof kCodes[0])];
-        std::string s = Seq({0xFF, code});
-        int operands = Below(4) == 0 ? Below(70) : Below(12);
-        for (int k = 0; k < operands; ++k) {
-            int pick = Below(10);
-            s += pick == 0 ? ']' : pick == 1 ? ' ' : static_cast<char>(Below(256));
-        }
-        if (code == 0x19 && Below(2)) s += Below(2) ? "image=x.png text=ab" : "text=AB";
-        return s;
-    }
-
-    std::string Page() {
-        std::string page;
-        int parts = 1 + Below(30);
-        for (int p = 0; p < parts; ++p)
-            page += Below(3) ? Text(1 + Below(12)) : Sequence();
-        return page;
-    }
-
-    std::string Needle(const std::string& page) {
-        // A searched text is zero-terminated: it holds no zero byte.
-        std::string n;
-        if (Below(3) == 0 || page.empty())
-            n = Text(1 + Below(4));
-        else
-            n = page.substr(Below(static_cast<int>(page.size())), 1 + Below(5));
-        std::string clean;
-        for (char c : n)
-            if (c != 0) clean += c;
-        return clean.empty() ? "a" : clean;
-    }
-
-  private:
-    std::mt19937 rng_;
-};
 
 // The quick look at the raw page runs 32 bytes at a time where the processor can, else 16; both are
 // held to the reference.
