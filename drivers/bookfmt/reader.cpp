@@ -2,6 +2,7 @@
 
 #include "bookfmt/crc32.h"
 #include "bookfmt/format.h"
+#include "bookfmt/index_scan.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -57,11 +58,77 @@ OpenResult Reader::OpenSource(std::unique_ptr<ByteSource> source, const OpenOpti
 std::string Reader::Load(const OpenOptions& options) {
     verifyPages_ = options.verifyChecksums;
     if (std::string e = LoadHeader(options); !e.empty()) return e;
+    if (LoadQuick(options)) return {};
+    // The quick pass could not vouch for the index: the whole of it is read and checked in turn, which
+    // says what is wrong, or holds the index when nothing is.
+    return LoadWhole(options);
+}
+
+bool Reader::LoadQuick(const OpenOptions& options) {
+    const bool verify = options.verifyChecksums;
+    if (!ReadSection(*Find(fmt::kTagMeta), meta_, verify, "META").empty()) return false;
+    if (const Section* names = Find(fmt::kTagNames))
+        if (!ReadSection(*names, nameTable_, verify, "NAME").empty()) return false;
+    if (!LoadMeta(false).empty() || !LoadNames(false).empty()) return false;
+
+    auto scanned = [this](uint32_t tag) {
+        const Section& s = *Find(tag);
+        return ScanSection{s.offset, s.size, s.crc};
+    };
+    IndexScan scan{scanned(fmt::kTagStrings),
+                   scanned(fmt::kTagContents),
+                   scanned(fmt::kTagPages),
+                   pageDataSize_,
+                   verify,
+                   {}};
+    if (hasNumber_) scan.wanted.push_back({numberOffset_, numberLength_});
+    for (size_t i = 0; i < nameTable_.size() / fmt::kNameRecordSize; ++i) {
+        const size_t at = i * fmt::kNameRecordSize;
+        scan.wanted.push_back(
+            {LoadU32(nameTable_, at + fmt::kNameOffset), LoadU32(nameTable_, at + fmt::kNameLength)});
+    }
+    std::vector<std::string> texts;
+    if (!ScanIndex(*source_, scan, &texts)) return false;
+    for (const std::string& text : texts)
+        if (text.find('\0') != std::string::npos) return false;
+
+    size_t next = 0;
+    if (hasNumber_) number_ = std::move(texts[next++]);
+    for (size_t i = 0; next < texts.size(); ++i)
+        names_.push_back(
+            {LoadI32(nameTable_, i * fmt::kNameRecordSize + fmt::kNameLocale), std::move(texts[next++])});
+    entryCount_ = static_cast<uint32_t>(scan.contents.size / fmt::kEntrySize);
+    pageCount_ = static_cast<uint32_t>(scan.pages.size / fmt::kPageRecordSize);
+    return true;
+}
+
+std::string Reader::LoadWhole(const OpenOptions& options) {
+    names_.clear();
+    number_.reset();
+    hasNumber_ = false;
+    dict_.reset();
+    const bool verify = options.verifyChecksums;
+    if (std::string e = ReadSection(*Find(fmt::kTagMeta), meta_, verify, "META"); !e.empty()) return e;
+    if (std::string e = ReadSection(*Find(fmt::kTagStrings), strings_, verify, "STRS"); !e.empty()) return e;
+    if (std::string e = ReadSection(*Find(fmt::kTagContents), toc_, verify, "TOCE"); !e.empty()) return e;
+    if (std::string e = ReadSection(*Find(fmt::kTagPages), pageTable_, verify, "PAGE"); !e.empty()) return e;
+    nameTable_.clear();
+    if (const Section* names = Find(fmt::kTagNames))
+        if (std::string e = ReadSection(*names, nameTable_, verify, "NAME"); !e.empty()) return e;
     // Order matters: contents entries are checked against the page count.
-    if (std::string e = LoadMeta(); !e.empty()) return e;
-    if (std::string e = LoadNames(); !e.empty()) return e;
-    if (std::string e = LoadPages(); !e.empty()) return e;
-    if (std::string e = LoadContents(); !e.empty()) return e;
+    if (std::string e = LoadMeta(true); !e.empty()) return e;
+    if (std::string e = LoadNames(true); !e.empty()) return e;
+    if (std::string e = CheckPages(&pageCount_); !e.empty()) return e;
+    if (std::string e = CheckContents(&entryCount_); !e.empty()) return e;
+    if (std::string e = CheckHolders(); !e.empty()) return e;
+    for (LazyPart* part : {&pagesPart_, &contentsPart_}) {
+        part->held = true;
+        part->settled.store(true, std::memory_order_release);
+    }
+    return {};
+}
+
+std::string Reader::CheckHolders() const {
     // Each page names the entry that holds it; now that the entry count is known, check those.
     for (uint32_t p = 0; p < pageCount_; ++p) {
         uint32_t holder = LoadU32(pageTable_, p * fmt::kPageRecordSize + fmt::kPageEntry);
@@ -72,8 +139,51 @@ std::string Reader::Load(const OpenOptions& options) {
     return {};
 }
 
-Reader::Section* Reader::Find(uint32_t tag) {
-    for (Section& s : sections_)
+bool Reader::Hold(LazyPart& part, std::string (Reader::*load)() const) const {
+    if (part.settled.load(std::memory_order_acquire)) return part.held;
+    std::lock_guard<std::mutex> lock(part.mutex);
+    if (!part.settled.load(std::memory_order_relaxed)) {
+        // The file was checked when the book was opened; what it holds now is checked again, since it
+        // may have been changed since.
+        if (std::string e = (this->*load)(); !e.empty())
+            part.error = "the book's index is no longer what it was when the book was opened: " + e;
+        part.held = part.error.empty();
+        part.settled.store(true, std::memory_order_release);
+    }
+    return part.held;
+}
+
+std::string Reader::HoldIndex() const {
+    if (!PagesHeld()) return pagesPart_.error;
+    if (!ContentsHeld()) return contentsPart_.error;
+    return {};
+}
+
+std::string Reader::LoadPageIndex() const {
+    uint32_t count = 0;
+    std::string e = ReadSection(*Find(fmt::kTagPages), pageTable_, verifyPages_, "PAGE");
+    if (e.empty()) e = CheckPages(&count);
+    if (e.empty() && count != pageCount_) e = "the page count changed";
+    if (e.empty()) e = CheckHolders();
+    if (!e.empty()) Bytes().swap(pageTable_);
+    return e;
+}
+
+std::string Reader::LoadContents() const {
+    uint32_t count = 0;
+    std::string e = ReadSection(*Find(fmt::kTagStrings), strings_, verifyPages_, "STRS");
+    if (e.empty()) e = ReadSection(*Find(fmt::kTagContents), toc_, verifyPages_, "TOCE");
+    if (e.empty()) e = CheckContents(&count);
+    if (e.empty() && count != entryCount_) e = "the entry count changed";
+    if (!e.empty()) {
+        Bytes().swap(strings_);
+        Bytes().swap(toc_);
+    }
+    return e;
+}
+
+const Reader::Section* Reader::Find(uint32_t tag) const {
+    for (const Section& s : sections_)
         if (s.tag == tag) return &s;
     return nullptr;
 }
@@ -140,19 +250,13 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
          {fmt::kTagMeta, fmt::kTagStrings, fmt::kTagContents, fmt::kTagPages, fmt::kTagPageData})
         if (!Find(tag)) return "damaged book: the section " + TagName(tag) + " is missing";
 
-    const bool verify = options.verifyChecksums;
-    if (std::string e = ReadSection(*Find(fmt::kTagMeta), meta_, verify, "META"); !e.empty()) return e;
-    if (std::string e = ReadSection(*Find(fmt::kTagStrings), strings_, verify, "STRS"); !e.empty()) return e;
-    if (std::string e = ReadSection(*Find(fmt::kTagContents), toc_, verify, "TOCE"); !e.empty()) return e;
-    if (std::string e = ReadSection(*Find(fmt::kTagPages), pageTable_, verify, "PAGE"); !e.empty()) return e;
-    if (Section* names = Find(fmt::kTagNames))
-        if (std::string e = ReadSection(*names, nameTable_, verify, "NAME"); !e.empty()) return e;
     pageDataOffset_ = Find(fmt::kTagPageData)->offset;
     pageDataSize_ = Find(fmt::kTagPageData)->size;
+    stringsSize_ = Find(fmt::kTagStrings)->size;
     return {};
 }
 
-std::string Reader::ReadSection(const Section& section, Bytes& out, bool verify, const char* name) {
+std::string Reader::ReadSection(const Section& section, Bytes& out, bool verify, const char* name) const {
     out.resize(section.size); // bounded by the file's size, checked in LoadHeader
     if (!source_->ReadAt(section.offset, out)) return std::string("cannot read the section ") + name;
     if (verify && Crc32(0, out.data(), out.size()) != section.crc)
@@ -164,7 +268,8 @@ std::string_view Reader::Text(uint32_t offset, uint32_t length) const {
     return AsText(ByteView(strings_).subspan(offset, length));
 }
 
-std::string Reader::LoadMeta() {
+// Without the text pool at hand (`withText` false) the number's place is checked, its text later.
+std::string Reader::LoadMeta(bool withText) {
     if (meta_.size() < fmt::kMetaSize)
         return "damaged book: the META section has " + Num(meta_.size()) + " bytes, at least " +
                Num(fmt::kMetaSize) + " needed";
@@ -183,10 +288,13 @@ std::string Reader::LoadMeta() {
         if (numberLength_ == 0 || numberLength_ > fmt::kMaxNumber)
             return "damaged book: the extended book number has " + Num(numberLength_) +
                    " bytes (1 to 255 allowed)";
-        if (!RangeInside(numberOffset_, numberLength_, strings_.size()))
+        if (!RangeInside(numberOffset_, numberLength_, stringsSize_))
             return "damaged book: the extended book number lies outside the text pool";
-        if (Text(numberOffset_, numberLength_).find('\0') != std::string_view::npos)
-            return "damaged book: the extended book number holds a zero byte";
+        if (withText) {
+            if (Text(numberOffset_, numberLength_).find('\0') != std::string_view::npos)
+                return "damaged book: the extended book number holds a zero byte";
+            number_ = std::string(Text(numberOffset_, numberLength_));
+        }
         hasNumber_ = true;
     }
     if (flags & fmt::kFlagHasDict)
@@ -195,33 +303,35 @@ std::string Reader::LoadMeta() {
     return {};
 }
 
-std::string Reader::LoadNames() {
+std::string Reader::LoadNames(bool withText) {
     if (nameTable_.size() % fmt::kNameRecordSize != 0)
         return "damaged book: the NAME section is not a whole number of " + Num(fmt::kNameRecordSize) +
                "-byte records";
-    nameCount_ = nameTable_.size() / fmt::kNameRecordSize;
-    for (size_t i = 0; i < nameCount_; ++i) {
+    const size_t nameCount = nameTable_.size() / fmt::kNameRecordSize;
+    for (size_t i = 0; i < nameCount; ++i) {
         size_t at = i * fmt::kNameRecordSize;
         uint32_t offset = LoadU32(nameTable_, at + fmt::kNameOffset);
         uint32_t length = LoadU32(nameTable_, at + fmt::kNameLength);
         if (length > fmt::kMaxName)
             return "damaged book: name " + Num(i) + " has " + Num(length) + " bytes (at most 254 allowed)";
-        if (!RangeInside(offset, length, strings_.size()))
+        if (!RangeInside(offset, length, stringsSize_))
             return "damaged book: name " + Num(i) + " lies outside the text pool";
+        if (!withText) continue;
         if (Text(offset, length).find('\0') != std::string_view::npos)
             return "damaged book: name " + Num(i) + " holds a zero byte";
+        names_.push_back({LoadI32(nameTable_, at + fmt::kNameLocale), std::string(Text(offset, length))});
     }
     return {};
 }
 
-std::string Reader::LoadPages() {
+std::string Reader::CheckPages(uint32_t* pageCount) const {
     if (pageTable_.size() % fmt::kPageRecordSize != 0)
         return "damaged book: the PAGE section is not a whole number of " + Num(fmt::kPageRecordSize) +
                "-byte records";
     uint64_t count = pageTable_.size() / fmt::kPageRecordSize;
     if (count > fmt::kMaxPages) return "damaged book: " + Num(count) + " pages is too many";
-    pageCount_ = static_cast<uint32_t>(count);
-    for (uint32_t p = 0; p < pageCount_; ++p) {
+    *pageCount = static_cast<uint32_t>(count);
+    for (uint32_t p = 0; p < *pageCount; ++p) {
         size_t at = p * fmt::kPageRecordSize;
         uint64_t offset = LoadU64(pageTable_, at + fmt::kPageOffset);
         uint32_t length = LoadU32(pageTable_, at + fmt::kPageLength);
@@ -234,14 +344,15 @@ std::string Reader::LoadPages() {
     return {};
 }
 
-std::string Reader::LoadContents() {
+std::string Reader::CheckContents(uint32_t* entryCount) const {
     if (toc_.size() % fmt::kEntrySize != 0)
         return "damaged book: the TOCE section is not a whole number of " + Num(fmt::kEntrySize) +
                "-byte records";
     uint64_t count = toc_.size() / fmt::kEntrySize;
     if (count > fmt::kMaxEntries) return "damaged book: " + Num(count) + " contents entries is too many";
-    entryCount_ = static_cast<uint32_t>(count);
-    if (entryCount_ == 0) return {};
+    const auto entries = static_cast<uint32_t>(count);
+    *entryCount = entries;
+    if (entries == 0) return {};
 
     auto field = [this](uint32_t entry, size_t at) { return LoadU32(toc_, entry * fmt::kEntrySize + at); };
     auto bad = [](uint32_t entry, const std::string& what) {
@@ -277,7 +388,7 @@ std::string Reader::LoadContents() {
         if (std::string e = checkEntry(current); !e.empty()) return e;
         uint32_t child = field(current, fmt::kEntryFirstChild);
         if (child != 0) {
-            if (child >= entryCount_)
+            if (child >= entries)
                 return bad(current, "has a first child " + Num(child) + " past the last entry");
             if (field(child, fmt::kEntryParent) != current)
                 return bad(child, "does not name its parent " + Num(current));
@@ -288,7 +399,7 @@ std::string Reader::LoadContents() {
         for (;;) {
             uint32_t sibling = field(current, fmt::kEntryNextSibling);
             if (sibling != 0) {
-                if (sibling >= entryCount_)
+                if (sibling >= entries)
                     return bad(current, "has a next sibling " + Num(sibling) + " past the last entry");
                 if (field(sibling, fmt::kEntryParent) != field(current, fmt::kEntryParent))
                     return bad(sibling, "does not share the parent of its previous sibling " + Num(current));
@@ -304,78 +415,62 @@ std::string Reader::LoadContents() {
         }
         if (current == fmt::kNoEntry) break;
     }
-    if (expected != entryCount_)
-        return "damaged book: " + Num(entryCount_ - expected) +
+    if (expected != entries)
+        return "damaged book: " + Num(entries - expected) +
                " contents entries are not reachable from the root";
     return {};
 }
 
-std::optional<std::string_view> Reader::Number() const {
-    if (!hasNumber_) return std::nullopt;
-    return Text(numberOffset_, numberLength_);
-}
-
 LocaleName Reader::NameAt(size_t index) const {
-    if (index >= nameCount_) return {};
-    size_t at = index * format::kNameRecordSize;
-    return {LoadI32(nameTable_, at + format::kNameLocale),
-            std::string(Text(LoadU32(nameTable_, at + format::kNameOffset),
-                             LoadU32(nameTable_, at + format::kNameLength)))};
+    if (index >= names_.size()) return {};
+    return names_[index];
 }
 
 std::optional<std::string_view> Reader::NameFor(int32_t locale) const {
-    if (nameCount_ == 0) return std::nullopt;
-    auto textAt = [this](size_t i) {
-        size_t at = i * format::kNameRecordSize;
-        return Text(LoadU32(nameTable_, at + format::kNameOffset),
-                    LoadU32(nameTable_, at + format::kNameLength));
-    };
-    auto localeAt = [this](size_t i) {
-        return LoadI32(nameTable_, i * format::kNameRecordSize + format::kNameLocale);
-    };
-    for (size_t i = 0; i < nameCount_; ++i)
-        if (localeAt(i) == locale) return textAt(i);
+    if (names_.empty()) return std::nullopt;
+    for (const LocaleName& name : names_)
+        if (name.locale == locale) return name.text;
     if (locale > 0x3FF)
-        for (size_t i = 0; i < nameCount_; ++i)
-            if (localeAt(i) > 0x3FF && (localeAt(i) & 0x3FF) == (locale & 0x3FF)) return textAt(i);
-    return textAt(0);
+        for (const LocaleName& name : names_)
+            if (name.locale > 0x3FF && (name.locale & 0x3FF) == (locale & 0x3FF)) return name.text;
+    return names_.front().text;
 }
 
 uint32_t Reader::Parent(uint32_t entry) const {
-    if (entry >= entryCount_) return kNone;
+    if (entry >= entryCount_ || !ContentsHeld()) return kNone;
     return LoadU32(toc_, entry * format::kEntrySize + format::kEntryParent); // kNoEntry == kNone for the root
 }
 
 uint32_t Reader::FirstChild(uint32_t entry) const {
-    if (entry >= entryCount_) return kNone;
+    if (entry >= entryCount_ || !ContentsHeld()) return kNone;
     uint32_t child = LoadU32(toc_, entry * format::kEntrySize + format::kEntryFirstChild);
     return child == 0 ? kNone : child;
 }
 
 uint32_t Reader::NextSibling(uint32_t entry) const {
-    if (entry >= entryCount_) return kNone;
+    if (entry >= entryCount_ || !ContentsHeld()) return kNone;
     uint32_t sibling = LoadU32(toc_, entry * format::kEntrySize + format::kEntryNextSibling);
     return sibling == 0 ? kNone : sibling;
 }
 
 int32_t Reader::EntryPage(uint32_t entry) const {
-    if (entry >= entryCount_) return -1;
+    if (entry >= entryCount_ || !ContentsHeld()) return -1;
     return LoadI32(toc_, entry * format::kEntrySize + format::kEntryPage);
 }
 
 std::string_view Reader::EntryText(uint32_t entry) const {
-    if (entry >= entryCount_) return {};
+    if (entry >= entryCount_ || !ContentsHeld()) return {};
     size_t at = entry * format::kEntrySize;
     return Text(LoadU32(toc_, at + format::kEntryTextOffset), LoadU16(toc_, at + format::kEntryTextLength));
 }
 
 uint32_t Reader::PageLength(uint32_t page) const {
-    if (page >= pageCount_) return 0;
+    if (page >= pageCount_ || !PagesHeld()) return 0;
     return LoadU32(pageTable_, page * format::kPageRecordSize + format::kPageLength);
 }
 
 uint32_t Reader::PageEntry(uint32_t page) const {
-    if (page >= pageCount_) return kNone;
+    if (page >= pageCount_ || !PagesHeld()) return kNone;
     uint32_t holder = LoadU32(pageTable_, page * format::kPageRecordSize + format::kPageEntry);
     return holder == 0 ? kNone : holder - 1;
 }
@@ -387,6 +482,7 @@ bool Reader::ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error)
     };
     if (page >= pageCount_)
         return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
+    if (!PagesHeld()) return fail(pagesPart_.error);
     size_t at = page * format::kPageRecordSize;
     uint64_t offset = LoadU64(pageTable_, at + format::kPageOffset);
     uint32_t length = LoadU32(pageTable_, at + format::kPageLength);

@@ -1,16 +1,20 @@
 // Reads an "EBDF" book file. Opening checks the header, the section directory and every index
 // section (names, contents entries, page index) and refuses a damaged or truncated file with a text
 // that says what is wrong; after that every accessor is safe for any index. Page bytes stay in the
-// file and are read on demand (and checked against their CRC), so opening a large book costs only its
-// index.
+// file and are read on demand (and checked against their CRC). Opening reads the index once through a
+// small buffer and keeps only the book's identity and names; the page index and the contents are read
+// into memory when first asked for, and checked again then, so that a shelf that opens every book
+// pays for a large index only when the book is used.
 #pragma once
 
 #include "bookfmt/byte_source.h"
 #include "bookfmt/bytes.h"
 #include "bookfmt/model.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +44,10 @@ class Reader {
     static OpenResult OpenBytes(Bytes bytes, const OpenOptions& options = {});
     static OpenResult OpenSource(std::unique_ptr<ByteSource> source, const OpenOptions& options = {});
 
+    // The page index and the contents are read when first used; this reads them now. Empty when both
+    // are held, else why not (the file changed since the book was opened).
+    std::string HoldIndex() const;
+
     // ---- identity ----
     BookKind Kind() const { return kind_; }
     uint16_t VersionMinor() const { return versionMinor_; }
@@ -47,11 +55,11 @@ class Reader {
     uint16_t BookClass() const { return bookClass_; }
     uint16_t Caps() const { return caps_; }
     uint16_t CodePage() const { return codePage_; }
-    std::optional<std::string_view> Number() const;
+    std::optional<std::string_view> Number() const { return number_; }
     std::optional<DictAttributes> Dict() const { return dict_; }
 
     // ---- names ----
-    size_t NameCount() const { return nameCount_; }
+    size_t NameCount() const { return names_.size(); }
     LocaleName NameAt(size_t index) const;
     // The name for a locale: the exact one; else one of the same primary language (for Windows
     // language ids, codes above 0x3FF); else the first name; nullopt when the book has no name.
@@ -81,10 +89,13 @@ class Reader {
     std::string Load(const OpenOptions& options); // empty on success
 
     std::string LoadHeader(const OpenOptions& options);
-    std::string LoadMeta();
-    std::string LoadNames();
-    std::string LoadContents();
-    std::string LoadPages();
+    bool LoadQuick(const OpenOptions& options);
+    std::string LoadWhole(const OpenOptions& options);
+    std::string LoadMeta(bool withText);
+    std::string LoadNames(bool withText);
+    std::string CheckPages(uint32_t* count) const;
+    std::string CheckHolders() const;
+    std::string CheckContents(uint32_t* count) const;
     std::string_view Text(uint32_t offset, uint32_t length) const;
 
     struct Section {
@@ -94,8 +105,21 @@ class Reader {
         uint64_t size = 0;
         bool present = false;
     };
-    Section* Find(uint32_t tag);
-    std::string ReadSection(const Section& section, Bytes& out, bool verify, const char* name);
+    const Section* Find(uint32_t tag) const;
+    std::string ReadSection(const Section& section, Bytes& out, bool verify, const char* name) const;
+
+    // A part of the index read when first used: the page index, or the contents with the text pool.
+    struct LazyPart {
+        std::atomic<bool> settled{false};
+        bool held = false;
+        std::string error; // why it could not be held
+        std::mutex mutex;
+    };
+    bool Hold(LazyPart& part, std::string (Reader::*load)() const) const;
+    std::string LoadPageIndex() const;
+    std::string LoadContents() const;
+    bool PagesHeld() const { return Hold(pagesPart_, &Reader::LoadPageIndex); }
+    bool ContentsHeld() const { return Hold(contentsPart_, &Reader::LoadContents); }
 
     std::unique_ptr<ByteSource> source_;
     bool verifyPages_ = true;
@@ -109,10 +133,14 @@ class Reader {
     uint16_t codePage_ = 0;
     bool hasNumber_ = false;
     uint32_t numberOffset_ = 0, numberLength_ = 0;
+    std::optional<std::string> number_;
     std::optional<DictAttributes> dict_;
+    std::vector<LocaleName> names_;
 
-    Bytes meta_, nameTable_, strings_, toc_, pageTable_;
-    size_t nameCount_ = 0;
+    Bytes meta_, nameTable_;
+    mutable Bytes strings_, toc_, pageTable_;
+    mutable LazyPart pagesPart_, contentsPart_;
+    uint64_t stringsSize_ = 0;
     uint32_t entryCount_ = 0;
     uint32_t pageCount_ = 0;
     uint64_t pageDataOffset_ = 0, pageDataSize_ = 0;

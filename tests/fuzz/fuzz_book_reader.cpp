@@ -1,6 +1,7 @@
 // Fuzzes the book reader from bytes: open (with and without checksums), walk every entry and link,
 // read every page and take it apart by the page markup. The reader promises that an opened book is a
-// tree, so the walk from the root must meet every entry exactly once.
+// tree, so the walk from the root must meet every entry exactly once; and the index that opening let
+// through must pass the checks again when it is read for use (the bytes have not changed).
 #include "bookfmt/catalog_book.h"
 #include "bookfmt/markup.h"
 #include "bookfmt/reader.h"
@@ -19,6 +20,7 @@ void Require(bool condition) {
 }
 
 void Walk(const Reader& r) {
+    Require(r.HoldIndex().empty());
     char buffer[256];
     for (int32_t locale : {0, 3, 1028, 0x0C04, 2052, -1})
         if (auto name = r.NameFor(locale)) CopyOut(*name, buffer, 255);

@@ -1,0 +1,40 @@
+// A quick pass over a book's index that opening takes instead of holding it: the text pool, the
+// contents entries and the page index are read through one small buffer, their checksums computed and
+// every check the reader makes of them made on the way, and nothing of them is kept but the few texts
+// asked for (the book's names and number). A dictionary's index runs to megabytes that a shelf opening
+// all its books would otherwise copy into fresh memory only to look at a few names.
+#pragma once
+
+#include "bookfmt/byte_source.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavrin::book {
+
+struct ScanSection {
+    uint64_t offset = 0;
+    uint64_t size = 0;
+    uint32_t crc = 0;
+};
+
+struct TextRange {
+    uint32_t offset = 0;
+    uint32_t length = 0;
+};
+
+struct IndexScan {
+    ScanSection strings, contents, pages;
+    uint64_t pageDataSize = 0;
+    bool verifyChecksums = true;
+    std::vector<TextRange> wanted; // ranges of the text pool to copy out, each inside it
+};
+
+// True when every checksum matches and every entry and page record passes the reader's checks; then
+// `texts` holds the wanted ranges' bytes, in their order. False says only that the pass cannot vouch
+// for the index (it is damaged, or unusual enough to be left to the reader's thorough checks, which
+// say what is wrong).
+bool ScanIndex(const ByteSource& source, const IndexScan& scan, std::vector<std::string>* texts);
+
+} // namespace tavrin::book

@@ -1,0 +1,196 @@
+// Opening a book checks its whole index in one pass and keeps only its identity and names; the page
+// index and the contents are read when first used and checked again then. What the quick pass lets
+// through must pass the thorough checks too, and an index changed on disk after opening is refused
+// when it is read, not trusted.
+#include "support/book_test_support.h"
+
+#include "bookfmt/byte_source.h"
+#include "bookfmt/format.h"
+#include "bookfmt/reader.h"
+#include "bookfmt/writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using namespace booktest;
+using tavrin::book::ByteSource;
+using tavrin::book::ContentsNode;
+using tavrin::book::Reader;
+using tavrin::book::StoreU32;
+namespace fmt = tavrin::book::format;
+
+// Bytes the test can change under an open book; counts what the reader reads.
+struct SharedFile {
+    Bytes bytes;
+    uint64_t read = 0;
+};
+
+class SharedSource final : public ByteSource {
+  public:
+    explicit SharedSource(std::shared_ptr<SharedFile> file) : file_(std::move(file)) {}
+    uint64_t Size() const override { return file_->bytes.size(); }
+    bool ReadAt(uint64_t offset, std::span<uint8_t> out) const override {
+        if (!tavrin::book::RangeInside(offset, out.size(), file_->bytes.size())) return false;
+        if (!out.empty()) std::memcpy(out.data(), file_->bytes.data() + offset, out.size());
+        file_->read += out.size();
+        return true;
+    }
+
+  private:
+    std::shared_ptr<SharedFile> file_;
+};
+
+Bytes Serialized(const BookModel& model) {
+    std::string error;
+    auto bytes = tavrin::book::SerializeBook(model, &error);
+    EXPECT_TRUE(bytes) << error;
+    return bytes ? *bytes : Bytes();
+}
+
+// SmallBook with a deeper contents: a chain of `depth` entries under "Volume 1", each with a sibling
+// after it, so that the walk climbs back through many levels at once.
+BookModel DeepBook(int depth) {
+    BookModel model = SmallBook();
+    ContentsNode* at = &model.root.children[1];
+    at->children.clear();
+    for (int level = 0; level < depth; ++level) {
+        at->children.push_back({"level " + std::to_string(level), level % 4, {}});
+        at->children.push_back({"after " + std::to_string(level), -1, {}});
+        at = &at->children.front();
+    }
+    return model;
+}
+
+size_t EntryField(const Bytes& file, uint32_t entry, size_t field) {
+    return SectionOffset(file, "TOCE") + entry * fmt::kEntrySize + field;
+}
+
+TEST(IndexOnDemand, OpeningReadsTheIndexOnceAndEachPartWhenFirstUsed) {
+    auto file = std::make_shared<SharedFile>();
+    file->bytes = Serialized(SmallBook());
+    const uint64_t index = SectionSize(file->bytes, "STRS") + SectionSize(file->bytes, "TOCE") +
+                           SectionSize(file->bytes, "PAGE");
+    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+    const uint64_t directory = fmt::kHeaderSize + 6 * fmt::kDirEntrySize;
+    EXPECT_EQ(file->read,
+              directory + SectionSize(file->bytes, "META") + SectionSize(file->bytes, "NAME") + index);
+    EXPECT_EQ(r.NameFor(1033), std::optional<std::string_view>("Small book (en)"));
+    ASSERT_TRUE(r.Number());
+    EXPECT_EQ(*r.Number(), "TEST-0001");
+
+    // The contents come with the text pool; the page index on its own.
+    uint64_t before = file->read;
+    EXPECT_EQ(r.EntryText(1), "Preface");
+    EXPECT_EQ(file->read - before, SectionSize(file->bytes, "STRS") + SectionSize(file->bytes, "TOCE"));
+    before = file->read;
+    EXPECT_EQ(r.PageEntry(3), 6u);
+    EXPECT_EQ(file->read - before, SectionSize(file->bytes, "PAGE"));
+    before = file->read;
+    EXPECT_EQ(r.FirstChild(2), 3u);
+    EXPECT_EQ(r.PageLength(0), SmallBook().pages[0].size());
+    EXPECT_EQ(file->read, before);
+}
+
+TEST(IndexOnDemand, IndexChangedAfterOpeningIsRefusedWhenRead) {
+    // A changed index fails its checksum, which was read when the book was opened; with checksums off
+    // the change meets the structural checks.
+    struct Change {
+        const char* name;
+        bool verify;
+        void (*apply)(Bytes&);
+        const char* says;
+    };
+    const Change changes[] = {
+        {"contents byte changed", true, [](Bytes& f) { f[EntryField(f, 2, fmt::kEntryTextOffset)] ^= 1; },
+         "checksum of section TOCE"},
+        {"page index byte changed", true,
+         [](Bytes& f) { f[SectionOffset(f, "PAGE") + fmt::kPageLength] ^= 1; }, "checksum of section PAGE"},
+        {"contents made a cycle", false,
+         [](Bytes& f) { StoreU32(f, EntryField(f, 3, fmt::kEntryFirstChild), 2); }, "contents entry 2"},
+        {"text moved out of the pool", false,
+         [](Bytes& f) { StoreU32(f, EntryField(f, 4, fmt::kEntryTextOffset), 0x7FFFFFF0); },
+         "outside the text pool"},
+        {"page record out of the page data", false,
+         [](Bytes& f) { StoreU32(f, SectionOffset(f, "PAGE") + fmt::kPageLength, 0x7FFFFFFF); },
+         "outside the page data"},
+    };
+    for (const Change& change : changes) {
+        auto file = std::make_shared<SharedFile>();
+        file->bytes = Serialized(SmallBook());
+        auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file), {change.verify});
+        ASSERT_TRUE(opened) << opened.error;
+        const Reader& r = *opened.reader;
+        change.apply(file->bytes);
+
+        const std::string why = r.HoldIndex();
+        EXPECT_NE(why.find("no longer what it was"), std::string::npos) << change.name << ": " << why;
+        EXPECT_NE(why.find(change.says), std::string::npos) << change.name << ": " << why;
+        // What was checked at opening still stands; nothing of the changed part is served.
+        EXPECT_EQ(r.NameFor(1033), std::optional<std::string_view>("Small book (en)")) << change.name;
+        EXPECT_EQ(r.EntryCount(), 7u) << change.name;
+        if (std::string(change.name).find("page") != std::string::npos) {
+            std::string error;
+            EXPECT_FALSE(r.ReadPage(0, &error)) << change.name;
+            EXPECT_NE(error.find(change.says), std::string::npos) << change.name << ": " << error;
+            EXPECT_EQ(r.PageLength(0), 0u) << change.name;
+        } else {
+            EXPECT_EQ(r.FirstChild(0), Reader::kNone) << change.name;
+            EXPECT_EQ(r.EntryText(1), "") << change.name;
+            EXPECT_EQ(r.Parent(3), Reader::kNone) << change.name;
+        }
+    }
+}
+
+TEST(IndexOnDemand, DeepContentsOpenAndWalkAsWritten) {
+    for (int depth : {1, 2, 40}) {
+        const BookModel model = DeepBook(depth);
+        auto opened = Reader::OpenBytes(Serialized(model));
+        ASSERT_TRUE(opened) << depth << ": " << opened.error;
+        const Reader& r = *opened.reader;
+        EXPECT_EQ(r.HoldIndex(), "") << depth;
+        // Down the chain and back: each level's sibling follows its whole subtree.
+        uint32_t at = r.FirstChild(r.NextSibling(r.FirstChild(0)));
+        for (int level = 0; level < depth; ++level) {
+            EXPECT_EQ(r.EntryText(at), "level " + std::to_string(level));
+            uint32_t after = r.NextSibling(at);
+            ASSERT_NE(after, Reader::kNone);
+            EXPECT_EQ(r.EntryText(after), "after " + std::to_string(level));
+            EXPECT_EQ(r.Parent(after), r.Parent(at));
+            at = level + 1 < depth ? r.FirstChild(at) : at;
+        }
+    }
+}
+
+TEST(IndexOnDemand, WhateverOpeningLetsThroughPassesTheThoroughChecks) {
+    // Every byte of the index set to values that reach the structural checks (checksums resealed):
+    // a book that opens must hold its index when it is read, the bytes being the same.
+    const Bytes file = Serialized(DeepBook(3));
+    const size_t from = SectionOffset(file, "META");
+    const size_t to = SectionOffset(file, "PAGE") + SectionSize(file, "PAGE");
+    ASSERT_LT(from, to);
+    int opened = 0;
+    for (size_t at = from; at < to; ++at) {
+        for (uint8_t value : {0x00, 0x01, 0x02, 0x05, 0xFF}) {
+            if (file[at] == value) continue;
+            Bytes damaged = file;
+            damaged[at] = value;
+            Reseal(damaged);
+            auto result = Reader::OpenBytes(damaged);
+            if (!result) {
+                EXPECT_FALSE(result.error.empty()) << "byte " << at;
+                continue;
+            }
+            ++opened;
+            EXPECT_EQ(result.reader->HoldIndex(), "") << "byte " << at << " set to " << int(value);
+        }
+    }
+    EXPECT_GT(opened, 0); // texts and page numbers change without breaking the book
+}
+
+} // namespace
