@@ -18,7 +18,7 @@ namespace tavrin::book {
 bool ReadFully(int fd, uint64_t offset, std::span<uint8_t> out);
 
 // The block the thread reads at a time; two are kept.
-inline constexpr size_t kReadAheadBlock = 256 * 1024;
+inline constexpr size_t kReadAheadBlock = 512 * 1024;
 
 // Fills the pieces with the bytes from `offset` of the file open as `fd` (known as `id`, which no
 // other file gets), reading ahead no further than `end`. False when the bytes cannot be read; what
