@@ -1,6 +1,7 @@
 // The hand-over between the search's thread and the looking thread: counts of the batches handed
 // over and looked at, under one mutex, and a condition variable for each side to sleep on. A batch
-// holds many pages, so the two threads meet a few times per megabyte of pages, not once per page.
+// holds many pages, and a sleeping looker is woken only once several batches wait for it, so the two
+// threads meet a few times per megabyte of pages, not once per page.
 #include "navigation/page_ahead.h"
 
 #include "navigation/search_text.h"
@@ -59,6 +60,26 @@ void PageAhead::Add(int32_t number, size_t length) {
     batch.used = std::min(batch.capacity, (batch.used + length + 1 + 15) & ~size_t{15});
 }
 
+PageAhead::Space PageAhead::Free() {
+    Batch& batch = Filling();
+    if (batch.pages.empty() && !Room(1)) return {};
+    if (batch.pages.size() >= kBatchPages || batch.used >= batch.capacity) return {};
+    return {batch.block + batch.used, batch.capacity - batch.used, kBatchPages - batch.pages.size()};
+}
+
+size_t PageAhead::AddRun(int32_t first, const int32_t* lengths, size_t count, size_t bytes) {
+    Batch& batch = Filling();
+    const size_t end = batch.used + bytes;
+    size_t taken = 0;
+    for (; taken < count; ++taken) {
+        const int32_t length = lengths[taken];
+        if (length < 0 || batch.used + static_cast<size_t>(length) >= end) break;
+        batch.block[batch.used + static_cast<size_t>(length)] = 0;
+        Add(first + static_cast<int32_t>(taken), static_cast<size_t>(length));
+    }
+    return taken;
+}
+
 void PageAhead::Hand() {
     Batch& batch = Filling();
     if (batch.pages.empty()) return;
@@ -68,17 +89,23 @@ void PageAhead::Hand() {
         looked_ = handed_;
         return;
     }
+    bool wake;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++handed_;
+        wake = handed_ - looked_ >= kWakeAt;
     }
-    handedOver_.notify_one();
+    if (wake) handedOver_.notify_one();
 }
 
 const PageAhead::Batch& PageAhead::Oldest() {
     if (looker_.joinable()) {
         std::unique_lock<std::mutex> lock(mutex_);
-        lookedAt_.wait(lock, [this] { return looked_ > taken_; });
+        if (looked_ <= taken_) {
+            // The looker may be asleep with fewer batches than wake it: it is needed now.
+            handedOver_.notify_one();
+            lookedAt_.wait(lock, [this] { return looked_ > taken_; });
+        }
     }
     return ring_[taken_ % batches_];
 }
@@ -108,6 +135,8 @@ void PageAhead::Look() {
     pthread_setname_np(pthread_self(), "tavrin-search"); // as debuggers and profilers show it
     for (size_t i = 0;; ++i) {
         {
+            // Awake, the looker goes on while batches wait; caught up, it sleeps until it is woken:
+            // when enough batches wait, or when the search waits for the oldest.
             std::unique_lock<std::mutex> lock(mutex_);
             handedOver_.wait(lock, [&] { return stop_ || handed_ > i; });
             if (stop_) return;

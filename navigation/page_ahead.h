@@ -38,7 +38,10 @@ class PageAhead {
     // to kBatchPages pages.
     static constexpr size_t kBatchBytes = 128 * 1024;
     static constexpr size_t kBatchPages = 2048;
-    static constexpr size_t kBatches = 3;
+    static constexpr size_t kBatches = 4;
+    // A sleeping looker is woken once this many batches wait for it (or the search waits for one):
+    // waking a thread costs the search some microseconds, so it is done once per few batches.
+    static constexpr size_t kWakeAt = kBatches - 1;
     struct Batch {
         unsigned char* block = nullptr; // from search::Allocate; capacity bytes
         size_t capacity = 0;
@@ -61,6 +64,19 @@ class PageAhead {
     unsigned char* Room(size_t size);
     // Adds the page whose bytes were written where Room pointed: `length` bytes and a zero after them.
     void Add(int32_t number, size_t length);
+    // For a driver that reads a run of pages at once: the free part of the batch being filled (its
+    // start on a multiple of 16 bytes) and how many more pages the batch takes; empty when it has no
+    // room or no block was to be had. The driver lays the pages out there as Add would place them.
+    struct Space {
+        unsigned char* at = nullptr;
+        size_t bytes = 0;
+        size_t pages = 0;
+    };
+    Space Free();
+    // Adds pages first, first + 1, ... that a driver wrote into Free()'s space, `lengths` saying how
+    // long each is, and writes the zero after each. Takes pages only while they lie inside the
+    // `bytes` the driver was given (a driver's wrong length is not trusted); the number taken.
+    size_t AddRun(int32_t first, const int32_t* lengths, size_t count, size_t bytes);
     // Hands the batch being filled over to be looked at; nothing when it holds no page.
     void Hand();
 

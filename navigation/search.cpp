@@ -18,6 +18,7 @@
 #include "shelf/records.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -175,7 +176,29 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         return true;
     };
 
-    for (int32_t page = 0; page < pages; ++page) {
+    // A driver that reads a run of pages at once fills the batch with as many as fit; a page that
+    // does not fit what is left of it (or every page, from a driver without runs, or of an HTML book,
+    // whose pages shrink once read) is read on its own.
+    const bool runs = g_cbi.CBIGetPages && !html;
+    std::vector<int32_t> lengths(search::PageAhead::kBatchPages);
+    for (int32_t page = 0; page < pages;) {
+        if (runs) {
+            const search::PageAhead::Space space = ahead.Free();
+            const auto wanted =
+                static_cast<int32_t>(std::min<size_t>(space.pages, static_cast<size_t>(pages - page)));
+            const auto bytes = static_cast<int32_t>(std::min<size_t>(space.bytes, INT32_MAX));
+            const int32_t read =
+                space.at ? g_cbi.CBIGetPages(book, page, space.at, bytes, lengths.data(), wanted) : 0;
+            if (read > 0) {
+                const size_t taken =
+                    ahead.AddRun(page, lengths.data(), static_cast<size_t>(std::min(read, wanted)),
+                                 static_cast<size_t>(bytes));
+                if (taken > 0) {
+                    page += static_cast<int32_t>(taken);
+                    continue;
+                }
+            }
+        }
         int32_t size = g_cbi.CBIGetPageSize ? g_cbi.CBIGetPageSize(book, page) : 0;
         if (size < 0) size = 0;
         const size_t room = static_cast<size_t>(size) + 1;
@@ -204,6 +227,7 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         block[n] = 0;
         if (html) n = JoinTagTexts(block, n);
         ahead.Add(page, n);
+        ++page;
     }
     ahead.Hand();
     takeBackAll();

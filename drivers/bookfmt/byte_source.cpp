@@ -1,5 +1,7 @@
 #include "bookfmt/byte_source.h"
 
+#include "bookfmt/read_ahead.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -33,21 +35,21 @@ constexpr size_t kDirectRead = kRunBlockSize / 2;
 class FileSource final : public ByteSource {
   public:
     FileSource(int fd, uint64_t size) : fd_(fd), size_(size), id_(g_nextId.fetch_add(1)) {}
-    ~FileSource() override { ::close(fd_); }
+    ~FileSource() override {
+        ForgetReadAhead(id_);
+        ::close(fd_);
+    }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
     uint64_t Size() const override { return size_; }
 
     bool ReadAt(uint64_t offset, std::span<uint8_t> out) const override {
-        size_t done = 0;
-        while (done < out.size()) {
-            ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false; // error, or the file ended early
-            done += static_cast<size_t>(n);
-        }
-        return true;
+        return ReadFully(fd_, offset, out);
+    }
+
+    bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint64_t end) const override {
+        return ReadAhead(fd_, id_, offset, pieces, std::min(end, size_));
     }
 
     bool ReadRun(uint64_t offset, std::span<uint8_t> out, uint64_t end) const override {

@@ -9,6 +9,12 @@
 
 namespace tavrin::book {
 
+// Where a piece of a stretch of bytes goes.
+struct Piece {
+    uint8_t* to;
+    size_t length;
+};
+
 class ByteSource {
   public:
     virtual ~ByteSource() = default;
@@ -22,6 +28,18 @@ class ByteSource {
     virtual bool ReadRun(uint64_t offset, std::span<uint8_t> out, uint64_t end) const {
         (void)end;
         return ReadAt(offset, out);
+    }
+    // For a caller that goes through a stretch of the source in larger runs (a book's pages read
+    // many at a time), each where the one before ended: the bytes from `offset` on, copied piece after
+    // piece to where the pieces say. A file reads the next block ahead on a helper thread while the
+    // caller works, never past `end`. What ReadAt of each piece would answer.
+    virtual bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint64_t end) const {
+        (void)end;
+        for (const Piece& p : pieces) {
+            if (!ReadAt(offset, {p.to, p.length})) return false;
+            offset += p.length;
+        }
+        return true;
     }
 };
 

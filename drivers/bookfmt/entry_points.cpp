@@ -178,6 +178,19 @@ CBI_EXPORT int32_t CBIGetPage(CBI_HBOOK book, int32_t page, unsigned char* buffe
     });
 }
 
+CBI_EXPORT int32_t CBIGetPages(CBI_HBOOK book, int32_t first, unsigned char* buffer, int32_t size,
+                               int32_t* lengths, int32_t count) {
+    return Guard(int32_t{0}, [&]() -> int32_t {
+        const Reader* r = ReaderOf(book);
+        if (!r || !buffer || !lengths || first < 0 || size <= 0 || count <= 0) return 0;
+        std::string error;
+        const size_t read = r->ReadPages(static_cast<uint32_t>(first), {buffer, static_cast<size_t>(size)},
+                                         {lengths, static_cast<size_t>(count)}, &error);
+        if (!error.empty()) Debug(error);
+        return static_cast<int32_t>(read);
+    });
+}
+
 CBI_EXPORT CBI_HITEM CBIVPGetRootItem(CBI_HBOOK book) {
     return Guard(CBI_HITEM{0}, [&] {
         const Reader* r = ReaderOf(book);

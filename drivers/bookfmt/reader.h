@@ -83,6 +83,15 @@ class Reader {
     // checksum is checked on the bytes handed out.
     bool ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error) const;
     std::optional<Bytes> ReadPage(uint32_t page, std::string* error) const;
+    // Reads pages first, first + 1, ... at once into `buffer`, as many whole pages as fit and as
+    // `lengths` has room for: the first at the buffer's start, each followed by a zero byte and the
+    // next at the first multiple of 16 bytes after that zero. The pages that lie one after another
+    // in the file (a book's pages do) are read as one stretch. lengths[i] is page first + i's length;
+    // a page that cannot be read or whose checksum does not match gets length 0, *error says why,
+    // and the run ends with it. The number of pages read: 0 when page first does not exist or does
+    // not fit.
+    size_t ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<int32_t> lengths,
+                     std::string* error) const;
 
   private:
     Reader() = default;

@@ -513,6 +513,33 @@ CBI_EXPORT int32_t CBIGetPage(CBI_HBOOK book, int32_t page, unsigned char* buffe
 }
 #endif
 
+#ifndef TD_OMIT_CBIGetPages
+// Lays the pages out as the interface says: each at the next multiple of 16 bytes, a zero after it.
+CBI_EXPORT int32_t CBIGetPages(CBI_HBOOK book, int32_t first, unsigned char* buffer, int32_t size,
+                               int32_t* lengths, int32_t count) {
+    Book* b = Open(book);
+    int32_t result = 0;
+    if (b && (!buffer || !lengths || size < 0 || count < 0)) {
+        S().misuse++;
+    } else if (b && first >= 0) {
+        const int32_t pages =
+            b->pageCount >= 0 ? b->pageCount : (b->pages.empty() ? 0 : b->pages.rbegin()->first + 1);
+        size_t at = 0;
+        for (int32_t page = first; page < pages && result < count; ++page, ++result) {
+            auto it = b->pages.find(page);
+            const size_t n = it != b->pages.end() ? it->second.size() : 0;
+            if (at + n + 1 > static_cast<size_t>(size)) break;
+            if (n) std::memcpy(buffer + at, it->second.data(), n);
+            buffer[at + n] = 0;
+            lengths[result] = static_cast<int32_t>(n);
+            at = (at + n + 1 + 15) & ~size_t{15};
+        }
+    }
+    Log("CBIGetPages", Num(book) + " " + Num(first) + " " + Num(size) + " " + Num(count), Num(result));
+    return result;
+}
+#endif
+
 // =====================================================================================================
 // Contents
 // =====================================================================================================

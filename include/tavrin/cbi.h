@@ -226,6 +226,25 @@ typedef int32_t (*PFN_CBIGetPageSize)(CBI_HBOOK book, int32_t page);
 CBI_EXPORT int32_t CBIGetPage(CBI_HBOOK book, int32_t page, unsigned char* buffer, int32_t size);
 typedef int32_t (*PFN_CBIGetPage)(CBI_HBOOK book, int32_t page, unsigned char* buffer, int32_t size);
 
+/* CBIGetPages — optional: pages first, first + 1, ... read at once into one buffer, as many whole pages
+ *   as fit, each as CBIGetPage would write it. A driver without this entry point is read page by page
+ *   with CBIGetPageSize and CBIGetPage.
+ * Called: by the full-text search, from the thread that runs it, for the pages of a book in order.
+ * buffer, size: the caller's buffer of `size` bytes, which the caller owns; its start is aligned to 16
+ *   bytes. The first page is written at 0, each page's bytes followed by a zero byte, and the next page
+ *   at the first multiple of 16 bytes (from the buffer's start) after that zero; nothing is written
+ *   past `size`. What lies between a page's zero and the next page is left undefined.
+ * lengths, count: the caller's array of `count` entries; lengths[i] receives the length of page
+ *   first + i as written (0 for a page that cannot be read or whose bytes are damaged, as CBIGetPage
+ *   answers 0 for it).
+ * Result: the number of pages written, at most `count` and the pages from `first` to the book's end;
+ *   0 when not even page `first` fits (the caller then reads it with CBIGetPage) or for a bad handle
+ *   or page. A driver may write fewer pages than would fit. */
+CBI_EXPORT int32_t CBIGetPages(CBI_HBOOK book, int32_t first, unsigned char* buffer, int32_t size,
+                               int32_t* lengths, int32_t count);
+typedef int32_t (*PFN_CBIGetPages)(CBI_HBOOK book, int32_t first, unsigned char* buffer, int32_t size,
+                                   int32_t* lengths, int32_t count);
+
 /* ======================================================================================================
  * Table of contents ("VP" calls). The contents form a tree of items under one root item; the root
  * stands for the book itself and is never shown, its children are the book's first level.
@@ -405,7 +424,7 @@ typedef int (*PFN_CBIGetErrorText)(char* buffer, int capacity);
 
 CBI_END_C
 
-/* The 30 entry points of a book driver, in a fixed order, for code that binds or lists them all:
+/* The 31 entry points of a book driver, in a fixed order, for code that binds or lists them all:
  *     #define BIND(name) table.name = (PFN_##name)lookup(module, #name);
  *     CBI_FOR_EACH_ENTRY_POINT(BIND) */
 #define CBI_FOR_EACH_ENTRY_POINT(X)                                                                          \
@@ -438,8 +457,9 @@ CBI_END_C
     X(CBIDictAttr)                                                                                           \
     X(CBIDictClassNo)                                                                                        \
     X(CBIGetCodePage)                                                                                        \
-    X(CBIGetErrorText)
+    X(CBIGetErrorText)                                                                                       \
+    X(CBIGetPages)
 
-#define CBI_ENTRY_POINT_COUNT 30
+#define CBI_ENTRY_POINT_COUNT 31
 
 #endif /* TAVRIN_CBI_H */

@@ -171,6 +171,32 @@ TEST_F(EbdDriver, PagesAreDeliveredWhole) {
     EXPECT_EQ(lib_.CBIGetPage(h, 0, nullptr, 5), 0);
 }
 
+TEST_F(EbdDriver, PagesInARunAreLaidOutAsTheSearchKeepsThem) {
+    BookModel book = SmallBook();
+    CBI_HBOOK h = Open(WriteBook("run.ebd", book));
+    std::vector<unsigned char> buffer(256, '#');
+    int32_t lengths[8] = {};
+    ASSERT_EQ(lib_.CBIGetPages(h, 1, buffer.data(), 256, lengths, 8), 3) << "pages 1 to 3, the book's end";
+    size_t at = 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        const std::string& page = book.pages[static_cast<size_t>(i) + 1];
+        ASSERT_EQ(lengths[i], static_cast<int32_t>(page.size()));
+        EXPECT_EQ(std::string(buffer.begin() + at, buffer.begin() + at + page.size()), page);
+        EXPECT_EQ(buffer[at + page.size()], 0);
+        at = (at + page.size() + 1 + 15) & ~size_t{15};
+    }
+    // A buffer one byte short of page 0 and its zero, a count of 1, bad arguments.
+    EXPECT_EQ(lib_.CBIGetPages(h, 0, buffer.data(), static_cast<int32_t>(book.pages[0].size()), lengths, 8),
+              0);
+    EXPECT_EQ(lib_.CBIGetPages(h, 0, buffer.data(), 256, lengths, 1), 1);
+    EXPECT_EQ(lib_.CBIGetPages(h, 4, buffer.data(), 256, lengths, 8), 0);
+    EXPECT_EQ(lib_.CBIGetPages(h, -1, buffer.data(), 256, lengths, 8), 0);
+    EXPECT_EQ(lib_.CBIGetPages(h, 0, nullptr, 256, lengths, 8), 0);
+    EXPECT_EQ(lib_.CBIGetPages(h, 0, buffer.data(), 256, nullptr, 8), 0);
+    EXPECT_EQ(lib_.CBIGetPages(h, 0, buffer.data(), 256, lengths, 0), 0);
+    EXPECT_EQ(lib_.CBIGetPages(CBI_HBOOK{123456}, 0, buffer.data(), 256, lengths, 8), 0);
+}
+
 TEST_F(EbdDriver, PageDamagedOnDiskIsNotDelivered) {
     std::string path = WriteBook("damaged-page.ebd", SmallBook());
     Bytes file = ReadFile(path);
@@ -182,6 +208,11 @@ TEST_F(EbdDriver, PageDamagedOnDiskIsNotDelivered) {
     EXPECT_EQ(lib_.CBIGetPage(h, 0, buffer, lib_.CBIGetPageSize(h, 0)), 0);
     EXPECT_EQ(buffer[0], 0) << "no damaged bytes are left in the buffer";
     EXPECT_GT(lib_.CBIGetPage(h, 1, buffer, sizeof buffer), 0);
+    int32_t lengths[4] = {-1, -1, -1, -1};
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(lib_.CBIGetPages(h, 0, buffer, sizeof buffer, lengths, 4), 1) << "the run ends with the page";
+    EXPECT_EQ(lengths[0], 0);
+    EXPECT_EQ(buffer[0], 0);
 }
 
 TEST_F(EbdDriver, DictionaryAttributesAndClass) {

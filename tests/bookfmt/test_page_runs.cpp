@@ -1,10 +1,12 @@
 // Pages read one after another, as a search reads them, come from large blocks of the file read
 // ahead: byte for byte what the file holds, whatever else is read between them (another book, a
 // page looked up on its own, another thread), every page's checksum still checked on the bytes
-// handed out, and a file that shrank failing exactly where its bytes are gone.
+// handed out, and a file that shrank failing exactly where its bytes are gone; and runs of pages
+// read at once into one buffer, laid out as the search keeps them.
 #include "support/book_test_support.h"
 
 #include "bookfmt/byte_source.h"
+#include "bookfmt/read_ahead.h"
 #include "bookfmt/reader.h"
 #include "bookfmt/writer.h"
 
@@ -12,6 +14,7 @@
 
 #include <random>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -131,6 +134,165 @@ TEST(PageRuns, EveryPageOfABlockIsCheckedAndAShrunkFileFailsExactlyAtTheCut) {
         if (!second.reader->ReadPage(p, &error)) firstFailed = p;
     EXPECT_EQ(firstFailed, cut);
     EXPECT_NE(error.find("cannot read page"), std::string::npos) << error;
+}
+
+// A run read at once: the pages where the layout puts them (each after the zero of the one before,
+// on a multiple of 16), as many as fit, each checked; one that fails has length 0 and ends the run.
+struct PageRun {
+    size_t count = 0;
+    std::vector<std::string> pages; // as read; "<failed>" for length 0 of a nonempty page
+    std::string error;
+};
+PageRun ReadRun(const Reader& r, uint32_t first, size_t bytes, size_t most) {
+    std::vector<uint8_t> buffer(bytes, 0xEE);
+    std::vector<int32_t> lengths(most, -1);
+    PageRun run;
+    run.count = r.ReadPages(first, buffer, lengths, &run.error);
+    size_t at = 0;
+    for (size_t i = 0; i < run.count; ++i) {
+        const auto length = static_cast<size_t>(lengths[i]);
+        EXPECT_LT(at + length, bytes);
+        EXPECT_EQ(buffer[at + length], 0) << "the zero after page " << first + i;
+        const bool failed = length == 0 && r.PageLength(first + static_cast<uint32_t>(i)) != 0;
+        run.pages.push_back(failed ? "<failed>"
+                                   : std::string(buffer.begin() + at, buffer.begin() + at + length));
+        at = (at + length + 1 + 15) & ~size_t{15};
+    }
+    return run;
+}
+
+TEST(PageRuns, RunsReadAtOnceComeBackLaidOutByteForByteAsManyAsFit) {
+    TempDir dir;
+    const BookModel book = ManyPages(kPages, 600, 7);
+    auto opened = Reader::Open(Write(dir, "a.ebd", book));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+    std::mt19937 rng(8);
+    uint32_t next = 0;
+    while (next < kPages) {
+        const size_t bytes = 600 + rng() % 40000, most = 1 + rng() % 300;
+        const PageRun run = ReadRun(r, next, bytes, most);
+        ASSERT_GT(run.count, 0u) << "page " << next << " fits " << bytes << " bytes";
+        ASSERT_LE(run.count, most);
+        for (size_t i = 0; i < run.count; ++i)
+            ASSERT_EQ(run.pages[i], book.pages[next + i]) << "page " << next + i;
+        // The run stops only where the next page would not fit, or at the count or the book's end.
+        const uint32_t after = next + static_cast<uint32_t>(run.count);
+        if (run.count < most && after < kPages) {
+            size_t laid = 0;
+            for (uint32_t p = next; p < after; ++p)
+                laid = (laid + book.pages[p].size() + 1 + 15) & ~size_t{15};
+            EXPECT_GT(laid + book.pages[after].size() + 1, bytes) << "page " << after << " would fit";
+        }
+        EXPECT_TRUE(run.error.empty()) << run.error;
+        next = after;
+    }
+    std::string error;
+    std::vector<uint8_t> small(book.pages[5].size());
+    std::vector<int32_t> lengths(4);
+    EXPECT_EQ(r.ReadPages(5, small, lengths, &error), 0u) << "no room for the page and its zero";
+    EXPECT_EQ(r.ReadPages(kPages, small, lengths, &error), 0u) << "past the last page";
+}
+
+TEST(PageRuns, ARunChecksEveryPageAndServesWhatAShrunkFileStillHolds) {
+    TempDir dir;
+    const BookModel book = ManyPages(kPages, 600, 9);
+    std::string error;
+    Bytes file = *tavrin::book::SerializeBook(book, &error);
+    const uint32_t damaged = 1234;
+    file[PageStart(file, book, damaged) + 1] ^= 0x01;
+    const std::string path = dir.Write("a.ebd", file);
+    auto opened = Reader::Open(path);
+    ASSERT_TRUE(opened) << opened.error;
+    // The run ends with the damaged page; the next one goes on after it.
+    PageRun run = ReadRun(*opened.reader, damaged - 3, 64 * 1024, 8);
+    ASSERT_EQ(run.count, 4u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(run.pages[i], book.pages[damaged - 3 + i]) << i;
+    EXPECT_EQ(run.pages[3], "<failed>");
+    EXPECT_NE(run.error.find("checksum of page 1234"), std::string::npos) << run.error;
+    run = ReadRun(*opened.reader, damaged + 1, 64 * 1024, 8);
+    ASSERT_EQ(run.count, 8u);
+    EXPECT_EQ(run.pages[0], book.pages[damaged + 1]);
+    EXPECT_TRUE(run.error.empty()) << run.error;
+
+    // Another copy loses its second half after a first run was read: the pages before the cut
+    // still come, those past it fail with the reason.
+    file[PageStart(file, book, damaged) + 1] ^= 0x01;
+    const std::string whole = dir.Write("b.ebd", file);
+    auto second = Reader::Open(whole);
+    ASSERT_TRUE(second) << second.error;
+    ASSERT_EQ(ReadRun(*second.reader, 0, 4096, 8).count, 8u);
+    // Past what that run had read ahead (a block read by the reader, the next by the thread).
+    uint32_t cut = 8;
+    while (PageStart(file, book, cut) - PageStart(file, book, 0) < 2 * tavrin::book::kReadAheadBlock)
+        ++cut;
+    ASSERT_LT(cut + 10, static_cast<uint32_t>(kPages));
+    ASSERT_EQ(truncate(whole.c_str(), static_cast<off_t>(PageStart(file, book, cut))), 0);
+    run = ReadRun(*second.reader, cut - 4, 64 * 1024, 8);
+    ASSERT_EQ(run.count, 5u);
+    for (size_t i = 0; i < run.count; ++i)
+        EXPECT_EQ(run.pages[i], i < 4 ? book.pages[cut - 4 + i] : "<failed>") << i;
+    EXPECT_NE(run.error.find("cannot read page " + std::to_string(cut)), std::string::npos) << run.error;
+    run = ReadRun(*second.reader, cut + 1, 64 * 1024, 8);
+    ASSERT_EQ(run.count, 1u);
+    EXPECT_EQ(run.pages[0], "<failed>");
+}
+
+// Reads every page of a book in runs of a few kilobytes, as a search does; the number of pages that
+// came back other than they are.
+int WrongInRuns(const Reader& r, const BookModel& book, size_t bytes) {
+    int wrong = 0;
+    for (uint32_t next = 0; next < book.pages.size();) {
+        const PageRun run = ReadRun(r, next, bytes, 2048);
+        if (run.count == 0) return wrong + 1;
+        for (size_t i = 0; i < run.count; ++i)
+            wrong += run.pages[i] != book.pages[next + i];
+        next += static_cast<uint32_t>(run.count);
+    }
+    return wrong;
+}
+
+// The next stretch of a file is read ahead while the caller works on one: the bytes are the file's
+// whoever reads what, books taking turns, two threads at once, a book read again from its start, and
+// a book closed while the stretch after its last run is being read.
+TEST(PageRuns, RunsReadAheadAreTheFilesBytesWhateverReadsMeanwhile) {
+    TempDir dir;
+    const BookModel a = ManyPages(kPages, 600, 10), b = ManyPages(kPages, 600, 11);
+    auto ra = Reader::Open(Write(dir, "a.ebd", a)), rb = Reader::Open(Write(dir, "b.ebd", b));
+    ASSERT_TRUE(ra && rb);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(WrongInRuns(*ra.reader, a, 128 * 1024), 0) << "pass " << pass;
+        EXPECT_EQ(WrongInRuns(*rb.reader, b, 100 * 1024), 0) << "pass " << pass;
+    }
+    // In turn: each run of one book comes between two of the other.
+    int wrong = 0;
+    for (uint32_t na = 0, nb = 0; na < kPages || nb < kPages;) {
+        for (auto [r, book, next] :
+             {std::tuple{ra.reader.get(), &a, &na}, std::tuple{rb.reader.get(), &b, &nb}}) {
+            if (*next >= kPages) continue;
+            const PageRun run = ReadRun(*r, *next, 50000, 2048);
+            ASSERT_GT(run.count, 0u);
+            for (size_t i = 0; i < run.count; ++i)
+                wrong += run.pages[i] != book->pages[*next + i];
+            *next += static_cast<uint32_t>(run.count);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    int wrongA = 0, wrongB = 0;
+    std::thread other([&] {
+        for (int round = 0; round < 3; ++round)
+            wrongB += WrongInRuns(*rb.reader, b, 128 * 1024);
+    });
+    for (int round = 0; round < 3; ++round)
+        wrongA += WrongInRuns(*ra.reader, a, 128 * 1024);
+    other.join();
+    EXPECT_EQ(wrongA, 0);
+    EXPECT_EQ(wrongB, 0);
+    // Closed right after a run asked for the stretch after it; the other book is read on.
+    ReadRun(*ra.reader, 0, 128 * 1024, 2048);
+    ra.reader.reset();
+    EXPECT_EQ(WrongInRuns(*rb.reader, b, 128 * 1024), 0);
 }
 
 } // namespace

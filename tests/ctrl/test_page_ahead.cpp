@@ -104,8 +104,30 @@ TEST_P(PageAheadBothWays, PagesComeBackInOrderWithTheirAnswers) {
         }
         ahead.Done();
     };
-    for (size_t p = 0; p < pages.size(); ++p)
+    // Pages added one by one, and in runs laid out where Free() says as a driver does; the length
+    // a driver claims past the bytes it was given ends the run there.
+    for (size_t p = 0; p < pages.size();) {
+        if (p % 5 == 0) {
+            const PageAhead::Space space = ahead.Free();
+            std::vector<int32_t> lengths;
+            size_t at = 0;
+            for (size_t q = p; q < pages.size() && lengths.size() < space.pages; ++q) {
+                if (at + pages[q].size() + 1 > space.bytes) break;
+                std::memcpy(space.at + at, pages[q].data(), pages[q].size());
+                lengths.push_back(static_cast<int32_t>(pages[q].size()));
+                at = (at + pages[q].size() + 1 + 15) & ~size_t{15};
+            }
+            const size_t fit = lengths.size();
+            lengths.push_back(static_cast<int32_t>(space.bytes)); // not a page the driver wrote
+            const size_t taken =
+                ahead.AddRun(static_cast<int32_t>(p), lengths.data(), lengths.size(), space.bytes);
+            ASSERT_EQ(taken, fit) << "page " << p;
+            p += taken;
+            if (taken > 0) continue;
+        }
         Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+        ++p;
+    }
     ahead.Hand();
     while (!ahead.Empty())
         takeBack();

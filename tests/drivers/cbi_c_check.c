@@ -30,7 +30,7 @@ const char* const kTavrinCEntryPointNames[] = {CBI_FOR_EACH_ENTRY_POINT(NAME_OF)
 
 #define COUNT_ONE(name) +1
 enum { kCountedEntryPoints = 0 CBI_FOR_EACH_ENTRY_POINT(COUNT_ONE) };
-_Static_assert(kCountedEntryPoints == CBI_ENTRY_POINT_COUNT, "30 entry points");
+_Static_assert(kCountedEntryPoints == CBI_ENTRY_POINT_COUNT, "31 entry points");
 
 void TavrinCLayoutGet(struct TavrinCLayout* out) {
     out->capsSize = sizeof(CBICaps);
