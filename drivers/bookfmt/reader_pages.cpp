@@ -22,6 +22,11 @@ size_t Aligned(size_t at) {
 size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<int32_t> lengths,
                          std::string* error) const {
     namespace fmt = format;
+    // The page index is read when a page is first asked for, by this call as by ReadPage.
+    if (!PagesHeld()) {
+        if (error) *error = pagesPart_.error;
+        return 0;
+    }
     auto field = [&](uint32_t page, size_t at) {
         return LoadU32(pageTable_, page * fmt::kPageRecordSize + at);
     };
