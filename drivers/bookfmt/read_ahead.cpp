@@ -55,6 +55,26 @@ class Ahead {
         return served;
     }
 
+    // Around a fork: the mutex is held across it, so that the child gets the state whole; the child,
+    // which has none of the parent's other threads, starts again with no thread and no blocks held
+    // (its mutex and condition variables made anew: a waiter that exists only in the parent must not
+    // be waited for or signalled).
+    void BeforeFork() { mutex_.lock(); }
+    void AfterForkInParent() { mutex_.unlock(); }
+    void AfterForkInChild() {
+        new (&mutex_) std::mutex();
+        new (&work_) std::condition_variable();
+        new (&done_) std::condition_variable();
+        new (&thread_) std::thread(); // the parent's thread is not the child's to join
+        busy_.store(false, std::memory_order_relaxed);
+        for (Block& b : blocks_)
+            b.state = State::Free;
+        asked_ = -1;
+        reading_ = stop_ = false;
+        fd_ = -1;
+        id_ = 0;
+    }
+
     void Forget(uint64_t id) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (id_ != id) return;
@@ -232,6 +252,10 @@ class Ahead {
 // Made when the library is loaded, so that it ends (its thread joined) after the books, whose files
 // forget it when they close.
 Ahead g_ahead;
+
+// The fork handlers go with the library: they are dropped when it is unloaded.
+const int g_forkHandlers = pthread_atfork([] { g_ahead.BeforeFork(); }, [] { g_ahead.AfterForkInParent(); },
+                                          [] { g_ahead.AfterForkInChild(); });
 
 } // namespace
 

@@ -3,7 +3,8 @@
 // reader works on one piece, the thread reads the next block of the file; the reader then copies
 // it from memory instead of waiting for the kernel's copy. Only one file is read ahead at a time (the
 // thread and its blocks are the library's, not each book's); a second reader meanwhile reads its
-// file itself. The thread sleeps while it has nothing to read.
+// file itself. The thread sleeps while it has nothing to read. A child forked from the program starts
+// without it and makes its own when it reads.
 #pragma once
 
 #include "bookfmt/byte_source.h"

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/wait.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -293,6 +294,32 @@ TEST(PageRuns, RunsReadAheadAreTheFilesBytesWhateverReadsMeanwhile) {
     ReadRun(*ra.reader, 0, 128 * 1024, 2048);
     ra.reader.reset();
     EXPECT_EQ(WrongInRuns(*rb.reader, b, 128 * 1024), 0);
+}
+
+// A program that forks without exec after a search (the read-ahead thread exists in the parent only)
+// reads runs in the child and ends it with exit(), which joins the library's thread: the child reads
+// its bytes and ends, instead of waiting for a thread it does not have.
+TEST(PageRuns, AChildForkedAfterRunsReadsItsOwnAndEnds) {
+    TempDir dir;
+    const BookModel a = ManyPages(kPages, 600, 12);
+    auto ra = Reader::Open(Write(dir, "a.ebd", a));
+    ASSERT_TRUE(ra);
+    ASSERT_EQ(WrongInRuns(*ra.reader, a, 128 * 1024), 0);
+    ReadRun(*ra.reader, 0, 128 * 1024, 2048); // the thread is asked for the next stretch
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(20); // a child that hangs ends with SIGALRM
+        const int wrong = WrongInRuns(*ra.reader, a, 128 * 1024);
+        ra.reader.reset();
+        std::exit(wrong == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal "
+                                   << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child read wrong bytes";
+    EXPECT_EQ(WrongInRuns(*ra.reader, a, 128 * 1024), 0) << "the parent reads on";
 }
 
 } // namespace
