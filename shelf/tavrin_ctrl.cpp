@@ -153,31 +153,3 @@ LRESULT CTavrinCtrl::DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     return CWnd::DefWindowProcA(message, wParam, lParam);
 }
-
-BOOL CTavrinCtrl::OnCommand(WPARAM wParam, LPARAM lParam) {
-    return CWnd::OnCommand(wParam, lParam);
-}
-
-// Handlers whose behaviour comes with the parts of the control that own them: for now they do what
-// the window would do without them.
-void CTavrinCtrl::OnSize(UINT nType, int cx, int cy) {
-    CWnd::OnSize(nType, cx, cy);
-}
-BOOL CTavrinCtrl::OnEraseBkgnd(CDC* pDC) {
-    return CWnd::OnEraseBkgnd(pDC);
-}
-void CTavrinCtrl::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
-    CWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
-}
-void CTavrinCtrl::OnBeginLabelEdit(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-}
-void CTavrinCtrl::OnEndlabeledit(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-}
-void CTavrinCtrl::OnClick(NMHDR*, LRESULT* pResult) {
-    *pResult = 0;
-}
-void CTavrinCtrl::OnCustomDraw(NMHDR*, LRESULT* pResult) {
-    *pResult = CDRF_DODEFAULT;
-}

@@ -58,6 +58,29 @@ class CTavrinCtrl : public CWnd {
     // had, or a search is already running (the callback may not start another).
     int Search(DWORD dwBookHandle, char* lpszText, int bMatchCase, void* pfnCallback);
 
+    // ---- commands the host may call, or send as WM_COMMAND (40015-40021) ----
+    // Asks for a name in the new-catalog dialog and makes a catalog of that name as the last child of
+    // the drop-highlighted item (a first-level catalog goes after the first-level catalogs). Without
+    // a drop-highlighted item, or when the dialog is cancelled, the tree is left as it is.
+    void NewCatalogs();
+    // Opens the in-place label editor on the drop-highlighted item (80 characters at most); nothing
+    // without one. Only user-editable catalogs accept the new label.
+    void Rename();
+    // Reserved for a properties dialog: does nothing.
+    void Property();
+    // Reserved for a book manager dialog: does nothing and returns 0.
+    int BookMngDlg();
+
+    // ---- appearance ----
+    // Nonzero: the tree shows lines and expand buttons; zero: a plain list. The result of the style
+    // change (nonzero when the tree's style could be changed).
+    int ChgStyle(int bOn);
+    // Sets the shelf's background colour (the control's own and the tree's) and repaints; returns the
+    // previous one. Only the background changes: label colours stay as the shelf draws them.
+    COLORREF SetBkColor(COLORREF crBack);
+    // The shelf's background colour.
+    COLORREF GetBkColor();
+
   protected:
     // ---- life cycle ----
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -146,6 +169,15 @@ class CTavrinCtrl : public CWnd {
     // ---- full-text search (navigation/) ----
     void SearchAllBooks(HTREEITEM hStart, char* lpszText, int bMatchCase, void* pfnCallback);
     int SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, void* pfnCallback);
+
+    // ---- new catalogs and labels (ui/) ----
+    // 1 when a child of the selected item has the key lpszName (letter case ignored), else 0.
+    int IsCataExist(LPCSTR lpszName);
+
+    // ---- appearance (ui/) ----
+    // The text colour of the item's node, else of its nearest ancestor that has one; 0xFFFFFFFF when
+    // none has (the tree's default colour) and for no item.
+    COLORREF GetItemColor(HTREEITEM hItem);
 
     // ---- tree notifications (tree child, id 1000) ----
     afx_msg void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
