@@ -20,6 +20,21 @@ Tree* TreeOf(HWND hwnd) {
     return reinterpret_cast<Tree*>(GetWindowLongPtrA(hwnd, 0));
 }
 
+namespace {
+// Every tree whose window is alive. Item handles are unique across trees, so a handle names an item
+// of at most one of them.
+std::vector<Tree*>& LiveTrees() {
+    static std::vector<Tree*> trees;
+    return trees;
+}
+} // namespace
+
+Tree* TreeHolding(HTREEITEM h) {
+    for (Tree* t : LiveTrees())
+        if (!t->destroyed && Resolve(*t, h)) return t;
+    return nullptr;
+}
+
 BusyGuard::BusyGuard(Tree& t) : t_(t) {
     ++t_.busy;
 }
@@ -127,11 +142,22 @@ LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetNextItem(t, wParam, reinterpret_cast<HTREEITEM>(lParam)));
     case TVM_SELECTITEM:
         return SelectMessage(t, wParam, reinterpret_cast<HTREEITEM>(lParam));
-    case TVM_GETITEMA:
-        return GetItem(t, reinterpret_cast<TVITEMA*>(lParam));
+    case TVM_GETITEMA: {
+        // The platform's tree cannot tell its own items from another tree's and reads the item the
+        // handle names. Handles here are never shared between trees, so another tree's item is
+        // answered by the tree that holds it (its callbacks go to that tree's parent); a handle that
+        // names no live item anywhere fails.
+        auto* out = reinterpret_cast<TVITEMA*>(lParam);
+        if (out && out->hItem && !Resolve(t, out->hItem)) {
+            Tree* holder = TreeHolding(out->hItem);
+            return holder && holder != &t ? SendMessageA(holder->hwnd, TVM_GETITEMA, 0, lParam) : FALSE;
+        }
+        return GetItem(t, out);
+    }
     case TVM_SETITEMA:
         return SetItem(t, reinterpret_cast<const TVITEMA*>(lParam));
     case TVM_EDITLABELA:
+    case TVM_EDITLABELW: // the same edit either way; its notifications are ANSI like all others
         return reinterpret_cast<LRESULT>(EditLabel(t, item(lParam)));
     case TVM_GETEDITCONTROL:
         return reinterpret_cast<LRESULT>(t.edit);
@@ -234,6 +260,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(hwnd, 0, 0);
+        std::erase(LiveTrees(), &t);
         if (t.boldFont) DeleteObject(t.boldFont);
         t.boldFont = nullptr;
         t.destroyed = true;
@@ -345,6 +372,7 @@ LRESULT CALLBACK TreeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         t->indent = kDefaultIndent;
         NoteChange(*t);
         SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(t));
+        LiveTrees().push_back(t);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     auto* t = reinterpret_cast<Tree*>(GetWindowLongPtrA(hwnd, 0));
