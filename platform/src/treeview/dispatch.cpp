@@ -67,6 +67,13 @@ void DestroyState(Tree& t) {
     DeleteAllItems(t);
 }
 
+// The edit box stays where it was made, so the user's scrolling first ends an open edit (taking the
+// focus back commits it). False when the tree went meanwhile.
+bool EndEditForScroll(Tree& t) {
+    if (t.edit) SetFocus(t.hwnd);
+    return !t.destroyed;
+}
+
 LRESULT OnCreate(Tree& t) {
     if (t.notify && IsWindow(t.notify))
         t.notifyFormat = static_cast<int>(
@@ -332,6 +339,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_MOUSEMOVE:
         return 0;
     case WM_MOUSEWHEEL: {
+        if (!EndEditForScroll(t)) return 0;
         int notches = static_cast<SHORT>(HIWORD(wParam)) / 120;
         for (int i = 0; i < 3 * (notches < 0 ? -notches : notches) && !t.destroyed; ++i)
             OnVScroll(t, notches > 0 ? SB_LINEUP : SB_LINEDOWN);
@@ -343,7 +351,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         OnChar(t, static_cast<char>(wParam));
         return 0;
     case WM_VSCROLL:
-        OnVScroll(t, wParam);
+        if (EndEditForScroll(t)) OnVScroll(t, wParam);
         return 0;
     case WM_TIMER:
         if (wParam == kEditTimerId) OnEditTimer(t);
