@@ -127,8 +127,10 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
             }
             return;
         }
-        colors.text = cd.clrText; // what the handler left is what is drawn
+        colors.text = cd.clrText; // what the handler left is what is drawn, whatever it did to the DC
         colors.back = cd.clrTextBk;
+        SetTextColor(dc, colors.text);
+        SetBkColor(dc, colors.back);
         RowOf(t, item, &g); // the handler may have scrolled
     }
 
