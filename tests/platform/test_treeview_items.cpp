@@ -74,7 +74,7 @@ TEST_F(TreeItems, GetItemAlwaysFillsStateAndParamAndCutsText) {
     EXPECT_EQ(it.lParam, 0x5151);
     EXPECT_EQ(it.state, static_cast<UINT>(TVIS_BOLD));
 
-    // Defaults of an item inserted without images: 0 and 0, expanded image "none".
+    // Defaults of an item inserted without images: 0 and 0, expanded image "none" (kept in 16 bits).
     TVITEMEXA ex{};
     ex.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_EXPANDEDIMAGE | TVIF_CHILDREN;
     ex.hItem = item;
@@ -82,7 +82,7 @@ TEST_F(TreeItems, GetItemAlwaysFillsStateAndParamAndCutsText) {
     ASSERT_TRUE(SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&ex)));
     EXPECT_EQ(ex.iImage, 0);
     EXPECT_EQ(ex.iSelectedImage, 0);
-    EXPECT_EQ(ex.iExpandedImage, I_IMAGENONE);
+    EXPECT_EQ(ex.iExpandedImage, 65534);
     EXPECT_EQ(ex.cChildren, 0);
 
     it.hItem = reinterpret_cast<HTREEITEM>(static_cast<uintptr_t>(0x4321));

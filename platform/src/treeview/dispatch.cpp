@@ -20,6 +20,21 @@ Tree* TreeOf(HWND hwnd) {
     return reinterpret_cast<Tree*>(GetWindowLongPtrA(hwnd, 0));
 }
 
+namespace {
+// Every tree whose window is alive. Item handles are unique across trees, so a handle names an item
+// of at most one of them.
+std::vector<Tree*>& LiveTrees() {
+    static std::vector<Tree*> trees;
+    return trees;
+}
+} // namespace
+
+Tree* TreeHolding(HTREEITEM h) {
+    for (Tree* t : LiveTrees())
+        if (!t->destroyed && Resolve(*t, h)) return t;
+    return nullptr;
+}
+
 BusyGuard::BusyGuard(Tree& t) : t_(t) {
     ++t_.busy;
 }
@@ -50,6 +65,13 @@ void DestroyState(Tree& t) {
     if (t.editTimerArmed) KillTimer(t.hwnd, kEditTimerId);
     t.editTimerArmed = false;
     DeleteAllItems(t);
+}
+
+// The edit box stays where it was made, so the user's scrolling first ends an open edit (taking the
+// focus back commits it). False when the tree went meanwhile.
+bool EndEditForScroll(Tree& t) {
+    if (t.edit) SetFocus(t.hwnd);
+    return !t.destroyed;
 }
 
 LRESULT OnCreate(Tree& t) {
@@ -127,11 +149,22 @@ LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetNextItem(t, wParam, reinterpret_cast<HTREEITEM>(lParam)));
     case TVM_SELECTITEM:
         return SelectMessage(t, wParam, reinterpret_cast<HTREEITEM>(lParam));
-    case TVM_GETITEMA:
-        return GetItem(t, reinterpret_cast<TVITEMA*>(lParam));
+    case TVM_GETITEMA: {
+        // The platform's tree cannot tell its own items from another tree's and reads the item the
+        // handle names. Handles here are never shared between trees, so another tree's item is
+        // answered by the tree that holds it (its callbacks go to that tree's parent); a handle that
+        // names no live item anywhere fails.
+        auto* out = reinterpret_cast<TVITEMA*>(lParam);
+        if (out && out->hItem && !Resolve(t, out->hItem)) {
+            Tree* holder = TreeHolding(out->hItem);
+            return holder && holder != &t ? SendMessageA(holder->hwnd, TVM_GETITEMA, 0, lParam) : FALSE;
+        }
+        return GetItem(t, out);
+    }
     case TVM_SETITEMA:
         return SetItem(t, reinterpret_cast<const TVITEMA*>(lParam));
     case TVM_EDITLABELA:
+    case TVM_EDITLABELW: // the same edit either way; its notifications are ANSI like all others
         return reinterpret_cast<LRESULT>(EditLabel(t, item(lParam)));
     case TVM_GETEDITCONTROL:
         return reinterpret_cast<LRESULT>(t.edit);
@@ -234,6 +267,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(hwnd, 0, 0);
+        std::erase(LiveTrees(), &t);
         if (t.boldFont) DeleteObject(t.boldFont);
         t.boldFont = nullptr;
         t.destroyed = true;
@@ -305,6 +339,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_MOUSEMOVE:
         return 0;
     case WM_MOUSEWHEEL: {
+        if (!EndEditForScroll(t)) return 0;
         int notches = static_cast<SHORT>(HIWORD(wParam)) / 120;
         for (int i = 0; i < 3 * (notches < 0 ? -notches : notches) && !t.destroyed; ++i)
             OnVScroll(t, notches > 0 ? SB_LINEUP : SB_LINEDOWN);
@@ -316,7 +351,7 @@ LRESULT WindowMessage(Tree& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         OnChar(t, static_cast<char>(wParam));
         return 0;
     case WM_VSCROLL:
-        OnVScroll(t, wParam);
+        if (EndEditForScroll(t)) OnVScroll(t, wParam);
         return 0;
     case WM_TIMER:
         if (wParam == kEditTimerId) OnEditTimer(t);
@@ -345,6 +380,7 @@ LRESULT CALLBACK TreeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         t->indent = kDefaultIndent;
         NoteChange(*t);
         SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(t));
+        LiveTrees().push_back(t);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     auto* t = reinterpret_cast<Tree*>(GetWindowLongPtrA(hwnd, 0));

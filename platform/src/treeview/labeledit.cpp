@@ -24,6 +24,48 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
+constexpr int kEditSlack = 15; // room beyond the text, so that typing does not scroll at once
+
+// The edit's width for `text`: the text and some room, but never past the tree's right edge.
+int EditWidth(Tree& t, const std::string& text, int left) {
+    SIZE size{0, 0};
+    if (HDC dc = GetDC(t.hwnd)) {
+        HGDIOBJ old = SelectObject(dc, t.font);
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(t.hwnd, dc);
+    }
+    return std::max(1, std::min<int>(size.cx + kEditSlack, t.clientWidth - left));
+}
+
+// The edit keeps to the width its text needs as the user types; the tree repaints what it uncovers.
+void FitEdit(Tree& t) {
+    RECT rc{};
+    GetWindowRect(t.edit, &rc);
+    MapWindowPoints(nullptr, t.hwnd, reinterpret_cast<POINT*>(&rc), 2);
+    int width = EditWidth(t, WindowText(t.edit), rc.left);
+    if (width == rc.right - rc.left) return;
+    if (width < rc.right - rc.left) InvalidateRect(t.hwnd, &rc, TRUE);
+    SetWindowPos(t.edit, nullptr, 0, 0, width, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER);
+    InvalidateRect(t.edit, nullptr, TRUE);
+}
+
+// The edit draws its text and selection; the frame around it is drawn here, inside its client area,
+// so that the edit's own drawing shows the whole box.
+void PaintEdit(HWND hwnd, WNDPROC base, HDC given) {
+    PAINTSTRUCT ps{};
+    HDC dc = given ? given : BeginPaint(hwnd, &ps);
+    if (dc) {
+        CallWindowProcA(base, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        HBRUSH frame = CreateSolidBrush(GetSysColor(COLOR_WINDOWFRAME));
+        FrameRect(dc, &client, frame);
+        DeleteObject(frame);
+    }
+    if (!given) EndPaint(hwnd, &ps);
+}
+
 // The tree's subclass of its edit child: Enter and Esc end the edit, and the edit asks for every key.
 LRESULT CALLBACK EditSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Tree* t = TreeOf(GetParent(hwnd));
@@ -42,6 +84,9 @@ LRESULT CALLBACK EditSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_CHAR:
         if (wParam == '\r' || wParam == 0x1B) return 0; // handled on the key press
         break;
+    case WM_PAINT:
+        PaintEdit(hwnd, base, reinterpret_cast<HDC>(wParam));
+        return 0;
     default:
         break;
     }
@@ -67,16 +112,18 @@ HWND EditLabel(Tree& t, Item* item) {
         x = g.textLeft - kLabelMargin;
         y = g.top - 1;
     }
-    SIZE size{0, 16};
+    TEXTMETRICA tm{};
+    tm.tmHeight = 16;
     if (HDC dc = GetDC(t.hwnd)) {
         HGDIOBJ old = SelectObject(dc, t.font);
-        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        GetTextMetricsA(dc, &tm);
         SelectObject(dc, old);
         ReleaseDC(t.hwnd, dc);
     }
-    int width = std::max(1, std::min<int>(size.cx + 15, t.clientWidth - x));
-    HWND edit = CreateWindowExA(0, WC_EDITA, "", WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT, x, y, width,
-                                size.cy + 3, t.hwnd, nullptr,
+    // No WS_BORDER: the frame is drawn in the client area (see PaintEdit), one pixel above and below
+    // the text and a pixel of room each side.
+    HWND edit = CreateWindowExA(0, WC_EDITA, "", WS_CHILD | ES_AUTOHSCROLL | ES_LEFT, x, y,
+                                EditWidth(t, text, x), tm.tmHeight + 4, t.hwnd, nullptr,
                                 static_cast<HINSTANCE>(GetWindowLongPtrA(t.hwnd, GWLP_HINSTANCE)), nullptr);
     if (!edit) return nullptr;
     t.edit = edit;
@@ -166,7 +213,11 @@ BOOL EndEditLabel(Tree& t, bool cancel) {
 
 void OnEditCommand(Tree& t, WPARAM wParam, LPARAM lParam) {
     HWND from = reinterpret_cast<HWND>(lParam);
-    if (from && from == t.edit && HIWORD(wParam) == EN_KILLFOCUS) EndEditLabel(t, false);
+    if (!from || from != t.edit || t.endingEdit) return;
+    if (HIWORD(wParam) == EN_KILLFOCUS)
+        EndEditLabel(t, false);
+    else if (HIWORD(wParam) == EN_UPDATE)
+        FitEdit(t);
 }
 
 } // namespace plat::detail::tv

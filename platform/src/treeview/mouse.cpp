@@ -138,19 +138,22 @@ void OnRButtonDown(Tree& t, POINT pt) {
     if (t.destroyed) return;
     SetFocus(t.hwnd);
     if (t.destroyed) return;
-    // The clicked row is shown highlighted while the click is handled; the selection stays.
-    if (hit.item && !hit.item->dead && (hit.flags & TVHT_ONITEM)) {
-        t.rclickItem = hit.item;
-        InvalidateItem(t, hit.item);
-    }
+    // While the click is handled, a paint shows the clicked row highlighted instead of the selection;
+    // the selection stays. Nothing is invalidated for it: only when a paint did run meanwhile (a menu
+    // loop that paints) are the rows it drew that way painted again afterwards.
+    t.rclickPainted = false;
+    if (hit.item && !hit.item->dead && (hit.flags & TVHT_ONITEM)) t.rclickItem = hit.item;
     if (!NotifySimple(t, NM_RCLICK) && !t.destroyed && t.notify && IsWindow(t.notify))
         SendMessageA(t.notify, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(t.hwnd),
                      static_cast<LPARAM>(GetMessagePos()));
-    if (!t.destroyed && t.rclickItem) {
-        Item* held = t.rclickItem;
-        t.rclickItem = nullptr;
+    if (t.destroyed) return;
+    Item* held = t.rclickItem;
+    t.rclickItem = nullptr;
+    if (t.rclickPainted) {
         InvalidateItem(t, held);
+        InvalidateItem(t, t.caret);
     }
+    t.rclickPainted = false;
 }
 
 void OnEditTimer(Tree& t) {

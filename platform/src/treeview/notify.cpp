@@ -88,6 +88,10 @@ DispInfo AskDispInfo(Tree& t, Item* item, UINT mask) {
     if (mask & TVIF_IMAGE) result.image = di.item.iImage;
     if (mask & TVIF_SELECTEDIMAGE) result.selectedImage = di.item.iSelectedImage;
     if (mask & TVIF_CHILDREN) result.children = di.item.cChildren;
+    if (di.item.mask & TVIF_STATE) {
+        result.state = di.item.state;
+        result.stateMask = di.item.stateMask;
+    }
 
     // TVIF_DI_SETITEM: the control keeps the answer and stops asking.
     if (di.item.mask & TVIF_DI_SETITEM) {

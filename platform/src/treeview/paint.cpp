@@ -115,6 +115,9 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
         cd.clrText = colors.text;
         cd.clrTextBk = colors.back;
         cd.iLevel = item->level;
+        // The handler finds the item's colours in the device context as well as in the fields.
+        SetTextColor(dc, colors.text);
+        SetBkColor(dc, colors.back);
         itemMode = Notify(t, NM_CUSTOMDRAW, &cd.nmcd.hdr);
         if (t.destroyed || item->dead || (itemMode & CDRF_SKIPDEFAULT)) {
             if (!t.destroyed) {
@@ -124,8 +127,10 @@ void DrawItem(Tree& t, HDC dc, Item* item, LRESULT mode) {
             }
             return;
         }
-        colors.text = cd.clrText; // what the handler left is what is drawn
+        colors.text = cd.clrText; // what the handler left is what is drawn, whatever it did to the DC
         colors.back = cd.clrTextBk;
+        SetTextColor(dc, colors.text);
+        SetBkColor(dc, colors.back);
         RowOf(t, item, &g); // the handler may have scrolled
     }
 
@@ -199,6 +204,7 @@ void Paint(Tree& t, HDC given) {
         return;
     }
     EnsureLayout(t);
+    if (t.rclickItem) t.rclickPainted = true;
     HGDIOBJ savedFont = SelectObject(dc, t.font);
     FillSolid(dc, update, EffectiveBkColor(t));
 

@@ -25,6 +25,11 @@ bool IsCallbackText(LPCSTR text) {
     return text == nullptr || text == LPSTR_TEXTCALLBACKA;
 }
 
+// An expanded image given as the 16-bit "none" that TVM_GETITEM reports means none as well.
+int ExpandedImageFromValue(int value) {
+    return value == static_cast<WORD>(I_IMAGENONE) ? I_IMAGENONE : value;
+}
+
 KidsMode KidsFromValue(int value) {
     if (value == I_CHILDRENCALLBACK) return KidsMode::Callback;
     return value == 0 ? KidsMode::ForceNo : KidsMode::ForceYes;
@@ -217,7 +222,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
     if (src.mask & TVIF_STATE) item->state = src.state & src.stateMask;
     if (src.mask & TVIF_CHILDREN) item->kids = KidsFromValue(src.cChildren);
     if (src.mask & TVIF_INTEGRAL) item->integral = std::max(1, src.iIntegral);
-    if (src.mask & TVIF_EXPANDEDIMAGE) item->expandedImage = src.iExpandedImage;
+    if (src.mask & TVIF_EXPANDEDIMAGE) item->expandedImage = ExpandedImageFromValue(src.iExpandedImage);
     item->level = parent == &t.root ? 0 : parent->level + 1;
     t.items.emplace(item->handle, std::move(owned));
     LinkAfter(parent, item, after);
@@ -316,8 +321,9 @@ BOOL GetItem(Tree& t, TVITEMA* out) {
         if (item->dead) return FALSE;
     }
 
-    // The whole state and the item data are always filled, whatever the mask says.
-    out->state = item->state;
+    // The whole state and the item data are always filled, whatever the mask says; state bits a
+    // callback answered are reported over the item's own.
+    out->state = (item->state & ~di.stateMask) | (di.state & di.stateMask);
     out->lParam = item->lParam;
     if (mask & TVIF_TEXT) {
         const std::string& text = (ask & TVIF_TEXT) ? di.text : item->text;
@@ -333,7 +339,10 @@ BOOL GetItem(Tree& t, TVITEMA* out) {
     if (mask & TVIF_CHILDREN) out->cChildren = (ask & TVIF_CHILDREN) ? di.children : ChildrenValue(item);
     auto* ex = reinterpret_cast<TVITEMEXA*>(out);
     if (mask & TVIF_INTEGRAL) ex->iIntegral = item->integral;
-    if (mask & TVIF_EXPANDEDIMAGE) ex->iExpandedImage = item->expandedImage;
+    // The platform keeps the expanded image in 16 bits: "none" reads back as (WORD)I_IMAGENONE.
+    if (mask & TVIF_EXPANDEDIMAGE)
+        ex->iExpandedImage =
+            item->expandedImage == I_IMAGENONE ? static_cast<WORD>(I_IMAGENONE) : item->expandedImage;
     if (mask & TVIF_STATEEX) ex->uStateEx = 0;
     return TRUE;
 }
@@ -370,7 +379,7 @@ BOOL SetItem(Tree& t, const TVITEMA* in) {
     if (mask & (TVIF_PARAM | TVIF_CHILDREN)) NoteChange(t);
     const auto* ex = reinterpret_cast<const TVITEMEXA*>(in);
     if (mask & TVIF_INTEGRAL) item->integral = std::max(1, ex->iIntegral);
-    if (mask & TVIF_EXPANDEDIMAGE) item->expandedImage = ex->iExpandedImage;
+    if (mask & TVIF_EXPANDEDIMAGE) item->expandedImage = ExpandedImageFromValue(ex->iExpandedImage);
     if (layout) {
         MarkLayoutDirty(t);
         InvalidateAll(t);
@@ -386,6 +395,7 @@ BOOL SortChildren(Tree& t, HTREEITEM h, const TVSORTCB* cb) {
         parent = Resolve(t, h);
         if (!parent) return FALSE;
     }
+    if (!parent->firstChild) return FALSE; // nothing to sort, on an empty tree as on a leaf
     struct Entry {
         Item* item;
         std::string text;

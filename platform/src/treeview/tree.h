@@ -65,6 +65,7 @@ struct Tree {
     Item* insertMark = nullptr;
     bool insertMarkAfter = false;
     Item* rclickItem = nullptr; // row shown highlighted while a right click is handled
+    bool rclickPainted = false; // a paint ran while rclickItem was set, so its look must be restored
 
     // Geometry and appearance.
     int indent = 19;
@@ -116,6 +117,7 @@ inline constexpr int kEditLimit = MAX_PATH - 1;
 
 // ---- the tree of a window (dispatch.cpp) ----
 Tree* TreeOf(HWND hwnd);
+Tree* TreeHolding(HTREEITEM h); // the live tree whose live item `h` is, or nullptr
 
 // Held while the tree handles anything that may call out to the application: when the outermost
 // guard ends, the layout is brought up to date, deleted items are freed and a destroyed tree goes.
@@ -158,6 +160,10 @@ struct DispInfo {
     int image = 0;
     int selectedImage = 0;
     int children = 0;
+    // State bits the handler answered (TVIF_STATE added to the mask, with a state mask): they are
+    // reported by the TVM_GETITEM that asked, and not kept in the item.
+    UINT state = 0;
+    UINT stateMask = 0;
 };
 DispInfo AskDispInfo(Tree& t, Item* item, UINT mask);
 bool HasChildren(Tree& t, Item* item); // the cChildren flag, asking for callbacks
