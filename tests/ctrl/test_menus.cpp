@@ -226,14 +226,6 @@ TEST_F(Menus, TheDropHighlightTheMenuFoundIsPutBack) {
     EXPECT_EQ(DropTarget(), poetry_);
 }
 
-TEST_F(Menus, DisabledEntriesCannotBeChosen) {
-    HTREEITEM poems = Find("Poems");
-    ui_.ChooseMenuCommand(ID_REGISTER_BOOK); // grayed for a book: the menu counts as dismissed
-    RightClick(poems);
-    EXPECT_TRUE(ui_.FileDialogs().empty());
-    EXPECT_NE(Find("Poems"), nullptr);
-}
-
 TEST_F(Menus, CommandsReachTheirOperationsAndOpenAndCloseNothing) {
     HTREEITEM poems = Find("Poems");
     TreeView_SelectItem(Tree(), poems);

@@ -35,13 +35,6 @@ out="$("${host[@]}" click "$river / Part Two: Downstream / Chapter 4: The Delta 
 expect click-page "WM_SHELF_NOTIFY 2 book 0x[0-9a-f]+ page 7$" "$out"
 expect_count click-page-once 1 "WM_SHELF_NOTIFY" "$out"
 
-out="$("${host[@]}" click "Bookshelf / Online Library / News" -- click "Bookshelf / Reference" -- \
-  click "Bookshelf / Unclassified / Short Stories" 2>&1)"
-expect click-linked "WM_SHELF_NOTIFY 3 type 1 trunk \"online-news\" catalog \"News\"$" "$out"
-expect click-unlinked "^Click on Bookshelf / Reference:$" "$out"
-expect click-unlinked "^  \(no message from the shelf\)$" "$out"
-expect click-online "WM_SHELF_NOTIFY 4 catalog \"short-stories-[0-9a-f]+\" description \".+\.html\"$" "$out"
-
 set +e
 out="$("${host[@]}" click "Bookshelf / No Such Catalog" 2>&1)"
 status=$?
