@@ -1,26 +1,11 @@
-// What the control tells its host when the tree's selection changes (WM_SHELF_NOTIFY, sent to the
-// parent window): a book's handle, a contents entry's page, or a catalog's link. The records travel on
-// this stack and are valid only while the message is sent. Also the host's question which book is
-// selected.
+// The selection: the host is told about every newly selected item (shelf/item_notify.cpp), and may ask
+// which book is selected.
 #include "tavrin/tavrin_ctrl.h"
 
-#include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
-#include <string_view>
-#include <strings.h>
-
 using namespace tavrin;
-
-namespace {
-
-// "No page" answers of CBIVPItemToPage: any negative page, and 65535.
-bool IsPage(int32_t page) {
-    return page >= 0 && page != CBI_NO_PAGE_16;
-}
-
-} // namespace
 
 void CTavrinCtrl::OnSeleChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     *pResult = 0;
@@ -29,68 +14,7 @@ void CTavrinCtrl::OnSeleChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     if (!item) return;
     auto* node = reinterpret_cast<TreeNode*>(tv->itemNew.lParam);
     if (!node) node = reinterpret_cast<TreeNode*>(g_shelfTree.GetItemData(item));
-    if (!node || !node->pRecord) return;
-    HWND host = ::GetParent(m_hWnd);
-
-    switch (node->nKind) {
-    case NODE_CHAPTER:
-    case NODE_PAGE: {
-        const ContentsRecord& contents = *ContentsOf(node);
-        BindDriver(contents.hDriver);
-        PageInfo info{};
-        info.dwBookHandle = contents.dwBookHandle;
-        info.hDriver = contents.hDriver;
-        info.nPage = g_cbi.CBIVPItemToPage ? g_cbi.CBIVPItemToPage(contents.dwBookHandle, contents.hVpItem)
-                                           : CBI_NO_PAGE;
-        if (m_nSuppressNotify || !IsPage(info.nPage)) return;
-        ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_PAGE, reinterpret_cast<LPARAM>(&info));
-        return;
-    }
-    case NODE_CATALOG: {
-        if (m_nSuppressNotify) return;
-        const CatalogRecord& catalog = *CatalogOf(node);
-        BindDriver(catalog.hDriver);
-        std::string_view name(catalog.szCataName, FixedLength(catalog.szCataName));
-        std::string_view key(catalog.szCataKey, FixedLength(catalog.szCataKey));
-        if (catalog.dwCataType == CATA_SYSTEM) {
-            char link[kNameSize] = {};
-            if (!GetCataInfoFromFile(m_dwShelfHandle, catalog.hVpItem, "CONFIG", "RID", link, sizeof link))
-                return;
-            link[sizeof link - 1] = '\0';
-            if (strcasecmp(link, "0") == 0) return; // "0" links nowhere
-            TrunkInfo info{};
-            info.dwType = TRUNK_TYPE_RESOURCE_LINK;
-            info.dwShelfHandle = m_dwShelfHandle;
-            if (!CopyFits(info.szTrunk, link) || !CopyFits(info.szCataName, name)) return;
-            ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_TRUNK, reinterpret_cast<LPARAM>(&info));
-        } else if (catalog.dwCataType == CATA_USER) {
-            TrunkInfo info{};
-            info.dwType = TRUNK_TYPE_TRUNK;
-            info.dwShelfHandle = m_dwShelfHandle;
-            if (!CopyFits(info.szTrunk, key) || !CopyFits(info.szCataName, name)) return;
-            ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_TRUNK, reinterpret_cast<LPARAM>(&info));
-        } else if (catalog.dwCataType == CATA_ONLINE) {
-            if (!g_cbi.GetDescFileURLbyClassID) return;
-            // The key travels in a 33-byte field: a longer key is not this catalog's, so nothing is sent.
-            CatalogDescInfo info{};
-            if (!CopyFits(info.szCataKey, key)) return;
-            char keyArg[kCataKeySize] = {};
-            (void)CopyFits(keyArg, key); // the key came from a buffer of this size
-            if (!g_cbi.GetDescFileURLbyClassID(keyArg, info.szDescURL)) return;
-            info.szDescURL[sizeof info.szDescURL - 1] = '\0';
-            ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_CATALOG_DESC, reinterpret_cast<LPARAM>(&info));
-        }
-        return;
-    }
-    case NODE_DICT:
-    case NODE_BOOK:
-        if (m_nSuppressNotify) return;
-        ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_BOOK,
-                       static_cast<LPARAM>(BookOf(node)->dwBookHandle));
-        return;
-    default:
-        return; // the root tells nothing
-    }
+    NotifyHostOfItem(node, TRUE);
 }
 
 DWORD CTavrinCtrl::GetSeleBookHandle() {

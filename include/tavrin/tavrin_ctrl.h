@@ -179,6 +179,11 @@ class CTavrinCtrl : public CWnd {
     // none has (the tree's default colour) and for no item.
     COLORREF GetItemColor(HTREEITEM hItem);
 
+    // Tells the host about an item the user selected or clicked: WM_SHELF_NOTIFY with the book's
+    // handle, the contents entry's page, the catalog's link or its description; nothing while
+    // notices are suppressed. Chapters (entries with sub-entries) count as pages only when bChapters.
+    void NotifyHostOfItem(const TreeNode* pNode, BOOL bChapters);
+
     // ---- tree notifications (tree child, id 1000) ----
     afx_msg void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult);
