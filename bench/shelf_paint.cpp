@@ -10,6 +10,7 @@
 #include "plat/draw.h"
 #include "plat/modules.h"
 #include "plat/registry.h"
+#include "shelf/cbi_table.h"
 #include "tavrin/tavrin_ctrl.h"
 
 #include <benchmark/benchmark.h>
@@ -37,13 +38,16 @@ class PaintShelf {
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         std::filesystem::copy_file(TAVRIN_BENCH_SHELF_DRIVER_PATH, dir_ / "Books.Dll");
+        // Another driver library for the table to be bound to (a copy is a library of its own).
+        std::filesystem::copy_file(TAVRIN_BENCH_SHELF_DRIVER_PATH, dir_ / "Other.dll");
         {
             std::ofstream source(dir_ / "Tavrin.catalog");
             source << "tavrin-catalog 1\ncodepage 1252\ncatalog \"Bench shelf\" {\n    id = 0\n";
             if (hidden_ > 0) {
                 source << "    catalog \"Archive\" {\n        id = 900\n";
                 for (int i = 0; i < hidden_; ++i)
-                    source << "        catalog \"Archive " << i << "\" {\n            id = A" << i << "\n        }\n";
+                    source << "        catalog \"Archive " << i << "\" {\n            id = A" << i
+                           << "\n        }\n";
                 source << "    }\n";
             }
             for (int i = 0; i < kLinkedCatalogs; ++i)
@@ -65,6 +69,7 @@ class PaintShelf {
     }
     ~PaintShelf() {
         ctrl_.reset();
+        if (other_) FreeLibrary(other_);
         if (host_) DestroyWindow(host_);
         plat::PumpMessages();
         std::error_code ec;
@@ -102,6 +107,11 @@ class PaintShelf {
         InvalidateRect(tree_, nullptr, TRUE);
         UpdateWindow(tree_);
     }
+    // Loads the other driver library (released with the shelf).
+    HMODULE OtherDriver() {
+        if (!other_) other_ = LoadLibraryA((dir_ / "Other.dll").string().c_str());
+        return other_;
+    }
     // How many rows of the last paint carried the on-line mark.
     int MarkedRows() const {
         int marks = 0;
@@ -117,6 +127,7 @@ class PaintShelf {
     HWND host_ = nullptr;
     HWND tree_ = nullptr;
     std::unique_ptr<CTavrinCtrl> ctrl_;
+    HMODULE other_ = 0;
 };
 
 void BM_RepaintLinkedRows(benchmark::State& state) {
@@ -131,8 +142,29 @@ void BM_RepaintLinkedRows(benchmark::State& state) {
     if (shelf.MarkedRows() < kTreeHeight / 20) state.SkipWithError("the rows in view are not all marked");
 }
 
+// The same while the driver table is bound to another driver (as after the user opened a page of a
+// book): each row binds the shelf driver for its read and binds the other one back.
+void BM_RepaintLinkedRowsOtherDriverBound(benchmark::State& state) {
+    PaintShelf shelf(0);
+    if (!shelf.Start()) {
+        state.SkipWithError("the shelf could not be made or started");
+        return;
+    }
+    HMODULE other = shelf.OtherDriver();
+    if (!other) {
+        state.SkipWithError("the other driver could not be loaded");
+        return;
+    }
+    BindDriver(other);
+    for (auto _ : state)
+        shelf.Repaint();
+    if (BoundDriver() != other) state.SkipWithError("the paint left the table bound to the shelf driver");
+    state.counters["marked_rows"] = shelf.MarkedRows();
+}
+
 } // namespace
 
+BENCHMARK(BM_RepaintLinkedRowsOtherDriverBound)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintLinkedRows)->ArgName("items_above")->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -22,6 +22,24 @@ bool TreeIsOurs(HWND control) {
     return tree && ::IsWindow(tree) && ::GetParent(tree) == control;
 }
 
+// Binds the driver table to the shelf driver for a read and puts the table back as it was: a paint can
+// come in the middle of another driver's calls (the loop of a message box, a host's callback), and
+// those calls go on with the table bound to their own driver.
+class ShelfDriverBinding {
+  public:
+    explicit ShelfDriverBinding(HMODULE shelfDriver) : previous_(BoundDriver()) {
+        if (previous_ != shelfDriver) BindDriver(shelfDriver);
+    }
+    ~ShelfDriverBinding() {
+        if (BoundDriver() != previous_) BindDriver(previous_);
+    }
+    ShelfDriverBinding(const ShelfDriverBinding&) = delete;
+    ShelfDriverBinding& operator=(const ShelfDriverBinding&) = delete;
+
+  private:
+    HMODULE previous_;
+};
+
 // The text colour the tree draws labels in when nobody says otherwise.
 COLORREF TreeTextColor() {
     COLORREF color = static_cast<COLORREF>(g_shelfTree.SendMessage(TVM_GETTEXTCOLOR, 0, 0));
@@ -74,7 +92,7 @@ void CTavrinCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult) {
     const UINT state = draw->nmcd.uItemState;
     // The link is read at every paint of the item: the catalog file may change under the shelf.
     auto linked = [&] {
-        BindDriver(m_hShelfDriver);
+        ShelfDriverBinding binding(m_hShelfDriver);
         return LinkOfCatalog(g_cbi, m_dwShelfHandle, node) != CatalogLink::None;
     };
     auto mark = [&](COLORREF text) {

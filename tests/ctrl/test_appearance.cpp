@@ -161,6 +161,20 @@ TEST_F(ShelfLooks, TheLinkRuleForEveryKindOfItem) {
     EXPECT_EQ(tavrin::LinkOfCatalog(g_cbi, Ctrl().ShelfHandle(), nullptr), tavrin::CatalogLink::None);
 }
 
+TEST_F(ShelfLooks, APaintLeavesTheDriverTableBoundToTheDriverInUse) {
+    // A paint in the middle of a book driver's calls (a message box's loop) reads the links through
+    // the shelf driver; the book driver's calls then go on with their own entry points.
+    AddDriver("Other.dll");
+    HMODULE other = LoadLibraryA((dir_ / "Other.dll").string().c_str());
+    ASSERT_NE(other, 0u);
+    BindDriver(other);
+    ASSERT_NE(MarkOf(TreeDrawing(), Find("Linked")), nullptr) << "the links were read";
+    EXPECT_EQ(BoundDriver(), other);
+    EXPECT_EQ(reinterpret_cast<void*>(g_cbi.CBIOpenBook),
+              reinterpret_cast<void*>(GetProcAddress(other, "CBIOpenBook")));
+    FreeLibrary(other);
+}
+
 TEST(LinkMark, WrittenBesideTheLabelAndTheColoursPutBack) {
     HDC dc = CreateCompatibleDC(nullptr);
     SetTextColor(dc, 0x010203);
