@@ -8,6 +8,7 @@
 #include "plat/core.h"
 #include "plat/render.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
