@@ -88,25 +88,6 @@ TEST_F(NewCatalogDialog, IsBuiltFromTheControlsOwnTemplateInEachLanguage) {
     EXPECT_TRUE(Children(Find("Books")).empty());
 }
 
-TEST_F(NewCatalogDialog, TheEnglishDialogHasItsSizeInDialogUnits) {
-    ui_.ActOnDialog([&](HWND dialog) {
-        RECT client{};
-        GetClientRect(dialog, &client);
-        const RECT expected = plat::DialogUnitsToPixels(RECT{0, 0, 165, 46});
-        EXPECT_EQ(client.right, expected.right);
-        EXPECT_EQ(client.bottom, expected.bottom);
-        RECT edit{};
-        GetWindowRect(GetDlgItem(dialog, 1016), &edit);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&edit), 2);
-        const RECT editUnits = plat::DialogUnitsToPixels(RECT{51, 7, 158, 19});
-        EXPECT_EQ(edit.left, editUnits.left);
-        EXPECT_EQ(edit.right, editUnits.right);
-        plat::PressKey(dialog, VK_ESCAPE);
-    });
-    NewCatalogOn(Find("Books"));
-    EXPECT_TRUE(ui_.Finished());
-}
-
 TEST_F(NewCatalogDialog, NamesAreLimitedByTypingAndByTheExchange) {
     HTREEITEM books = Find("Books");
     // Typed: the 81st character and the ones after it are not taken.

@@ -74,13 +74,6 @@ out="$(run_host rename "Bookshelf / Nowhere" "X"; echo "status $status")"
 expect missing-status "^status 1$" "$out"
 expect missing "^rename: no item Bookshelf / Nowhere$" "$out"
 
-# Eighty characters are all that can be typed.
-long="$(printf 'n%.0s' {1..100})"
-out="$(run_host newcatalog "$lit" "$long"; echo "status $status")"
-expect long-status "^status 0$" "$out"
-expect long "^New catalog: Bookshelf / Literature / $(printf 'n%.0s' {1..80})$" "$out"
-expect long-note "^newcatalog: the shelf took \"n{80}\" of the name typed$" "$out"
-
 # A Chinese terminal: the dialog and the message in its language, names in its code page; a name
 # Big5 cannot hold is refused before the shelf sees it.
 out="$(run_in zh_TW.UTF-8 newcatalog "$lit" "唐詩" -- rename "$lit / 唐詩" " 宋詞 " -- \
