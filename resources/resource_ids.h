@@ -43,7 +43,8 @@ inline constexpr UINT ID_PROPERTY = 40020;      // "Property(&P)"
 inline constexpr UINT ID_REGISTER_BOOK = 40021; // "Register Book(&R)"
 
 // ---- dialogs ----
-inline constexpr UINT IDD_NEW_CATALOG = 132; // new catalog (not among the resources yet)
+inline constexpr UINT IDD_NEW_CATALOG = 132; // new catalog: static, edit IDC_CATALOG_NAME, OK, Cancel
+inline constexpr int IDC_CATALOG_NAME = 1016; // the new catalog's name
 
 // ---- bitmaps (16 x 16, white is transparent) ----
 inline constexpr UINT IDB_SHELF = 131; // group 0: root

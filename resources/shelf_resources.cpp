@@ -1,7 +1,8 @@
-// The shelf control's resource table: the generated string tables and the drawn bitmaps.
+// The shelf control's resource table: the generated string tables, the drawn bitmaps and the dialogs.
 #include "shelf_resources.h"
 
 #include "bitmaps.h"
+#include "dialogs.h"
 #include "string_tables.h"
 
 #include <string>
@@ -16,6 +17,7 @@ plat::ResourceTable BuildTable() {
         table.strings[e.langId][e.id] = std::string(e.text, e.length);
     }
     detail::AddShelfBitmaps(table.bitmaps);
+    detail::AddShelfDialogs(table.dialogs);
     return table;
 }
 
