@@ -2,14 +2,13 @@
 // chooses the on-line or off-line image columns of every item.
 #include "tavrin/tavrin_ctrl.h"
 
+#include "catalog/catalog_link.h"
 #include "catalog/names.h"
-#include "catalog/settings_page.h"
 #include "catalog/tree_walk.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
-#include <cstring>
 #include <string_view>
 
 using namespace tavrin;
@@ -43,9 +42,8 @@ HTREEITEM CTavrinCtrl::GetTrunkClassID(HTREEITEM hItem, LPCSTR lpszTrunk, TrunkI
             return EqualNoCase(std::string_view(record.szCataKey, FixedLength(record.szCataKey)), name);
         if (record.dwCataType != CATA_SYSTEM) return false;
         // A system catalog is a trunk by its link; "0" is no link.
-        if (!ReadCatalogSetting(g_cbi, m_dwShelfHandle, record.hVpItem, "CONFIG", "RID", link, sizeof link))
-            return false;
-        return std::strcmp(link, "0") != 0 && EqualNoCase(link, name);
+        return ReadCatalogLink(g_cbi, m_dwShelfHandle, record.hVpItem, link, sizeof link) &&
+               EqualNoCase(link, name);
     });
     if (found && pInfo)
         FillTrunkInfo(*pInfo, m_dwShelfHandle, *CatalogOf(NodeOfItem(g_shelfTree, found)), name);

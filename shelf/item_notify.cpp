@@ -3,7 +3,7 @@
 // The records travel on this stack and are valid only while the message is sent.
 #include "tavrin/tavrin_ctrl.h"
 
-#include "catalog/cata_rid.h"
+#include "catalog/catalog_link.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
@@ -47,8 +47,9 @@ void CTavrinCtrl::NotifyHostOfItem(const TreeNode* node, BOOL bChapters) {
         std::string_view name(catalog.szCataName, FixedLength(catalog.szCataName));
         std::string_view key(catalog.szCataKey, FixedLength(catalog.szCataKey));
         if (catalog.dwCataType == CATA_SYSTEM) {
-            char link[kNameSize];
-            if (!ReadCataRid(m_hShelfDriver, m_dwShelfHandle, catalog.hVpItem, link)) return;
+            char link[kNameSize] = {};
+            BindDriver(m_hShelfDriver);
+            if (!ReadCatalogLink(g_cbi, m_dwShelfHandle, catalog.hVpItem, link, sizeof link)) return;
             TrunkInfo info{};
             info.dwType = TRUNK_TYPE_RESOURCE_LINK;
             info.dwShelfHandle = m_dwShelfHandle;
