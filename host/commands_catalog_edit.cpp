@@ -94,28 +94,6 @@ std::string Trimmed(const std::string& name) {
     return text.str();
 }
 
-// Clicks the item (unless it is selected already: a click on the selected item would open its label
-// editor) and makes it the drop target while the command runs; the highlight goes with the object.
-class CommandTarget {
-  public:
-    CommandTarget(Session& session, HTREEITEM item) : tree_(session.Tree()) {
-        if (TreeView_GetSelection(tree_) != item) {
-            POINT point{};
-            if (PointAtItem(session, item, &point)) ClickTree(session, point, WM_LBUTTONDOWN);
-        }
-        TreeView_SelectDropTarget(tree_, item);
-    }
-    ~CommandTarget() {
-        TreeView_SelectDropTarget(tree_, nullptr);
-        plat::PumpMessages();
-    }
-    CommandTarget(const CommandTarget&) = delete;
-    CommandTarget& operator=(const CommandTarget&) = delete;
-
-  private:
-    HWND tree_;
-};
-
 // Sends the command as a host's menu does, answering what the shelf asks with `answers`.
 void RunShelfCommand(Session& session, UINT command, CatalogNameTyping& answers) {
     plat::ScopedInteraction scope(&answers);

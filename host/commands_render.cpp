@@ -2,11 +2,15 @@
 // items with the mouse as a user would, and writes it as a PNG file; `style` switches between the
 // tree look (lines and expand buttons) and a plain list.
 #include "command_line.h"
+#include "host_interaction.h"
 #include "item_input.h"
 #include "session.h"
+#include "terminal_text.h"
 
 #include "plat/core.h"
+#include "plat/interaction.h"
 #include "plat/render.h"
+#include "plat/resources.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +25,7 @@ namespace {
 constexpr int kDefaultWidth = 320;
 constexpr int kDefaultHeight = 480;
 constexpr long kMaxSide = 4096;
+constexpr UINT kRenameCommand = 40017;
 
 struct RenderOptions {
     std::string file;
@@ -28,6 +33,8 @@ struct RenderOptions {
     int height = kDefaultHeight;
     std::vector<std::string> expand; // in the order given
     std::optional<std::string> select;
+    std::optional<std::string> edit; // the item whose label editor is open in the picture
+    std::string editText;            // what has been typed into it
 };
 
 // "WIDTHxHEIGHT", each side a whole number of pixels from 1 to kMaxSide.
@@ -52,6 +59,14 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             operands.push_back(word);
         } else if (word == kEndOfOptions) {
             ended = true;
+        } else if (word == "--edit") {
+            if (i + 2 >= words.size() || words[i + 1].empty() || options.edit) {
+                std::fprintf(stderr, "render: --edit needs the path of one item and the text typed into its "
+                                     "label editor\n");
+                return std::nullopt;
+            }
+            options.edit = words[++i];
+            options.editText = words[++i];
         } else if (word == "--expand" || word == "--select") {
             if (i + 1 >= words.size() || words[i + 1].empty()) {
                 std::fprintf(stderr, "render: %s needs the path of an item, as show prints it\n",
@@ -151,6 +166,36 @@ bool SelectByMouse(Session& session, const std::string& path) {
     return true;
 }
 
+// Types into the label editor the shelf opens, leaving it open (no Enter).
+class TypingWithoutEnter : public HostInteraction {
+  public:
+    explicit TypingWithoutEnter(std::string text) : text_(std::move(text)) {}
+    HWND edit = nullptr;
+    void LabelEditStarted(HWND editWindow, const std::string&) override {
+        edit = editWindow;
+        plat::TypeText(editWindow, text_);
+    }
+
+  private:
+    std::string text_;
+};
+
+// Opens the item's label editor with the Rename command, as a menu opened on the item sends it, and
+// types `text` into it; the editor stays open until EndEdit.
+HWND OpenEditor(Session& session, const std::string& path, TypingWithoutEnter& typing) {
+    HTREEITEM item = ItemArgument(session, "render", path);
+    if (!item) return nullptr;
+    {
+        CommandTarget target(session, item);
+        plat::ScopedInteraction scope(&typing);
+        ::SendMessageA(session.shelf.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(kRenameCommand, 0), 0);
+        plat::PumpMessages();
+    }
+    if (!typing.edit || !::IsWindow(typing.edit))
+        std::fprintf(stderr, "render: the label of %s cannot be edited\n", path.c_str());
+    return typing.edit && ::IsWindow(typing.edit) ? typing.edit : nullptr;
+}
+
 int RunRender(Session& session, const std::vector<std::string>& words) {
     auto options = ParseRenderOptions(words);
     if (!options) return 1;
@@ -158,9 +203,26 @@ int RunRender(Session& session, const std::vector<std::string>& words) {
     for (const std::string& path : options->expand)
         if (!ExpandByMouse(session, path)) return 1;
     if (options->select && !SelectByMouse(session, *options->select)) return 1;
+    std::optional<std::string> editText;
+    if (options->edit) {
+        editText = Typed(options->editText);
+        if (!editText) {
+            std::fprintf(stderr, "render: \"%s\" cannot be written in the active code page %u\n",
+                         options->editText.c_str(), plat::CodePage());
+            return 1;
+        }
+    }
+    TypingWithoutEnter typing(editText.value_or(""));
+    HWND editor = nullptr;
+    if (options->edit && !(editor = OpenEditor(session, *options->edit, typing))) return 1;
     plat::PumpMessages();
 
     plat::Image picture = plat::RenderWindow(session.shelf.GetSafeHwnd());
+    if (editor) {
+        // The picture is taken: the edit is cancelled, the label stays as it was.
+        plat::PressKey(editor, VK_ESCAPE);
+        plat::PumpMessages();
+    }
     if (picture.width == 0) {
         std::fprintf(stderr, "render: the shelf is not on the screen; nothing to paint\n");
         return 1;
@@ -188,12 +250,15 @@ int RunStyle(Session& session, const std::vector<std::string>& words) {
 
 } // namespace
 
-TAVRIN_HOST_COMMAND("render", "FILE.png [WIDTHxHEIGHT] [--expand PATH]... [--select PATH]",
-                    "paint the shelf at the size (default 320x480) into a PNG file\n"
-                    "--expand PATH: open the item first with a click on its button (repeatable, in order)\n"
-                    "--select PATH: then select the item with a click on its label\n"
-                    "PATH as show prints it: \"Bookshelf / Literature\"",
-                    RunRender);
+TAVRIN_HOST_COMMAND(
+    "render", "FILE.png [WIDTHxHEIGHT] [--expand PATH]... [--select PATH] [--edit PATH TEXT]",
+    "paint the shelf at the size (default 320x480) into a PNG file\n"
+    "--expand PATH: open the item first with a click on its button (repeatable, in order)\n"
+    "--select PATH: then select the item with a click on its label\n"
+    "--edit PATH TEXT: then open the item's label editor (the Rename command) and type TEXT;\n"
+    "  the picture shows the editor open, and the edit is cancelled afterwards\n"
+    "PATH as show prints it: \"Bookshelf / Literature\"",
+    RunRender);
 TAVRIN_HOST_COMMAND("style", "on|off", "the tree look with lines and expand buttons, or a plain list",
                     RunStyle);
 

@@ -85,6 +85,19 @@ void DoubleClickTree(Session& session, POINT point) {
     plat::PumpMessages();
 }
 
+CommandTarget::CommandTarget(Session& session, HTREEITEM item) : tree_(session.Tree()) {
+    if (TreeView_GetSelection(tree_) != item) {
+        POINT point{};
+        if (PointAtItem(session, item, &point)) ClickTree(session, point, WM_LBUTTONDOWN);
+    }
+    TreeView_SelectDropTarget(tree_, item);
+}
+
+CommandTarget::~CommandTarget() {
+    TreeView_SelectDropTarget(tree_, nullptr);
+    plat::PumpMessages();
+}
+
 HTREEITEM ItemArgument(Session& session, const std::string& command, const std::string& path) {
     HTREEITEM item = path.empty() ? nullptr : FindItemByPath(session, path);
     if (!item) std::fprintf(stderr, "%s: no item %s\n", command.c_str(), path.c_str());

@@ -26,6 +26,20 @@ void ClickTree(Session& session, POINT point, UINT buttonDown);
 // The same for a double click of the left button.
 void DoubleClickTree(Session& session, POINT point);
 
+// Makes an item the target of a shelf command for as long as the object lives, as a menu opened on
+// the item makes it: the item is clicked (unless it is selected already: a click on the selected item
+// would open its label editor) and drop-highlighted; the highlight goes with the object.
+class CommandTarget {
+  public:
+    CommandTarget(Session& session, HTREEITEM item);
+    ~CommandTarget();
+    CommandTarget(const CommandTarget&) = delete;
+    CommandTarget& operator=(const CommandTarget&) = delete;
+
+  private:
+    HWND tree_;
+};
+
 // Finds `path` and says so on stderr when there is no such item ("COMMAND: no item PATH").
 HTREEITEM ItemArgument(Session& session, const std::string& command, const std::string& path);
 

@@ -31,6 +31,21 @@ expect render-open-png "^200x150$" "$(png_size "$work/open.png")"
 expect render-open "^      Classical Poetry  \[catalog .* image 41\]$" "$out" # the open image
 expect render-select "WM_SHELF_NOTIFY 1 book 0x[0-9a-f]+$" "$out"
 
+# An open label editor is in the picture; afterwards the edit is cancelled and the label stays.
+status=0
+out="$("${host[@]}" newcatalog "Bookshelf / Literature" Poems -- render "$work/closed.png" \
+  -- render "$work/editing.png" --edit "Bookshelf / Literature / Poems" Verse -- show 2>&1)" || status=$?
+expect_status render-edit 0 "$status"
+expect render-edit-kept "^      Poems  \[catalog " "$out"
+if cmp -s "$work/closed.png" "$work/editing.png"; then
+  echo "FAIL render-edit: the open editor is not in the picture" >&2
+  failures=$((failures + 1))
+fi
+status=0
+out="$("${host[@]}" render "$work/x.png" --edit "Bookshelf / Literature" Verse 2>&1)" || status=$?
+expect_status render-edit-refused 1 "$status"
+expect render-edit-refused "^render: the label of Bookshelf / Literature cannot be edited$" "$out"
+
 # The look without lines and buttons is another picture; `style on` brings the first one back.
 status=0
 out="$("${host[@]}" style off -- style off -- render "$work/plain.png" -- style on -- render "$work/again.png" 2>&1)" ||
