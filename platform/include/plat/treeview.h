@@ -24,6 +24,11 @@ std::string CheckTreeLinks(HWND tree);
 // tell from it that the index still describes the tree.
 unsigned long long TreeChangeStamp(HWND tree);
 
+// How many rows the tree's layout has visited since the tree was made (laid out, walked over or
+// counted): a measure of the layout's work for tests, which can tell linear from quadratic with it.
+// 0 for a window that is no tree.
+unsigned long long TreeLayoutWork(HWND tree);
+
 // One line per item in tree order: two spaces per level, the label (callback labels as "<callback>")
 // and the flags in brackets: '+' children flag set, 'E' expanded, 'S' selected, 'D' drop target,
 // 'C' caret. Example: "Books [+ E]\n  Poems [S C]\n".

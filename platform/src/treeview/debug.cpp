@@ -47,6 +47,11 @@ std::string CheckPointer(Tree& t, const Item* item, const char* what) {
 
 std::string CheckRows(Tree& t) {
     detail::tv::EnsureLayout(t);
+    // The anchor's index is checked against the laid-out order, laid out in full here.
+    const Item* anchor = t.anchor;
+    int anchorRow = t.anchorRow;
+    if (anchor && !detail::tv::Shown(t, anchor)) return Describe(anchor) + " is the anchor but not shown";
+    detail::tv::LayOutAllRows(t);
     std::vector<Item*> expected;
     std::vector<Item*> stack;
     for (Item* c = t.root.lastChild; c; c = c->prev)
@@ -60,6 +65,8 @@ std::string CheckRows(Tree& t) {
                 stack.push_back(c);
     }
     if (expected != t.rows) return "the display order does not match the expanded branches";
+    if (t.rowCount != static_cast<int>(t.rows.size())) return "the count of rows is wrong";
+    if (anchor && anchor->row != anchorRow) return Describe(anchor) + " is the anchor with a wrong index";
     for (size_t i = 0; i < t.rows.size(); ++i)
         if (t.rows[i]->row != static_cast<int>(i)) return Describe(t.rows[i]) + " has a wrong row index";
     for (auto& [handle, item] : t.items) {

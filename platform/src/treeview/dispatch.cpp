@@ -414,6 +414,11 @@ unsigned long long TreeChangeStamp(HWND tree) {
     return t && !t->destroyed ? t->changeStamp : 0;
 }
 
+unsigned long long TreeLayoutWork(HWND tree) {
+    const detail::tv::Tree* t = detail::tv::TreeOf(tree);
+    return t && !t->destroyed ? t->layoutWork : 0;
+}
+
 } // namespace plat
 
 extern "C" {

@@ -24,9 +24,11 @@ bool Gone(const Tree& t, const Item* item) {
 void RevealChildren(Tree& t, Item* item) {
     if (!item->firstChild || !InDisplay(t, item)) return;
     EnsureLayout(t);
-    if (item->row < 0 || item->firstChild->row < 0) return;
-    int children = item->lastChild->row - item->firstChild->row + 1;
-    int position = item->row - TopRow(t);
+    int row = RowIndex(t, item);
+    if (row < 0 || !(item->state & TVIS_EXPANDED) || !item->lastChild) return;
+    // The rows from the first child to the last one (not what is open under the last).
+    int children = RowsUnder(t, item) - RowsUnder(t, item->lastChild);
+    int position = row - TopRow(t);
     int rowsBelow = VisibleCount(t) - position - 1;
     if (position > 0 && children > rowsBelow) {
         int scroll = std::min(children - rowsBelow, position);
@@ -59,7 +61,7 @@ BOOL Expand(Tree& t, Item* item, bool user) {
     if (!item->firstChild) return FALSE;
 
     bool was = (item->state & TVIS_EXPANDED) != 0;
-    item->state |= TVIS_EXPANDED;
+    SetExpandedState(t, item, true);
     if (!was) {
         MarkLayoutDirty(t);
         InvalidateAll(t);
@@ -83,7 +85,7 @@ BOOL Collapse(Tree& t, Item* item, bool reset, bool user) {
     if (!item->firstChild) return FALSE;
 
     bool wasExpanded = (item->state & TVIS_EXPANDED) != 0;
-    item->state &= ~static_cast<UINT>(TVIS_EXPANDED);
+    SetExpandedState(t, item, false);
     bool caretInside = t.caret && t.caret != item && IsAncestor(item, t.caret);
     if (wasExpanded) {
         MarkLayoutDirty(t);

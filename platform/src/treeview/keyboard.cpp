@@ -13,9 +13,8 @@ constexpr DWORD kSearchPause = 1000; // ms without typing that starts a new sear
 
 Item* RowItem(Tree& t, int row) {
     EnsureLayout(t);
-    if (t.rows.empty()) return nullptr;
-    row = std::clamp(row, 0, static_cast<int>(t.rows.size()) - 1);
-    return t.rows[static_cast<size_t>(row)];
+    if (t.rowCount == 0) return nullptr;
+    return RowAt(t, std::clamp(row, 0, t.rowCount - 1));
 }
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
@@ -68,7 +67,7 @@ LRESULT OnKeyDown(Tree& t, WPARAM vk) {
 
     EnsureLayout(t);
     Item* current = t.caret;
-    int row = current && current->row >= 0 ? current->row : -1;
+    int row = current ? RowIndex(t, current) : -1;
     int page = std::max(1, VisibleCount(t));
     Item* target = nullptr;
     switch (vk) {
@@ -79,7 +78,7 @@ LRESULT OnKeyDown(Tree& t, WPARAM vk) {
         target = RowItem(t, 0);
         break;
     case VK_END:
-        target = RowItem(t, static_cast<int>(t.rows.size()) - 1);
+        target = RowItem(t, t.rowCount - 1);
         break;
     case VK_UP:
         target = row < 0 ? RowItem(t, 0) : RowItem(t, row - 1);
@@ -133,15 +132,17 @@ void OnChar(Tree& t, char ch) {
     t.searchTime = now;
     if (t.search.size() < MAX_PATH - 1) t.search.push_back(ch);
     EnsureLayout(t);
-    int count = static_cast<int>(t.rows.size());
+    int count = t.rowCount;
     if (count == 0) return;
-    int start = t.caret && t.caret->row >= 0 ? t.caret->row : 0;
-    if (t.search.size() == 1 && t.caret && t.caret->row >= 0) ++start; // a new search begins below
+    int caretRow = t.caret ? RowIndex(t, t.caret) : -1;
+    int start = caretRow >= 0 ? caretRow : 0;
+    if (t.search.size() == 1 && caretRow >= 0) ++start; // a new search begins below
     std::string wanted = t.search;
     for (int i = 0; i < count; ++i) {
         EnsureLayout(t);
-        if (static_cast<int>(t.rows.size()) != count) return; // a callback changed the tree
-        Item* item = t.rows[static_cast<size_t>((start + i) % count)];
+        if (t.rowCount != count) return; // a callback changed the tree
+        Item* item = RowAt(t, (start + i) % count);
+        if (!item) return;
         std::string text = ItemText(t, item);
         if (t.destroyed || item->dead) return;
         if (StartsWithNoCase(text, wanted)) {

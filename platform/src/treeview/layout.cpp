@@ -10,27 +10,14 @@ namespace plat::detail::tv {
 namespace {
 
 int MaxTopRow(const Tree& t) {
-    int rows = static_cast<int>(t.rows.size());
-    return std::max(0, rows - std::max(1, VisibleCount(t)));
+    return std::max(0, t.rowCount - std::max(1, VisibleCount(t)));
 }
 
-void RebuildRows(Tree& t) {
-    for (Item* item : t.rows)
-        if (item) item->row = -1;
-    t.rows.clear();
-    std::vector<Item*> stack;
-    for (Item* c = t.root.lastChild; c; c = c->prev)
-        stack.push_back(c);
-    while (!stack.empty()) {
-        Item* item = stack.back();
-        stack.pop_back();
-        item->level = item->parent == &t.root ? 0 : item->parent->level + 1;
-        item->row = static_cast<int>(t.rows.size());
-        t.rows.push_back(item);
-        if (item->state & TVIS_EXPANDED)
-            for (Item* c = item->lastChild; c; c = c->prev)
-                stack.push_back(c);
-    }
+// Makes `top` the top item, `row` its index, and the anchor of the display order.
+void SetTop(Tree& t, Item* top, int row) {
+    t.firstVisible = top;
+    t.anchor = top;
+    t.anchorRow = row;
 }
 
 void UpdateScrollBar(Tree& t) {
@@ -39,9 +26,9 @@ void UpdateScrollBar(Tree& t) {
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     si.nMin = 0;
-    si.nMax = std::max(0, static_cast<int>(t.rows.size()) - 1);
+    si.nMax = std::max(0, t.rowCount - 1);
     si.nPage = static_cast<UINT>(std::max(0, VisibleCount(t)));
-    si.nPos = t.firstVisible ? t.firstVisible->row : 0;
+    si.nPos = t.firstVisible ? std::max(0, RowIndex(t, t.firstVisible)) : 0;
     SetScrollInfo(t.hwnd, SB_VERT, &si, t.redraw ? TRUE : FALSE);
     RECT client{};
     GetClientRect(t.hwnd, &client);
@@ -55,21 +42,32 @@ void MarkLayoutDirty(Tree& t) {
     t.layoutDirty = true;
 }
 
+// Settles what the display order's changes imply at the end of a message: the top item stays if it is
+// still shown, else its nearest shown ancestor takes its place, and no gap is left below the last row;
+// then the scroll bar. Rows are not laid out for it.
 void EnsureLayout(Tree& t) {
     if (!t.layoutDirty || t.inLayout || t.destroyed) return;
     t.inLayout = true;
-    RebuildRows(t);
-    // The top item: the same item as before if it is still shown, else its nearest shown ancestor.
     Item* top = t.firstVisible;
     if (top && top->dead) top = nullptr;
-    while (top && top != &t.root && top->row < 0)
+    while (top && top != &t.root && !Shown(t, top))
         top = top->parent;
     if (top == &t.root) top = nullptr;
-    if (!top && !t.rows.empty()) top = t.rows.front();
-    // No gap below the last item.
-    if (top && top->row > MaxTopRow(t)) top = t.rows[static_cast<size_t>(MaxTopRow(t))];
+    if (!top && t.rowCount > 0) top = RowAt(t, 0);
+    int row = top ? RowIndex(t, top) : 0;
+    if (top) {
+        t.anchor = top; // known now: the walk to a clamped top starts from here
+        t.anchorRow = row;
+        if (row > MaxTopRow(t)) {
+            row = MaxTopRow(t);
+            top = RowAt(t, row);
+        }
+    }
     if (top != t.firstVisible) InvalidateAll(t);
-    t.firstVisible = top;
+    if (top)
+        SetTop(t, top, row);
+    else
+        t.firstVisible = nullptr;
     t.layoutDirty = false;
     UpdateScrollBar(t);
     t.inLayout = false;
@@ -77,8 +75,8 @@ void EnsureLayout(Tree& t) {
     if (t.layoutDirty) {
         t.inLayout = true;
         t.layoutDirty = false;
-        if (t.firstVisible && t.firstVisible->row > MaxTopRow(t))
-            t.firstVisible = t.rows[static_cast<size_t>(MaxTopRow(t))];
+        if (t.firstVisible && RowIndex(t, t.firstVisible) > MaxTopRow(t))
+            SetTop(t, RowAt(t, MaxTopRow(t)), MaxTopRow(t));
         UpdateScrollBar(t);
         t.inLayout = false;
         t.layoutDirty = false;
@@ -91,16 +89,16 @@ int VisibleCount(const Tree& t) {
 
 int TopRow(Tree& t) {
     EnsureLayout(t);
-    return t.firstVisible ? t.firstVisible->row : 0;
+    return t.firstVisible ? RowIndex(t, t.firstVisible) : 0;
 }
 
 void SetTopRow(Tree& t, int row) {
     EnsureLayout(t);
-    if (t.rows.empty()) return;
+    if (t.rowCount == 0) return;
     row = std::clamp(row, 0, MaxTopRow(t));
-    Item* top = t.rows[static_cast<size_t>(row)];
-    if (top == t.firstVisible) return;
-    t.firstVisible = top;
+    Item* top = RowAt(t, row);
+    if (!top || top == t.firstVisible) return;
+    SetTop(t, top, row);
     if (!(t.style & TVS_NOSCROLL)) {
         SCROLLINFO si{};
         si.cbSize = sizeof si;
@@ -113,18 +111,19 @@ void SetTopRow(Tree& t, int row) {
 
 void ScrollToShow(Tree& t, Item* item) {
     EnsureLayout(t);
-    if (item->row < 0) return;
+    int row = RowIndex(t, item);
+    if (row < 0) return;
     int top = TopRow(t);
     int visible = std::max(1, VisibleCount(t));
-    if (item->row < top)
-        SetTopRow(t, item->row);
-    else if (item->row >= top + visible)
-        SetTopRow(t, item->row - visible + 1);
+    if (row < top)
+        SetTopRow(t, row);
+    else if (row >= top + visible)
+        SetTopRow(t, row - visible + 1);
 }
 
 void OnVScroll(Tree& t, WPARAM wParam) {
     EnsureLayout(t);
-    int rows = static_cast<int>(t.rows.size());
+    int rows = t.rowCount;
     int visible = VisibleCount(t);
     if (rows <= visible) return; // no scroll bar: nothing scrolls
     int top = TopRow(t);
@@ -231,8 +230,9 @@ int StateImageWidth(const Tree& t, const Item* item) {
 
 bool RowOf(Tree& t, Item* item, RowGeometry* g) {
     EnsureLayout(t);
-    if (!item || item->dead || item->row < 0) return false;
-    g->top = (item->row - TopRow(t)) * t.itemHeight;
+    int row = item ? RowIndex(t, item) : -1;
+    if (row < 0) return false;
+    g->top = (row - TopRow(t)) * t.itemHeight;
     g->bottom = g->top + t.itemHeight;
     g->linesLeft = t.indent * (LinesAtRoot(t) ? item->level : item->level - 1);
     g->stateLeft = g->linesLeft + t.indent;
@@ -270,11 +270,11 @@ HTREEITEM HitTest(Tree& t, TVHITTESTINFO* info) {
     if (info->flags) return nullptr;
 
     int row = t.itemHeight > 0 ? TopRow(t) + pt.y / t.itemHeight : -1;
-    if (row < 0 || row >= static_cast<int>(t.rows.size())) {
+    Item* item = RowAt(t, row);
+    if (!item) {
         info->flags = TVHT_NOWHERE;
         return nullptr;
     }
-    Item* item = t.rows[static_cast<size_t>(row)];
     RowGeometry g;
     if (!RowOf(t, item, &g)) {
         info->flags = TVHT_NOWHERE;
@@ -311,10 +311,16 @@ void InvalidateItem(Tree& t, Item* item) {
         InvalidateAll(t);
         return;
     }
-    if (item->row < 0) return;
-    int top = (item->row - (t.firstVisible ? t.firstVisible->row : 0)) * t.itemHeight;
-    RECT rc{0, top, t.clientWidth, top + t.itemHeight};
-    InvalidateRect(t.hwnd, &rc, TRUE);
+    if (!Shown(t, item) || t.itemHeight <= 0) return;
+    // Only a row on the screen has anything to invalidate: walk the screen's rows from the top.
+    Item* shown = t.firstVisible;
+    for (int k = 0; shown && k <= t.clientHeight / t.itemHeight; ++k, shown = NextRow(t, shown)) {
+        if (shown != item) continue;
+        int top = k * t.itemHeight;
+        RECT rc{0, top, t.clientWidth, top + t.itemHeight};
+        InvalidateRect(t.hwnd, &rc, TRUE);
+        return;
+    }
 }
 
 } // namespace plat::detail::tv

@@ -217,9 +217,10 @@ void Paint(Tree& t, HDC given) {
     LRESULT mode = Notify(t, NM_CUSTOMDRAW, &cd.nmcd.hdr);
     if (!t.destroyed && !(mode & CDRF_SKIPDEFAULT)) {
         int first = TopRow(t);
-        for (size_t i = static_cast<size_t>(first); i < t.rows.size() && !t.destroyed; ++i) {
-            Item* item = t.rows[i];
-            int top = (static_cast<int>(i) - first) * t.itemHeight;
+        for (int i = first; i < t.rowCount && !t.destroyed; ++i) {
+            Item* item = RowAt(t, i);
+            int top = (i - first) * t.itemHeight;
+            if (!item) break;
             if (top >= t.clientHeight || top >= update.bottom) break;
             if (item->dead || top + t.itemHeight <= update.top) continue;
             DrawItem(t, dc, item, mode);

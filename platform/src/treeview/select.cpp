@@ -90,9 +90,11 @@ LRESULT SelectMessage(Tree& t, WPARAM code, HTREEITEM h) {
         ExpandAncestors(t, item, nullptr);
         if (t.destroyed || item->dead) return FALSE;
         EnsureLayout(t);
-        if (item->row < 0) return FALSE;
-        SetTopRow(t, item->row);
-        return TRUE;
+        if (int row = RowIndex(t, item); row >= 0) {
+            SetTopRow(t, row);
+            return TRUE;
+        }
+        return FALSE;
     default:
         return FALSE;
     }
@@ -109,10 +111,10 @@ HTREEITEM GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
         return handle(t.drop);
     case TVGN_FIRSTVISIBLE:
         EnsureLayout(t);
-        return t.rows.empty() ? nullptr : handle(t.rows[static_cast<size_t>(TopRow(t))]);
+        return handle(RowAt(t, TopRow(t)));
     case TVGN_LASTVISIBLE:
         EnsureLayout(t);
-        return t.rows.empty() ? nullptr : handle(t.rows.back());
+        return handle(RowAt(t, t.rowCount - 1));
     case TVGN_CHILD:
         if (!h || h == TVI_ROOT) return handle(t.root.firstChild);
         break;
@@ -133,10 +135,8 @@ HTREEITEM GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
     case TVGN_NEXTVISIBLE:
     case TVGN_PREVIOUSVISIBLE: {
         EnsureLayout(t);
-        if (item->row < 0) return nullptr;
-        int row = item->row + (code == TVGN_NEXTVISIBLE ? 1 : -1);
-        if (row < 0 || row >= static_cast<int>(t.rows.size())) return nullptr;
-        return handle(t.rows[static_cast<size_t>(row)]);
+        if (!Shown(t, item)) return nullptr;
+        return handle(code == TVGN_NEXTVISIBLE ? NextRow(t, item) : PreviousRow(t, item));
     }
     default:
         return nullptr;

@@ -65,6 +65,7 @@ void LinkAfter(Item* parent, Item* item, Item* after) {
 }
 
 void Unlink(Tree& t, Item* item) {
+    RowRemoving(t, item);
     Item* parent = item->parent;
     if (item->prev)
         item->prev->next = item->next;
@@ -226,6 +227,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
     item->level = parent == &t.root ? 0 : parent->level + 1;
     t.items.emplace(item->handle, std::move(owned));
     LinkAfter(parent, item, after);
+    RowInserted(t, item);
     NoteChange(t);
 
     // A parent that said "no children" gets its button once it really has one.
@@ -363,7 +365,9 @@ BOOL SetItem(Tree& t, const TVITEMA* in) {
     if (mask & TVIF_PARAM) item->lParam = in->lParam;
     if (mask & TVIF_STATE) {
         UINT old = item->state;
-        item->state = (old & ~in->stateMask) | (in->state & in->stateMask);
+        UINT wanted = (old & ~in->stateMask) | (in->state & in->stateMask);
+        item->state = (wanted & ~static_cast<UINT>(TVIS_EXPANDED)) | (old & TVIS_EXPANDED);
+        SetExpandedState(t, item, (wanted & TVIS_EXPANDED) != 0);
         UINT changed = old ^ item->state;
         if (changed & TVIS_EXPANDED) layout = true;
         if (changed & TVIS_BOLD) item->textWidth = -1;
@@ -428,6 +432,7 @@ BOOL SortChildren(Tree& t, HTREEITEM h, const TVSORTCB* cb) {
         }
         after = e.item;
     }
+    RowsReordered(t, parent);
     NoteChange(t);
     MarkLayoutDirty(t);
     InvalidateAll(t);

@@ -45,7 +45,7 @@ struct Item {
     // Bookkeeping.
     bool dead = false;     // deleted; only kept as memory until the outermost message returns
     bool deleting = false; // its TVN_DELETEITEM run has begun
-    int row = -1;          // index in the display order, -1 when an ancestor is collapsed
+    int row = -1;          // index in the laid-out part of the display order (Tree::rows), else -1
     int level = 0;         // 0 for top-level items
     int textWidth = -1;    // label text width in pixels, -1 until measured
 };
@@ -84,10 +84,18 @@ struct Tree {
     int clientHeight = 0;
     bool redraw = true;
 
-    // Display order of the items whose ancestors are all expanded.
+    // The display order: the items whose ancestors are all expanded (rows.cpp). It is laid out lazily:
+    // `rows` holds its first rows.size() items (each knows its index in `row`), the rest is walked to
+    // when asked for. `rowCount` counts the whole order. `anchor` is a shown item whose index
+    // (`anchorRow`) is known however little is laid out, normally the top item. Every change of the
+    // order keeps the three right, so a change costs the rows it touches, not the rows shown.
     std::vector<Item*> rows;
-    bool layoutDirty = true;
+    int rowCount = 0;
+    Item* anchor = nullptr;
+    int anchorRow = 0;
+    bool layoutDirty = true; // the top item and the scroll bar are to be settled
     bool inLayout = false;
+    unsigned long long layoutWork = 0; // rows the layout has visited: see plat::TreeLayoutWork
 
     // Label editing.
     HWND edit = nullptr;
@@ -182,6 +190,20 @@ HTREEITEM GetNextItem(Tree& t, WPARAM code, HTREEITEM h);
 BOOL EnsureVisible(Tree& t, Item* item);
 void ExpandAncestors(Tree& t, Item* item, bool* expanded);
 void SetDropHilite(Tree& t, Item* item);
+
+// ---- the display order (rows.cpp) ----
+bool Shown(const Tree& t, const Item* item); // live, and every ancestor live and expanded
+Item* RowAt(Tree& t, int row);               // nullptr outside 0..rowCount-1
+int RowIndex(Tree& t, Item* item);           // -1 when the item is not shown
+Item* NextRow(Tree& t, Item* item);          // the next item of the display order after a shown item
+Item* PreviousRow(Tree& t, Item* item);
+int RowsUnder(Tree& t, const Item* item); // rows of the item's branch as shown, the item included
+void LayOutAllRows(Tree& t);
+// Every change of the display order goes through these.
+void RowInserted(Tree& t, Item* item); // after a new item was linked
+void RowRemoving(Tree& t, Item* item); // before an item (and whatever is left under it) is unlinked
+void SetExpandedState(Tree& t, Item* item, bool expanded);
+void RowsReordered(Tree& t, Item* parent); // after the parent's children were put in a new order
 
 // ---- layout, scrolling and hit testing (layout.cpp) ----
 void MarkLayoutDirty(Tree& t);
