@@ -199,6 +199,8 @@ CShelfTreeCtrl::DropResult CShelfTreeCtrl::Drop(HTREEITEM hDragged, HTREEITEM hT
 int CTavrinCtrl::TransferItem(HTREEITEM hItem, HTREEITEM hNewParent, HTREEITEM hInsertAfter) {
     ItemCopy item;
     if (!ReadItem(g_shelfTree, hItem, &item)) return 1;
+    // Into its own subtree it would copy itself without end.
+    if (hNewParent && hNewParent != TVI_ROOT && g_shelfTree.IsWithin(hNewParent, hItem)) return 1;
     auto* node = reinterpret_cast<TreeNode*>(item.node);
     const TreeNode* parent = hNewParent && hNewParent != TVI_ROOT ? NodeOf(g_shelfTree, hNewParent) : nullptr;
     if (node && parent && (parent->dwClassId >> 24) == 1) node->dwFlags |= NF_NODELETE | NF_BUILTIN;

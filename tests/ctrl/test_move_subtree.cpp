@@ -125,6 +125,11 @@ TEST_F(MoveSubtree, TransferItemCarriesTheSubtreeInItsOrderAndMarksItemsOfAFirst
         if (!ContentsOf(s.node)) nodes.push_back(s.node);
     DWORD handleB = Book(Find("B")).dwBookHandle;
 
+    // Into its own subtree: nothing happens.
+    std::vector<Seen> unchanged = Picture(root_);
+    EXPECT_EQ(Shelf().TransferItem(mine_, Find("Inner"), TVI_LAST), 1);
+    EXPECT_EQ(Picture(root_), unchanged);
+
     EXPECT_EQ(Shelf().TransferItem(mine_, target_, TVI_FIRST), 1);
     EXPECT_EQ(Labels(mine_), std::vector<std::string>{}) << "the children left the old item";
     EXPECT_TRUE(Shelf().DeleteItemKeepNodes(mine_));
