@@ -80,6 +80,14 @@ HTREEITEM FindByNode(const CTreeCtrl& tree, HTREEITEM from, DWORD_PTR node) {
     return nullptr;
 }
 
+// Counts the items of a subtree (the item itself included).
+size_t CountItems(const CTreeCtrl& tree, HTREEITEM item) {
+    size_t count = 1;
+    for (HTREEITEM c = tree.GetChildItem(item); c; c = tree.GetNextSiblingItem(c))
+        count += CountItems(tree, c);
+    return count;
+}
+
 bool IsContents(const TreeNode* node) {
     return node && (node->nKind == NODE_CHAPTER || node->nKind == NODE_PAGE);
 }
@@ -112,14 +120,6 @@ void CShelfTreeCtrl::CopyChildren(HTREEITEM hNewParent, HTREEITEM hOldItem, HTRE
         Expand(hNewParent, TVE_EXPAND);
         shelf->m_nSuppressExpand = suppressed;
     }
-}
-
-// Counts the items of a subtree (the item itself included).
-static size_t CountItems(const CTreeCtrl& tree, HTREEITEM item) {
-    size_t count = 1;
-    for (HTREEITEM c = tree.GetChildItem(item); c; c = tree.GetNextSiblingItem(c))
-        count += CountItems(tree, c);
-    return count;
 }
 
 HTREEITEM CShelfTreeCtrl::MoveItem(HTREEITEM hNewParent, HTREEITEM hItem, HTREEITEM hInsertAfter) {

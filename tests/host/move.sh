@@ -67,7 +67,8 @@ run move "$gazetteer" "$river"
 expect_status onto-book 1 "$status"
 expect onto-book "^move: nothing moved: nothing of another kind goes into a book$" "$out"
 run newcatalog "Bookshelf / Unclassified" Outer -- newcatalog "Bookshelf / Unclassified / Outer" Inner -- \
-  move "Bookshelf / Unclassified / Outer / Inner" "Bookshelf / Unclassified / Short Stories"
+  newcatalog "Bookshelf / Unclassified" Other -- \
+  move "Bookshelf / Unclassified / Outer / Inner" "Bookshelf / Unclassified / Other"
 expect_status other-parent 1 "$status"
 expect other-parent "^move: nothing moved: a catalog moves only among the catalogs of its own parent$" "$out"
 run newcatalog "Bookshelf / Unclassified" Outer -- move "$gazetteer" "Bookshelf / Unclassified / Outer" -- \
