@@ -4,7 +4,15 @@
 #include "ui/shelf_menu.h"
 
 BEGIN_MESSAGE_MAP(CShelfTreeCtrl, CTreeCtrl)
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONUP()
+ON_WM_TIMER()
+ON_WM_KEYDOWN()
+ON_WM_CAPTURECHANGED()
+ON_WM_DESTROY()
 ON_WM_RBUTTONDOWN()
+ON_NOTIFY_REFLECT(TVN_BEGINDRAGA, OnBeginDrag)
 END_MESSAGE_MAP()
 
 namespace {
@@ -26,6 +34,12 @@ bool InTree(const CTreeCtrl& tree, HTREEITEM item) {
 }
 
 } // namespace
+
+void CShelfTreeCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
+    // A press starts afresh: no item stays marked as the place of an earlier drop or menu.
+    SelectDropTarget(nullptr);
+    CTreeCtrl::OnLButtonDown(nFlags, point);
+}
 
 void CShelfTreeCtrl::OnRButtonDown(UINT nFlags, CPoint point) {
     CTreeCtrl::OnRButtonDown(nFlags, point);

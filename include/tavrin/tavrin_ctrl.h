@@ -174,6 +174,18 @@ class CTavrinCtrl : public CWnd {
     // 1 when a child of the selected item has the key lpszName (letter case ignored), else 0.
     int IsCataExist(LPCSTR lpszName);
 
+    // ---- moving items within the shelf (ui/) ----
+    // Copies hItem (text, images, node) under hNewParent after hInsertAfter, with its subtree, the
+    // children each appended last in their order, and deletes those children from under hItem without
+    // freeing their nodes; hItem itself stays for the caller to delete. A node that goes into a catalog
+    // whose class id has the first level 1 is marked undeletable and built-in. A book's contents
+    // entries are not carried: the copy keeps its expand button and builds them again when opened.
+    // Always 1.
+    int TransferItem(HTREEITEM hItem, HTREEITEM hNewParent, HTREEITEM hInsertAfter);
+    // The tree child's drag-moving uses the moved and suppress-expand flags and the deletion that
+    // keeps nodes.
+    friend class CShelfTreeCtrl;
+
     // ---- appearance (ui/) ----
     // The text colour of the item's node, else of its nearest ancestor that has one; 0xFFFFFFFF when
     // none has (the tree's default colour) and for no item.
