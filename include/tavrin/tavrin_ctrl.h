@@ -180,7 +180,7 @@ class CTavrinCtrl : public CWnd {
     // freeing their nodes; hItem itself stays for the caller to delete. A node that goes into a catalog
     // whose class id has the first level 1 is marked undeletable and built-in. A book's contents
     // entries are not carried: the copy keeps its expand button and builds them again when opened.
-    // Always 1.
+    // A new parent inside hItem's own subtree (or hItem itself) changes nothing. Always 1.
     int TransferItem(HTREEITEM hItem, HTREEITEM hNewParent, HTREEITEM hInsertAfter);
     // The tree child's drag-moving uses the moved and suppress-expand flags and the deletion that
     // keeps nodes.
