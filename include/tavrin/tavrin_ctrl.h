@@ -208,6 +208,10 @@ class CTavrinCtrl : public CWnd {
 
     DECLARE_MESSAGE_MAP()
 
+    // The drop target (ui/shelf_drop_target.h) raises the suppress-notify flag while a drop selects
+    // its item.
+    friend class CShelfDropTarget;
+
   protected:
     CMenu m_popupMenu;
     char m_szWorkPath[260];
