@@ -4,6 +4,7 @@
 #include "command_line.h"
 #include "host_interaction.h"
 #include "item_input.h"
+#include "print.h"
 #include "session.h"
 #include "shelf_items.h"
 #include "terminal_text.h"
@@ -41,20 +42,6 @@ class MenuAnswer : public HostInteraction {
     std::string refusal_;
     std::vector<plat::PopupMenuRequest> menus_;
 };
-
-void PrintReceived(Session& session) {
-    plat::PumpMessages();
-    if (session.host.Received().empty()) std::printf("  (no message from the shelf)\n");
-    for (const std::string& line : session.host.Received())
-        std::printf("  %s\n", line.c_str());
-    session.host.ClearReceived();
-}
-
-void PrintSelection(Session& session) {
-    HWND tree = session.Tree();
-    HTREEITEM selected = TreeView_GetSelection(tree);
-    std::printf("Selected: %s\n", selected ? ItemPath(session.shelf, tree, selected).c_str() : "(nothing)");
-}
 
 // A menu entry's text without the '&' marks; and without a trailing "(&X)" mnemonic as well.
 std::string WithoutMarks(const std::string& text) {

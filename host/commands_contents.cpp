@@ -2,6 +2,7 @@
 // as the shelf builds it, print a page as text.
 #include "command_line.h"
 #include "page_text.h"
+#include "print.h"
 #include "session.h"
 #include "shelf_items.h"
 #include "terminal_text.h"
@@ -38,14 +39,6 @@ struct BookCalls {
     }
 };
 
-void PrintReceived(Session& session) {
-    plat::PumpMessages();
-    if (session.host.Received().empty()) std::printf("  (no message from the shelf)\n");
-    for (const std::string& line : session.host.Received())
-        std::printf("  %s\n", line.c_str());
-    session.host.ClearReceived();
-}
-
 int RunOpen(Session& session, const std::vector<std::string>& words) {
     const std::vector<std::string> args = Operands(words);
     std::optional<long> page = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
@@ -61,9 +54,7 @@ int RunOpen(Session& session, const std::vector<std::string>& words) {
                                                             static_cast<LONG>(*page));
     std::printf("SetLocation(%s, page %ld) = %d\n", args[0].c_str(), *page, result);
     PrintReceived(session);
-    HWND tree = session.Tree();
-    HTREEITEM selected = TreeView_GetSelection(tree);
-    std::printf("Selected: %s\n", selected ? ItemPath(session.shelf, tree, selected).c_str() : "(nothing)");
+    PrintSelection(session);
     DWORD handle = session.shelf.GetSeleBookHandle();
     if (handle == 0xFFFFFFFF)
         std::printf("Selected book: none\n");

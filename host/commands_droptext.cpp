@@ -4,6 +4,7 @@
 // or dictionary to the host with WM_SHELF_DROPTEXT.
 #include "command_line.h"
 #include "item_input.h"
+#include "print.h"
 #include "session.h"
 #include "shelf_items.h"
 #include "terminal_text.h"
@@ -78,14 +79,9 @@ int RunDropText(Session& session, const std::vector<std::string>& words) {
 
     std::printf("Drop \"%s\" on %s:\n", args[1].c_str(), path.c_str());
     bool delivered = false;
-    if (session.host.Received().empty()) std::printf("  (no message from the shelf)\n");
-    for (const std::string& line : session.host.Received()) {
-        std::printf("  %s\n", line.c_str());
+    for (const std::string& line : PrintReceived(session))
         delivered = delivered || IsDropText(line);
-    }
-    session.host.ClearReceived();
-    HTREEITEM selected = TreeView_GetSelection(tree);
-    std::printf("Selected: %s\n", selected ? ItemPath(session.shelf, tree, selected).c_str() : "(nothing)");
+    PrintSelection(session);
     if (!delivered) {
         std::fprintf(stderr, "droptext: %s\n", NothingDelivered(tree, isBook, path).c_str());
         return 1;

@@ -140,10 +140,7 @@ int RunMove(Session& session, const std::vector<std::string>& words) {
     std::printf("Move %s onto %s (%s)", args[0].c_str(), args[1].c_str(), half);
     if (ticks) std::printf(", %d auto-scroll tick(s) to bring it into view", ticks);
     std::printf(":\n");
-    if (session.host.Received().empty()) std::printf("  (no message from the shelf)\n");
-    for (const std::string& line : session.host.Received())
-        std::printf("  %s\n", line.c_str());
-    session.host.ClearReceived();
+    PrintReceived(session);
 
     DropResult result = g_shelfTree.LastDropResult();
     if (result != DropResult::Moved) {

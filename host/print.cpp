@@ -4,6 +4,7 @@
 #include "terminal_text.h"
 
 #include "commctrl.h"
+#include "plat/core.h"
 #include "shelf/records.h"
 
 #include <cstdio>
@@ -85,6 +86,22 @@ void PrintShelf(CTavrinCtrl& shelf, HWND tree) {
     HTREEITEM root = TreeView_GetRoot(tree);
     if (!root) std::printf("  (empty)\n");
     PrintItems(shelf, tree, root, 1);
+}
+
+std::vector<std::string> PrintReceived(Session& session) {
+    plat::PumpMessages();
+    std::vector<std::string> received = session.host.Received();
+    if (received.empty()) std::printf("  (no message from the shelf)\n");
+    for (const std::string& line : received)
+        std::printf("  %s\n", line.c_str());
+    session.host.ClearReceived();
+    return received;
+}
+
+void PrintSelection(Session& session) {
+    HWND tree = session.Tree();
+    HTREEITEM selected = TreeView_GetSelection(tree);
+    std::printf("Selected: %s\n", selected ? ItemPath(session.shelf, tree, selected).c_str() : "(nothing)");
 }
 
 } // namespace tavrin::host

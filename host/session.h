@@ -40,6 +40,6 @@ struct CommandRegistration {
 #define TAVRIN_HOST_COMMAND_CAT2(a, b) a##b
 #define TAVRIN_HOST_COMMAND_CAT(a, b) TAVRIN_HOST_COMMAND_CAT2(a, b)
 // Registers a command: TAVRIN_HOST_COMMAND("trunk", "NAME", "look up a trunk by name", RunTrunk);
-#define TAVRIN_HOST_COMMAND(name, usage, help, fn)                                                            \
-    static const ::tavrin::host::CommandRegistration TAVRIN_HOST_COMMAND_CAT(g_command_, __LINE__)(             \
+#define TAVRIN_HOST_COMMAND(name, usage, help, fn)                                                           \
+    static const ::tavrin::host::CommandRegistration TAVRIN_HOST_COMMAND_CAT(g_command_, __LINE__)(          \
         ::tavrin::host::Command{name, usage, help, fn})
