@@ -81,6 +81,20 @@ class CTavrinCtrl : public CWnd {
     // The shelf's background colour.
     COLORREF GetBkColor();
 
+    // ---- user catalogs kept between runs (catalog/) ----
+    // The stream of the user's catalogs. The control never opens or closes it: a host opens the file
+    // and puts its handle here before SaveUserDefineHead (open for writing; the stream is written from
+    // offset 0 on and the file is cut at its end) or LoadUserDefine (open for reading, standing at the
+    // start of the stream), and sets it back to INVALID_HANDLE_VALUE afterwards.
+    HANDLE m_hUserDefine = INVALID_HANDLE_VALUE;
+    // Writes the header and one block for every user catalog on the shelf; FALSE when anything could
+    // not be written (the caller keeps the previous stream).
+    BOOL SaveUserDefineHead();
+    // Reads the header and every block from the handle's position and hangs the user catalogs back in
+    // their places; run once after start-up. FALSE when the stream was not read whole (a damaged
+    // stream ends the load there; what was read before stays).
+    BOOL LoadUserDefine();
+
   protected:
     // ---- life cycle ----
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
