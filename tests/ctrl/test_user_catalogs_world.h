@@ -8,6 +8,7 @@
 
 #include "catalog/user_catalog_stream.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,8 +66,15 @@ class UserWorld : public contents::ContentsWorld {
         BOOL ok = Shelf().SaveUserDefineHead();
         Shelf().m_hUserDefine = INVALID_HANDLE_VALUE;
         CloseHandle(h);
+        // Real streams for the fuzz target's seeds, kept when asked for.
+        if (const char* seeds = std::getenv("TAVRIN_USER_STREAM_SEEDS"); seeds && ok) {
+            const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+            WriteFile(std::string(seeds) + "/" + test->name() + "-" + std::to_string(saves_++) + ".cat",
+                      StreamBytes());
+        }
         return ok;
     }
+    int saves_ = 0;
     BOOL Load() {
         HANDLE h = CreateFileA(StreamPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
