@@ -47,7 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
         Check(!block.ancestors.empty() && !block.entries.empty());
         Check(block.parent.size() == block.entries.size());
         for (size_t i = 0; i < block.entries.size(); ++i) {
-            Check(block.parent[i] < static_cast<int>(i) && block.parent[i] >= (i == 0 ? -1 : 0));
+            // Records after the first may stand beside it (-1): a sibling run at the top of the block.
+            Check(block.parent[i] < static_cast<int>(i) && block.parent[i] >= -1 &&
+                  (i > 0 || block.parent[i] == -1));
             Check(std::memchr(block.entries[i].szLabel, 0, sizeof block.entries[i].szLabel) != nullptr);
         }
     }
