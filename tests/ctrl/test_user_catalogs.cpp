@@ -268,6 +268,31 @@ TEST_F(UserCatalogs, ADictionaryRecordIsNotRebuilt) {
     EXPECT_EQ(ChildTexts(Find("U")), (std::vector<std::string>{"V"}));
 }
 
+TEST_F(UserCatalogs, ADictionaryIsWrittenAsAKindRecordWithoutLabelOrPathsOrContents) {
+    StartShelf();
+    HTREEITEM u = UserCatalog(Shelf().Root(), "U", 1);
+    auto* node = new TreeNode;
+    node->nKind = NODE_DICT;
+    node->dwFlags = 0x07;
+    ASSERT_TRUE(tavrin::CopyFits(node->szKey, "DICT-1"));
+    auto* book = new BookRecord;
+    ASSERT_TRUE(tavrin::CopyFits(book->szFilePath, "/books/dict.ebd"));
+    node->pRecord = book;
+    HTREEITEM dict = Shelf().AddOneItem(u, "A dictionary", TVI_LAST, &g_imageIndex[0], node, 1);
+    ASSERT_NE(dict, nullptr);
+    std::vector<unsigned char> entries;
+    Shelf().SaveCatalogs2(u, entries);
+    ASSERT_EQ(entries.size(), 2 * 1064u);
+    UserCatalogItem d{};
+    std::memcpy(&d, entries.data() + 1064, 1064);
+    EXPECT_EQ(d.dwType, NODE_DICT);
+    EXPECT_EQ(d.dwFlags, 0x07u);
+    EXPECT_EQ(d.bHasChildren, 0u);
+    EXPECT_EQ(d.szLabel[0], 0);
+    EXPECT_EQ(d.szFilePath[0], 0);
+    EXPECT_EQ(d.szDriverPath[0], 0);
+}
+
 TEST_F(UserCatalogs, TheWriterReportsAHandleItCannotWriteThrough) {
     StartShelf();
     UserCatalog(Shelf().Root(), "U", 1);
