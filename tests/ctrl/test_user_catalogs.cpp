@@ -79,6 +79,11 @@ TEST_F(UserCatalogs, EveryCatalogBookAndPlaceComesBackAsItWas) {
     EXPECT_EQ(BookItems().size(), 4u);
     EXPECT_TRUE(HasChildrenFlag(Find("A")));
     EXPECT_EQ(Books().OpenBooks(), 4);
+    // A second load finds everything in place: nothing is made or opened twice.
+    const std::string loaded = Dump();
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(Dump(), loaded);
+    EXPECT_EQ(Books().OpenBooks(), 4);
     // And the rebuilt shelf saves to the same stream.
     std::string first = StreamBytes();
     ASSERT_TRUE(Save());
