@@ -11,6 +11,10 @@
 #include <vector>
 
 struct TreeNode;
+namespace tavrin {
+struct UserCatalogBlock;
+struct UserCatalogItem;
+} // namespace tavrin
 
 class CTavrinCtrl : public CWnd {
   public:
@@ -80,6 +84,20 @@ class CTavrinCtrl : public CWnd {
     COLORREF SetBkColor(COLORREF crBack);
     // The shelf's background colour.
     COLORREF GetBkColor();
+
+    // ---- user catalogs kept between runs (catalog/) ----
+    // The stream of the user's catalogs. The control never opens or closes it: a host opens the file
+    // and puts its handle here before SaveUserDefineHead (open for writing; the stream is written from
+    // offset 0 on and the file is cut at its end) or LoadUserDefine (open for reading, standing at the
+    // start of the stream), and sets it back to INVALID_HANDLE_VALUE afterwards.
+    HANDLE m_hUserDefine = INVALID_HANDLE_VALUE;
+    // Writes the header and one block for every user catalog on the shelf; FALSE when anything could
+    // not be written (the caller keeps the previous stream).
+    BOOL SaveUserDefineHead();
+    // Reads the header and every block from the handle's position and hangs the user catalogs back in
+    // their places; run once after start-up. FALSE when the stream was not read whole (a damaged
+    // stream ends the load there; what was read before stays).
+    BOOL LoadUserDefine();
 
   protected:
     // ---- life cycle ----
@@ -157,6 +175,25 @@ class CTavrinCtrl : public CWnd {
     int IsFstLevelClass(HTREEITEM hItem);
     // Sets the images of every item below hItem, each by its expanded state.
     void SetTrunkImages(HTREEITEM hItem);
+
+    // ---- user catalogs kept between runs (catalog/user_catalogs*.cpp) ----
+    // Appends to `stream` one block for every user catalog below hItem; user catalogs inside a user
+    // catalog are part of its block. Books, dictionaries and contents entries are not entered.
+    void SaveUserDefine(HTREEITEM hItem, std::vector<unsigned char>& stream);
+    // Appends the entry records of the user catalog hItem (its own record first) and its subtree.
+    void SaveCatalogs2(HTREEITEM hItem, std::vector<unsigned char>& entries);
+    // Appends the records of every item below hItem in pre-order (a book's contents never); their
+    // parent position is dwParentPos for hItem's children. Returns 0.
+    int SaveCataItem2(HTREEITEM hItem, std::vector<unsigned char>& entries, DWORD dwParentPos);
+    // What a load looks up again and again (catalogs by stamp and key, books by number), kept while
+    // it runs so that a load stays linear in the records.
+    class CUserLoad;
+    // Hangs the entries of one block under hParent: catalogs made (or found where they are already),
+    // books opened (or moved here when they are on the shelf already).
+    void LoadCataItem2(const tavrin::UserCatalogBlock& block, HTREEITEM hParent, CUserLoad& load);
+    // The book of a stored record as the last child of hParent: the book already on the shelf with its
+    // number moved here, else opened from its stored paths; null when it cannot be opened.
+    HTREEITEM PlaceUserBook(const tavrin::UserCatalogItem& entry, HTREEITEM hParent, CUserLoad& load);
 
     // ---- book contents (navigation/) ----
     // Inserts under hParent one item for each direct sub-entry of the driver entry dwEntry.
