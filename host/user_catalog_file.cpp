@@ -77,7 +77,7 @@ bool UserCatalogFile::KeepUnreadFile() {
     for (int n = 0; n < 1000; ++n) {
         fs::path copy = path_;
         copy += n == 0 ? ".damaged" : ".damaged." + std::to_string(n);
-        if (fs::exists(fs::symlink_status(copy, ec)) || ec) continue;
+        if (fs::symlink_status(copy, ec).type() != fs::file_type::not_found) continue; // kept before
         if (std::rename(path_.c_str(), copy.c_str()) == 0) {
             std::fprintf(stderr, "tavrin-host: the user catalogs that could not be read are kept as %s\n",
                          copy.c_str());

@@ -4,7 +4,7 @@
 #
 #   tests/host/user_catalogs_restart.sh BUILD_DIR
 set -euo pipefail
-build="${1:?usage: user_catalogs_restart.sh BUILD_DIR}"
+build="$(cd "${1:?usage: user_catalogs_restart.sh BUILD_DIR}" && pwd)"
 source "$(dirname "$0")/lib.sh"
 host_shelf_setup
 cd "$work"
@@ -26,23 +26,28 @@ expect made "^Moved: $poems / Tang Poems$" "$out"
 
 run show
 # SKIP GUARD (remove at merge): the stand-in stream keeps only its header, so nothing can come back.
-if [[ "$(stat -c %s "$file")" -eq 256 ]] && ! grep -q "Poems" <<<"$out"; then
+if [[ "$(stat -c %s "$file")" -eq 256 ]] && ! grep -q "^      Poems  \[catalog" <<<"$out"; then
   echo "the control's stream keeps no catalogs yet: skipped"
   exit 77
 fi
 expect_status restart 0 "$status"
 refuse restart "warning" "$out"
-expect restart "^    Poems" "$out"
-expect restart "^      Tang Poems  \[book" "$out"
+expect restart "^      Poems  \[catalog" "$out"
+expect restart "^        Tang Poems  \[book flags 0x7 key TVR-POEM-ZH-0001" "$out"
+# In Unclassified, with the book in it, and the book no longer in its class catalog.
+expect restart-place "^      Poems  \[catalog" "$(sed -n '/^    Unclassified  /,$p' <<<"$out")"
+expect restart-book "^        Tang Poems  \[book" "$(grep -A1 "^      Poems  \[catalog" <<<"$out" | tail -n 1)"
+refuse restart-moved "Tang Poems" "$(grep -A1 "^      Classical Poetry  " <<<"$out" | tail -n 1)"
 
 # Renamed in one run, deleted in the next: each outlives the run.
 run rename "$poems" Verse
 expect_status rename 0 "$status"
 run show
-expect renamed "^    Verse" "$out"
-refuse renamed "^    Poems" "$out"
+expect renamed "^      Verse  \[catalog" "$out"
+refuse renamed "^      Poems  \[catalog" "$out"
 run menu "Bookshelf / Unclassified / Verse" Delete
 run show
-refuse deleted "^    Verse" "$out"
+expect_status deleted 0 "$status"
+refuse deleted "^      Verse  \[catalog" "$out"
 
 finish "host user catalogs restart"
