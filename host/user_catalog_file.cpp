@@ -41,10 +41,15 @@ void UserCatalogFile::Load(CTavrinCtrl& shelf) {
     const fs::file_status status = fs::status(path_, ec);
     if (status.type() == fs::file_type::not_found) return;
     SetLastError(ERROR_SUCCESS);
-    HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A folder, device or pipe named by mistake is not opened (a pipe would wait for a writer).
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (status.type() == fs::file_type::regular)
+        file = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        const std::string reason = ec ? ec.message() : LastErrorText();
+        const std::string reason = ec                                        ? ec.message()
+                                   : status.type() != fs::file_type::regular ? "it is not a regular file"
+                                                                             : LastErrorText();
         std::fprintf(
             stderr,
             "tavrin-host: warning: the user catalogs %s cannot be read: %s; the shelf shows none of them\n",
@@ -100,6 +105,17 @@ bool UserCatalogFile::KeepUnreadFile() {
 bool UserCatalogFile::Save(CTavrinCtrl& shelf) {
     std::error_code ec;
     fs::create_directories(path_.parent_path(), ec); // a failure shows as the failure to make the file
+    // A link is followed: the file it names is replaced, the link stays. Only a regular file is ever
+    // replaced: the rename would put a file in the place of a folder, a device or a pipe.
+    fs::path target = path_;
+    if (fs::is_symlink(fs::symlink_status(path_, ec))) target = fs::weakly_canonical(path_, ec);
+    const fs::file_type type = fs::status(target, ec).type();
+    if (type != fs::file_type::not_found && type != fs::file_type::regular) {
+        std::fprintf(stderr,
+                     "tavrin-host: the user catalogs could not be saved to %s: it is not a regular file\n",
+                     path_.c_str());
+        return false;
+    }
     if (keepOld_) {
         if (!KeepUnreadFile()) return false;
         keepOld_ = false;
@@ -119,7 +135,7 @@ bool UserCatalogFile::Save(CTavrinCtrl& shelf) {
         return false;
     };
     std::string error;
-    if (WriteFileAtomically(path_, writeStream, &error)) return true;
+    if (WriteFileAtomically(target, writeStream, &error)) return true;
     std::fprintf(stderr,
                  "tavrin-host: the user catalogs could not be saved to %s: %s; the file is left as it was\n",
                  path_.c_str(), error.c_str());

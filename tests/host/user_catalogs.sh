@@ -90,12 +90,32 @@ folder="$work/folder.dat"
 mkdir "$folder"
 TAVRIN_USER_CATALOGS="$folder" run show
 expect_status folder-show 0 "$status"
-expect folder-show "^tavrin-host: warning: the user catalogs $folder cannot be read: ERROR_ACCESS_DENIED" "$out"
+expect folder-show "^tavrin-host: warning: the user catalogs $folder cannot be read: it is not a regular file; the shelf shows none of them$" "$out"
 TAVRIN_USER_CATALOGS="$folder" run newcatalog "$lit" Poems
 expect_status folder-save 1 "$status"
-expect folder-save "^tavrin-host: the user catalogs could not be saved to $folder: cannot rename .* to $folder: " "$out"
+expect folder-save "^tavrin-host: the user catalogs could not be saved to $folder: it is not a regular file$" "$out"
 if [[ ! -d "$folder" ]] || ls -A "$work" | grep -q '\.new$'; then
   echo "FAIL folder-save: the folder was replaced or a temporary file is left" >&2
+  failures=$((failures + 1))
+fi
+
+# A pipe is neither read (it would wait for a writer) nor replaced.
+mkfifo "$work/pipe.dat"
+TAVRIN_USER_CATALOGS="$work/pipe.dat" run newcatalog "$lit" Poems
+expect_status pipe 1 "$status"
+expect pipe "^tavrin-host: warning: the user catalogs $work/pipe.dat cannot be read: it is not a regular file; the shelf shows none of them$" "$out"
+expect pipe "^tavrin-host: the user catalogs could not be saved to $work/pipe.dat: it is not a regular file$" "$out"
+if [[ ! -p "$work/pipe.dat" ]]; then
+  echo "FAIL pipe: the pipe was replaced" >&2
+  failures=$((failures + 1))
+fi
+# A link: the file it names is replaced, the link stays.
+mkdir "$work/real"
+ln -s "$work/real/catalogs.dat" "$work/link.dat"
+TAVRIN_USER_CATALOGS="$work/link.dat" run newcatalog "$lit" Poems
+expect_status link 0 "$status"
+if [[ ! -L "$work/link.dat" || "$(head -c 4 "$work/real/catalogs.dat" 2>/dev/null)" != CATA ]]; then
+  echo "FAIL link: the link was replaced or its file not written" >&2
   failures=$((failures + 1))
 fi
 
