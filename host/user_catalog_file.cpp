@@ -108,7 +108,11 @@ bool UserCatalogFile::Save(CTavrinCtrl& shelf) {
     // A link is followed: the file it names is replaced, the link stays. Only a regular file is ever
     // replaced: the rename would put a file in the place of a folder, a device or a pipe.
     fs::path target = path_;
-    if (fs::is_symlink(fs::symlink_status(path_, ec))) target = fs::weakly_canonical(path_, ec);
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+        const fs::path named = fs::read_symlink(target, ec);
+        if (ec) break;
+        target = named.is_absolute() ? named : target.parent_path() / named; // it may name no file yet
+    }
     const fs::file_type type = fs::status(target, ec).type();
     if (type != fs::file_type::not_found && type != fs::file_type::regular) {
         std::fprintf(stderr,

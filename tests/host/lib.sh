@@ -11,7 +11,7 @@ export TAVRIN_REGISTRY="$work/registry.db"
 export TAVRIN_EBOOK_STORE="$work/ebooks"
 # Every run starts without user catalogs, as each test expects; the user catalog tests keep them.
 export TAVRIN_USER_CATALOGS="$work/user-catalogs.dat"
-host=(bash -c 'rm -f -- "$TAVRIN_USER_CATALOGS"; exec "$@"' fresh "$build/host/tavrin-host" --shelf "$build/shelf")
+host=(sh -c 'rm -f -- "$TAVRIN_USER_CATALOGS"; exec "$@"' fresh "$build/host/tavrin-host" --shelf "$build/shelf")
 bookc="$build/tools/bookc/tavrin-bookc"
 failures=0
 
