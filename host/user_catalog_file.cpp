@@ -77,13 +77,13 @@ void UserCatalogFile::Load(CTavrinCtrl& shelf) {
     keepOld_ = true;
 }
 
-bool UserCatalogFile::KeepUnreadFile() {
+bool UserCatalogFile::KeepUnreadFile(const fs::path& file) {
     std::error_code ec;
     for (int n = 0; n < 1000; ++n) {
-        fs::path copy = path_;
+        fs::path copy = file;
         copy += n == 0 ? ".damaged" : ".damaged." + std::to_string(n);
         if (fs::symlink_status(copy, ec).type() != fs::file_type::not_found) continue; // kept before
-        if (std::rename(path_.c_str(), copy.c_str()) == 0) {
+        if (std::rename(file.c_str(), copy.c_str()) == 0) {
             std::fprintf(stderr, "tavrin-host: the user catalogs that could not be read are kept as %s\n",
                          copy.c_str());
             return true;
@@ -94,11 +94,11 @@ bool UserCatalogFile::KeepUnreadFile() {
             stderr,
             "tavrin-host: the user catalogs could not be saved: the unread file %s cannot be kept as "
             "%s: %s; it is left as it was\n",
-            path_.c_str(), copy.c_str(), reason.c_str());
+            file.c_str(), copy.c_str(), reason.c_str());
         return false;
     }
     std::fprintf(stderr, "tavrin-host: the user catalogs could not be saved: no free name to keep %s under\n",
-                 path_.c_str());
+                 file.c_str());
     return false;
 }
 
@@ -121,7 +121,7 @@ bool UserCatalogFile::Save(CTavrinCtrl& shelf) {
         return false;
     }
     if (keepOld_) {
-        if (!KeepUnreadFile()) return false;
+        if (!KeepUnreadFile(target)) return false;
         keepOld_ = false;
     }
     auto writeStream = [&shelf](HANDLE file, std::string* error) {

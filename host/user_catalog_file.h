@@ -37,9 +37,10 @@ class UserCatalogFile {
     const std::filesystem::path& Path() const { return path_; }
 
   private:
-    // Moves the file that could not be read out of the way: "<name>.damaged", or "<name>.damaged.N"
-    // when that is taken. False (reason printed) when it cannot be moved.
-    bool KeepUnreadFile();
+    // Moves the file that could not be read (the file itself, not a link to it) out of the way:
+    // "<name>.damaged", or "<name>.damaged.N" when that is taken. False (reason printed) when it cannot
+    // be moved.
+    bool KeepUnreadFile(const std::filesystem::path& file);
 
     std::filesystem::path path_;
     bool keepOld_ = false; // the file on disk was not read whole

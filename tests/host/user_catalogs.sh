@@ -118,6 +118,15 @@ if [[ ! -L "$work/link.dat" || "$(head -c 4 "$work/real/catalogs.dat" 2>/dev/nul
   echo "FAIL link: the link was replaced or its file not written" >&2
   failures=$((failures + 1))
 fi
+# A damaged file behind the link is kept, and the link still names the catalogs.
+printf 'damaged behind a link\n' >"$work/real/catalogs.dat"
+TAVRIN_USER_CATALOGS="$work/link.dat" run newcatalog "$lit" Poems
+expect link-damaged "kept as $work/real/catalogs.dat.damaged$" "$out"
+if [[ ! -L "$work/link.dat" || "$(cat "$work/real/catalogs.dat.damaged" 2>/dev/null)" != "damaged behind a link" ||
+  "$(head -c 4 "$work/real/catalogs.dat")" != CATA ]]; then
+  echo "FAIL link-damaged: the damaged file behind the link was not kept, or the link not kept" >&2
+  failures=$((failures + 1))
+fi
 
 # ---- a save that fails: the old file whole, the reason, exit 1 ----
 # No registry file, so that nothing but the save writes; then no file may grow: every write fails
