@@ -8,10 +8,12 @@
 #include "registry_check.h"
 #include "session.h"
 #include "terminal_text.h"
+#include "user_catalog_file.h"
 #include "user_paths.h"
 
 #include "plat/core.h"
 #include "plat/modules.h"
+#include "plat/registry.h"
 #include "plat/resources.h"
 #include "tavrin/tavrin_ctrl.h"
 
@@ -39,8 +41,15 @@ void Usage() {
         "converted the other way.\n"
         "Commands run in order, separated by --; without any, 'show' runs. A -- followed by a command\n"
         "name starts the next command; any other -- ends the options of the command it stands in, so\n"
-        "the words after it are taken as they are (search -- --verbose searches for \"--verbose\").\n"
-        "Commands:");
+        "the words after it are taken as they are (search -- --verbose searches for \"--verbose\").");
+    std::printf("Files:\n"
+                "  the registry (TAVRIN_REGISTRY): %s\n"
+                "  the user's catalogs (TAVRIN_USER_CATALOGS; default: beside the registry): %s\n"
+                "      read at start; written after every command that can change them (newcatalog, rename,\n"
+                "      move, remove, menu, command, add) by replacing the file whole; a file that cannot be\n"
+                "      read whole is kept as NAME.damaged at the next save\n"
+                "Commands:\n",
+                plat::RegistryPath().c_str(), tavrin::host::UserCatalogPath().c_str());
     for (const auto& c : tavrin::host::Commands()) {
         std::string help = c.help;
         for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
@@ -115,6 +124,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         plat::PumpMessages();
+        UserCatalogFile catalogs(UserCatalogPath());
+        catalogs.Load(shelf);
         Session session{host, shelf};
         for (const auto& c : line->commands) {
             std::vector<std::string> args(c.begin() + 1, c.end());
@@ -125,8 +136,11 @@ int main(int argc, char** argv) {
                 status = 1;
             }
             plat::PumpMessages();
+            // A command that failed may still have changed the shelf (some books added, some refused).
+            if (ChangesUserCatalogs(c[0]) && !catalogs.SaveAfterChange(shelf)) status = 1;
             if (status != 0) break;
         }
+        if (!catalogs.SaveAtExit(shelf)) status = 1;
         shelf.DestroyWindow();
     }
     DestroyWindow(host.Handle());

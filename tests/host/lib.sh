@@ -9,7 +9,9 @@ work="$(mktemp -d)"
 trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
 export TAVRIN_REGISTRY="$work/registry.db"
 export TAVRIN_EBOOK_STORE="$work/ebooks"
-host=("$build/host/tavrin-host" --shelf "$build/shelf")
+# Every run starts without user catalogs, as each test expects; the user catalog tests keep them.
+export TAVRIN_USER_CATALOGS="$work/user-catalogs.dat"
+host=(sh -c 'rm -f -- "$TAVRIN_USER_CATALOGS"; exec "$@"' fresh "$build/host/tavrin-host" --shelf "$build/shelf")
 bookc="$build/tools/bookc/tavrin-bookc"
 failures=0
 
