@@ -40,9 +40,16 @@ expect_status rename 0 "$status"
 run show
 expect renamed "^      Verse  \[catalog" "$out"
 refuse renamed "^      Poems  \[catalog" "$out"
-run menu "Bookshelf / Unclassified / Verse" Delete
+# A catalog with a book in it cannot be deleted; an empty one can, and stays deleted.
+run newcatalog "Bookshelf / Unclassified" Spare
+expect_status spare 0 "$status"
+run show
+expect spare "^      Spare  \[catalog" "$out"
+run menu "Bookshelf / Unclassified / Spare" Delete
+expect_status delete 0 "$status"
 run show
 expect_status deleted 0 "$status"
-refuse deleted "^      Verse  \[catalog" "$out"
+refuse deleted "^      Spare  \[catalog" "$out"
+expect deleted-kept "^      Verse  \[catalog" "$out"
 
 finish "host user catalogs restart"
