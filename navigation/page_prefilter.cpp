@@ -2,7 +2,7 @@
 // taken out, so an occurrence of the searched text is either a run of the page's own bytes, or it is
 // split by sequences: then the part before the first of them ends right before a 0xFF that does not
 // start a line break, with a byte of the text other than its last. The pass looks for both places,
-// 32 bytes at a time with AVX2 (else 16):
+// 64 bytes at a time with AVX-512, 32 with AVX2, else 16:
 // - a run: the text's rarest byte with, at the right distance, its second rarest (either case when
 //   the case is ignored); only then is the run compared byte by byte;
 // - a split: a 0xFF not followed by 0x0A whose byte before is one of the text's bytes, tested for
@@ -26,7 +26,7 @@
 namespace tavrin::search {
 namespace {
 
-bool g_useWide = true;
+size_t g_widest = 64;
 
 // The filter's bytes as the wide passes load them.
 struct PagePrefilterBytes {
@@ -55,11 +55,11 @@ struct PageLook {
     // Could an occurrence be split by the sequence starting with the 0xFF at q (a byte follows it)?
     bool SplitAt(size_t q) const { return q != 0 && page[q + 1] != kLineBreak && f.before_[page[q - 1]]; }
     // The places a wide step found in the block starting at `base`.
-    bool Block(size_t base, uint32_t runs, uint32_t splits) const {
+    bool Block(size_t base, uint64_t runs, uint64_t splits) const {
         for (; runs; runs &= runs - 1)
-            if (RunAt(base + static_cast<size_t>(__builtin_ctz(runs)))) return true;
+            if (RunAt(base + static_cast<size_t>(__builtin_ctzll(runs)))) return true;
         for (; splits; splits &= splits - 1)
-            if (SplitAt(base + static_cast<size_t>(__builtin_ctz(splits)))) return true;
+            if (SplitAt(base + static_cast<size_t>(__builtin_ctzll(splits)))) return true;
         return false;
     }
     // The positions from `from` up to `to`, one at a time.
@@ -102,12 +102,17 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
         __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + pairOffset));
         runs = _mm256_and_si256(runs,
                                 _mm256_or_si256(_mm256_cmpeq_epi8(p, pair), _mm256_cmpeq_epi8(p, pairOther)));
-        __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
-        __m256i splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lineFeed), _mm256_cmpeq_epi8(v, mark));
-        __m256i prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
-        __m256i low = _mm256_shuffle_epi8(lowBits, _mm256_and_si256(prev, nibble));
-        __m256i high = _mm256_shuffle_epi8(highBits, _mm256_and_si256(_mm256_srli_epi16(prev, 4), nibble));
-        splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), zero), splits);
+        __m256i splits = _mm256_cmpeq_epi8(v, mark);
+        // Few blocks hold a 0xFF: the split test is made only for those that do.
+        if (!_mm256_testz_si256(splits, splits)) {
+            __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+            splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lineFeed), splits);
+            __m256i prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
+            __m256i low = _mm256_shuffle_epi8(lowBits, _mm256_and_si256(prev, nibble));
+            __m256i high =
+                _mm256_shuffle_epi8(highBits, _mm256_and_si256(_mm256_srli_epi16(prev, 4), nibble));
+            splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), zero), splits);
+        }
         __m256i any = _mm256_or_si256(runs, splits);
         if (_mm256_testz_si256(any, any)) return false;
         const uint32_t keep = ~uint32_t{0} << skip;
@@ -126,9 +131,57 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
     return false;
 }
 
-bool HasWide() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+// Blocks of 64, as ScanWide.
+__attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look, const PagePrefilterBytes& f,
+                                                            size_t& q, size_t reach) {
+    const __m512i rare = _mm512_set1_epi8(static_cast<char>(f.rareByte));
+    const __m512i rareOther = _mm512_set1_epi8(static_cast<char>(f.rareOther));
+    const __m512i pair = _mm512_set1_epi8(static_cast<char>(f.pairByte));
+    const __m512i pairOther = _mm512_set1_epi8(static_cast<char>(f.pairOther));
+    const __m512i mark = _mm512_set1_epi8(static_cast<char>(kMark));
+    const __m512i lineFeed = _mm512_set1_epi8(static_cast<char>(kLineBreak));
+    const __m512i nibble = _mm512_set1_epi8(0x0F);
+    const __m512i lowBits =
+        _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_load_si128(reinterpret_cast<const __m128i*>(f.lowBits)));
+    const __m512i highBits =
+        _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)));
+    const ptrdiff_t pairOffset = f.pairOffset;
+    auto block = [&](size_t base, unsigned skip) __attribute__((target("avx512f,avx512bw"))) {
+        const unsigned char* at = look.page + base;
+        const __m512i v = _mm512_loadu_si512(at);
+        const __m512i p = _mm512_loadu_si512(at + pairOffset);
+        const __mmask64 runs = (_mm512_cmpeq_epi8_mask(v, rare) | _mm512_cmpeq_epi8_mask(v, rareOther)) &
+                               (_mm512_cmpeq_epi8_mask(p, pair) | _mm512_cmpeq_epi8_mask(p, pairOther));
+        __mmask64 splits = _mm512_cmpeq_epi8_mask(v, mark);
+        if (splits) {
+            const __m512i next = _mm512_loadu_si512(at + 1);
+            const __m512i prev = _mm512_loadu_si512(at - 1);
+            const __m512i low = _mm512_shuffle_epi8(lowBits, _mm512_and_si512(prev, nibble));
+            const __m512i high =
+                _mm512_shuffle_epi8(highBits, _mm512_and_si512(_mm512_srli_epi16(prev, 4), nibble));
+            splits &= ~_mm512_cmpeq_epi8_mask(next, lineFeed) & _mm512_test_epi8_mask(low, high);
+        }
+        if (!(runs | splits)) return false;
+        const uint64_t keep = ~uint64_t{0} << skip;
+        return look.Block(base, runs & keep, splits & keep);
+    };
+    const size_t start = q;
+    for (; q + reach <= look.n; q += 64)
+        if (block(q, 0)) return true;
+    if (q < look.n && look.n >= start + reach && look.n - reach + 64 > q) {
+        const size_t last = look.n - reach;
+        if (block(last, static_cast<unsigned>(q - last))) return true;
+        q = last + 64;
+    }
+    return false;
+}
+
+// The widest scan the processor has, in bytes per block.
+size_t ProcessorWidth() {
+    static const size_t width = __builtin_cpu_supports("avx512bw") ? 64
+                                : __builtin_cpu_supports("avx2")   ? 32
+                                                                   : 16;
+    return width;
 }
 #endif
 
@@ -179,7 +232,12 @@ bool PageLook::Scan() const {
     size_t q = std::min(first, n);
     if (Bytes(0, q)) return true;
 #if defined(__x86_64__) || defined(__i386__)
-    if (g_useWide && HasWide()) {
+    const size_t width = std::min(g_widest, ProcessorWidth());
+    if (width == 64) {
+        if (ScanWidest(*this, b, q, 64 + beyond)) return true;
+        return Bytes(q, n);
+    }
+    if (width == 32) {
         if (ScanWide(*this, b, q, 32 + beyond)) return true;
         return Bytes(q, n);
     }
@@ -225,9 +283,9 @@ bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char
     return PagePrefilter(needle, m, fold, rare).MayHold(page, n);
 }
 
-bool UseWideScan(bool use) {
-    bool previous = g_useWide;
-    g_useWide = use;
+size_t UseScanWidth(size_t widest) {
+    const size_t previous = g_widest;
+    g_widest = widest;
     return previous;
 }
 

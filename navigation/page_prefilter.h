@@ -38,8 +38,8 @@ class PagePrefilter {
 bool MayHold(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
              size_t rare);
 
-// Tests use this to run the 16-byte pass where the processor would take the 32-byte one; returns the
-// previous setting.
-bool UseWideScan(bool use);
+// Tests use this to run the 32-byte or the 16-byte pass where the processor would take a wider one:
+// the widest block in bytes (64, 32 or 16) the quick look may use; returns the previous setting.
+size_t UseScanWidth(size_t widest);
 
 } // namespace tavrin::search

@@ -1,12 +1,13 @@
 #include "bookfmt/byte_source.h"
 
-#include "bookfmt/read_ahead.h"
+#include "bookfmt/mapped_file.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,13 +33,23 @@ std::atomic<uint64_t> g_nextId{1};
 // Reads of more than this go to the file whatever they are: the block would save them little.
 constexpr size_t kDirectRead = kRunBlockSize / 2;
 
+// Reads `out` at `offset` of `fd` with pread, as many calls as it takes. False on an error or when
+// the file ends first.
+bool ReadFully(int fd, uint64_t offset, std::span<uint8_t> out) {
+    size_t done = 0;
+    while (done < out.size()) {
+        ssize_t n = ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false; // error, or the file ended early
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 class FileSource final : public ByteSource {
   public:
     FileSource(int fd, uint64_t size) : fd_(fd), size_(size), id_(g_nextId.fetch_add(1)) {}
-    ~FileSource() override {
-        ForgetReadAhead(id_);
-        ::close(fd_);
-    }
+    ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -48,8 +59,14 @@ class FileSource final : public ByteSource {
         return ReadFully(fd_, offset, out);
     }
 
+    // Runs of many pages are copied from a mapping of the file (mapped at the first run): no read
+    // into a block first and no thread to read ahead; the kernel reads the file ahead of the copy.
+    // A file that has shrunk since it was opened is read piece by piece, so that the read fails
+    // exactly where its bytes are gone.
     bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint64_t end) const override {
-        return ReadAhead(fd_, id_, offset, pieces, std::min(end, size_));
+        std::call_once(mapOnce_, [this] { map_ = MappedFile::Map(fd_, size_); });
+        if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces);
+        return ByteSource::ReadPieces(offset, pieces, end);
     }
 
     bool ReadRun(uint64_t offset, std::span<uint8_t> out, uint64_t end) const override {
@@ -61,6 +78,15 @@ class FileSource final : public ByteSource {
     }
 
   private:
+    // Does the file still hold the bytes of the pieces from `offset` on?
+    bool Holds(uint64_t offset, std::span<const Piece> pieces) const {
+        uint64_t total = 0;
+        for (const Piece& p : pieces)
+            total += p.length;
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 && RangeInside(offset, total, static_cast<uint64_t>(st.st_size));
+    }
+
     // With the block held: the bytes from the block when the read goes on with this file's run,
     // reading the block's next piece from here when it does not hold them.
     bool FromBlock(uint64_t offset, std::span<uint8_t> out, uint64_t end) const {
@@ -96,6 +122,8 @@ class FileSource final : public ByteSource {
     int fd_;
     uint64_t size_;
     uint64_t id_; // never given to another file, unlike the object's address
+    mutable std::once_flag mapOnce_;
+    mutable std::unique_ptr<MappedFile> map_;
 };
 
 class MemorySource final : public ByteSource {

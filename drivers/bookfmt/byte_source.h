@@ -31,8 +31,8 @@ class ByteSource {
     }
     // For a caller that goes through a stretch of the source in larger runs (a book's pages read
     // many at a time), each where the one before ended: the bytes from `offset` on, copied piece after
-    // piece to where the pieces say. A file reads the next block ahead on a helper thread while the
-    // caller works, never past `end`. What ReadAt of each piece would answer.
+    // piece to where the pieces say. A file copies them from a mapping of itself. What ReadAt of
+    // each piece would answer.
     virtual bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint64_t end) const {
         (void)end;
         for (const Piece& p : pieces) {

@@ -1,18 +1,21 @@
-// Pages read one after another, as a search reads them, come from large blocks of the file read
-// ahead: byte for byte what the file holds, whatever else is read between them (another book, a
+// Pages read one after another, as a search reads them, come from large blocks of the file or from
+// its mapping: byte for byte what the file holds, whatever else is read between them (another book, a
 // page looked up on its own, another thread), every page's checksum still checked on the bytes
 // handed out, and a file that shrank failing exactly where its bytes are gone; and runs of pages
 // read at once into one buffer, laid out as the search keeps them.
 #include "support/book_test_support.h"
 
 #include "bookfmt/byte_source.h"
-#include "bookfmt/read_ahead.h"
+#include "bookfmt/mapped_file.h"
 #include "bookfmt/reader.h"
 #include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <random>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <thread>
 #include <tuple>
@@ -224,9 +227,9 @@ TEST(PageRuns, ARunChecksEveryPageAndServesWhatAShrunkFileStillHolds) {
     auto second = Reader::Open(whole);
     ASSERT_TRUE(second) << second.error;
     ASSERT_EQ(ReadRun(*second.reader, 0, 4096, 8).count, 8u);
-    // Past what that run had read ahead (a block read by the reader, the next by the thread).
+    // Well past what that run read (and what the kernel may have read ahead of it).
     uint32_t cut = 8;
-    while (PageStart(file, book, cut) - PageStart(file, book, 0) < 2 * tavrin::book::kReadAheadBlock)
+    while (PageStart(file, book, cut) - PageStart(file, book, 0) < 1024 * 1024)
         ++cut;
     ASSERT_LT(cut + 10, static_cast<uint32_t>(kPages));
     ASSERT_EQ(truncate(whole.c_str(), static_cast<off_t>(PageStart(file, book, cut))), 0);
@@ -254,9 +257,8 @@ int WrongInRuns(const Reader& r, const BookModel& book, size_t bytes) {
     return wrong;
 }
 
-// The next stretch of a file is read ahead while the caller works on one: the bytes are the file's
-// whoever reads what, books taking turns, two threads at once, a book read again from its start, and
-// a book closed while the stretch after its last run is being read.
+// Runs come from the book's mapping: the bytes are the file's whoever reads what, books taking
+// turns, two threads at once, a book read again from its start, and a book closed right after a run.
 TEST(PageRuns, RunsReadAheadAreTheFilesBytesWhateverReadsMeanwhile) {
     TempDir dir;
     const BookModel a = ManyPages(kPages, 600, 10), b = ManyPages(kPages, 600, 11);
@@ -296,9 +298,8 @@ TEST(PageRuns, RunsReadAheadAreTheFilesBytesWhateverReadsMeanwhile) {
     EXPECT_EQ(WrongInRuns(*rb.reader, b, 128 * 1024), 0);
 }
 
-// A program that forks without exec after a search (the read-ahead thread exists in the parent only)
-// reads runs in the child and ends it with exit(), which joins the library's thread: the child reads
-// its bytes and ends, instead of waiting for a thread it does not have.
+// A program that forks without exec after a search reads runs in the child (which shares the
+// parent's mapping) and ends it with exit(): the child reads its bytes and ends.
 TEST(PageRuns, AChildForkedAfterRunsReadsItsOwnAndEnds) {
     TempDir dir;
     const BookModel a = ManyPages(kPages, 600, 12);
@@ -320,6 +321,40 @@ TEST(PageRuns, AChildForkedAfterRunsReadsItsOwnAndEnds) {
                                    << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the child read wrong bytes";
     EXPECT_EQ(WrongInRuns(*ra.reader, a, 128 * 1024), 0) << "the parent reads on";
+}
+
+// A mapped file cut short under the copy (another program truncating the book between the check of
+// its size and the copy): the copy from the lost part fails and the program goes on; a copy from
+// what is left still works. A bus error that is not a guarded copy's still ends the program.
+TEST(PageRuns, AMappedFileCutShortFailsTheCopyInsteadOfEndingTheProgram) {
+    TempDir dir;
+    const std::string path = dir.Write("cut.bin", Bytes(256 * 1024, 0x5A));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    auto map = tavrin::book::MappedFile::Map(fd, 256 * 1024);
+    ASSERT_TRUE(map);
+    ASSERT_EQ(truncate(path.c_str(), 64 * 1024), 0);
+    std::vector<uint8_t> a(1000), b(100 * 1024);
+    const tavrin::book::Piece pieces[] = {{a.data(), a.size()}, {b.data(), b.size()}};
+    EXPECT_FALSE(map->CopyPieces(32 * 1024, pieces));
+    EXPECT_TRUE(map->CopyPieces(0, {pieces, 1}));
+    EXPECT_EQ(a[999], 0x5A);
+    EXPECT_FALSE(map->CopyPieces(250 * 1024, pieces)) << "past the mapping's end";
+    ::close(fd);
+
+    EXPECT_EXIT(
+        {
+            const std::string other = dir.Write("other.bin", Bytes(64 * 1024, 1));
+            const int ofd = ::open(other.c_str(), O_RDONLY);
+            auto guarded = tavrin::book::MappedFile::Map(ofd, 64 * 1024);
+            guarded->CopyPieces(0, {pieces, 1}); // the guard is installed
+            void* raw = mmap(nullptr, 64 * 1024, PROT_READ, MAP_SHARED, ofd, 0);
+            if (truncate(other.c_str(), 0) != 0) std::exit(3);
+            volatile uint8_t sink = static_cast<const volatile uint8_t*>(raw)[8192];
+            (void)sink;
+            std::exit(0);
+        },
+        ::testing::KilledBySignal(SIGBUS), "");
 }
 
 } // namespace

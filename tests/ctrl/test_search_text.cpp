@@ -118,23 +118,23 @@ TEST(ExtractTags, TextsBetweenTags) {
 
 // ---- the fast search against the line-by-line reading ----
 
-// The quick look at the raw page runs 32 bytes at a time where the processor can, else 16; both are
-// held to the reference.
-class BothScanWidths : public testing::TestWithParam<bool> {
+// The quick look at the raw page runs 64 or 32 bytes at a time where the processor can, else 16;
+// each width is held to the reference (a width the processor lacks runs the next narrower one).
+class EveryScanWidth : public testing::TestWithParam<size_t> {
   protected:
-    void SetUp() override { previous_ = tavrin::search::UseWideScan(GetParam()); }
-    void TearDown() override { tavrin::search::UseWideScan(previous_); }
+    void SetUp() override { previous_ = tavrin::search::UseScanWidth(GetParam()); }
+    void TearDown() override { tavrin::search::UseScanWidth(previous_); }
 
   private:
-    bool previous_ = true;
+    size_t previous_ = 64;
 };
 
-INSTANTIATE_TEST_SUITE_P(SearchAgreesWithLineReading, BothScanWidths, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& width) {
-                             return width.param ? "Wide" : "Narrow";
+INSTANTIATE_TEST_SUITE_P(SearchAgreesWithLineReading, EveryScanWidth, testing::Values(64, 32, 16),
+                         [](const testing::TestParamInfo<size_t>& width) {
+                             return "Width" + std::to_string(width.param);
                          });
 
-TEST_P(BothScanWidths, TextAtEveryPlaceOfALongPage) {
+TEST_P(EveryScanWidth, TextAtEveryPlaceOfALongPage) {
     // Texts whose second rarest byte stands before, after and on both sides of the rarest, whole and
     // split by a sequence, put at every position of a page longer than several blocks; the filler
     // holds the texts' bytes and 0xFF sequences whose byte before is and is not one of them.
@@ -162,7 +162,7 @@ TEST_P(BothScanWidths, TextAtEveryPlaceOfALongPage) {
     }
 }
 
-TEST_P(BothScanWidths, OnRandomPages) {
+TEST_P(EveryScanWidth, OnRandomPages) {
     RandomPages random(20261206);
     ASSERT_TRUE(tavrin::search::ReserveScratch(kSearchBufferSize));
     int found = 0;

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     size_t textLength = data[0] % 9;
     int matchCase = data[1] & 1;
-    tavrin::search::UseWideScan((data[1] & 2) == 0);
+    constexpr size_t kWidths[] = {64, 32, 16, 64};
+    tavrin::search::UseScanWidth(kWidths[(data[1] >> 1) & 3]);
     if (size < 2 + textLength) return 0;
     std::string text(reinterpret_cast<const char*>(data + 2), textLength);
     text.resize(std::strlen(text.c_str()));

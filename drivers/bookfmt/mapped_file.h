@@ -1,0 +1,35 @@
+// A book file mapped into memory for reads that go through long stretches of it (a search reading
+// its pages in runs): the pages are copied from the mapping to where the caller wants them, with no
+// read into a block of our own first. A file cut short while it is mapped makes a copy from the lost
+// part fault (SIGBUS); such a copy is caught and fails as a read past the file's end would, instead
+// of ending the program.
+#pragma once
+
+#include "bookfmt/byte_source.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace tavrin::book {
+
+class MappedFile {
+  public:
+    // Maps `size` bytes of the file open as `fd`; null when it cannot be mapped (the caller reads
+    // instead).
+    static std::unique_ptr<MappedFile> Map(int fd, uint64_t size);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // Copies the bytes from `offset` on, piece after piece, to where the pieces say. False when they
+    // go past the mapping or the file has lost them since it was mapped.
+    bool CopyPieces(uint64_t offset, std::span<const Piece> pieces) const;
+
+  private:
+    MappedFile(const uint8_t* base, uint64_t size) : base_(base), size_(size) {}
+    const uint8_t* base_;
+    uint64_t size_;
+};
+
+} // namespace tavrin::book
