@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <pthread.h>
 #include <signal.h>
 #include <system_error>
@@ -84,7 +85,7 @@ void PageAhead::Hand() {
     Batch& batch = Filling();
     if (batch.pages.empty()) return;
     if (!looker_.joinable()) {
-        LookAt(batch);
+        LookAt(batch, false);
         ++handed_;
         looked_ = handed_;
         return;
@@ -102,9 +103,12 @@ const PageAhead::Batch& PageAhead::Oldest() {
     if (looker_.joinable()) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (looked_ <= taken_) {
-            // The looker may be asleep with fewer batches than wake it: it is needed now.
+            // The looker may be asleep with fewer batches than wake it: it is needed now. While this
+            // thread waits, the looker leaves the rest of the batch's line-by-line reading to it.
+            searchWaits_.store(true, std::memory_order_relaxed);
             handedOver_.notify_one();
             lookedAt_.wait(lock, [this] { return looked_ > taken_; });
+            searchWaits_.store(false, std::memory_order_relaxed);
         }
     }
     return ring_[taken_ % batches_];
@@ -141,7 +145,7 @@ void PageAhead::Look() {
             handedOver_.wait(lock, [&] { return stop_ || handed_ > i; });
             if (stop_) return;
         }
-        LookAt(ring_[i % batches_]);
+        LookAt(ring_[i % batches_], true);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             looked_ = i + 1;
@@ -150,9 +154,25 @@ void PageAhead::Look() {
     }
 }
 
-void PageAhead::LookAt(Batch& batch) const {
-    for (Page& page : batch.pages)
-        page.mayHold = filter_.MayHold(batch.block + page.offset, page.length);
+void PageAhead::LookAt(Batch& batch, bool exact) {
+    for (Page& page : batch.pages) {
+        const unsigned char* bytes = batch.block + page.offset;
+        page.mayHold = filter_.MayHold(bytes, page.length);
+        page.checked = false;
+        if (!exact || !page.mayHold || searchWaits_.load(std::memory_order_relaxed)) continue;
+        // A page whose area cannot be had is left to the search's thread, which says so.
+        try {
+            if (plain_.size() < page.length + 2) plain_.resize(page.length + 2);
+        } catch (const std::bad_alloc&) {
+            continue;
+        }
+        const int holds = PassedPageHolds(filter_.Needle(), filter_.Length(), filter_.Folds(), filter_.Rare(),
+                                          bytes, page.length, plain_.data(), breaks_);
+        if (holds >= 0) {
+            page.mayHold = holds == 1;
+            page.checked = true;
+        }
+    }
 }
 
 } // namespace tavrin::search

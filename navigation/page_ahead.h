@@ -6,16 +6,19 @@
 // Pages come in batches because a page of a dictionary is a few hundred bytes: handing each over on
 // its own, and waiting for each, cost more than reading and looking at it.
 //
-// For a book of more than a batch the looking may be done by a second thread, which sleeps while it
-// has nothing to look at, as the search does while it waits for an answer (no thread spins). Only
-// the search's own thread calls drivers, the host or the message box; the second thread reads the
-// batches handed to it and writes the answers, nothing else. Without a second thread (a book of one
-// batch, a caller that wants none, or no thread to be had) a batch is looked at when it is handed
-// over, and there is one batch, taken back before the next is read.
+// For a book of more than a batch the looking may be done by a second thread, which also reads the
+// pages that the quick look lets through line by line (a common word passes most pages, and that
+// reading is most of the search's work then) unless the search's thread is waiting for it; it
+// sleeps while it has nothing to look at, as the search does
+// while it waits for an answer (no thread spins). Only the search's own thread calls drivers, the host or the
+// message box; the second thread reads the batches handed to it and writes the answers, nothing else. Without
+// a second thread (a book of one batch, a caller that wants none, or no thread to be had) a batch is looked
+// at when it is handed over, and there is one batch, taken back before the next is read.
 #pragma once
 
 #include "navigation/page_prefilter.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -33,10 +36,11 @@ class PageAhead {
         size_t offset = 0;    // of its bytes in the batch's block
         size_t length = 0;    // the page's bytes, followed by a zero byte
         bool mayHold = false; // the answer, once the batch is taken back
+        bool checked = false; // mayHold is the line-by-line reading's answer, not only the quick look's
     };
     // Batches hold up to kBatchBytes of pages (a longer page gets a block of its own size) and up
     // to kBatchPages pages.
-    static constexpr size_t kBatchBytes = 128 * 1024;
+    static constexpr size_t kBatchBytes = 512 * 1024;
     static constexpr size_t kBatchPages = 2048;
     static constexpr size_t kBatches = 4;
     // A sleeping looker is woken once this many batches wait for it (or the search waits for one):
@@ -95,7 +99,7 @@ class PageAhead {
     Batch& Filling() { return ring_[handed_ % batches_]; }
     void StartLooker();
     void Look();
-    void LookAt(Batch& batch) const;
+    void LookAt(Batch& batch, bool exact);
 
     const PagePrefilter& filter_;
     const bool secondThread_;
@@ -109,6 +113,12 @@ class PageAhead {
     std::mutex mutex_;
     std::condition_variable handedOver_, lookedAt_;
     std::thread looker_;
+    // Set while the search's thread waits for the looker: the looker is the slower of the two then,
+    // and leaves the pages it has not read line by line to the search's thread.
+    std::atomic<bool> searchWaits_{false};
+    // The looker's own area for a page's plain text and its line breaks.
+    std::vector<unsigned char> plain_;
+    std::vector<uint32_t> breaks_;
 };
 
 } // namespace tavrin::search

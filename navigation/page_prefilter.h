@@ -20,6 +20,12 @@ class PagePrefilter {
     // line (with fold, the page's A-Z count as a-z); true when they may.
     bool MayHold(const unsigned char* page, size_t n) const;
 
+    // The text as it was given.
+    const unsigned char* Needle() const { return needle_; }
+    size_t Length() const { return m_; }
+    bool Folds() const { return fold_; }
+    size_t Rare() const { return rare_; }
+
   private:
     friend struct PageLook;
     const unsigned char* needle_;

@@ -106,7 +106,8 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
     const HMODULE driver = record->hDriver;
     auto callback = reinterpret_cast<SearchCallback>(pfnCallback);
     BindDriver(driver);
-    const bool html = (ReadCaps(book).wCaps & CBI_CAP_SHARED_HTML) != 0;
+    const WORD caps = ReadCaps(book).wCaps;
+    const bool html = (caps & CBI_CAP_SHARED_HTML) != 0;
     // Asked once, and again after each call of the host's callback, which may change the book.
     int32_t pages = PageCount(book);
     if (pages <= 0) return 1;
@@ -122,17 +123,19 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
     search::PageAhead ahead(filter, true);
 
     enum class Go { On, BookEnds, Stop };
+    // The book's number (what GetBookNo does) and name, asked once: a common word hits tens of
+    // thousands of pages of a dictionary.
+    char number[kBookNoSize] = {};
+    char name[CBI_NAME_CAPACITY];
+    FormBookNo(book, number);
+    ReadBookName(book, name, sizeof name, CBI_NAME_CAPACITY - 1);
+    const bool contents = g_cbi.CBIVPGetItemText && g_cbi.CBIVPPageToItem && (caps & CBI_CAP_CONTENTS);
+
     // Reports one page that holds the text to the host.
     auto report = [&](int32_t page) {
-        char number[kBookNoSize] = {};
-        char name[CBI_NAME_CAPACITY];
         char entry[CBI_ITEM_TEXT_CAPACITY] = {};
-        // What GetBookNo does, without binding the driver's entry points again for every hit.
         BindTo(driver);
-        FormBookNo(book, number);
-        ReadBookName(book, name, sizeof name, CBI_NAME_CAPACITY - 1);
-        if (g_cbi.CBIVPGetItemText && g_cbi.CBIVPPageToItem && (ReadCaps(book).wCaps & CBI_CAP_CONTENTS))
-            ReadItemText(book, g_cbi.CBIVPPageToItem(book, page), entry, sizeof entry);
+        if (contents) ReadItemText(book, g_cbi.CBIVPPageToItem(book, page), entry, sizeof entry);
         SearchHit hit{name, number, page, entry};
         const unsigned freedBefore = g_nBooksFreed;
         if (callback && callback(book, &hit) == 0) {
@@ -161,8 +164,9 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         for (const search::PageAhead::Page& page : batch.pages) {
             // Pages read ahead of a callback that shortened the book are past its end now.
             if (page.number >= pages) break;
-            if (page.mayHold && search::SearchPassedPage(pattern, needle.size(), !matchCase, rare,
-                                                         batch.Bytes(page), page.length)) {
+            if (page.mayHold &&
+                (page.checked || search::SearchPassedPage(pattern, needle.size(), !matchCase, rare,
+                                                          batch.Bytes(page), page.length))) {
                 go = report(page.number);
                 if (go != Go::On) break;
             }

@@ -318,6 +318,17 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
 
 namespace tavrin::search {
 
+int PassedPageHolds(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
+                    size_t length, unsigned char* out, std::vector<uint32_t>& breaks) {
+    if (m == 0 || !page || length == 0) return 0;
+    try {
+        breaks.clear();
+        return PageSearch(page, length, fold, out, needle, m, rare, breaks).Run() ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}
+
 int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
                      size_t length) {
     if (m == 0 || !page || length == 0) return 0;
@@ -329,13 +340,9 @@ int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t ra
         if (ownArea) ReleaseScratch();
         return 0;
     }
-    int result = 0;
-    try {
-        std::vector<uint32_t>& breaks = Breaks();
-        breaks.clear();
-        auto* out = reinterpret_cast<unsigned char*>(g_searchBuffer);
-        result = PageSearch(page, length, fold, out, needle, m, rare, breaks).Run() ? 1 : 0;
-    } catch (const std::bad_alloc&) {
+    int result = PassedPageHolds(needle, m, fold, rare, page, length,
+                                 reinterpret_cast<unsigned char*>(g_searchBuffer), Breaks());
+    if (result < 0) {
         AfxMessageBox("There are short of memory!", MB_OK);
         result = 0;
     }

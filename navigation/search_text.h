@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,12 @@ void* Allocate(size_t size);
 // `needle` (m bytes, folded with Fold when fold) and `rare`, the index of its rarest byte.
 int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
                      size_t length);
+
+// SearchPassedPage's answer worked out in the caller's own area (`out`: at least length + 2 bytes;
+// `breaks`), for a thread other than the search's: it shows nothing and touches no shared area. 1 or
+// 0; -1 when there was no memory to be had for `breaks`.
+int PassedPageHolds(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
+                    size_t length, unsigned char* out, std::vector<uint32_t>& breaks);
 
 // Makes g_searchBuffer hold at least `size` bytes (at least kSearchBufferSize). False when no area
 // of that size was to be had; the area is then kSearchBufferSize bytes if that much could be had

@@ -243,11 +243,11 @@ TEST_F(SearchBooks, NoScratchAreaAtTheStart) {
 
 TEST_F(SearchBooks, NoPageBlockEndsThatBookOnly) {
     // A page longer than a batch of pages gets a block of its own.
-    EBook("a.ebd", "Alpha", {"cat", std::string(200000, 'c') + "cat", "cat"});
+    EBook("a.ebd", "Alpha", {"cat", std::string(600000, 'c') + "cat", "cat"});
     EBook("b.ebd", "Beta", {"cat"});
     ASSERT_TRUE(Start());
-    g_failFrom = 200001; // the long page's block, not the scratch area
-    g_failTo = 210000;
+    g_failFrom = 600001; // the long page's block, not the scratch area
+    g_failTo = 610000;
     g_failCount = 1;
     tavrin::search::SetAllocator(&Failing);
     ui_.AnswerMessageBox(IDOK, "Out of memory");
@@ -385,12 +385,12 @@ TEST_F(SearchBooks, LongBookTheCallbackShortensEndsAtItsNewEnd) {
 TEST_F(SearchBooks, LongBookWithoutABlockReportsThePagesReadBefore) {
     std::vector<std::string> pages = LongBook(100, {2, 40, 58, 59, 60, 90});
     // A page longer than a batch of pages gets a block of its own: the block that cannot be had.
-    pages[60] = std::string(200000, 'c') + "cat";
+    pages[60] = std::string(600000, 'c') + "cat";
     EBook("a.ebd", "Alpha", pages);
     EBook("b.ebd", "Beta", LongBook(40, {7}));
     ASSERT_TRUE(Start());
-    g_failFrom = 200000;
-    g_failTo = 210000;
+    g_failFrom = 600000;
+    g_failTo = 610000;
     g_failCount = 1;
     tavrin::search::SetAllocator(&Failing);
     ui_.AnswerMessageBox(IDOK, "Out of memory");
