@@ -63,10 +63,10 @@ class FileSource final : public ByteSource {
     // into a block first and no thread to read ahead; the kernel reads the file ahead of the copy.
     // A file that has shrunk since it was opened is read piece by piece, so that the read fails
     // exactly where its bytes are gone.
-    bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint64_t end) const override {
+    bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const override {
         std::call_once(mapOnce_, [this] { map_ = MappedFile::Map(fd_, size_); });
-        if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces);
-        return ByteSource::ReadPieces(offset, pieces, end);
+        if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces, crcs);
+        return ByteSource::ReadPieces(offset, pieces, crcs);
     }
 
     bool ReadRun(uint64_t offset, std::span<uint8_t> out, uint64_t end) const override {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bookfmt/bytes.h"
+#include "bookfmt/crc32.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,13 +31,14 @@ class ByteSource {
         return ReadAt(offset, out);
     }
     // For a caller that goes through a stretch of the source in larger runs (a book's pages read
-    // many at a time), each where the one before ended: the bytes from `offset` on, copied piece after
-    // piece to where the pieces say. A file copies them from a mapping of itself. What ReadAt of
-    // each piece would answer.
-    virtual bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint64_t end) const {
-        (void)end;
-        for (const Piece& p : pieces) {
+    // many at a time): the bytes from `offset` on, copied piece after piece to where the pieces say,
+    // and, when `crcs` is given, the CRC-32 of each piece's bytes there. A file copies them from a
+    // mapping of itself, checking each piece as it copies it. What ReadAt of each piece would answer.
+    virtual bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const {
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const Piece& p = pieces[i];
             if (!ReadAt(offset, {p.to, p.length})) return false;
+            if (crcs) crcs[i] = Crc32(0, p.to, p.length);
             offset += p.length;
         }
         return true;

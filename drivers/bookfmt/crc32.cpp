@@ -1,6 +1,7 @@
 #include "bookfmt/crc32.h"
 
 #include <array>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -142,6 +143,43 @@ FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
                        _mm512_maskz_extracti32x4_epi32(0xF, z1, 3), p, size, tail);
 }
 
+// FoldWideClmul that also stores every block it loads at `to`: a page is copied and checked in one
+// pass over its bytes. The last (fewer than 64) bytes are copied first and finished from the copy.
+__attribute__((target("avx512f,vpclmulqdq,pclmul,ssse3"))) uint32_t
+FoldWideClmulCopy(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size_t tail) {
+    const __m512i k2048 = _mm512_set_epi64(0x1322d1430, 0x11542778a, 0x1322d1430, 0x11542778a, 0x1322d1430,
+                                           0x11542778a, 0x1322d1430, 0x11542778a);
+    const __m512i k512 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596,
+                                          0x154442bd4, 0x1c6e41596, 0x154442bd4);
+    auto copy = [&](size_t at) __attribute__((target("avx512f"))) {
+        const __m512i v = _mm512_loadu_si512(p + at);
+        _mm512_storeu_si512(to + at, v);
+        return v;
+    };
+    __m512i z1 =
+        _mm512_xor_si512(copy(0), _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(state))));
+    __m512i z2 = copy(64), z3 = copy(128), z4 = copy(192);
+    p += 256;
+    to += 256;
+    size -= 256;
+    for (; size >= 256; p += 256, to += 256, size -= 256) {
+        z1 = FoldWide(z1, k2048, copy(0));
+        z2 = FoldWide(z2, k2048, copy(64));
+        z3 = FoldWide(z3, k2048, copy(128));
+        z4 = FoldWide(z4, k2048, copy(192));
+    }
+    z1 = FoldWide(z1, k512, z2);
+    z1 = FoldWide(z1, k512, z3);
+    z1 = FoldWide(z1, k512, z4);
+    for (; size >= 64; p += 64, to += 64, size -= 64)
+        z1 = FoldWide(z1, k512, copy(0));
+    std::memcpy(to, p, size + tail);
+    return FinishLanes(_mm512_maskz_extracti32x4_epi32(0xF, z1, 0),
+                       _mm512_maskz_extracti32x4_epi32(0xF, z1, 1),
+                       _mm512_maskz_extracti32x4_epi32(0xF, z1, 2),
+                       _mm512_maskz_extracti32x4_epi32(0xF, z1, 3), to, size, tail);
+}
+
 bool HasClmul() {
     static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
     return has;
@@ -180,6 +218,19 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
     while (size--)
         c = kTables[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
     return ~c;
+}
+
+uint32_t Crc32Copy(uint32_t crc, void* to, const void* from, size_t size) {
+#ifdef TAVRIN_CRC_CLMUL
+    if (size >= 256 && g_widest == CrcMethod::Clmul512 && HasWideClmul()) {
+        const size_t whole = size & ~size_t{15};
+        return ~FoldWideClmulCopy(~crc, static_cast<uint8_t*>(to), static_cast<const uint8_t*>(from), whole,
+                                  size - whole);
+    }
+#endif
+    // Shorter pieces, or no wide multiply: the copy, then the CRC of the copy while it is in the cache.
+    if (size) std::memcpy(to, from, size);
+    return Crc32(crc, to, size);
 }
 
 CrcMethod LimitCrcMethod(CrcMethod widest) {

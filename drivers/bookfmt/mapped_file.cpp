@@ -5,6 +5,7 @@
 #include "bookfmt/mapped_file.h"
 
 #include "bookfmt/bytes.h"
+#include "bookfmt/crc32.h"
 
 #include <csetjmp>
 #include <csignal>
@@ -69,7 +70,7 @@ MappedFile::~MappedFile() {
     ::munmap(const_cast<uint8_t*>(base_), static_cast<size_t>(size_));
 }
 
-bool MappedFile::CopyPieces(uint64_t offset, std::span<const Piece> pieces) const {
+bool MappedFile::CopyPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const {
     uint64_t total = 0;
     for (const Piece& p : pieces)
         total += p.length;
@@ -83,8 +84,12 @@ bool MappedFile::CopyPieces(uint64_t offset, std::span<const Piece> pieces) cons
     if (sigsetjmp(g.back, 0) != 0) return false;
     g.active = 1;
     const uint8_t* from = base_ + offset;
-    for (const Piece& p : pieces) {
-        std::memcpy(p.to, from, p.length);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const Piece& p = pieces[i];
+        if (crcs)
+            crcs[i] = Crc32Copy(0, p.to, from, p.length);
+        else
+            std::memcpy(p.to, from, p.length);
         from += p.length;
     }
     g.active = 0;

@@ -22,9 +22,10 @@ class MappedFile {
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Copies the bytes from `offset` on, piece after piece, to where the pieces say. False when they
-    // go past the mapping or the file has lost them since it was mapped.
-    bool CopyPieces(uint64_t offset, std::span<const Piece> pieces) const;
+    // Copies the bytes from `offset` on, piece after piece, to where the pieces say; with `crcs`,
+    // the CRC-32 of each piece too, worked out as it is copied. False when they go past the mapping
+    // or the file has lost them since it was mapped.
+    bool CopyPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs = nullptr) const;
 
   private:
     MappedFile(const uint8_t* base, uint64_t size) : base_(base), size_(size) {}

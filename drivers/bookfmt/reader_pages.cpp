@@ -1,7 +1,8 @@
 // A run of pages read at once, for a caller that reads a book's pages in order (the search). The
 // pages of a book lie one after another in its page data, so the run is one stretch of the file,
-// copied page by page straight to where the caller's layout puts each page; then a zero byte is
-// written after each page and its checksum checked there. No page is handed out unchecked.
+// copied page by page straight to where the caller's layout puts each page, each page's checksum
+// worked out as it is copied; then a zero byte is written after each page and the checksums
+// compared. No page is handed out unchecked.
 #include "bookfmt/crc32.h"
 #include "bookfmt/format.h"
 #include "bookfmt/reader.h"
@@ -48,15 +49,17 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
         laid = at + length + 1;
         bytes += length;
     }
-    const bool whole = !pieces.empty() &&
-                       source_->ReadPieces(pageDataOffset_ + start, pieces, pageDataOffset_ + pageDataSize_);
+    // Each page's checksum is worked out as it is copied.
+    std::vector<uint32_t> crcs(verifyPages_ ? pieces.size() : 0);
+    const bool whole = !pieces.empty() && source_->ReadPieces(pageDataOffset_ + start, pieces,
+                                                              verifyPages_ ? crcs.data() : nullptr);
     for (size_t i = 0; i < pieces.size(); ++i) {
         const uint32_t page = first + static_cast<uint32_t>(i);
         const Piece& p = pieces[i];
         std::string why;
         bool ok;
         if (whole) {
-            ok = !verifyPages_ || Crc32(0, p.to, p.length) == field(page, fmt::kPageCrc);
+            ok = !verifyPages_ || crcs[i] == field(page, fmt::kPageCrc);
             if (!ok) why = "damaged book: the checksum of page " + std::to_string(page) + " does not match";
         } else {
             // The stretch could not be read whole (a file that shrank): each page on its own.

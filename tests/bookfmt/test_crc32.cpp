@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,6 +78,32 @@ TEST_P(EveryCrcMethod, ContinuesAcrossPieces) {
     EXPECT_EQ(pieces, whole);
     bytes[50000] ^= 1;
     EXPECT_NE(tavrin::book::Crc32(0, bytes.data(), bytes.size()), whole) << "one flipped bit shows";
+}
+
+// The copying form: the same CRC as the definition, and the bytes copied exactly, whatever the
+// length and the alignment of either side; nothing written past the copy.
+TEST_P(EveryCrcMethod, CopyingChecksAndCopiesEveryByte) {
+    std::mt19937 rng(8);
+    std::vector<uint8_t> bytes(1400);
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>(rng());
+    std::vector<uint8_t> out(1500);
+    for (size_t from = 0; from < 5; ++from)
+        for (size_t to = 0; to < 3; ++to)
+            for (size_t n = 0; n + from <= 1300; n += (n < 300 ? 1 : 11)) {
+                std::fill(out.begin(), out.end(), 0xA5);
+                const uint32_t crc =
+                    tavrin::book::Crc32Copy(0x1234567u, out.data() + to, bytes.data() + from, n);
+                ASSERT_EQ(crc, BitByBit(0x1234567u, bytes.data() + from, n)) << from << " " << to << " " << n;
+                ASSERT_TRUE(std::equal(bytes.begin() + static_cast<long>(from),
+                                       bytes.begin() + static_cast<long>(from + n),
+                                       out.begin() + static_cast<long>(to)))
+                    << "length " << n;
+                ASSERT_EQ(out[to + n], 0xA5) << "written past the copy, length " << n;
+                if (to > 0) {
+                    ASSERT_EQ(out[to - 1], 0xA5);
+                }
+            }
 }
 
 } // namespace
