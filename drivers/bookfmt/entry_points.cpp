@@ -235,7 +235,7 @@ CBI_EXPORT int CBIVPGetItemText(CBI_HBOOK book, CBI_HITEM item, char* buffer, in
         const Reader* r = ReaderOf(book);
         uint32_t entry;
         if (!EntryOf(r, item, &entry)) return CopyOut("", buffer, capacity);
-        return CopyOut(r->EntryText(entry), buffer, capacity);
+        return CopyOut(r->LookUpEntryText(entry), buffer, capacity);
     });
 }
 

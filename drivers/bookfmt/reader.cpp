@@ -31,6 +31,15 @@ std::string Num(uint64_t v) {
     return std::to_string(v);
 }
 
+// What is wrong with a contents entry's text place (its record's offset and length in a text pool of
+// `poolSize` bytes); empty when nothing is.
+std::string EntryTextFault(uint32_t offset, uint32_t length, uint64_t poolSize) {
+    if (length > fmt::kMaxEntryText)
+        return "has a text of " + std::to_string(length) + " bytes (at most 227)";
+    if (!RangeInside(offset, length, poolSize)) return "has its text outside the text pool";
+    return {};
+}
+
 } // namespace
 
 OpenResult Reader::Open(const std::string& path, const OpenOptions& options) {
@@ -361,10 +370,8 @@ std::string Reader::CheckContents(uint32_t* entryCount) const {
     auto checkEntry = [&](uint32_t e) -> std::string {
         uint32_t offset = field(e, fmt::kEntryTextOffset);
         uint32_t length = LoadU16(toc_, e * fmt::kEntrySize + fmt::kEntryTextLength);
-        if (length > fmt::kMaxEntryText)
-            return bad(e, "has a text of " + Num(length) + " bytes (at most 227)");
-        if (!RangeInside(offset, length, strings_.size()))
-            return bad(e, "has its text outside the text pool");
+        if (std::string why = EntryTextFault(offset, length, strings_.size()); !why.empty())
+            return bad(e, why);
         if (Text(offset, length).find('\0') != std::string_view::npos)
             return bad(e, "has a zero byte in its text");
         int32_t page = static_cast<int32_t>(field(e, fmt::kEntryPage));
@@ -456,6 +463,29 @@ uint32_t Reader::NextSibling(uint32_t entry) const {
 int32_t Reader::EntryPage(uint32_t entry) const {
     if (entry >= entryCount_ || !ContentsHeld()) return -1;
     return LoadI32(toc_, entry * format::kEntrySize + format::kEntryPage);
+}
+
+std::string Reader::LookUpEntryText(uint32_t entry) const {
+    namespace fmt = format;
+    if (entry >= entryCount_) return {};
+    if (contentsPart_.settled.load(std::memory_order_acquire) ||
+        entriesReadAlone_.fetch_add(1, std::memory_order_relaxed) >= kEntriesReadAlone)
+        return std::string(EntryText(entry));
+    const Section* toc = Find(fmt::kTagContents);
+    const Section* pool = Find(fmt::kTagStrings);
+    uint8_t record[fmt::kEntrySize];
+    const uint64_t at = uint64_t{entry} * fmt::kEntrySize;
+    if (!toc || !pool || !RangeInside(at, sizeof record, toc->size) ||
+        !source_->ReadAt(toc->offset + at, record))
+        return {};
+    const uint32_t offset = LoadU32(ByteView(record, sizeof record), fmt::kEntryTextOffset);
+    const uint32_t length = LoadU16(ByteView(record, sizeof record), fmt::kEntryTextLength);
+    if (!EntryTextFault(offset, length, pool->size).empty()) return {};
+    std::string text(length, '\0');
+    if (length && !source_->ReadAt(pool->offset + offset, {reinterpret_cast<uint8_t*>(text.data()), length}))
+        return {};
+    if (text.find('\0') != std::string::npos) return {};
+    return text;
 }
 
 std::string_view Reader::EntryText(uint32_t entry) const {

@@ -72,6 +72,13 @@ class Reader {
     uint32_t NextSibling(uint32_t entry) const;
     int32_t EntryPage(uint32_t entry) const;          // -1 = none (also for a bad index)
     std::string_view EntryText(uint32_t entry) const; // empty for a bad index
+    // The text of one entry, for a caller that wants the texts of a few (a search's hits): while the
+    // contents are not held, the first few are read from the file alone (the entry's record and its
+    // text, held to the rules the opening checked), so that a search that finds a rare word does not
+    // read a dictionary's whole contents; after that the contents are read whole. Empty for a bad
+    // index, and for an entry whose record or text the file no longer holds soundly.
+    std::string LookUpEntryText(uint32_t entry) const;
+    static constexpr uint32_t kEntriesReadAlone = 64;
 
     // ---- pages ----
     uint32_t PageCount() const { return pageCount_; }
@@ -149,6 +156,7 @@ class Reader {
     Bytes meta_, nameTable_;
     mutable Bytes strings_, toc_, pageTable_;
     mutable LazyPart pagesPart_, contentsPart_;
+    mutable std::atomic<uint32_t> entriesReadAlone_{0};
     uint64_t stringsSize_ = 0;
     uint32_t entryCount_ = 0;
     uint32_t pageCount_ = 0;

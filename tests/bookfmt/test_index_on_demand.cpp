@@ -147,6 +147,43 @@ TEST(IndexOnDemand, IndexChangedAfterOpeningIsRefusedWhenRead) {
     }
 }
 
+// A search's hits name their contents entries: the first few texts are read alone, without the whole
+// contents; they are the texts the contents give, and a record or text the file no longer holds
+// soundly gives no text (nothing read outside the pool). Past the few, the contents are read whole
+// and checked as ever.
+TEST(IndexOnDemand, HitsEntryTextsAreReadAloneUntilTheContentsAreWorthReading) {
+    BookModel model = SmallBook();
+    for (int i = 0; i < 90; ++i)
+        model.root.children.push_back({"Entry " + std::to_string(i), i % 4, {}});
+    auto file = std::make_shared<SharedFile>();
+    file->bytes = Serialized(model);
+    auto whole = Reader::OpenBytes(file->bytes);
+    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
+    ASSERT_TRUE(opened && whole) << opened.error;
+    const Reader& r = *opened.reader;
+    const uint32_t entries = r.EntryCount();
+    ASSERT_GT(entries, Reader::kEntriesReadAlone + 10);
+
+    const uint64_t before = file->read;
+    for (uint32_t e = 0; e < 10; ++e)
+        EXPECT_EQ(r.LookUpEntryText(e), whole.reader->EntryText(e)) << e;
+    EXPECT_LT(file->read - before, SectionSize(file->bytes, "TOCE")) << "the contents were read whole";
+
+    // Changed on disk: a text too long, a text outside the pool; their neighbours still come.
+    StoreU32(file->bytes, EntryField(file->bytes, 11, fmt::kEntryTextLength), 300);
+    StoreU32(file->bytes, EntryField(file->bytes, 12, fmt::kEntryTextOffset), 0x7FFFFFF0);
+    EXPECT_EQ(r.LookUpEntryText(10), whole.reader->EntryText(10));
+    EXPECT_EQ(r.LookUpEntryText(11), "");
+    EXPECT_EQ(r.LookUpEntryText(12), "");
+    EXPECT_EQ(r.LookUpEntryText(entries), "") << "past the last entry";
+
+    // Enough single look-ups: the contents are read whole now, and the change is found.
+    for (uint32_t e = 13; e < entries; ++e)
+        r.LookUpEntryText(e);
+    EXPECT_EQ(r.LookUpEntryText(13), "");
+    EXPECT_NE(r.HoldIndex().find("checksum of section TOCE"), std::string::npos) << r.HoldIndex();
+}
+
 TEST(IndexOnDemand, DeepContentsOpenAndWalkAsWritten) {
     for (int depth : {1, 2, 40}) {
         const BookModel model = DeepBook(depth);
