@@ -120,22 +120,44 @@ void CTavrinCtrl::SaveUserDefine(HTREEITEM hItem, std::vector<unsigned char>& st
     }
 }
 
+const std::vector<unsigned char>* CTavrinCtrl::AbsentUserBooks(HTREEITEM hItem) const {
+    const TreeNode* node = NodeOfItem(g_shelfTree, hItem);
+    if (!IsUserCatalog(node) || m_absentUserBooks.empty()) return nullptr;
+    auto it = m_absentUserBooks.find(CatalogOf(node)->tStamp);
+    return it != m_absentUserBooks.end() && !it->second.empty() ? &it->second : nullptr;
+}
+
 void CTavrinCtrl::SaveCatalogs2(HTREEITEM hItem, std::vector<unsigned char>& entries) {
     const TreeNode* node = NodeOfItem(g_shelfTree, hItem);
-    AppendUserItem(entries, RecordOf(hItem, node, g_shelfTree.GetChildItem(hItem) != nullptr, false, 0));
+    const bool children = g_shelfTree.GetChildItem(hItem) != nullptr || AbsentUserBooks(hItem);
+    AppendUserItem(entries, RecordOf(hItem, node, children, false, 0));
     SaveCataItem2(hItem, entries, kUserFirstChildParentPos);
 }
 
 int CTavrinCtrl::SaveCataItem2(HTREEITEM hItem, std::vector<unsigned char>& entries, DWORD dwParentPos) {
+    // The books of this catalog that could not be opened follow its items on the shelf.
+    const std::vector<unsigned char>* absent = AbsentUserBooks(hItem);
     for (HTREEITEM child = g_shelfTree.GetChildItem(hItem); child;) {
         const HTREEITEM next = g_shelfTree.GetNextSiblingItem(child);
         const TreeNode* node = NodeOfItem(g_shelfTree, child);
         // A book's or dictionary's children are its contents, built again from its driver.
-        const bool descend = !IsBookOrDict(node) && g_shelfTree.GetChildItem(child) != nullptr;
+        const bool descend =
+            !IsBookOrDict(node) && (g_shelfTree.GetChildItem(child) != nullptr || AbsentUserBooks(child));
         const auto position = static_cast<DWORD>(entries.size());
-        AppendUserItem(entries, RecordOf(child, node, descend, next != nullptr, dwParentPos));
+        AppendUserItem(entries, RecordOf(child, node, descend, next != nullptr || absent, dwParentPos));
         if (descend) SaveCataItem2(child, entries, position);
         child = next;
+    }
+    if (absent) {
+        const size_t count = absent->size() / kUserItemSize;
+        for (size_t k = 0; k < count; ++k) {
+            UserCatalogItem record;
+            std::memcpy(&record, absent->data() + k * kUserItemSize, kUserItemSize);
+            record.bHasChildren = 0;
+            record.bHasNext = k + 1 < count ? 1 : 0;
+            record.dwParentPos = dwParentPos;
+            AppendUserItem(entries, record);
+        }
     }
     return 0;
 }

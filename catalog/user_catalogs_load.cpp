@@ -118,6 +118,7 @@ BOOL CTavrinCtrl::LoadUserDefine() {
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
     const UserCatalogStream stream = ReadUserCatalogStream(bytes.data(), bytes.size());
+    m_absentUserBooks.clear();
 
     CUserLoad load(m_hRoot);
     for (const UserCatalogBlock& block : stream.blocks) {
@@ -225,7 +226,12 @@ HTREEITEM CTavrinCtrl::PlaceUserBook(const UserCatalogItem& entry, HTREEITEM hPa
             return nullptr;
         DWORD handle = 0;
         HMODULE module = LoadAndOpen(&handle, paths.szFilePath, paths.szDriverPath);
-        if (!module) return nullptr; // the book is gone: left out
+        if (!module) {
+            // The book cannot be opened now: left off the shelf, its record kept for the catalog.
+            const CatalogRecord* catalog = CatalogOf(NodeOfItem(g_shelfTree, hParent));
+            if (catalog && catalog->tStamp != 0) AppendUserItem(m_absentUserBooks[catalog->tStamp], entry);
+            return nullptr;
+        }
         BindHeldDriver(module);
         char number[kBookNoSize];
         FormBookNo(handle, number);

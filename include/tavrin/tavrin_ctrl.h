@@ -8,6 +8,7 @@
 #include "afxwin.h"
 #include "tavrin/host_messages.h"
 
+#include <map>
 #include <vector>
 
 struct TreeNode;
@@ -194,6 +195,13 @@ class CTavrinCtrl : public CWnd {
     // The book of a stored record as the last child of hParent: the book already on the shelf with its
     // number moved here, else opened from its stored paths; null when it cannot be opened.
     HTREEITEM PlaceUserBook(const tavrin::UserCatalogItem& entry, HTREEITEM hParent, CUserLoad& load);
+    // Books of the user's catalogs that could not be opened at the load (a file gone, a drive not
+    // mounted): their stored records, by the stamp of the user catalog that held them. Every save
+    // writes them back into that catalog, so that the user's placing outlives a run without the file;
+    // the book comes back into its catalog when its file does.
+    std::map<DWORD, std::vector<unsigned char>> m_absentUserBooks;
+    // The records kept for the user catalog hItem; null when none.
+    const std::vector<unsigned char>* AbsentUserBooks(HTREEITEM hItem) const;
 
     // ---- book contents (navigation/) ----
     // Inserts under hParent one item for each direct sub-entry of the driver entry dwEntry.

@@ -207,7 +207,7 @@ TEST_F(UserCatalogs, ABookNotRegisteredIsOpenedFromItsPathsWithItsDriversNameNow
     EXPECT_EQ(Image(e), GroupImageNow(1, false));
 }
 
-TEST_F(UserCatalogs, ABookGoneBetweenRunsIsLeftOutAndTheRecordsAfterItStillLoad) {
+TEST_F(UserCatalogs, ABookGoneBetweenRunsIsLeftOutKeptAndBackWithItsFile) {
     StartShelf();
     std::string path = AddBook("e.ebd", "E", "E");
     regbooks::Register("E", path, books_);
@@ -221,6 +221,39 @@ TEST_F(UserCatalogs, ABookGoneBetweenRunsIsLeftOutAndTheRecordsAfterItStillLoad)
     Books().SetOpenResult(path.c_str(), 5);
     ASSERT_TRUE(Restart());
     EXPECT_EQ(ChildTexts(Find("U")), (std::vector<std::string>{"After"}));
+
+    // Saved in a run without the book, the user's placing is kept: with its file back, the book
+    // returns into its catalog (after the catalog's other items), and not twice after another save.
+    ASSERT_TRUE(Save());
+    ASSERT_TRUE(Restart());
+    Books().SetOpenResult(path.c_str(), 0);
+    ASSERT_TRUE(Save());
+    ASSERT_TRUE(Restart());
+    EXPECT_EQ(ChildTexts(Find("U")), (std::vector<std::string>{"After", "E"}));
+    ASSERT_TRUE(Save());
+    ASSERT_TRUE(Restart());
+    EXPECT_EQ(ChildTexts(Find("U")), (std::vector<std::string>{"After", "E"}));
+}
+
+// A catalog whose only book cannot be opened keeps it too, nested inside another user catalog.
+TEST_F(UserCatalogs, ACatalogHoldingOnlyAnAbsentBookKeepsIt) {
+    StartShelf();
+    std::string path = AddBook("e.ebd", "E", "E");
+    regbooks::Register("E", path, books_);
+    DestroyControl();
+    ASSERT_TRUE(StartUser());
+    HTREEITEM u = UserCatalog(Shelf().Root(), "U", 10);
+    HTREEITEM inner = UserCatalog(u, "Inner U", 11);
+    MoveInto(Find("E"), inner);
+    ASSERT_TRUE(Save());
+    DeleteKeyTree(regbooks::kRoot + "\\E");
+    Books().SetOpenResult(path.c_str(), 5);
+    ASSERT_TRUE(Restart());
+    EXPECT_TRUE(ChildTexts(Find("Inner U")).empty());
+    ASSERT_TRUE(Save());
+    Books().SetOpenResult(path.c_str(), 0);
+    ASSERT_TRUE(Restart());
+    EXPECT_EQ(ChildTexts(Find("Inner U")), (std::vector<std::string>{"E"}));
 }
 
 TEST_F(UserCatalogs, CatalogsComeBackWhereTheyWereWhenTheSystemCatalogGainedAndLostCatalogs) {
