@@ -417,4 +417,8 @@ int MeasureText(const LOGFONTA& lf, const std::string& text) {
     return detail::TextWidth(detail::FaceFor(lf), text.data(), text.size(), CodePage());
 }
 
+int MeasureText(const LOGFONTA& lf, const std::string& text, UINT codePage) {
+    return detail::TextWidth(detail::FaceFor(lf), text.data(), text.size(), codePage);
+}
+
 } // namespace plat
