@@ -91,4 +91,17 @@ TEST_F(PaneTest, TheQueryLosesAWholeCharacterAtATimeAndTheButtonSaysStopWhileSea
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Search"), texts.end());
 }
 
+TEST(PaneText, UTF8IsLaidOutACharacterAtATimeAsTheSameTextInAnEightBitCodePage) {
+    const LOGFONTA font = tavrin::reader::PaneFont();
+    // "café — tea" in UTF-8 and in 1252 (é 0xE9, the em dash 0x97): the same glyphs, the same width.
+    EXPECT_EQ(plat::MeasureText(font, "caf\xC3\xA9 \xE2\x80\x94 tea", 65001),
+              plat::MeasureText(font, "caf\xE9 \x97 tea", 1252));
+    // A character the face lacks comes from the fallback font as one glyph, not as boxes for its bytes.
+    const int one = plat::MeasureText(font, "\xE6\x98\x8E", 65001);
+    const int two = plat::MeasureText(font, "\xE6\x98\x8E\xE6\x98\x8E", 65001);
+    EXPECT_GT(one, 0);
+    EXPECT_EQ(two, 2 * one);
+    EXPECT_LT(one, plat::MeasureText(font, "\xE6\x98", 65001) + plat::MeasureText(font, "\x8E", 65001));
+}
+
 } // namespace
