@@ -51,7 +51,7 @@ bool ParseSize(const std::string& text, int* w, int* h) {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     tavrin::host::SetupOptions setup{"tavrin-reader", "", std::nullopt};
-    tavrin::reader::ReaderOptions options;
+    tavrin::reader::ReaderOptions options; // its start time is the program's
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <iterator>
 
 namespace tavrin::reader {
@@ -34,6 +35,13 @@ bool Inside(const RECT& r, POINT p) {
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The CPU time this thread has used: frame times that other programs on the machine do not stretch.
+double ThreadCpuMilliseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 // Moves drawing operations by (dx, dy).
@@ -134,22 +142,36 @@ plat::Image ReaderApp::Compose() {
     const RECT area = pane_.Area();
     const int w = area.right - area.left, h = area.bottom - area.top;
     if (frame.width == 0 || w <= 0 || h <= 0) return frame;
-    plat::Drawing drawing = pane_.Paint();
-    Offset(drawing, -area.left, -area.top);
-    const plat::Image pane = plat::RenderToImage(drawing, w, h);
-    DrawOverlay(frame, plat::Overlay{pane, POINT{area.left, area.top}});
+    // The pane is painted again only when it changed: most input is for the shelf.
+    if (paneVersion_ != pane_.Version() || paneImage_.width != w || paneImage_.height != h) {
+        plat::Drawing drawing = pane_.Paint();
+        Offset(drawing, -area.left, -area.top);
+        paneImage_ = plat::RenderToImage(drawing, w, h);
+        paneVersion_ = pane_.Version();
+    }
+    DrawOverlay(frame, plat::Overlay{paneImage_, POINT{area.left, area.top}});
     return frame;
 }
 
 void ReaderApp::Paint() {
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = ThreadCpuMilliseconds();
     screen_.Show(interaction_.Shown());
     dirty_ = false;
     ++frames_;
-    if (options_.trace)
-        std::fprintf(stderr, "[trace] frame %ld: %.1f ms to paint and show%s%.0f ms after start\n", frames_,
-                     MillisecondsSince(start), frames_ == 1 ? "; the first frame " : "; ",
-                     MillisecondsSince(started_));
+    if (!options_.trace) return;
+    const double cpu = ThreadCpuMilliseconds() - cpuStart;
+    if (frames_ == 1)
+        std::fprintf(
+            stderr,
+            "[trace] first frame: %.1f ms to paint and show (%.1f ms of CPU), %.0f ms after the start\n",
+            MillisecondsSince(start), cpu, MillisecondsSince(options_.started));
+    else if (inputAt_)
+        std::fprintf(
+            stderr,
+            "[trace] %s: %.1f ms from the input to the frame shown (%.1f ms of CPU to handle it and paint)\n",
+            inputName_, MillisecondsSince(*inputAt_), ThreadCpuMilliseconds() - inputCpu_);
+    inputAt_.reset();
 }
 
 void ReaderApp::Settle() {
@@ -182,11 +204,18 @@ int ReaderApp::Run() {
             dirty_ = true; // a timer is due: what it does shows after the pump
             continue;
         }
+        // Traced: from a press, a release, a wheel step or a key to the frame that shows its effect.
+        if (input.kind == Kind::ButtonDown || input.kind == Kind::ButtonUp || input.kind == Kind::Wheel ||
+            input.kind == Kind::KeyDown) {
+            inputAt_ = std::chrono::steady_clock::now();
+            inputCpu_ = ThreadCpuMilliseconds();
+            inputName_ = input.kind == Kind::Wheel      ? "wheel"
+                         : input.kind == Kind::KeyDown  ? "key"
+                         : input.kind == Kind::ButtonUp ? "release"
+                                                        : "press";
+        }
         Handle(input);
-        const auto start = std::chrono::steady_clock::now();
         Settle();
-        if (options_.trace && input.kind != Kind::MouseMove)
-            std::fprintf(stderr, "[trace] input handled in %.1f ms\n", MillisecondsSince(start));
     }
     return saveFailed_ ? 1 : 0;
 }

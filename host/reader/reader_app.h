@@ -30,6 +30,7 @@ struct ReaderOptions {
     int height = 600;
     bool trace = false;               // print how long each frame took (stderr)
     std::filesystem::path layoutPath; // where to write the window's map after each frame (scripts)
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now(); // the program's start
 };
 
 class ReaderApp : public ReaderWindowListener {
@@ -105,6 +106,8 @@ class ReaderApp : public ReaderWindowListener {
     std::unique_ptr<plat::ScopedInteraction> installed_;
     plat::InputRouter router_;
     ReadingPane pane_;
+    plat::Image paneImage_; // the pane as last painted, at paneVersion_
+    unsigned long paneVersion_ = ~0ul;
     host::UserCatalogFile catalogs_;
     int spy_ = -1;
     bool catalogsChanged_ = false;
@@ -120,8 +123,10 @@ class ReaderApp : public ReaderWindowListener {
     UINT searchCodePage_ = 0;
     std::chrono::steady_clock::time_point lastSearchPaint_{};
     // Tracing.
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     long frames_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> inputAt_; // the traced input waiting for its frame
+    const char* inputName_ = "";
+    double inputCpu_ = 0; // the thread's CPU time when the traced input came
 };
 
 } // namespace tavrin::reader

@@ -92,6 +92,7 @@ LOGFONTA PaneFont() {
 }
 
 void ReadingPane::SetArea(const RECT& area) {
+    ++version_;
     area_ = area;
 }
 
@@ -101,12 +102,14 @@ int ReadingPane::LineHeight() const {
 }
 
 void ReadingPane::ShowText(const std::string& title, const std::string& text) {
+    ++version_;
     title_ = title;
     lines_ = text.empty() ? std::vector<std::string>{} : SplitLines(text);
     firstLine_ = 0;
 }
 
 void ReadingPane::BackspaceQuery() {
+    ++version_;
     if (query_.empty()) return;
     size_t at = query_.size() - 1;
     while (at > 0 && (static_cast<unsigned char>(query_[at]) & 0xC0) == 0x80)
@@ -115,6 +118,7 @@ void ReadingPane::BackspaceQuery() {
 }
 
 void ReadingPane::StartSearch() {
+    ++version_;
     hits_.clear();
     firstHit_ = 0;
     searching_ = true;
@@ -122,10 +126,12 @@ void ReadingPane::StartSearch() {
 }
 
 void ReadingPane::AddHit(Hit hit) {
+    ++version_;
     hits_.push_back(std::move(hit));
 }
 
 void ReadingPane::EndSearch(const std::string& line) {
+    ++version_;
     searching_ = false;
     progress_ = line;
 }
@@ -181,12 +187,20 @@ std::vector<std::string> ReadingPane::Wrapped() const {
     for (const std::string& line : lines_) {
         std::string rest = line;
         while (plat::MeasureText(font, rest, kUtf8) > width) {
-            // The longest run of whole characters that fits, broken after a blank where there is one.
-            size_t fits = CharAt(rest, 0);
-            for (size_t at = fits; at < rest.size(); at += CharAt(rest, at)) {
-                if (plat::MeasureText(font, rest.substr(0, at + CharAt(rest, at)), kUtf8) > width) break;
-                fits = at + CharAt(rest, at);
+            // The longest run of whole characters that fits (found by halving), broken after a blank
+            // where there is one.
+            std::vector<size_t> ends; // the end of each character
+            for (size_t at = 0; at < rest.size(); at += CharAt(rest, at))
+                ends.push_back(at + CharAt(rest, at));
+            size_t low = 0, high = ends.size() - 1; // ends[low] fits or is the first character
+            while (low < high) {
+                const size_t mid = (low + high + 1) / 2;
+                if (plat::MeasureText(font, rest.substr(0, ends[mid]), kUtf8) <= width)
+                    low = mid;
+                else
+                    high = mid - 1;
             }
+            const size_t fits = ends[low];
             const size_t blank = rest.rfind(' ', fits);
             const size_t cut = blank != std::string::npos && blank > 0 && blank < fits ? blank + 1 : fits;
             out.push_back(rest.substr(0, cut));
@@ -198,12 +212,14 @@ std::vector<std::string> ReadingPane::Wrapped() const {
 }
 
 void ReadingPane::ScrollPage(int lines) {
+    ++version_;
     const int total = static_cast<int>(Wrapped().size());
     const int shown = std::max(1, static_cast<int>(TextRect().bottom - TextRect().top) / LineHeight());
     firstLine_ = std::clamp(firstLine_ + lines, 0, std::max(0, total - shown));
 }
 
 void ReadingPane::Wheel(POINT point, int notches) {
+    ++version_;
     if (Inside(HitsRect(), point)) {
         const int most = std::max(0, static_cast<int>(hits_.size()) - VisibleHitRows());
         firstHit_ = std::clamp(firstHit_ - 3 * notches, 0, most);

@@ -33,14 +33,26 @@ class ReadingPane {
 
     // ---- the search ----
     const std::string& Query() const { return query_; }
-    void SetQuery(const std::string& text) { query_ = text; }
-    void TypeIntoQuery(const std::string& text) { query_ += text; }
+    void SetQuery(const std::string& text) {
+        query_ = text;
+        ++version_;
+    }
+    void TypeIntoQuery(const std::string& text) {
+        query_ += text;
+        ++version_;
+    }
     void BackspaceQuery();
     bool FieldFocused() const { return fieldFocused_; }
-    void FocusField(bool focused) { fieldFocused_ = focused; }
+    void FocusField(bool focused) {
+        version_ += fieldFocused_ != focused;
+        fieldFocused_ = focused;
+    }
     void StartSearch(); // clears the hits
     void AddHit(Hit hit);
-    void SetProgress(const std::string& line) { progress_ = line; }
+    void SetProgress(const std::string& line) {
+        progress_ = line;
+        ++version_;
+    }
     void EndSearch(const std::string& line);
     bool Searching() const { return searching_; }
     const std::vector<Hit>& Hits() const { return hits_; }
@@ -55,6 +67,9 @@ class ReadingPane {
     // The wheel over the pane scrolls the hits or the page, whichever is under the mouse.
     void Wheel(POINT point, int notches);
     void ScrollPage(int lines);
+
+    // Counts the changes of what the pane shows: a picture of it stays good while this stays the same.
+    unsigned long Version() const { return version_; }
 
     // The pane as drawing operations in window coordinates, text in UTF-8.
     plat::Drawing Paint() const;
@@ -85,6 +100,7 @@ class ReadingPane {
     std::string progress_;
     std::vector<Hit> hits_;
     int firstHit_ = 0;
+    unsigned long version_ = 0;
 };
 
 // The font of the pane.
