@@ -1,7 +1,7 @@
 // The window's map for scripts that drive it (TAVRIN_READER_LAYOUT=FILE): after every frame, where
-// the pane's buttons and fields are, each shelf item with its label's place (or "-" when it is out of
-// view) and state, the pane's title and progress, and the modal pictures up. Coordinates are the
-// window's. The file is replaced whole, so that a reader of it never sees half of one.
+// the pane's buttons and fields are, the label editor when one is open, each shelf item with its label's
+// place (or "-" when it is out of view) and state, the pane's title and progress, and the modal pictures up.
+// Coordinates are the window's. The file is replaced whole, so that a reader of it never sees half of one.
 #include "reader_app.h"
 
 #include "shelf_items.h"
@@ -41,6 +41,11 @@ void ReaderApp::WriteLayout() {
     text += "progress " + pane_.Progress() + "\n";
     for (const plat::Overlay& o : interaction_.Shown())
         text += "modal " + Rect(RECT{o.at.x, o.at.y, o.at.x + o.image.width, o.at.y + o.image.height}) + "\n";
+    if (HWND edit = TreeView_GetEditControl(tree)) {
+        RECT r{};
+        ::GetWindowRect(edit, &r);
+        text += "editing " + Rect(r) + "\n";
+    }
     RECT client{};
     ::GetClientRect(tree, &client);
     const HTREEITEM selected = TreeView_GetSelection(tree);

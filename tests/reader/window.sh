@@ -2,7 +2,7 @@
 # The reader's real window under Xvfb, driven with X input as a person drives it: a double click opens
 # a catalog, a click selects a book (its row turns the selection's colour and its page's text shows in
 # the pane), the wheel scrolls the shelf, the window is made larger, the pane's button and the dialog make a catalog from typed
-# keys, a right click and a menu choice delete one, a book is dragged with the mouse into the new
+# keys, a slow second click edits one's label, a right click and a menu choice delete it, a book is dragged with the mouse into the new
 # catalog; then the reader is closed and started again and the catalog, the book in it and the window's
 # size are back. Screenshots are taken from the X server. Where things are comes from the map the
 # reader writes (TAVRIN_READER_LAYOUT); what a person sees is checked in the screenshots.
@@ -39,7 +39,7 @@ trap cleanup EXIT
 export DISPLAY="$display"
 for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-fail() { echo "FAIL $*" >&2; [[ -f "$work/reader.log" ]] && sed 's/^/    reader: /' "$work/reader.log" >&2; exit 1; }
+fail() { echo "FAIL $*" >&2; [[ -n "${READER_FAIL_SHOT:-}" ]] && import -window root "$READER_FAIL_SHOT"; [[ -f "$work/reader.log" ]] && sed 's/^/    reader: /' "$work/reader.log" >&2; exit 1; }
 
 # wait_for WHAT COMMAND...: runs the command until it succeeds, for at most 15 seconds.
 wait_for() {
@@ -155,7 +155,17 @@ done
 m="$(middle "Bookshelf / Unclassified")"
 [[ "$(item_line "Bookshelf / Unclassified" | awk '{ print $7 }')" == open ]] || xdotool mousemove --window "$wid" $m click --repeat 2 --delay 80 1
 wait_for "Scratch in view" shown "Bookshelf / Unclassified / Scratch"
-click_item "Bookshelf / Unclassified / Scratch" 3
+# A second click on the selected catalog's label, after a pause, opens its label editor.
+click_item "Bookshelf / Unclassified / Scratch"
+wait_for "Scratch selected" selected "Bookshelf / Unclassified / Scratch"
+sleep 0.8
+has_line "^editing " || click_item "Bookshelf / Unclassified / Scratch" # unless the first found it selected
+wait_for "the label editor open" has_line "^editing "
+xdotool key End shift+Home BackSpace
+xdotool type --delay 40 "Scrap"
+xdotool key Return
+wait_for "Scratch renamed Scrap in its label editor" shown "Bookshelf / Unclassified / Scrap"
+click_item "Bookshelf / Unclassified / Scrap" 3
 wait_for "the context menu" has_line "^modal "
 read -r l t r b <<<"$(awk '$1 == "modal" { print $2, $3, $4, $5 }' "$TAVRIN_READER_LAYOUT" | tail -1)"
 screenshot "$work/menu.png"
@@ -164,11 +174,11 @@ xdotool mousemove --window "$wid" $(( (l + r) / 2 )) $(( b - 12 ))
 sleep 0.2
 xdotool click 1
 for _ in $(seq 30); do
-  gone "Bookshelf / Unclassified / Scratch" && break
+  gone "Bookshelf / Unclassified / Scrap" && break
   has_line "^modal " && xdotool key Return # a question before the delete: its default answer
   sleep 0.2
 done
-wait_for "Scratch deleted from its menu" gone "Bookshelf / Unclassified / Scratch"
+wait_for "Scrap deleted from its menu" gone "Bookshelf / Unclassified / Scrap"
 
 # ---- a book dragged with the mouse into the new catalog ----
 tang="$classic / Tang Poems"
@@ -197,7 +207,7 @@ start_reader
 wait_for "the window at the size it had" has_line "^window 820 460$"
 wait_for "Poems back in its place" bash -c "grep -q ' Bookshelf / Unclassified / Poems\$' '$TAVRIN_READER_LAYOUT'"
 grep -q ' Bookshelf / Unclassified / Poems / Tang Poems$' "$TAVRIN_READER_LAYOUT" || fail "Tang Poems is not in Poems after the restart"
-grep -q ' Bookshelf / Unclassified / Scratch$' "$TAVRIN_READER_LAYOUT" && fail "the deleted catalog came back"
+grep -q ' Bookshelf / Unclassified / Scrap$' "$TAVRIN_READER_LAYOUT" && fail "the deleted catalog came back"
 item_line "Bookshelf / Literature" | grep -q ' open ' || fail "Literature was open and is not after the restart"
 if [[ -n "${READER_SCREENSHOT:-}" ]]; then
   m="$(middle "Bookshelf / Unclassified / Poems")"; click_at $m

@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -200,6 +201,23 @@ TEST_F(ReaderAppTest, ABookDraggedIntoANewCatalogIsThereAfterARestart) {
     std::string error;
     ASSERT_TRUE(app->Start(&error)) << error;
     EXPECT_NE(Find("Bookshelf / Unclassified / Poems / Tang Poems"), nullptr);
+}
+
+TEST_F(ReaderAppTest, AFileDroppedOnACatalogGoesToTheShelfsRegisterCommandAndItsRefusalIsShown) {
+    const std::filesystem::path file = dir / "notes.txt";
+    std::ofstream(file) << "not a book";
+    HTREEITEM unclassified = Find("Bookshelf / Unclassified");
+    ASSERT_NE(unclassified, nullptr);
+    // The shelf says why it refuses the file in a message box; the person reads it and presses Enter.
+    screen.Queue(Key(VK_RETURN));
+    const size_t shownBefore = screen.shown.size();
+    app->DropFile(LabelOnScreen(unclassified), file.string());
+    EXPECT_EQ(screen.Pending(), 0u) << "a message box took the Enter";
+    EXPECT_FALSE(screen.ranDry);
+    ASSERT_GT(screen.shown.size(), shownBefore);
+    EXPECT_NE(app->Pane().Progress().find("No book was added from " + file.string()), std::string::npos)
+        << app->Pane().Progress();
+    EXPECT_EQ(TreeView_GetSelection(app->Tree()), unclassified) << "the file went to the catalog dropped on";
 }
 
 } // namespace
