@@ -269,6 +269,12 @@ void ReaderApp::Handle(const plat::UserInput& input) {
             HandlePaneInput(input);
             return;
         }
+        if (input.text.empty() && !input.utf8.empty()) {
+            // The shelf's windows take text in the active code page only: say so rather than drop it.
+            Note("\"" + input.utf8 + "\" cannot be written in the shelf's code page " +
+                 std::to_string(plat::CodePage()));
+            return;
+        }
         break;
     default:
         break;

@@ -190,15 +190,20 @@ TEST_F(InteractiveTest, ADialogsButtonIsPressedWithTheMouseAndClicksBesideItAreR
             return Mouse(kind, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
         };
     };
+    plat::UserInput chinese = Text("");
+    chinese.utf8 = "\xE6\x98\x8E"; // the active code page cannot hold it
+    plat::ClearBeeps();
     screen
         .Queue(Mouse(Kind::ButtonDown, POINT{2, 2})) // beside the dialog: nothing
         .Queue(Mouse(Kind::ButtonUp, POINT{2, 2}))
+        .Queue(chinese)
         .Queue(Text("x"))
         .Queue(onCancel(Kind::ButtonDown))
         .Queue(onCancel(Kind::ButtonUp));
     g_typed.clear();
     EXPECT_EQ(plat::RunModalDialogIndirect(NameDialog(), owner, NameProc, 0), IDCANCEL);
     EXPECT_EQ(g_typed, "x");
+    EXPECT_EQ(plat::Beeps().size(), 2u) << "the press beside the dialog and the text it cannot take";
     EXPECT_FALSE(screen.ranDry);
     // The dialog was shown over the host on the screen, wholly inside it.
     ASSERT_FALSE(screen.shown.empty());

@@ -188,6 +188,8 @@ void InteractiveInteraction::RunDialog(HWND dialog) {
             if (in.kind == Kind::ButtonDown) MessageBeep(MB_OK);
             continue;
         }
+        // Text the active code page cannot hold reaches no control: the person hears it.
+        if (in.kind == Kind::Text && in.text.empty() && !in.utf8.empty()) MessageBeep(MB_OK);
         router.Deliver(in, dialog);
     }
 }

@@ -220,4 +220,66 @@ TEST_F(ReaderAppTest, AFileDroppedOnACatalogGoesToTheShelfsRegisterCommandAndIts
     EXPECT_EQ(TreeView_GetSelection(app->Tree()), unclassified) << "the file went to the catalog dropped on";
 }
 
+TEST_F(ReaderAppTest, ABookDraggedBelowTheShelfsEdgeScrollsItToACatalogOutOfView) {
+    HTREEITEM unclassified = Find("Bookshelf / Unclassified");
+    ASSERT_NE(unclassified, nullptr);
+    Click(LabelOnScreen(unclassified));
+    screen.Queue(Text("Poems")).Queue(Key(VK_RETURN));
+    const RECT tool = app->Pane().ToolRect(0);
+    Click(POINT{(tool.left + tool.right) / 2, (tool.top + tool.bottom) / 2});
+    HWND tree = app->Tree();
+    // Everything open: the shelf is longer than the window; Poems is at the bottom, out of view.
+    tavrin::host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
+        const TreeNode* node = tavrin::host::NodeOf(tree, item);
+        if (node && node->nKind == NODE_CATALOG) TreeView_Expand(tree, item, TVE_EXPAND);
+    });
+    ::MoveWindow(app->Shelf().GetSafeHwnd(), 0, 0, 300, 160, TRUE);
+    app->Settle();
+    HTREEITEM poems = Find("Bookshelf / Unclassified / Poems");
+    HTREEITEM tang = Find("Bookshelf / Literature / Classical Poetry / Tang Poems");
+    ASSERT_NE(poems, nullptr);
+    ASSERT_NE(tang, nullptr);
+    const POINT from = LabelOnScreen(tang);
+    RECT row{}, client{};
+    ::GetClientRect(tree, &client);
+    ASSERT_TRUE(TreeView_GetItemRect(tree, poems, &row, TRUE));
+    ASSERT_GT(row.top, client.bottom) << "Poems starts out of view";
+
+    plat::UseManualClock(true);
+    app->Handle(Mouse(Kind::ButtonDown, from));
+    app->Handle(Mouse(Kind::MouseMove, POINT{from.x + 20, from.y}));
+    app->Settle();
+    // Held below the shelf's edge: the shelf scrolls on its timer until Poems is in view.
+    POINT below{from.x, 0};
+    {
+        POINT bottom{0, client.bottom};
+        ::ClientToScreen(tree, &bottom);
+        below.y = bottom.y + 30;
+    }
+    app->Handle(Mouse(Kind::MouseMove, below));
+    for (int tick = 0; tick < 100; ++tick) {
+        ASSERT_TRUE(TreeView_GetItemRect(tree, poems, &row, TRUE));
+        if (row.bottom <= client.bottom) break;
+        plat::AdvanceClock(100);
+        app->Settle();
+    }
+    plat::UseManualClock(false);
+    ASSERT_LE(row.bottom, client.bottom) << "the shelf scrolled Poems into view";
+    POINT to{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+    ::ClientToScreen(tree, &to);
+    app->Handle(Mouse(Kind::MouseMove, to));
+    app->Handle(Mouse(Kind::ButtonUp, to));
+    app->Settle();
+    EXPECT_NE(Find("Bookshelf / Unclassified / Poems / Tang Poems"), nullptr);
+}
+
+TEST_F(ReaderAppTest, TextTheShelfsCodePageCannotHoldIsRefusedAloud) {
+    plat::UserInput typed = Text("");
+    typed.utf8 = "\xE6\x98\x8E"; // not in code page 1252
+    app->Handle(typed);
+    EXPECT_NE(app->Pane().Progress().find("cannot be written in the shelf's code page 1252"),
+              std::string::npos)
+        << app->Pane().Progress();
+}
+
 } // namespace
