@@ -149,6 +149,15 @@ for name in Poems Scratch; do
   xdotool type --delay 40 "$name"
   xdotool key Return
   wait_for "the catalog $name made" bash -c "grep -q ' Bookshelf / Unclassified / $name\$' '$TAVRIN_READER_LAYOUT'"
+  if [[ "$name" == Poems ]]; then
+    # The new catalog's label is there to see where the shelf says it is.
+    wait_for "Poems in view" shown "Bookshelf / Unclassified / Poems"
+    sleep 0.3
+    screenshot "$work/new-catalog.png"
+    read -r l t r b <<<"$(item_line "Bookshelf / Unclassified / Poems" | awk '{ print $2, $3, $4, $5 }')"
+    ink="$(dark_share "$work/new-catalog.png" $((origin_x + l)) $((origin_y + t)) $((origin_x + r)) $((origin_y + b)))"
+    (( ink >= 50 )) || fail "no label to see where the new catalog is (dark share $ink/1000)"
+  fi
   click_item "Bookshelf / Unclassified"
   wait_for "Unclassified selected again" selected "Bookshelf / Unclassified"
 done
@@ -169,6 +178,8 @@ click_item "Bookshelf / Unclassified / Scrap" 3
 wait_for "the context menu" has_line "^modal "
 read -r l t r b <<<"$(awk '$1 == "modal" { print $2, $3, $4, $5 }' "$TAVRIN_READER_LAYOUT" | tail -1)"
 screenshot "$work/menu.png"
+ink="$(dark_share "$work/menu.png" $((origin_x + l)) $((origin_y + t)) $((origin_x + r)) $((origin_y + b)))"
+(( ink >= 8 )) || fail "the context menu shows no text (dark share $ink/1000)"
 # The menu: Register Book, a separator, Delete; its last row is Delete.
 xdotool mousemove --window "$wid" $(( (l + r) / 2 )) $(( b - 12 ))
 sleep 0.2
