@@ -1,5 +1,6 @@
 // Commands about a book's inside: go to a page (as a reader's "go to" does), print the contents tree
 // as the shelf builds it, print a page as text.
+#include "book_page.h"
 #include "command_line.h"
 #include "page_text.h"
 #include "print.h"
@@ -19,8 +20,6 @@
 namespace tavrin::host {
 
 namespace {
-
-constexpr int32_t kLargestPage = 64 * 1024 * 1024; // what the host is willing to read of one page
 
 // The driver entry points the host reads pages and entries with.
 struct BookCalls {
@@ -104,46 +103,24 @@ int RunContents(Session& session, const std::vector<std::string>& words) {
 
 int RunPage(Session& session, const std::vector<std::string>& words) {
     const std::vector<std::string> args = Operands(words);
-    std::optional<long> page = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
-    if (!page) {
+    std::optional<long> pageNumber = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
+    if (!pageNumber) {
         std::fprintf(stderr, "page: give a book number and a page (counted from 0)\n");
         return 2;
     }
     auto number = Typed(args[0]);
     DWORD handle = number ? session.shelf.GetBookHandle(number->c_str()) : 0xFFFFFFFF;
-    HMODULE driver = handle == 0xFFFFFFFF ? 0 : session.shelf.GetBookDrvHandle(handle);
-    if (!driver) {
+    if (handle == 0xFFFFFFFF || !session.shelf.GetBookDrvHandle(handle)) {
         std::fprintf(stderr, "page: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
-    BookCalls calls(driver);
-    if (!calls.pageCount || !calls.pageSize || !calls.getPage) {
-        std::fprintf(stderr, "page: the book's driver serves no pages\n");
+    std::string error;
+    auto page = ReadPageText(session.shelf, handle, *pageNumber, &error);
+    if (!page) {
+        std::fprintf(stderr, "page: %s\n", error.c_str());
         return 1;
     }
-    const int32_t count = calls.pageCount(handle);
-    if (*page >= count) {
-        std::fprintf(stderr, "page: the book has %d page(s)\n", count < 0 ? 0 : count);
-        return 1;
-    }
-    const int32_t size = calls.pageSize(handle, static_cast<int32_t>(*page));
-    if (size <= 0 || size > kLargestPage) {
-        std::fprintf(stderr, "page: the driver reports a page size of %d\n", size);
-        return 1;
-    }
-    std::vector<unsigned char> block(static_cast<size_t>(size) + 1, 0);
-    int32_t length = calls.getPage(handle, static_cast<int32_t>(*page), block.data(), size);
-    if (length < 0) length = 0;
-    if (length > size) length = size; // never more than the block holds
-    CBICaps caps{};
-    const bool html = calls.getCaps && calls.getCaps(handle, &caps) && (caps.wCaps & CBI_CAP_SHARED_HTML);
-    // The page's texts are in the book's code page (GetBookCodePage answers the active one when the
-    // driver does not say).
-    const UINT codePage = session.shelf.GetBookCodePage(handle);
-    std::string text =
-        html ? HtmlPageText(block.data(), static_cast<size_t>(length), codePage ? codePage : plat::CodePage())
-             : MarkupPageText(block.data(), static_cast<size_t>(length));
-    std::printf("%s\n", Shown(text, codePage).c_str());
+    std::printf("%s\n", Shown(page->text, page->codePage).c_str());
     return 0;
 }
 

@@ -5,11 +5,9 @@
 #include "command_line.h"
 #include "host_interaction.h"
 #include "host_window.h"
-#include "registry_check.h"
+#include "host_setup.h"
 #include "session.h"
-#include "terminal_text.h"
 #include "user_catalog_file.h"
-#include "user_paths.h"
 
 #include "plat/core.h"
 #include "plat/modules.h"
@@ -19,8 +17,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,21 +54,6 @@ void Usage() {
     }
 }
 
-// The folder --shelf names, made absolute; nothing (with the reason in *error) when it is not a
-// folder or cannot be examined.
-std::optional<std::filesystem::path> ShelfFolder(const std::string& name, std::string* error) {
-    const tavrin::host::ExaminedPath examined = tavrin::host::Examine(name);
-    if (examined.type == std::filesystem::file_type::not_found)
-        *error = "no such folder";
-    else if (!examined.problem.empty())
-        *error = examined.problem;
-    else if (examined.type != std::filesystem::file_type::directory)
-        *error = "not a folder";
-    else
-        return examined.path;
-    return std::nullopt;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,23 +71,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (line->commands.empty()) line->commands.push_back({"show"});
-    if (!line->shelfDir.empty()) {
-        auto dir = ShelfFolder(line->shelfDir, &error);
-        if (!dir) {
-            std::fprintf(stderr, "tavrin-host: --shelf %s: %s\n", line->shelfDir.c_str(), error.c_str());
-            return 2;
-        }
-        plat::SetProgramPath((*dir / "reader").string());
-    }
-    // The shelf's texts come in the language of the user's locale, in that language's code page
-    // unless --codepage names another.
-    plat::UseLocaleLanguage();
-    if (line->codePage) plat::SetCodePage(*line->codePage);
-    UseTerminalLocale();
+    const int prepared = PrepareShelfProcess(SetupOptions{"tavrin-host", line->shelfDir, line->codePage});
+    if (prepared != 0) return prepared;
     HostInteraction answers;
     plat::ScopedInteraction answering(&answers);
-    // A registry that cannot be read would show as a shelf without registered books: say so instead.
-    if (!RegistryReadable()) return 1;
 
     HostWindow host;
     if (!host.Create("Tavrin reader", RECT{0, 0, 640, 480})) {
@@ -116,14 +84,11 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         CTavrinCtrl shelf;
-        CRect rc(0, 0, 260, 460);
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS;
-        if (!shelf.Create(style, rc, CWnd::FromHandle(host.Handle()), 100)) {
+        if (!CreateShelf(shelf, host.Handle(), RECT{0, 0, 260, 460})) {
             std::fprintf(stderr, "tavrin-host: the shelf control could not be created\n");
             DestroyWindow(host.Handle());
             return 1;
         }
-        plat::PumpMessages();
         UserCatalogFile catalogs(UserCatalogPath());
         catalogs.Load(shelf);
         Session session{host, shelf};

@@ -6,7 +6,15 @@
 # user makes are kept between runs in out/release/shelf/user-catalogs.dat (unless TAVRIN_USER_CATALOGS
 # names another file; remove it to start without them). Arguments are
 # host commands, after any global options such as --codepage N (default: show); try --help.
+# Without arguments the reader's window opens when a display is there; --window opens it (with the
+# reader's options after it), --text runs the command-line host (with its commands after it).
 set -euo pipefail
+mode=auto
+case "${1:-}" in
+  --window) mode=window; shift ;;
+  --text) mode=text; shift ;;
+esac
+[[ "$mode" == auto && $# -eq 0 && -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]] && mode=window
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 "$root/scripts/build.sh" release >/dev/null
@@ -14,4 +22,7 @@ export TAVRIN_REGISTRY="${TAVRIN_REGISTRY:-$root/out/release/shelf/registry.db}"
 export TAVRIN_EBOOK_STORE="${TAVRIN_EBOOK_STORE:-$root/out/release/shelf/ebooks}"
 export TAVRIN_USER_CATALOGS="${TAVRIN_USER_CATALOGS:-$root/out/release/shelf/user-catalogs.dat}"
 bash "$root/scripts/register_samples.sh" "$root/out/release" >/dev/null
+if [[ "$mode" == window ]]; then
+  exec "$root/out/release/host/reader/tavrin-reader" --shelf "$root/out/release/shelf" "$@"
+fi
 exec "$root/out/release/host/tavrin-host" --shelf "$root/out/release/shelf" "$@"

@@ -22,6 +22,9 @@ bool QuitPosted();
 // machine's monotonic clock; a test switches to a manual clock and steps it.
 void UseManualClock(bool manual);
 void AdvanceClock(DWORD milliseconds);  // manual clock only; due timers fire on the next pump
+// How long until the next timer is due (0 when one is due now), or -1 when no timer is set: how long
+// a host's loop may sleep waiting for input before it must pump again.
+int MillisecondsToNextTimer();
 
 // ---- injected input ----
 // Sets the cursor position (screen coordinates) and the position GetMessagePos reports.

@@ -135,5 +135,7 @@ std::string FontFaceInUse(const LOGFONTA& lf);
 // The advance width of `text` (bytes in the active code page) in a font: the number that
 // GetTextExtentPoint32A reports and the renderer lays out.
 int MeasureText(const LOGFONTA& lf, const std::string& text);
+// The same for a text in `codePage` (65001: UTF-8), as a text drawing operation of that code page lays it out.
+int MeasureText(const LOGFONTA& lf, const std::string& text, UINT codePage);
 
 } // namespace plat

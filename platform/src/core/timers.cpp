@@ -121,4 +121,13 @@ void AdvanceClock(DWORD ms) {
     if (g_manualClock) g_manualNow += ms;
 }
 
+int MillisecondsToNextTimer() {
+    if (Timers().empty()) return -1;
+    const DWORD now = detail::Now();
+    int32_t soonest = INT32_MAX;
+    for (const Timer& t : Timers())
+        soonest = std::min(soonest, static_cast<int32_t>(t.due - now));
+    return std::max<int32_t>(0, soonest);
+}
+
 } // namespace plat

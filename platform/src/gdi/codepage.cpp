@@ -18,6 +18,12 @@ bool IsDoubleByteCodePage(UINT codePage) {
 }
 
 size_t CharLength(const char* s, size_t i, size_t n, UINT codePage) {
+    // A UTF-8 text (drawn by hosts that convert at their boundary) goes a whole character at a time;
+    // a byte that starts none stands alone.
+    if (codePage == tavrin::codepage::kUtf8) {
+        const size_t len = tavrin::codepage::DecodeUtf8(std::string_view(s + i, n - i));
+        return len ? len : 1;
+    }
     return tavrin::codepage::CharLength(std::string_view(s, n), i, codePage);
 }
 

@@ -298,16 +298,32 @@ TextLayout LayoutText(const FontFace& face, const char* text, size_t n, UINT cod
     int x = 0;
     for (size_t i = 0; i < n;) {
         size_t len = CharLength(text, i, n, codePage);
-        uint32_t code = static_cast<unsigned char>(text[i]);
-        if (len == 2) code = (code << 8) | static_cast<unsigned char>(text[i + 1]);
-        uint64_t key = (static_cast<uint64_t>(codePage) << 32) | (static_cast<uint64_t>(len) << 16) | code;
+        uint32_t code = 0;
+        for (size_t b = 0; b < len; ++b)
+            code = (code << 8) | static_cast<unsigned char>(text[i + b]);
+        uint64_t key = (static_cast<uint64_t>(codePage) << 40) | (static_cast<uint64_t>(len) << 32) | code;
         auto it = face.glyphs.find(key);
         if (it == face.glyphs.end()) {
             FontFace::Glyph g;
             bool converted = CharToUtf8(codePage, text + i, len, utf8);
             g.index = converted ? GlyphIndex(face.scaled, utf8) : 0;
             g.face = 0;
-            if (len == 2) {
+            if (codePage == 65001 && len > 1) {
+                // A UTF-8 character: its own advance, from the fallback font when the face lacks it.
+                g.advance = GlyphAdvance(face.scaled, g.index);
+                if (g.index == 0) {
+                    cairo_scaled_font_t* fallback = converted ? FallbackFor(face) : nullptr;
+                    const unsigned long index = fallback ? GlyphIndex(fallback, utf8) : 0;
+                    if (index) {
+                        g.index = index;
+                        g.face = 1;
+                        g.advance = GlyphAdvance(fallback, index);
+                    } else {
+                        g.face = -1;
+                        g.advance = face.fullWidth;
+                    }
+                }
+            } else if (len == 2) {
                 g.advance = face.fullWidth;
                 if (g.index == 0) {
                     cairo_scaled_font_t* fallback = converted ? FallbackFor(face) : nullptr;
@@ -415,6 +431,10 @@ TEXTMETRICA MetricsForFont(const LOGFONTA& lf) {
 
 int MeasureText(const LOGFONTA& lf, const std::string& text) {
     return detail::TextWidth(detail::FaceFor(lf), text.data(), text.size(), CodePage());
+}
+
+int MeasureText(const LOGFONTA& lf, const std::string& text, UINT codePage) {
+    return detail::TextWidth(detail::FaceFor(lf), text.data(), text.size(), codePage);
 }
 
 } // namespace plat
