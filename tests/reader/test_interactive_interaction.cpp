@@ -10,6 +10,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -220,12 +223,21 @@ class FileChooserTest : public InteractiveTest {
     void SetUp() override {
         InteractiveTest::SetUp();
         const char* tmp = std::getenv("TAVRIN_TEST_TMP");
-        folder = std::filesystem::path(tmp ? tmp : "/tmp") / "reader_files";
+        // One folder per test and process: ctest runs the tests of this file side by side.
+        folder =
+            std::filesystem::path(tmp ? tmp : "/tmp") /
+            ("reader_files_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "_" + std::to_string(::getpid()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder / "sub");
         std::ofstream(folder / "a.ebd") << "EBDF";
         std::ofstream(folder / "b.txt") << "text";
         std::ofstream(folder / "sub" / "c.ebd") << "EBDF";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        InteractiveTest::TearDown();
     }
     plat::OpenFileRequest Request() {
         plat::OpenFileRequest r{};
