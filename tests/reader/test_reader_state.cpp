@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -33,7 +36,7 @@ TEST(ReaderState, UnknownLinesAndSizesOutOfRangeArePassedOver) {
 
 TEST(ReaderState, TheFileIsMissingSavedAndReplaced) {
     const char* tmp = std::getenv("TAVRIN_TEST_TMP");
-    const std::filesystem::path dir = std::filesystem::path(tmp ? tmp : "/tmp") / "reader_state";
+    const std::filesystem::path dir = std::filesystem::path(tmp ? tmp : "/tmp") / ("reader_state_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::filesystem::path file = dir / "reader-state.txt";
     std::filesystem::remove(file);
@@ -55,6 +58,7 @@ TEST(ReaderState, TheFileIsMissingSavedAndReplaced) {
     // A folder where the file should be cannot be saved over, and says so.
     EXPECT_FALSE(tavrin::reader::SaveReaderState(dir, state, &error));
     EXPECT_FALSE(error.empty());
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
