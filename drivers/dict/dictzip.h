@@ -1,0 +1,74 @@
+// Definitions compressed with dictzip: a gzip file whose header carries a chunk table in the extra
+// field "RA" (version 1, the uncompressed length of a chunk, the number of chunks, then each chunk's
+// compressed size). Each chunk was flushed whole, so it inflates on its own: a read inflates only the
+// chunks it covers, and the last few inflated chunks are kept.
+//
+// A table that does not fit the file (chunks past its end, a size of 0, a chunk count that does not
+// give the file's uncompressed size) is refused when the file is opened; a chunk that does not inflate
+// to its length fails the read that needs it, and nothing is read outside the file or the chunk.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tavrin::dict {
+
+struct DictzipLayout {
+    bool chunked = false;              // false: a gzip file without a chunk table
+    uint32_t chunkLength = 0;          // uncompressed bytes per chunk (the last may be shorter)
+    std::vector<uint64_t> chunkStarts; // file offset of each chunk, and one more: the end of the last
+    uint64_t dataSize = 0;             // uncompressed size (chunked files)
+    uint64_t headerEnd = 0;            // where the compressed data begins
+};
+
+// Reads the gzip header at the start of a file of `fileSize` bytes whose last four bytes (the
+// uncompressed size modulo 2^32) are `sizeModulo`. `head` is the file's start (at least what the header
+// needs). Nothing, with the reason in *error, for a header that is not gzip or a table that lies.
+std::optional<DictzipLayout> ParseDictzipHeader(std::span<const uint8_t> head, uint64_t fileSize,
+                                                uint32_t sizeModulo, std::string* error);
+
+// True when `head` starts like a gzip file.
+bool LooksLikeGzip(std::span<const uint8_t> head);
+
+// Inflates one chunk (raw deflate data, flushed at its end) into exactly `expected` bytes; false when
+// the data is damaged or inflates to another length.
+bool InflateChunk(std::span<const uint8_t> compressed, size_t expected, std::string& out);
+
+// Inflates a whole gzip member of `data` into `out`, giving up past `limit` bytes.
+bool InflateWhole(std::span<const uint8_t> data, size_t limit, std::string& out, std::string* error);
+
+// Reads ranges of the uncompressed text of an open dictzip file. Safe to call from several threads.
+class DictzipReader {
+  public:
+    DictzipReader(int fd, DictzipLayout layout) : fd_(fd), layout_(std::move(layout)) {}
+    ~DictzipReader();
+    DictzipReader(const DictzipReader&) = delete;
+    DictzipReader& operator=(const DictzipReader&) = delete;
+
+    uint64_t Size() const { return layout_.dataSize; }
+    // Appends `length` bytes from `offset`; false with the reason when a chunk cannot be read.
+    bool Read(uint64_t offset, uint32_t length, std::string& out, std::string* error);
+
+  private:
+    struct Cached {
+        size_t chunk = SIZE_MAX;
+        uint64_t lastUse = 0;
+        std::string text;
+    };
+    const std::string* Chunk(size_t index, std::string* error); // with mutex_ held
+
+    static constexpr size_t kCachedChunks = 8;
+    int fd_;
+    DictzipLayout layout_;
+    std::mutex mutex_;
+    Cached cache_[kCachedChunks];
+    uint64_t clock_ = 0;
+    std::vector<uint8_t> compressed_;
+};
+
+} // namespace tavrin::dict
