@@ -1,6 +1,7 @@
 // The register command (AddBook): the user picks book files; each native book gets a driver, a
 // registration and an item at the end of the target catalog, and files that are no native book are
-// offered to the HTML e-book driver. IsValidBook tells the two apart by the file's first four bytes.
+// offered to the drivers that read files by their content, then to the HTML e-book driver. IsValidBook
+// tells native books by the file's first four bytes.
 //
 // Every file that is refused says so, with the file and the reason (registry/add_refusal.h). A book is
 // opened with its driver, and checked to be servable, before its registration is written: a book the
@@ -119,12 +120,14 @@ void CTavrinCtrl::AddBook() {
 
         DWORD signature = IsValidBook(filePath);
         if (signature == 0) {
-            // Not a native book: the HTML e-book driver may take it.
-            if (OfferToStore(filePath)) refresh = true;
-            continue;
-        }
-
-        if (!FindDriver(signature, driverPath)) {
+            // Not a native book: a driver that reads the file by its content (a dictionary of another
+            // format) registers it as it does a native book; else the HTML e-book driver may take it.
+            if (!FindDriver(signature, driverPath)) {
+                ForgetRefusal(); // the drivers that do not read it have nothing to tell about the store
+                if (OfferToStore(filePath)) refresh = true;
+                continue;
+            }
+        } else if (!FindDriver(signature, driverPath)) {
             ShowAddRefusal(IDS_NO_DRIVER, filePath);
             continue;
         }
