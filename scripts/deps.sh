@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the host need (live-manual-epub: real EPUB
-# books for a host test; sqlite3: another program holding the registry store, for a host test). Safe
+# books for a host test; sqlite3: another program holding the registry store, for a host test;
+# dict-jargon, dict-devil: real DICT dictionaries for the dictionary driver's tests). Safe
 # to run again.
 set -euo pipefail
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libsqlite3-dev sqlite3 libcairo2-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
   libzip-dev zlib1g-dev libxml2-dev
   live-manual-epub
+  dict-jargon dict-devil
 )
 missing=()
 for p in "${packages[@]}"; do
