@@ -33,6 +33,11 @@ constexpr const char* kBookFilter = "Zavik Book Files(*.ebd;*.ebp)|*.ebd;*.ebp||
 constexpr DWORD kDialogFlags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST; // 0x81200
 constexpr size_t kNameBufferSize = 1024;
 
+// Whether IsValidBook could read the first bytes of the file it last examined: a file it could not
+// read is offered to the e-book store alone, as it always was; one it read but that is no native book
+// goes to the drivers that read files by their content first.
+bool g_lastFileRead = false;
+
 // The item the command acts on: the drop-highlighted item, else the selected one.
 HTREEITEM CommandTarget() {
     HTREEITEM target = g_shelfTree.GetDropHilightItem();
@@ -48,6 +53,7 @@ void CTavrinCtrl::ShowErrorText(LPCSTR lpszText) {
 }
 
 DWORD CTavrinCtrl::IsValidBook(LPCSTR lpszFilePath) {
+    g_lastFileRead = false;
     HANDLE file = ::CreateFileA(lpszFilePath ? lpszFilePath : "", GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -62,6 +68,7 @@ DWORD CTavrinCtrl::IsValidBook(LPCSTR lpszFilePath) {
         return 0;
     }
     ::CloseHandle(file);
+    g_lastFileRead = true;
     if (read < sizeof head) return 0;
     DWORD signature = static_cast<DWORD>(head[0]) | static_cast<DWORD>(head[1]) << 8 |
                       static_cast<DWORD>(head[2]) << 16 | static_cast<DWORD>(head[3]) << 24;
@@ -122,7 +129,7 @@ void CTavrinCtrl::AddBook() {
         if (signature == 0) {
             // Not a native book: a driver that reads the file by its content (a dictionary of another
             // format) registers it as it does a native book; else the HTML e-book driver may take it.
-            if (!FindDriver(signature, driverPath)) {
+            if (!g_lastFileRead || !FindDriver(signature, driverPath)) {
                 ForgetRefusal(); // the drivers that do not read it have nothing to tell about the store
                 if (OfferToStore(filePath)) refresh = true;
                 continue;
