@@ -8,7 +8,7 @@ packages=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 libcairo2-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
-  libzip-dev zlib1g-dev libxml2-dev
+  libzip-dev zlib1g-dev libxml2-dev libdeflate-dev
   live-manual-epub
   dict-jargon dict-devil
 )

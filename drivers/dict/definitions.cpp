@@ -72,6 +72,7 @@ class ChunkedDefinitions : public Definitions {
     bool Read(uint64_t offset, uint32_t length, std::string& out, std::string* error) override {
         return reader_.Read(offset, length, out, error);
     }
+    void ReadingAll(bool all) override { reader_.ReadingAll(all); }
 
   private:
     DictzipReader reader_;

@@ -20,6 +20,9 @@ class Definitions {
     virtual uint64_t Size() const = 0;
     // Appends `length` bytes from `offset` to `out`; false with the reason in *error.
     virtual bool Read(uint64_t offset, uint32_t length, std::string& out, std::string* error) = 0;
+    // Whether the whole text is being read now (a search) or single definitions (a reader); only
+    // compressed definitions keep more of what they inflated while the whole text is read.
+    virtual void ReadingAll(bool all) { (void)all; }
 };
 
 // Opens the definitions file at `path`; nothing, with the reason, when it cannot be read.

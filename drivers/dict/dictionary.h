@@ -59,6 +59,10 @@ class Dictionary {
     // then those whose headword folds to the same text, in page order.
     std::vector<uint32_t> Lookup(std::string_view word) const;
 
+    // Whether the whole dictionary is being read page after page (a search), so that what was inflated
+    // for one page is kept for the next; else only a little is kept.
+    void ReadingAll(bool all) const { definitions_->ReadingAll(all); }
+
   private:
     Dictionary() = default;
     bool Build(std::string* error);

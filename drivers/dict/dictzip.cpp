@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 #include <zlib.h>
+#ifdef TAVRIN_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <cstring>
 
@@ -148,25 +151,61 @@ bool InflateWhole(std::span<const uint8_t> data, size_t limit, std::string& out,
     return true;
 }
 
+DictzipReader::DictzipReader(int fd, DictzipLayout layout)
+    : fd_(fd), layout_(std::move(layout)), budget_(kNarrowChunks * layout_.chunkLength) {
+    const size_t count = layout_.chunkStarts.empty() ? 0 : layout_.chunkStarts.size() - 1;
+    inflated_.resize(count);
+    inLru_.resize(count, lru_.end());
+#ifdef TAVRIN_HAVE_LIBDEFLATE
+    inflater_ = libdeflate_alloc_decompressor();
+#endif
+}
+
 DictzipReader::~DictzipReader() {
+#ifdef TAVRIN_HAVE_LIBDEFLATE
+    if (inflater_) libdeflate_free_decompressor(static_cast<libdeflate_decompressor*>(inflater_));
+#endif
     if (fd_ >= 0) ::close(fd_);
 }
 
+void DictzipReader::ReadingAll(bool all) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    budget_ = all ? kWideBudget : kNarrowChunks * layout_.chunkLength;
+    Trim();
+}
+
+size_t DictzipReader::CachedChunks() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lru_.size();
+}
+
+size_t DictzipReader::Inflations() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inflations_;
+}
+
+void DictzipReader::Trim() {
+    while (keptBytes_ > budget_ && !lru_.empty()) {
+        const size_t oldest = lru_.back();
+        lru_.pop_back();
+        inLru_[oldest] = lru_.end();
+        keptBytes_ -= inflated_[oldest].size();
+        std::string().swap(inflated_[oldest]);
+    }
+}
+
 const std::string* DictzipReader::Chunk(size_t index, std::string* error) {
-    Cached* slot = &cache_[0];
-    for (Cached& c : cache_) {
-        if (c.chunk == index) {
-            c.lastUse = ++clock_;
-            return &c.text;
-        }
-        if (c.lastUse < slot->lastUse) slot = &c;
+    if (inLru_[index] != lru_.end()) {
+        lru_.splice(lru_.begin(), lru_, inLru_[index]);
+        return &inflated_[index];
     }
     const uint64_t start = layout_.chunkStarts[index], end = layout_.chunkStarts[index + 1];
-    compressed_.resize(static_cast<size_t>(end - start));
+    const size_t size = static_cast<size_t>(end - start);
+    // Two bytes more than the chunk: an empty last block (see below).
+    compressed_.resize(size + 2);
     size_t got = 0;
-    while (got < compressed_.size()) {
-        const ssize_t n =
-            ::pread(fd_, compressed_.data() + got, compressed_.size() - got, static_cast<off_t>(start + got));
+    while (got < size) {
+        const ssize_t n = ::pread(fd_, compressed_.data() + got, size - got, static_cast<off_t>(start + got));
         if (n <= 0) {
             Fail(error, "the definitions file is cut short (a chunk lies past its end)");
             return nullptr;
@@ -177,15 +216,39 @@ const std::string* DictzipReader::Chunk(size_t index, std::string* error) {
     const size_t expected =
         index + 1 < count ? layout_.chunkLength
                           : static_cast<size_t>(layout_.dataSize - uint64_t{index} * layout_.chunkLength);
-    slot->chunk = SIZE_MAX;
-    slot->text.clear();
-    if (!InflateChunk(compressed_, expected, slot->text)) {
+    std::string text;
+    bool inflated;
+    ++inflations_;
+#ifdef TAVRIN_HAVE_LIBDEFLATE
+    if (inflater_) {
+        // A chunk ends with a flush to a byte boundary, not with a last block; the bytes 03 00 are an
+        // empty last block, after which the inflater stops where the chunk ends.
+        compressed_[size] = 0x03;
+        compressed_[size + 1] = 0x00;
+        text.resize(expected);
+        inflated = libdeflate_deflate_decompress(static_cast<libdeflate_decompressor*>(inflater_),
+                                                 compressed_.data(), size + 2, text.data(), expected,
+                                                 nullptr) == LIBDEFLATE_SUCCESS;
+    } else
+#endif
+    {
+        inflated = InflateChunk({compressed_.data(), size}, expected, text);
+    }
+    if (!inflated) {
         if (error) *error = "chunk " + std::to_string(index) + " of the definitions is damaged";
         return nullptr;
     }
-    slot->chunk = index;
-    slot->lastUse = ++clock_;
-    return &slot->text;
+    inflated_[index] = std::move(text);
+    lru_.push_front(index);
+    inLru_[index] = lru_.begin();
+    keptBytes_ += inflated_[index].size();
+    Trim();
+    // The chunk just made stays even when it alone is over the budget: the read needs it.
+    if (inLru_[index] == lru_.end()) {
+        Fail(error, "no memory is left for a chunk");
+        return nullptr;
+    }
+    return &inflated_[index];
 }
 
 bool DictzipReader::Read(uint64_t offset, uint32_t length, std::string& out, std::string* error) {

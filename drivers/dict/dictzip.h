@@ -1,7 +1,10 @@
 // Definitions compressed with dictzip: a gzip file whose header carries a chunk table in the extra
 // field "RA" (version 1, the uncompressed length of a chunk, the number of chunks, then each chunk's
 // compressed size). Each chunk was flushed whole, so it inflates on its own: a read inflates only the
-// chunks it covers, and the last few inflated chunks are kept.
+// chunks it covers, and the inflated chunks last used are kept, up to a budget of bytes: a few chunks
+// normally, and up to kWideBudget while the whole text is being read (a search reads the pages in
+// headword order, which jumps about the file, so that a small cache would inflate each chunk many
+// times).
 //
 // A table that does not fit the file (chunks past its end, a size of 0, a chunk count that does not
 // give the file's uncompressed size) is refused when the file is opened; a chunk that does not inflate
@@ -9,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,10 +46,14 @@ bool InflateChunk(std::span<const uint8_t> compressed, size_t expected, std::str
 // Inflates a whole gzip member of `data` into `out`, giving up past `limit` bytes.
 bool InflateWhole(std::span<const uint8_t> data, size_t limit, std::string& out, std::string* error);
 
+// The chunks kept normally, and the bytes of inflated chunks kept while the whole text is read.
+inline constexpr size_t kNarrowChunks = 8;
+inline constexpr size_t kWideBudget = 96u * 1024 * 1024;
+
 // Reads ranges of the uncompressed text of an open dictzip file. Safe to call from several threads.
 class DictzipReader {
   public:
-    DictzipReader(int fd, DictzipLayout layout) : fd_(fd), layout_(std::move(layout)) {}
+    DictzipReader(int fd, DictzipLayout layout);
     ~DictzipReader();
     DictzipReader(const DictzipReader&) = delete;
     DictzipReader& operator=(const DictzipReader&) = delete;
@@ -53,22 +61,27 @@ class DictzipReader {
     uint64_t Size() const { return layout_.dataSize; }
     // Appends `length` bytes from `offset`; false with the reason when a chunk cannot be read.
     bool Read(uint64_t offset, uint32_t length, std::string& out, std::string* error);
+    // Whether the whole text is being read (the wide budget) or single pages (the narrow one, to which
+    // the cache is cut at once).
+    void ReadingAll(bool all);
+    size_t CachedChunks();
+    size_t Inflations(); // chunks inflated since the file was opened
 
   private:
-    struct Cached {
-        size_t chunk = SIZE_MAX;
-        uint64_t lastUse = 0;
-        std::string text;
-    };
     const std::string* Chunk(size_t index, std::string* error); // with mutex_ held
+    void Trim();                                                // with mutex_ held
 
-    static constexpr size_t kCachedChunks = 8;
     int fd_;
     DictzipLayout layout_;
     std::mutex mutex_;
-    Cached cache_[kCachedChunks];
-    uint64_t clock_ = 0;
+    std::vector<std::string> inflated_;              // by chunk; empty when not kept
+    std::vector<std::list<size_t>::iterator> inLru_; // where a kept chunk stands in lru_
+    std::list<size_t> lru_;                          // kept chunks, the last used first
+    size_t keptBytes_ = 0;
+    size_t inflations_ = 0;
+    size_t budget_;
     std::vector<uint8_t> compressed_;
+    void* inflater_ = nullptr; // a libdeflate decompressor, where the build has it
 };
 
 } // namespace tavrin::dict

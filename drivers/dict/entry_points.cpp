@@ -175,19 +175,35 @@ CBI_EXPORT int32_t CBIGetPages(CBI_HBOOK book, int32_t first, unsigned char* buf
     return Guard(int32_t{0}, [&]() -> int32_t {
         OpenDictionary* d = Driver().Find(book);
         if (!d || !buffer || !lengths || first < 0 || size <= 0 || count <= 0) return 0;
+        d->dictionary->ReadingAll(true); // a search reads every page in turn
         const size_t pages = d->dictionary->PageCount();
-        thread_local std::string bytes;
+        const unsigned codePage = ShelfCodePage();
+        thread_local std::string definitions;
         size_t at = 0;
         int32_t written = 0;
         for (; written < count && static_cast<size_t>(first) + static_cast<size_t>(written) < pages;
              ++written) {
             const size_t page = static_cast<size_t>(first) + static_cast<size_t>(written);
-            if (!MakePage(*d->dictionary, page, bytes, nullptr)) bytes.clear();
-            if (at + bytes.size() + 1 > static_cast<size_t>(size)) break;
-            std::memcpy(buffer + at, bytes.data(), bytes.size());
-            buffer[at + bytes.size()] = 0;
-            lengths[written] = static_cast<int32_t>(bytes.size());
-            at = (at + bytes.size() + 1 + 15) & ~size_t{15};
+            definitions.clear();
+            // A page whose definitions cannot be read is 0 bytes long, as a damaged page of any book.
+            if (!d->dictionary->PageDefinitions(page, definitions, nullptr)) definitions.clear();
+            const size_t room = at < static_cast<size_t>(size) ? static_cast<size_t>(size) - at - 1 : 0;
+            const size_t length =
+                at < static_cast<size_t>(size)
+                    ? WritePage(definitions, codePage, reinterpret_cast<char*>(buffer + at), room)
+                    : kDoesNotFit;
+            if (length == kDoesNotFit) {
+                // The search reads a page that does not fit with CBIGetPageSize and CBIGetPage next: it
+                // is kept for them.
+                std::lock_guard<std::mutex> lock(d->pageMutex);
+                d->madePage = static_cast<int32_t>(page);
+                d->madeBytes.clear();
+                AppendPage(definitions, codePage, d->madeBytes);
+                break;
+            }
+            buffer[at + length] = 0;
+            lengths[written] = static_cast<int32_t>(length);
+            at = (at + length + 1 + 15) & ~size_t{15};
         }
         return written;
     });
@@ -242,7 +258,9 @@ CBI_EXPORT int CBIVPGetItemText(CBI_HBOOK book, CBI_HITEM item, char* buffer, in
 CBI_EXPORT int32_t CBIVPItemToPage(CBI_HBOOK book, CBI_HITEM item) {
     return Guard(int32_t{CBI_NO_PAGE}, [&] {
         OpenDictionary* d = Driver().Find(book);
-        return d ? d->contents.Page(item) : CBI_NO_PAGE;
+        if (!d) return CBI_NO_PAGE;
+        d->dictionary->ReadingAll(false); // a reader goes to a page: what a search inflated is let go
+        return d->contents.Page(item);
     });
 }
 
@@ -284,6 +302,7 @@ CBI_EXPORT int32_t DictLookup(CBI_HBOOK book, const char* word, int32_t* pages, 
     return Guard(int32_t{-1}, [&]() -> int32_t {
         OpenDictionary* d = Driver().Find(book);
         if (!d || !word) return -1;
+        d->dictionary->ReadingAll(false); // a reader looks a word up: what a search inflated is let go
         const std::vector<uint32_t> found = d->dictionary->Lookup(TypedToUtf8(word));
         for (size_t i = 0; pages && i < found.size() && i < static_cast<size_t>(std::max(capacity, 0)); ++i)
             pages[i] = static_cast<int32_t>(found[i]);

@@ -3,6 +3,7 @@
 #include "codepage/code_page.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
 
@@ -11,7 +12,18 @@ namespace tavrin::dict {
 namespace {
 
 bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Eight bytes at a time: a page of dictionary text is mostly ASCII, and this runs over every page
+    // a search reads.
+    size_t i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i)
+        high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080ull) == 0;
 }
 
 // The longest prefix of `text` (in `codePage`; 0: UTF-8) of at most `limit` bytes that ends on a
@@ -48,30 +60,45 @@ std::string AsUtf8(std::string_view text) {
     return codepage::ToUtf8(text, 1252);
 }
 
-void AppendPage(std::string_view definitions, unsigned codePage, std::string& out) {
-    std::string converted;
+size_t WritePage(std::string_view definitions, unsigned codePage, char* to, size_t room) {
+    thread_local std::string converted;
     std::string_view text = definitions;
     if (!IsAscii(definitions)) {
         converted = AsUtf8(definitions);
         if (codePage != 0) converted = codepage::FromUtf8(converted, codePage);
         text = converted;
     }
-    out.reserve(out.size() + text.size() + text.size() / 32);
+    const bool hasMark = std::memchr(text.data(), '\xFF', text.size()) != nullptr;
+    char* const start = to;
+    char* const end = to + room;
     size_t pos = 0;
     while (pos < text.size()) {
         const char* nl = static_cast<const char*>(std::memchr(text.data() + pos, '\n', text.size() - pos));
-        size_t end = nl ? static_cast<size_t>(nl - text.data()) : text.size();
-        size_t lineEnd = end;
+        const size_t lineEnd0 = nl ? static_cast<size_t>(nl - text.data()) : text.size();
+        size_t lineEnd = lineEnd0;
         if (nl && lineEnd > pos && text[lineEnd - 1] == '\r') --lineEnd;
-        const size_t base = out.size();
-        out.append(text, pos, lineEnd - pos);
-        std::replace(out.begin() + static_cast<std::ptrdiff_t>(base), out.end(), '\xFF', 'y');
+        const size_t length = lineEnd - pos;
+        if (static_cast<size_t>(end - to) < length + (nl ? 2 : 0)) return kDoesNotFit;
+        std::memcpy(to, text.data() + pos, length);
+        if (hasMark) std::replace(to, to + length, '\xFF', 'y');
+        to += length;
         if (nl) {
-            out.push_back('\xFF');
-            out.push_back('\x0A');
+            *to++ = '\xFF';
+            *to++ = '\x0A';
         }
-        pos = end + 1;
+        pos = lineEnd0 + 1;
     }
+    return static_cast<size_t>(to - start);
+}
+
+void AppendPage(std::string_view definitions, unsigned codePage, std::string& out) {
+    // Four bytes for each byte of the definitions always hold the page: Latin-1 text takes at most
+    // three bytes a byte in UTF-8 (0x80 is the euro sign), a code page's character is never longer than
+    // its UTF-8 form, and a line end takes two bytes.
+    const size_t base = out.size();
+    out.resize(base + 4 * definitions.size());
+    const size_t written = WritePage(definitions, codePage, out.data() + base, out.size() - base);
+    out.resize(base + (written == kDoesNotFit ? 0 : written));
 }
 
 int CopyOutText(std::string_view text, char* buffer, int capacity) {

@@ -4,6 +4,7 @@
 // or when the active code page is UTF-8, texts go out in UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ std::string AsUtf8(std::string_view text);
 // end as the line break 0xFF 0x0A, a character the code page lacks as '?', and a 0xFF byte of the
 // text (ÿ in 1252) as 'y', since 0xFF starts a control sequence.
 void AppendPage(std::string_view definitions, unsigned codePage, std::string& out);
+
+// Writes the page of `definitions` as AppendPage makes it into `to`, which has room for `room` bytes:
+// the bytes written, or kDoesNotFit (having written an unknown part) when the page is longer.
+inline constexpr size_t kDoesNotFit = static_cast<size_t>(-1);
+size_t WritePage(std::string_view definitions, unsigned codePage, char* to, size_t room);
 
 // Copies the UTF-8 `text` into a caller's buffer of `capacity` bytes (counting the terminating zero)
 // in the shelf's code page, cut on a character boundary. Returns the bytes written before the zero.

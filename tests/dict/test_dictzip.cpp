@@ -5,6 +5,7 @@
 
 #include "support/dict_maker.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 namespace tavrin::dict {
@@ -143,6 +144,44 @@ TEST(Dictzip, APlainFileIsReadWhereItLies) {
     ASSERT_TRUE(o.definitions->Read(6, 5, out, nullptr));
     EXPECT_EQ(out, "world");
     EXPECT_FALSE(o.definitions->Read(8, 5, out, nullptr));
+}
+
+} // namespace
+} // namespace tavrin::dict
+
+namespace tavrin::dict {
+namespace {
+
+// A search reads the pages in headword order, which jumps about the file: while the whole text is read
+// each chunk is inflated once; a reader's single pages keep only a few chunks.
+TEST(Dictzip, WhileTheWholeTextIsReadEachChunkIsInflatedOnce) {
+    const std::string text = Text(40 * 1000);
+    const std::string file = test::MakeDictzip(text, 1000);
+    const auto path = test::TestFolder("dictzip-wide") / "wide.dict.dz";
+    test::WriteFile(path, file);
+    const uint32_t sizeModulo =
+        static_cast<uint8_t>(file[file.size() - 4]) | static_cast<uint8_t>(file[file.size() - 3]) << 8;
+    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()},
+                                     file.size(), sizeModulo, nullptr);
+    ASSERT_TRUE(layout);
+    DictzipReader reader(::open(path.c_str(), O_RDONLY), *layout);
+    auto readJumping = [&] {
+        for (int round = 0; round < 5; ++round)
+            for (uint64_t c = 0; c < 20; ++c)
+                for (uint64_t chunk : {c, c + 20}) {
+                    std::string out;
+                    ASSERT_TRUE(reader.Read(chunk * 1000 + 10, 20, out, nullptr));
+                    ASSERT_EQ(out, text.substr(chunk * 1000 + 10, 20));
+                }
+    };
+    reader.ReadingAll(true);
+    readJumping();
+    EXPECT_EQ(reader.Inflations(), 40u);
+    EXPECT_EQ(reader.CachedChunks(), 40u);
+    reader.ReadingAll(false);
+    EXPECT_LE(reader.CachedChunks(), kNarrowChunks);
+    readJumping();
+    EXPECT_GT(reader.Inflations(), 40u + 100u);
 }
 
 } // namespace
