@@ -23,6 +23,7 @@ bool IsFile(const std::string& path) {
 
 // "00-database-utf8" or "00databaseutf8": the descriptive entry's name ("utf8"), else nothing.
 std::optional<std::string> InfoName(std::string_view word) {
+    if (word.empty() || word[0] != '0') return std::nullopt; // most headwords, at once
     if (word.substr(0, 12) == "00-database-") return std::string(word.substr(12));
     if (word.substr(0, 10) == "00database") return std::string(word.substr(10));
     return std::nullopt;
