@@ -151,27 +151,70 @@ bool InflateWhole(std::span<const uint8_t> data, size_t limit, std::string& out,
     return true;
 }
 
+DictzipReader::Inflater::Inflater() {
+#ifdef TAVRIN_HAVE_LIBDEFLATE
+    state = libdeflate_alloc_decompressor();
+#endif
+}
+
+DictzipReader::Inflater::~Inflater() {
+#ifdef TAVRIN_HAVE_LIBDEFLATE
+    if (state) libdeflate_free_decompressor(static_cast<libdeflate_decompressor*>(state));
+#endif
+}
+
 DictzipReader::DictzipReader(int fd, DictzipLayout layout)
     : fd_(fd), layout_(std::move(layout)), budget_(kNarrowChunks * layout_.chunkLength) {
     const size_t count = layout_.chunkStarts.empty() ? 0 : layout_.chunkStarts.size() - 1;
     inflated_.resize(count);
     inLru_.resize(count, lru_.end());
-#ifdef TAVRIN_HAVE_LIBDEFLATE
-    inflater_ = libdeflate_alloc_decompressor();
-#endif
+    inflating_.resize(count, false);
 }
 
 DictzipReader::~DictzipReader() {
-#ifdef TAVRIN_HAVE_LIBDEFLATE
-    if (inflater_) libdeflate_free_decompressor(static_cast<libdeflate_decompressor*>(inflater_));
-#endif
+    StopAhead();
     if (fd_ >= 0) ::close(fd_);
 }
 
+void DictzipReader::StopAhead() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopAhead_ = true;
+    }
+    if (ahead_.joinable()) ahead_.join();
+}
+
 void DictzipReader::ReadingAll(bool all) {
+    if (!all) StopAhead();
     std::lock_guard<std::mutex> lock(mutex_);
     budget_ = all ? kWideBudget : kNarrowChunks * layout_.chunkLength;
     Trim();
+    // The thread inflates ahead only what the budget holds whole: beyond it, it would push out what the
+    // reads need.
+    if (all && !ahead_.joinable() && layout_.dataSize <= kWideBudget && inflated_.size() > kNarrowChunks) {
+        stopAhead_ = false;
+        ahead_ = std::thread([this] { InflateAhead(); });
+    }
+}
+
+void DictzipReader::InflateAhead() {
+    Inflater inflater;
+    for (size_t index = 0; index < inflated_.size(); ++index) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopAhead_) break;
+            if (inLru_[index] != lru_.end()) continue;
+            inflating_[index] = true;
+        }
+        std::string text;
+        const bool inflated = Inflate(index, inflater, text, nullptr);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            inflating_[index] = false;
+            if (inflated && inLru_[index] == lru_.end()) Keep(index, std::move(text));
+        }
+        inflatedOne_.notify_all();
+    }
 }
 
 size_t DictzipReader::CachedChunks() {
@@ -180,8 +223,7 @@ size_t DictzipReader::CachedChunks() {
 }
 
 size_t DictzipReader::Inflations() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inflations_;
+    return inflations_.load();
 }
 
 void DictzipReader::Trim() {
@@ -194,55 +236,62 @@ void DictzipReader::Trim() {
     }
 }
 
-const std::string* DictzipReader::Chunk(size_t index, std::string* error) {
-    if (inLru_[index] != lru_.end()) {
-        lru_.splice(lru_.begin(), lru_, inLru_[index]);
-        return &inflated_[index];
-    }
+void DictzipReader::Keep(size_t index, std::string text) {
+    inflated_[index] = std::move(text);
+    lru_.push_front(index);
+    inLru_[index] = lru_.begin();
+    keptBytes_ += inflated_[index].size();
+    Trim();
+}
+
+bool DictzipReader::Inflate(size_t index, Inflater& inflater, std::string& text, std::string* error) {
     const uint64_t start = layout_.chunkStarts[index], end = layout_.chunkStarts[index + 1];
     const size_t size = static_cast<size_t>(end - start);
     // Two bytes more than the chunk: an empty last block (see below).
-    compressed_.resize(size + 2);
+    std::vector<uint8_t>& compressed = inflater.compressed;
+    compressed.resize(size + 2);
     size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::pread(fd_, compressed_.data() + got, size - got, static_cast<off_t>(start + got));
-        if (n <= 0) {
-            Fail(error, "the definitions file is cut short (a chunk lies past its end)");
-            return nullptr;
-        }
+        const ssize_t n = ::pread(fd_, compressed.data() + got, size - got, static_cast<off_t>(start + got));
+        if (n <= 0) return Fail(error, "the definitions file is cut short (a chunk lies past its end)");
         got += static_cast<size_t>(n);
     }
     const size_t count = layout_.chunkStarts.size() - 1;
     const size_t expected =
         index + 1 < count ? layout_.chunkLength
                           : static_cast<size_t>(layout_.dataSize - uint64_t{index} * layout_.chunkLength);
-    std::string text;
     bool inflated;
     ++inflations_;
 #ifdef TAVRIN_HAVE_LIBDEFLATE
-    if (inflater_) {
+    if (inflater.state) {
         // A chunk ends with a flush to a byte boundary, not with a last block; the bytes 03 00 are an
         // empty last block, after which the inflater stops where the chunk ends.
-        compressed_[size] = 0x03;
-        compressed_[size + 1] = 0x00;
+        compressed[size] = 0x03;
+        compressed[size + 1] = 0x00;
         text.resize(expected);
-        inflated = libdeflate_deflate_decompress(static_cast<libdeflate_decompressor*>(inflater_),
-                                                 compressed_.data(), size + 2, text.data(), expected,
+        inflated = libdeflate_deflate_decompress(static_cast<libdeflate_decompressor*>(inflater.state),
+                                                 compressed.data(), size + 2, text.data(), expected,
                                                  nullptr) == LIBDEFLATE_SUCCESS;
     } else
 #endif
     {
-        inflated = InflateChunk({compressed_.data(), size}, expected, text);
+        inflated = InflateChunk({compressed.data(), size}, expected, text);
     }
-    if (!inflated) {
-        if (error) *error = "chunk " + std::to_string(index) + " of the definitions is damaged";
-        return nullptr;
+    if (!inflated && error) *error = "chunk " + std::to_string(index) + " of the definitions is damaged";
+    return inflated;
+}
+
+const std::string* DictzipReader::Chunk(size_t index, std::unique_lock<std::mutex>& lock,
+                                        std::string* error) {
+    // A chunk the thread is inflating is waited for rather than inflated twice.
+    inflatedOne_.wait(lock, [&] { return !inflating_[index]; });
+    if (inLru_[index] != lru_.end()) {
+        lru_.splice(lru_.begin(), lru_, inLru_[index]);
+        return &inflated_[index];
     }
-    inflated_[index] = std::move(text);
-    lru_.push_front(index);
-    inLru_[index] = lru_.begin();
-    keptBytes_ += inflated_[index].size();
-    Trim();
+    std::string text;
+    if (!Inflate(index, inflater_, text, error)) return nullptr;
+    Keep(index, std::move(text));
     // The chunk just made stays even when it alone is over the budget: the read needs it.
     if (inLru_[index] == lru_.end()) {
         Fail(error, "no memory is left for a chunk");
@@ -254,12 +303,12 @@ const std::string* DictzipReader::Chunk(size_t index, std::string* error) {
 bool DictzipReader::Read(uint64_t offset, uint32_t length, std::string& out, std::string* error) {
     if (offset > layout_.dataSize || length > layout_.dataSize - offset)
         return Fail(error, "a definition lies past the end of the definitions");
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     uint64_t at = offset;
     const uint64_t end = offset + length;
     while (at < end) {
         const size_t index = static_cast<size_t>(at / layout_.chunkLength);
-        const std::string* chunk = Chunk(index, error);
+        const std::string* chunk = Chunk(index, lock, error);
         if (!chunk) return false;
         const size_t from = static_cast<size_t>(at - uint64_t{index} * layout_.chunkLength);
         if (from >= chunk->size()) return Fail(error, "a definition lies past the end of the definitions");

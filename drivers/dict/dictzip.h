@@ -4,17 +4,22 @@
 // chunks it covers, and the inflated chunks last used are kept, up to a budget of bytes: a few chunks
 // normally, and up to kWideBudget while the whole text is being read (a search reads the pages in
 // headword order, which jumps about the file, so that a small cache would inflate each chunk many
-// times).
+// times). While the whole text is read, and it fits that budget, a thread of the reader's own inflates
+// the chunks ahead in file order on another core; a read that needs a chunk the thread is inflating
+// waits for it (asleep) instead of inflating it twice.
 //
 // A table that does not fit the file (chunks past its end, a size of 0, a chunk count that does not
 // give the file's uncompressed size) is refused when the file is opened; a chunk that does not inflate
 // to its length fails the read that needs it, and nothing is read outside the file or the chunk.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <optional>
 #include <span>
 #include <string>
@@ -68,20 +73,37 @@ class DictzipReader {
     size_t Inflations(); // chunks inflated since the file was opened
 
   private:
-    const std::string* Chunk(size_t index, std::string* error); // with mutex_ held
-    void Trim();                                                // with mutex_ held
+    // What one thread inflates with: the compressed bytes read, and its own inflater.
+    struct Inflater {
+        Inflater();
+        ~Inflater();
+        Inflater(const Inflater&) = delete;
+        Inflater& operator=(const Inflater&) = delete;
+        std::vector<uint8_t> compressed;
+        void* state = nullptr; // a libdeflate decompressor, where the build has it
+    };
+    // Reads and inflates chunk `index` into `text`; touches no shared state but the counter.
+    bool Inflate(size_t index, Inflater& inflater, std::string& text, std::string* error);
+    const std::string* Chunk(size_t index, std::unique_lock<std::mutex>& lock, std::string* error);
+    void Keep(size_t index, std::string text); // with mutex_ held
+    void Trim();                               // with mutex_ held
+    void InflateAhead();                       // the thread's work
+    void StopAhead();                          // without mutex_ held
 
     int fd_;
     DictzipLayout layout_;
     std::mutex mutex_;
+    std::condition_variable inflatedOne_;            // the thread kept a chunk, or stopped
     std::vector<std::string> inflated_;              // by chunk; empty when not kept
     std::vector<std::list<size_t>::iterator> inLru_; // where a kept chunk stands in lru_
     std::list<size_t> lru_;                          // kept chunks, the last used first
+    std::vector<bool> inflating_;                    // chunks the thread is inflating now
     size_t keptBytes_ = 0;
-    size_t inflations_ = 0;
+    std::atomic<size_t> inflations_{0};
     size_t budget_;
-    std::vector<uint8_t> compressed_;
-    void* inflater_ = nullptr; // a libdeflate decompressor, where the build has it
+    bool stopAhead_ = false;
+    std::thread ahead_;
+    Inflater inflater_; // the readers' (under mutex_)
 };
 
 } // namespace tavrin::dict
