@@ -43,4 +43,34 @@ TEST_F(RegisteringByContent, AFileNoDriverReadsStillGoesToTheStore) {
     EXPECT_FALSE(KeyExists(kRoot));
 }
 
+TEST_F(RegisteringByContent, ADamagedFileOfADriversKindIsRefusedWithThatDriversReason) {
+    // The driver knows files like it (CBICheckVersion) but cannot open this one: the store is not asked.
+    const std::string words = AddBook("damaged.index", "D-1", "Damaged", 0xFE);
+    WriteFile(words, "not\tan\tindex\n");
+    Books().SetOpenResult(words.c_str(), 3);
+    Books().SetErrorText("damaged.index: line 1: the offset is not a number");
+    ASSERT_TRUE(Start());
+    AddInto("Mine", words, {""});
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+    const std::string& text = ui_.MessageBoxes()[0].text;
+    EXPECT_EQ(text.rfind("The file can't be opened.\n" + words + "\n", 0), 0u) << text;
+    EXPECT_NE(text.find("bookdrv.dll: damaged.index: line 1: the offset is not a number"), std::string::npos)
+        << text;
+    EXPECT_EQ(store_->CallCount("CBIShelfAddBook"), 0);
+    EXPECT_FALSE(KeyExists(kRoot));
+}
+
+TEST_F(RegisteringByContent, ADictionaryTheLibraryDoesNotServeSaysSoInsteadOfGoingToTheStore) {
+    const std::string words = AddBook("unlisted.index", "U-1", "Unlisted", 0x10);
+    WriteFile(words, "abbey\tA\tK\n");
+    Books().SetDictAttr(words.c_str(), 1, 2);
+    ASSERT_TRUE(Start()); // no dictionary library beside the program: it serves nothing
+    AddInto("Mine", words, {""});
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui_.MessageBoxes()[0].text.find("It's not a Zavik book."), std::string::npos)
+        << ui_.MessageBoxes()[0].text;
+    EXPECT_EQ(store_->CallCount("CBIShelfAddBook"), 0);
+    EXPECT_FALSE(KeyExists(kRoot));
+}
+
 } // namespace
