@@ -31,6 +31,15 @@ expect list "^  jargon +- +2306 headwords  The Jargon File" "$out"
 expect list "^  broken +\(cannot be read: .*broken.index: no headword could be read \(line 1: .*past the end" "$out"
 expect_status list-status nonzero "$status"
 
+# A damaged dictionary, with no dictionary of its kind on the shelf yet: refused with its driver's
+# reason, not handed to the e-book store.
+status=0
+out="$("${host[@]}" add Dictionaries "$dicts/broken.index" 2>&1)" || status=$?
+expect add-broken "^add: refused: The file can't be opened\.$" "$out"
+expect add-broken "^    DictDrv\.dll: .*broken\.index: no headword could be read" "$out"
+refuse add-broken-store "zip" "$out"
+expect_status add-broken-status 1 "$status"
+
 status=0
 out="$("${host[@]}" dicts add jargon nosuch 2>&1)" || status=$?
 expect add "^Added into \"Dictionaries\":$" "$out"
@@ -41,10 +50,6 @@ expect_status add-unknown-status 1 "$status"
 # `add` takes the dictzip file too: the shelf finds the driver by the file's content.
 out="$("${host[@]}" add Dictionaries "$dicts/devil.dict.dz" 2>&1)"
 expect add-dz "^1 file\(s\): 1 added, 0 already on the shelf, 0 refused$" "$out"
-status=0
-out="$("${host[@]}" add Dictionaries "$dicts/broken.index" 2>&1)" || status=$?
-expect add-broken "^add: refused: " "$out"
-expect_status add-broken-status 1 "$status"
 
 out="$("${host[@]}" dicts 2>&1 || true)"
 expect listed-on-shelf "^  jargon +on shelf " "$out"
