@@ -16,8 +16,15 @@ size_t FoldedLength(std::string_view word, size_t most, const HeadwordOrder& ord
     return count;
 }
 
+// A group's label: its letters with the first in upper case; letters that end in a blank (the group
+// of "A battery", "A la carte") as "A \u2026", since a label's last blank cannot be seen.
 std::string Label(std::string prefix) {
     if (prefix.empty()) return "#";
+    if (prefix.back() == ' ' || prefix.back() == '\t') {
+        while (!prefix.empty() && (prefix.back() == ' ' || prefix.back() == '\t'))
+            prefix.pop_back();
+        prefix += " \xE2\x80\xA6";
+    }
     if (prefix[0] >= 'a' && prefix[0] <= 'z') prefix[0] = static_cast<char>(prefix[0] - 'a' + 'A');
     return prefix;
 }
