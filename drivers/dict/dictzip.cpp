@@ -177,11 +177,15 @@ DictzipReader::~DictzipReader() {
 }
 
 void DictzipReader::StopAhead() {
+    // The thread is taken out under the lock, so that a search that asks for it again meanwhile starts
+    // a thread of its own; this one sees that its generation is over and ends after its chunk.
+    std::thread stopping;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        stopAhead_ = true;
+        ++aheadGeneration_;
+        stopping = std::move(ahead_);
     }
-    if (ahead_.joinable()) ahead_.join();
+    if (stopping.joinable()) stopping.join();
 }
 
 void DictzipReader::ReadingAll(bool all) {
@@ -190,20 +194,20 @@ void DictzipReader::ReadingAll(bool all) {
     budget_ = all ? kWideBudget : kNarrowChunks * layout_.chunkLength;
     Trim();
     // The thread inflates ahead only what the budget holds whole: beyond it, it would push out what the
-    // reads need.
+    // reads need. A thread that has inflated everything stays, done, until the search is over.
     if (all && !ahead_.joinable() && layout_.dataSize <= kWideBudget && inflated_.size() > kNarrowChunks) {
-        stopAhead_ = false;
-        ahead_ = std::thread([this] { InflateAhead(); });
+        const uint64_t generation = aheadGeneration_;
+        ahead_ = std::thread([this, generation] { InflateAhead(generation); });
     }
 }
 
-void DictzipReader::InflateAhead() {
+void DictzipReader::InflateAhead(uint64_t generation) {
     Inflater inflater;
     for (size_t index = 0; index < inflated_.size(); ++index) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stopAhead_) break;
-            if (inLru_[index] != lru_.end()) continue;
+            if (aheadGeneration_ != generation) break;
+            if (inLru_[index] != lru_.end() || inflating_[index]) continue;
             inflating_[index] = true;
         }
         std::string text;

@@ -87,7 +87,7 @@ class DictzipReader {
     const std::string* Chunk(size_t index, std::unique_lock<std::mutex>& lock, std::string* error);
     void Keep(size_t index, std::string text); // with mutex_ held
     void Trim();                               // with mutex_ held
-    void InflateAhead();                       // the thread's work
+    void InflateAhead(uint64_t generation);    // the thread's work, until its generation is over
     void StopAhead();                          // without mutex_ held
 
     int fd_;
@@ -101,7 +101,7 @@ class DictzipReader {
     size_t keptBytes_ = 0;
     std::atomic<size_t> inflations_{0};
     size_t budget_;
-    bool stopAhead_ = false;
+    uint64_t aheadGeneration_ = 0; // a thread of another generation stops
     std::thread ahead_;
     Inflater inflater_; // the readers' (under mutex_)
 };

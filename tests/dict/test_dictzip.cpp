@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace tavrin::dict {
 namespace {
 
@@ -182,6 +185,39 @@ TEST(Dictzip, WhileTheWholeTextIsReadEachChunkIsInflatedOnce) {
     EXPECT_LE(reader.CachedChunks(), kNarrowChunks);
     readJumping();
     EXPECT_GT(reader.Inflations(), 40u + 100u);
+}
+
+// The search's thread reads with the whole text in view while the reader's thread looks words up,
+// which lets the inflated chunks go; neither read goes wrong, and no thread is left behind.
+TEST(Dictzip, ASearchAndLookUpsOnTwoThreadsReadTheSameText) {
+    const std::string text = Text(64 * 1000);
+    const std::string file = test::MakeDictzip(text, 1000);
+    const auto path = test::TestFolder("dictzip-threads") / "threads.dict.dz";
+    test::WriteFile(path, file);
+    const uint32_t sizeModulo = static_cast<uint8_t>(file[file.size() - 4]) |
+                                static_cast<uint8_t>(file[file.size() - 3]) << 8;
+    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()}, file.size(),
+                                     sizeModulo, nullptr);
+    ASSERT_TRUE(layout);
+    DictzipReader reader(::open(path.c_str(), O_RDONLY), *layout);
+    std::atomic<int> wrong{0};
+    std::thread search([&] {
+        for (int round = 0; round < 20; ++round) {
+            reader.ReadingAll(true);
+            for (uint64_t at = 0; at + 700 <= text.size(); at += 3001) {
+                std::string out;
+                if (!reader.Read(at, 700, out, nullptr) || out != text.substr(at, 700)) ++wrong;
+            }
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        reader.ReadingAll(false);
+        std::string out;
+        const uint64_t at = static_cast<uint64_t>(i) * 311 % (text.size() - 50);
+        if (!reader.Read(at, 50, out, nullptr) || out != text.substr(at, 50)) ++wrong;
+    }
+    search.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 } // namespace
