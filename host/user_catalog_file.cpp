@@ -29,8 +29,8 @@ fs::path UserCatalogPath() {
 bool ChangesUserCatalogs(const std::string& command) {
     // Making, renaming, moving and deleting items, and the commands that send the shelf any command
     // or menu entry; adding books puts them into the shelf's e-book catalog.
-    static constexpr std::array<const char*, 7> kChanging = {"newcatalog", "rename",  "move", "remove",
-                                                             "menu",       "command", "add"};
+    static constexpr std::array<const char*, 8> kChanging = {"newcatalog", "rename",  "move", "remove",
+                                                             "menu",       "command", "add",  "dicts"};
     for (const char* name : kChanging)
         if (command == name) return true;
     return false;

@@ -1,6 +1,7 @@
 // The register command (AddBook): the user picks book files; each native book gets a driver, a
 // registration and an item at the end of the target catalog, and files that are no native book are
-// offered to the HTML e-book driver. IsValidBook tells the two apart by the file's first four bytes.
+// offered to the drivers that read files by their content, then to the HTML e-book driver. IsValidBook
+// tells native books by the file's first four bytes.
 //
 // Every file that is refused says so, with the file and the reason (registry/add_refusal.h). A book is
 // opened with its driver, and checked to be servable, before its registration is written: a book the
@@ -11,6 +12,7 @@
 #include "afxdlgs.h"
 #include "catalog/tree_walk.h"
 #include "registry/add_refusal.h"
+#include "registry/claiming_driver.h"
 #include "registry/book_registry.h"
 #include "registry/shelf_books.h"
 #include "resources/resource_ids.h"
@@ -32,6 +34,38 @@ constexpr const char* kBookFilter = "Zavik Book Files(*.ebd;*.ebp)|*.ebd;*.ebp||
 constexpr DWORD kDialogFlags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST; // 0x81200
 constexpr size_t kNameBufferSize = 1024;
 
+// Whether IsValidBook could read the first bytes of the file it last examined: a file it could not
+// read is offered to the e-book store alone, as it always was; one it read but that is no native book
+// goes to the drivers that read files by their content first.
+bool g_lastFileRead = false;
+
+// True when a driver of the program's folder or of the driver folder reads files like `filePath` but
+// cannot open this one; its reason is then the refusal's.
+bool ClaimedFile(const char* filePath) {
+    std::vector<std::string> folders;
+    char program[kPathSize + 1] = "";
+    const DWORD length = ::GetModuleFileNameA(0, program, sizeof program);
+    if (length > 0 && length < kPathSize) {
+        const std::string path(program, length);
+        const size_t cut = path.find_last_of("/\\");
+        if (cut != std::string::npos) folders.push_back(path.substr(0, cut));
+    }
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSysInfoKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        char folder[kPathSize] = "";
+        DWORD size = sizeof folder - 1, type = 0;
+        if (::RegQueryValueExA(key, kDriverPathValue, nullptr, &type, reinterpret_cast<BYTE*>(folder),
+                               &size) == ERROR_SUCCESS &&
+            type == REG_SZ)
+            folders.emplace_back(folder, strnlen(folder, size));
+        ::RegCloseKey(key);
+    }
+    const std::string reason = ClaimingDriverReason(filePath, folders);
+    if (reason.empty()) return false;
+    LastRefusal().driverReason = reason;
+    return true;
+}
+
 // The item the command acts on: the drop-highlighted item, else the selected one.
 HTREEITEM CommandTarget() {
     HTREEITEM target = g_shelfTree.GetDropHilightItem();
@@ -47,6 +81,7 @@ void CTavrinCtrl::ShowErrorText(LPCSTR lpszText) {
 }
 
 DWORD CTavrinCtrl::IsValidBook(LPCSTR lpszFilePath) {
+    g_lastFileRead = false;
     HANDLE file = ::CreateFileA(lpszFilePath ? lpszFilePath : "", GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -61,6 +96,7 @@ DWORD CTavrinCtrl::IsValidBook(LPCSTR lpszFilePath) {
         return 0;
     }
     ::CloseHandle(file);
+    g_lastFileRead = true;
     if (read < sizeof head) return 0;
     DWORD signature = static_cast<DWORD>(head[0]) | static_cast<DWORD>(head[1]) << 8 |
                       static_cast<DWORD>(head[2]) << 16 | static_cast<DWORD>(head[3]) << 24;
@@ -119,12 +155,21 @@ void CTavrinCtrl::AddBook() {
 
         DWORD signature = IsValidBook(filePath);
         if (signature == 0) {
-            // Not a native book: the HTML e-book driver may take it.
-            if (OfferToStore(filePath)) refresh = true;
-            continue;
-        }
-
-        if (!FindDriver(signature, driverPath)) {
+            // Not a native book: a driver that reads the file by its content (a dictionary of another
+            // format) registers it as it does a native book; else the HTML e-book driver may take it.
+            if (!g_lastFileRead || !FindDriver(signature, driverPath)) {
+                // A driver read the file but the dictionary library does not serve it, or a driver that
+                // reads files of its kind cannot open this one (a damaged dictionary): that is why.
+                if (g_lastFileRead &&
+                    (LastRefusal().dictVerdict != DictVerdict::Served || ClaimedFile(filePath))) {
+                    ShowAddRefusal(IDS_FILE_CANT_OPEN, filePath);
+                    continue;
+                }
+                ForgetRefusal(); // the drivers that do not read it have nothing to tell about the store
+                if (OfferToStore(filePath)) refresh = true;
+                continue;
+            }
+        } else if (!FindDriver(signature, driverPath)) {
             ShowAddRefusal(IDS_NO_DRIVER, filePath);
             continue;
         }
