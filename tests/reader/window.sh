@@ -73,12 +73,14 @@ start_reader() {
   reader_pid=$!
   # A search can trip over a window that goes away meanwhile (the last run's): it is asked again.
   wid=""
-  for _ in $(seq 100); do
+  # Up to a minute: a machine busy with other tests may be slow to start it.
+  for _ in $(seq 300); do
     wid="$(xdotool search --onlyvisible --name "Tavrin reader" 2>/dev/null | head -1)" || true
     [[ -n "$wid" ]] && break
+    kill -0 "$reader_pid" 2>/dev/null || fail "the reader ended before its window appeared"
     sleep 0.2
   done
-  [[ -n "$wid" ]] || fail "the reader's window did not appear"
+  [[ -n "$wid" ]] || fail "the reader's window did not appear in a minute"
   wait_for "the first frame" test -s "$TAVRIN_READER_LAYOUT"
 }
 
