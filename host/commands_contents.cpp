@@ -1,7 +1,6 @@
 // Commands about a book's inside: go to a page (as a reader's "go to" does), print the contents tree
 // as the shelf builds it, print a page as text.
 #include "command_line.h"
-#include "page_text.h"
 #include "print.h"
 #include "session.h"
 #include "shelf_items.h"
@@ -9,8 +8,8 @@
 
 #include "plat/core.h"
 #include "plat/resources.h"
-#include "tavrin/cbi.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -20,24 +19,22 @@ namespace tavrin::host {
 
 namespace {
 
-constexpr int32_t kLargestPage = 64 * 1024 * 1024; // what the host is willing to read of one page
-
-// The driver entry points the host reads pages and entries with.
-struct BookCalls {
-    PFN_CBIGetCaps getCaps = nullptr;
-    PFN_CBIGetPageCount pageCount = nullptr;
-    PFN_CBIGetPageSize pageSize = nullptr;
-    PFN_CBIGetPage getPage = nullptr;
-    PFN_CBIVPItemToPage itemToPage = nullptr;
-
-    explicit BookCalls(HMODULE driver) {
-        getCaps = reinterpret_cast<PFN_CBIGetCaps>(GetProcAddress(driver, "CBIGetCaps"));
-        pageCount = reinterpret_cast<PFN_CBIGetPageCount>(GetProcAddress(driver, "CBIGetPageCount"));
-        pageSize = reinterpret_cast<PFN_CBIGetPageSize>(GetProcAddress(driver, "CBIGetPageSize"));
-        getPage = reinterpret_cast<PFN_CBIGetPage>(GetProcAddress(driver, "CBIGetPage"));
-        itemToPage = reinterpret_cast<PFN_CBIVPItemToPage>(GetProcAddress(driver, "CBIVPItemToPage"));
+// Why GetPageText read no page, as the user is told.
+std::string PageRefusal(CTavrinCtrl& shelf, DWORD handle, int result) {
+    switch (result) {
+    case SHELF_PAGE_NO_PAGES:
+        return "the book's driver serves no pages";
+    case SHELF_PAGE_NO_SUCH:
+        return "the book has " + std::to_string(std::max<LONG>(shelf.GetBookPageCount(handle), 0)) +
+               " page(s)";
+    case SHELF_PAGE_BAD_SIZE:
+        return "the driver reports a page size the shelf cannot read";
+    case SHELF_PAGE_NO_MEMORY:
+        return "no memory for the page";
+    default:
+        return "the book left the shelf";
     }
-};
+}
 
 int RunOpen(Session& session, const std::vector<std::string>& words) {
     const std::vector<std::string> args = Operands(words);
@@ -63,19 +60,17 @@ int RunOpen(Session& session, const std::vector<std::string>& words) {
     return result ? 0 : 1;
 }
 
-void PrintLevel(Session& session, HWND tree, HTREEITEM parent, const BookCalls& calls, int depth,
-                int maxDepth) {
+void PrintLevel(Session& session, HWND tree, HTREEITEM parent, int depth, int maxDepth) {
     if (maxDepth >= 0 && depth > maxDepth) return;
     TreeView_Expand(tree, parent, TVE_EXPAND);
     for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
-        const TreeNode* node = NodeOf(tree, item);
-        const ContentsRecord* entry = ContentsOf(node);
-        std::string page = "-";
-        if (entry && calls.itemToPage)
-            page = std::to_string(calls.itemToPage(entry->dwBookHandle, entry->hVpItem));
+        const ShelfItemInfo info = InfoOf(session.shelf, item);
+        const bool chapter = info.hItem && info.dwKind == SHELF_ITEM_CHAPTER;
+        const bool entry = chapter || (info.hItem && info.dwKind == SHELF_ITEM_PAGE);
+        const std::string page = entry ? std::to_string(info.nPage) : "-";
         std::printf("%*s%s  [%s, page %s]\n", 2 * depth, "", ShownItemText(session.shelf, tree, item).c_str(),
-                    node && node->nKind == NODE_CHAPTER ? "chapter" : "page", page.c_str());
-        if (node && node->nKind == NODE_CHAPTER) PrintLevel(session, tree, item, calls, depth + 1, maxDepth);
+                    chapter ? "chapter" : "page", page.c_str());
+        if (chapter) PrintLevel(session, tree, item, depth + 1, maxDepth);
     }
 }
 
@@ -89,15 +84,13 @@ int RunContents(Session& session, const std::vector<std::string>& words) {
     }
     HWND tree = session.Tree();
     auto number = Typed(args[0]);
-    HTREEITEM book = number ? FindBookItem(tree, *number) : nullptr;
-    const BookRecord* record = book ? BookOf(NodeOf(tree, book)) : nullptr;
-    if (!record) {
+    HTREEITEM book = number ? FindBookItem(session.shelf, *number) : nullptr;
+    if (!book) {
         std::fprintf(stderr, "contents: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
     std::printf("%s\n", ShownItemText(session.shelf, tree, book).c_str());
-    BookCalls calls(record->hDriver);
-    PrintLevel(session, tree, book, calls, 1, static_cast<int>(*maxDepth));
+    PrintLevel(session, tree, book, 1, static_cast<int>(*maxDepth));
     if (!TreeView_GetChild(tree, book)) std::printf("  (no contents)\n");
     return 0;
 }
@@ -111,38 +104,25 @@ int RunPage(Session& session, const std::vector<std::string>& words) {
     }
     auto number = Typed(args[0]);
     DWORD handle = number ? session.shelf.GetBookHandle(number->c_str()) : 0xFFFFFFFF;
-    HMODULE driver = handle == 0xFFFFFFFF ? 0 : session.shelf.GetBookDrvHandle(handle);
-    if (!driver) {
+    if (handle == 0xFFFFFFFF) {
         std::fprintf(stderr, "page: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
-    BookCalls calls(driver);
-    if (!calls.pageCount || !calls.pageSize || !calls.getPage) {
-        std::fprintf(stderr, "page: the book's driver serves no pages\n");
-        return 1;
-    }
-    const int32_t count = calls.pageCount(handle);
-    if (*page >= count) {
-        std::fprintf(stderr, "page: the book has %d page(s)\n", count < 0 ? 0 : count);
-        return 1;
-    }
-    const int32_t size = calls.pageSize(handle, static_cast<int32_t>(*page));
-    if (size <= 0 || size > kLargestPage) {
-        std::fprintf(stderr, "page: the driver reports a page size of %d\n", size);
-        return 1;
-    }
-    std::vector<unsigned char> block(static_cast<size_t>(size) + 1, 0);
-    int32_t length = calls.getPage(handle, static_cast<int32_t>(*page), block.data(), size);
-    if (length < 0) length = 0;
-    if (length > size) length = size; // never more than the block holds
-    CBICaps caps{};
-    const bool html = calls.getCaps && calls.getCaps(handle, &caps) && (caps.wCaps & CBI_CAP_SHARED_HTML);
     // The page's texts are in the book's code page (GetBookCodePage answers the active one when the
     // driver does not say).
     const UINT codePage = session.shelf.GetBookCodePage(handle);
-    std::string text =
-        html ? HtmlPageText(block.data(), static_cast<size_t>(length), codePage ? codePage : plat::CodePage())
-             : MarkupPageText(block.data(), static_cast<size_t>(length));
+    DWORD length = 0;
+    int result = session.shelf.GetPageText(handle, static_cast<LONG>(*page), nullptr, &length);
+    std::string text;
+    if (result == SHELF_PAGE_OK) {
+        text.resize(length);
+        result = session.shelf.GetPageText(handle, static_cast<LONG>(*page), text.data(), &length);
+        text.resize(text.size() - 1);
+    }
+    if (result != SHELF_PAGE_OK) {
+        std::fprintf(stderr, "page: %s\n", PageRefusal(session.shelf, handle, result).c_str());
+        return 1;
+    }
     std::printf("%s\n", Shown(text, codePage).c_str());
     return 0;
 }
