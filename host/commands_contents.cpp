@@ -20,13 +20,12 @@ namespace tavrin::host {
 namespace {
 
 // Why GetPageText read no page, as the user is told.
-std::string PageRefusal(CTavrinCtrl& shelf, DWORD handle, int result) {
+std::string PageRefusal(CTavrinCtrl& shelf, HTREEITEM book, int result) {
     switch (result) {
     case SHELF_PAGE_NO_PAGES:
         return "the book's driver serves no pages";
     case SHELF_PAGE_NO_SUCH:
-        return "the book has " + std::to_string(std::max<LONG>(shelf.GetBookPageCount(handle), 0)) +
-               " page(s)";
+        return "the book has " + std::to_string(std::max<LONG>(shelf.GetBookPageCount(book), 0)) + " page(s)";
     case SHELF_PAGE_BAD_SIZE:
         return "the driver reports a page size the shelf cannot read";
     case SHELF_PAGE_NO_MEMORY:
@@ -103,24 +102,24 @@ int RunPage(Session& session, const std::vector<std::string>& words) {
         return 2;
     }
     auto number = Typed(args[0]);
-    DWORD handle = number ? session.shelf.GetBookHandle(number->c_str()) : 0xFFFFFFFF;
-    if (handle == 0xFFFFFFFF) {
+    // The book by its item: books of two drivers may have the same handle.
+    HTREEITEM book = number ? FindBookItem(session.shelf, *number) : nullptr;
+    if (!book) {
         std::fprintf(stderr, "page: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
-    // The page's texts are in the book's code page (GetBookCodePage answers the active one when the
-    // driver does not say).
-    const UINT codePage = session.shelf.GetBookCodePage(handle);
+    // The page's texts are in the book's code page (the active one when the driver does not say).
+    const UINT codePage = ItemCodePage(session.shelf, session.Tree(), book);
     DWORD length = 0;
-    int result = session.shelf.GetPageText(handle, static_cast<LONG>(*page), nullptr, &length);
+    int result = session.shelf.GetPageText(book, static_cast<LONG>(*page), nullptr, &length);
     std::string text;
     if (result == SHELF_PAGE_OK) {
         text.resize(length);
-        result = session.shelf.GetPageText(handle, static_cast<LONG>(*page), text.data(), &length);
+        result = session.shelf.GetPageText(book, static_cast<LONG>(*page), text.data(), &length);
         text.resize(text.size() - 1);
     }
     if (result != SHELF_PAGE_OK) {
-        std::fprintf(stderr, "page: %s\n", PageRefusal(session.shelf, handle, result).c_str());
+        std::fprintf(stderr, "page: %s\n", PageRefusal(session.shelf, book, result).c_str());
         return 1;
     }
     std::printf("%s\n", Shown(text, codePage).c_str());

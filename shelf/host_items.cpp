@@ -3,6 +3,7 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -71,17 +72,21 @@ int CTavrinCtrl::GetItemInfo(HTREEITEM hItem, ShelfItemInfo* pInfo) {
     (void)CopyFits(pInfo->szName, label);
     CopyField(pInfo->szKey, sizeof pInfo->szKey, node->szKey);
 
+    // A book's texts are in its code page, asked of its own driver (another driver's book may have the
+    // same handle); the shelf's own texts are in the active code page.
+    pInfo->uCodePage = ::GetACP();
     if (const BookRecord* book = BookOf(node)) {
         pInfo->dwBookHandle = book->dwBookHandle;
         CopyField(pInfo->szRegKey, sizeof pInfo->szRegKey, book->szRegKey);
+        BindDriver(book->hDriver);
+        pInfo->uCodePage = ReadCodePage(book->dwBookHandle);
     } else if (const ContentsRecord* entry = ContentsOf(node)) {
         pInfo->dwBookHandle = entry->dwBookHandle;
         BindDriver(entry->hDriver);
         if (g_cbi.CBIVPItemToPage) pInfo->nPage = g_cbi.CBIVPItemToPage(entry->dwBookHandle, entry->hVpItem);
+        pInfo->uCodePage = ReadCodePage(entry->dwBookHandle);
     } else if (const CatalogRecord* catalog = CatalogOf(node)) {
         CopyField(pInfo->szCataKey, sizeof pInfo->szCataKey, catalog->szCataKey);
     }
-    pInfo->uCodePage =
-        pInfo->dwBookHandle != kNoBookHandle ? GetBookCodePage(pInfo->dwBookHandle) : ::GetACP();
     return 1;
 }

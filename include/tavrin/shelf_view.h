@@ -74,12 +74,11 @@ typedef struct ShelfItemInfo {
 /* ---- page text (CTavrinCtrl::GetPageText) ---- */
 
 #define SHELF_PAGE_OK 1          /* the text was read */
-#define SHELF_PAGE_NO_BOOK 0     /* no book with that handle is on the shelf */
+#define SHELF_PAGE_NO_BOOK 0     /* the item is no book, dictionary or contents entry of the shelf */
 #define SHELF_PAGE_NO_PAGES (-1) /* the book's driver serves no pages */
 #define SHELF_PAGE_NO_SUCH (-2)  /* the page is not in the book (GetBookPageCount tells how many are) */
-#define SHELF_PAGE_BAD_SIZE                                                                                  \
-    (-3)                          /* the driver gives a size for the page that cannot be read (0, negative,  \
-                                     or over SHELF_PAGE_LARGEST) */
+/* the driver gives a size for the page that cannot be read (0, negative, over SHELF_PAGE_LARGEST) */
+#define SHELF_PAGE_BAD_SIZE (-3)
 #define SHELF_PAGE_NO_MEMORY (-4) /* no memory for the page */
 
 #define SHELF_PAGE_LARGEST (64 * 1024 * 1024) /* the largest page the shelf reads, in bytes */

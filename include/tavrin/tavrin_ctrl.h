@@ -109,9 +109,10 @@ class CTavrinCtrl : public CWnd {
     // parent, first child and next sibling. 1 when hItem is an item of the shelf, else 0 with *pInfo
     // zeroed (hItem null, deleted, or another tree's).
     int GetItemInfo(HTREEITEM hItem, ShelfItemInfo* pInfo);
-    // The number of pages of the book; -1 when the book is not on the shelf or its driver serves no
-    // pages.
-    LONG GetBookPageCount(DWORD dwBookHandle);
+    // Books are named by their item here (a book, dictionary or contents-entry item of the book), not by
+    // their handle: each driver numbers its own books, so books of two drivers may share a handle.
+    // The number of pages of the book; -1 when hBook is no such item or its driver serves no pages.
+    LONG GetBookPageCount(HTREEITEM hBook);
     // The text of page nPage (counted from 0) of the book as a reader shows it without its formatting,
     // in the book's code page: from the page markup, line breaks as "\n" and embedded objects as their
     // captions; from an HTML page (an e-book's), the text between the tags, one line per paragraph,
@@ -119,7 +120,7 @@ class CTavrinCtrl : public CWnd {
     // pszText (nothing when pszText is null) and sets *pdwLength to the text's length plus one; call
     // with a null pszText to learn the size. SHELF_PAGE_OK, or why not (SHELF_PAGE_NO_BOOK ...), with
     // *pdwLength kept.
-    int GetPageText(DWORD dwBookHandle, LONG nPage, LPSTR pszText, DWORD* pdwLength);
+    int GetPageText(HTREEITEM hBook, LONG nPage, LPSTR pszText, DWORD* pdwLength);
     // Nonzero while the user drags an item of the shelf.
     int IsDragging();
     // Ends a running drag without moving anything (SHELF_DROP_CANCELLED); nothing when none runs.

@@ -37,10 +37,10 @@ class HostView : public ContentsWorld {
     // The page's text as a host reads it: the size first, then the text.
     std::string PageText(LONG page, int* result) {
         DWORD length = 0;
-        *result = Ctrl().GetPageText(handle_, page, nullptr, &length);
+        *result = Ctrl().GetPageText(book_, page, nullptr, &length);
         if (*result != SHELF_PAGE_OK) return "";
         std::string text(length, '?');
-        *result = Ctrl().GetPageText(handle_, page, text.data(), &length);
+        *result = Ctrl().GetPageText(book_, page, text.data(), &length);
         EXPECT_EQ(text.size(), length) << "the size asked first is the size";
         EXPECT_EQ(text.back(), '\0');
         text.pop_back();
@@ -132,7 +132,7 @@ TEST_F(HostView, NoItemAndAnItemThatLeftTheShelfAreRefusedWithAZeroedRecord) {
 }
 
 TEST_F(HostView, AMarkupPageIsItsTextWithLineBreaksAsNewlines) {
-    EXPECT_EQ(Ctrl().GetBookPageCount(handle_), 3);
+    EXPECT_EQ(Ctrl().GetBookPageCount(book_), 3);
     int result = 0;
     EXPECT_EQ(PageText(0, &result), "first line\nsecond line");
     EXPECT_EQ(result, SHELF_PAGE_OK);
@@ -144,13 +144,13 @@ TEST_F(HostView, AShortBufferGetsWhatFitsTerminatedAndTheFullSize) {
     char buffer[8];
     std::memset(buffer, '#', sizeof buffer);
     DWORD length = 6;
-    ASSERT_EQ(Ctrl().GetPageText(handle_, 0, buffer, &length), SHELF_PAGE_OK);
+    ASSERT_EQ(Ctrl().GetPageText(book_, 0, buffer, &length), SHELF_PAGE_OK);
     EXPECT_STREQ(buffer, "first");
     EXPECT_EQ(buffer[6], '#') << "nothing written past the size given";
     EXPECT_EQ(length, sizeof "first line\nsecond line");
 
     length = 0;
-    ASSERT_EQ(Ctrl().GetPageText(handle_, 0, buffer, &length), SHELF_PAGE_OK);
+    ASSERT_EQ(Ctrl().GetPageText(book_, 0, buffer, &length), SHELF_PAGE_OK);
     EXPECT_EQ(buffer[0], 'f') << "a size of 0 writes nothing";
 }
 
@@ -168,14 +168,68 @@ TEST_F(HostView, AnHtmlPageIsTheTextBetweenItsTagsOneLinePerParagraph) {
 
 TEST_F(HostView, PagesThatCannotBeReadSayWhyAndLeaveTheSizeAlone) {
     DWORD length = 1234;
-    EXPECT_EQ(Ctrl().GetPageText(handle_, 3, nullptr, &length), SHELF_PAGE_NO_SUCH);
-    EXPECT_EQ(Ctrl().GetPageText(handle_, -1, nullptr, &length), SHELF_PAGE_NO_SUCH);
-    EXPECT_EQ(Ctrl().GetPageText(handle_ + 1000, 0, nullptr, &length), SHELF_PAGE_NO_BOOK);
-    EXPECT_EQ(Ctrl().GetBookPageCount(handle_ + 1000), -1);
+    EXPECT_EQ(Ctrl().GetPageText(book_, 3, nullptr, &length), SHELF_PAGE_NO_SUCH);
+    EXPECT_EQ(Ctrl().GetPageText(book_, -1, nullptr, &length), SHELF_PAGE_NO_SUCH);
+    EXPECT_EQ(Ctrl().GetPageText(Find("Poetry"), 0, nullptr, &length), SHELF_PAGE_NO_BOOK) << "a catalog";
+    EXPECT_EQ(Ctrl().GetPageText(nullptr, 0, nullptr, &length), SHELF_PAGE_NO_BOOK);
+    EXPECT_EQ(Ctrl().GetBookPageCount(Find("Poetry")), -1);
     Books().SetPage(deep_.c_str(), 1, "", 0);
-    EXPECT_EQ(Ctrl().GetPageText(handle_, 1, nullptr, &length), SHELF_PAGE_BAD_SIZE);
+    EXPECT_EQ(Ctrl().GetPageText(book_, 1, nullptr, &length), SHELF_PAGE_BAD_SIZE);
     EXPECT_EQ(length, 1234u);
-    EXPECT_EQ(Ctrl().GetPageText(handle_, 0, nullptr, nullptr), SHELF_PAGE_NO_BOOK) << "no size: no call";
+    EXPECT_EQ(Ctrl().GetPageText(book_, 0, nullptr, nullptr), SHELF_PAGE_NO_BOOK) << "no size: no call";
+}
+
+// Two books of two drivers that number their books alike: each is read from its own driver.
+class HostViewTwoDrivers : public ContentsWorld {
+  protected:
+    void SetUp() override {
+        ContentsWorld::SetUp();
+        AddCatalog(Sys().Root(), "Poetry", "1801", {"d.ebd=1", "o.ebd=2"});
+        deep_ = ContentsBook("d.ebd", "B1", "Deep");
+        Books().SetPageText(deep_.c_str(), 0, "deep page");
+        Books().SetCodePage(deep_.c_str(), 950);
+        otherDriver_ = AddDriver("otherdrv.dll");
+        other_ = std::make_unique<testdrv::Driver>(otherDriver_);
+        otherBook_ = (dir_ / "o.ebd").string();
+        other_->AddBook(otherBook_.c_str());
+        other_->SetCaps(otherBook_.c_str(), 0, 0xFF);
+        other_->SetExBookNo(otherBook_.c_str(), "O1");
+        other_->SetName(otherBook_.c_str(), TD_ANY_LOCALE, "Other");
+        other_->SetPageText(otherBook_.c_str(), 0, "other page");
+        other_->SetPageText(otherBook_.c_str(), 1, "other's second page");
+        other_->SetCodePage(otherBook_.c_str(), 936);
+        regbooks::Register("O1", otherBook_, otherDriver_);
+        ASSERT_TRUE(Start());
+    }
+    void TearDown() override {
+        ContentsWorld::TearDown();
+        other_.reset();
+    }
+    std::string deep_, otherDriver_, otherBook_;
+    std::unique_ptr<testdrv::Driver> other_;
+};
+
+TEST_F(HostViewTwoDrivers, BooksWithTheSameHandleAreEachReadFromTheirOwnDriver) {
+    HTREEITEM deep = Find("Deep"), other = Find("Other");
+    ASSERT_NE(deep, nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_EQ(Book(deep).dwBookHandle, Book(other).dwBookHandle) << "both drivers number from the same start";
+
+    char text[64];
+    DWORD length = sizeof text;
+    ASSERT_EQ(Ctrl().GetPageText(other, 0, text, &length), SHELF_PAGE_OK);
+    EXPECT_STREQ(text, "other page");
+    length = sizeof text;
+    ASSERT_EQ(Ctrl().GetPageText(deep, 0, text, &length), SHELF_PAGE_OK);
+    EXPECT_STREQ(text, "deep page");
+    EXPECT_EQ(Ctrl().GetBookPageCount(other), 2);
+    EXPECT_EQ(Ctrl().GetBookPageCount(deep), 1);
+
+    ShelfItemInfo info{};
+    ASSERT_EQ(Ctrl().GetItemInfo(other, &info), 1);
+    EXPECT_EQ(info.uCodePage, 936u);
+    ASSERT_EQ(Ctrl().GetItemInfo(deep, &info), 1);
+    EXPECT_EQ(info.uCodePage, 950u);
 }
 
 TEST_F(HostView, NoDragHasEndedBeforeTheUserDragsAnything) {
