@@ -22,6 +22,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         if (arg == "--help" || arg == "-h") {
             line.help = true;
             ++i;
+        } else if (arg == "--version") {
+            line.version = true;
+            ++i;
         } else if (arg == "--shelf" || arg == "--codepage") {
             if (i + 1 >= args.size()) {
                 *error = arg + " needs a value";

@@ -19,6 +19,7 @@ inline constexpr const char* kEndOfOptions = "--";
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     std::string shelfDir;                           // --shelf DIR
     std::optional<UINT> codePage;                   // --codepage N
     std::vector<std::vector<std::string>> commands; // each: the command's name, then its words

@@ -14,9 +14,6 @@
 #include "user_paths.h"
 
 #include "commctrl.h"
-#include "resources/resource_ids.h"
-#include "shelf/globals.h"
-#include "shelf/records.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -32,13 +29,12 @@ namespace fs = std::filesystem;
 
 // The first catalog whose key is `name`, else the first whose label is `name` (both in the active
 // code page).
-HTREEITEM FindCatalogItem(HWND tree, const std::string& name) {
+HTREEITEM FindCatalogItem(CTavrinCtrl& shelf, HWND tree, const std::string& name) {
     HTREEITEM byKey = nullptr, byLabel = nullptr;
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = NodeOf(tree, item);
-        if (!node || node->nKind != NODE_CATALOG) return;
-        const CatalogRecord* record = CatalogOf(node);
-        if (!byKey && record && FieldText(record->szCataKey) == name) byKey = item;
+        const ShelfItemInfo info = InfoOf(shelf, item);
+        if (!info.hItem || info.dwKind != SHELF_ITEM_CATALOG) return;
+        if (!byKey && FieldText(info.szCataKey) == name) byKey = item;
         if (!byLabel && ItemText(tree, item) == name) byLabel = item;
     });
     return byKey ? byKey : byLabel;
@@ -46,8 +42,8 @@ HTREEITEM FindCatalogItem(HWND tree, const std::string& name) {
 
 // The text the shelf shows for a book that is on the shelf already, in the language in use.
 std::string AlreadyAddedText() {
-    char text[kPathSize] = "";
-    ::LoadStringA(::GetModuleHandleA(kShelfModuleName), IDS_BOOK_ALREADY_ADDED, text, sizeof text);
+    char text[SHELF_PATH_SIZE] = "";
+    ::LoadStringA(::GetModuleHandleA(SHELF_MODULE_NAME), SHELF_IDS_BOOK_ALREADY_ADDED, text, sizeof text);
     return text;
 }
 
@@ -126,10 +122,11 @@ std::optional<fs::path> BookFile(const std::string& arg) {
     return examined.path;
 }
 
-std::set<DWORD> BookHandles(HWND tree) {
+std::set<DWORD> BookHandles(CTavrinCtrl& shelf, HWND tree) {
     std::set<DWORD> handles;
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        if (const BookRecord* book = BookOf(NodeOf(tree, item))) handles.insert(book->dwBookHandle);
+        const ShelfItemInfo info = InfoOf(shelf, item);
+        if (info.hItem && IsBookKind(info.dwKind)) handles.insert(info.dwBookHandle);
     });
     return handles;
 }
@@ -142,7 +139,7 @@ int RunAdd(Session& session, const std::vector<std::string>& words) {
     }
     HWND tree = session.Tree();
     auto name = Typed(args[0]);
-    HTREEITEM catalog = name ? FindCatalogItem(tree, *name) : nullptr;
+    HTREEITEM catalog = name ? FindCatalogItem(session.shelf, tree, *name) : nullptr;
     if (!catalog) {
         std::fprintf(stderr, "add: no catalog '%s' on the shelf\n", args[0].c_str());
         return 1;
@@ -156,7 +153,7 @@ int RunAdd(Session& session, const std::vector<std::string>& words) {
             ++refused;
     }
 
-    const std::set<DWORD> before = BookHandles(tree);
+    const std::set<DWORD> before = BookHandles(session.shelf, tree);
     AddInteraction answers(files);
     {
         plat::ScopedInteraction scope(&answers);
@@ -174,8 +171,8 @@ int RunAdd(Session& session, const std::vector<std::string>& words) {
 
     std::vector<HTREEITEM> added;
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const BookRecord* book = BookOf(NodeOf(tree, item));
-        if (book && !before.count(book->dwBookHandle)) added.push_back(item);
+        const ShelfItemInfo info = InfoOf(session.shelf, item);
+        if (info.hItem && IsBookKind(info.dwKind) && !before.count(info.dwBookHandle)) added.push_back(item);
     });
     std::printf("Added into \"%s\":\n", ShownItemText(session.shelf, tree, catalog).c_str());
     if (added.empty()) std::printf("  (none)\n");

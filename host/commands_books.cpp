@@ -7,7 +7,6 @@
 #include "terminal_text.h"
 
 #include "commctrl.h"
-#include "shelf/records.h"
 
 #include <cstdio>
 #include <string>
@@ -33,28 +32,27 @@ int RunBooks(Session& session, const std::vector<std::string>&) {
     std::printf("Books and dictionaries on the shelf:\n");
     int count = 0;
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = NodeOf(tree, item);
-        const BookRecord* book = BookOf(node);
-        if (!book) return;
+        const ShelfItemInfo info = InfoOf(shelf, item);
+        if (!info.hItem || !IsBookKind(info.dwKind)) return;
         ++count;
-        DWORD handle = book->dwBookHandle;
+        DWORD handle = info.dwBookHandle;
         const UINT codePage = shelf.GetBookCodePage(handle);
-        char file[kPathSize] = "";
-        char driver[kPathSize] = "";
+        char file[SHELF_PATH_SIZE] = "";
+        char driver[SHELF_PATH_SIZE] = "";
         shelf.GetBookPos(handle, file);
         shelf.GetBookDriverPos(handle, driver);
         // Paths are the file system's bytes, printed as they are; the book's texts are in its code page.
         std::printf("  %s  [%s]\n", Shown(ItemText(tree, item), codePage).c_str(),
-                    node->nKind == NODE_DICT ? "dictionary" : "book");
-        std::printf("    number    %s\n", Shown(FieldText(node->szKey), codePage).c_str());
+                    info.dwKind == SHELF_ITEM_DICTIONARY ? "dictionary" : "book");
+        std::printf("    number    %s\n", Shown(FieldText(info.szKey), codePage).c_str());
         std::printf("    handle    %#lx (GetBookHandle: %#lx)\n", static_cast<unsigned long>(handle),
-                    static_cast<unsigned long>(shelf.GetBookHandle(node->szKey)));
+                    static_cast<unsigned long>(shelf.GetBookHandle(info.szKey)));
         std::printf("    code page %u\n", codePage);
         std::printf("    driver    %#lx %s\n", static_cast<unsigned long>(shelf.GetBookDrvHandle(handle)),
                     driver);
         std::printf("    file      %s\n", file);
         std::printf("    registry  %s\n",
-                    book->szRegKey[0] ? Shown(FieldText(book->szRegKey), codePage).c_str() : "(none)");
+                    info.szRegKey[0] ? Shown(FieldText(info.szRegKey), codePage).c_str() : "(none)");
     });
     if (count == 0) std::printf("  (none)\n");
 
@@ -63,7 +61,7 @@ int RunBooks(Session& session, const std::vector<std::string>&) {
     for (DWORD i = 0; i < dictionaries; ++i) {
         DWORD handle = shelf.GetDictBookHandle(i);
         WORD bookClass = shelf.GetDictClass(i);
-        char file[kPathSize] = "";
+        char file[SHELF_PATH_SIZE] = "";
         if (handle == 0xFFFFFFFF) {
             std::printf("  %lu  (deleted since)\n", static_cast<unsigned long>(i));
             continue;
@@ -83,7 +81,7 @@ int RunRemove(Session& session, const std::vector<std::string>& words) {
     }
     HWND tree = session.Tree();
     auto number = Typed(args[0]);
-    HTREEITEM item = number ? FindBookItem(tree, *number) : nullptr;
+    HTREEITEM item = number ? FindBookItem(session.shelf, *number) : nullptr;
     if (!item) {
         std::fprintf(stderr, "remove: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
@@ -93,7 +91,7 @@ int RunRemove(Session& session, const std::vector<std::string>& words) {
     plat::ScopedInteraction scope(&answers);
     TreeView_SelectItem(tree, item);
     session.shelf.Delete();
-    if (FindBookItem(tree, *number) == item) {
+    if (FindBookItem(session.shelf, *number) == item) {
         std::printf("\"%s\" stays: the delete command removes books, not dictionaries\n", label.c_str());
         return 1;
     }

@@ -2,7 +2,6 @@
 // as the shelf builds it, print a page as text.
 #include "book_page.h"
 #include "command_line.h"
-#include "page_text.h"
 #include "print.h"
 #include "session.h"
 #include "shelf_items.h"
@@ -10,8 +9,8 @@
 
 #include "plat/core.h"
 #include "plat/resources.h"
-#include "tavrin/cbi.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -20,23 +19,6 @@
 namespace tavrin::host {
 
 namespace {
-
-// The driver entry points the host reads pages and entries with.
-struct BookCalls {
-    PFN_CBIGetCaps getCaps = nullptr;
-    PFN_CBIGetPageCount pageCount = nullptr;
-    PFN_CBIGetPageSize pageSize = nullptr;
-    PFN_CBIGetPage getPage = nullptr;
-    PFN_CBIVPItemToPage itemToPage = nullptr;
-
-    explicit BookCalls(HMODULE driver) {
-        getCaps = reinterpret_cast<PFN_CBIGetCaps>(GetProcAddress(driver, "CBIGetCaps"));
-        pageCount = reinterpret_cast<PFN_CBIGetPageCount>(GetProcAddress(driver, "CBIGetPageCount"));
-        pageSize = reinterpret_cast<PFN_CBIGetPageSize>(GetProcAddress(driver, "CBIGetPageSize"));
-        getPage = reinterpret_cast<PFN_CBIGetPage>(GetProcAddress(driver, "CBIGetPage"));
-        itemToPage = reinterpret_cast<PFN_CBIVPItemToPage>(GetProcAddress(driver, "CBIVPItemToPage"));
-    }
-};
 
 int RunOpen(Session& session, const std::vector<std::string>& words) {
     const std::vector<std::string> args = Operands(words);
@@ -62,19 +44,17 @@ int RunOpen(Session& session, const std::vector<std::string>& words) {
     return result ? 0 : 1;
 }
 
-void PrintLevel(Session& session, HWND tree, HTREEITEM parent, const BookCalls& calls, int depth,
-                int maxDepth) {
+void PrintLevel(Session& session, HWND tree, HTREEITEM parent, int depth, int maxDepth) {
     if (maxDepth >= 0 && depth > maxDepth) return;
     TreeView_Expand(tree, parent, TVE_EXPAND);
     for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
-        const TreeNode* node = NodeOf(tree, item);
-        const ContentsRecord* entry = ContentsOf(node);
-        std::string page = "-";
-        if (entry && calls.itemToPage)
-            page = std::to_string(calls.itemToPage(entry->dwBookHandle, entry->hVpItem));
+        const ShelfItemInfo info = InfoOf(session.shelf, item);
+        const bool chapter = info.hItem && info.dwKind == SHELF_ITEM_CHAPTER;
+        const bool entry = chapter || (info.hItem && info.dwKind == SHELF_ITEM_PAGE);
+        const std::string page = entry ? std::to_string(info.nPage) : "-";
         std::printf("%*s%s  [%s, page %s]\n", 2 * depth, "", ShownItemText(session.shelf, tree, item).c_str(),
-                    node && node->nKind == NODE_CHAPTER ? "chapter" : "page", page.c_str());
-        if (node && node->nKind == NODE_CHAPTER) PrintLevel(session, tree, item, calls, depth + 1, maxDepth);
+                    chapter ? "chapter" : "page", page.c_str());
+        if (chapter) PrintLevel(session, tree, item, depth + 1, maxDepth);
     }
 }
 
@@ -88,39 +68,38 @@ int RunContents(Session& session, const std::vector<std::string>& words) {
     }
     HWND tree = session.Tree();
     auto number = Typed(args[0]);
-    HTREEITEM book = number ? FindBookItem(tree, *number) : nullptr;
-    const BookRecord* record = book ? BookOf(NodeOf(tree, book)) : nullptr;
-    if (!record) {
+    HTREEITEM book = number ? FindBookItem(session.shelf, *number) : nullptr;
+    if (!book) {
         std::fprintf(stderr, "contents: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
     std::printf("%s\n", ShownItemText(session.shelf, tree, book).c_str());
-    BookCalls calls(record->hDriver);
-    PrintLevel(session, tree, book, calls, 1, static_cast<int>(*maxDepth));
+    PrintLevel(session, tree, book, 1, static_cast<int>(*maxDepth));
     if (!TreeView_GetChild(tree, book)) std::printf("  (no contents)\n");
     return 0;
 }
 
 int RunPage(Session& session, const std::vector<std::string>& words) {
     const std::vector<std::string> args = Operands(words);
-    std::optional<long> pageNumber = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
-    if (!pageNumber) {
+    std::optional<long> page = args.size() == 2 ? ParseNumber(args[1], 0, INT32_MAX) : std::nullopt;
+    if (!page) {
         std::fprintf(stderr, "page: give a book number and a page (counted from 0)\n");
         return 2;
     }
     auto number = Typed(args[0]);
-    DWORD handle = number ? session.shelf.GetBookHandle(number->c_str()) : 0xFFFFFFFF;
-    if (handle == 0xFFFFFFFF || !session.shelf.GetBookDrvHandle(handle)) {
+    // The book by its item: books of two drivers may have the same handle.
+    HTREEITEM book = number ? FindBookItem(session.shelf, *number) : nullptr;
+    if (!book) {
         std::fprintf(stderr, "page: no book numbered '%s' on the shelf\n", args[0].c_str());
         return 1;
     }
     std::string error;
-    auto page = ReadPageText(session.shelf, handle, *pageNumber, &error);
-    if (!page) {
+    auto text = ReadPageText(session.shelf, session.Tree(), book, *page, &error);
+    if (!text) {
         std::fprintf(stderr, "page: %s\n", error.c_str());
         return 1;
     }
-    std::printf("%s\n", Shown(page->text, page->codePage).c_str());
+    std::printf("%s\n", Shown(text->text, text->codePage).c_str());
     return 0;
 }
 

@@ -27,7 +27,7 @@ int RunDefine(Session& session, const std::vector<std::string>& words) {
     for (const std::string& part : args)
         word += (word.empty() ? "" : " ") + part;
 
-    const std::vector<ShelfDictionary> dictionaries = LookupDictionaries(session.shelf);
+    const std::vector<ShelfDictionary> dictionaries = LookupDictionaries(session.shelf, session.Tree());
     if (dictionaries.empty()) {
         std::fprintf(stderr, "define: no dictionary on the shelf offers look-up (add one: dicts add NAME)\n");
         return 1;
@@ -47,14 +47,17 @@ int RunDefine(Session& session, const std::vector<std::string>& words) {
         ++found;
         std::printf("From %s:\n", name.c_str());
         for (int32_t i = 0; i < count && i < kMostPages; ++i) {
-            std::string text;
-            if (!PageText(calls, d.handle, pages[static_cast<size_t>(i)], text)) {
+            std::string error;
+            auto read =
+                DictionaryPageText(session.shelf, session.Tree(), d, pages[static_cast<size_t>(i)], &error);
+            if (!read) {
                 std::fflush(stdout);
-                std::fprintf(stderr, "define: %s: page %d cannot be read\n", name.c_str(),
-                             pages[static_cast<size_t>(i)]);
+                std::fprintf(stderr, "define: %s: page %d cannot be read: %s\n", name.c_str(),
+                             pages[static_cast<size_t>(i)], error.c_str());
                 ++unreadable;
                 continue;
             }
+            std::string text = std::move(*read);
             while (!text.empty() && text.back() == '\n')
                 text.pop_back();
             std::printf("\n%s\n\n", Shown(text, d.codePage).c_str());

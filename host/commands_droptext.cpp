@@ -70,8 +70,8 @@ int RunDropText(Session& session, const std::vector<std::string>& words) {
         return 1;
     }
     HWND tree = session.Tree();
-    const TreeNode* node = NodeOf(tree, item);
-    const bool isBook = node && (node->nKind == NODE_DICT || node->nKind == NODE_BOOK);
+    const ShelfItemInfo info = InfoOf(session.shelf, item);
+    const bool isBook = info.hItem && IsBookKind(info.dwKind);
     plat::PumpMessages();
     session.host.ClearReceived();
 

@@ -10,7 +10,6 @@
 
 #include "commctrl.h"
 #include "plat/core.h"
-#include "shelf/globals.h"
 
 #include <cstdio>
 #include <string>
@@ -19,8 +18,6 @@
 namespace tavrin::host {
 
 namespace {
-
-using DropResult = CShelfTreeCtrl::DropResult;
 
 enum class Aim { Middle, Upper, Lower };
 
@@ -69,17 +66,18 @@ bool ScrollIntoView(Session& session, HTREEITEM item, int* ticks) {
     plat::UseManualClock(true);
     UINT limit = TreeView_GetCount(tree) + 2;
     for (*ticks = 0; RowPlace(tree, item) != 0 && static_cast<UINT>(*ticks) < limit; ++*ticks) {
-        plat::AdvanceClock(CShelfTreeCtrl::kScrollInterval);
+        plat::AdvanceClock(SHELF_SCROLL_INTERVAL);
         plat::PumpMessages();
     }
     plat::UseManualClock(false);
     return RowPlace(tree, item) == 0;
 }
 
-HTREEITEM ItemOfNode(HWND tree, const TreeNode* node) {
+// The item that is `id` now (a moved item has a new handle); null when none is.
+HTREEITEM ItemOfId(CTavrinCtrl& shelf, HWND tree, const void* id) {
     HTREEITEM found = nullptr;
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        if (!found && NodeOf(tree, item) == node) found = item;
+        if (!found && InfoOf(shelf, item).pItemId == id) found = item;
     });
     return found;
 }
@@ -99,7 +97,7 @@ int RunMove(Session& session, const std::vector<std::string>& words) {
     HTREEITEM to = ItemArgument(session, "move", args[1]);
     if (!to) return 1;
     HWND tree = session.Tree();
-    const TreeNode* moving = NodeOf(tree, from);
+    const void* moving = InfoOf(session.shelf, from).pItemId;
     // The place is opened down to it, as a user opens it before dragging there.
     for (HTREEITEM up = TreeView_GetParent(tree, to); up; up = TreeView_GetParent(tree, up))
         TreeView_Expand(tree, up, TVE_EXPAND);
@@ -116,7 +114,7 @@ int RunMove(Session& session, const std::vector<std::string>& words) {
     plat::PostMouse(tree, WM_MOUSEMOVE, POINT{start.x + 12, start.y}, MK_LBUTTON);
     plat::SendMouse(tree, WM_LBUTTONDOWN, start, MK_LBUTTON);
     plat::PumpMessages();
-    if (!g_shelfTree.IsDragging()) {
+    if (!session.shelf.IsDragging()) {
         plat::PostMouse(tree, WM_LBUTTONUP, POINT{start.x + 12, start.y}, 0);
         plat::PumpMessages();
         std::fprintf(stderr, "move: %s cannot be dragged: only books, dictionaries and catalogs move\n",
@@ -125,7 +123,7 @@ int RunMove(Session& session, const std::vector<std::string>& words) {
     }
     int ticks = 0;
     if (!ScrollIntoView(session, to, &ticks)) {
-        g_shelfTree.CancelDrag();
+        session.shelf.CancelDrag();
         std::fprintf(stderr, "move: the shelf did not scroll %s into view\n", args[1].c_str());
         return 1;
     }
@@ -142,13 +140,13 @@ int RunMove(Session& session, const std::vector<std::string>& words) {
     std::printf(":\n");
     PrintReceived(session);
 
-    DropResult result = g_shelfTree.LastDropResult();
-    if (result != DropResult::Moved) {
-        std::fprintf(stderr, "move: nothing moved: %s%s\n", CShelfTreeCtrl::DropResultText(result),
+    LPCSTR reason = "";
+    if (session.shelf.GetLastDrop(&reason) != SHELF_DROP_MOVED) {
+        std::fprintf(stderr, "move: nothing moved: %s%s\n", reason,
                      plat::Beeps().empty() ? "" : " (the shelf beeped)");
         return 1;
     }
-    HTREEITEM moved = ItemOfNode(tree, moving);
+    HTREEITEM moved = ItemOfId(session.shelf, tree, moving);
     std::printf("Moved: %s\n\nShelf:\n", moved ? ItemPath(session.shelf, tree, moved).c_str() : "?");
     PrintShelf(session.shelf, tree);
     return 0;

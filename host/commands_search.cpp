@@ -146,11 +146,11 @@ std::optional<SearchOptions> ParseOptions(const std::vector<std::string>& words)
 
 Target TargetOf(Session& session, HTREEITEM item) {
     HWND tree = session.Tree();
-    const TreeNode* node = NodeOf(tree, item);
-    const DWORD handle = BookHandleOf(node);
+    const ShelfItemInfo info = InfoOf(session.shelf, item);
+    const DWORD handle = info.dwBookHandle;
     const UINT codePage = session.shelf.GetBookCodePage(handle);
     return Target{handle, codePage, Shown(ItemText(tree, item), codePage),
-                  Shown(FieldText(node->szKey), codePage)};
+                  Shown(FieldText(info.szKey), codePage)};
 }
 
 // The books left out, by code page: how many, and the numbers of the first few.
@@ -176,7 +176,7 @@ int RunSearch(Session& session, const std::vector<std::string>& words) {
     std::vector<Target> targets;
     if (!options->number.empty()) {
         auto number = Typed(options->number);
-        HTREEITEM item = number ? FindBookItem(tree, *number) : nullptr;
+        HTREEITEM item = number ? FindBookItem(session.shelf, *number) : nullptr;
         if (!item) {
             std::fprintf(stderr, "search: no book numbered '%s' on the shelf\n", options->number.c_str());
             return 1;
@@ -184,8 +184,9 @@ int RunSearch(Session& session, const std::vector<std::string>& words) {
         targets.push_back(TargetOf(session, item));
     } else {
         ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-            const TreeNode* node = NodeOf(tree, item);
-            if (node && (node->nKind == NODE_BOOK || (options->all && node->nKind == NODE_DICT)))
+            const ShelfItemInfo info = InfoOf(session.shelf, item);
+            if (info.hItem &&
+                (info.dwKind == SHELF_ITEM_BOOK || (options->all && info.dwKind == SHELF_ITEM_DICTIONARY)))
                 targets.push_back(TargetOf(session, item));
         });
         if (targets.empty()) {

@@ -1,14 +1,13 @@
 #include "dict_books.h"
 
-#include "page_text.h"
+#include "book_page.h"
+#include "shelf_items.h"
 
 #include <vector>
 
 namespace tavrin::host {
 
 namespace {
-
-constexpr int32_t kLargestPage = 64 * 1024 * 1024; // what the host is willing to read of one page
 
 template <class Fn> Fn Bind(HMODULE driver, const char* name) {
     return driver ? reinterpret_cast<Fn>(GetProcAddress(driver, name)) : nullptr;
@@ -34,15 +33,24 @@ DictCalls::DictCalls(HMODULE driver)
       itemPage(Bind<PFN_CBIVPItemToPage>(driver, "CBIVPItemToPage")),
       lookup(Bind<PFN_DictLookup>(driver, "DictLookup")) {}
 
-std::vector<ShelfDictionary> LookupDictionaries(CTavrinCtrl& shelf) {
+std::vector<ShelfDictionary> LookupDictionaries(CTavrinCtrl& shelf, HWND tree) {
     std::vector<ShelfDictionary> found;
     const DWORD count = shelf.GetDictCount();
     for (DWORD i = 0; i < count; ++i) {
         const DWORD handle = shelf.GetDictBookHandle(i);
         HMODULE driver = handle == 0xFFFFFFFF ? 0 : shelf.GetBookDrvHandle(handle);
         if (!driver || !DictCalls(driver).lookup) continue;
-        found.push_back({handle, driver, shelf.GetBookCodePage(handle)});
+        found.push_back({handle, driver, shelf.GetBookCodePage(handle), nullptr});
     }
+    // Their items, by handle and number: books of two drivers may have the same handle.
+    ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
+        const ShelfItemInfo info = InfoOf(shelf, item);
+        if (info.dwKind != SHELF_ITEM_DICTIONARY) return;
+        for (ShelfDictionary& d : found)
+            if (!d.item && d.handle == info.dwBookHandle &&
+                FieldText(info.szKey) == BookNumber(DictCalls(d.driver), d.handle))
+                d.item = item;
+    });
     return found;
 }
 
@@ -62,16 +70,16 @@ std::string BookNumber(const DictCalls& calls, DWORD handle) {
     return std::string(number, static_cast<size_t>(length));
 }
 
-bool PageText(const DictCalls& calls, DWORD handle, int32_t page, std::string& text) {
-    if (!calls.pageSize || !calls.page) return false;
-    const int32_t size = calls.pageSize(handle, page);
-    if (size <= 0 || size > kLargestPage) return false;
-    std::vector<unsigned char> block(static_cast<size_t>(size) + 1, 0);
-    int32_t length = calls.page(handle, page, block.data(), size);
-    if (length <= 0) return false;
-    if (length > size) length = size;
-    text = MarkupPageText(block.data(), static_cast<size_t>(length));
-    return true;
+std::optional<std::string> DictionaryPageText(CTavrinCtrl& shelf, HWND tree,
+                                              const ShelfDictionary& dictionary, int32_t page,
+                                              std::string* error) {
+    if (!dictionary.item) {
+        *error = "the dictionary is not in the shelf's tree";
+        return std::nullopt;
+    }
+    auto text = ReadPageText(shelf, tree, dictionary.item, page, error);
+    if (!text) return std::nullopt;
+    return std::move(text->text);
 }
 
 } // namespace tavrin::host

@@ -7,6 +7,7 @@
 #include "tavrin/cbi.h"
 #include "tavrin/dict_lookup.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,17 +39,22 @@ struct DictCalls {
 struct ShelfDictionary {
     DWORD handle;
     HMODULE driver;
-    UINT codePage; // of its texts
+    UINT codePage;  // of its texts
+    HTREEITEM item; // its item on the shelf (by its handle and number); null when it has none
 };
 
-// The dictionaries collected when the shelf was made, in their order, that offer look-up.
-std::vector<ShelfDictionary> LookupDictionaries(CTavrinCtrl& shelf);
+// The dictionaries collected when the shelf was made, in their order, that offer look-up; `tree` is
+// the shelf's tree.
+std::vector<ShelfDictionary> LookupDictionaries(CTavrinCtrl& shelf, HWND tree);
 
 // The book's name as its driver gives it (in the book's code page).
 std::string BookName(const DictCalls& calls, DWORD handle);
 // The book's extended number; empty when the driver has none.
 std::string BookNumber(const DictCalls& calls, DWORD handle);
-// A page's text as a reader shows it (in the book's code page); false when it cannot be read.
-bool PageText(const DictCalls& calls, DWORD handle, int32_t page, std::string& text);
+// A page's text as a reader shows it (in the book's code page), read through the shelf; nothing, with
+// the reason in *error, when it cannot be read.
+std::optional<std::string> DictionaryPageText(CTavrinCtrl& shelf, HWND tree,
+                                              const ShelfDictionary& dictionary, int32_t page,
+                                              std::string* error);
 
 } // namespace tavrin::host

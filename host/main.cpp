@@ -14,6 +14,7 @@
 #include "plat/registry.h"
 #include "plat/resources.h"
 #include "tavrin/tavrin_ctrl.h"
+#include "tavrin/version.h"
 
 #include <cstdio>
 #include <exception>
@@ -31,6 +32,7 @@ void Usage() {
         "                  are in; default: by the locale's language, 950 for Traditional Chinese, 936 for\n"
         "                  Simplified Chinese, else 1252 (also under a UTF-8 locale that names no language)\n"
         "  --help          this text\n"
+        "  --version       the version of the host and the shelf\n"
         "Options go before the first command. Texts are printed in the locale's character set (UTF-8,\n"
         "unless it names Big5, GBK, GB2312, GB18030, CP1252 or ISO-8859-1): the shelf's texts converted\n"
         "from the active code page, a book's texts from the book's own code page; what is typed is\n"
@@ -68,6 +70,10 @@ int main(int argc, char** argv) {
     }
     if (line->help) {
         Usage();
+        return 0;
+    }
+    if (line->version) {
+        std::printf("tavrin-host %s\n", TAVRIN_VERSION_STRING);
         return 0;
     }
     if (line->commands.empty()) line->commands.push_back({"show"});

@@ -5,7 +5,6 @@
 
 #include "commctrl.h"
 #include "plat/core.h"
-#include "shelf/records.h"
 
 #include <cstdio>
 #include <string>
@@ -16,17 +15,17 @@ namespace {
 
 const char* KindName(DWORD kind) {
     switch (kind) {
-    case NODE_ROOT:
+    case SHELF_ITEM_ROOT:
         return "root";
-    case NODE_DICT:
+    case SHELF_ITEM_DICTIONARY:
         return "dictionary";
-    case NODE_BOOK:
+    case SHELF_ITEM_BOOK:
         return "book";
-    case NODE_CHAPTER:
+    case SHELF_ITEM_CHAPTER:
         return "chapter";
-    case NODE_PAGE:
+    case SHELF_ITEM_PAGE:
         return "page";
-    case NODE_CATALOG:
+    case SHELF_ITEM_CATALOG:
         return "catalog";
     default:
         return "?";
@@ -46,17 +45,17 @@ void PrintItems(CTavrinCtrl& shelf, HWND tree, HTREEITEM item, int depth) {
         tv.mask = TVIF_IMAGE;
         tv.hItem = item;
         TreeView_GetItem(tree, &tv);
-        const TreeNode* node = NodeOf(tree, item);
+        const ShelfItemInfo info = InfoOf(shelf, item);
+        const bool known = info.hItem != nullptr;
         const UINT codePage = ItemCodePage(shelf, tree, item);
-        std::string key;
-        if (const CatalogRecord* cata = CatalogOf(node)) key = FieldText(cata->szCataKey);
-        if (node && node->szKey[0]) key = FieldText(node->szKey);
+        std::string key = FieldText(info.szCataKey);
+        if (info.szKey[0]) key = FieldText(info.szKey);
         std::string colours;
-        if (node && node->crText != 0xFFFFFFFF) colours += " text " + Colour(node->crText);
-        if (node && node->crBack != 0xFFFFFFFF) colours += " back " + Colour(node->crBack);
+        if (known && info.crText != SHELF_DEFAULT_COLOR) colours += " text " + Colour(info.crText);
+        if (known && info.crBack != SHELF_DEFAULT_COLOR) colours += " back " + Colour(info.crBack);
         std::printf("%*s%s  [%s flags %#x%s%s image %d%s]\n", depth * 2, "",
-                    Shown(ItemText(tree, item), codePage).c_str(), node ? KindName(node->nKind) : "no node",
-                    node ? static_cast<unsigned>(node->dwFlags) : 0u, key.empty() ? "" : " key ",
+                    Shown(ItemText(tree, item), codePage).c_str(), known ? KindName(info.dwKind) : "no node",
+                    known ? static_cast<unsigned>(info.dwFlags) : 0u, key.empty() ? "" : " key ",
                     Shown(key, codePage).c_str(), tv.iImage, colours.c_str());
         PrintItems(shelf, tree, TreeView_GetChild(tree, item), depth + 1);
     }

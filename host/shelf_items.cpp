@@ -8,6 +8,12 @@
 
 namespace tavrin::host {
 
+ShelfItemInfo InfoOf(CTavrinCtrl& shelf, HTREEITEM item) {
+    ShelfItemInfo info{};
+    shelf.GetItemInfo(item, &info);
+    return info;
+}
+
 std::string ItemText(HWND tree, HTREEITEM item) {
     char text[300] = "";
     TVITEMA tv{};
@@ -19,23 +25,9 @@ std::string ItemText(HWND tree, HTREEITEM item) {
     return text;
 }
 
-const TreeNode* NodeOf(HWND tree, HTREEITEM item) {
-    TVITEMA tv{};
-    tv.mask = TVIF_PARAM;
-    tv.hItem = item;
-    if (!TreeView_GetItem(tree, &tv)) return nullptr;
-    return reinterpret_cast<const TreeNode*>(tv.lParam);
-}
-
-DWORD BookHandleOf(const TreeNode* node) {
-    if (const BookRecord* book = BookOf(node)) return book->dwBookHandle;
-    if (const ContentsRecord* entry = ContentsOf(node)) return entry->dwBookHandle;
-    return 0xFFFFFFFF;
-}
-
-UINT ItemCodePage(CTavrinCtrl& shelf, HWND tree, HTREEITEM item) {
-    const DWORD handle = BookHandleOf(NodeOf(tree, item));
-    return handle == 0xFFFFFFFF ? 0 : shelf.GetBookCodePage(handle);
+UINT ItemCodePage(CTavrinCtrl& shelf, HWND, HTREEITEM item) {
+    const ShelfItemInfo info = InfoOf(shelf, item);
+    return info.hItem ? info.uCodePage : 0;
 }
 
 std::string ShownItemText(CTavrinCtrl& shelf, HWND tree, HTREEITEM item) {
@@ -57,13 +49,17 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-HTREEITEM FindBookItem(HWND tree, const std::string& number) {
+bool IsBookKind(DWORD kind) {
+    return kind == SHELF_ITEM_BOOK || kind == SHELF_ITEM_DICTIONARY;
+}
+
+HTREEITEM FindBookItem(CTavrinCtrl& shelf, const std::string& number) {
     HTREEITEM found = nullptr;
+    HWND tree = shelf.GetTreeWindow();
     ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = NodeOf(tree, item);
-        if (!found && node && (node->nKind == NODE_BOOK || node->nKind == NODE_DICT) &&
-            EqualNoCase(FieldText(node->szKey), number))
-            found = item;
+        if (found) return;
+        const ShelfItemInfo info = InfoOf(shelf, item);
+        if (info.hItem && IsBookKind(info.dwKind) && EqualNoCase(FieldText(info.szKey), number)) found = item;
     });
     return found;
 }

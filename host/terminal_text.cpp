@@ -62,6 +62,11 @@ std::optional<std::string> Typed(const std::string& typed, UINT codePage) {
     if (codePage == g_terminalCodePage) return typed;
     std::string utf8 = g_terminalCodePage == kUtf8CodePage ? typed : plat::ToUtf8(typed, g_terminalCodePage);
     if (codePage == kUtf8CodePage) return utf8;
+    return FromUtf8Exactly(utf8, codePage);
+}
+
+std::optional<std::string> FromUtf8Exactly(const std::string& utf8, UINT codePage) {
+    if (codePage == 0) codePage = plat::CodePage();
     // FromUtf8 writes '?' for what the code page lacks: the way back tells such a text apart from one
     // that holds real question marks.
     std::string text = plat::FromUtf8(utf8, codePage);

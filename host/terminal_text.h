@@ -28,5 +28,8 @@ std::string Shown(const std::string& text, UINT codePage = 0);
 // What the user typed, in `codePage` (0: the active code page); nothing when that code page cannot
 // hold every character of it.
 std::optional<std::string> Typed(const std::string& typed, UINT codePage = 0);
+// UTF-8 text (a window's input) in `codePage` (0: the active one); nothing when the code page cannot
+// hold all of it or it is not well-formed UTF-8.
+std::optional<std::string> FromUtf8Exactly(const std::string& utf8, UINT codePage = 0);
 
 } // namespace tavrin::host

@@ -6,6 +6,7 @@
 #include "catalog/tree_walk.h"
 #include "registry/shelf_books.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_text.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -67,8 +68,7 @@ UINT CTavrinCtrl::GetBookCodePage(DWORD dwBookHandle) {
     const BookRecord* book = RecordOf(FindBook(m_hRoot, dwBookHandle));
     if (!book) return 0;
     BindDriver(book->hDriver);
-    UINT codePage = g_cbi.CBIGetCodePage ? g_cbi.CBIGetCodePage(book->dwBookHandle) : 0;
-    return codePage != 0 ? codePage : ::GetACP();
+    return ReadCodePage(book->dwBookHandle);
 }
 
 int CTavrinCtrl::SetBookData(DWORD dwBookHandle, const char* pData, DWORD* pdwLength) {

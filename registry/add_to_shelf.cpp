@@ -12,6 +12,7 @@
 #include "shelf/cbi_table.h"
 #include "shelf/driver_text.h"
 #include "shelf/globals.h"
+#include "shelf/host_notify.h"
 #include "shelf/records.h"
 
 #include <cstdlib>
@@ -140,7 +141,7 @@ void CTavrinCtrl::AddToShelf(LPCSTR lpszBookKey, LPCSTR lpszFilePath, LPCSTR lps
         TreeNode* node = NodeOfItem(g_shelfTree, changed);
         BookRecord* book = BookOf(node);
         // The host hears of the old handle after this call, when the handle is already closed.
-        ::PostMessageA(::GetParent(m_hWnd), WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
+        NotifyHost(m_hWnd, WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
         if (m_pRegWalk) m_pRegWalk->boundHeld = 0;
         TakeBookOff(*book);
         ShelfBooks().HandleChanged(changed, number, book->dwBookHandle, handle);

@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
+#include "shelf/host_notify.h"
 #include "shelf/records.h"
 
 #include <string>
@@ -47,7 +48,7 @@ void CTavrinCtrl::Delete() {
         CBICaps caps{};
         if (g_cbi.CBIGetCaps) g_cbi.CBIGetCaps(book->dwBookHandle, &caps);
         // Posted: the host hears of it after the item and its records are gone.
-        ::PostMessageA(::GetParent(m_hWnd), WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
+        NotifyHost(m_hWnd, WM_SHELF_BOOKCLOSED, 0, static_cast<LPARAM>(book->dwBookHandle));
 
         if (caps.wCaps & CBI_CAP_SHARED_HTML) {
             // A book of the HTML e-book store: the item goes first, then the store forgets the book.

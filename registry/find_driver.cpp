@@ -1,13 +1,15 @@
 // Finding a driver for a book file the user registers: first the drivers of the books already on the
 // shelf, then every "*.dll" of the host program's folder, then every "*.dll" of the driver folder
-// named by "DriverPath". The first driver whose CBICheckVersion accepts the file wins. A driver that
-// refuses the file is asked why right away, so that the register command can tell the user.
+// named by "DriverPath", then those of the installed driver folder. The first driver whose
+// CBICheckVersion accepts the file wins. A driver that refuses the file is asked why right away, so
+// that the register command can tell the user.
 #include "tavrin/tavrin_ctrl.h"
 
 #include "catalog/tree_walk.h"
 #include "registry/add_refusal.h"
 #include "registry/book_registry.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_folder.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -36,6 +38,10 @@ int CTavrinCtrl::FindDriver(DWORD dwSignature, LPSTR lpszPath) {
     }
 
     if (GetBookDriverPath(folder) && FindDriverOnDisk(folder, filePath, lpszPath)) return 1;
+    // Last, the drivers installed with the shelf.
+    const std::string installed = InstalledDriverFolder();
+    if (!installed.empty() && CopyFits(folder, installed) && FindDriverOnDisk(folder, filePath, lpszPath))
+        return 1;
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "registry/reg_walk.h"
 #include "shelf/book_kind.h"
 #include "shelf/cbi_table.h"
+#include "shelf/driver_folder.h"
 #include "shelf/records.h"
 
 using namespace tavrin;
@@ -34,7 +35,7 @@ DictCheck tavrin::CheckDictionary(HINSTANCE module, DWORD dwBookHandle) {
     check.dictId = classNo * 65536 + static_cast<DWORD>(attr.bIdHigh) * 256 + attr.bIdLow;
 
     check.verdict = DictVerdict::NoLibrary;
-    HMODULE library = LoadLibraryA(kDictionaryLibrary);
+    HMODULE library = LoadShelfLibrary(kDictionaryLibrary);
     if (!library) return check;
     auto create = reinterpret_cast<PFN_dicCreateHDICT>(GetProcAddress(library, "dicCreateHDICT"));
     auto release = reinterpret_cast<PFN_dicFreeHDICT>(GetProcAddress(library, "dicFreeHDICT"));
@@ -84,7 +85,7 @@ HINSTANCE CTavrinCtrl::LoadAndOpen(DWORD* pdwBookHandle, LPCSTR lpszFilePath, LP
             // each check finds it loaded instead of mapping it anew.
             if (m_pRegWalk && !m_pRegWalk->dictionaryTried) {
                 m_pRegWalk->dictionaryTried = true;
-                m_pRegWalk->dictionaryLibrary = LoadLibraryA(kDictionaryLibrary);
+                m_pRegWalk->dictionaryLibrary = LoadShelfLibrary(kDictionaryLibrary);
             }
             DictCheck check = CheckDictionary(module, handle);
             if (m_pRegWalk) m_pRegWalk->boundHeld = 0; // the dictionary library was released

@@ -17,7 +17,11 @@ esac
 [[ "$mode" == auto && $# -eq 0 && -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]] && mode=window
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" release >/dev/null
+# What the run needs, and no test program: the host, the sample shelf (its books, its catalog and the
+# drivers that serve them, with the tools that make them), the dictionary library's samples, the sample
+# e-books, the registry tool, the DICT dictionaries' driver, and the reader window.
+run_targets=(tavrin-host sample_shelf zavikapi_samples sample_epub tavrin-reg dict_driver tavrin-reader)
+"$root/scripts/build.sh" release "${run_targets[@]}" >/dev/null
 export TAVRIN_REGISTRY="${TAVRIN_REGISTRY:-$root/out/release/shelf/registry.db}"
 export TAVRIN_EBOOK_STORE="${TAVRIN_EBOOK_STORE:-$root/out/release/shelf/ebooks}"
 export TAVRIN_USER_CATALOGS="${TAVRIN_USER_CATALOGS:-$root/out/release/shelf/user-catalogs.dat}"

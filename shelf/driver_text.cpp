@@ -33,6 +33,11 @@ void ReadItemText(DWORD book, DWORD item, char* buffer, size_t size) {
     buffer[size - 1] = '\0';
 }
 
+UINT ReadCodePage(DWORD book) {
+    UINT codePage = g_cbi.CBIGetCodePage ? g_cbi.CBIGetCodePage(book) : 0;
+    return codePage != 0 ? codePage : ::GetACP();
+}
+
 size_t ReadErrorText(char* buffer, size_t size) {
     if (!buffer || size == 0) return 0;
     std::memset(buffer, 0, size);

@@ -21,6 +21,10 @@ void ReadBookName(DWORD book, char* buffer, size_t size, int capacity);
 // smaller) into `buffer` of `size` bytes; "" when the driver cannot say.
 void ReadItemText(DWORD book, DWORD item, char* buffer, size_t size);
 
+// The code page of the book's texts: what the driver says (CBIGetCodePage), else the active code page
+// (GetACP). Book handles are the driver's own, so the table must be bound to the book's driver.
+UINT ReadCodePage(DWORD book);
+
 // Why the driver's last call failed (CBIGetErrorText) into `buffer` of `size` bytes, cut where the
 // driver's text ends or the buffer does; returns the length kept (0: no reason given).
 size_t ReadErrorText(char* buffer, size_t size);

@@ -3,6 +3,7 @@
 #include "tavrin/tavrin_ctrl.h"
 
 #include "shelf/cbi_table.h"
+#include "shelf/driver_folder.h"
 #include "shelf/globals.h"
 #include "shelf/records.h"
 
@@ -44,6 +45,8 @@ void CTavrinCtrl::InitTree2() {
         return;
     }
     m_hShelfDriver = LoadLibraryA(m_szWorkPath);
+    // A reader whose folder holds no shelf driver uses the installed one; Tavrin.Sys stays the reader's.
+    if (!m_hShelfDriver) m_hShelfDriver = tavrin::LoadInstalledDriver("Books.Dll");
     if (!m_hShelfDriver) {
         AfxMessageBox(m_szWorkPath, MB_OK);
         return;
@@ -62,7 +65,7 @@ void CTavrinCtrl::InitTree2() {
 
     EnumRegBooks("SOFTWARE\\Velmoran\\ZavikDic");
 
-    m_hHtmlDriver = LoadLibraryA("eBookDrv.dll");
+    m_hHtmlDriver = tavrin::LoadShelfLibrary("eBookDrv.dll");
     AddHtmlEBook(m_hHtmlDriver);
 
     if (m_hRoot) g_shelfTree.Expand(m_hRoot, TVE_EXPAND);

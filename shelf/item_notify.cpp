@@ -6,6 +6,7 @@
 #include "catalog/catalog_link.h"
 #include "shelf/cbi_table.h"
 #include "shelf/globals.h"
+#include "shelf/host_notify.h"
 #include "shelf/records.h"
 
 #include <string_view>
@@ -23,7 +24,6 @@ bool IsPage(int32_t page) {
 
 void CTavrinCtrl::NotifyHostOfItem(const TreeNode* node, BOOL bChapters) {
     if (!node || !node->pRecord) return;
-    HWND host = ::GetParent(m_hWnd);
     switch (node->nKind) {
     case NODE_CHAPTER:
         if (!bChapters) return;
@@ -37,7 +37,7 @@ void CTavrinCtrl::NotifyHostOfItem(const TreeNode* node, BOOL bChapters) {
         info.nPage = g_cbi.CBIVPItemToPage ? g_cbi.CBIVPItemToPage(contents.dwBookHandle, contents.hVpItem)
                                            : CBI_NO_PAGE;
         if (m_nSuppressNotify || !IsPage(info.nPage)) return;
-        ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_PAGE, reinterpret_cast<LPARAM>(&info));
+        NotifyHost(m_hWnd, WM_SHELF_NOTIFY, SHELF_NOTIFY_PAGE, reinterpret_cast<LPARAM>(&info));
         return;
     }
     case NODE_CATALOG: {
@@ -54,13 +54,13 @@ void CTavrinCtrl::NotifyHostOfItem(const TreeNode* node, BOOL bChapters) {
             info.dwType = TRUNK_TYPE_RESOURCE_LINK;
             info.dwShelfHandle = m_dwShelfHandle;
             if (!CopyFits(info.szTrunk, link) || !CopyFits(info.szCataName, name)) return;
-            ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_TRUNK, reinterpret_cast<LPARAM>(&info));
+            NotifyHost(m_hWnd, WM_SHELF_NOTIFY, SHELF_NOTIFY_TRUNK, reinterpret_cast<LPARAM>(&info));
         } else if (catalog.dwCataType == CATA_USER) {
             TrunkInfo info{};
             info.dwType = TRUNK_TYPE_TRUNK;
             info.dwShelfHandle = m_dwShelfHandle;
             if (!CopyFits(info.szTrunk, key) || !CopyFits(info.szCataName, name)) return;
-            ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_TRUNK, reinterpret_cast<LPARAM>(&info));
+            NotifyHost(m_hWnd, WM_SHELF_NOTIFY, SHELF_NOTIFY_TRUNK, reinterpret_cast<LPARAM>(&info));
         } else if (catalog.dwCataType == CATA_ONLINE) {
             if (!g_cbi.GetDescFileURLbyClassID) return;
             // The key travels in a 33-byte field: a longer key is not this catalog's, so nothing is sent.
@@ -70,15 +70,15 @@ void CTavrinCtrl::NotifyHostOfItem(const TreeNode* node, BOOL bChapters) {
             (void)CopyFits(keyArg, key); // the key came from a buffer of this size
             if (!g_cbi.GetDescFileURLbyClassID(keyArg, info.szDescURL)) return;
             info.szDescURL[sizeof info.szDescURL - 1] = '\0';
-            ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_CATALOG_DESC, reinterpret_cast<LPARAM>(&info));
+            NotifyHost(m_hWnd, WM_SHELF_NOTIFY, SHELF_NOTIFY_CATALOG_DESC, reinterpret_cast<LPARAM>(&info));
         }
         return;
     }
     case NODE_DICT:
     case NODE_BOOK:
         if (m_nSuppressNotify) return;
-        ::SendMessageA(host, WM_SHELF_NOTIFY, SHELF_NOTIFY_BOOK,
-                       static_cast<LPARAM>(BookOf(node)->dwBookHandle));
+        NotifyHost(m_hWnd, WM_SHELF_NOTIFY, SHELF_NOTIFY_BOOK,
+                   static_cast<LPARAM>(BookOf(node)->dwBookHandle));
         return;
     default:
         return; // the root tells nothing

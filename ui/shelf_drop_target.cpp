@@ -3,6 +3,7 @@
 #include "ui/shelf_drop_target.h"
 
 #include "commctrl.h"
+#include "shelf/host_notify.h"
 #include "shelf/records.h"
 #include "tavrin/tavrin_ctrl.h"
 
@@ -98,6 +99,6 @@ BOOL CShelfDropTarget::OnDrop(CWnd* pWnd, COleDataObject* pDataObject, DROPEFFEC
     DropTextInfo info{};
     info.dwBookHandle = bookHandle;
     info.pszText = text.c_str();
-    ::SendMessageA(host, WM_SHELF_DROPTEXT, 0, reinterpret_cast<LPARAM>(&info));
+    tavrin::NotifyHost(ctrl->m_hWnd, WM_SHELF_DROPTEXT, 0, reinterpret_cast<LPARAM>(&info));
     return FALSE;
 }

@@ -8,6 +8,8 @@
 #include "host_setup.h"
 #include "user_catalog_file.h"
 
+#include "tavrin/version.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -25,6 +27,7 @@ void Usage() {
         "                  are found); default: the folder of this program\n"
         "  --codepage N    the active code page (default: by the locale's language)\n"
         "  --size WxH      the window's size when none is remembered (default 900x600)\n"
+        "  --version       the version of the reader and the shelf\n"
         "  --help          this text\n"
         "The window shows the shelf on the left and the page chosen on it on the right, with a\n"
         "search field. Texts dropped on a book are looked up in it; files dropped on the window\n"
@@ -58,6 +61,9 @@ int main(int argc, char** argv) {
         const bool hasValue = i + 1 < args.size();
         if (a == "--help" || a == "-h") {
             Usage();
+            return 0;
+        } else if (a == "--version") {
+            std::printf("tavrin-reader %s\n", TAVRIN_VERSION_STRING);
             return 0;
         } else if (a == "--shelf" && hasValue) {
             setup.shelfDir = args[++i];

@@ -292,8 +292,9 @@ void ReaderApp::ShelfCommand(size_t tool) {
         Note("Choose an item on the shelf first");
         return;
     }
-    const TreeNode* node = host::NodeOf(tree, item);
-    if (tool == kToolNewCatalog && !(node && (node->nKind == NODE_CATALOG || node->nKind == NODE_ROOT))) {
+    const ShelfItemInfo info = host::InfoOf(*shelf_, item);
+    if (tool == kToolNewCatalog &&
+        !(info.hItem && (info.dwKind == SHELF_ITEM_CATALOG || info.dwKind == SHELF_ITEM_ROOT))) {
         Note("A new catalog goes into a catalog: choose one on the shelf");
         return;
     }

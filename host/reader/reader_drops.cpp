@@ -6,7 +6,7 @@
 
 #include "shelf_items.h"
 
-#include "codepage/code_page.h"
+#include "terminal_text.h"
 #include "commctrl.h"
 #include "plat/core.h"
 #include "plat/drop.h"
@@ -45,8 +45,8 @@ class AnswerWithFile : public plat::Interaction {
     std::string path_;
 };
 
-bool IsCatalog(const TreeNode* node) {
-    return node && (node->nKind == NODE_CATALOG || node->nKind == NODE_ROOT);
+bool IsCatalog(const ShelfItemInfo& info) {
+    return info.hItem && (info.dwKind == SHELF_ITEM_CATALOG || info.dwKind == SHELF_ITEM_ROOT);
 }
 
 } // namespace
@@ -59,9 +59,8 @@ void ReaderApp::DropText(POINT at, const std::string& utf8) {
         Note("Drop the text on a book or dictionary of the shelf to look it up");
         return;
     }
-    tavrin::codepage::Report report;
-    const std::string text = tavrin::codepage::FromUtf8(utf8, plat::CodePage(), &report);
-    if (report.rejected || report.missing || text.empty()) {
+    const std::string text = host::FromUtf8Exactly(utf8, plat::CodePage()).value_or(std::string());
+    if (text.empty()) {
         Note("The dropped text cannot be written in the shelf's code page " +
              std::to_string(plat::CodePage()));
         return;
@@ -92,7 +91,7 @@ void ReaderApp::DropFile(POINT at, const std::string& path) {
         target = TreeView_HitTest(tree, &hit);
     }
     if (!target) target = TreeView_GetSelection(tree);
-    while (target && !IsCatalog(host::NodeOf(tree, target)))
+    while (target && !IsCatalog(host::InfoOf(*shelf_, target)))
         target = TreeView_GetParent(tree, target);
     if (!target) target = TreeView_GetRoot(tree);
     if (!target) {
@@ -100,9 +99,8 @@ void ReaderApp::DropFile(POINT at, const std::string& path) {
         return;
     }
     std::set<DWORD> before;
-    host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        before.insert(host::BookHandleOf(host::NodeOf(tree, item)));
-    });
+    host::ForEachItem(tree, TreeView_GetRoot(tree),
+                      [&](HTREEITEM item, int) { before.insert(host::InfoOf(*shelf_, item).dwBookHandle); });
     TreeView_SelectItem(tree, target);
     AnswerWithFile answering(interaction_, path);
     {
@@ -113,9 +111,9 @@ void ReaderApp::DropFile(POINT at, const std::string& path) {
     catalogsChanged_ = true;
     std::string added;
     host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = host::NodeOf(tree, item);
-        if (added.empty() && node && (node->nKind == NODE_BOOK || node->nKind == NODE_DICT) &&
-            !before.count(host::BookHandleOf(node)))
+        const ShelfItemInfo info = host::InfoOf(*shelf_, item);
+        if (added.empty() && (info.dwKind == SHELF_ITEM_BOOK || info.dwKind == SHELF_ITEM_DICTIONARY) &&
+            !before.count(info.dwBookHandle))
             added = PathUtf8(*shelf_, tree, item);
     });
     if (!answering.asked)

@@ -66,16 +66,22 @@ void ReaderApp::ShowPending() {
     pendingPage_.reset();
     dirty_ = true;
     const HWND tree = Tree();
+    // The book's item: the first book or dictionary with the reported handle.
     std::string title;
+    HTREEITEM bookItem = nullptr;
     host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        if (title.empty() && host::BookHandleOf(host::NodeOf(tree, item)) == pending.book &&
-            host::NodeOf(tree, item)->nKind != NODE_CHAPTER && host::NodeOf(tree, item)->nKind != NODE_PAGE)
+        if (bookItem) return;
+        const ShelfItemInfo info = host::InfoOf(*shelf_, item);
+        if (info.dwBookHandle == pending.book &&
+            (info.dwKind == SHELF_ITEM_BOOK || info.dwKind == SHELF_ITEM_DICTIONARY)) {
+            bookItem = item;
             title = LabelUtf8(*shelf_, tree, item);
+        }
     });
     const long page = pending.page < 0 ? 0 : pending.page;
     title += (title.empty() ? "page " : "  \xE2\x80\x94  page ") + std::to_string(page);
-    std::string error;
-    auto text = host::ReadPageText(*shelf_, pending.book, page, &error);
+    std::string error = "the book is not on the shelf";
+    auto text = bookItem ? host::ReadPageText(*shelf_, tree, bookItem, page, &error) : std::nullopt;
     shownBook_ = pending.book;
     if (text)
         pane_.ShowText(title, plat::ToUtf8(text->text, text->codePage));

@@ -5,7 +5,7 @@
 
 #include "shelf_items.h"
 
-#include "codepage/code_page.h"
+#include "terminal_text.h"
 #include "plat/resources.h"
 
 #include <cstdio>
@@ -80,9 +80,9 @@ void ReaderApp::Search(const std::string& utf8, std::optional<DWORD> book) {
         targets.push_back({*book, shelf_->GetBookCodePage(*book)});
     } else {
         host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-            const TreeNode* node = host::NodeOf(tree, item);
-            if (node && node->nKind == NODE_BOOK) {
-                const DWORD handle = host::BookHandleOf(node);
+            const ShelfItemInfo info = host::InfoOf(*shelf_, item);
+            if (info.dwKind == SHELF_ITEM_BOOK) {
+                const DWORD handle = info.dwBookHandle;
                 targets.push_back({handle, shelf_->GetBookCodePage(handle)});
             }
         });
@@ -99,13 +99,13 @@ void ReaderApp::Search(const std::string& utf8, std::optional<DWORD> book) {
     size_t leftOut = 0, failed = 0;
     for (const Target& target : targets) {
         if (stopSearch_) break;
-        tavrin::codepage::Report report;
         const UINT cp = target.codePage ? target.codePage : plat::CodePage();
-        std::string text = tavrin::codepage::FromUtf8(utf8, cp, &report);
-        if (report.rejected || report.missing) {
+        std::optional<std::string> held = host::FromUtf8Exactly(utf8, cp);
+        if (!held) {
             ++leftOut; // the book's code page cannot hold the text
             continue;
         }
+        std::string text = std::move(*held);
         searchCodePage_ = cp;
         if (!shelf_->Search(target.handle, text.data(), 0,
                             reinterpret_cast<void*>(&ReaderApp::HitCallback)) &&

@@ -24,8 +24,8 @@ constexpr const char* kSeparator = " / ";
 
 // The items whose being open is remembered: the root, catalogs, books and dictionaries (a book's
 // contents entries are made again when it opens).
-bool Remembered(const TreeNode* node) {
-    return node && node->nKind != NODE_CHAPTER && node->nKind != NODE_PAGE;
+bool Remembered(const ShelfItemInfo& info) {
+    return info.hItem && info.dwKind != SHELF_ITEM_CHAPTER && info.dwKind != SHELF_ITEM_PAGE;
 }
 
 } // namespace
@@ -112,7 +112,7 @@ std::string PathUtf8(CTavrinCtrl& shelf, HWND tree, HTREEITEM item) {
 std::vector<std::string> OpenItemPaths(CTavrinCtrl& shelf, HWND tree) {
     std::vector<std::string> paths;
     host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        if (!Remembered(host::NodeOf(tree, item))) return;
+        if (!Remembered(host::InfoOf(shelf, item))) return;
         if (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED)
             paths.push_back(PathUtf8(shelf, tree, item));
     });
@@ -123,7 +123,7 @@ size_t OpenItems(CTavrinCtrl& shelf, HWND tree, const std::vector<std::string>& 
     // The items by path, found in one walk (opening them adds only contents entries).
     std::map<std::string, HTREEITEM> byPath;
     host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        if (Remembered(host::NodeOf(tree, item))) byPath.emplace(PathUtf8(shelf, tree, item), item);
+        if (Remembered(host::InfoOf(shelf, item))) byPath.emplace(PathUtf8(shelf, tree, item), item);
     });
     size_t opened = 0;
     for (const std::string& path : paths) {

@@ -1,7 +1,7 @@
 // SDL's events as the platform's user input.
 #include "sdl_input.h"
 
-#include "codepage/code_page.h"
+#include "terminal_text.h"
 #include "plat/resources.h"
 
 namespace tavrin::reader {
@@ -103,9 +103,7 @@ bool TranslateEvent(const SDL_Event& event, plat::UserInput* input) {
         in.utf8 = event.text.text;
         // The platform's windows take characters in the active code page; one it cannot hold is
         // typed into the reader's own fields only.
-        tavrin::codepage::Report report;
-        std::string text = tavrin::codepage::FromUtf8(in.utf8, plat::CodePage(), &report);
-        if (!report.rejected && !report.missing) in.text = std::move(text);
+        if (auto text = host::FromUtf8Exactly(in.utf8, plat::CodePage())) in.text = std::move(*text);
         break;
     }
     case SDL_WINDOWEVENT:

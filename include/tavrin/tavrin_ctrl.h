@@ -7,6 +7,7 @@
 #include "afxcmn.h"
 #include "afxwin.h"
 #include "tavrin/host_messages.h"
+#include "tavrin/shelf_view.h"
 
 #include <map>
 #include <vector>
@@ -99,6 +100,35 @@ class CTavrinCtrl : public CWnd {
     // their places; run once after start-up. FALSE when the stream was not read whole (a damaged
     // stream ends the load there; what was read before stays).
     BOOL LoadUserDefine();
+
+    // ---- reading the shelf (tavrin/shelf_view.h) ----
+    // The shelf's tree window (a SysTreeView32 child of the control); null before Create.
+    HWND GetTreeWindow();
+    // The root item, from which GetItemInfo walks the whole shelf; null before Create.
+    HTREEITEM GetShelfRoot();
+    // Fills *pInfo for hItem: its kind, label, keys, book handle, page, colours and the handles of its
+    // parent, first child and next sibling. 1 when hItem is an item of the shelf, else 0 with *pInfo
+    // zeroed (hItem null, deleted, or another tree's).
+    int GetItemInfo(HTREEITEM hItem, ShelfItemInfo* pInfo);
+    // Books are named by their item here (a book, dictionary or contents-entry item of the book), not by
+    // their handle: each driver numbers its own books, so books of two drivers may share a handle.
+    // The number of pages of the book; -1 when hBook is no such item or its driver serves no pages.
+    LONG GetBookPageCount(HTREEITEM hBook);
+    // The text of page nPage (counted from 0) of the book as a reader shows it without its formatting,
+    // in the book's code page: from the page markup, line breaks as "\n" and embedded objects as their
+    // captions; from an HTML page (an e-book's), the text between the tags, one line per paragraph,
+    // character references read. Copies at most *pdwLength bytes of it with a terminating zero into
+    // pszText (nothing when pszText is null) and sets *pdwLength to the text's length plus one; call
+    // with a null pszText to learn the size. SHELF_PAGE_OK, or why not (SHELF_PAGE_NO_BOOK ...), with
+    // *pdwLength kept.
+    int GetPageText(HTREEITEM hBook, LONG nPage, LPSTR pszText, DWORD* pdwLength);
+    // Nonzero while the user drags an item of the shelf.
+    int IsDragging();
+    // Ends a running drag without moving anything (SHELF_DROP_CANCELLED); nothing when none runs.
+    void CancelDrag();
+    // How the last drag ended (SHELF_DROP_*); *ppszReason (when given) gets a short reason for a drag
+    // that moved nothing, "" otherwise. The text is the shelf's and stays valid.
+    int GetLastDrop(LPCSTR* ppszReason);
 
   protected:
     // ---- life cycle ----

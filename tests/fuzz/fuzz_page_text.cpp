@@ -1,4 +1,5 @@
-// Fuzz target for the host's page text: any page bytes read as a markup page or as an HTML page.
+// Fuzz target for the page text the control hands its host: any page bytes read as a markup page or as an
+// HTML page.
 //
 // Input: byte 0 bit 0 = HTML (else markup), bits 1-2 = the HTML page's code page (1252, 950, 936,
 // 65001); the rest is the page. Properties:
@@ -7,7 +8,7 @@
 // - HTML: never longer than the page, no zero byte, no empty line; and what stands between the tags is
 //   read back exactly when written with the markup characters as references (once or twice over: a
 //   reference is read once, never twice).
-#include "page_text.h"
+#include "navigation/page_text.h"
 #include "search_reference.h"
 
 #include <cstddef>
@@ -23,12 +24,11 @@ void Check(bool condition) {
 }
 
 std::string Markup(const unsigned char* page, size_t n) {
-    return tavrin::host::MarkupPageText(page, n);
+    return tavrin::MarkupPageText(page, n);
 }
 
 std::string Html(const std::string& page, unsigned codePage) {
-    return tavrin::host::HtmlPageText(reinterpret_cast<const unsigned char*>(page.data()), page.size(),
-                                      codePage);
+    return tavrin::HtmlPageText(reinterpret_cast<const unsigned char*>(page.data()), page.size(), codePage);
 }
 
 // The markup characters as references.

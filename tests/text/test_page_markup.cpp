@@ -5,7 +5,7 @@
 // and read whole, with text after it, and cut short at every length.
 #include "bookfmt/markup.h"
 #include "navigation/search_text.h"
-#include "page_text.h"
+#include "navigation/page_text.h"
 #include "tavrin/page_markup.h"
 
 #include <gtest/gtest.h>
@@ -178,7 +178,7 @@ int Search(const std::string& text, const std::string& page) {
 
 std::string HostText(const std::string& page) {
     Block block(page);
-    return tavrin::host::MarkupPageText(block.data.get(), block.size);
+    return tavrin::MarkupPageText(block.data.get(), block.size);
 }
 
 std::optional<size_t> BookExtent(const std::string& page, size_t at) {

@@ -4,7 +4,7 @@
 #include "bookfmt/reader.h"
 #include "codepage/code_page.h"
 #include "navigation/search_text.h"
-#include "page_text.h"
+#include "navigation/page_text.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 
 namespace {
 
-using tavrin::host::HtmlPageText;
-using tavrin::host::MarkupPageText;
+using tavrin::HtmlPageText;
+using tavrin::MarkupPageText;
 
 std::string Markup(const std::string& page) {
     return MarkupPageText(reinterpret_cast<const unsigned char*>(page.data()), page.size());

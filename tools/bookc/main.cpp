@@ -2,6 +2,7 @@
 // and checks book files.
 #include "build.h"
 #include "dump.h"
+#include "tavrin/version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,7 @@ void Usage(std::FILE* to) {
         "       tavrin-bookc dump FILE [--index]       show a book file (--index: without its pages)\n"
         "       tavrin-bookc check FILE                 read all of a book file and check its pages\n"
         "       tavrin-bookc pages FILE FOLDER          write each page's bytes to FOLDER/page-N.bin\n"
+        "       tavrin-bookc --version                  print the version\n"
         "Sources are described in docs/book-format.md.\n",
         to);
 }
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
         return args.empty() ? 2 : 0;
     }
     const std::string& command = args[0];
+    if (command == "--version" && args.size() == 1) {
+        std::printf("tavrin-bookc %s\n", TAVRIN_VERSION_STRING);
+        return 0;
+    }
     if (command == "build" && args.size() == 4 && args[2] == "-o") {
         std::string error = tavrin::bookc::BuildFile(args[1], args[3]);
         if (!error.empty()) {

@@ -3,6 +3,8 @@
 // Packs the files below the source folder into an EPUB container: first the entry "mimetype", stored
 // uncompressed (the folder's own "mimetype" file, or "application/epub+zip"), then every other file in
 // name order, compressed. Files and folders whose names start with "." are left out.
+#include "tavrin/version.h"
+
 #include <zip.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -81,8 +84,14 @@ bool AddMember(zip_t* z, const std::string& name, const std::string& bytes, bool
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("tavrin-epubpack %s\n", TAVRIN_VERSION_STRING);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: tavrin-epubpack <source folder> <output.epub>\n");
+        std::fprintf(
+            stderr,
+            "usage: tavrin-epubpack <source folder> <output.epub>\n       tavrin-epubpack --version\n");
         return 2;
     }
     std::string mimetype = "application/epub+zip";

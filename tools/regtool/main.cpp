@@ -4,6 +4,7 @@
 #include "registry_ops.h"
 
 #include "plat/registry.h"
+#include "tavrin/version.h"
 
 #include <cstdio>
 #include <string>
@@ -18,6 +19,7 @@ void Usage() {
               "  set-bare KEY NAME VALUE    the same, stored without a terminating zero (as the shelf does)\n"
               "  delete KEY [NAME]          delete the value NAME of KEY, or KEY with every key below it\n"
               "  where                      print the registry file in use\n"
+              "  --version                  print the version\n"
               "KEY: a path below HKEY_LOCAL_MACHINE such as SOFTWARE\\Velmoran\\ZavikDic ('/' may stand for\n"
               "'\\'); HKLM\\, HKCU\\ or HKCR\\ in front names another root.");
 }
@@ -42,6 +44,10 @@ int main(int argc, char** argv) {
         return args.empty() ? 2 : 0;
     }
     const std::string& command = args[0];
+    if (command == "--version" && args.size() == 1) {
+        std::printf("tavrin-reg %s\n", TAVRIN_VERSION_STRING);
+        return 0;
+    }
     if (command == "where" && args.size() == 1) {
         std::printf("%s\n", plat::RegistryPath().c_str());
         return 0;

@@ -116,7 +116,7 @@ TEST_F(ReaderAppTest, TextDroppedOnABookIsLookedUpThereAndAHitShowsItsPage) {
     app->Settle();
     EXPECT_EQ(app->Pane().Query(), "river");
     ASSERT_FALSE(app->Pane().Hits().empty()) << app->Pane().Progress();
-    const DWORD book = tavrin::host::BookHandleOf(tavrin::host::NodeOf(app->Tree(), river));
+    const DWORD book = tavrin::host::InfoOf(app->Shelf(), river).dwBookHandle;
     for (const auto& hit : app->Pane().Hits())
         EXPECT_EQ(hit.book, book) << "only the book the text was dropped on is searched";
     EXPECT_NE(app->Pane().Progress().find("searched to the end"), std::string::npos);
@@ -230,8 +230,8 @@ TEST_F(ReaderAppTest, ABookDraggedBelowTheShelfsEdgeScrollsItToACatalogOutOfView
     HWND tree = app->Tree();
     // Everything open: the shelf is longer than the window; Poems is at the bottom, out of view.
     tavrin::host::ForEachItem(tree, TreeView_GetRoot(tree), [&](HTREEITEM item, int) {
-        const TreeNode* node = tavrin::host::NodeOf(tree, item);
-        if (node && node->nKind == NODE_CATALOG) TreeView_Expand(tree, item, TVE_EXPAND);
+        if (tavrin::host::InfoOf(app->Shelf(), item).dwKind == SHELF_ITEM_CATALOG)
+            TreeView_Expand(tree, item, TVE_EXPAND);
     });
     ::MoveWindow(app->Shelf().GetSafeHwnd(), 0, 0, 300, 160, TRUE);
     app->Settle();

@@ -1,10 +1,11 @@
-// A page as readable text: what a reader shows of a page without its formatting.
+// A page as readable text: what a reader shows of a page without its formatting (the control hands
+// it to its host: CTavrinCtrl::GetPageText).
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-namespace tavrin::host {
+namespace tavrin {
 
 // The text of a page in the page markup, as the shelf's full-text search reads it: all `length` bytes
 // of the page, control sequences left out by their extents (tavrin/page_markup.h), each line break
@@ -21,4 +22,4 @@ std::string MarkupPageText(const unsigned char* page, size_t length);
 // "&" is text. Never longer than the page.
 std::string HtmlPageText(const unsigned char* page, size_t length, unsigned codePage);
 
-} // namespace tavrin::host
+} // namespace tavrin

@@ -1,5 +1,5 @@
 // A page as readable text.
-#include "page_text.h"
+#include "navigation/page_text.h"
 
 #include "codepage/code_page.h"
 #include "tavrin/page_markup.h"
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-namespace tavrin::host {
+namespace tavrin {
 
 namespace {
 
@@ -174,4 +174,4 @@ std::string HtmlPageText(const unsigned char* page, size_t length, unsigned code
     return text;
 }
 
-} // namespace tavrin::host
+} // namespace tavrin
