@@ -9,7 +9,7 @@ using contents::ContentsWorld;
 
 namespace {
 
-// Catalog "Poetry" (key 1801) lists book "Deep" (B1): Part 1 (page 0) > Chapter 1.1 (page 10); Part 2
+// Catalog "Poetry" (key 1801) lists book "Deep" (B1): Volume 1 (page 0) > Chapter 1.1 (page 10); Volume 2
 // (page 40), a leaf. Its pages 0-2 are markup; the book's texts are in code page 950.
 class HostView : public ContentsWorld {
   protected:
@@ -17,9 +17,9 @@ class HostView : public ContentsWorld {
         ContentsWorld::SetUp();
         AddCatalog(Sys().Root(), "Poetry", "1801", {"d.ebd=1"});
         deep_ = ContentsBook("d.ebd", "B1", "Deep");
-        part1_ = Entry(deep_, 0, "Part 1", 0);
-        Entry(deep_, part1_, "Chapter 1.1", 10);
-        Entry(deep_, 0, "Part 2", 40);
+        volume1_ = Entry(deep_, 0, "Volume 1", 0);
+        Entry(deep_, volume1_, "Chapter 1.1", 10);
+        Entry(deep_, 0, "Volume 2", 40);
         Books().SetCodePage(deep_.c_str(), 950);
         Books().SetPageText(deep_.c_str(), 0, "first line\xFF\x0Asecond line");
         Books().SetPageText(deep_.c_str(), 1, "one");
@@ -47,7 +47,7 @@ class HostView : public ContentsWorld {
         return text;
     }
     std::string deep_;
-    uint32_t part1_ = 0;
+    uint32_t volume1_ = 0;
     HTREEITEM book_ = nullptr;
     DWORD handle_ = 0;
 };
@@ -97,21 +97,21 @@ TEST_F(HostView, ContentsEntriesCarryTheirBooksHandleCodePageAndPage) {
     const ShelfItemInfo deep = Info(book_);
     ASSERT_NE(deep.hFirstChild, nullptr);
 
-    const ShelfItemInfo part1 = Info(deep.hFirstChild);
-    EXPECT_EQ(part1.dwKind, DWORD{SHELF_ITEM_CHAPTER});
-    EXPECT_STREQ(part1.szName, "Part 1");
-    EXPECT_EQ(part1.dwBookHandle, handle_);
-    EXPECT_EQ(part1.nPage, 0);
-    EXPECT_EQ(part1.uCodePage, 950u);
-    EXPECT_EQ(part1.hParent, book_);
-    EXPECT_TRUE(part1.bHasChildren);
+    const ShelfItemInfo volume1 = Info(deep.hFirstChild);
+    EXPECT_EQ(volume1.dwKind, DWORD{SHELF_ITEM_CHAPTER});
+    EXPECT_STREQ(volume1.szName, "Volume 1");
+    EXPECT_EQ(volume1.dwBookHandle, handle_);
+    EXPECT_EQ(volume1.nPage, 0);
+    EXPECT_EQ(volume1.uCodePage, 950u);
+    EXPECT_EQ(volume1.hParent, book_);
+    EXPECT_TRUE(volume1.bHasChildren);
 
-    const ShelfItemInfo part2 = Info(part1.hNextSibling);
-    EXPECT_EQ(part2.dwKind, DWORD{SHELF_ITEM_PAGE});
-    EXPECT_EQ(part2.nPage, 40);
-    EXPECT_FALSE(part2.bHasChildren);
-    EXPECT_EQ(part2.hNextSibling, nullptr);
-    EXPECT_NE(part1.pItemId, part2.pItemId);
+    const ShelfItemInfo volume2 = Info(volume1.hNextSibling);
+    EXPECT_EQ(volume2.dwKind, DWORD{SHELF_ITEM_PAGE});
+    EXPECT_EQ(volume2.nPage, 40);
+    EXPECT_FALSE(volume2.bHasChildren);
+    EXPECT_EQ(volume2.hNextSibling, nullptr);
+    EXPECT_NE(volume1.pItemId, volume2.pItemId);
 }
 
 TEST_F(HostView, NoItemAndAnItemThatLeftTheShelfAreRefusedWithAZeroedRecord) {

@@ -8,19 +8,19 @@ using contents::Notice;
 
 namespace {
 
-// Book "Deep" (B1): Part 1 (page 0) > Chapter 1.1 (page 10) > Section 1.1.1 (page 20) and 1.1.2
-// (page 30); Part 2 (page 40) > Chapter 2.1 (page 50). Book "Flat" (F1) has no contents tree.
+// Book "Deep" (B1): Volume 1 (page 0) > Chapter 1.1 (page 10) > Section 1.1.1 (page 20) and 1.1.2
+// (page 30); Volume 2 (page 40) > Chapter 2.1 (page 50). Book "Flat" (F1) has no contents tree.
 class GoToPage : public ContentsWorld {
   protected:
     void SetUp() override {
         ContentsWorld::SetUp();
         deep_ = ContentsBook("d.ebd", "B1", "Deep");
-        part1_ = Entry(deep_, 0, "Part 1", 0);
-        chapter11_ = Entry(deep_, part1_, "Chapter 1.1", 10);
+        volume1_ = Entry(deep_, 0, "Volume 1", 0);
+        chapter11_ = Entry(deep_, volume1_, "Chapter 1.1", 10);
         section111_ = Entry(deep_, chapter11_, "Section 1.1.1", 20);
         section112_ = Entry(deep_, chapter11_, "Section 1.1.2", 30);
-        part2_ = Entry(deep_, 0, "Part 2", 40);
-        Entry(deep_, part2_, "Chapter 2.1", 50);
+        volume2_ = Entry(deep_, 0, "Volume 2", 40);
+        Entry(deep_, volume2_, "Chapter 2.1", 50);
         flat_ = ContentsBook("f.ebd", "F1", "Flat", 0);
         EXPECT_TRUE(Start());
         book_ = Find("Deep");
@@ -37,7 +37,7 @@ class GoToPage : public ContentsWorld {
         return Ctrl().SetLocation(info);
     }
     std::string deep_, flat_;
-    uint32_t part1_ = 0, chapter11_ = 0, section111_ = 0, section112_ = 0, part2_ = 0;
+    uint32_t volume1_ = 0, chapter11_ = 0, section111_ = 0, section112_ = 0, volume2_ = 0;
     HTREEITEM book_ = nullptr;
     DWORD handle_ = 0;
 };
@@ -50,7 +50,7 @@ TEST_F(GoToPage, BuildsEachLevelOnceSelectsTheEntryAndTellsTheHostItsPage) {
     EXPECT_EQ(Contents(selected).hVpItem, section112_);
 
     // Every level from the book down to the entry is there once, and open.
-    EXPECT_EQ(ChildTexts(book_), (std::vector<std::string>{"Part 1", "Part 2"}));
+    EXPECT_EQ(ChildTexts(book_), (std::vector<std::string>{"Volume 1", "Volume 2"}));
     HTREEITEM part = Children(book_)[0];
     EXPECT_EQ(ChildTexts(part), std::vector<std::string>{"Chapter 1.1"});
     HTREEITEM chapter = Children(part)[0];
@@ -58,9 +58,9 @@ TEST_F(GoToPage, BuildsEachLevelOnceSelectsTheEntryAndTellsTheHostItsPage) {
     EXPECT_TRUE(Expanded(book_));
     EXPECT_TRUE(Expanded(part));
     EXPECT_TRUE(Expanded(chapter));
-    EXPECT_TRUE(Children(Children(book_)[1]).empty()) << "Part 2 is not built";
+    EXPECT_TRUE(Children(Children(book_)[1]).empty()) << "Volume 2 is not built";
     EXPECT_EQ(ChildCalls(RootEntry(deep_)), 1);
-    EXPECT_EQ(ChildCalls(part1_), 1);
+    EXPECT_EQ(ChildCalls(volume1_), 1);
     EXPECT_EQ(ChildCalls(chapter11_), 1);
     EXPECT_EQ(Books().CallCount("CBIVPGetChildItem"), 3) << "the selection's expansions ask nothing more";
     EXPECT_EQ(TreeView_GetCount(Tree()), 3u + 2u + 1u + 2u) << "root, Deep, Flat and the three levels, once";
@@ -88,15 +88,15 @@ TEST_F(GoToPage, BuildsEachLevelOnceSelectsTheEntryAndTellsTheHostItsPage) {
 
 TEST_F(GoToPage, AnOpenLevelOnTheWayIsUsedAsItIsAndATopLevelEntryNeedsOnlyTheBooks) {
     EXPECT_EQ(Go(45), 1);
-    EXPECT_EQ(Text(Selected()), "Part 2");
+    EXPECT_EQ(Text(Selected()), "Volume 2");
     EXPECT_EQ(ChildCalls(RootEntry(deep_)), 1);
     EXPECT_EQ(Books().CallCount("CBIVPGetParentItem"), 1);
-    UserExpand(Children(book_)[1]); // Part 2
+    UserExpand(Children(book_)[1]); // Volume 2
     Books().ClearLog();
     EXPECT_EQ(Go(20), 1);
     EXPECT_EQ(Text(Selected()), "Section 1.1.1");
     EXPECT_EQ(ChildCalls(RootEntry(deep_)), 0) << "the book's level was built already";
-    EXPECT_EQ(ChildTexts(book_), (std::vector<std::string>{"Part 1", "Part 2"}));
+    EXPECT_EQ(ChildTexts(book_), (std::vector<std::string>{"Volume 1", "Volume 2"}));
     EXPECT_EQ(ChildTexts(Children(book_)[1]), std::vector<std::string>{"Chapter 2.1"});
 }
 
