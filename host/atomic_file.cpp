@@ -42,8 +42,10 @@ std::string LastErrorText() {
 bool WriteFileAtomically(const std::filesystem::path& path, const WriteInto& write, std::string* error) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     // A name of this process's own: two programs saving at once never write into one temporary file.
-    const std::filesystem::path temp =
-        folder / ("." + path.filename().string() + "." + std::to_string(getpid()) + ".new");
+    // (Built with append: GCC 12 warns wrongly about "literal" + std::string at -O3.)
+    std::string name(".");
+    name.append(path.filename().string()).append(".").append(std::to_string(getpid())).append(".new");
+    const std::filesystem::path temp = folder / name;
     SetLastError(ERROR_SUCCESS);
     HANDLE file =
         CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
