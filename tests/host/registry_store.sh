@@ -13,6 +13,9 @@ if ! command -v sqlite3 >/dev/null; then
   exit 77
 fi
 work="$(mktemp -d)"
+# Nothing of the user's own: the default places (the e-book store, the user's catalogs) are the test's.
+export HOME="$work/home" TAVRIN_EBOOK_STORE="$work/ebooks"
+mkdir -p "$HOME"
 holder=""
 cleanup() {
   if [[ -n "$holder" ]]; then kill "$holder" 2>/dev/null || true; fi
