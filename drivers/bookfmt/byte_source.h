@@ -10,11 +10,8 @@
 
 namespace tavrin::book {
 
-// Where a piece of a stretch of bytes goes.
-struct Piece {
-    uint8_t* to;
-    size_t length;
-};
+// Where a piece of a stretch of bytes goes (its `to` and `length`).
+using Piece = CrcPiece;
 
 class ByteSource {
   public:

@@ -233,6 +233,10 @@ uint32_t Crc32Copy(uint32_t crc, void* to, const void* from, size_t size) {
     return Crc32(crc, to, size);
 }
 
+CrcMethod CurrentCrcMethod() {
+    return g_widest;
+}
+
 CrcMethod LimitCrcMethod(CrcMethod widest) {
     CrcMethod previous = g_widest;
     g_widest = widest;

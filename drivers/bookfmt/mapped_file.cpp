@@ -84,13 +84,13 @@ bool MappedFile::CopyPieces(uint64_t offset, std::span<const Piece> pieces, uint
     if (sigsetjmp(g.back, 0) != 0) return false;
     g.active = 1;
     const uint8_t* from = base_ + offset;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        const Piece& p = pieces[i];
-        if (crcs)
-            crcs[i] = Crc32Copy(0, p.to, from, p.length);
-        else
+    if (crcs) {
+        Crc32CopyPages(from, pieces.data(), pieces.size(), crcs);
+    } else {
+        for (const Piece& p : pieces) {
             std::memcpy(p.to, from, p.length);
-        from += p.length;
+            from += p.length;
+        }
     }
     g.active = 0;
     return true;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -104,6 +107,89 @@ TEST_P(EveryCrcMethod, CopyingChecksAndCopiesEveryByte) {
                     ASSERT_EQ(out[to - 1], 0xA5);
                 }
             }
+}
+
+// Pages one after another, copied and checked several at a time: every page's CRC is its own, every
+// byte is copied, nothing is written around a page's copy, and nothing is read outside the pages
+// (they lie between two pages of memory that cannot be read). Lengths run over every short length,
+// across the grouped lengths' limits, and in counts that leave groups unfilled.
+TEST_P(EveryCrcMethod, PagesCopiedTogetherAreEachCheckedAndCopied) {
+    const size_t unit = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    std::mt19937 rng(11);
+    std::vector<size_t> lengths;
+    for (size_t n = 0; n <= 300; ++n)
+        lengths.push_back(n);
+    for (size_t n : {511u, 512u, 513u, 2047u, 2048u, 2049u, 4000u, 64u, 65u, 3u, 4u, 5u})
+        lengths.push_back(n);
+    for (int k = 0; k < 200; ++k)
+        lengths.push_back(rng() % 2200);
+    for (size_t count : {lengths.size(), size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{7}}) {
+        size_t total = 0;
+        for (size_t i = 0; i < count; ++i)
+            total += lengths[i];
+        // [no access][the pages, ending where the memory does][no access]
+        const size_t span = std::max(unit, (total + unit - 1) / unit * unit);
+        auto* area = static_cast<uint8_t*>(
+            mmap(nullptr, span + 2 * unit, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        ASSERT_NE(area, MAP_FAILED);
+        ASSERT_EQ(mprotect(area, unit, PROT_NONE), 0);
+        ASSERT_EQ(mprotect(area + unit + span, unit, PROT_NONE), 0);
+        uint8_t* from = area + unit + span - total; // the last page ends at the unreadable memory
+        for (size_t i = 0; i < total; ++i)
+            from[i] = static_cast<uint8_t>(rng());
+        // Each copy gets its own place with room around it, at varied alignments.
+        std::vector<uint8_t> out;
+        std::vector<size_t> at(count);
+        size_t place = 0;
+        for (size_t i = 0; i < count; ++i) {
+            place += 64 + i % 17;
+            at[i] = place;
+            place += lengths[i];
+        }
+        out.assign(place + 64, 0xA5);
+        std::vector<tavrin::book::CrcPiece> pieces(count);
+        for (size_t i = 0; i < count; ++i)
+            pieces[i] = {out.data() + at[i], lengths[i]};
+        std::vector<uint32_t> crcs(count, 0x5EEDu);
+        tavrin::book::Crc32CopyPages(from, pieces.data(), count, crcs.data());
+        const uint8_t* page = from;
+        size_t previousEnd = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t n = lengths[i];
+            ASSERT_EQ(crcs[i], BitByBit(0, page, n)) << "page " << i << " of " << count << ", length " << n;
+            ASSERT_TRUE(std::equal(page, page + n, out.begin() + static_cast<long>(at[i]))) << "length " << n;
+            for (size_t b = previousEnd; b < at[i]; ++b)
+                ASSERT_EQ(out[b], 0xA5) << "written around the copy of page " << i << ", length " << n;
+            previousEnd = at[i] + n;
+            page += n;
+        }
+        for (size_t b = previousEnd; b < out.size(); ++b)
+            ASSERT_EQ(out[b], 0xA5) << "written past the last copy";
+        munmap(area, span + 2 * unit);
+    }
+}
+
+// A page whose first bytes are the first of the readable memory (its first block starts before it).
+TEST_P(EveryCrcMethod, APageAtTheStartOfReadableMemoryIsReadFromItsStart) {
+    const size_t unit = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    auto* area = static_cast<uint8_t*>(
+        mmap(nullptr, 2 * unit, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(area, MAP_FAILED);
+    ASSERT_EQ(mprotect(area, unit, PROT_NONE), 0);
+    uint8_t* from = area + unit;
+    for (size_t i = 0; i < unit; ++i)
+        from[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (size_t n : {4u, 5u, 63u, 65u, 100u, 700u}) {
+        std::vector<uint8_t> out(n + 128, 0xA5);
+        tavrin::book::CrcPiece piece{out.data() + 64, n};
+        uint32_t crc = 0;
+        tavrin::book::Crc32CopyPages(from, &piece, 1, &crc);
+        EXPECT_EQ(crc, BitByBit(0, from, n)) << n;
+        EXPECT_TRUE(std::equal(from, from + n, out.begin() + 64)) << n;
+        EXPECT_EQ(out[63], 0xA5) << n;
+        EXPECT_EQ(out[64 + n], 0xA5) << n;
+    }
+    munmap(area, 2 * unit);
 }
 
 } // namespace

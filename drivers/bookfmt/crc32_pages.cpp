@@ -1,0 +1,152 @@
+// Many short pages copied and checked at once. A page's CRC by carry-less folding ends in a chain of
+// dependent multiplications (the lanes folded into one, then reduced to 32 bits) that takes longer
+// than folding a dictionary's page of a few hundred bytes; page after page, that chain is most of the
+// work. Here each page is folded into one 512-bit register, its bytes taken as whole 64-byte blocks
+// (the first block is the page's first (length mod 64) bytes with zeros before them, which leave the
+// CRC as it is, the starting value put in where the page's first bytes land), and the ends of four
+// pages are folded and reduced together, one page per 128-bit lane.
+//
+// Every byte is loaded once into a register that is both stored to the copy and folded into the CRC,
+// so the CRC is always that of the bytes copied, even while the source changes. The loads and stores
+// of a page's first block are masked: the bytes before the page are neither read nor written. (The
+// masked forms of the broadcasts and shuffles too: the plain ones trip a warning about an unset
+// value in the compiler's header.)
+#include "bookfmt/crc32.h"
+
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TAVRIN_CRC_PAGES_WIDE 1
+#endif
+
+namespace tavrin::book {
+namespace {
+
+#ifdef TAVRIN_CRC_PAGES_WIDE
+// The starting value of a page's CRC, 0xFFFFFFFF, lies on its first four bytes: 64 bytes loaded at
+// kStart + a put it where a first block of `a` bytes (after 64 - a zeros) has them, and 64 bytes at
+// kStart + a + 64 the rest of it on the second block when a < 4.
+alignas(64) constexpr uint8_t kStart[192] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,
+                                             0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,
+                                             0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,
+                                             0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+
+__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i FoldBy(__m512i x, __m512i k, __m512i next) {
+    const __m512i low = _mm512_clmulepi64_epi128(x, k, 0x00), high = _mm512_clmulepi64_epi128(x, k, 0x11);
+    return _mm512_ternarylogic_epi64(low, high, next, 0x96);
+}
+
+// One page of n >= 4 bytes copied from `from` to `to`, its bytes folded into the returned register.
+__attribute__((target("avx512f,avx512bw,bmi2,vpclmulqdq"))) inline __m512i
+FoldPage(uint8_t* to, const uint8_t* from, size_t n, __m512i k512) {
+    const size_t a = ((n - 1) & 63) + 1; // the first block's bytes, 1..64
+    const __mmask64 high = ~uint64_t{0} << (64 - a);
+    const __m512i first = _mm512_maskz_loadu_epi8(high, from - (64 - a));
+    _mm512_mask_storeu_epi8(to - (64 - a), high, first);
+    __m512i acc = _mm512_xor_si512(first, _mm512_loadu_si512(kStart + a));
+    const uint8_t* p = from + a;
+    uint8_t* t = to + a;
+    const uint8_t* end = from + n;
+    if (p == end) return acc;
+    __m512i v = _mm512_loadu_si512(p);
+    _mm512_storeu_si512(t, v);
+    acc = FoldBy(acc, k512, _mm512_xor_si512(v, _mm512_loadu_si512(kStart + a + 64)));
+    for (p += 64, t += 64; p != end; p += 64, t += 64) {
+        v = _mm512_loadu_si512(p);
+        _mm512_storeu_si512(t, v);
+        acc = FoldBy(acc, k512, v);
+    }
+    return acc;
+}
+
+// The CRCs of four pages whose registers are a0..a3: each register's four lanes folded into its last,
+// the four pages side by side, then reduced to 32 bits each.
+__attribute__((target("avx512f,avx512bw,avx512dq,vpclmulqdq"))) inline void
+Finish4(__m512i a0, __m512i a1, __m512i a2, __m512i a3, uint32_t* out) {
+    const __m512i k16 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0x0ccaa009e, 0x1751997d0));
+    const __m512i k5 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0, 0x163cd6124));
+    const __m512i poly = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0x1f7011641, 0x1db710641));
+    const __m512i mask32 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi32(0, 0, 0, -1));
+    // Lane j of every page side by side.
+    const __m512i t0 = _mm512_maskz_shuffle_i64x2(0xFF, a0, a1, 0x44),
+                  t1 = _mm512_maskz_shuffle_i64x2(0xFF, a0, a1, 0xEE);
+    const __m512i t2 = _mm512_maskz_shuffle_i64x2(0xFF, a2, a3, 0x44),
+                  t3 = _mm512_maskz_shuffle_i64x2(0xFF, a2, a3, 0xEE);
+    __m512i x = _mm512_maskz_shuffle_i64x2(0xFF, t0, t2, 0x88);
+    x = FoldBy(x, k16, _mm512_maskz_shuffle_i64x2(0xFF, t0, t2, 0xDD));
+    x = FoldBy(x, k16, _mm512_maskz_shuffle_i64x2(0xFF, t1, t3, 0x88));
+    x = FoldBy(x, k16, _mm512_maskz_shuffle_i64x2(0xFF, t1, t3, 0xDD));
+    // 128 to 64 bits, 64 to 32, and the Barrett reduction, as for one page.
+    x = _mm512_xor_si512(_mm512_bsrli_epi128(x, 8), _mm512_clmulepi64_epi128(k16, x, 0x01));
+    x = _mm512_xor_si512(_mm512_bsrli_epi128(x, 4),
+                         _mm512_clmulepi64_epi128(_mm512_and_si512(x, mask32), k5, 0x00));
+    __m512i t = _mm512_and_si512(_mm512_clmulepi64_epi128(_mm512_and_si512(x, mask32), poly, 0x10), mask32);
+    t = _mm512_clmulepi64_epi128(t, poly, 0x00);
+    x = _mm512_xor_si512(x, t);
+    // Each lane's second 32 bits, inverted.
+    alignas(64) uint32_t lanes[16];
+    _mm512_store_si512(lanes, x);
+    out[0] = ~lanes[1];
+    out[1] = ~lanes[5];
+    out[2] = ~lanes[9];
+    out[3] = ~lanes[13];
+}
+
+bool HasPagesWide() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("bmi2") &&
+                            __builtin_cpu_supports("vpclmulqdq");
+    return has;
+}
+
+__attribute__((target("avx512f,avx512bw,avx512dq,bmi2,vpclmulqdq"))) void
+CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_t* crcs) {
+    const __m512i k512 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0x1c6e41596, 0x154442bd4));
+    __m512i held[4];
+    size_t heldAt[4];
+    size_t h = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t n = pieces[i].length;
+        if (n < kCrcPageShortest || n > kCrcPageLongest) {
+            crcs[i] = Crc32Copy(0, pieces[i].to, from, n);
+        } else {
+            held[h] = FoldPage(pieces[i].to, from, n, k512);
+            heldAt[h++] = i;
+            if (h == 4) {
+                uint32_t out[4];
+                Finish4(held[0], held[1], held[2], held[3], out);
+                for (size_t k = 0; k < 4; ++k)
+                    crcs[heldAt[k]] = out[k];
+                h = 0;
+            }
+        }
+        from += n;
+    }
+    if (h) {
+        for (size_t k = h; k < 4; ++k)
+            held[k] = _mm512_setzero_si512();
+        uint32_t out[4];
+        Finish4(held[0], held[1], held[2], held[3], out);
+        for (size_t k = 0; k < h; ++k)
+            crcs[heldAt[k]] = out[k];
+    }
+}
+#endif
+
+} // namespace
+
+void Crc32CopyPages(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_t* crcs) {
+#ifdef TAVRIN_CRC_PAGES_WIDE
+    if (CurrentCrcMethod() == CrcMethod::Clmul512 && HasPagesWide()) {
+        CopyPagesWide(from, pieces, count, crcs);
+        return;
+    }
+#endif
+    for (size_t i = 0; i < count; ++i) {
+        crcs[i] = Crc32Copy(0, pieces[i].to, from, pieces[i].length);
+        from += pieces[i].length;
+    }
+}
+
+} // namespace tavrin::book
