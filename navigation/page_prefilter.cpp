@@ -131,7 +131,9 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
     return false;
 }
 
-// Blocks of 64, as ScanWide.
+// Blocks of 64, as ScanWide; with kCases false the text's two bytes have no other case (an exact
+// search, or bytes that are not letters) and each is compared once.
+template <bool kCases>
 __attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look, const PagePrefilterBytes& f,
                                                             size_t& q, size_t reach) {
     const __m512i rare = _mm512_set1_epi8(static_cast<char>(f.rareByte));
@@ -150,8 +152,10 @@ __attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look
         const unsigned char* at = look.page + base;
         const __m512i v = _mm512_loadu_si512(at);
         const __m512i p = _mm512_loadu_si512(at + pairOffset);
-        const __mmask64 runs = (_mm512_cmpeq_epi8_mask(v, rare) | _mm512_cmpeq_epi8_mask(v, rareOther)) &
-                               (_mm512_cmpeq_epi8_mask(p, pair) | _mm512_cmpeq_epi8_mask(p, pairOther));
+        __mmask64 runs = _mm512_cmpeq_epi8_mask(v, rare) & _mm512_cmpeq_epi8_mask(p, pair);
+        if constexpr (kCases)
+            runs = (_mm512_cmpeq_epi8_mask(v, rare) | _mm512_cmpeq_epi8_mask(v, rareOther)) &
+                   (_mm512_cmpeq_epi8_mask(p, pair) | _mm512_cmpeq_epi8_mask(p, pairOther));
         __mmask64 splits = _mm512_cmpeq_epi8_mask(v, mark);
         if (splits) {
             const __m512i next = _mm512_loadu_si512(at + 1);
@@ -234,7 +238,9 @@ bool PageLook::Scan() const {
 #if defined(__x86_64__) || defined(__i386__)
     const size_t width = std::min(g_widest, ProcessorWidth());
     if (width == 64) {
-        if (ScanWidest(*this, b, q, 64 + beyond)) return true;
+        const bool cases = b.rareOther != b.rareByte || b.pairOther != b.pairByte;
+        if (cases ? ScanWidest<true>(*this, b, q, 64 + beyond) : ScanWidest<false>(*this, b, q, 64 + beyond))
+            return true;
         return Bytes(q, n);
     }
     if (width == 32) {

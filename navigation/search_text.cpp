@@ -48,6 +48,10 @@ void* Allocate(size_t size) {
     return g_allocator ? g_allocator(size) : std::malloc(size);
 }
 
+bool DefaultAllocator() {
+    return g_allocator == nullptr;
+}
+
 bool ReserveScratch(size_t size) {
     size = std::max(size, kSearchBufferSize);
     if (g_searchBuffer && g_searchBufferSize >= size) return true;

@@ -46,6 +46,8 @@ namespace tavrin::search {
 using Allocator = void* (*)(size_t size);
 Allocator SetAllocator(Allocator allocator);
 void* Allocate(size_t size);
+// True while no test has put in an allocator of its own.
+bool DefaultAllocator();
 
 // SearchPageText for a page that PagePrefilter let through, with the text as PagePrefilter takes it:
 // `needle` (m bytes, folded with Fold when fold) and `rare`, the index of its rarest byte.

@@ -256,4 +256,28 @@ TEST(PageAhead, BlockThatCannotBeHadLeavesTheBatchAsItWas) {
     tavrin::search::SetAllocator(nullptr);
 }
 
+// Blocks are kept from one search to the next, but never handed to a search whose allocator is a
+// test's: the kept blocks do not hide memory that cannot be had.
+TEST(PageAhead, KeptBlocksServeTheNextSearchButNotAFailingAllocator) {
+    const Needle needle("qz");
+    const PagePrefilter filter = needle.Filter();
+    unsigned char* first = nullptr;
+    {
+        PageAhead ahead(filter, false);
+        first = ahead.Room(100);
+        ASSERT_NE(first, nullptr);
+    }
+    {
+        PageAhead again(filter, false);
+        EXPECT_EQ(again.Room(100), first) << "the block of the search before";
+    }
+    g_failAt = PageAhead::kBatchBytes;
+    tavrin::search::SetAllocator(&FailAt);
+    {
+        PageAhead failing(filter, false);
+        EXPECT_EQ(failing.Room(100), nullptr) << "no block to be had";
+    }
+    tavrin::search::SetAllocator(nullptr);
+}
+
 } // namespace
