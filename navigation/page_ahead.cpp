@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <pthread.h>
 #include <signal.h>
@@ -95,11 +96,22 @@ unsigned char* PageAhead::Room(size_t size) {
     return batch.block;
 }
 
+namespace {
+
+// The next page's place after a page of `length` bytes at `at`: on a multiple of 16 bytes after the
+// page's zero, the bytes up to there cleared (a sweep reads them).
+size_t PageEnds(unsigned char* block, size_t capacity, size_t at, size_t length) {
+    const size_t next = std::min(capacity, (at + length + 1 + 15) & ~size_t{15});
+    if (at + length < next) std::memset(block + at + length, 0, next - (at + length));
+    return next;
+}
+
+} // namespace
+
 void PageAhead::Add(int32_t number, size_t length) {
     Batch& batch = Filling();
     batch.pages.push_back(Page{number, batch.used, length, false});
-    // The next page starts on a multiple of 16 bytes after this one's zero.
-    batch.used = std::min(batch.capacity, (batch.used + length + 1 + 15) & ~size_t{15});
+    batch.used = PageEnds(batch.block, batch.capacity, batch.used, length);
 }
 
 PageAhead::Space PageAhead::Free() {
@@ -118,10 +130,8 @@ size_t PageAhead::AddRun(int32_t first, const int32_t* lengths, size_t count, si
         const int32_t length = lengths[taken];
         if (length < 0 || used + static_cast<size_t>(length) >= end) break;
         const auto n = static_cast<size_t>(length);
-        batch.block[used + n] = 0;
         batch.pages.push_back(Page{first + static_cast<int32_t>(taken), used, n, false, false});
-        // The next page starts on a multiple of 16 bytes after this one's zero.
-        used = std::min(batch.capacity, (used + n + 1 + 15) & ~size_t{15});
+        used = PageEnds(batch.block, batch.capacity, used, n);
     }
     batch.used = used;
     return taken;
@@ -200,11 +210,49 @@ void PageAhead::Look() {
     }
 }
 
+namespace {
+
+// A sweep over a batch's pages: the page that holds each place the quick look lets through is asked
+// whether its look stops there; a page that says yes is settled and the sweep goes on after it.
+struct BatchSweep {
+    const PagePrefilter& filter;
+    const unsigned char* block;
+    PageAhead::Page* page; // the first page not yet passed
+    PageAhead::Page* end;
+    size_t stretch; // the bytes swept
+
+    static size_t Visit(void* context, size_t q) {
+        auto& s = *static_cast<BatchSweep*>(context);
+        while (s.page != s.end && s.page->offset + s.page->length <= q)
+            ++s.page;
+        if (s.page == s.end) return s.stretch;
+        if (q < s.page->offset) return s.page->offset; // between two pages
+        if (!s.filter.HoldsAt(s.block + s.page->offset, s.page->length, q - s.page->offset)) return q + 1;
+        s.page->mayHold = true;
+        const size_t next = s.page->offset + s.page->length;
+        ++s.page;
+        return std::max(next, q + 1);
+    }
+};
+
+} // namespace
+
 void PageAhead::LookAt(Batch& batch, bool exact) {
+    if (filter_.Sweeps() && !batch.pages.empty()) {
+        // The pages lie in order in the block, zeros between them: one sweep over them all.
+        for (Page& page : batch.pages)
+            page.mayHold = page.checked = false;
+        BatchSweep sweep{filter_, batch.block, batch.pages.data(), batch.pages.data() + batch.pages.size(),
+                         batch.used};
+        filter_.Sweep(batch.block, batch.used, &BatchSweep::Visit, &sweep);
+    } else {
+        for (Page& page : batch.pages) {
+            page.mayHold = filter_.MayHold(batch.block + page.offset, page.length);
+            page.checked = false;
+        }
+    }
     for (Page& page : batch.pages) {
         const unsigned char* bytes = batch.block + page.offset;
-        page.mayHold = filter_.MayHold(bytes, page.length);
-        page.checked = false;
         if (!exact || !page.mayHold || searchWaits_.load(std::memory_order_relaxed)) continue;
         // A page whose area cannot be had is left to the search's thread, which says so.
         try {

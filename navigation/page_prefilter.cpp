@@ -131,32 +131,39 @@ __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePr
     return false;
 }
 
-// Blocks of 64, as ScanWide; with kCases false the text's two bytes have no other case (an exact
-// search, or bytes that are not letters) and each is compared once.
-template <bool kCases>
-__attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look, const PagePrefilterBytes& f,
-                                                            size_t& q, size_t reach) {
-    const __m512i rare = _mm512_set1_epi8(static_cast<char>(f.rareByte));
-    const __m512i rareOther = _mm512_set1_epi8(static_cast<char>(f.rareOther));
-    const __m512i pair = _mm512_set1_epi8(static_cast<char>(f.pairByte));
-    const __m512i pairOther = _mm512_set1_epi8(static_cast<char>(f.pairOther));
-    const __m512i mark = _mm512_set1_epi8(static_cast<char>(kMark));
-    const __m512i lineFeed = _mm512_set1_epi8(static_cast<char>(kLineBreak));
-    const __m512i nibble = _mm512_set1_epi8(0x0F);
-    const __m512i lowBits =
-        _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_load_si128(reinterpret_cast<const __m128i*>(f.lowBits)));
-    const __m512i highBits =
-        _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)));
-    const ptrdiff_t pairOffset = f.pairOffset;
-    auto block = [&](size_t base, unsigned skip) __attribute__((target("avx512f,avx512bw"))) {
-        const unsigned char* at = look.page + base;
+// The 64 places of the block at `at` that the quick look lets through: runs (the rare byte with the
+// pair byte at its distance) and splits (a 0xFF not before a line feed, after a byte that may be
+// the text's); with kCases false the text's two bytes have no other case (an exact search, or bytes
+// that are not letters) and each is compared once. Reads from at - 1 to at + 64 and at + pairOffset
+// to at + pairOffset + 63.
+struct WideBytes {
+    __m512i rare, rareOther, pair, pairOther, mark, lineFeed, nibble, lowBits, highBits;
+    ptrdiff_t pairOffset;
+
+    __attribute__((target("avx512f,avx512bw"))) explicit WideBytes(const PagePrefilterBytes& f)
+        : rare(_mm512_set1_epi8(static_cast<char>(f.rareByte))),
+          rareOther(_mm512_set1_epi8(static_cast<char>(f.rareOther))),
+          pair(_mm512_set1_epi8(static_cast<char>(f.pairByte))),
+          pairOther(_mm512_set1_epi8(static_cast<char>(f.pairOther))),
+          mark(_mm512_set1_epi8(static_cast<char>(kMark))),
+          lineFeed(_mm512_set1_epi8(static_cast<char>(kLineBreak))), nibble(_mm512_set1_epi8(0x0F)),
+          lowBits(_mm512_maskz_broadcast_i32x4(0xFFFF,
+                                               _mm_load_si128(reinterpret_cast<const __m128i*>(f.lowBits)))),
+          highBits(_mm512_maskz_broadcast_i32x4(
+              0xFFFF, _mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)))),
+          pairOffset(f.pairOffset) {}
+
+    template <bool kCases>
+    __attribute__((target("avx512f,avx512bw"))) void Masks(const unsigned char* at, __mmask64& runs,
+                                                           __mmask64& splits) const {
         const __m512i v = _mm512_loadu_si512(at);
         const __m512i p = _mm512_loadu_si512(at + pairOffset);
-        __mmask64 runs = _mm512_cmpeq_epi8_mask(v, rare) & _mm512_cmpeq_epi8_mask(p, pair);
+        runs = _mm512_cmpeq_epi8_mask(v, rare) & _mm512_cmpeq_epi8_mask(p, pair);
         if constexpr (kCases)
             runs = (_mm512_cmpeq_epi8_mask(v, rare) | _mm512_cmpeq_epi8_mask(v, rareOther)) &
                    (_mm512_cmpeq_epi8_mask(p, pair) | _mm512_cmpeq_epi8_mask(p, pairOther));
-        __mmask64 splits = _mm512_cmpeq_epi8_mask(v, mark);
+        splits = _mm512_cmpeq_epi8_mask(v, mark);
+        // Few blocks hold a 0xFF: the split test is made only for those that do.
         if (splits) {
             const __m512i next = _mm512_loadu_si512(at + 1);
             const __m512i prev = _mm512_loadu_si512(at - 1);
@@ -165,6 +172,17 @@ __attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look
                 _mm512_shuffle_epi8(highBits, _mm512_and_si512(_mm512_srli_epi16(prev, 4), nibble));
             splits &= ~_mm512_cmpeq_epi8_mask(next, lineFeed) & _mm512_test_epi8_mask(low, high);
         }
+    }
+};
+
+// Blocks of 64, as ScanWide.
+template <bool kCases>
+__attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look, const PagePrefilterBytes& f,
+                                                            size_t& q, size_t reach) {
+    const WideBytes w(f);
+    auto block = [&](size_t base, unsigned skip) __attribute__((target("avx512f,avx512bw"))) {
+        __mmask64 runs, splits;
+        w.Masks<kCases>(look.page + base, runs, splits);
         if (!(runs | splits)) return false;
         const uint64_t keep = ~uint64_t{0} << skip;
         return look.Block(base, runs & keep, splits & keep);
@@ -178,6 +196,30 @@ __attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look
         q = last + 64;
     }
     return false;
+}
+
+// A sweep's blocks of 64 from q while their reads stay inside the n bytes; q is left where they
+// ended.
+template <bool kCases>
+__attribute__((target("avx512f,avx512bw"))) void
+SweepWidest(const unsigned char* bytes, size_t n, const PagePrefilterBytes& f, size_t& q, size_t reach,
+            PagePrefilter::Visit visit, void* context) {
+    const WideBytes w(f);
+    while (q + reach <= n) {
+        __mmask64 runs, splits;
+        w.Masks<kCases>(bytes + q, runs, splits);
+        uint64_t places = runs | splits;
+        size_t advance = 64;
+        while (places) {
+            const size_t next = visit(context, q + static_cast<size_t>(__builtin_ctzll(places)));
+            if (next >= q + 64) {
+                advance = next - q;
+                break;
+            }
+            places &= ~uint64_t{0} << (next - q);
+        }
+        q += advance;
+    }
 }
 
 // The widest scan the processor has, in bytes per block.
@@ -277,6 +319,46 @@ PagePrefilter::PagePrefilter(const unsigned char* needle, size_t m, bool fold, s
         highBits_[h] = static_cast<uint8_t>(1u << (h & 7));
     for (unsigned b = 0; b < 256; ++b)
         if (before_[b]) lowBits_[b & 15] = static_cast<uint8_t>(lowBits_[b & 15] | highBits_[b >> 4]);
+}
+
+bool PagePrefilter::HoldsAt(const unsigned char* page, size_t n, size_t q) const {
+    if (m_ == 0 || m_ > n || q >= n) return false;
+    return PageLook{*this, page, n}.Bytes(q, q + 1);
+}
+
+bool PagePrefilter::Sweeps() const {
+#if defined(__x86_64__) || defined(__i386__)
+    return m_ > 0 && std::min(g_widest, ProcessorWidth()) == 64;
+#else
+    return false;
+#endif
+}
+
+void PagePrefilter::Sweep(const unsigned char* bytes, size_t n, Visit visit, void* context) const {
+    // The places a byte at a time: the rare byte or a 0xFF, each then tested by the visitor.
+    auto oneByOne = [&](size_t& q, size_t to) {
+        while (q < to) {
+            const unsigned char c = bytes[q];
+            q = c == rareByte_ || c == rareOther_ || c == kMark ? visit(context, q) : q + 1;
+        }
+    };
+    size_t q = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (Sweeps()) {
+        const PagePrefilterBytes b{rareByte_,   rareOther_,      pairByte_,       pairOther_,
+                                   pairOffset_, lowBits_.data(), highBits_.data()};
+        const ptrdiff_t d = pairOffset_;
+        const size_t first = std::max<size_t>(1, d < 0 ? static_cast<size_t>(-d) : 0);
+        const size_t beyond = std::max<size_t>(1, d > 0 ? static_cast<size_t>(d) : 0);
+        oneByOne(q, std::min(first, n));
+        const bool cases = rareOther_ != rareByte_ || pairOther_ != pairByte_;
+        if (cases)
+            SweepWidest<true>(bytes, n, b, q, 64 + beyond, visit, context);
+        else
+            SweepWidest<false>(bytes, n, b, q, 64 + beyond, visit, context);
+    }
+#endif
+    oneByOne(q, n);
 }
 
 bool PagePrefilter::MayHold(const unsigned char* page, size_t n) const {

@@ -20,6 +20,18 @@ class PagePrefilter {
     // line (with fold, the page's A-Z count as a-z); true when they may.
     bool MayHold(const unsigned char* page, size_t n) const;
 
+    // Pages laid one after another in `bytes[0, n)`, anything lying between them: calls
+    // visit(context, q), in increasing order, for every place q at which MayHold of the page that
+    // holds q could stop (and for some others); visit answers the place to go on from, after q. One
+    // pass over a batch of a dictionary's short pages instead of a start and an end per page.
+    // Only where the processor takes 64 bytes at a time (Sweeps()).
+    using Visit = size_t (*)(void* context, size_t q);
+    void Sweep(const unsigned char* bytes, size_t n, Visit visit, void* context) const;
+    bool Sweeps() const;
+    // Whether MayHold(page, n) would stop at q (0 <= q < n): what a sweep's visitor asks of the page
+    // that holds a place it was given.
+    bool HoldsAt(const unsigned char* page, size_t n, size_t q) const;
+
     // The text as it was given.
     const unsigned char* Needle() const { return needle_; }
     size_t Length() const { return m_; }

@@ -6,6 +6,7 @@
 #include "navigation/page_ahead.h"
 #include "navigation/search_bytes.h"
 #include "navigation/search_text.h"
+#include "search_reference.h"
 
 #include <gtest/gtest.h>
 
@@ -278,6 +279,64 @@ TEST(PageAhead, KeptBlocksServeTheNextSearchButNotAFailingAllocator) {
         EXPECT_EQ(failing.Room(100), nullptr) << "no block to be had";
     }
     tavrin::search::SetAllocator(nullptr);
+}
+
+// A batch's pages looked at in one sweep give each page the answer the quick look gives it alone:
+// random pages with sequences, two-byte characters and zeros, the text often at a page's first or
+// last bytes or split by a sequence, pages of every short length (a dictionary's), both cases, the
+// rarest byte before and after the second rarest. Every width runs (only 64 sweeps).
+TEST(PageAhead, ASweptBatchAnswersAsEachPageAlone) {
+    search_ref::RandomPages random(20261207);
+    for (size_t width : {64, 32}) {
+        const size_t previous = tavrin::search::UseScanWidth(width);
+        for (int round = 0; round < 60; ++round) {
+            std::vector<std::string> pages;
+            std::string needle;
+            while (needle.empty())
+                needle = random.Needle(random.Page());
+            const bool fold = round % 2 == 0;
+            std::string folded = needle;
+            if (fold)
+                for (char& c : folded)
+                    c = static_cast<char>(tavrin::search::Fold(static_cast<unsigned char>(c)));
+            const auto* text = reinterpret_cast<const unsigned char*>(folded.data());
+            const PagePrefilter filter(text, folded.size(), fold,
+                                       tavrin::search::RarestByte(text, folded.size()));
+            for (int p = 0; p < 400; ++p) {
+                std::string page = random.Below(4) == 0 ? random.Text(random.Below(8)) : random.Page();
+                const int where = random.Below(6);
+                if (where == 0) page = needle + page;
+                if (where == 1) page += needle;
+                if (where == 2 && needle.size() > 1)
+                    page = needle.substr(0, 1) + random.Sequence() + needle.substr(1) + page;
+                pages.push_back(page);
+            }
+            PageAhead ahead(filter, false);
+            size_t checked = 0, holding = 0;
+            auto takeBack = [&] {
+                const PageAhead::Batch& batch = ahead.Oldest();
+                for (const PageAhead::Page& page : batch.pages) {
+                    const std::string& sent = pages[static_cast<size_t>(page.number)];
+                    ASSERT_EQ(
+                        page.mayHold,
+                        filter.MayHold(reinterpret_cast<const unsigned char*>(sent.data()), sent.size()))
+                        << "width " << width << " round " << round << " page " << page.number << " text "
+                        << testing::PrintToString(needle) << " page " << testing::PrintToString(sent);
+                    holding += page.mayHold;
+                    ++checked;
+                }
+                ahead.Done();
+            };
+            for (size_t p = 0; p < pages.size(); ++p)
+                Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+            ahead.Hand();
+            while (!ahead.Empty())
+                takeBack();
+            ASSERT_EQ(checked, pages.size());
+            EXPECT_GT(holding, 0u) << "round " << round;
+        }
+        tavrin::search::UseScanWidth(previous);
+    }
 }
 
 } // namespace
