@@ -68,6 +68,15 @@ void Add(PageAhead& ahead, const std::string& page, int32_t number, const std::f
     ahead.Add(number, page.size());
 }
 
+// Every page added in order, then every batch taken back.
+void AddAll(PageAhead& ahead, const std::vector<std::string>& pages, const std::function<void()>& takeBack) {
+    for (size_t p = 0; p < pages.size(); ++p)
+        Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
+    ahead.Hand();
+    while (!ahead.Empty())
+        takeBack();
+}
+
 class PageAheadBothWays : public testing::TestWithParam<bool> {};
 
 INSTANTIATE_TEST_SUITE_P(PageAhead, PageAheadBothWays, testing::Values(true, false),
@@ -187,11 +196,7 @@ TEST(PageAhead, IdleLookerSleeps) {
         ahead.Oldest();
         ahead.Done();
     };
-    for (size_t p = 0; p < pages.size(); ++p)
-        Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
-    ahead.Hand();
-    while (!ahead.Empty())
-        takeBack();
+    AddAll(ahead, pages, takeBack);
     ASSERT_TRUE(ahead.Looker());
     // Nothing more is handed over: the looker waits, and a waiting thread costs no CPU.
     const auto before = ProcessCpu();
@@ -222,11 +227,7 @@ TEST(PageAhead, LookerKeepsOutOfTheHostsSignals) {
         ahead.Oldest(); // once the looker has looked, it has named itself
         ahead.Done();
     };
-    for (size_t p = 0; p < pages.size(); ++p)
-        Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
-    ahead.Hand();
-    while (!ahead.Empty())
-        takeBack();
+    AddAll(ahead, pages, takeBack);
     ASSERT_TRUE(ahead.Looker());
     std::optional<uint64_t> blocked = BlockedSignalsOf("tavrin-search");
     ASSERT_TRUE(blocked.has_value()) << "the looking thread is named";
@@ -327,11 +328,7 @@ TEST(PageAhead, ASweptBatchAnswersAsEachPageAlone) {
                 }
                 ahead.Done();
             };
-            for (size_t p = 0; p < pages.size(); ++p)
-                Add(ahead, pages[p], static_cast<int32_t>(p), takeBack);
-            ahead.Hand();
-            while (!ahead.Empty())
-                takeBack();
+            AddAll(ahead, pages, takeBack);
             ASSERT_EQ(checked, pages.size());
             EXPECT_GT(holding, 0u) << "round " << round;
         }
