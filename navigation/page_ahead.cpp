@@ -79,9 +79,7 @@ unsigned char* PageAhead::Room(size_t size) {
     if (!batch.pages.empty()) {
         if (batch.pages.size() < kBatchPages && size <= batch.capacity - batch.used)
             return batch.block + batch.used;
-        // The book is longer than one batch: from here on the batches are looked at on the second
-        // thread. Only now, while the first batch is still being filled, can the ring grow.
-        if (secondThread_ && !looker_.joinable() && handed_ == 0) StartLooker();
+        Grow();
         return nullptr;
     }
     if (batch.capacity < size) {
@@ -101,8 +99,19 @@ namespace {
 // The next page's place after a page of `length` bytes at `at`: on a multiple of 16 bytes after the
 // page's zero, the bytes up to there cleared (a sweep reads them).
 size_t PageEnds(unsigned char* block, size_t capacity, size_t at, size_t length) {
-    const size_t next = std::min(capacity, (at + length + 1 + 15) & ~size_t{15});
-    if (at + length < next) std::memset(block + at + length, 0, next - (at + length));
+    const size_t end = at + length;
+    const size_t next = std::min(capacity, (end + 1 + 15) & ~size_t{15});
+    if (next <= end) return next;
+    // 1 to 16 bytes (the next page may already lie after them): two stores that may overlap.
+    const size_t count = next - end;
+    const uint64_t zero = 0;
+    if (count >= 8) {
+        std::memcpy(block + end, &zero, 8);
+        std::memcpy(block + next - 8, &zero, 8);
+    } else {
+        for (size_t k = 0; k < count; ++k)
+            block[end + k] = 0;
+    }
     return next;
 }
 
@@ -137,9 +146,10 @@ size_t PageAhead::AddRun(int32_t first, const int32_t* lengths, size_t count, si
     return taken;
 }
 
-void PageAhead::Hand() {
+void PageAhead::Hand(bool more) {
     Batch& batch = Filling();
     if (batch.pages.empty()) return;
+    if (more) Grow();
     if (!looker_.joinable()) {
         LookAt(batch, false);
         ++handed_;
@@ -175,6 +185,12 @@ void PageAhead::Done() {
     batch.pages.clear();
     batch.used = 0;
     ++taken_;
+}
+
+void PageAhead::Grow() {
+    // The book is longer than one batch: from here on the batches are looked at on the second
+    // thread. Only now, while the first batch is still being filled, can the ring grow.
+    if (secondThread_ && !looker_.joinable() && handed_ == 0) StartLooker();
 }
 
 void PageAhead::StartLooker() {

@@ -81,9 +81,12 @@ class PageAhead {
     // long each is, and writes the zero after each. Takes pages only while they lie inside the
     // `bytes` the driver was given (a driver's wrong length is not trusted); the number taken.
     size_t AddRun(int32_t first, const int32_t* lengths, size_t count, size_t bytes);
-    // Hands the batch being filled over to be looked at; nothing when it holds no page.
-    void Hand();
+    // Hands the batch being filled over to be looked at; nothing when it holds no page. With
+    // `more`, pages follow it: a book longer than one batch gets its second thread here.
+    void Hand(bool more = false);
 
+    // The batch being filled holds pages.
+    bool Filled() const { return !ring_[handed_ % batches_].pages.empty(); }
     // No batch is left to fill: the oldest must be taken back first.
     bool Full() const { return handed_ - taken_ == batches_; }
     bool Empty() const { return handed_ == taken_; }
@@ -97,6 +100,7 @@ class PageAhead {
 
   private:
     Batch& Filling() { return ring_[handed_ % batches_]; }
+    void Grow();
     void StartLooker();
     void Look();
     void LookAt(Batch& batch, bool exact);

@@ -180,9 +180,20 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
         return true;
     };
 
-    // A driver that reads a run of pages at once fills the batch with as many as fit; a page that
-    // does not fit what is left of it (or every page, from a driver without runs, or of an HTML book,
-    // whose pages shrink once read) is read on its own.
+    // Hands the batch being filled over to be looked at, and takes batches back until one is free.
+    auto handOver = [&] {
+        ahead.Hand(true);
+        while (ahead.Full())
+            if (takeBack() != Go::On) return false;
+        // A message box shown meanwhile may have let the host call into other drivers.
+        BindTo(driver);
+        return true;
+    };
+
+    // A driver that reads a run of pages at once fills the batch with as many as fit, and a run
+    // that does not fit what is left of it goes on in the next batch; a page longer than a batch
+    // (and every page, from a driver without runs, or of an HTML book, whose pages shrink once read)
+    // is read on its own.
     const bool runs = g_cbi.CBIGetPages && !html;
     std::vector<int32_t> lengths(search::PageAhead::kBatchPages);
     for (int32_t page = 0; page < pages;) {
@@ -202,28 +213,30 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
                     continue;
                 }
             }
+            if (ahead.Filled()) {
+                if (!handOver()) return 1;
+                continue;
+            }
         }
         int32_t size = g_cbi.CBIGetPageSize ? g_cbi.CBIGetPageSize(book, page) : 0;
         if (size < 0) size = 0;
         const size_t room = static_cast<size_t>(size) + 1;
+        const bool filled = ahead.Filled();
         unsigned char* block = ahead.Room(room);
-        if (!block) {
+        if (!block && filled) {
             // The batch is full: it goes to be looked at, and the pages looked at are reported, as
             // many batches as it takes to have one to fill again.
-            ahead.Hand();
-            while (ahead.Full())
-                if (takeBack() != Go::On) return 1;
-            // A message box shown meanwhile may have let the host call into other drivers.
-            BindTo(driver);
+            if (!handOver()) return 1;
             if (page >= pages) break;
             block = ahead.Room(room);
-            if (!block) {
-                // The pages read so far are reported before this book's search ends.
-                ahead.Hand();
-                if (!takeBackAll()) return 1;
-                AfxMessageBox(kOutOfMemory, MB_OK);
-                return 0;
-            }
+        }
+        if (!block) {
+            // An empty batch without room: no block of that size was to be had. The pages read so
+            // far are reported before this book's search ends.
+            ahead.Hand();
+            if (!takeBackAll()) return 1;
+            AfxMessageBox(kOutOfMemory, MB_OK);
+            return 0;
         }
         int32_t length = size > 0 && g_cbi.CBIGetPage ? g_cbi.CBIGetPage(book, page, block, size) : 0;
         // A driver that claims more than the block holds is taken at the block's size.
