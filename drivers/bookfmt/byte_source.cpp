@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <sys/stat.h>
+#include <vector>
 #include <unistd.h>
 
 namespace tavrin::book {
@@ -59,13 +60,40 @@ class FileSource final : public ByteSource {
         return ReadFully(fd_, offset, out);
     }
 
-    // Runs of many pages are copied from a mapping of the file (mapped at the first run): no read
-    // into a block first and no thread to read ahead; the kernel reads the file ahead of the copy.
-    // A file that has shrunk since it was opened is read piece by piece, so that the read fails
-    // exactly where its bytes are gone.
+    // Runs of many pages: the first pass over the file reads each run into a block and copies its
+    // pages from there, each checked as it is copied; a later pass copies them from a mapping of the
+    // file (made then), with no read into a block. A mapping's first pass costs a page fault every
+    // few pages and, when it goes, the unmapping of every page, together more than the read; later
+    // passes cost only the copy. A run that starts before the one before it ended starts another
+    // pass (another search). A file that has shrunk since it was opened is read piece by piece, so
+    // that the read fails exactly where its bytes are gone.
     bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const override {
-        std::call_once(mapOnce_, [this] { map_ = MappedFile::Map(fd_, size_); });
-        if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces, crcs);
+        uint64_t total = 0;
+        for (const Piece& p : pieces)
+            total += p.length;
+        const bool again = offset < passEnd_.exchange(offset + total, std::memory_order_relaxed);
+        if (again || mapped_.load(std::memory_order_acquire)) {
+            std::call_once(mapOnce_, [this] {
+                map_ = MappedFile::Map(fd_, size_);
+                mapped_.store(true, std::memory_order_release);
+            });
+            if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces, crcs);
+        } else if (total <= kReadBlockLimit) {
+            thread_local std::vector<uint8_t> block;
+            if (block.size() < total) block.resize(static_cast<size_t>(total));
+            if (ReadFully(fd_, offset, {block.data(), static_cast<size_t>(total)})) {
+                if (crcs) {
+                    Crc32CopyPages(block.data(), pieces.data(), pieces.size(), crcs);
+                } else {
+                    const uint8_t* from = block.data();
+                    for (const Piece& p : pieces) {
+                        std::memcpy(p.to, from, p.length);
+                        from += p.length;
+                    }
+                }
+                return true;
+            }
+        }
         return ByteSource::ReadPieces(offset, pieces, crcs);
     }
 
@@ -123,6 +151,10 @@ class FileSource final : public ByteSource {
     uint64_t size_;
     uint64_t id_; // never given to another file, unlike the object's address
     mutable std::once_flag mapOnce_;
+    mutable std::atomic<bool> mapped_{false};
+    mutable std::atomic<uint64_t> passEnd_{0}; // where the last run ended
+    // A longer first-pass run (a search asks for 512 KB) is read piece by piece.
+    static constexpr uint64_t kReadBlockLimit = 4u << 20;
     mutable std::unique_ptr<MappedFile> map_;
 };
 

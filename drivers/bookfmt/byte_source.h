@@ -29,8 +29,9 @@ class ByteSource {
     }
     // For a caller that goes through a stretch of the source in larger runs (a book's pages read
     // many at a time): the bytes from `offset` on, copied piece after piece to where the pieces say,
-    // and, when `crcs` is given, the CRC-32 of each piece's bytes there. A file copies them from a
-    // mapping of itself, checking each piece as it copies it. What ReadAt of each piece would answer.
+    // and, when `crcs` is given, the CRC-32 of each piece's bytes there. A file reads the stretch
+    // into a block on its first pass and copies it from a mapping of itself on later ones, checking
+    // each piece as it copies it. What ReadAt of each piece would answer.
     virtual bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const {
         for (size_t i = 0; i < pieces.size(); ++i) {
             const Piece& p = pieces[i];
