@@ -254,8 +254,10 @@ struct BatchSweep {
 } // namespace
 
 void PageAhead::LookAt(Batch& batch, bool exact) {
-    if (filter_.Sweeps() && !batch.pages.empty()) {
-        // The pages lie in order in the block, zeros between them: one sweep over them all.
+    // Pages of a dictionary (under a kilobyte on average) are swept together: they lie in order in
+    // the block, zeros between them. Longer pages are looked at one by one, which costs less for
+    // each place the quick look lets through.
+    if (filter_.Sweeps() && !batch.pages.empty() && batch.used < batch.pages.size() * kSweptPageBytes) {
         for (Page& page : batch.pages)
             page.mayHold = page.checked = false;
         BatchSweep sweep{filter_, batch.block, batch.pages.data(), batch.pages.data() + batch.pages.size(),

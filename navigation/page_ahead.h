@@ -43,6 +43,8 @@ class PageAhead {
     static constexpr size_t kBatchBytes = 512 * 1024;
     static constexpr size_t kBatchPages = 2048;
     static constexpr size_t kBatches = 4;
+    // A batch whose pages are shorter than this on average is looked at in one sweep.
+    static constexpr size_t kSweptPageBytes = 1024;
     // A sleeping looker is woken once this many batches wait for it (or the search waits for one):
     // waking a thread costs the search some microseconds, so it is done once per few batches.
     static constexpr size_t kWakeAt = kBatches - 1;
