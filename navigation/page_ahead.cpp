@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <pthread.h>
 #include <signal.h>
@@ -97,22 +96,9 @@ unsigned char* PageAhead::Room(size_t size) {
 namespace {
 
 // The next page's place after a page of `length` bytes at `at`: on a multiple of 16 bytes after the
-// page's zero, the bytes up to there cleared (a sweep reads them).
-size_t PageEnds(unsigned char* block, size_t capacity, size_t at, size_t length) {
-    const size_t end = at + length;
-    const size_t next = std::min(capacity, (end + 1 + 15) & ~size_t{15});
-    if (next <= end) return next;
-    // 1 to 16 bytes (the next page may already lie after them): two stores that may overlap.
-    const size_t count = next - end;
-    const uint64_t zero = 0;
-    if (count >= 8) {
-        std::memcpy(block + end, &zero, 8);
-        std::memcpy(block + next - 8, &zero, 8);
-    } else {
-        for (size_t k = 0; k < count; ++k)
-            block[end + k] = 0;
-    }
-    return next;
+// page's zero.
+size_t PageEnds(size_t capacity, size_t at, size_t length) {
+    return std::min(capacity, (at + length + 1 + 15) & ~size_t{15});
 }
 
 } // namespace
@@ -120,7 +106,7 @@ size_t PageEnds(unsigned char* block, size_t capacity, size_t at, size_t length)
 void PageAhead::Add(int32_t number, size_t length) {
     Batch& batch = Filling();
     batch.pages.push_back(Page{number, batch.used, length, false});
-    batch.used = PageEnds(batch.block, batch.capacity, batch.used, length);
+    batch.used = PageEnds(batch.capacity, batch.used, length);
 }
 
 PageAhead::Space PageAhead::Free() {
@@ -139,8 +125,9 @@ size_t PageAhead::AddRun(int32_t first, const int32_t* lengths, size_t count, si
         const int32_t length = lengths[taken];
         if (length < 0 || used + static_cast<size_t>(length) >= end) break;
         const auto n = static_cast<size_t>(length);
+        batch.block[used + n] = 0;
         batch.pages.push_back(Page{first + static_cast<int32_t>(taken), used, n, false, false});
-        used = PageEnds(batch.block, batch.capacity, used, n);
+        used = PageEnds(batch.capacity, used, n);
     }
     batch.used = used;
     return taken;
@@ -255,7 +242,7 @@ struct BatchSweep {
 
 void PageAhead::LookAt(Batch& batch, bool exact) {
     // Pages of a dictionary (under a kilobyte on average) are swept together: they lie in order in
-    // the block, zeros between them. Longer pages are looked at one by one, which costs less for
+    // the block (whatever lies between them is never taken for a page's bytes). Longer pages are looked at one by one, which costs less for
     // each place the quick look lets through.
     if (filter_.Sweeps() && !batch.pages.empty() && batch.used < batch.pages.size() * kSweptPageBytes) {
         for (Page& page : batch.pages)
