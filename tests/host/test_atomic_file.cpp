@@ -10,7 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <csignal>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -55,6 +59,38 @@ TEST(AtomicFile, ReplacesTheFileWholeAndLeavesNothingElse) {
     // A file that did not exist is made.
     ASSERT_TRUE(WriteFileAtomically(folder / "fresh.dat", Writing("first"), &error)) << error;
     EXPECT_EQ(Read(folder / "fresh.dat"), "first");
+}
+
+// A program killed while it saved leaves its temporary file; the next save removes it, but never the
+// temporary file of a program still running (it may be saving now) nor any other file.
+TEST(AtomicFile, ASaveRemovesWhatKilledSavesLeftAndNothingElse) {
+    testfs::TempFolder folder;
+    const std::string path = folder / "catalogs.dat";
+    WriteText(path, "old");
+    // A process that has ended: its number names nobody now (or, rarely, a new process, whose file
+    // then stays: never wrongly removed).
+    const pid_t gone = fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) _exit(0);
+    int status = 0;
+    ASSERT_EQ(waitpid(gone, &status, 0), gone);
+    const std::string left = folder / (".catalogs.dat." + std::to_string(gone) + ".new");
+    const std::string running = folder / (".catalogs.dat." + std::to_string(getppid()) + ".new");
+    const std::vector<std::string> others = {folder / ".catalogs.dat.12x.new", folder / ".other.dat.1.new",
+                                             folder / "catalogs.dat.1.new", folder / ".catalogs.dat..new"};
+    WriteText(left, "half a save");
+    WriteText(running, "a save going on");
+    for (const std::string& other : others)
+        WriteText(other, "user's");
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path, Writing("new"), &error)) << error;
+    EXPECT_EQ(Read(path), "new");
+    if (kill(gone, 0) != 0) {
+        EXPECT_FALSE(fs::exists(left)) << "the killed save's leftover";
+    }
+    EXPECT_TRUE(fs::exists(running)) << "a running program's temporary file";
+    for (const std::string& other : others)
+        EXPECT_EQ(Read(other), "user's") << other;
 }
 
 TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndRemovesTheTemporaryOne) {
