@@ -36,7 +36,13 @@ bool ChangesUserCatalogs(const std::string& command) {
     return false;
 }
 
+void UserCatalogFile::Warn(std::string text) {
+    std::fprintf(stderr, "tavrin-host: warning: %s\n", text.c_str());
+    loadWarning_ = std::move(text);
+}
+
 void UserCatalogFile::Load(CTavrinCtrl& shelf) {
+    loadWarning_.clear();
     std::error_code ec;
     const fs::file_status status = fs::status(path_, ec);
     if (status.type() == fs::file_type::not_found) return;
@@ -50,10 +56,8 @@ void UserCatalogFile::Load(CTavrinCtrl& shelf) {
         const std::string reason = ec                                        ? ec.message()
                                    : status.type() != fs::file_type::regular ? "it is not a regular file"
                                                                              : LastErrorText();
-        std::fprintf(
-            stderr,
-            "tavrin-host: warning: the user catalogs %s cannot be read: %s; the shelf shows none of them\n",
-            path_.c_str(), reason.c_str());
+        Warn("the user catalogs " + path_.string() + " cannot be read: " + reason +
+             "; the shelf shows none of them");
         keepOld_ = status.type() == fs::file_type::regular;
         return;
     }
@@ -69,11 +73,9 @@ void UserCatalogFile::Load(CTavrinCtrl& shelf) {
         SetLastError(code);
         reason = "a read failed: " + LastErrorText();
     }
-    std::fprintf(
-        stderr,
-        "tavrin-host: warning: the user catalogs %s could not be read whole (%s); the shelf shows what "
-        "was read before that, and the file will be kept as it is under another name at the next save\n",
-        path_.c_str(), reason.c_str());
+    Warn("the user catalogs " + path_.string() + " could not be read whole (" + reason +
+         "); the shelf shows what was read before that, and the file will be kept as it is under "
+         "another name at the next save");
     keepOld_ = true;
 }
 

@@ -20,9 +20,12 @@ class UserCatalogFile {
     explicit UserCatalogFile(std::filesystem::path path) : path_(std::move(path)) {}
 
     // Hangs the catalogs of the file into the shelf. A missing file is no error. A file that cannot be
-    // read, or is read only in part, is a warning on stderr: the shelf keeps what was read, and the
-    // file is kept under another name at the first save rather than overwritten.
+    // read, or is read only in part, is a warning on stderr (and in LoadWarning(), for a program with
+    // a window to show): the shelf keeps what was read, and the file is kept under another name at
+    // the first save rather than overwritten.
     void Load(CTavrinCtrl& shelf);
+    // The last Load's warning, without the program's name; empty when the file was read whole.
+    const std::string& LoadWarning() const { return loadWarning_; }
 
     // Writes the shelf's user catalogs into the file atomically (see WriteFileAtomically). On failure
     // the file is left as it was and the reason is printed on stderr; false.
@@ -42,7 +45,10 @@ class UserCatalogFile {
     // be moved.
     bool KeepUnreadFile(const std::filesystem::path& file);
 
+    void Warn(std::string text);
+
     std::filesystem::path path_;
+    std::string loadWarning_;
     bool keepOld_ = false; // the file on disk was not read whole
     bool changed_ = false;
     bool failed_ = false;

@@ -99,6 +99,8 @@ bool ReaderApp::Start(std::string* error) {
     }
     OnSize(width, height);
     catalogs_.Load(*shelf_);
+    // Said in the window too: a reader started from a desktop has no terminal.
+    if (!catalogs_.LoadWarning().empty()) Note("Your catalogs: " + catalogs_.LoadWarning());
     OpenItems(*shelf_, Tree(), state->open);
     ::SetFocus(Tree());
     // Whatever can change the user's catalogs passes the shelf as a command, a finished label edit or

@@ -149,6 +149,29 @@ TEST_F(ReaderAppTest, ASearchOfEveryBookIsStoppedByEsc) {
     EXPECT_NE(app->Pane().Progress().find("stopped"), std::string::npos);
 }
 
+// A catalogs file that cannot be read whole is said in the window, not only on a terminal the person
+// may not have; the shelf shows what could be read.
+TEST_F(ReaderAppTest, DamagedCatalogsAreSaidInTheWindow) {
+    ASSERT_TRUE(app->Finish());
+    app.reset();
+    plat::ResetWindows();
+    {
+        std::ofstream damaged(std::getenv("TAVRIN_USER_CATALOGS"), std::ios::binary);
+        damaged << "not a catalogs file at all, but some bytes of something else";
+    }
+    tavrin::reader::ReaderOptions options;
+    options.userCatalogs = std::getenv("TAVRIN_USER_CATALOGS");
+    options.statePath = dir / "reader-state.txt";
+    app = std::make_unique<tavrin::reader::ReaderApp>(screen, options);
+    std::string error;
+    ASSERT_TRUE(app->Start(&error)) << error;
+    app->Settle();
+    const std::string& note = app->Pane().Progress();
+    EXPECT_NE(note.find("Your catalogs"), std::string::npos) << note;
+    EXPECT_NE(note.find("could not be read whole"), std::string::npos) << note;
+    EXPECT_NE(Find(kRiver), nullptr) << "the shelf is there";
+}
+
 TEST_F(ReaderAppTest, ANewCatalogMadeWithThePaneButtonIsSaved) {
     HTREEITEM literature = Find("Bookshelf / Literature");
     ASSERT_NE(literature, nullptr);
