@@ -3,6 +3,7 @@
 #include "bookfmt/driver_state.h"
 #include "bookfmt/format.h"
 #include "bookfmt/text.h"
+#include "common/entry_guard.h"
 
 #include "tavrin/cbi.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -19,11 +21,7 @@ using namespace tavrin::book::driver;
 
 // Runs `body`, turning any exception into `failed`.
 template <class Result, class Body> Result Guard(Result failed, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return failed;
-    }
+    return tavrin::driver::GuardEntry(failed, std::forward<Body>(body));
 }
 
 const Reader* ReaderOf(CBI_HBOOK book) {

@@ -1,6 +1,7 @@
 // DictDrv.dll: the driver of DICT dictionaries (NAME.index with NAME.dict.dz or NAME.dict). Thin C
 // wrappers over the open dictionaries; every call checks its handle and buffers, and no exception
 // leaves a call.
+#include "common/entry_guard.h"
 #include "dict/index_file.h"
 #include "dict/open_dictionaries.h"
 #include "dict/shelf_text.h"
@@ -12,23 +13,15 @@
 #include <exception>
 #include <fstream>
 #include <string>
+#include <utility>
 
 namespace {
 
 using namespace tavrin::dict;
 
 template <class Result, class Body> Result Guard(Result failed, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        try {
-            Driver().Fail(std::string("the dictionary driver failed: ") + e.what());
-        } catch (...) {
-        }
-        return failed;
-    } catch (...) {
-        return failed;
-    }
+    return tavrin::driver::GuardEntry(failed, std::forward<Body>(body), "the dictionary driver failed: ",
+                                      [](std::string reason) { Driver().Fail(std::move(reason)); });
 }
 
 std::string BookNumberOf(const Dictionary& d) {

@@ -1,5 +1,6 @@
 // eBookDrv.dll: the shared driver of HTML e-books. Thin C wrappers over the store and the open books;
 // every call checks its handle and buffers, and no exception leaves a call.
+#include "common/entry_guard.h"
 #include "ebook/open_books.h"
 #include "ebook/shelf_text.h"
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -17,17 +19,8 @@ using namespace tavrin::ebook;
 
 // Runs a call's body; an exception (memory that could not be had) fails the call with its reason.
 template <class Result, class Body> Result Guard(Result failed, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        try {
-            Driver().Fail(std::string("the e-book driver failed: ") + e.what());
-        } catch (...) {
-        }
-        return failed;
-    } catch (...) {
-        return failed;
-    }
+    return tavrin::driver::GuardEntry(failed, std::forward<Body>(body), "the e-book driver failed: ",
+                                      [](std::string reason) { Driver().Fail(std::move(reason)); });
 }
 
 // Contents items are entry index + 1; the root entry (index 0) is item 1.
