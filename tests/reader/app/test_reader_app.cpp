@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -44,14 +45,26 @@ class ReaderAppTest : public ::testing::Test {
     void SetUp() override {
         dir = std::filesystem::path(std::getenv("TAVRIN_USER_CATALOGS")).parent_path();
         std::filesystem::remove(std::getenv("TAVRIN_USER_CATALOGS"));
+        std::filesystem::remove(dir / "reader-state.txt");
+        Launch();
+    }
+    // Starts the reader on the test's catalogs and state files.
+    void Launch() {
         tavrin::reader::ReaderOptions options;
         options.userCatalogs = std::getenv("TAVRIN_USER_CATALOGS");
         options.statePath = dir / "reader-state.txt";
-        std::filesystem::remove(options.statePath);
         app = std::make_unique<tavrin::reader::ReaderApp>(screen, options);
         std::string error;
         ASSERT_TRUE(app->Start(&error)) << error;
         app->Settle();
+    }
+    // Ends the reader as a person closing it does; `between` runs while it is not running.
+    void Restart(const std::function<void()>& between = [] {}) {
+        ASSERT_TRUE(app->Finish());
+        app.reset();
+        plat::ResetWindows();
+        between();
+        Launch();
     }
     void TearDown() override {
         if (app) app->Finish();
@@ -152,20 +165,10 @@ TEST_F(ReaderAppTest, ASearchOfEveryBookIsStoppedByEsc) {
 // A catalogs file that cannot be read whole is said in the window, not only on a terminal the person
 // may not have; the shelf shows what could be read.
 TEST_F(ReaderAppTest, DamagedCatalogsAreSaidInTheWindow) {
-    ASSERT_TRUE(app->Finish());
-    app.reset();
-    plat::ResetWindows();
-    {
+    Restart([] {
         std::ofstream damaged(std::getenv("TAVRIN_USER_CATALOGS"), std::ios::binary);
         damaged << "not a catalogs file at all, but some bytes of something else";
-    }
-    tavrin::reader::ReaderOptions options;
-    options.userCatalogs = std::getenv("TAVRIN_USER_CATALOGS");
-    options.statePath = dir / "reader-state.txt";
-    app = std::make_unique<tavrin::reader::ReaderApp>(screen, options);
-    std::string error;
-    ASSERT_TRUE(app->Start(&error)) << error;
-    app->Settle();
+    });
     const std::string& note = app->Pane().Progress();
     EXPECT_NE(note.find("Your catalogs"), std::string::npos) << note;
     EXPECT_NE(note.find("could not be read whole"), std::string::npos) << note;
@@ -214,15 +217,7 @@ TEST_F(ReaderAppTest, ABookDraggedIntoANewCatalogIsThereAfterARestart) {
     EXPECT_GT(std::filesystem::file_size(std::getenv("TAVRIN_USER_CATALOGS")), sizeBefore)
         << "saved as soon as the drop is done, not only at the end";
     // Closed and started again: the catalog file has the book in the catalog.
-    ASSERT_TRUE(app->Finish());
-    app.reset();
-    plat::ResetWindows();
-    tavrin::reader::ReaderOptions options;
-    options.userCatalogs = std::getenv("TAVRIN_USER_CATALOGS");
-    options.statePath = dir / "reader-state.txt";
-    app = std::make_unique<tavrin::reader::ReaderApp>(screen, options);
-    std::string error;
-    ASSERT_TRUE(app->Start(&error)) << error;
+    Restart();
     EXPECT_NE(Find("Bookshelf / Unclassified / Poems / Tang Poems"), nullptr);
 }
 
