@@ -242,8 +242,8 @@ struct BatchSweep {
 
 void PageAhead::LookAt(Batch& batch, bool exact) {
     // Pages of a dictionary (under a kilobyte on average) are swept together: they lie in order in
-    // the block (whatever lies between them is never taken for a page's bytes). Longer pages are looked at one by one, which costs less for
-    // each place the quick look lets through.
+    // the block (whatever lies between them is never taken for a page's bytes). Longer pages are
+    // looked at one by one, which costs less for each place the quick look lets through.
     if (filter_.Sweeps() && !batch.pages.empty() && batch.used < batch.pages.size() * kSweptPageBytes) {
         for (Page& page : batch.pages)
             page.mayHold = page.checked = false;

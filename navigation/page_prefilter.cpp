@@ -72,6 +72,12 @@ struct PageLook {
         return false;
     }
     bool Scan() const;
+
+    // The filter's bytes as the wide passes load them.
+    static PagePrefilterBytes Wide(const PagePrefilter& f) {
+        return {f.rareByte_,   f.rareOther_,      f.pairByte_,       f.pairOther_,
+                f.pairOffset_, f.lowBits_.data(), f.highBits_.data()};
+    }
 };
 
 namespace {
@@ -158,10 +164,11 @@ struct WideBytes {
                                                            __mmask64& splits) const {
         const __m512i v = _mm512_loadu_si512(at);
         const __m512i p = _mm512_loadu_si512(at + pairOffset);
-        runs = _mm512_cmpeq_epi8_mask(v, rare) & _mm512_cmpeq_epi8_mask(p, pair);
         if constexpr (kCases)
             runs = (_mm512_cmpeq_epi8_mask(v, rare) | _mm512_cmpeq_epi8_mask(v, rareOther)) &
                    (_mm512_cmpeq_epi8_mask(p, pair) | _mm512_cmpeq_epi8_mask(p, pairOther));
+        else
+            runs = _mm512_cmpeq_epi8_mask(v, rare) & _mm512_cmpeq_epi8_mask(p, pair);
         splits = _mm512_cmpeq_epi8_mask(v, mark);
         // Few blocks hold a 0xFF: the split test is made only for those that do.
         if (splits) {
@@ -268,20 +275,15 @@ bool ScanNarrow(const PageLook& look, const PagePrefilterBytes& f, size_t& q, si
 } // namespace
 
 bool PageLook::Scan() const {
-    const PagePrefilterBytes b{f.rareByte_,   f.rareOther_,      f.pairByte_,       f.pairOther_,
-                               f.pairOffset_, f.lowBits_.data(), f.highBits_.data()};
-    // Wide loads reach from q - 1 (the byte before) and from q + pairOffset, up to the byte after the
-    // block and the block's pair bytes.
-    const ptrdiff_t d = b.pairOffset;
-    const size_t first = std::max<size_t>(1, d < 0 ? static_cast<size_t>(-d) : 0);
-    const size_t beyond = std::max<size_t>(1, d > 0 ? static_cast<size_t>(d) : 0);
-    size_t q = std::min(first, n);
+    const PagePrefilterBytes b = Wide(f);
+    const size_t beyond = f.beyond_;
+    size_t q = std::min(f.first_, n);
     if (Bytes(0, q)) return true;
 #if defined(__x86_64__) || defined(__i386__)
     const size_t width = std::min(g_widest, ProcessorWidth());
     if (width == 64) {
-        const bool cases = b.rareOther != b.rareByte || b.pairOther != b.pairByte;
-        if (cases ? ScanWidest<true>(*this, b, q, 64 + beyond) : ScanWidest<false>(*this, b, q, 64 + beyond))
+        if (f.cases_ ? ScanWidest<true>(*this, b, q, 64 + beyond)
+                     : ScanWidest<false>(*this, b, q, 64 + beyond))
             return true;
         return Bytes(q, n);
     }
@@ -307,6 +309,11 @@ PagePrefilter::PagePrefilter(const unsigned char* needle, size_t m, bool fold, s
     pairOffset_ = static_cast<ptrdiff_t>(pair) - static_cast<ptrdiff_t>(rare);
     pairByte_ = m ? needle[pair] : 0;
     pairOther_ = fold ? OtherCase(pairByte_) : pairByte_;
+    // Wide loads reach from q - 1 (the byte before) and from q + pairOffset, up to the byte after the
+    // block and the block's pair bytes.
+    first_ = std::max<size_t>(1, pairOffset_ < 0 ? static_cast<size_t>(-pairOffset_) : 0);
+    beyond_ = std::max<size_t>(1, pairOffset_ > 0 ? static_cast<size_t>(pairOffset_) : 0);
+    cases_ = rareOther_ != rareByte_ || pairOther_ != pairByte_;
 
     std::array<bool, 256> inText{};
     for (size_t k = 0; k + 1 < m; ++k)
@@ -345,17 +352,12 @@ void PagePrefilter::Sweep(const unsigned char* bytes, size_t n, Visit visit, voi
     size_t q = 0;
 #if defined(__x86_64__) || defined(__i386__)
     if (Sweeps()) {
-        const PagePrefilterBytes b{rareByte_,   rareOther_,      pairByte_,       pairOther_,
-                                   pairOffset_, lowBits_.data(), highBits_.data()};
-        const ptrdiff_t d = pairOffset_;
-        const size_t first = std::max<size_t>(1, d < 0 ? static_cast<size_t>(-d) : 0);
-        const size_t beyond = std::max<size_t>(1, d > 0 ? static_cast<size_t>(d) : 0);
-        oneByOne(q, std::min(first, n));
-        const bool cases = rareOther_ != rareByte_ || pairOther_ != pairByte_;
-        if (cases)
-            SweepWidest<true>(bytes, n, b, q, 64 + beyond, visit, context);
+        const PagePrefilterBytes b = PageLook::Wide(*this);
+        oneByOne(q, std::min(first_, n));
+        if (cases_)
+            SweepWidest<true>(bytes, n, b, q, 64 + beyond_, visit, context);
         else
-            SweepWidest<false>(bytes, n, b, q, 64 + beyond, visit, context);
+            SweepWidest<false>(bytes, n, b, q, 64 + beyond_, visit, context);
     }
 #endif
     oneByOne(q, n);

@@ -48,6 +48,10 @@ class PagePrefilter {
     // the rare byte itself).
     ptrdiff_t pairOffset_;
     unsigned char pairByte_, pairOther_;
+    // The wide loads reach from q - first_ (the byte before, or the pair byte before) to beyond_
+    // bytes after a block; cases_: a byte of the two has another case to look for.
+    size_t first_ = 1, beyond_ = 1;
+    bool cases_ = false;
     std::array<bool, 256> before_{}; // raw bytes that are, folded with fold, a byte of the text but its last
     alignas(16) std::array<uint8_t, 16> lowBits_{}, highBits_{}; // before_ by the bytes' halves
 };
