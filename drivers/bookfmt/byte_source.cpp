@@ -80,8 +80,13 @@ class FileSource final : public ByteSource {
             if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces, crcs);
         } else if (total <= kReadBlockLimit) {
             thread_local std::vector<uint8_t> block;
-            if (block.size() < total) block.resize(static_cast<size_t>(total));
-            if (ReadFully(fd_, offset, {block.data(), static_cast<size_t>(total)})) {
+            bool room = true;
+            try {
+                if (block.size() < total) block.resize(static_cast<size_t>(total));
+            } catch (const std::bad_alloc&) {
+                room = false; // piece by piece, below
+            }
+            if (room && ReadFully(fd_, offset, {block.data(), static_cast<size_t>(total)})) {
                 if (crcs) {
                     Crc32CopyPages(block.data(), pieces.data(), pieces.size(), crcs);
                 } else {
