@@ -82,6 +82,20 @@ start_reader() {
   done
   [[ -n "$wid" ]] || fail "the reader's window did not appear in a minute"
   wait_for "the first frame" test -s "$TAVRIN_READER_LAYOUT"
+  # The window may be made anew while drawing is set up (the one found first is then gone): once the
+  # first frame is there it is looked up again, until its place on the screen can be had.
+  local geometry=""
+  for _ in $(seq 300); do
+    wid="$(xdotool search --onlyvisible --name "Tavrin reader" 2>/dev/null | head -1)" || true
+    if [[ -n "$wid" ]] && geometry="$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"; then
+      break
+    fi
+    geometry=""
+    sleep 0.2
+  done
+  [[ -n "$geometry" ]] || fail "the reader's window could not be measured"
+  eval "$geometry"
+  origin_x=$X; origin_y=$Y
 }
 
 click_at() { xdotool mousemove --window "$wid" "$1" "$2" click "${3:-1}"; }
@@ -96,8 +110,6 @@ dark_share() {
 }
 
 start_reader
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-origin_x=$X; origin_y=$Y
 
 # ---- a double click opens a catalog ----
 classic="Bookshelf / Literature / Classical Poetry"
