@@ -87,15 +87,7 @@ class FileSource final : public ByteSource {
                 room = false; // piece by piece, below
             }
             if (room && ReadFully(fd_, offset, {block.data(), static_cast<size_t>(total)})) {
-                if (crcs) {
-                    Crc32CopyPages(block.data(), pieces.data(), pieces.size(), crcs);
-                } else {
-                    const uint8_t* from = block.data();
-                    for (const Piece& p : pieces) {
-                        std::memcpy(p.to, from, p.length);
-                        from += p.length;
-                    }
-                }
+                Crc32CopyPages(block.data(), pieces.data(), pieces.size(), crcs);
                 return true;
             }
         }

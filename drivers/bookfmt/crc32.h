@@ -15,7 +15,7 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size);
 uint32_t Crc32Copy(uint32_t crc, void* to, const void* from, size_t size);
 
 // Pages that lie one after another from `from`, each copied to its own place: crcs[i] is
-// Crc32(0, page i), with the page's bytes at pieces[i].to afterwards. Pages from kCrcPageShortest to
+// Crc32(0, page i), with the page's bytes at pieces[i].to afterwards (without crcs, only the copies). Pages from kCrcPageShortest to
 // kCrcPageLongest bytes are checked several at a time where the processor allows (a dictionary's
 // pages of a few hundred bytes cost hardly more than their bytes); the others one by one.
 struct CrcPiece {

@@ -137,6 +137,13 @@ CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_
 } // namespace
 
 void Crc32CopyPages(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_t* crcs) {
+    if (!crcs) {
+        for (size_t i = 0; i < count; ++i) {
+            std::memcpy(pieces[i].to, from, pieces[i].length);
+            from += pieces[i].length;
+        }
+        return;
+    }
 #ifdef TAVRIN_CRC_PAGES_WIDE
     if (CurrentCrcMethod() == CrcMethod::Clmul512 && HasPagesWide()) {
         CopyPagesWide(from, pieces, count, crcs);

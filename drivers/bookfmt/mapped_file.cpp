@@ -84,14 +84,7 @@ bool MappedFile::CopyPieces(uint64_t offset, std::span<const Piece> pieces, uint
     if (sigsetjmp(g.back, 0) != 0) return false;
     g.active = 1;
     const uint8_t* from = base_ + offset;
-    if (crcs) {
-        Crc32CopyPages(from, pieces.data(), pieces.size(), crcs);
-    } else {
-        for (const Piece& p : pieces) {
-            std::memcpy(p.to, from, p.length);
-            from += p.length;
-        }
-    }
+    Crc32CopyPages(from, pieces.data(), pieces.size(), crcs);
     g.active = 0;
     return true;
 }

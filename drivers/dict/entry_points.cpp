@@ -10,7 +10,6 @@
 #include "tavrin/dict_lookup.h"
 
 #include <cstring>
-#include <exception>
 #include <fstream>
 #include <string>
 #include <utility>

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <string>
 #include <utility>
 
