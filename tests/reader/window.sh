@@ -21,13 +21,19 @@ export TAVRIN_READER_STATE="$work/reader-state.txt"
 reader="$build/host/reader/tavrin-reader"
 
 # ---- an X server of our own ----
-display=""
-for n in $(seq 91 140); do
-  if [[ ! -e "/tmp/.X11-unix/X$n" && ! -e "/tmp/.X$n-lock" ]]; then display=":$n"; break; fi
-done
-[[ -n "$display" ]] || { echo "window.sh: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# The server picks a free display itself and says which (-displayfd): two tests or programs looking
+# for a free number at once would otherwise both take the same one.
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
+exec {display_fd}>&-
+display=""
+for _ in $(seq 100); do
+  [[ -s "$work/display" ]] && display=":$(tr -dc 0-9 <"$work/display")" && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
+done
+[[ "$display" != ":" && -n "$display" ]] || { echo "window.sh: Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 reader_pid=""
 cleanup() {
   [[ -n "$reader_pid" ]] && kill "$reader_pid" 2>/dev/null || true
