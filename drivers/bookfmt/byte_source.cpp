@@ -30,6 +30,7 @@ struct RunBlock {
 
 RunBlock g_block;
 std::atomic<uint64_t> g_nextId{1};
+std::atomic<FirstPass> g_firstPass{FirstPass::Auto};
 
 // Reads of more than this go to the file whatever they are: the block would save them little.
 constexpr size_t kDirectRead = kRunBlockSize / 2;
@@ -60,25 +61,43 @@ class FileSource final : public ByteSource {
         return ReadFully(fd_, offset, out);
     }
 
-    // Runs of many pages: the first pass over the file reads each run into a block and copies its
-    // pages from there, each checked as it is copied; a later pass copies them from a mapping of the
-    // file (made then), with no read into a block. A mapping's first pass costs a page fault every
-    // few pages and, when it goes, the unmapping of every page, together more than the read; later
-    // passes cost only the copy. A run that starts before the one before it ended starts another
-    // pass (another search). A file that has shrunk since it was opened is read piece by piece, so
-    // that the read fails exactly where its bytes are gone.
+    // Runs of many pages, each page checked as it is copied. A run that starts before the one before
+    // it ended starts another pass (another search); the passes after the first copy from a mapping of
+    // the file, made then. The first pass copies from the mapping too where the kernel maps the file
+    // in large pieces (a page cache that holds it in pieces of up to 2 MB: a file read from disk or
+    // written in large writes). Where it maps 64 KB per fault (a file written a little at a time), the
+    // faults and, later, the unmapping of every page cost more than a read: such runs are read into a
+    // block and their pages copied from there. Now and then a run of the first pass comes from the
+    // mapping and counts its faults, which settles where the runs after it come from: every 8th
+    // while they are mapped, every 64th while they are read (a mapped run costs more then).
+    // A file that has shrunk since it was opened is read piece by piece, so that the read fails
+    // exactly where its bytes are gone.
     bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const override {
         uint64_t total = 0;
         for (const Piece& p : pieces)
             total += p.length;
-        const bool again = offset < passEnd_.exchange(offset + total, std::memory_order_relaxed);
-        if (again || mapped_.load(std::memory_order_acquire)) {
-            std::call_once(mapOnce_, [this] {
-                map_ = MappedFile::Map(fd_, size_);
-                mapped_.store(true, std::memory_order_release);
-            });
-            if (map_ && Holds(offset, pieces)) return map_->CopyPieces(offset, pieces, crcs);
-        } else if (total <= kReadBlockLimit) {
+        if (offset < passEnd_.exchange(offset + total, std::memory_order_relaxed))
+            laterPass_.store(true, std::memory_order_relaxed);
+        const bool later = laterPass_.load(std::memory_order_relaxed);
+        const FirstPass way = g_firstPass.load(std::memory_order_relaxed);
+        const bool mapped = way == FirstPass::Auto ? firstPassMapped_.load(std::memory_order_relaxed)
+                                                   : way == FirstPass::Mapped;
+        const bool probe =
+            !later && way == FirstPass::Auto &&
+            firstRuns_.fetch_add(1, std::memory_order_relaxed) % (mapped ? kProbeMapped : kProbeRead) == 0;
+        if (later || probe || mapped) {
+            std::call_once(mapOnce_, [this] { map_ = MappedFile::Map(fd_, size_); });
+            if (map_ && Holds(offset, pieces)) {
+                if (probe) {
+                    const long faults = map_->FaultIn(offset, total);
+                    firstPassMapped_.store(faults >= 0 &&
+                                               static_cast<uint64_t>(faults) <= 1 + total / kBytesPerFault,
+                                           std::memory_order_relaxed);
+                }
+                return map_->CopyPieces(offset, pieces, crcs);
+            }
+        }
+        if (total <= kReadBlockLimit) {
             thread_local std::vector<uint8_t> block;
             bool room = true;
             try {
@@ -148,10 +167,16 @@ class FileSource final : public ByteSource {
     uint64_t size_;
     uint64_t id_; // never given to another file, unlike the object's address
     mutable std::once_flag mapOnce_;
-    mutable std::atomic<bool> mapped_{false};
-    mutable std::atomic<uint64_t> passEnd_{0}; // where the last run ended
+    mutable std::atomic<uint64_t> passEnd_{0};        // where the last run ended
+    mutable std::atomic<bool> laterPass_{false};      // a pass after the first has begun
+    mutable std::atomic<bool> firstPassMapped_{true}; // the first pass copies from the mapping
+    mutable std::atomic<uint64_t> firstRuns_{0};      // runs of the first pass so far
     // A longer first-pass run (a search asks for 512 KB) is read piece by piece.
     static constexpr uint64_t kReadBlockLimit = 4u << 20;
+    // The first pass keeps to the mapping while a run takes at most one fault more than one per
+    // this many bytes.
+    static constexpr uint64_t kBytesPerFault = 256 * 1024;
+    static constexpr uint64_t kProbeMapped = 8, kProbeRead = 64;
     mutable std::unique_ptr<MappedFile> map_;
 };
 
@@ -170,6 +195,10 @@ class MemorySource final : public ByteSource {
 };
 
 } // namespace
+
+FirstPass UseFirstPass(FirstPass way) {
+    return g_firstPass.exchange(way);
+}
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string* error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

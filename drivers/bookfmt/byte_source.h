@@ -49,6 +49,12 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string*
 // Keeps the bytes it is given.
 std::unique_ptr<ByteSource> MakeMemorySource(Bytes bytes);
 
+// How the first pass over a file gets its runs of pages: from the file's mapping or read into a
+// block, as the kernel's faults on the mapping suggest (Auto), or always the one way. Tests reach
+// each way with it; returns the previous setting.
+enum class FirstPass { Auto, Mapped, Read };
+FirstPass UseFirstPass(FirstPass way);
+
 // The size of the block that runs are read in.
 inline constexpr size_t kRunBlockSize = 256 * 1024;
 

@@ -27,6 +27,13 @@ class MappedFile {
     // or the file has lost them since it was mapped.
     bool CopyPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs = nullptr) const;
 
+    // Brings the `length` bytes from `offset` into the mapping (one byte of every memory page read)
+    // and answers how many page faults that took this thread; -1 when the bytes are not there (past
+    // the mapping, or the file has lost them). The kernel maps a file kept in the page cache in large
+    // pieces (up to 2 MB) with a fault each, one kept in small pieces 64 KB per fault: the count says
+    // whether copying from the mapping is cheaper than reading.
+    long FaultIn(uint64_t offset, uint64_t length) const;
+
   private:
     MappedFile(const uint8_t* base, uint64_t size) : base_(base), size_(size) {}
     const uint8_t* base_;

@@ -198,58 +198,71 @@ TEST(PageRuns, RunsReadAtOnceComeBackLaidOutByteForByteAsManyAsFit) {
     EXPECT_EQ(r.ReadPages(kPages, small, lengths, &error), 0u) << "past the last page";
 }
 
+// The first pass over a book reads its runs or copies them from the mapping (each way is forced
+// here; on its own the reader takes the one the page cache favours); later passes copy from the
+// mapping. Every way checks every page and fails exactly where a shrunk file's bytes are gone.
 TEST(PageRuns, ARunChecksEveryPageAndServesWhatAShrunkFileStillHolds) {
+    using tavrin::book::FirstPass;
     TempDir dir;
     const BookModel book = ManyPages(kPages, 600, 9);
     std::string error;
     Bytes file = *tavrin::book::SerializeBook(book, &error);
     const uint32_t damaged = 1234;
     file[PageStart(file, book, damaged) + 1] ^= 0x01;
-    const std::string path = dir.Write("a.ebd", file);
-    auto opened = Reader::Open(path);
-    ASSERT_TRUE(opened) << opened.error;
-    // The run ends with the damaged page; the next one goes on after it. The first pass over the
-    // book reads it, the second (from its start again) copies from its mapping: both check.
-    PageRun run;
-    for (const char* pass : {"first pass", "second pass"}) {
-        SCOPED_TRACE(pass);
-        ASSERT_EQ(ReadRun(*opened.reader, 0, 4096, 2).count, 2u);
-        run = ReadRun(*opened.reader, damaged - 3, 64 * 1024, 8);
-        ASSERT_EQ(run.count, 4u);
-        for (size_t i = 0; i < 3; ++i)
-            EXPECT_EQ(run.pages[i], book.pages[damaged - 3 + i]) << i;
-        EXPECT_EQ(run.pages[3], "<failed>");
-        EXPECT_NE(run.error.find("checksum of page 1234"), std::string::npos) << run.error;
-        run = ReadRun(*opened.reader, damaged + 1, 64 * 1024, 8);
-        ASSERT_EQ(run.count, 8u);
-        EXPECT_EQ(run.pages[0], book.pages[damaged + 1]);
-        EXPECT_TRUE(run.error.empty()) << run.error;
-    }
-
-    // Another copy loses its second half after a first run was read: the pages before the cut
-    // still come, those past it fail with the reason.
-    file[PageStart(file, book, damaged) + 1] ^= 0x01;
-    const std::string whole = dir.Write("b.ebd", file);
-    auto second = Reader::Open(whole);
-    ASSERT_TRUE(second) << second.error;
-    ASSERT_EQ(ReadRun(*second.reader, 0, 4096, 8).count, 8u);
-    // Well past what that run read (and what the kernel may have read ahead of it).
+    Bytes intact = file;
+    intact[PageStart(file, book, damaged) + 1] ^= 0x01;
+    // Well past what a first run reads (and what the kernel may read ahead of it).
     uint32_t cut = 8;
     while (PageStart(file, book, cut) - PageStart(file, book, 0) < 1024 * 1024)
         ++cut;
     ASSERT_LT(cut + 10, static_cast<uint32_t>(kPages));
-    ASSERT_EQ(truncate(whole.c_str(), static_cast<off_t>(PageStart(file, book, cut))), 0);
-    for (const char* pass : {"first pass", "second pass"}) {
-        SCOPED_TRACE(pass);
-        run = ReadRun(*second.reader, cut - 4, 64 * 1024, 8);
-        ASSERT_EQ(run.count, 5u);
-        for (size_t i = 0; i < run.count; ++i)
-            EXPECT_EQ(run.pages[i], i < 4 ? book.pages[cut - 4 + i] : "<failed>") << i;
-        EXPECT_NE(run.error.find("cannot read page " + std::to_string(cut)), std::string::npos) << run.error;
-        run = ReadRun(*second.reader, cut + 1, 64 * 1024, 8);
-        ASSERT_EQ(run.count, 1u);
-        EXPECT_EQ(run.pages[0], "<failed>");
-        ASSERT_EQ(ReadRun(*second.reader, 0, 4096, 8).count, 8u) << "from the start again";
+
+    for (FirstPass way : {FirstPass::Read, FirstPass::Mapped, FirstPass::Auto}) {
+        SCOPED_TRACE(way == FirstPass::Read     ? "read first"
+                     : way == FirstPass::Mapped ? "mapped first"
+                                                : "auto");
+        const FirstPass before = tavrin::book::UseFirstPass(way);
+        const std::string tag = std::to_string(static_cast<int>(way));
+        auto opened = Reader::Open(dir.Write("a" + tag + ".ebd", file));
+        ASSERT_TRUE(opened) << opened.error;
+        // The run ends with the damaged page; the next one goes on after it.
+        PageRun run;
+        for (const char* pass : {"first pass", "second pass"}) {
+            SCOPED_TRACE(pass);
+            ASSERT_EQ(ReadRun(*opened.reader, 0, 4096, 2).count, 2u);
+            run = ReadRun(*opened.reader, damaged - 3, 64 * 1024, 8);
+            ASSERT_EQ(run.count, 4u);
+            for (size_t i = 0; i < 3; ++i)
+                EXPECT_EQ(run.pages[i], book.pages[damaged - 3 + i]) << i;
+            EXPECT_EQ(run.pages[3], "<failed>");
+            EXPECT_NE(run.error.find("checksum of page 1234"), std::string::npos) << run.error;
+            run = ReadRun(*opened.reader, damaged + 1, 64 * 1024, 8);
+            ASSERT_EQ(run.count, 8u);
+            EXPECT_EQ(run.pages[0], book.pages[damaged + 1]);
+            EXPECT_TRUE(run.error.empty()) << run.error;
+        }
+
+        // Another copy loses its second half after a first run was read: the pages before the cut
+        // still come, those past it fail with the reason.
+        const std::string whole = dir.Write("b" + tag + ".ebd", intact);
+        auto second = Reader::Open(whole);
+        ASSERT_TRUE(second) << second.error;
+        ASSERT_EQ(ReadRun(*second.reader, 0, 4096, 8).count, 8u);
+        ASSERT_EQ(truncate(whole.c_str(), static_cast<off_t>(PageStart(file, book, cut))), 0);
+        for (const char* pass : {"first pass", "second pass"}) {
+            SCOPED_TRACE(pass);
+            run = ReadRun(*second.reader, cut - 4, 64 * 1024, 8);
+            ASSERT_EQ(run.count, 5u);
+            for (size_t i = 0; i < run.count; ++i)
+                EXPECT_EQ(run.pages[i], i < 4 ? book.pages[cut - 4 + i] : "<failed>") << i;
+            EXPECT_NE(run.error.find("cannot read page " + std::to_string(cut)), std::string::npos)
+                << run.error;
+            run = ReadRun(*second.reader, cut + 1, 64 * 1024, 8);
+            ASSERT_EQ(run.count, 1u);
+            EXPECT_EQ(run.pages[0], "<failed>");
+            ASSERT_EQ(ReadRun(*second.reader, 0, 4096, 8).count, 8u) << "from the start again";
+        }
+        tavrin::book::UseFirstPass(before);
     }
 }
 
@@ -350,6 +363,12 @@ TEST(PageRuns, AMappedFileCutShortFailsTheCopyInsteadOfEndingTheProgram) {
     EXPECT_TRUE(map->CopyPieces(0, {pieces, 1}));
     EXPECT_EQ(a[999], 0x5A);
     EXPECT_FALSE(map->CopyPieces(250 * 1024, pieces)) << "past the mapping's end";
+    // Bringing bytes in: what is left counts its faults (none the second time), the lost part and
+    // what lies past the mapping fail.
+    EXPECT_GE(map->FaultIn(0, 64 * 1024), 0);
+    EXPECT_EQ(map->FaultIn(0, 64 * 1024), 0);
+    EXPECT_EQ(map->FaultIn(60 * 1024, 8 * 1024), -1) << "the lost part";
+    EXPECT_EQ(map->FaultIn(250 * 1024, 8 * 1024), -1) << "past the mapping's end";
     ::close(fd);
 
     EXPECT_EXIT(
