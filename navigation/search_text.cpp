@@ -87,6 +87,7 @@ using tavrin::search::ReserveScratch;
 using tavrin::search::Fold;
 using tavrin::search::IsLead;
 using tavrin::search::kMark;
+using tavrin::search::OtherCase;
 
 void CopyFolded(unsigned char* to, const unsigned char* from, size_t count) {
     for (size_t i = 0; i < count; ++i)
@@ -304,6 +305,52 @@ class PageSearch {
     bool zeroFound_ = false;
 };
 
+// A quicker yes for a page that holds the text in its own bytes, as most pages that hold a common
+// word do: the page's sequences are read up to the first such place, nothing is assembled, and the
+// place counts if the line-by-line reading would see the text there (in text, not inside a
+// sequence; no zero before it in its line; on a character boundary). True only when that is
+// certain; false leaves the page to PageSearch, also where the answer would take a closer look (a
+// lead byte right before the place or before a sequence, a 0xFF in the text, the text only across a
+// sequence).
+bool HoldsInOwnBytes(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
+                     size_t rare) {
+    if (m > n) return false;
+    const unsigned char rareByte = needle[rare];
+    const unsigned char rareOther = fold ? OtherCase(rareByte) : rareByte;
+    ByteScanner places(page, n, rareByte, rareOther), marks(page, n, kMark, kMark);
+    TvrObjectScan objects = TVR_OBJECT_SCAN_INIT;
+    size_t i = 0;      // the start of the text being read: after a sequence, or the page's start
+    bool zero = false; // the line's text before `zeroTo` holds a zero
+    size_t zeroTo = 0;
+    size_t mark = marks.Next(0);
+    for (size_t pos = places.Next(rare); pos < n; pos = places.Next(pos + 1)) {
+        const size_t start = pos - rare;
+        if (start + m > n) return false;
+        size_t k = 0;
+        while (k < m && (fold ? Fold(page[start + k]) : page[start + k]) == needle[k])
+            ++k;
+        if (k < m) continue;
+        while (mark < start) {
+            if (mark > i && IsLead(page[mark - 1])) return false; // perhaps a two-byte character's
+            if (!zero) zero = std::memchr(page + zeroTo, 0, mark - zeroTo) != nullptr;
+            bool lineBreak = false;
+            i = SequenceEnd(page, n, mark, objects, &lineBreak);
+            if (lineBreak) zero = false;
+            zeroTo = i;
+            mark = i < n ? marks.Next(i) : n;
+        }
+        if (start < i) continue;            // inside a sequence
+        if (mark < start + m) return false; // the text holds a 0xFF
+        // The text before the place, back to the line's start, ends in a byte that cannot lead: the
+        // place's own, or (at i) the last text byte before a sequence, which the loop above saw.
+        if (start > i && IsLead(page[start - 1])) return false;
+        if (!zero) zero = std::memchr(page + zeroTo, 0, start - zeroTo) != nullptr;
+        zeroTo = start;
+        if (!zero) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int SearchPageText(const char* text, const unsigned char* page, unsigned length, int matchCase) {
@@ -325,6 +372,7 @@ namespace tavrin::search {
 int PassedPageHolds(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
                     size_t length, unsigned char* out, std::vector<uint32_t>& breaks) {
     if (m == 0 || !page || length == 0) return 0;
+    if (HoldsInOwnBytes(page, length, fold, needle, m, rare)) return 1;
     try {
         breaks.clear();
         return PageSearch(page, length, fold, out, needle, m, rare, breaks).Run() ? 1 : 0;
