@@ -232,6 +232,7 @@ struct BatchSweep {
         if (q < s.page->offset) return s.page->offset; // between two pages
         if (!s.filter.HoldsAt(s.block + s.page->offset, s.page->length, q - s.page->offset)) return q + 1;
         s.page->mayHold = true;
+        s.page->stop = q - s.page->offset;
         const size_t next = s.page->offset + s.page->length;
         ++s.page;
         return std::max(next, q + 1);
@@ -245,8 +246,10 @@ void PageAhead::LookAt(Batch& batch, bool exact) {
     // the block (whatever lies between them is never taken for a page's bytes). Longer pages are
     // looked at one by one, which costs less for each place the quick look lets through.
     if (filter_.Sweeps() && !batch.pages.empty() && batch.used < batch.pages.size() * kSweptPageBytes) {
-        for (Page& page : batch.pages)
+        for (Page& page : batch.pages) {
             page.mayHold = page.checked = false;
+            page.stop = 0;
+        }
         BatchSweep sweep{filter_, batch.block, batch.pages.data(), batch.pages.data() + batch.pages.size(),
                          batch.used};
         filter_.Sweep(batch.block, batch.used, &BatchSweep::Visit, &sweep);
@@ -254,6 +257,7 @@ void PageAhead::LookAt(Batch& batch, bool exact) {
         for (Page& page : batch.pages) {
             page.mayHold = filter_.MayHold(batch.block + page.offset, page.length);
             page.checked = false;
+            page.stop = 0;
         }
     }
     for (Page& page : batch.pages) {
@@ -265,8 +269,10 @@ void PageAhead::LookAt(Batch& batch, bool exact) {
         } catch (const std::bad_alloc&) {
             continue;
         }
+        // The sweep met no place of the page before where it stopped: the text's own bytes, if the
+        // page holds them, start there.
         const int holds = PassedPageHolds(filter_.Needle(), filter_.Length(), filter_.Folds(), filter_.Rare(),
-                                          bytes, page.length, plain_.data(), breaks_);
+                                          bytes, page.length, plain_.data(), breaks_, page.stop);
         if (holds >= 0) {
             page.mayHold = holds == 1;
             page.checked = true;

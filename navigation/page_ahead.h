@@ -37,6 +37,7 @@ class PageAhead {
         size_t length = 0;    // the page's bytes, followed by a zero byte
         bool mayHold = false; // the answer, once the batch is taken back
         bool checked = false; // mayHold is the line-by-line reading's answer, not only the quick look's
+        size_t stop = 0;      // where a sweep's quick look stopped in the page (else 0)
     };
     // Batches hold up to kBatchBytes of pages (a longer page gets a block of its own size) and up
     // to kBatchPages pages.

@@ -313,7 +313,7 @@ class PageSearch {
 // lead byte right before the place or before a sequence, a 0xFF in the text, the text only across a
 // sequence).
 bool HoldsInOwnBytes(const unsigned char* page, size_t n, bool fold, const unsigned char* needle, size_t m,
-                     size_t rare) {
+                     size_t rare, size_t from) {
     if (m > n) return false;
     const unsigned char rareByte = needle[rare];
     const unsigned char rareOther = fold ? OtherCase(rareByte) : rareByte;
@@ -323,7 +323,7 @@ bool HoldsInOwnBytes(const unsigned char* page, size_t n, bool fold, const unsig
     bool zero = false; // the line's text before `zeroTo` holds a zero
     size_t zeroTo = 0;
     size_t mark = marks.Next(0);
-    for (size_t pos = places.Next(rare); pos < n; pos = places.Next(pos + 1)) {
+    for (size_t pos = places.Next(std::max(rare, from)); pos < n; pos = places.Next(pos + 1)) {
         const size_t start = pos - rare;
         if (start + m > n) return false;
         size_t k = 0;
@@ -370,9 +370,9 @@ int SearchPageText(const char* text, const unsigned char* page, unsigned length,
 namespace tavrin::search {
 
 int PassedPageHolds(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
-                    size_t length, unsigned char* out, std::vector<uint32_t>& breaks) {
+                    size_t length, unsigned char* out, std::vector<uint32_t>& breaks, size_t from) {
     if (m == 0 || !page || length == 0) return 0;
-    if (HoldsInOwnBytes(page, length, fold, needle, m, rare)) return 1;
+    if (HoldsInOwnBytes(page, length, fold, needle, m, rare, from)) return 1;
     try {
         breaks.clear();
         return PageSearch(page, length, fold, out, needle, m, rare, breaks).Run() ? 1 : 0;

@@ -56,9 +56,10 @@ int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t ra
 
 // SearchPassedPage's answer worked out in the caller's own area (`out`: at least length + 2 bytes;
 // `breaks`), for a thread other than the search's: it shows nothing and touches no shared area. 1 or
-// 0; -1 when there was no memory to be had for `breaks`.
+// 0; -1 when there was no memory to be had for `breaks`. `from`: no place before it holds the text's
+// rarest byte as part of the text in the page's own bytes (where a sweep's quick look stopped), or 0.
 int PassedPageHolds(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
-                    size_t length, unsigned char* out, std::vector<uint32_t>& breaks);
+                    size_t length, unsigned char* out, std::vector<uint32_t>& breaks, size_t from = 0);
 
 // Makes g_searchBuffer hold at least `size` bytes (at least kSearchBufferSize). False when no area
 // of that size was to be had; the area is then kSearchBufferSize bytes if that much could be had
