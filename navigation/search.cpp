@@ -166,7 +166,7 @@ int CTavrinCtrl::SearchOnBook(TreeNode* pNode, char* lpszText, int bMatchCase, v
             if (page.number >= pages) break;
             if (page.mayHold &&
                 (page.checked || search::SearchPassedPage(pattern, needle.size(), !matchCase, rare,
-                                                          batch.Bytes(page), page.length))) {
+                                                          batch.Bytes(page), page.length, page.stop))) {
                 go = report(page.number);
                 if (go != Go::On) break;
             }

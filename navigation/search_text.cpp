@@ -382,7 +382,7 @@ int PassedPageHolds(const unsigned char* needle, size_t m, bool fold, size_t rar
 }
 
 int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
-                     size_t length) {
+                     size_t length, size_t from) {
     if (m == 0 || !page || length == 0) return 0;
     // A search outside Search gets an area of its own for this page.
     const bool ownArea = g_searchBuffer == nullptr;
@@ -393,7 +393,7 @@ int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t ra
         return 0;
     }
     int result = PassedPageHolds(needle, m, fold, rare, page, length,
-                                 reinterpret_cast<unsigned char*>(g_searchBuffer), Breaks());
+                                 reinterpret_cast<unsigned char*>(g_searchBuffer), Breaks(), from);
     if (result < 0) {
         AfxMessageBox("There are short of memory!", MB_OK);
         result = 0;

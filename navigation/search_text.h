@@ -50,9 +50,10 @@ void* Allocate(size_t size);
 bool DefaultAllocator();
 
 // SearchPageText for a page that PagePrefilter let through, with the text as PagePrefilter takes it:
-// `needle` (m bytes, folded with Fold when fold) and `rare`, the index of its rarest byte.
+// `needle` (m bytes, folded with Fold when fold) and `rare`, the index of its rarest byte; `from` as
+// PassedPageHolds takes it.
 int SearchPassedPage(const unsigned char* needle, size_t m, bool fold, size_t rare, const unsigned char* page,
-                     size_t length);
+                     size_t length, size_t from = 0);
 
 // SearchPassedPage's answer worked out in the caller's own area (`out`: at least length + 2 bytes;
 // `breaks`), for a thread other than the search's: it shows nothing and touches no shared area. 1 or
