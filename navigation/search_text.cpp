@@ -317,11 +317,12 @@ bool HoldsInOwnBytes(const unsigned char* page, size_t n, bool fold, const unsig
     if (m > n) return false;
     const unsigned char rareByte = needle[rare];
     const unsigned char rareOther = fold ? OtherCase(rareByte) : rareByte;
-    ByteScanner places(page, n, rareByte, rareOther), marks(page, n, kMark, kMark);
+    // `marks` finds the 0xFFs and the zero bytes: those in the text, not skipped with a sequence,
+    // end their line's text for the line-by-line reading.
+    ByteScanner places(page, n, rareByte, rareOther), marks(page, n, kMark, 0);
     TvrObjectScan objects = TVR_OBJECT_SCAN_INIT;
     size_t i = 0;      // the start of the text being read: after a sequence, or the page's start
-    bool zero = false; // the line's text before `zeroTo` holds a zero
-    size_t zeroTo = 0;
+    bool zero = false; // the line's text read so far holds a zero
     size_t mark = marks.Next(0);
     for (size_t pos = places.Next(std::max(rare, from)); pos < n; pos = places.Next(pos + 1)) {
         const size_t start = pos - rare;
@@ -331,21 +332,22 @@ bool HoldsInOwnBytes(const unsigned char* page, size_t n, bool fold, const unsig
             ++k;
         if (k < m) continue;
         while (mark < start) {
+            if (page[mark] == 0) {
+                zero = true;
+                mark = marks.Next(mark + 1);
+                continue;
+            }
             if (mark > i && IsLead(page[mark - 1])) return false; // perhaps a two-byte character's
-            if (!zero) zero = std::memchr(page + zeroTo, 0, mark - zeroTo) != nullptr;
             bool lineBreak = false;
             i = SequenceEnd(page, n, mark, objects, &lineBreak);
             if (lineBreak) zero = false;
-            zeroTo = i;
             mark = i < n ? marks.Next(i) : n;
         }
         if (start < i) continue;            // inside a sequence
-        if (mark < start + m) return false; // the text holds a 0xFF
+        if (mark < start + m) return false; // the text holds a 0xFF (it holds no zero)
         // The text before the place, back to the line's start, ends in a byte that cannot lead: the
         // place's own, or (at i) the last text byte before a sequence, which the loop above saw.
         if (start > i && IsLead(page[start - 1])) return false;
-        if (!zero) zero = std::memchr(page + zeroTo, 0, start - zeroTo) != nullptr;
-        zeroTo = start;
         if (!zero) return true;
     }
     return false;
