@@ -69,7 +69,7 @@ class FileSource final : public ByteSource {
     // faults and, later, the unmapping of every page cost more than a read: such runs are read into a
     // block and their pages copied from there. Now and then a run of the first pass comes from the
     // mapping and counts its faults, which settles where the runs after it come from: every 8th
-    // while they are mapped, every 64th while they are read (a mapped run costs more then).
+    // while they are mapped, every 32nd while they are read (a mapped run costs more then).
     // A file that has shrunk since it was opened is read piece by piece, so that the read fails
     // exactly where its bytes are gone.
     bool ReadPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const override {
@@ -90,9 +90,13 @@ class FileSource final : public ByteSource {
             if (map_ && Holds(offset, pieces)) {
                 if (probe) {
                     const long faults = map_->FaultIn(offset, total);
-                    firstPassMapped_.store(faults >= 0 &&
-                                               static_cast<uint64_t>(faults) <= 1 + total / kBytesPerFault,
-                                           std::memory_order_relaxed);
+                    const bool cheap =
+                        faults >= 0 && static_cast<uint64_t>(faults) <= 1 + total / kBytesPerFault;
+                    // One costly run after cheap ones (a stretch of the file held in small pieces) does
+                    // not turn the pass to reading; two in a row do, or the first run alone.
+                    const int costly = cheap ? 0 : costlyProbes_.fetch_add(1, std::memory_order_relaxed) + 1;
+                    if (cheap) costlyProbes_.store(0, std::memory_order_relaxed);
+                    firstPassMapped_.store(cheap || (mapped && costly < 2), std::memory_order_relaxed);
                 }
                 return map_->CopyPieces(offset, pieces, crcs);
             }
@@ -171,12 +175,14 @@ class FileSource final : public ByteSource {
     mutable std::atomic<bool> laterPass_{false};      // a pass after the first has begun
     mutable std::atomic<bool> firstPassMapped_{true}; // the first pass copies from the mapping
     mutable std::atomic<uint64_t> firstRuns_{0};      // runs of the first pass so far
+    // Probes in a row that took many faults; the first probe counts one more, having none before it.
+    mutable std::atomic<int> costlyProbes_{1};
     // A longer first-pass run (a search asks for 512 KB) is read piece by piece.
     static constexpr uint64_t kReadBlockLimit = 4u << 20;
     // The first pass keeps to the mapping while a run takes at most one fault more than one per
     // this many bytes.
     static constexpr uint64_t kBytesPerFault = 256 * 1024;
-    static constexpr uint64_t kProbeMapped = 8, kProbeRead = 64;
+    static constexpr uint64_t kProbeMapped = 8, kProbeRead = 32;
     mutable std::unique_ptr<MappedFile> map_;
 };
 
