@@ -241,8 +241,12 @@ std::string ToUtf8(std::string_view text, unsigned codePage, Report* report, Sho
     for (size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
         if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
+            // Stays as it is in every code page: the whole run of such bytes at once.
+            size_t end = i + 1;
+            while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+                ++end;
+            out.append(text, i, end - i);
+            i = end;
             continue;
         }
         if (codePage == kUtf8) {

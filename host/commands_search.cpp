@@ -62,6 +62,9 @@ struct SearchState {
     // search. A terminal gets every hit as it is found.
     bool gather = false;
     std::string gathered;
+    // The book's number and name as the last hit gave them, and as they are shown: a common word
+    // hits every page of a book, each hit with the same two.
+    std::string number, name, shownBook;
     void Write() {
         std::fwrite(gathered.data(), 1, gathered.size(), stdout);
         std::fflush(stdout);
@@ -75,10 +78,15 @@ int OnHit(DWORD book, const SearchHit* hit) {
     ++state.hits;
     if (state.progress) std::fputs("\r\033[K", stderr); // clear the progress line before the hit
     const std::string entry = hit->pszEntryText ? hit->pszEntryText : "";
+    const char* number = hit->pszBookNumber ? hit->pszBookNumber : "";
+    const char* name = hit->pszBookName ? hit->pszBookName : "";
+    if (state.shownBook.empty() || state.number != number || state.name != name) {
+        state.number = number;
+        state.name = name;
+        state.shownBook = Shown(state.number, state.codePage) + "  " + Shown(state.name, state.codePage);
+    }
     std::string& line = state.gathered;
-    line += Shown(hit->pszBookNumber, state.codePage);
-    line += "  ";
-    line += Shown(hit->pszBookName, state.codePage);
+    line += state.shownBook;
     line += "  page ";
     line += std::to_string(hit->nPage);
     line += "  ";
@@ -216,6 +224,7 @@ int RunSearch(Session& session, const std::vector<std::string>& words) {
             continue;
         }
         state.codePage = target.codePage;
+        state.shownBook.clear();
         const int searched = session.shelf.Search(target.handle, text->data(), options->matchCase ? 1 : 0,
                                                   reinterpret_cast<void*>(&OnHit));
         state.Write();
