@@ -5,6 +5,7 @@
 // terminal a progress line shows the hits so far; the search stops after --max hits, or at the next
 // hit or the next book after Ctrl-C (a second Ctrl-C ends the program).
 #include "command_line.h"
+#include "output_pipe.h"
 #include "session.h"
 #include "shelf_items.h"
 #include "terminal_text.h"
@@ -207,6 +208,7 @@ int RunSearch(Session& session, const std::vector<std::string>& words) {
     SearchState state;
     state.progress = isatty(STDERR_FILENO);
     state.gather = !state.progress && !isatty(STDOUT_FILENO);
+    if (state.gather) WidenPipe(STDOUT_FILENO);
     state.maxHits = options->maxHits;
     g_search = &state;
     g_interrupted = 0;
