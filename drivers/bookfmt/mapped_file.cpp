@@ -79,42 +79,42 @@ MappedFile::~MappedFile() {
     ::munmap(const_cast<uint8_t*>(base_), static_cast<size_t>(size_));
 }
 
+// Runs `touch` (which reads the mapping) with the fault guard set on the whole mapping: false when
+// a read faulted, the rest of `touch` not run. One jump point for the whole call; the signal mask is
+// not saved (a system call each time): the handler runs with SIGBUS unblocked (SA_NODEFER).
+template <class Touch> bool MappedFile::Guarded(Touch&& touch) const {
+    std::call_once(g_installed, Install);
+    Guard& g = t_guard;
+    g.lo = reinterpret_cast<const char*>(base_);
+    g.hi = reinterpret_cast<const char*>(base_ + size_);
+    if (sigsetjmp(g.back, 0) != 0) return false;
+    g.active = 1;
+    touch();
+    g.active = 0;
+    return true;
+}
+
 bool MappedFile::CopyPieces(uint64_t offset, std::span<const Piece> pieces, uint32_t* crcs) const {
     uint64_t total = 0;
     for (const Piece& p : pieces)
         total += p.length;
     if (!RangeInside(offset, total, size_)) return false;
-    std::call_once(g_installed, Install);
-    Guard& g = t_guard;
-    g.lo = reinterpret_cast<const char*>(base_);
-    g.hi = reinterpret_cast<const char*>(base_ + size_);
-    // One jump point for the whole run: a fault in any piece fails the run. The signal mask is not
-    // saved (a system call each time): the handler runs with SIGBUS unblocked (SA_NODEFER).
-    if (sigsetjmp(g.back, 0) != 0) return false;
-    g.active = 1;
-    const uint8_t* from = base_ + offset;
-    Crc32CopyPages(from, pieces.data(), pieces.size(), crcs);
-    g.active = 0;
-    return true;
+    // A fault in any piece fails the run.
+    return Guarded([&] { Crc32CopyPages(base_ + offset, pieces.data(), pieces.size(), crcs); });
 }
 
 long MappedFile::FaultIn(uint64_t offset, uint64_t length) const {
     if (!RangeInside(offset, length, size_)) return -1;
-    std::call_once(g_installed, Install);
-    Guard& g = t_guard;
-    g.lo = reinterpret_cast<const char*>(base_);
-    g.hi = reinterpret_cast<const char*>(base_ + size_);
     const long before = ThreadFaults();
-    if (sigsetjmp(g.back, 0) != 0) return -1;
-    g.active = 1;
-    const volatile uint8_t* from = base_ + offset;
-    uint8_t sum = 0;
-    for (uint64_t at = 0; at < length; at += kMemoryPage)
-        sum = static_cast<uint8_t>(sum + from[at]);
-    if (length > 0) sum = static_cast<uint8_t>(sum + from[length - 1]);
-    g.active = 0;
-    (void)sum;
-    return ThreadFaults() - before;
+    const bool read = Guarded([&] {
+        const volatile uint8_t* from = base_ + offset;
+        uint8_t sum = 0;
+        for (uint64_t at = 0; at < length; at += kMemoryPage)
+            sum = static_cast<uint8_t>(sum + from[at]);
+        if (length > 0) sum = static_cast<uint8_t>(sum + from[length - 1]);
+        (void)sum;
+    });
+    return read ? ThreadFaults() - before : -1;
 }
 
 } // namespace tavrin::book

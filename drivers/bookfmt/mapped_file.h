@@ -36,6 +36,7 @@ class MappedFile {
 
   private:
     MappedFile(const uint8_t* base, uint64_t size) : base_(base), size_(size) {}
+    template <class Touch> bool Guarded(Touch&& touch) const;
     const uint8_t* base_;
     uint64_t size_;
 };
