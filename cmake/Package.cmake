@@ -8,7 +8,7 @@ include(CMakePackageConfigHelpers)
 # programs that link it.
 set(exported tavrin platform tavrin_driver_api)
 if(NOT TAVRIN_SHARED)
-  list(APPEND exported tavrin_resources tavrin_codepage)
+  list(APPEND exported tavrin_resources tavrin_codepage tavrin_draw_late)
 endif()
 install(TARGETS ${exported} EXPORT TavrinTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT libraries NAMELINK_COMPONENT development
@@ -50,8 +50,8 @@ if(TAVRIN_SHARED)
 else()
   # The program takes the platform's GetACP in and exports it to the drivers it loads.
   set(TAVRIN_PC_LIBS_PRIVATE
-      "-ltavrin_resources -ltavrin_codepage -Wl,--undefined=GetACP -Wl,--export-dynamic-symbol=GetACP")
-  set(TAVRIN_PC_REQUIRES_PRIVATE "sqlite3 cairo freetype2")
+      "-ltavrin_resources -ltavrin_codepage -ltavrin_draw_late -Wl,--undefined=GetACP -Wl,--export-dynamic-symbol=GetACP")
+  set(TAVRIN_PC_REQUIRES_PRIVATE "sqlite3")
 endif()
 # The prefix as seen from the installed .pc file, so that an installed tree can be moved whole.
 file(RELATIVE_PATH pc_to_prefix ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
