@@ -59,6 +59,30 @@ TEST_F(TreeGeometry, DefaultItemHeightFollowsTheFontAndIsEven) {
     DeleteObject(big);
 }
 
+// The row height is read from the font without making the face; it is the cell GetTextMetricsA
+// reports for every family, style and size, the exact cell heights and the clamped absurd ones
+// included (odd heights allowed, so that an error of one pixel shows).
+TEST_F(TreeGeometry, RowHeightIsTheFontsCellForEveryFamilyStyleAndSize) {
+    MakeTree(TVS_HASLINES | TVS_NONEVENHEIGHT);
+    for (const char* face : {"Arial", "Times New Roman", "Courier New", "", "Some Unknown Face"})
+        for (LONG height :
+             {-14L, -15L, -19L, -23L, -37L, -61L, 14L, 17L, 22L, 41L, -2000000000L, 2000000000L})
+            for (int style = 0; style < 4; ++style) {
+                HFONT font = CreateFontA(height, 0, 0, 0, (style & 1) ? FW_BOLD : FW_NORMAL, style & 2, 0, 0,
+                                         ANSI_CHARSET, 0, 0, 0, FF_ROMAN, face);
+                LOGFONTA lf{};
+                GetObjectA(font, sizeof lf, &lf);
+                TEXTMETRICA tm = plat::MetricsForFont(lf);
+                SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                EXPECT_EQ(TreeView_GetItemHeight(tree),
+                          std::max<int>(16, tm.tmHeight + tm.tmExternalLeading + 3))
+                    << "face '" << face << "' height " << height << " style " << style;
+                SendMessageA(tree, WM_SETFONT, 0, FALSE);
+                DeleteObject(font);
+            }
+    DestroyWindow(tree);
+}
+
 // Tall images and set heights are rounded down to even unless odd heights are allowed; -1 resets.
 TEST_F(TreeGeometry, ItemHeightRoundingAndReset) {
     images = ImageList_Create(16, 25, ILC_COLOR24 | ILC_MASK, 1, 1);

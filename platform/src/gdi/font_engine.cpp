@@ -87,33 +87,37 @@ const char* DejaVuFile(const std::string& family, bool bold, bool italic) {
     return nullptr;
 }
 
-void DoneFace(void* face) {
-    FT_Done_Face(static_cast<FT_Face>(face));
-}
-
-// The face of a DejaVu family's style read from its file, or null (remembered) when the file cannot be
-// opened. Going to the file directly spares a process fontconfig's start, which reads and parses its
-// whole configuration (a few milliseconds, most of a start-up's font work); for these families
-// fontconfig finds the same files, and metrics, glyphs and pixels are the same either way.
-cairo_font_face_t* FileFace(const std::string& family, bool bold, bool italic) {
+// The FreeType face of a DejaVu family's style read from its file, or null (remembered) when the file
+// cannot be opened. Going to the file directly spares a process fontconfig's start, which reads and
+// parses its whole configuration (a few milliseconds, most of a start-up's font work); for these
+// families fontconfig finds the same files, and metrics, glyphs and pixels are the same either way.
+// Kept for the life of the program, as the cairo faces made from it are.
+FT_Face FileFtFace(const std::string& family, bool bold, bool italic) {
     static FT_Library library = [] {
         FT_Library made = nullptr;
         return FT_Init_FreeType(&made) == 0 ? made : nullptr;
     }();
+    static auto* faces = new std::map<std::tuple<std::string, bool, bool>, FT_Face>();
+    auto key = std::make_tuple(family, bold, italic);
+    if (auto it = faces->find(key); it != faces->end()) return it->second;
+    const char* file = DejaVuFile(family, bold, italic);
+    FT_Face ft = nullptr;
+    if (!library || !file || FT_New_Face(library, (std::string(kDejaVuFolder) + file).c_str(), 0, &ft) != 0)
+        ft = nullptr;
+    faces->emplace(key, ft);
+    return ft;
+}
+
+// The cairo face of a DejaVu family's style read from its file (FileFtFace), or null (remembered).
+cairo_font_face_t* FileFace(const std::string& family, bool bold, bool italic) {
     static auto* faces = new std::map<std::tuple<std::string, bool, bool>, cairo_font_face_t*>();
     auto key = std::make_tuple(family, bold, italic);
     if (auto it = faces->find(key); it != faces->end()) return it->second;
     cairo_font_face_t* face = nullptr;
-    const char* file = DejaVuFile(family, bold, italic);
-    FT_Face ft = nullptr;
-    if (library && file && FT_New_Face(library, (std::string(kDejaVuFolder) + file).c_str(), 0, &ft) == 0) {
-        // The FreeType face lives as long as the cairo face that reads it.
-        static const cairo_user_data_key_t kFtFace{};
+    if (FT_Face ft = FileFtFace(family, bold, italic)) {
         face = cairo_ft_font_face_create_for_ft_face(ft, 0);
-        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS ||
-            cairo_font_face_set_user_data(face, &kFtFace, ft, DoneFace) != CAIRO_STATUS_SUCCESS) {
+        if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
             cairo_font_face_destroy(face);
-            FT_Done_Face(ft);
             face = nullptr;
         }
     }
@@ -144,25 +148,61 @@ struct Units {
     double descender = 483;
 };
 
+void ReadUnits(FT_Face ft, Units* u) {
+    if (ft && ft->units_per_EM > 0) {
+        u->upem = ft->units_per_EM;
+        u->ascender = ft->ascender;
+        u->descender = -static_cast<double>(ft->descender);
+    }
+}
+
+// Read from the family's file where it is a DejaVu one (without cairo), else from the face fontconfig
+// finds for it.
 Units UnitsOf(const char* family, bool bold, bool italic) {
     static auto* cache = new std::map<std::tuple<std::string, bool, bool>, Units>();
     auto key = std::make_tuple(std::string(family), bold, italic);
     auto it = cache->find(key);
     if (it != cache->end()) return it->second;
     Units u;
-    cairo_scaled_font_t* probe = MakeScaled(family, bold, italic, 64);
-    if (cairo_scaled_font_get_type(probe) == CAIRO_FONT_TYPE_FT) {
-        FT_Face ft = cairo_ft_scaled_font_lock_face(probe);
-        if (ft && ft->units_per_EM > 0) {
-            u.upem = ft->units_per_EM;
-            u.ascender = ft->ascender;
-            u.descender = -static_cast<double>(ft->descender);
+    if (FT_Face ft = FileFtFace(family, bold, italic)) {
+        ReadUnits(ft, &u);
+    } else {
+        cairo_scaled_font_t* probe = MakeScaled(family, bold, italic, 64);
+        if (cairo_scaled_font_get_type(probe) == CAIRO_FONT_TYPE_FT) {
+            ReadUnits(cairo_ft_scaled_font_lock_face(probe), &u);
+            cairo_ft_scaled_font_unlock_face(probe);
         }
-        cairo_ft_scaled_font_unlock_face(probe);
+        cairo_scaled_font_destroy(probe);
     }
-    cairo_scaled_font_destroy(probe);
     cache->emplace(key, u);
     return u;
+}
+
+// What a LOGFONTA asks for: the family, weight and slant it maps to, its design units and the em size
+// its lfHeight means (absurd heights taken as the nearest sane one).
+struct Request {
+    LOGFONTA lf;
+    const char* family;
+    bool bold;
+    bool italic;
+    Units units;
+    double em = 11;
+};
+
+Request RequestOf(const LOGFONTA& requested) {
+    Request r{requested, nullptr, false, false, {}, 11};
+    LOGFONTA& lf = r.lf;
+    lf.lfHeight = std::clamp(lf.lfHeight, static_cast<LONG>(-1000), static_cast<LONG>(1000));
+    r.family = FamilyFor(lf);
+    r.bold = lf.lfWeight >= FW_SEMIBOLD;
+    r.italic = lf.lfItalic != 0;
+    r.units = UnitsOf(r.family, r.bold, r.italic);
+    const Units& u = r.units;
+    if (lf.lfHeight < 0)
+        r.em = -static_cast<double>(lf.lfHeight);
+    else if (lf.lfHeight > 0)
+        r.em = lf.lfHeight * u.upem / (u.ascender + u.descender);
+    return r;
 }
 
 int RoundPx(double v) {
@@ -189,20 +229,27 @@ unsigned long GlyphIndex(cairo_scaled_font_t* scaled, const std::string& utf8) {
     return index;
 }
 
-void FillMetrics(FontFace& f, const LOGFONTA& lf, const Units& u) {
+// The character cell: ascent, descent and their sum, the height (exact for a positive lfHeight); no
+// external leading.
+void FillCell(const Request& r, TEXTMETRICA* tm) {
+    const double scale = r.em / r.units.upem;
+    tm->tmAscent = RoundPx(r.units.ascender * scale);
+    if (r.lf.lfHeight > 0) {
+        tm->tmHeight = r.lf.lfHeight;
+        tm->tmDescent = tm->tmHeight - tm->tmAscent;
+    } else {
+        tm->tmDescent = RoundPx(r.units.descender * scale);
+        tm->tmHeight = tm->tmAscent + tm->tmDescent;
+    }
+    tm->tmExternalLeading = 0;
+}
+
+void FillMetrics(FontFace& f, const Request& r) {
+    const LOGFONTA& lf = r.lf;
     TEXTMETRICA& tm = f.metrics;
     tm = TEXTMETRICA{};
-    double scale = f.em / u.upem;
-    tm.tmAscent = RoundPx(u.ascender * scale);
-    if (lf.lfHeight > 0) {
-        tm.tmHeight = lf.lfHeight;
-        tm.tmDescent = tm.tmHeight - tm.tmAscent;
-    } else {
-        tm.tmDescent = RoundPx(u.descender * scale);
-        tm.tmHeight = tm.tmAscent + tm.tmDescent;
-    }
+    FillCell(r, &tm);
     tm.tmInternalLeading = std::max(0, static_cast<int>(tm.tmHeight) - RoundPx(f.em));
-    tm.tmExternalLeading = 0;
     // Average width as the platform computes dialog base units: over the 52 Latin letters.
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     int sum = TextWidth(f, letters, 52, 1252);
@@ -233,33 +280,28 @@ void FillMetrics(FontFace& f, const LOGFONTA& lf, const Units& u) {
 } // namespace
 
 const FontFace& FaceFor(const LOGFONTA& requested) {
-    // Absurd sizes get the nearest sane one.
-    LOGFONTA lf = requested;
-    lf.lfHeight = std::clamp(lf.lfHeight, static_cast<LONG>(-1000), static_cast<LONG>(1000));
+    const Request r = RequestOf(requested);
     using Key = std::tuple<std::string, bool, bool, long, long>;
     static auto* faces = new std::map<Key, std::unique_ptr<FontFace>>();
-    const char* family = FamilyFor(lf);
-    bool bold = lf.lfWeight >= FW_SEMIBOLD;
-    bool italic = lf.lfItalic != 0;
-    Units u = UnitsOf(family, bold, italic);
-    double em = 11;
-    if (lf.lfHeight < 0)
-        em = -static_cast<double>(lf.lfHeight);
-    else if (lf.lfHeight > 0)
-        em = lf.lfHeight * u.upem / (u.ascender + u.descender);
     // The cell height of a positive lfHeight is exact; the key keeps it so metrics stay per request.
-    Key key{family, bold, italic, std::lround(em * 1000), lf.lfHeight > 0 ? lf.lfHeight : 0};
+    Key key{r.family, r.bold, r.italic, std::lround(r.em * 1000), r.lf.lfHeight > 0 ? r.lf.lfHeight : 0};
     auto it = faces->find(key);
     if (it != faces->end()) return *it->second;
     auto f = std::make_unique<FontFace>();
-    f->family = family;
-    f->bold = bold;
-    f->italic = italic;
-    f->em = em;
-    f->scaled = MakeScaled(family, bold, italic, em);
-    f->fullWidth = std::max(1, RoundPx(em));
-    FillMetrics(*f, lf, u);
+    f->family = r.family;
+    f->bold = r.bold;
+    f->italic = r.italic;
+    f->em = r.em;
+    f->scaled = MakeScaled(r.family, r.bold, r.italic, r.em);
+    f->fullWidth = std::max(1, RoundPx(r.em));
+    FillMetrics(*f, r);
     return *faces->emplace(key, std::move(f)).first->second;
+}
+
+int CellHeight(const LOGFONTA& lf) {
+    TEXTMETRICA tm{};
+    FillCell(RequestOf(lf), &tm);
+    return tm.tmHeight + tm.tmExternalLeading;
 }
 
 cairo_scaled_font_t* FallbackFor(const FontFace& face) {

@@ -36,6 +36,11 @@ struct FontFace {
 // The face for a LOGFONTA (created once per distinct family/size/weight/slant and kept).
 const FontFace& FaceFor(const LOGFONTA& lf);
 
+// The height of the face's character cell with its external leading (GetTextMetricsA's tmHeight +
+// tmExternalLeading), known from the family's design units without making the face: measuring a row
+// needs no more, and making a face loads the drawing library.
+int CellHeight(const LOGFONTA& lf);
+
 // A face that has East Asian glyphs at the size of `face`, or null when none is installed.
 cairo_scaled_font_t* FallbackFor(const FontFace& face);
 

@@ -1,6 +1,7 @@
 // Text output and measurement: TextOutA, ExtTextOutA, extents and metrics. Widths come from the font
 // engine's layout of the DC's font in the active code page.
 #include "gdi/font_engine.h"
+#include "gdi/text_cell.h"
 #include "gdi/text_out.h"
 #include "plat/resources.h"
 
@@ -68,6 +69,11 @@ const FontFace* FaceOf(HDC hdc) {
 }
 
 } // namespace
+
+int plat::detail::TextCellHeight(HDC hdc) {
+    DcObject* dc = LookupDc(hdc);
+    return dc ? CellHeight(SelectedFont(*dc)) : 0;
+}
 
 extern "C" {
 

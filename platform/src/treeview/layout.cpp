@@ -2,6 +2,8 @@
 // rectangles, hit testing and vertical scrolling in whole items.
 #include "treeview/tree.h"
 
+#include "gdi/text_cell.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -158,15 +160,17 @@ void OnVScroll(Tree& t, WPARAM wParam) {
 }
 
 int DefaultItemHeight(Tree& t) {
-    TEXTMETRICA tm{};
+    // The font's cell, as GetTextMetricsA gives it (tmHeight + tmExternalLeading), read without making
+    // the face: a tree that is never drawn never loads the drawing library.
+    int cell = 0;
     HDC dc = GetDC(t.hwnd);
     if (dc) {
         HGDIOBJ old = SelectObject(dc, t.font);
-        GetTextMetricsA(dc, &tm);
+        cell = detail::TextCellHeight(dc);
         SelectObject(dc, old);
         ReleaseDC(t.hwnd, dc);
     }
-    int height = std::max<int>(16, tm.tmHeight + tm.tmExternalLeading + 3);
+    int height = std::max<int>(16, cell + 3);
     height = std::max(height, static_cast<int>(NormalImageSize(t).cy));
     if (!(t.style & TVS_NONEVENHEIGHT)) height &= ~1;
     return height;
