@@ -4,8 +4,11 @@
 
 #include "tavrin/host_messages.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace tavrin::host {
 
@@ -63,9 +66,21 @@ bool HostWindow::Create(const char* title, RECT rect) {
     wc.lpszClassName = kClassName;
     wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
     RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, kClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect.left, rect.top,
+    hwnd_ = CreateWindowExA(0, kClassName, title, WS_OVERLAPPEDWINDOW, rect.left, rect.top,
                             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, 0, this);
     return hwnd_ != nullptr;
+}
+
+void HostWindow::Show() {
+    if (!hwnd_ || IsWindowVisible(hwnd_)) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+}
+
+bool ShowsTheShelf(const std::string& command) {
+    static constexpr std::array<std::string_view, 8> kUnseen = {"search", "books", "page",   "contents",
+                                                                "define", "add",   "remove", "refresh"};
+    return std::ranges::find(kUnseen, command) == kUnseen.end();
 }
 
 LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

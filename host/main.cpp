@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
         catalogs.Load(shelf);
         Session session{host, shelf};
         for (const auto& c : line->commands) {
+            if (ShowsTheShelf(c[0])) host.Show();
             std::vector<std::string> args(c.begin() + 1, c.end());
             try {
                 status = FindCommand(c[0])->run(session, args);
