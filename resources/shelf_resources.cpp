@@ -10,6 +10,17 @@
 namespace tavrin {
 namespace {
 
+// Made when a dialog is first shown: their texts are converted to the Chinese code pages, which loads
+// the converters, work a start-up does not need.
+const plat::ResourceTable::DialogMap& Dialogs() {
+    static const plat::ResourceTable::DialogMap dialogs = [] {
+        plat::ResourceTable::DialogMap made;
+        detail::AddShelfDialogs(made);
+        return made;
+    }();
+    return dialogs;
+}
+
 plat::ResourceTable BuildTable() {
     plat::ResourceTable table;
     for (size_t i = 0; i < detail::kStringTableEntryCount; ++i) {
@@ -17,7 +28,7 @@ plat::ResourceTable BuildTable() {
         table.strings[e.langId][e.id] = std::string(e.text, e.length);
     }
     detail::AddShelfBitmaps(table.bitmaps);
-    detail::AddShelfDialogs(table.dialogs);
+    table.dialogSource = &Dialogs;
     return table;
 }
 

@@ -3,7 +3,7 @@
 # configuration and loads neither libzip nor libxml2, which the e-book driver loads when a book is
 # first read; reading an e-book's page then works as before. A command that shows nothing (listing
 # the books, searching) draws nothing and does not load the drawing library either; one that shows
-# the shelf does.
+# the shelf does. Nor does a start in English load the Chinese code-page converters.
 #
 #   tests/host/startup_libraries.sh BUILD_DIR
 set -euo pipefail
@@ -21,6 +21,7 @@ refuse show-libxml2 "file=libxml2" "$out"
 out="$(LD_DEBUG=files "${host[@]}" books 2>&1)"
 expect books "^  A Small Garden Almanac  \[book\]" "$out"
 refuse books-cairo "file=libcairo" "$out"
+refuse books-converters "gconv/(BIG5|GBK)" "$out" # the dialogs' Chinese texts are made when first shown
 out="$(LD_DEBUG=files "${host[@]}" search seed 2>&1)"
 expect search "A Small Garden Almanac  page 2" "$out"
 refuse search-cairo "file=libcairo" "$out"

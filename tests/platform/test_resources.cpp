@@ -150,6 +150,34 @@ TEST_F(Resources, DialogTemplatesFollowTheLanguageWithEnglishAsFallback) {
     EXPECT_EQ(plat::FindDialogTemplate(kOther, 132), nullptr);
 }
 
+// A table can make its dialogs when one is first looked up: the source stands in for the table's own
+// templates (which it hides), and nothing else (strings, bitmaps) calls it.
+int g_sourceCalls = 0;
+const plat::ResourceTable::DialogMap& CountedDialogs() {
+    static const plat::ResourceTable::DialogMap dialogs = ShelfTable().dialogs;
+    ++g_sourceCalls;
+    return dialogs;
+}
+
+TEST_F(Resources, DialogsFromASourceAreMadeWhenFirstLookedUp) {
+    g_sourceCalls = 0;
+    other.dialogSource = &CountedDialogs;
+    other.dialogs[0x0409][132].caption = "hidden by the source";
+    char buf[64];
+    EXPECT_EQ(LoadStringA(kOther, kTitle, buf, sizeof buf), 12);
+    EXPECT_EQ(g_sourceCalls, 0);
+
+    plat::SetUserLanguage(0x0404);
+    const plat::DialogTemplate* tc = plat::FindDialogTemplate(kOther, 132);
+    ASSERT_NE(tc, nullptr);
+    EXPECT_EQ(tc->caption, "\xB7\x73\xA4\xC0\xC3\xFE");
+    plat::SetUserLanguage(0x0804);
+    EXPECT_EQ(plat::FindDialogTemplate(kOther, 132)->caption, "New catalog");
+    EXPECT_EQ(plat::FindDialogTemplate(kOther, 133), nullptr);
+    EXPECT_GE(g_sourceCalls, 1);
+    EXPECT_EQ(plat::FindDialogTemplate(kShelf, 132)->caption, "New catalog"); // its own templates
+}
+
 } // namespace
 
 TEST(UserLocale, ChineseLocalesChooseTheirTables) {

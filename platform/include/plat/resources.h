@@ -44,7 +44,12 @@ struct ResourceTable {
     std::map<UINT, BitmapResource> bitmaps;
     // Dialog templates per language. FindDialogTemplate takes the user language, then a neutral
     // (LANG_NEUTRAL) template, then English, then any language that has one.
-    std::map<LANGID, std::map<UINT, DialogTemplate>> dialogs;
+    using DialogMap = std::map<LANGID, std::map<UINT, DialogTemplate>>;
+    DialogMap dialogs;
+    // Where set, the dialog templates instead: called when a dialog is first looked up (and at every
+    // look-up after; it keeps what it made), so that a module whose dialogs take work to make (their
+    // texts converted to each language's code page) does not make them at start-up.
+    const DialogMap& (*dialogSource)() = nullptr;
 };
 
 // Registers `table` (kept by pointer; it must outlive the registration) as the resources of `module`.

@@ -45,15 +45,16 @@ const ResourceTable* FindResources(HMODULE module) {
 const DialogTemplate* FindDialogTemplate(HMODULE module, UINT id) {
     const ResourceTable* table = TableFor(module);
     if (!table) return nullptr;
+    const ResourceTable::DialogMap& dialogs = table->dialogSource ? table->dialogSource() : table->dialogs;
     auto find = [&](LANGID lang) -> const DialogTemplate* {
-        auto byLang = table->dialogs.find(lang);
-        if (byLang == table->dialogs.end()) return nullptr;
+        auto byLang = dialogs.find(lang);
+        if (byLang == dialogs.end()) return nullptr;
         auto it = byLang->second.find(id);
         return it == byLang->second.end() ? nullptr : &it->second;
     };
     for (LANGID lang : {S().language, static_cast<LANGID>(LANG_NEUTRAL), static_cast<LANGID>(0x0409)})
         if (const DialogTemplate* t = find(lang)) return t;
-    for (const auto& [lang, byId] : table->dialogs)
+    for (const auto& [lang, byId] : dialogs)
         if (const DialogTemplate* t = find(lang)) return t;
     return nullptr;
 }
