@@ -27,9 +27,11 @@ constexpr const char* kFreeTypeLibrary = TAVRIN_FREETYPE_SONAME;
     std::abort();
 }
 
-// Loaded once and never released: fonts made from it live until the program ends.
+// Loaded once and never released: fonts made from it live until the program ends. Its functions are
+// bound when first called, as those of a library linked at start are: binding every function of cairo
+// and of the dozen libraries it brings at once would cost more than drawing the shelf.
 void* Library(const char* name) {
-    void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(name, RTLD_LAZY | RTLD_LOCAL);
     if (!library) Stop(name, "cannot load", dlerror());
     return library;
 }
