@@ -29,7 +29,7 @@ class HostWindow {
 
 // Whether a command is run with the window on the screen: all but those that only print what the shelf
 // holds or register and remove books. Drawing the shelf loads the drawing library and measures every
-// row on the screen, a third of the start-up of a command that shows nothing.
+// row on the screen, up to a fifth of the run of a command that shows nothing.
 bool ShowsTheShelf(const std::string& command);
 
 } // namespace tavrin::host
