@@ -100,6 +100,23 @@ int main(int argc, char** argv) {
                      SDL_GetError());
         return 1;
     }
+    // Where no display answers, SDL falls back to drawing into memory: a reader that runs there shows
+    // nothing and waits for input that never comes. Only a person who asks for it (SDL_VIDEODRIVER)
+    // gets that.
+    auto env = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    };
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && !*env("SDL_VIDEODRIVER") &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr,
+                     "tavrin-reader: no window can be opened: no display answered (DISPLAY=%s, "
+                     "WAYLAND_DISPLAY=%s) (tavrin-host prints the shelf)\n",
+                     env("DISPLAY"), env("WAYLAND_DISPLAY"));
+        SDL_Quit();
+        return 1;
+    }
     int status = 0;
     {
         tavrin::reader::SdlScreen screen;
