@@ -205,17 +205,32 @@ __attribute__((target("avx512f,avx512bw"))) bool ScanWidest(const PageLook& look
     return false;
 }
 
+// Blocks of 64 from q while their reads stay inside the n bytes, up to the first that holds a place:
+// its places, q left at that block; 0 when none does, q left where the blocks ended. The sweep's
+// visitor is called outside this loop: a call inside it made the compiler keep the filter's bytes
+// and q in memory, and reload them for every block.
+template <bool kCases>
+__attribute__((target("avx512f,avx512bw"), noinline)) uint64_t
+NextPlaces(const PagePrefilterBytes& f, const unsigned char* bytes, size_t n, size_t& q, size_t reach) {
+    const WideBytes w(f);
+    size_t at = q;
+    uint64_t places = 0;
+    for (; at + reach <= n; at += 64) {
+        __mmask64 runs, splits;
+        w.Masks<kCases>(bytes + at, runs, splits);
+        places = runs | splits;
+        if (places) break;
+    }
+    q = at;
+    return places;
+}
+
 // A sweep's blocks of 64 from q while their reads stay inside the n bytes; q is left where they
 // ended.
 template <bool kCases>
-__attribute__((target("avx512f,avx512bw"))) void
-SweepWidest(const unsigned char* bytes, size_t n, const PagePrefilterBytes& f, size_t& q, size_t reach,
-            PagePrefilter::Visit visit, void* context) {
-    const WideBytes w(f);
-    while (q + reach <= n) {
-        __mmask64 runs, splits;
-        w.Masks<kCases>(bytes + q, runs, splits);
-        uint64_t places = runs | splits;
+void SweepWidest(const unsigned char* bytes, size_t n, const PagePrefilterBytes& f, size_t& q, size_t reach,
+                 PagePrefilter::Visit visit, void* context) {
+    for (uint64_t places; (places = NextPlaces<kCases>(f, bytes, n, q, reach)) != 0;) {
         size_t advance = 64;
         while (places) {
             const size_t next = visit(context, q + static_cast<size_t>(__builtin_ctzll(places)));
