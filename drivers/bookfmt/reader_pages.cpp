@@ -18,6 +18,15 @@ size_t Aligned(size_t at) {
     return (at + kAlign - 1) & ~(kAlign - 1);
 }
 
+// Whether the checksums worked out for pages first, first + 1, ... are those of their records.
+bool MatchAll(ByteView table, uint32_t first, const std::vector<uint32_t>& crcs) {
+    namespace fmt = format;
+    uint32_t differ = 0;
+    for (size_t i = 0; i < crcs.size(); ++i)
+        differ |= crcs[i] ^ LoadU32(table, (first + i) * fmt::kPageRecordSize + fmt::kPageCrc);
+    return differ == 0;
+}
+
 } // namespace
 
 size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<int32_t> lengths,
@@ -28,38 +37,51 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
         if (error) *error = pagesPart_.error;
         return 0;
     }
-    auto field = [&](uint32_t page, size_t at) {
-        return LoadU32(pageTable_, page * fmt::kPageRecordSize + at);
-    };
-    auto offsetOf = [&](uint32_t page) {
-        return LoadU64(pageTable_, page * fmt::kPageRecordSize + fmt::kPageOffset);
-    };
+    // The loops below keep the index and the counts in locals: the stores they make (pieces, the
+    // zero after each page) could, as far as the compiler knows, change this reader's members, which
+    // it would then load again for every one of a dictionary's thousands of pages.
+    const ByteView table(pageTable_);
+    const uint32_t count = pageCount_;
+    const size_t most = first < count ? std::min<size_t>(lengths.size(), count - first) : 0;
+    auto record = [&](size_t i) { return (first + i) * fmt::kPageRecordSize; };
 
     // The run: pages that follow each other in the file and fit the buffer laid out with their zeros.
-    std::vector<Piece> pieces;
-    size_t laid = 0;
+    // Its lists are kept from one run to the next (a search asks for hundreds of runs).
+    thread_local std::vector<Piece> pieces;
+    thread_local std::vector<uint32_t> crcs;
+    if (pieces.size() < most) pieces.resize(most);
+    Piece* const list = pieces.data();
+    size_t laid = 0, runs = 0;
     uint64_t bytes = 0;
-    const uint64_t start = first < pageCount_ ? offsetOf(first) : 0;
-    for (uint32_t page = first; page < pageCount_ && pieces.size() < lengths.size(); ++page) {
-        const uint32_t length = field(page, fmt::kPageLength);
-        const size_t at = Aligned(laid);
-        if (offsetOf(page) != start + bytes || at + length + 1 > buffer.size()) break;
-        if (pieces.empty()) pieces.reserve(std::min<size_t>(lengths.size(), pageCount_ - first));
-        pieces.push_back({buffer.data() + at, length});
-        laid = at + length + 1;
+    const uint64_t start = most ? LoadU64(table, record(0) + fmt::kPageOffset) : 0;
+    for (; runs < most; ++runs) {
+        const size_t at = record(runs);
+        const uint32_t length = LoadU32(table, at + fmt::kPageLength);
+        const size_t to = Aligned(laid);
+        if (LoadU64(table, at + fmt::kPageOffset) != start + bytes || to + length + 1 > buffer.size()) break;
+        list[runs] = {buffer.data() + to, length};
+        laid = to + length + 1;
         bytes += length;
     }
     // Each page's checksum is worked out as it is copied.
-    std::vector<uint32_t> crcs(verifyPages_ ? pieces.size() : 0);
-    const bool whole = !pieces.empty() && source_->ReadPieces(pageDataOffset_ + start, pieces,
-                                                              verifyPages_ ? crcs.data() : nullptr);
-    for (size_t i = 0; i < pieces.size(); ++i) {
+    crcs.resize(verifyPages_ ? runs : 0);
+    const bool whole = runs > 0 && source_->ReadPieces(pageDataOffset_ + start, {list, runs},
+                                                       verifyPages_ ? crcs.data() : nullptr);
+    if (whole && (!verifyPages_ || MatchAll(table, first, crcs))) {
+        int32_t* const out = lengths.data();
+        for (size_t i = 0; i < runs; ++i) {
+            out[i] = static_cast<int32_t>(list[i].length);
+            list[i].to[list[i].length] = 0;
+        }
+        return runs;
+    }
+    for (size_t i = 0; i < runs; ++i) {
         const uint32_t page = first + static_cast<uint32_t>(i);
-        const Piece& p = pieces[i];
+        const Piece& p = list[i];
         std::string why;
         bool ok;
         if (whole) {
-            ok = !verifyPages_ || crcs[i] == field(page, fmt::kPageCrc);
+            ok = !verifyPages_ || crcs[i] == LoadU32(table, record(i) + fmt::kPageCrc);
             if (!ok) why = "damaged book: the checksum of page " + std::to_string(page) + " does not match";
         } else {
             // The stretch could not be read whole (a file that shrank): each page on its own.
@@ -73,7 +95,7 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
             return i + 1;
         }
     }
-    return pieces.size();
+    return runs;
 }
 
 } // namespace tavrin::book
