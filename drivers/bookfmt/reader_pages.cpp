@@ -13,6 +13,8 @@ namespace tavrin::book {
 namespace {
 
 constexpr size_t kAlign = 16;
+// Runs of up to this many pages keep their lists for the next run (a search asks for 2,048 at most).
+constexpr size_t kKeptPieces = 4096;
 
 size_t Aligned(size_t at) {
     return (at + kAlign - 1) & ~(kAlign - 1);
@@ -46,9 +48,15 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
     auto record = [&](size_t i) { return (first + i) * fmt::kPageRecordSize; };
 
     // The run: pages that follow each other in the file and fit the buffer laid out with their zeros.
-    // Its lists are kept from one run to the next (a search asks for hundreds of runs).
-    thread_local std::vector<Piece> pieces;
-    thread_local std::vector<uint32_t> crcs;
+    // The lists of a run of the usual size are kept from one run to the next (a search asks for
+    // hundreds); a caller's much longer run gets lists of its own, freed when it ends.
+    thread_local std::vector<Piece> keptPieces;
+    thread_local std::vector<uint32_t> keptCrcs;
+    std::vector<Piece> ownPieces;
+    std::vector<uint32_t> ownCrcs;
+    const bool usual = most <= kKeptPieces;
+    std::vector<Piece>& pieces = usual ? keptPieces : ownPieces;
+    std::vector<uint32_t>& crcs = usual ? keptCrcs : ownCrcs;
     if (pieces.size() < most) pieces.resize(most);
     Piece* const list = pieces.data();
     size_t laid = 0, runs = 0;

@@ -198,6 +198,24 @@ TEST(PageRuns, RunsReadAtOnceComeBackLaidOutByteForByteAsManyAsFit) {
     EXPECT_EQ(r.ReadPages(kPages, small, lengths, &error), 0u) << "past the last page";
 }
 
+// A caller may ask for a run of more pages than a search does (whose lists are kept for the next
+// run); such a run, and the usual ones before and after it, come back whole.
+TEST(PageRuns, ARunLongerThanASearchAsksForComesBackWholeBetweenUsualOnes) {
+    TempDir dir;
+    constexpr int kMany = 9000;
+    const BookModel book = ManyPages(kMany, 20, 10);
+    auto opened = Reader::Open(Write(dir, "a.ebd", book));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+    for (auto [first, most] : {std::pair<uint32_t, size_t>{0, 300}, {100, kMany}, {7, 2048}, {0, kMany}}) {
+        const PageRun run = ReadRun(r, first, 48 * static_cast<size_t>(kMany), most);
+        ASSERT_EQ(run.count, std::min<size_t>(most, kMany - first)) << "from page " << first;
+        for (size_t i = 0; i < run.count; ++i)
+            ASSERT_EQ(run.pages[i], book.pages[first + i]) << "page " << first + i;
+        EXPECT_TRUE(run.error.empty()) << run.error;
+    }
+}
+
 // The first pass over a book reads its runs or copies them from the mapping (each way is forced
 // here; on its own the reader takes the one the page cache favours); later passes copy from the
 // mapping. Every way checks every page and fails exactly where a shrunk file's bytes are gone.
