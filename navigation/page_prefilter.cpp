@@ -83,43 +83,59 @@ struct PageLook {
 namespace {
 
 #if defined(__x86_64__) || defined(__i386__)
+// The places of 32 bytes with AVX2: runs (the rare byte with the pair byte at its distance) and
+// splits (a 0xFF not before a line feed, after a byte that may be the text's), as byte masks; with
+// kCases false each of the text's two bytes is compared once. The split test is made for every
+// block: most blocks of a dictionary's text hold a 0xFF, but too few for a test of it to be
+// foreseen, and a wrong guess costs more than the test.
+struct HalvesBytes {
+    __m256i rare, rareOther, pair, pairOther, mark, lineFeed, nibble, lowBits, highBits;
+    ptrdiff_t pairOffset;
+
+    __attribute__((target("avx2"))) explicit HalvesBytes(const PagePrefilterBytes& f)
+        : rare(_mm256_set1_epi8(static_cast<char>(f.rareByte))),
+          rareOther(_mm256_set1_epi8(static_cast<char>(f.rareOther))),
+          pair(_mm256_set1_epi8(static_cast<char>(f.pairByte))),
+          pairOther(_mm256_set1_epi8(static_cast<char>(f.pairOther))),
+          mark(_mm256_set1_epi8(static_cast<char>(kMark))),
+          lineFeed(_mm256_set1_epi8(static_cast<char>(kLineBreak))), nibble(_mm256_set1_epi8(0x0F)),
+          lowBits(_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.lowBits)))),
+          highBits(_mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)))),
+          pairOffset(f.pairOffset) {}
+
+    // Reads from at - 1 to at + 32 and at + pairOffset to at + pairOffset + 31.
+    template <bool kCases>
+    __attribute__((target("avx2"))) void Half(const unsigned char* at, __m256i& runs, __m256i& splits) const {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + pairOffset));
+        if constexpr (kCases)
+            runs = _mm256_and_si256(
+                _mm256_or_si256(_mm256_cmpeq_epi8(v, rare), _mm256_cmpeq_epi8(v, rareOther)),
+                _mm256_or_si256(_mm256_cmpeq_epi8(p, pair), _mm256_cmpeq_epi8(p, pairOther)));
+        else
+            runs = _mm256_and_si256(_mm256_cmpeq_epi8(v, rare), _mm256_cmpeq_epi8(p, pair));
+        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+        const __m256i prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
+        const __m256i low = _mm256_shuffle_epi8(lowBits, _mm256_and_si256(prev, nibble));
+        const __m256i high =
+            _mm256_shuffle_epi8(highBits, _mm256_and_si256(_mm256_srli_epi16(prev, 4), nibble));
+        splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lineFeed), _mm256_cmpeq_epi8(v, mark));
+        splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), _mm256_setzero_si256()),
+                                     splits);
+    }
+};
+
 // Blocks of 32 from q while q + reach <= n, then one more block that ends where that reach meets
 // the page's end, its places before q left out; q is left where the blocks ended.
+template <bool kCases>
 __attribute__((target("avx2"))) bool ScanWide(const PageLook& look, const PagePrefilterBytes& f, size_t& q,
                                               size_t reach) {
-    const __m256i rare = _mm256_set1_epi8(static_cast<char>(f.rareByte));
-    const __m256i rareOther = _mm256_set1_epi8(static_cast<char>(f.rareOther));
-    const __m256i pair = _mm256_set1_epi8(static_cast<char>(f.pairByte));
-    const __m256i pairOther = _mm256_set1_epi8(static_cast<char>(f.pairOther));
-    const __m256i mark = _mm256_set1_epi8(static_cast<char>(kMark));
-    const __m256i lineFeed = _mm256_set1_epi8(static_cast<char>(kLineBreak));
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i lowBits =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.lowBits)));
-    const __m256i highBits =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(f.highBits)));
-    const ptrdiff_t pairOffset = f.pairOffset;
+    const HalvesBytes w(f);
     // The places of the block at q, leaving out the first `skip`.
     auto block = [&](size_t base, unsigned skip) __attribute__((target("avx2"))) {
-        const unsigned char* at = look.page + base;
-        __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-        __m256i runs = _mm256_or_si256(_mm256_cmpeq_epi8(v, rare), _mm256_cmpeq_epi8(v, rareOther));
-        __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + pairOffset));
-        runs = _mm256_and_si256(runs,
-                                _mm256_or_si256(_mm256_cmpeq_epi8(p, pair), _mm256_cmpeq_epi8(p, pairOther)));
-        __m256i splits = _mm256_cmpeq_epi8(v, mark);
-        // Few blocks hold a 0xFF: the split test is made only for those that do.
-        if (!_mm256_testz_si256(splits, splits)) {
-            __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
-            splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lineFeed), splits);
-            __m256i prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
-            __m256i low = _mm256_shuffle_epi8(lowBits, _mm256_and_si256(prev, nibble));
-            __m256i high =
-                _mm256_shuffle_epi8(highBits, _mm256_and_si256(_mm256_srli_epi16(prev, 4), nibble));
-            splits = _mm256_andnot_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), zero), splits);
-        }
-        __m256i any = _mm256_or_si256(runs, splits);
+        __m256i runs, splits;
+        w.Half<kCases>(look.page + base, runs, splits);
+        const __m256i any = _mm256_or_si256(runs, splits);
         if (_mm256_testz_si256(any, any)) return false;
         const uint32_t keep = ~uint32_t{0} << skip;
         return look.Block(base, static_cast<uint32_t>(_mm256_movemask_epi8(runs)) & keep,
@@ -225,12 +241,35 @@ NextPlaces(const PagePrefilterBytes& f, const unsigned char* bytes, size_t n, si
     return places;
 }
 
+// NextPlaces with AVX2, 64 bytes as two halves: their places are made into one mask only for a block
+// that has some.
+template <bool kCases>
+__attribute__((target("avx2"), noinline)) uint64_t
+NextPlacesHalves(const PagePrefilterBytes& f, const unsigned char* bytes, size_t n, size_t& q, size_t reach) {
+    const HalvesBytes w(f);
+    size_t at = q;
+    uint64_t places = 0;
+    for (; at + reach <= n; at += 64) {
+        __m256i runs0, splits0, runs1, splits1;
+        w.Half<kCases>(bytes + at, runs0, splits0);
+        w.Half<kCases>(bytes + at + 32, runs1, splits1);
+        const __m256i low = _mm256_or_si256(runs0, splits0), high = _mm256_or_si256(runs1, splits1);
+        if (_mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high))) continue;
+        places = static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
+                 uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(high))} << 32;
+        break;
+    }
+    q = at;
+    return places;
+}
+
+using NextPlacesFn = uint64_t (*)(const PagePrefilterBytes&, const unsigned char*, size_t, size_t&, size_t);
+
 // A sweep's blocks of 64 from q while their reads stay inside the n bytes; q is left where they
 // ended.
-template <bool kCases>
-void SweepWidest(const unsigned char* bytes, size_t n, const PagePrefilterBytes& f, size_t& q, size_t reach,
-                 PagePrefilter::Visit visit, void* context) {
-    for (uint64_t places; (places = NextPlaces<kCases>(f, bytes, n, q, reach)) != 0;) {
+void SweepBlocks(NextPlacesFn nextPlaces, const unsigned char* bytes, size_t n, const PagePrefilterBytes& f,
+                 size_t& q, size_t reach, PagePrefilter::Visit visit, void* context) {
+    for (uint64_t places; (places = nextPlaces(f, bytes, n, q, reach)) != 0;) {
         size_t advance = 64;
         while (places) {
             const size_t next = visit(context, q + static_cast<size_t>(__builtin_ctzll(places)));
@@ -303,7 +342,8 @@ bool PageLook::Scan() const {
         return Bytes(q, n);
     }
     if (width == 32) {
-        if (ScanWide(*this, b, q, 32 + beyond)) return true;
+        if (f.cases_ ? ScanWide<true>(*this, b, q, 32 + beyond) : ScanWide<false>(*this, b, q, 32 + beyond))
+            return true;
         return Bytes(q, n);
     }
 #endif
@@ -350,7 +390,7 @@ bool PagePrefilter::HoldsAt(const unsigned char* page, size_t n, size_t q) const
 
 bool PagePrefilter::Sweeps() const {
 #if defined(__x86_64__) || defined(__i386__)
-    return m_ > 0 && std::min(g_widest, ProcessorWidth()) == 64;
+    return m_ > 0 && std::min(g_widest, ProcessorWidth()) >= 32;
 #else
     return false;
 #endif
@@ -369,10 +409,10 @@ void PagePrefilter::Sweep(const unsigned char* bytes, size_t n, Visit visit, voi
     if (Sweeps()) {
         const PagePrefilterBytes b = PageLook::Wide(*this);
         oneByOne(q, std::min(first_, n));
-        if (cases_)
-            SweepWidest<true>(bytes, n, b, q, 64 + beyond_, visit, context);
-        else
-            SweepWidest<false>(bytes, n, b, q, 64 + beyond_, visit, context);
+        const bool widest = std::min(g_widest, ProcessorWidth()) == 64;
+        const NextPlacesFn next = widest ? (cases_ ? &NextPlaces<true> : &NextPlaces<false>)
+                                         : (cases_ ? &NextPlacesHalves<true> : &NextPlacesHalves<false>);
+        SweepBlocks(next, bytes, n, b, q, 64 + beyond_, visit, context);
     }
 #endif
     oneByOne(q, n);

@@ -24,7 +24,7 @@ class PagePrefilter {
     // visit(context, q), in increasing order, for every place q at which MayHold of the page that
     // holds q could stop (and for some others); visit answers the place to go on from, after q. One
     // pass over a batch of a dictionary's short pages instead of a start and an end per page.
-    // Only where the processor takes 64 bytes at a time (Sweeps()).
+    // Only where the processor takes 32 or 64 bytes at a time (Sweeps()).
     using Visit = size_t (*)(void* context, size_t q);
     void Sweep(const unsigned char* bytes, size_t n, Visit visit, void* context) const;
     bool Sweeps() const;

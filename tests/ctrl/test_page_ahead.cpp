@@ -285,7 +285,7 @@ TEST(PageAhead, KeptBlocksServeTheNextSearchButNotAFailingAllocator) {
 // A batch's pages looked at in one sweep give each page the answer the quick look gives it alone:
 // random pages with sequences, two-byte characters and zeros, the text often at a page's first or
 // last bytes or split by a sequence, pages of every short length (a dictionary's), both cases, the
-// rarest byte before and after the second rarest. Every width runs (only 64 sweeps).
+// rarest byte before and after the second rarest. Every width runs (64 and 32 sweep).
 TEST(PageAhead, ASweptBatchAnswersAsEachPageAlone) {
     search_ref::RandomPages random(20261207);
     for (size_t width : {64, 32}) {
