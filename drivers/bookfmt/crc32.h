@@ -26,10 +26,10 @@ inline constexpr size_t kCrcPageShortest = 4;
 inline constexpr size_t kCrcPageLongest = 2048;
 void Crc32CopyPages(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_t* crcs);
 
-// How the CRC is computed: tables, carry-less multiplication on 128 bits, or on 512 bits; each is
+// How the CRC is computed: tables, carry-less multiplication on 128, 256 or 512 bits; each is
 // taken where the processor has it and the bytes are enough. Tests limit the choice to reach every
 // method; returns the previous limit.
-enum class CrcMethod { Table, Clmul128, Clmul512 };
+enum class CrcMethod { Table, Clmul128, Clmul256, Clmul512 };
 CrcMethod LimitCrcMethod(CrcMethod widest);
 CrcMethod CurrentCrcMethod();
 

@@ -10,7 +10,8 @@
 // so the CRC is always that of the bytes copied, even while the source changes. The loads and stores
 // of a page's first block are masked: the bytes before the page are neither read nor written. (The
 // masked forms of the broadcasts and shuffles too: the plain ones trip a warning about an unset
-// value in the compiler's header.)
+// value in the compiler's header.) Processors with 256-bit multiplication but without AVX-512 take
+// the same way two lanes wide (CopyPagesHalves).
 #include "bookfmt/crc32.h"
 
 #include <cstring>
@@ -132,6 +133,120 @@ CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_
             crcs[heldAt[k]] = out[k];
     }
 }
+
+// The same with 256-bit registers, where the processor multiplies two lanes at once but has no
+// masked loads and stores of single bytes (AVX2): each page is folded 32 bytes at a time, and its
+// first block (1 to 32 bytes) goes through a block on the stack, read once from the page and zeros
+// before it, from which both the register and the copy are made.
+__attribute__((target("avx2,vpclmulqdq"))) inline __m256i FoldHalvesBy(__m256i x, __m256i k, __m256i next) {
+    const __m256i low = _mm256_clmulepi64_epi128(x, k, 0x00), high = _mm256_clmulepi64_epi128(x, k, 0x11);
+    return _mm256_xor_si256(_mm256_xor_si256(low, high), next);
+}
+
+// n bytes (1 to 32) from `from` to `to`, in at most two moves of 16, 8, 4 or 1 bytes each way.
+inline void CopyShort(uint8_t* to, const uint8_t* from, size_t n) {
+    auto moveTwo = [&](auto word) {
+        decltype(word) head, tail;
+        std::memcpy(&head, from, sizeof head);
+        std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+        std::memcpy(to, &head, sizeof head);
+        std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+    };
+    struct Sixteen {
+        uint64_t a, b;
+    };
+    if (n >= 16)
+        moveTwo(Sixteen{});
+    else if (n >= 8)
+        moveTwo(uint64_t{});
+    else if (n >= 4)
+        moveTwo(uint32_t{});
+    else {
+        const uint8_t first = from[0], middle = from[n / 2], last = from[n - 1];
+        to[0] = first;
+        to[n / 2] = middle;
+        to[n - 1] = last;
+    }
+}
+
+__attribute__((target("avx2,vpclmulqdq"))) inline __m256i FoldPageHalves(uint8_t* to, const uint8_t* from,
+                                                                         size_t n, __m256i k256) {
+    const size_t a = ((n - 1) & 31) + 1; // the first block's bytes, 1..32
+    alignas(32) uint8_t first[32] = {};
+    CopyShort(first + 32 - a, from, a);
+    const __m256i head = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
+    CopyShort(to, first + 32 - a, a);
+    __m256i acc =
+        _mm256_xor_si256(head, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kStart + 32 + a)));
+    const uint8_t* p = from + a;
+    uint8_t* t = to + a;
+    const uint8_t* end = from + n;
+    if (p == end) return acc;
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(t), v);
+    acc = FoldHalvesBy(
+        acc, k256,
+        _mm256_xor_si256(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kStart + 64 + a))));
+    for (p += 32, t += 32; p != end; p += 32, t += 32) {
+        v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(t), v);
+        acc = FoldHalvesBy(acc, k256, v);
+    }
+    return acc;
+}
+
+// The CRCs of two pages whose registers are a0 and a1: each register's two lanes folded into one,
+// the two pages side by side, then reduced to 32 bits each as in Finish4.
+__attribute__((target("avx2,vpclmulqdq"))) inline void Finish2(__m256i a0, __m256i a1, uint32_t& out0,
+                                                               uint32_t& out1) {
+    const __m256i k16 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x0ccaa009e, 0x1751997d0));
+    const __m256i k5 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0, 0x163cd6124));
+    const __m256i poly = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x1f7011641, 0x1db710641));
+    const __m256i mask32 = _mm256_broadcastsi128_si256(_mm_set_epi32(0, 0, 0, -1));
+    __m256i x =
+        FoldHalvesBy(_mm256_permute2x128_si256(a0, a1, 0x20), k16, _mm256_permute2x128_si256(a0, a1, 0x31));
+    x = _mm256_xor_si256(_mm256_bsrli_epi128(x, 8), _mm256_clmulepi64_epi128(k16, x, 0x01));
+    x = _mm256_xor_si256(_mm256_bsrli_epi128(x, 4),
+                         _mm256_clmulepi64_epi128(_mm256_and_si256(x, mask32), k5, 0x00));
+    __m256i t = _mm256_and_si256(_mm256_clmulepi64_epi128(_mm256_and_si256(x, mask32), poly, 0x10), mask32);
+    t = _mm256_clmulepi64_epi128(t, poly, 0x00);
+    x = _mm256_xor_si256(x, t);
+    out0 = ~static_cast<uint32_t>(_mm256_extract_epi32(x, 1));
+    out1 = ~static_cast<uint32_t>(_mm256_extract_epi32(x, 5));
+}
+
+bool HasPagesHalves() {
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+    return has;
+}
+
+__attribute__((target("avx2,vpclmulqdq"))) void CopyPagesHalves(const uint8_t* from, const CrcPiece* pieces,
+                                                                size_t count, uint32_t* crcs) {
+    const __m256i k256 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x15a546366, 0x0f1da05aa));
+    __m256i held = _mm256_setzero_si256();
+    size_t heldAt = 0;
+    bool holding = false;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t n = pieces[i].length;
+        if (n < kCrcPageShortest || n > kCrcPageLongest) {
+            crcs[i] = Crc32Copy(0, pieces[i].to, from, n);
+        } else {
+            const __m256i acc = FoldPageHalves(pieces[i].to, from, n, k256);
+            if (holding) {
+                Finish2(held, acc, crcs[heldAt], crcs[i]);
+            } else {
+                held = acc;
+                heldAt = i;
+            }
+            holding = !holding;
+        }
+        from += n;
+    }
+    if (holding) {
+        uint32_t none;
+        Finish2(held, _mm256_setzero_si256(), crcs[heldAt], none);
+    }
+}
 #endif
 
 } // namespace
@@ -147,6 +262,10 @@ void Crc32CopyPages(const uint8_t* from, const CrcPiece* pieces, size_t count, u
 #ifdef TAVRIN_CRC_PAGES_WIDE
     if (CurrentCrcMethod() == CrcMethod::Clmul512 && HasPagesWide()) {
         CopyPagesWide(from, pieces, count, crcs);
+        return;
+    }
+    if (CurrentCrcMethod() >= CrcMethod::Clmul256 && HasPagesHalves()) {
+        CopyPagesHalves(from, pieces, count, crcs);
         return;
     }
 #endif

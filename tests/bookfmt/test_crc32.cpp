@@ -43,6 +43,8 @@ std::string MethodName(const testing::TestParamInfo<CrcMethod>& method) {
         return "Table";
     case CrcMethod::Clmul128:
         return "Clmul128";
+    case CrcMethod::Clmul256:
+        return "Clmul256";
     case CrcMethod::Clmul512:
         return "Clmul512";
     }
@@ -50,7 +52,8 @@ std::string MethodName(const testing::TestParamInfo<CrcMethod>& method) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Crc32, EveryCrcMethod,
-                         testing::Values(CrcMethod::Table, CrcMethod::Clmul128, CrcMethod::Clmul512),
+                         testing::Values(CrcMethod::Table, CrcMethod::Clmul128, CrcMethod::Clmul256,
+                                         CrcMethod::Clmul512),
                          MethodName);
 
 TEST_P(EveryCrcMethod, EveryLengthAndAlignmentMatchesTheDefinition) {
