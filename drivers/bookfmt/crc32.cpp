@@ -3,12 +3,12 @@
 #include <array>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TAVRIN_CRC_CLMUL 1
-#endif
+#include "bookfmt/crc32_fold.h"
 
 namespace tavrin::book {
+#ifdef TAVRIN_CRC_CLMUL
+using namespace crc_fold;
+#endif
 namespace {
 
 // Eight tables for slicing by eight bytes: opening a large book checks a few megabytes of index.
@@ -41,12 +41,6 @@ __attribute__((target("pclmul,sse2"))) inline __m128i Load(const uint8_t* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-// x times the two halves of k, plus the next 16 bytes.
-__attribute__((target("pclmul,sse2"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
-    __m128i low = _mm_clmulepi64_si128(x, k, 0x00), high = _mm_clmulepi64_si128(x, k, 0x11);
-    return _mm_xor_si128(_mm_xor_si128(low, high), next);
-}
-
 // Byte shifts of a register by pshufb: 16 bytes from kShift + 16 + t move a register's bytes down by
 // t places, from kShift + t up by 16 - t places (zeros shifted in); 16 bytes from kLast + t select its
 // last t bytes.
@@ -62,9 +56,7 @@ alignas(16) constexpr uint8_t kLast[32] = {0,    0,    0,    0,    0,    0,    0
 // then the last `tail` bytes (fewer than 16), and the 128 bits reduced to the CRC.
 __attribute__((target("pclmul,ssse3"))) uint32_t FinishLanes(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
                                                              const uint8_t* p, size_t size, size_t tail) {
-    const __m128i k3k4 = _mm_set_epi64x(0x0ccaa009e, 0x1751997d0);
-    const __m128i k5 = _mm_set_epi64x(0, 0x163cd6124);
-    const __m128i poly = _mm_set_epi64x(0x1f7011641, 0x1db710641);
+    const __m128i k3k4 = Lane(k128), k5 = Lane(k64), poly = Lane(kPoly);
     const __m128i mask32 = _mm_set_epi32(0, 0, 0, -1);
     x1 = Fold(x1, k3k4, x2);
     x1 = Fold(x1, k3k4, x3);
@@ -91,7 +83,7 @@ __attribute__((target("pclmul,ssse3"))) uint32_t FinishLanes(__m128i x1, __m128i
 
 __attribute__((target("pclmul,ssse3"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size,
                                                            size_t tail) {
-    const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
+    const __m128i k1k2 = Lane(k512);
     __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
     __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);
     p += 64;
@@ -108,17 +100,10 @@ __attribute__((target("pclmul,ssse3"))) uint32_t FoldClmul(uint32_t state, const
 // The same with 512-bit registers where the processor multiplies four lanes at once: four registers
 // fold 256 bytes at a time (constants for 2048 bits), then into one register (the 512-bit constants
 // above), whose four lanes go on as x1..x4. `size` is a multiple of 16, at least 256.
-__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i FoldWide(__m512i x, __m512i k, __m512i next) {
-    __m512i low = _mm512_clmulepi64_epi128(x, k, 0x00), high = _mm512_clmulepi64_epi128(x, k, 0x11);
-    return _mm512_ternarylogic_epi64(low, high, next, 0x96); // low ^ high ^ next
-}
-
 __attribute__((target("avx512f,vpclmulqdq,pclmul,ssse3"))) uint32_t
 FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
-    const __m512i k2048 = _mm512_set_epi64(0x1322d1430, 0x11542778a, 0x1322d1430, 0x11542778a, 0x1322d1430,
-                                           0x11542778a, 0x1322d1430, 0x11542778a);
-    const __m512i k512 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596,
-                                          0x154442bd4, 0x1c6e41596, 0x154442bd4);
+    const __m512i k4lanes2048 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k2048));
+    const __m512i k4lanes512 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k512));
     __m512i z1 = _mm512_xor_si512(_mm512_loadu_si512(p),
                                   _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(state))));
     __m512i z2 = _mm512_loadu_si512(p + 64), z3 = _mm512_loadu_si512(p + 128),
@@ -126,16 +111,16 @@ FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
     p += 256;
     size -= 256;
     for (; size >= 256; p += 256, size -= 256) {
-        z1 = FoldWide(z1, k2048, _mm512_loadu_si512(p));
-        z2 = FoldWide(z2, k2048, _mm512_loadu_si512(p + 64));
-        z3 = FoldWide(z3, k2048, _mm512_loadu_si512(p + 128));
-        z4 = FoldWide(z4, k2048, _mm512_loadu_si512(p + 192));
+        z1 = FoldWide(z1, k4lanes2048, _mm512_loadu_si512(p));
+        z2 = FoldWide(z2, k4lanes2048, _mm512_loadu_si512(p + 64));
+        z3 = FoldWide(z3, k4lanes2048, _mm512_loadu_si512(p + 128));
+        z4 = FoldWide(z4, k4lanes2048, _mm512_loadu_si512(p + 192));
     }
-    z1 = FoldWide(z1, k512, z2);
-    z1 = FoldWide(z1, k512, z3);
-    z1 = FoldWide(z1, k512, z4);
+    z1 = FoldWide(z1, k4lanes512, z2);
+    z1 = FoldWide(z1, k4lanes512, z3);
+    z1 = FoldWide(z1, k4lanes512, z4);
     for (; size >= 64; p += 64, size -= 64)
-        z1 = FoldWide(z1, k512, _mm512_loadu_si512(p));
+        z1 = FoldWide(z1, k4lanes512, _mm512_loadu_si512(p));
     // (The masked form: the plain one trips a warning about an unset value in the compiler's header.)
     return FinishLanes(_mm512_maskz_extracti32x4_epi32(0xF, z1, 0),
                        _mm512_maskz_extracti32x4_epi32(0xF, z1, 1),
@@ -147,10 +132,8 @@ FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
 // pass over its bytes. The last (fewer than 64) bytes are copied first and finished from the copy.
 __attribute__((target("avx512f,vpclmulqdq,pclmul,ssse3"))) uint32_t
 FoldWideClmulCopy(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size_t tail) {
-    const __m512i k2048 = _mm512_set_epi64(0x1322d1430, 0x11542778a, 0x1322d1430, 0x11542778a, 0x1322d1430,
-                                           0x11542778a, 0x1322d1430, 0x11542778a);
-    const __m512i k512 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596,
-                                          0x154442bd4, 0x1c6e41596, 0x154442bd4);
+    const __m512i k4lanes2048 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k2048));
+    const __m512i k4lanes512 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k512));
     auto copy = [&](size_t at) __attribute__((target("avx512f"))) {
         const __m512i v = _mm512_loadu_si512(p + at);
         _mm512_storeu_si512(to + at, v);
@@ -163,16 +146,16 @@ FoldWideClmulCopy(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, si
     to += 256;
     size -= 256;
     for (; size >= 256; p += 256, to += 256, size -= 256) {
-        z1 = FoldWide(z1, k2048, copy(0));
-        z2 = FoldWide(z2, k2048, copy(64));
-        z3 = FoldWide(z3, k2048, copy(128));
-        z4 = FoldWide(z4, k2048, copy(192));
+        z1 = FoldWide(z1, k4lanes2048, copy(0));
+        z2 = FoldWide(z2, k4lanes2048, copy(64));
+        z3 = FoldWide(z3, k4lanes2048, copy(128));
+        z4 = FoldWide(z4, k4lanes2048, copy(192));
     }
-    z1 = FoldWide(z1, k512, z2);
-    z1 = FoldWide(z1, k512, z3);
-    z1 = FoldWide(z1, k512, z4);
+    z1 = FoldWide(z1, k4lanes512, z2);
+    z1 = FoldWide(z1, k4lanes512, z3);
+    z1 = FoldWide(z1, k4lanes512, z4);
     for (; size >= 64; p += 64, to += 64, size -= 64)
-        z1 = FoldWide(z1, k512, copy(0));
+        z1 = FoldWide(z1, k4lanes512, copy(0));
     std::memcpy(to, p, size + tail);
     return FinishLanes(_mm512_maskz_extracti32x4_epi32(0xF, z1, 0),
                        _mm512_maskz_extracti32x4_epi32(0xF, z1, 1),
@@ -183,11 +166,6 @@ FoldWideClmulCopy(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, si
 // The same with 256-bit registers, where the processor multiplies two lanes at once but has no
 // AVX-512: four registers fold 128 bytes at a time (constants for 1024 bits), then into one (256
 // bits), whose two lanes go on as x3 and x4. `size` is a multiple of 16, at least 128.
-__attribute__((target("avx2,vpclmulqdq"))) inline __m256i FoldHalves(__m256i x, __m256i k, __m256i next) {
-    __m256i low = _mm256_clmulepi64_epi128(x, k, 0x00), high = _mm256_clmulepi64_epi128(x, k, 0x11);
-    return _mm256_xor_si256(_mm256_xor_si256(low, high), next);
-}
-
 // Loads the 32-byte block at p + at; the copying form also stores it at to + at (`to` is null
 // otherwise).
 template <bool kCopy>
@@ -200,8 +178,8 @@ __attribute__((target("avx2"))) inline __m256i TakeHalves(uint8_t* to, const uin
 template <bool kCopy>
 __attribute__((target("avx2,vpclmulqdq,pclmul,ssse3"))) uint32_t
 FoldHalvesClmul(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size_t tail) {
-    const __m256i k1024 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x14a7fe880, 0x1e88ef372));
-    const __m256i k256 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x15a546366, 0x0f1da05aa));
+    const __m256i k2lanes1024 = _mm256_broadcastsi128_si256(Lane(k1024));
+    const __m256i k2lanes256 = _mm256_broadcastsi128_si256(Lane(k256));
     __m256i y1 = _mm256_xor_si256(TakeHalves<kCopy>(to, p, 0),
                                   _mm256_zextsi128_si256(_mm_cvtsi32_si128(static_cast<int>(state))));
     __m256i y2 = TakeHalves<kCopy>(to, p, 32), y3 = TakeHalves<kCopy>(to, p, 64),
@@ -210,17 +188,17 @@ FoldHalvesClmul(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size
     if constexpr (kCopy) to += 128;
     size -= 128;
     for (; size >= 128; p += 128, size -= 128) {
-        y1 = FoldHalves(y1, k1024, TakeHalves<kCopy>(to, p, 0));
-        y2 = FoldHalves(y2, k1024, TakeHalves<kCopy>(to, p, 32));
-        y3 = FoldHalves(y3, k1024, TakeHalves<kCopy>(to, p, 64));
-        y4 = FoldHalves(y4, k1024, TakeHalves<kCopy>(to, p, 96));
+        y1 = FoldHalves(y1, k2lanes1024, TakeHalves<kCopy>(to, p, 0));
+        y2 = FoldHalves(y2, k2lanes1024, TakeHalves<kCopy>(to, p, 32));
+        y3 = FoldHalves(y3, k2lanes1024, TakeHalves<kCopy>(to, p, 64));
+        y4 = FoldHalves(y4, k2lanes1024, TakeHalves<kCopy>(to, p, 96));
         if constexpr (kCopy) to += 128;
     }
-    y1 = FoldHalves(y1, k256, y2);
-    y1 = FoldHalves(y1, k256, y3);
-    y1 = FoldHalves(y1, k256, y4);
+    y1 = FoldHalves(y1, k2lanes256, y2);
+    y1 = FoldHalves(y1, k2lanes256, y3);
+    y1 = FoldHalves(y1, k2lanes256, y4);
     for (; size >= 32; p += 32, size -= 32) {
-        y1 = FoldHalves(y1, k256, TakeHalves<kCopy>(to, p, 0));
+        y1 = FoldHalves(y1, k2lanes256, TakeHalves<kCopy>(to, p, 0));
         if constexpr (kCopy) to += 32;
     }
     // The last (fewer than 32) bytes are copied first and finished from the copy.
@@ -234,27 +212,30 @@ FoldHalvesClmul(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size
                        tail);
 }
 
-bool HasClmul() {
-    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
-    return has;
-}
-
-bool HasHalvesClmul() {
-    static const bool has =
-        HasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
-    return has;
-}
-
-bool HasWideClmul() {
-    static const bool has =
-        HasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
-    return has;
-}
 #endif
 
 CrcMethod g_widest = CrcMethod::Clmul512;
 
 } // namespace
+
+#ifdef TAVRIN_CRC_CLMUL
+bool crc_fold::HasClmul() {
+    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+bool crc_fold::HasHalvesClmul() {
+    static const bool has =
+        HasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+    return has;
+}
+
+bool crc_fold::HasWideClmul() {
+    static const bool has =
+        HasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+    return has;
+}
+#endif
 
 uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
     const auto* p = static_cast<const uint8_t*>(data);

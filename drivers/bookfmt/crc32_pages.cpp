@@ -14,17 +14,16 @@
 // the same way two lanes wide (CopyPagesHalves).
 #include "bookfmt/crc32.h"
 
-#include <cstring>
+#include "bookfmt/crc32_fold.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TAVRIN_CRC_PAGES_WIDE 1
-#endif
+#include <cstring>
 
 namespace tavrin::book {
 namespace {
 
-#ifdef TAVRIN_CRC_PAGES_WIDE
+#ifdef TAVRIN_CRC_CLMUL
+using namespace crc_fold;
+
 // The starting value of a page's CRC, 0xFFFFFFFF, lies on its first four bytes: 64 bytes loaded at
 // kStart + a put it where a first block of `a` bytes (after 64 - a zeros) has them, and 64 bytes at
 // kStart + a + 64 the rest of it on the second block when a < 4.
@@ -33,14 +32,9 @@ alignas(64) constexpr uint8_t kStart[192] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,
                                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
 
-__attribute__((target("avx512f,vpclmulqdq"))) inline __m512i FoldBy(__m512i x, __m512i k, __m512i next) {
-    const __m512i low = _mm512_clmulepi64_epi128(x, k, 0x00), high = _mm512_clmulepi64_epi128(x, k, 0x11);
-    return _mm512_ternarylogic_epi64(low, high, next, 0x96);
-}
-
 // One page of n >= 4 bytes copied from `from` to `to`, its bytes folded into the returned register.
 __attribute__((target("avx512f,avx512bw,bmi2,vpclmulqdq"))) inline __m512i
-FoldPage(uint8_t* to, const uint8_t* from, size_t n, __m512i k512) {
+FoldPage(uint8_t* to, const uint8_t* from, size_t n, __m512i k4lanes512) {
     const size_t a = ((n - 1) & 63) + 1; // the first block's bytes, 1..64
     const __mmask64 high = ~uint64_t{0} << (64 - a);
     const __m512i first = _mm512_maskz_loadu_epi8(high, from - (64 - a));
@@ -52,11 +46,11 @@ FoldPage(uint8_t* to, const uint8_t* from, size_t n, __m512i k512) {
     if (p == end) return acc;
     __m512i v = _mm512_loadu_si512(p);
     _mm512_storeu_si512(t, v);
-    acc = FoldBy(acc, k512, _mm512_xor_si512(v, _mm512_loadu_si512(kStart + a + 64)));
+    acc = FoldWide(acc, k4lanes512, _mm512_xor_si512(v, _mm512_loadu_si512(kStart + a + 64)));
     for (p += 64, t += 64; p != end; p += 64, t += 64) {
         v = _mm512_loadu_si512(p);
         _mm512_storeu_si512(t, v);
-        acc = FoldBy(acc, k512, v);
+        acc = FoldWide(acc, k4lanes512, v);
     }
     return acc;
 }
@@ -65,9 +59,9 @@ FoldPage(uint8_t* to, const uint8_t* from, size_t n, __m512i k512) {
 // the four pages side by side, then reduced to 32 bits each.
 __attribute__((target("avx512f,avx512bw,avx512dq,vpclmulqdq"))) inline void
 Finish4(__m512i a0, __m512i a1, __m512i a2, __m512i a3, uint32_t* out) {
-    const __m512i k16 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0x0ccaa009e, 0x1751997d0));
-    const __m512i k5 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0, 0x163cd6124));
-    const __m512i poly = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0x1f7011641, 0x1db710641));
+    const __m512i k4lanes128 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k128));
+    const __m512i k5 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k64));
+    const __m512i poly = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(kPoly));
     const __m512i mask32 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi32(0, 0, 0, -1));
     // Lane j of every page side by side.
     const __m512i t0 = _mm512_maskz_shuffle_i64x2(0xFF, a0, a1, 0x44),
@@ -75,11 +69,11 @@ Finish4(__m512i a0, __m512i a1, __m512i a2, __m512i a3, uint32_t* out) {
     const __m512i t2 = _mm512_maskz_shuffle_i64x2(0xFF, a2, a3, 0x44),
                   t3 = _mm512_maskz_shuffle_i64x2(0xFF, a2, a3, 0xEE);
     __m512i x = _mm512_maskz_shuffle_i64x2(0xFF, t0, t2, 0x88);
-    x = FoldBy(x, k16, _mm512_maskz_shuffle_i64x2(0xFF, t0, t2, 0xDD));
-    x = FoldBy(x, k16, _mm512_maskz_shuffle_i64x2(0xFF, t1, t3, 0x88));
-    x = FoldBy(x, k16, _mm512_maskz_shuffle_i64x2(0xFF, t1, t3, 0xDD));
+    x = FoldWide(x, k4lanes128, _mm512_maskz_shuffle_i64x2(0xFF, t0, t2, 0xDD));
+    x = FoldWide(x, k4lanes128, _mm512_maskz_shuffle_i64x2(0xFF, t1, t3, 0x88));
+    x = FoldWide(x, k4lanes128, _mm512_maskz_shuffle_i64x2(0xFF, t1, t3, 0xDD));
     // 128 to 64 bits, 64 to 32, and the Barrett reduction, as for one page.
-    x = _mm512_xor_si512(_mm512_bsrli_epi128(x, 8), _mm512_clmulepi64_epi128(k16, x, 0x01));
+    x = _mm512_xor_si512(_mm512_bsrli_epi128(x, 8), _mm512_clmulepi64_epi128(k4lanes128, x, 0x01));
     x = _mm512_xor_si512(_mm512_bsrli_epi128(x, 4),
                          _mm512_clmulepi64_epi128(_mm512_and_si512(x, mask32), k5, 0x00));
     __m512i t = _mm512_and_si512(_mm512_clmulepi64_epi128(_mm512_and_si512(x, mask32), poly, 0x10), mask32);
@@ -94,16 +88,16 @@ Finish4(__m512i a0, __m512i a1, __m512i a2, __m512i a3, uint32_t* out) {
     out[3] = ~lanes[13];
 }
 
+// Besides the 512-bit multiplication, the masked loads and stores of single bytes.
 bool HasPagesWide() {
-    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("bmi2") &&
-                            __builtin_cpu_supports("vpclmulqdq");
+    static const bool has = HasWideClmul() && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("bmi2");
     return has;
 }
 
 __attribute__((target("avx512f,avx512bw,avx512dq,bmi2,vpclmulqdq"))) void
 CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_t* crcs) {
-    const __m512i k512 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi64x(0x1c6e41596, 0x154442bd4));
+    const __m512i k4lanes512 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k512));
     __m512i held[4];
     size_t heldAt[4];
     size_t h = 0;
@@ -112,7 +106,7 @@ CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_
         if (n < kCrcPageShortest || n > kCrcPageLongest) {
             crcs[i] = Crc32Copy(0, pieces[i].to, from, n);
         } else {
-            held[h] = FoldPage(pieces[i].to, from, n, k512);
+            held[h] = FoldPage(pieces[i].to, from, n, k4lanes512);
             heldAt[h++] = i;
             if (h == 4) {
                 uint32_t out[4];
@@ -138,11 +132,6 @@ CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_
 // masked loads and stores of single bytes (AVX2): each page is folded 32 bytes at a time, and its
 // first block (1 to 32 bytes) goes through a block on the stack, read once from the page and zeros
 // before it, from which both the register and the copy are made.
-__attribute__((target("avx2,vpclmulqdq"))) inline __m256i FoldHalvesBy(__m256i x, __m256i k, __m256i next) {
-    const __m256i low = _mm256_clmulepi64_epi128(x, k, 0x00), high = _mm256_clmulepi64_epi128(x, k, 0x11);
-    return _mm256_xor_si256(_mm256_xor_si256(low, high), next);
-}
-
 // n bytes (1 to 32) from `from` to `to`, in at most two moves of 16, 8, 4 or 1 bytes each way.
 inline void CopyShort(uint8_t* to, const uint8_t* from, size_t n) {
     auto moveTwo = [&](auto word) {
@@ -170,7 +159,7 @@ inline void CopyShort(uint8_t* to, const uint8_t* from, size_t n) {
 }
 
 __attribute__((target("avx2,vpclmulqdq"))) inline __m256i
-FoldPageHalves(uint8_t* to, const uint8_t* from, size_t n, __m256i k256, __m256i k512) {
+FoldPageHalves(uint8_t* to, const uint8_t* from, size_t n, __m256i k2lanes256, __m256i k2lanes512) {
     const size_t a = ((n - 1) & 31) + 1; // the first block's bytes, 1..32
     alignas(32) uint8_t first[32] = {};
     CopyShort(first + 32 - a, from, a);
@@ -194,11 +183,11 @@ FoldPageHalves(uint8_t* to, const uint8_t* from, size_t n, __m256i k256, __m256i
     __m256i odd =
         _mm256_xor_si256(take(), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kStart + 64 + a)));
     while (end - p >= 64) {
-        acc = FoldHalvesBy(acc, k512, take());
-        odd = FoldHalvesBy(odd, k512, take());
+        acc = FoldHalves(acc, k2lanes512, take());
+        odd = FoldHalves(odd, k2lanes512, take());
     }
-    acc = FoldHalvesBy(acc, k256, odd);
-    if (p != end) acc = FoldHalvesBy(acc, k256, take());
+    acc = FoldHalves(acc, k2lanes256, odd);
+    if (p != end) acc = FoldHalves(acc, k2lanes256, take());
     return acc;
 }
 
@@ -206,13 +195,13 @@ FoldPageHalves(uint8_t* to, const uint8_t* from, size_t n, __m256i k256, __m256i
 // the two pages side by side, then reduced to 32 bits each as in Finish4.
 __attribute__((target("avx2,vpclmulqdq"))) inline void Finish2(__m256i a0, __m256i a1, uint32_t& out0,
                                                                uint32_t& out1) {
-    const __m256i k16 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x0ccaa009e, 0x1751997d0));
-    const __m256i k5 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0, 0x163cd6124));
-    const __m256i poly = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x1f7011641, 0x1db710641));
+    const __m256i k2lanes128 = _mm256_broadcastsi128_si256(Lane(k128));
+    const __m256i k5 = _mm256_broadcastsi128_si256(Lane(k64));
+    const __m256i poly = _mm256_broadcastsi128_si256(Lane(kPoly));
     const __m256i mask32 = _mm256_broadcastsi128_si256(_mm_set_epi32(0, 0, 0, -1));
-    __m256i x =
-        FoldHalvesBy(_mm256_permute2x128_si256(a0, a1, 0x20), k16, _mm256_permute2x128_si256(a0, a1, 0x31));
-    x = _mm256_xor_si256(_mm256_bsrli_epi128(x, 8), _mm256_clmulepi64_epi128(k16, x, 0x01));
+    __m256i x = FoldHalves(_mm256_permute2x128_si256(a0, a1, 0x20), k2lanes128,
+                           _mm256_permute2x128_si256(a0, a1, 0x31));
+    x = _mm256_xor_si256(_mm256_bsrli_epi128(x, 8), _mm256_clmulepi64_epi128(k2lanes128, x, 0x01));
     x = _mm256_xor_si256(_mm256_bsrli_epi128(x, 4),
                          _mm256_clmulepi64_epi128(_mm256_and_si256(x, mask32), k5, 0x00));
     __m256i t = _mm256_and_si256(_mm256_clmulepi64_epi128(_mm256_and_si256(x, mask32), poly, 0x10), mask32);
@@ -222,15 +211,10 @@ __attribute__((target("avx2,vpclmulqdq"))) inline void Finish2(__m256i a0, __m25
     out1 = ~static_cast<uint32_t>(_mm256_extract_epi32(x, 5));
 }
 
-bool HasPagesHalves() {
-    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
-    return has;
-}
-
 __attribute__((target("avx2,vpclmulqdq"))) void CopyPagesHalves(const uint8_t* from, const CrcPiece* pieces,
                                                                 size_t count, uint32_t* crcs) {
-    const __m256i k256 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x15a546366, 0x0f1da05aa));
-    const __m256i k512 = _mm256_broadcastsi128_si256(_mm_set_epi64x(0x1c6e41596, 0x154442bd4));
+    const __m256i k2lanes256 = _mm256_broadcastsi128_si256(Lane(k256));
+    const __m256i k2lanes512 = _mm256_broadcastsi128_si256(Lane(k512));
     __m256i held = _mm256_setzero_si256();
     size_t heldAt = 0;
     bool holding = false;
@@ -239,7 +223,7 @@ __attribute__((target("avx2,vpclmulqdq"))) void CopyPagesHalves(const uint8_t* f
         if (n < kCrcPageShortest || n > kCrcPageLongest) {
             crcs[i] = Crc32Copy(0, pieces[i].to, from, n);
         } else {
-            const __m256i acc = FoldPageHalves(pieces[i].to, from, n, k256, k512);
+            const __m256i acc = FoldPageHalves(pieces[i].to, from, n, k2lanes256, k2lanes512);
             if (holding) {
                 Finish2(held, acc, crcs[heldAt], crcs[i]);
             } else {
@@ -267,12 +251,12 @@ void Crc32CopyPages(const uint8_t* from, const CrcPiece* pieces, size_t count, u
         }
         return;
     }
-#ifdef TAVRIN_CRC_PAGES_WIDE
+#ifdef TAVRIN_CRC_CLMUL
     if (CurrentCrcMethod() == CrcMethod::Clmul512 && HasPagesWide()) {
         CopyPagesWide(from, pieces, count, crcs);
         return;
     }
-    if (CurrentCrcMethod() >= CrcMethod::Clmul256 && HasPagesHalves()) {
+    if (CurrentCrcMethod() >= CrcMethod::Clmul256 && HasHalvesClmul()) {
         CopyPagesHalves(from, pieces, count, crcs);
         return;
     }
