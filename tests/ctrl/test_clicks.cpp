@@ -31,9 +31,6 @@ class Clicks : public ContentsWorld {
         Notices().clear();
     }
     void TearDown() override {
-        DestroyControl();
-        for (HMODULE m : loaded_)
-            FreeLibrary(m);
         plat::UseManualClock(false);
         ContentsWorld::TearDown();
     }
@@ -65,25 +62,9 @@ class Clicks : public ContentsWorld {
         NMHDR hdr{Tree(), 1000, static_cast<UINT>(NM_CLICK)};
         SendMessageA(Ctrl().GetSafeHwnd(), WM_NOTIFY, 1000, reinterpret_cast<LPARAM>(&hdr));
     }
-    HTREEITEM OnlineCatalog(const char* name, const char* key, const char* variant = TAVRIN_TESTDRV_PATH) {
-        std::string file = std::string("online-") + std::to_string(loaded_.size()) + ".dll";
-        HMODULE module = LoadLibraryA(AddDriver(file, variant).c_str());
-        EXPECT_NE(module, 0u);
-        loaded_.push_back(module);
-        HTREEITEM item = AddUserCatalog(Ctrl().Root(), name, CATA_ONLINE, key);
-        Record(item).hDriver = module;
-        return item;
-    }
-    std::vector<WPARAM> Kinds() const {
-        std::vector<WPARAM> kinds;
-        for (const Notice& n : Notices())
-            kinds.push_back(n.kind);
-        return kinds;
-    }
 
     std::string path_;
     HTREEITEM book_ = nullptr;
-    std::vector<HMODULE> loaded_;
 };
 
 TEST_F(Clicks, AnotherItemIsToldOnceByTheSelectionTheSelectedOneAgainOnEveryClick) {
@@ -95,17 +76,17 @@ TEST_F(Clicks, AnotherItemIsToldOnceByTheSelectionTheSelectedOneAgainOnEveryClic
     RECT rc = Label(book_);
     ClickAt(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
     EXPECT_EQ(Selected(), book_);
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
     EXPECT_EQ(Notices()[0].bookHandle, handle);
     ClickAt(POINT{rc.left + 1, rc.top + 1});
-    ASSERT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_BOOK}));
+    ASSERT_EQ(NoticeKinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_BOOK}));
     EXPECT_EQ(Notices()[1].bookHandle, handle);
 }
 
 TEST_F(Clicks, PageEntriesTellTheirPageAndEntriesWithoutOneChaptersAndTheRootNothing) {
     std::vector<HTREEITEM> entries = Children(book_);
     ClickSelected(entries[0]);
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_PAGE});
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_PAGE});
     EXPECT_EQ(Notices()[0].page.dwBookHandle, Book(book_).dwBookHandle);
     EXPECT_EQ(Notices()[0].page.hDriver, Book(book_).hDriver);
     EXPECT_EQ(Notices()[0].page.nPage, 7);
@@ -126,7 +107,7 @@ TEST_F(Clicks, OnlyTheSelectedItemsRowCountsNotTheColumn) {
     NotifyClickAt(POINT{right, rc.top});
     NotifyClickAt(POINT{right, rc.bottom - 1});
     NotifyClickAt(POINT{2, (rc.top + rc.bottom) / 2}); // left of the label, in the indent
-    EXPECT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_BOOK, SHELF_NOTIFY_BOOK}));
+    EXPECT_EQ(NoticeKinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_BOOK, SHELF_NOTIFY_BOOK}));
     Notices().clear();
     NotifyClickAt(POINT{(rc.left + rc.right) / 2, rc.top - 1});
     NotifyClickAt(POINT{(rc.left + rc.right) / 2, rc.bottom + 1});
@@ -134,7 +115,7 @@ TEST_F(Clicks, OnlyTheSelectedItemsRowCountsNotTheColumn) {
 
     // Real input right of the label, and below the last row where no item is.
     ClickAt(POINT{right, (rc.top + rc.bottom) / 2});
-    EXPECT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
+    EXPECT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
     Notices().clear();
     ClickAt(POINT{right, client.bottom - 2});
     EXPECT_TRUE(Notices().empty());
@@ -149,7 +130,7 @@ TEST_F(Clicks, SuppressedNoticesSilenceEveryClick) {
     EXPECT_TRUE(Notices().empty());
     Ctrl().SuppressNotify() = 0;
     ClickSelected(mine);
-    EXPECT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
+    EXPECT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
 }
 
 TEST_F(Clicks, SystemCatalogsTellALinkThatCanBeReadAndIsNotZeroUserCatalogsTheirKey) {
@@ -158,7 +139,7 @@ TEST_F(Clicks, SystemCatalogsTellALinkThatCanBeReadAndIsNotZeroUserCatalogsTheir
     EXPECT_TRUE(Notices().empty()) << "\"0\" and a link that cannot be read tell nothing";
 
     ClickSelected(Find("Linked"));
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
     const TrunkInfo& linked = Notices()[0].trunk;
     EXPECT_EQ(linked.dwType, DWORD{TRUNK_TYPE_RESOURCE_LINK});
     EXPECT_EQ(linked.dwShelfHandle, Ctrl().ShelfHandle());
@@ -166,12 +147,12 @@ TEST_F(Clicks, SystemCatalogsTellALinkThatCanBeReadAndIsNotZeroUserCatalogsTheir
     EXPECT_STREQ(linked.szCataName, "Linked");
 
     ClickSelected(Find("Empty link"));
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK}) << "an empty link is a link";
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK}) << "an empty link is a link";
     EXPECT_STREQ(Notices()[0].trunk.szTrunk, "");
     EXPECT_STREQ(Notices()[0].trunk.szCataName, "Empty link");
 
     ClickSelected(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "my-key"));
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_TRUNK});
     EXPECT_EQ(Notices()[0].trunk.dwType, DWORD{TRUNK_TYPE_TRUNK});
     EXPECT_STREQ(Notices()[0].trunk.szTrunk, "my-key");
     EXPECT_STREQ(Notices()[0].trunk.szCataName, "Mine");
@@ -179,14 +160,14 @@ TEST_F(Clicks, SystemCatalogsTellALinkThatCanBeReadAndIsNotZeroUserCatalogsTheir
 
 TEST_F(Clicks, OnlineCatalogsTellTheDescriptionTheirDriverGives) {
     HTREEITEM described = OnlineCatalog("News", "news");
-    testdrv::Driver news((dir_ / "online-0.dll").string());
+    testdrv::Driver news((dir_ / "online-news.dll").string());
     news.SetDescURL("news", "http://example.invalid/news.htm");
     HTREEITEM bare = OnlineCatalog("Bare", "bare");
     HTREEITEM without = OnlineCatalog("Old", "old", TAVRIN_TESTDRV_NODESC_PATH);
     // 33 characters: the record holds it, the host's 33-byte field cannot with its terminator.
     const char* longKey = "abcdefghijabcdefghijabcdefghijabc";
     HTREEITEM longOne = OnlineCatalog("Long", longKey);
-    testdrv::Driver longDriver((dir_ / "online-3.dll").string());
+    testdrv::Driver longDriver((dir_ / (std::string("online-") + longKey + ".dll")).string());
     longDriver.SetDescURL(longKey, "http://example.invalid/long.htm");
 
     ClickSelected(bare);
@@ -194,7 +175,7 @@ TEST_F(Clicks, OnlineCatalogsTellTheDescriptionTheirDriverGives) {
     ClickSelected(longOne);
     EXPECT_TRUE(Notices().empty()) << "no address, a driver that gives none, a key the record cannot carry";
     ClickSelected(described);
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_CATALOG_DESC});
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_CATALOG_DESC});
     EXPECT_STREQ(Notices()[0].desc.szCataKey, "news");
     EXPECT_STREQ(Notices()[0].desc.szDescURL, "http://example.invalid/news.htm");
 }

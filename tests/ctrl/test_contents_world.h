@@ -37,6 +37,12 @@ class ContentsWorld : public regbooks::RegWorld {
             SetWindowLongPtrA(host_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContentsWorld::HostProc)));
         Previous() = hostProc_;
     }
+    void TearDown() override {
+        DestroyControl(); // before the online catalogs' drivers are let go
+        for (HMODULE m : online_)
+            FreeLibrary(m);
+        RegWorld::TearDown();
+    }
 
     // A registered e-book (class 0xFF) with caps `caps` and a contents root; its path.
     std::string ContentsBook(const char* file, const char* number, const char* name,
@@ -47,6 +53,16 @@ class ContentsWorld : public regbooks::RegWorld {
         return path;
     }
     uint32_t RootEntry(const std::string& path) { return roots_[path]; }
+    // An online catalog under the root whose record names a copy of the test driver (`variant`),
+    // online-KEY.dll in the host folder.
+    HTREEITEM OnlineCatalog(const char* name, const char* key, const char* variant = TAVRIN_TESTDRV_PATH) {
+        HMODULE module = LoadLibraryA(AddDriver(std::string("online-") + key + ".dll", variant).c_str());
+        EXPECT_NE(module, 0u);
+        online_.push_back(module);
+        HTREEITEM item = AddUserCatalog(Ctrl().Root(), name, CATA_ONLINE, key);
+        Record(item).hDriver = module;
+        return item;
+    }
     // An entry under `parent` (0: the book's root) after its other entries.
     uint32_t Entry(const std::string& path, uint32_t parent, const char* text, int32_t page = -1) {
         return Books().AddItem(path.c_str(), parent ? parent : roots_[path], text, page);
@@ -70,6 +86,13 @@ class ContentsWorld : public regbooks::RegWorld {
         return *static_cast<ContentsRecord*>(Node(item)->pRecord);
     }
     HTREEITEM Selected() const { return TreeView_GetSelection(Tree()); }
+    // The kinds of the notices the host was sent, in order.
+    static std::vector<WPARAM> NoticeKinds() {
+        std::vector<WPARAM> kinds;
+        for (const Notice& n : Notices())
+            kinds.push_back(n.kind);
+        return kinds;
+    }
     // Image of a book item (group 1) or a contents item (groups 2 and 16), closed or open, as the
     // trunk status chooses the column.
     int GroupImageNow(int group, bool open) {
@@ -110,6 +133,7 @@ class ContentsWorld : public regbooks::RegWorld {
     }
 
     WNDPROC hostProc_ = nullptr;
+    std::vector<HMODULE> online_;
     std::map<std::string, uint32_t> roots_;
 };
 

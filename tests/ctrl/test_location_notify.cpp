@@ -29,31 +29,8 @@ class SelectionNotices : public ContentsWorld {
         Select(nullptr);
         Notices().clear();
     }
-    void TearDown() override {
-        DestroyControl();
-        for (HMODULE m : loaded_)
-            FreeLibrary(m);
-        ContentsWorld::TearDown();
-    }
-    // An online catalog under the root whose record names a copy of the test driver (`variant`).
-    HTREEITEM OnlineCatalog(const char* name, const char* key, const char* variant = TAVRIN_TESTDRV_PATH) {
-        std::string file = std::string("online-") + key + ".dll";
-        HMODULE module = LoadLibraryA(AddDriver(file, variant).c_str());
-        EXPECT_NE(module, 0u);
-        loaded_.push_back(module);
-        HTREEITEM item = AddUserCatalog(Ctrl().Root(), name, CATA_ONLINE, key);
-        Record(item).hDriver = module;
-        return item;
-    }
-    std::vector<WPARAM> Kinds() const {
-        std::vector<WPARAM> kinds;
-        for (const Notice& n : Notices())
-            kinds.push_back(n.kind);
-        return kinds;
-    }
     std::string path_;
     HTREEITEM book_ = nullptr;
-    std::vector<HMODULE> loaded_;
 };
 
 TEST_F(SelectionNotices, BooksAndPagesAreToldWithTheirHandleAndPageAndOtherEntriesNothing) {
@@ -66,7 +43,7 @@ TEST_F(SelectionNotices, BooksAndPagesAreToldWithTheirHandleAndPageAndOtherEntri
     EXPECT_EQ(Selected(), entries[2]);
     Select(entries[3]);
     Select(Ctrl().Root());
-    ASSERT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_PAGE, SHELF_NOTIFY_PAGE}));
+    ASSERT_EQ(NoticeKinds(), (std::vector<WPARAM>{SHELF_NOTIFY_BOOK, SHELF_NOTIFY_PAGE, SHELF_NOTIFY_PAGE}));
     EXPECT_EQ(Notices()[0].bookHandle, handle);
     EXPECT_EQ(Notices()[1].page.dwBookHandle, handle);
     EXPECT_EQ(Notices()[1].page.hDriver, Book(book_).hDriver);
@@ -83,7 +60,7 @@ TEST_F(SelectionNotices, SuppressNotifySilencesBooksPagesAndCatalogs) {
     EXPECT_TRUE(Notices().empty());
     Ctrl().SuppressNotify() = 0;
     Select(book_);
-    EXPECT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
+    EXPECT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
 }
 
 TEST_F(SelectionNotices, SystemCatalogsWithALinkTellItAndUserCatalogsTheirKey) {
@@ -92,7 +69,7 @@ TEST_F(SelectionNotices, SystemCatalogsWithALinkTellItAndUserCatalogsTheirKey) {
     EXPECT_TRUE(Notices().empty()) << "\"0\" and a missing link tell nothing";
     Select(Find("Linked"));
     Select(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "my-key"));
-    ASSERT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
+    ASSERT_EQ(NoticeKinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
     const TrunkInfo& linked = Notices()[0].trunk;
     EXPECT_EQ(linked.dwType, DWORD{TRUNK_TYPE_RESOURCE_LINK});
     EXPECT_EQ(linked.dwShelfHandle, Ctrl().ShelfHandle());
@@ -114,7 +91,7 @@ TEST_F(SelectionNotices, OnlineCatalogsTellTheDescriptionTheirDriverGives) {
     Select(without);
     EXPECT_TRUE(Notices().empty()) << "no address, or a driver that gives none";
     Select(described);
-    ASSERT_EQ(Kinds(), std::vector<WPARAM>{SHELF_NOTIFY_CATALOG_DESC});
+    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_CATALOG_DESC});
     EXPECT_STREQ(Notices()[0].desc.szCataKey, "news");
     EXPECT_STREQ(Notices()[0].desc.szDescURL, "http://example.invalid/news.htm");
 }
@@ -148,7 +125,7 @@ TEST_F(SelectionNotices, GoingToATrunkSelectsItsCatalog) {
     std::snprintf(linked.szTrunk, sizeof linked.szTrunk, "%s", "trunk-7");
     EXPECT_NE(Ctrl().SetLocation(&linked), 0);
     EXPECT_EQ(Selected(), Find("Linked"));
-    EXPECT_EQ(Kinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
+    EXPECT_EQ(NoticeKinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
 }
 
 TEST_F(SelectionNotices, AnUnknownTrunkSelectsNothing) {
