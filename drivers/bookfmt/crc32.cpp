@@ -98,12 +98,12 @@ __attribute__((target("pclmul,ssse3"))) uint32_t FoldClmul(uint32_t state, const
 }
 
 // The same with 512-bit registers where the processor multiplies four lanes at once: four registers
-// fold 256 bytes at a time (constants for 2048 bits), then into one register (the 512-bit constants
-// above), whose four lanes go on as x1..x4. `size` is a multiple of 16, at least 256.
+// fold 256 bytes at a time (constants for 2048 bits), then into one register (constants for 512
+// bits), whose four lanes go on as x1..x4. `size` is a multiple of 16, at least 256.
 __attribute__((target("avx512f,vpclmulqdq,pclmul,ssse3"))) uint32_t
 FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
-    const __m512i k4lanes2048 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k2048));
-    const __m512i k4lanes512 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k512));
+    const __m512i k4lanes2048 = Lanes4(k2048);
+    const __m512i k4lanes512 = Lanes4(k512);
     __m512i z1 = _mm512_xor_si512(_mm512_loadu_si512(p),
                                   _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(state))));
     __m512i z2 = _mm512_loadu_si512(p + 64), z3 = _mm512_loadu_si512(p + 128),
@@ -132,8 +132,8 @@ FoldWideClmul(uint32_t state, const uint8_t* p, size_t size, size_t tail) {
 // pass over its bytes. The last (fewer than 64) bytes are copied first and finished from the copy.
 __attribute__((target("avx512f,vpclmulqdq,pclmul,ssse3"))) uint32_t
 FoldWideClmulCopy(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size_t tail) {
-    const __m512i k4lanes2048 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k2048));
-    const __m512i k4lanes512 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k512));
+    const __m512i k4lanes2048 = Lanes4(k2048);
+    const __m512i k4lanes512 = Lanes4(k512);
     auto copy = [&](size_t at) __attribute__((target("avx512f"))) {
         const __m512i v = _mm512_loadu_si512(p + at);
         _mm512_storeu_si512(to + at, v);
@@ -178,8 +178,8 @@ __attribute__((target("avx2"))) inline __m256i TakeHalves(uint8_t* to, const uin
 template <bool kCopy>
 __attribute__((target("avx2,vpclmulqdq,pclmul,ssse3"))) uint32_t
 FoldHalvesClmul(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size_t tail) {
-    const __m256i k2lanes1024 = _mm256_broadcastsi128_si256(Lane(k1024));
-    const __m256i k2lanes256 = _mm256_broadcastsi128_si256(Lane(k256));
+    const __m256i k2lanes1024 = Lanes2(k1024);
+    const __m256i k2lanes256 = Lanes2(k256);
     __m256i y1 = _mm256_xor_si256(TakeHalves<kCopy>(to, p, 0),
                                   _mm256_zextsi128_si256(_mm_cvtsi32_si128(static_cast<int>(state))));
     __m256i y2 = TakeHalves<kCopy>(to, p, 32), y3 = TakeHalves<kCopy>(to, p, 64),

@@ -27,6 +27,16 @@ __attribute__((target("sse2"))) inline __m128i Lane(Constant k) {
     return _mm_set_epi64x(k.high, k.low);
 }
 
+// k in every lane of a 256-bit or 512-bit register. (The masked broadcast: the plain one trips a
+// warning about an unset value in the compiler's header.)
+__attribute__((target("avx2"))) inline __m256i Lanes2(Constant k) {
+    return _mm256_broadcastsi128_si256(Lane(k));
+}
+
+__attribute__((target("avx512f"))) inline __m512i Lanes4(Constant k) {
+    return _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k));
+}
+
 // x times the two halves of k, plus next: one fold step in every 128-bit lane.
 __attribute__((target("pclmul,sse2"))) inline __m128i Fold(__m128i x, __m128i k, __m128i next) {
     const __m128i low = _mm_clmulepi64_si128(x, k, 0x00), high = _mm_clmulepi64_si128(x, k, 0x11);

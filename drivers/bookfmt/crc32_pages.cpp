@@ -59,9 +59,9 @@ FoldPage(uint8_t* to, const uint8_t* from, size_t n, __m512i k4lanes512) {
 // the four pages side by side, then reduced to 32 bits each.
 __attribute__((target("avx512f,avx512bw,avx512dq,vpclmulqdq"))) inline void
 Finish4(__m512i a0, __m512i a1, __m512i a2, __m512i a3, uint32_t* out) {
-    const __m512i k4lanes128 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k128));
-    const __m512i k5 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k64));
-    const __m512i poly = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(kPoly));
+    const __m512i k4lanes128 = Lanes4(k128);
+    const __m512i k5 = Lanes4(k64);
+    const __m512i poly = Lanes4(kPoly);
     const __m512i mask32 = _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_set_epi32(0, 0, 0, -1));
     // Lane j of every page side by side.
     const __m512i t0 = _mm512_maskz_shuffle_i64x2(0xFF, a0, a1, 0x44),
@@ -97,7 +97,7 @@ bool HasPagesWide() {
 
 __attribute__((target("avx512f,avx512bw,avx512dq,bmi2,vpclmulqdq"))) void
 CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_t* crcs) {
-    const __m512i k4lanes512 = _mm512_maskz_broadcast_i32x4(0xFFFF, Lane(k512));
+    const __m512i k4lanes512 = Lanes4(k512);
     __m512i held[4];
     size_t heldAt[4];
     size_t h = 0;
@@ -195,9 +195,9 @@ FoldPageHalves(uint8_t* to, const uint8_t* from, size_t n, __m256i k2lanes256, _
 // the two pages side by side, then reduced to 32 bits each as in Finish4.
 __attribute__((target("avx2,vpclmulqdq"))) inline void Finish2(__m256i a0, __m256i a1, uint32_t& out0,
                                                                uint32_t& out1) {
-    const __m256i k2lanes128 = _mm256_broadcastsi128_si256(Lane(k128));
-    const __m256i k5 = _mm256_broadcastsi128_si256(Lane(k64));
-    const __m256i poly = _mm256_broadcastsi128_si256(Lane(kPoly));
+    const __m256i k2lanes128 = Lanes2(k128);
+    const __m256i k5 = Lanes2(k64);
+    const __m256i poly = Lanes2(kPoly);
     const __m256i mask32 = _mm256_broadcastsi128_si256(_mm_set_epi32(0, 0, 0, -1));
     __m256i x = FoldHalves(_mm256_permute2x128_si256(a0, a1, 0x20), k2lanes128,
                            _mm256_permute2x128_si256(a0, a1, 0x31));
@@ -213,8 +213,8 @@ __attribute__((target("avx2,vpclmulqdq"))) inline void Finish2(__m256i a0, __m25
 
 __attribute__((target("avx2,vpclmulqdq"))) void CopyPagesHalves(const uint8_t* from, const CrcPiece* pieces,
                                                                 size_t count, uint32_t* crcs) {
-    const __m256i k2lanes256 = _mm256_broadcastsi128_si256(Lane(k256));
-    const __m256i k2lanes512 = _mm256_broadcastsi128_si256(Lane(k512));
+    const __m256i k2lanes256 = Lanes2(k256);
+    const __m256i k2lanes512 = Lanes2(k512);
     __m256i held = _mm256_setzero_si256();
     size_t heldAt = 0;
     bool holding = false;
