@@ -52,15 +52,12 @@ alignas(16) constexpr uint8_t kLast[32] = {0,    0,    0,    0,    0,    0,    0
                                            0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-// The four lanes x1..x4 (64 bytes before p) folded into one, the rest of the 16-byte blocks folded in,
-// then the last `tail` bytes (fewer than 16), and the 128 bits reduced to the CRC.
-__attribute__((target("pclmul,ssse3"))) uint32_t FinishLanes(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
-                                                             const uint8_t* p, size_t size, size_t tail) {
+// One 128-bit lane (16 bytes before p) with the rest of the 16-byte blocks folded in, then the last
+// `tail` bytes (fewer than 16), and the 128 bits reduced to the CRC.
+__attribute__((target("pclmul,ssse3"))) uint32_t FinishLane(__m128i x1, const uint8_t* p, size_t size,
+                                                            size_t tail) {
     const __m128i k3k4 = Lane(k128), k5 = Lane(k64), poly = Lane(kPoly);
     const __m128i mask32 = _mm_set_epi32(0, 0, 0, -1);
-    x1 = Fold(x1, k3k4, x2);
-    x1 = Fold(x1, k3k4, x3);
-    x1 = Fold(x1, k3k4, x4);
     for (; size >= 16; p += 16, size -= 16)
         x1 = Fold(x1, k3k4, Load(p));
     if (tail) {
@@ -79,6 +76,16 @@ __attribute__((target("pclmul,ssse3"))) uint32_t FinishLanes(__m128i x1, __m128i
     t = _mm_clmulepi64_si128(t, poly, 0x00);
     x1 = _mm_xor_si128(x1, t);
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(x1, 4)));
+}
+
+// The four lanes x1..x4 (64 bytes before p) folded into one, then finished as above.
+__attribute__((target("pclmul,ssse3"))) uint32_t FinishLanes(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
+                                                             const uint8_t* p, size_t size, size_t tail) {
+    const __m128i k3k4 = Lane(k128);
+    x1 = Fold(x1, k3k4, x2);
+    x1 = Fold(x1, k3k4, x3);
+    x1 = Fold(x1, k3k4, x4);
+    return FinishLane(x1, p, size, tail);
 }
 
 __attribute__((target("pclmul,ssse3"))) uint32_t FoldClmul(uint32_t state, const uint8_t* p, size_t size,
@@ -164,8 +171,8 @@ FoldWideClmulCopy(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, si
 }
 
 // The same with 256-bit registers, where the processor multiplies two lanes at once but has no
-// AVX-512: four registers fold 128 bytes at a time (constants for 1024 bits), then into one (256
-// bits), whose two lanes go on as x3 and x4. `size` is a multiple of 16, at least 128.
+// AVX-512: four registers fold 128 bytes at a time (constants for 1024 bits), then the four and
+// the two lanes of what they make into one. `size` is a multiple of 16, at least 128.
 // Loads the 32-byte block at p + at; the copying form also stores it at to + at (`to` is null
 // otherwise).
 template <bool kCopy>
@@ -194,22 +201,29 @@ FoldHalvesClmul(uint32_t state, uint8_t* to, const uint8_t* p, size_t size, size
         y4 = FoldHalves(y4, k2lanes1024, TakeHalves<kCopy>(to, p, 96));
         if constexpr (kCopy) to += 128;
     }
-    y1 = FoldHalves(y1, k2lanes256, y2);
-    y1 = FoldHalves(y1, k2lanes256, y3);
-    y1 = FoldHalves(y1, k2lanes256, y4);
+    // The last whole blocks (at most three) folded into the registers in turn, which then hold the last
+    // 128 bytes in the order y1..y4.
     for (; size >= 32; p += 32, size -= 32) {
-        y1 = FoldHalves(y1, k2lanes256, TakeHalves<kCopy>(to, p, 0));
+        const __m256i last = FoldHalves(y1, k2lanes1024, TakeHalves<kCopy>(to, p, 0));
         if constexpr (kCopy) to += 32;
+        y1 = y2;
+        y2 = y3;
+        y3 = y4;
+        y4 = last;
     }
+    // The four registers moved on to the last one side by side rather than one after another: the
+    // chain of multiplications a piece ends in is one step long instead of three.
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i y = _mm256_xor_si256(
+        _mm256_xor_si256(FoldHalves(y1, Lanes2(k768), zero), FoldHalves(y2, Lanes2(k512), zero)),
+        FoldHalves(y3, k2lanes256, y4));
     // The last (fewer than 32) bytes are copied first and finished from the copy.
     if constexpr (kCopy) {
         std::memcpy(to, p, size + tail);
         p = to;
     }
-    // Two lanes folded into nothing are those two lanes.
-    const __m128i none = _mm_setzero_si128();
-    return FinishLanes(none, none, _mm256_castsi256_si128(y1), _mm256_extracti128_si256(y1, 1), p, size,
-                       tail);
+    return FinishLane(Fold(_mm256_castsi256_si128(y), Lane(k128), _mm256_extracti128_si256(y, 1)), p, size,
+                      tail);
 }
 
 #endif

@@ -17,6 +17,7 @@ struct Constant {
 inline constexpr Constant k128{0x0ccaa009e, 0x1751997d0};
 inline constexpr Constant k256{0x15a546366, 0x0f1da05aa};
 inline constexpr Constant k512{0x1c6e41596, 0x154442bd4};
+inline constexpr Constant k768{0x18cb44e58, 0x0df068dc2};
 inline constexpr Constant k1024{0x14a7fe880, 0x1e88ef372};
 inline constexpr Constant k2048{0x1322d1430, 0x11542778a};
 // 64 bits to 32, then the Barrett reduction (the polynomial and its quotient).
