@@ -1,10 +1,6 @@
 // The registry calls: names without regard to case, enumeration order and end, data kept exactly as
 // written, buffer sizes, key deletion rules and handles to deleted keys.
-#include "fixtures/temp_folder.h"
-#include "plat/registry.h"
-#include "windows.h"
-
-#include <gtest/gtest.h>
+#include "support/registry_keys.h"
 
 #include <cstring>
 #include <sys/wait.h>
@@ -14,34 +10,25 @@
 
 namespace {
 
-class Registry : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        plat::SetRegistryPath(folder_ / "registry.db");
-        baseline_ = plat::OpenKeyCount();
-    }
-    void TearDown() override {
-        EXPECT_EQ(plat::OpenKeyCount(), baseline_) << "a key handle was left open";
-        plat::SetRegistryPath("");
-    }
+using regtest::Create;
+using regtest::NameAt;
 
-    HKEY Create(const char* path, HKEY parent = HKEY_LOCAL_MACHINE) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        return key;
-    }
+class Registry : public regtest::RegistryTest {
+  protected:
     void SetString(HKEY key, const char* name, const std::string& data, bool withTerminator) {
         DWORD size = static_cast<DWORD>(data.size() + (withTerminator ? 1 : 0));
         ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), size),
                   ERROR_SUCCESS);
     }
-    std::vector<std::string> SubkeyNames(HKEY key) {
+    // The names of the key's subkeys or values in the order of enumeration, which must end with
+    // ERROR_NO_MORE_ITEMS.
+    static std::vector<std::string> Names(HKEY key, bool values) {
         std::vector<std::string> names;
         char name[260];
         for (DWORD i = 0;; ++i) {
             DWORD size = sizeof name;
-            LONG result = RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+            LONG result = values ? RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr)
+                                 : RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
             if (result != ERROR_SUCCESS) {
                 EXPECT_EQ(result, ERROR_NO_MORE_ITEMS);
                 return names;
@@ -49,22 +36,8 @@ class Registry : public ::testing::Test {
             names.emplace_back(name, size);
         }
     }
-    std::vector<std::string> ValueNames(HKEY key) {
-        std::vector<std::string> names;
-        char name[260];
-        for (DWORD i = 0;; ++i) {
-            DWORD size = sizeof name;
-            LONG result = RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
-            if (result != ERROR_SUCCESS) {
-                EXPECT_EQ(result, ERROR_NO_MORE_ITEMS);
-                return names;
-            }
-            names.emplace_back(name, size);
-        }
-    }
-
-    testfs::TempFolder folder_;
-    size_t baseline_ = 0;
+    static std::vector<std::string> SubkeyNames(HKEY key) { return Names(key, false); }
+    static std::vector<std::string> ValueNames(HKEY key) { return Names(key, true); }
 };
 
 TEST_F(Registry, KeyAndValueNamesIgnoreCaseAndKeepTheirFirstSpellingInSeparateRoots) {
@@ -87,8 +60,7 @@ TEST_F(Registry, KeyAndValueNamesIgnoreCaseAndKeepTheirFirstSpellingInSeparateRo
     EXPECT_EQ(SubkeyNames(software), std::vector<std::string>{"Velmoran"});
     RegCloseKey(software);
     // The roots are separate trees.
-    key = Create("Software\\OnlyInClassesRoot", HKEY_CLASSES_ROOT);
-    RegCloseKey(key);
+    RegCloseKey(Create("Software\\OnlyInClassesRoot", HKEY_CLASSES_ROOT));
     HKEY missing = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\OnlyInClassesRoot", 0, KEY_READ, &missing),
               ERROR_FILE_NOT_FOUND);
@@ -111,14 +83,11 @@ TEST_F(Registry, KeyAndValueNamesIgnoreCaseAndKeepTheirFirstSpellingInSeparateRo
 TEST_F(Registry, CreateKeyMakesTheMissingKeysOnTheWayAndSubkeysEnumerateSortedByUpperCasedName) {
     HKEY parent = Create("Software\\Sorted");
     // Upper-cased, "_" (0x5F) sorts after the letters; lower-cased it would sort before them.
-    for (const char* name : {"gamma", "_under", "Alpha", "Zed", "beta"}) {
-        HKEY child = Create(name, parent);
-        RegCloseKey(child);
-    }
+    for (const char* name : {"gamma", "_under", "Alpha", "Zed", "beta"})
+        RegCloseKey(Create(name, parent));
     EXPECT_EQ(SubkeyNames(parent), (std::vector<std::string>{"Alpha", "beta", "gamma", "Zed", "_under"}));
     RegCloseKey(parent);
-    HKEY key = Create("A\\B\\C");
-    RegCloseKey(key);
+    RegCloseKey(Create("A\\B\\C"));
     HKEY middle = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "A\\B", 0, KEY_READ, &middle), ERROR_SUCCESS);
     EXPECT_EQ(SubkeyNames(middle), std::vector<std::string>{"C"});
@@ -245,8 +214,7 @@ TEST_F(Registry, TooSmallBuffersGiveMoreDataAndTheSizeNeededAndNameBuffersMustHo
     RegCloseKey(key);
 
     HKEY parent = Create("Software\\Names");
-    HKEY child = Create("Books", parent);
-    RegCloseKey(child);
+    RegCloseKey(Create("Books", parent));
     size = 5;
     EXPECT_EQ(RegEnumKeyExA(parent, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
     EXPECT_EQ(size, 5u);
@@ -288,8 +256,7 @@ TEST_F(Registry, EnumerationEndsWithNoMoreItemsAndMissingKeysAndValuesAreFileNot
 TEST_F(Registry, DeleteKeyIsRefusedWhileItHasSubkeys) {
     HKEY book = Create("Software\\Velmoran\\ZavikDic\\1a2b");
     SetString(book, "Note", "kept until the key goes", true);
-    HKEY values = Create("Book", book);
-    RegCloseKey(values);
+    RegCloseKey(Create("Book", book));
     RegCloseKey(book);
 
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Velmoran\\ZavikDic\\1a2b"), ERROR_ACCESS_DENIED);
@@ -358,8 +325,7 @@ TEST_F(Registry, HandlesStayValidWhileOpenCloseOnceAndHaveTheAccessTheyWereOpene
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
     EXPECT_EQ(RegQueryValueExA(first, "Seen", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
 
-    HKEY created = Create("Software\\ReadOnly\\Existing");
-    RegCloseKey(created);
+    RegCloseKey(Create("Software\\ReadOnly\\Existing"));
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ReadOnly", 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2),
@@ -398,10 +364,8 @@ TEST_F(Registry, OpeningAnEmptySubkeyGivesANewHandleToTheSameKey) {
 
 TEST_F(Registry, QueryInfoKeyCountsAndLongestNames) {
     HKEY key = Create("Software\\Info");
-    for (const char* name : {"a", "Longest12"}) {
-        HKEY child = Create(name, key);
-        RegCloseKey(child);
-    }
+    for (const char* name : {"a", "Longest12"})
+        RegCloseKey(Create(name, key));
     SetString(key, "x", "123456789", true);   // 10 bytes
     SetString(key, "name_long", "abc", true); // 4 bytes
     DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
@@ -419,53 +383,36 @@ TEST_F(Registry, QueryInfoKeyCountsAndLongestNames) {
 }
 
 TEST_F(Registry, KeyPathsRejectALeadingBackslashAndAcceptATrailingOne) {
+    const std::pair<std::string, LONG> refused[] = {{"\\Software\\Bad", ERROR_BAD_PATHNAME},
+                                                    {"Software\\\\Bad", ERROR_BAD_PATHNAME},
+                                                    {std::string(256, 'k'), ERROR_INVALID_PARAMETER}};
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\Software\\Bad", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\\\Bad", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_BAD_PATHNAME);
-    key = Create("Software\\Trailing\\");
-    RegCloseKey(key);
+    for (const auto& [path, code] : refused)
+        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
+                  code)
+            << path;
+    RegCloseKey(Create("Software\\Trailing\\"));
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Trailing", 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(256, 'k').c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(Registry, KeysOutliveTheConnection) {
     HKEY key = Create("Software\\Durable");
-    SetString(key, "Kept", "yes", true);
+    SetString(key, "Kept", "yes", false);
     RegCloseKey(key);
     plat::SetRegistryPath(folder_ / "other.db");
-    HKEY elsewhere = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Durable", 0, KEY_READ, &elsewhere),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(regtest::Query("Software\\Durable", "Kept"), "ERROR_FILE_NOT_FOUND (2)");
     plat::SetRegistryPath(folder_ / "registry.db");
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Durable", 0, KEY_READ, &key), ERROR_SUCCESS);
-    char text[8] = {};
-    DWORD size = sizeof text;
-    EXPECT_EQ(RegQueryValueExA(key, "Kept", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(text, "yes");
-    RegCloseKey(key);
+    EXPECT_EQ(regtest::Query("Software\\Durable", "Kept"), "yes");
 }
 
 // Walks by index go on from where the last call stopped; whatever changed in between, each index
 // still answers the subkey that now sorts at that place.
-std::string NameAt(HKEY key, DWORD index) {
-    char name[64];
-    DWORD size = sizeof name;
-    LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) return "<end>";
-    return result == ERROR_SUCCESS ? std::string(name, size) : "<error>";
-}
-
 TEST_F(Registry, AWalkSeesSubkeysAddedAndDeletedWhileItRunsAlsoByAnotherProcess) {
     HKEY parent = Create("Software\\Walk");
-    for (const char* name : {"b", "d", "f", "h"}) RegCloseKey(Create(name, parent));
+    for (const char* name : {"b", "d", "f", "h"})
+        RegCloseKey(Create(name, parent));
     EXPECT_EQ(NameAt(parent, 0), "b");
     RegCloseKey(Create("A", parent)); // now sorts first: b moves to index 1
     EXPECT_EQ(NameAt(parent, 1), "b");
@@ -484,8 +431,8 @@ TEST_F(Registry, AWalkSeesSubkeysAddedAndDeletedWhileItRunsAlsoByAnotherProcess)
     if (child == 0) {
         // The child works through a connection of its own, as another program would.
         HKEY key = nullptr;
-        LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared\\k1", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                      nullptr, &key, nullptr);
+        LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared\\k1", 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
         _exit(result == ERROR_SUCCESS ? 0 : 1);
     }
     int status = 0;

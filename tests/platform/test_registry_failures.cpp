@@ -2,11 +2,7 @@
 // writer, read-only (immutable file, read-only file system), a folder, not a database, another
 // program's database, damaged, on a full disk, or not there yet. Each gives the platform's error code
 // and the reason in words, waits no longer than it should, and leaves the file as it was.
-#include "fixtures/temp_folder.h"
-#include "plat/registry.h"
-#include "windows.h"
-
-#include <gtest/gtest.h>
+#include "support/registry_keys.h"
 
 #include <algorithm>
 #include <chrono>
@@ -28,6 +24,8 @@
 
 namespace {
 
+using regtest::Query;
+using regtest::SetString;
 using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) {
@@ -112,29 +110,6 @@ std::string PrivateMounts() {
     return "";
 }
 
-LONG CreateAndSet(const char* path, const char* name, const std::string& data) {
-    HKEY key = nullptr;
-    LONG result =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (result != ERROR_SUCCESS) return result;
-    result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                            static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
-    return result;
-}
-
-// The value's data, or the error code in words.
-std::string Query(const char* path, const char* name) {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key);
-    if (result != ERROR_SUCCESS) return plat::ErrorCodeText(result);
-    char data[256];
-    DWORD size = sizeof data;
-    result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(data, size) : plat::ErrorCodeText(result);
-}
-
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
@@ -148,31 +123,31 @@ class RegistryFailures : public ::testing::Test {
     void TearDown() override { plat::SetRegistryPath(""); }
 
     // A store with one value, closed (its log folded into the file), and its bytes.
-    std::string MakeStore(const std::string& path) {
-        plat::SetRegistryPath(path);
-        EXPECT_EQ(CreateAndSet("Software\\Kept", "v", "kept"), ERROR_SUCCESS);
+    std::string MakeStore() {
+        plat::SetRegistryPath(path_);
+        EXPECT_EQ(SetString("Software\\Kept", "v", "kept"), ERROR_SUCCESS);
         plat::SetRegistryPath("");
-        return testfs::ReadText(path);
+        return testfs::ReadText(path_);
     }
-    void ExpectStoreFailure(LONG code, const std::string& path, const char* words) {
+    void ExpectStoreFailure(LONG code, const char* words) {
         plat::RegistryStoreError failure = plat::LastRegistryStoreError();
         EXPECT_EQ(failure.code, code);
-        EXPECT_EQ(failure.path, path);
+        EXPECT_EQ(failure.path, path_);
         EXPECT_NE(failure.reason.find(words), std::string::npos) << failure.reason;
         std::string text = plat::RegistryErrorText(code);
-        EXPECT_EQ(text.rfind(plat::ErrorCodeText(code) + ": the registry " + path + ": ", 0), 0u) << text;
+        EXPECT_EQ(text.rfind(plat::ErrorCodeText(code) + ": the registry " + path_ + ": ", 0), 0u) << text;
     }
 
     testfs::TempFolder folder_;
+    const std::string path_ = folder_ / "registry.db";
 };
 
 TEST_F(RegistryFailures, AStoreLockedByAnotherProgramIsReportedAfterAShortWait) {
-    const std::string path = folder_ / "registry.db";
-    const std::string bytes = MakeStore(path);
-    OtherProgram other(path, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT COUNT(*) FROM keys;");
+    const std::string bytes = MakeStore();
+    OtherProgram other(path_, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT COUNT(*) FROM keys;");
     ASSERT_TRUE(other.Held());
 
-    plat::SetRegistryPath(path);
+    plat::SetRegistryPath(path_);
     HKEY key = nullptr;
     Clock::time_point start = Clock::now();
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Kept", 0, KEY_READ, &key),
@@ -180,37 +155,36 @@ TEST_F(RegistryFailures, AStoreLockedByAnotherProgramIsReportedAfterAShortWait) 
     double waited = SecondsSince(start);
     EXPECT_GT(waited, 0.9);
     EXPECT_LT(waited, 4.0) << "a read waits only briefly";
-    ExpectStoreFailure(ERROR_SHARING_VIOLATION, path, "locked by another program (waited 1 s)");
+    ExpectStoreFailure(ERROR_SHARING_VIOLATION, "locked by another program (waited 1 s)");
     EXPECT_EQ(plat::CheckRegistryStore(), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(CreateAndSet("Software\\New", "v", "x"), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(SetString("Software\\New", "v", "x"), ERROR_SHARING_VIOLATION);
 
     other.Release();
-    EXPECT_EQ(testfs::ReadText(path), bytes);
+    EXPECT_EQ(testfs::ReadText(path_), bytes);
     EXPECT_EQ(Query("Software\\Kept", "v"), "kept") << "the store is read again once it is free";
     EXPECT_EQ(plat::LastRegistryStoreError().code, ERROR_SUCCESS);
 }
 
 TEST_F(RegistryFailures, AnotherWriterDoesNotStopReadsAndMakesWritesWaitThenFail) {
-    const std::string path = folder_ / "registry.db";
-    MakeStore(path);
-    OtherProgram other(path, "BEGIN IMMEDIATE; INSERT INTO vals(key, name, fold, type, data) "
-                             "VALUES(1, 'x', 'X', 1, x'00');");
+    MakeStore();
+    OtherProgram other(path_, "BEGIN IMMEDIATE; INSERT INTO vals(key, name, fold, type, data) "
+                              "VALUES(1, 'x', 'X', 1, x'00');");
     ASSERT_TRUE(other.Held());
 
-    plat::SetRegistryPath(path); // opened afresh while the other program writes
+    plat::SetRegistryPath(path_); // opened afresh while the other program writes
     Clock::time_point start = Clock::now();
     EXPECT_EQ(Query("Software\\Kept", "v"), "kept");
     EXPECT_LT(SecondsSince(start), 0.5) << "reads do not wait for a writer";
     EXPECT_EQ(plat::CheckRegistryStore(), ERROR_SUCCESS);
 
     start = Clock::now();
-    EXPECT_EQ(CreateAndSet("Software\\Kept", "w", "new"), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(SetString("Software\\Kept", "w", "new"), ERROR_SHARING_VIOLATION);
     double waited = SecondsSince(start);
     EXPECT_GT(waited, 4.5);
     EXPECT_LT(waited, 10.0);
-    ExpectStoreFailure(ERROR_SHARING_VIOLATION, path, "waited 5 s");
+    ExpectStoreFailure(ERROR_SHARING_VIOLATION, "waited 5 s");
     other.Release();
-    EXPECT_EQ(CreateAndSet("Software\\Kept", "w", "new"), ERROR_SUCCESS);
+    EXPECT_EQ(SetString("Software\\Kept", "w", "new"), ERROR_SUCCESS);
 }
 
 // Sets or clears the file's immutable flag; false (with the reason) where the file system has none.
@@ -228,28 +202,26 @@ bool SetImmutable(const std::string& path, bool on, std::string* why) {
 }
 
 TEST_F(RegistryFailures, AnImmutableStoreIsReadButNotWritten) {
-    const std::string path = folder_ / "registry.db";
-    const std::string bytes = MakeStore(path);
+    const std::string bytes = MakeStore();
     std::string why;
-    if (!SetImmutable(path, true, &why))
+    if (!SetImmutable(path_, true, &why))
         GTEST_SKIP() << "the file system cannot make a file immutable: " << why;
     struct Clear {
         std::string path;
         ~Clear() { SetImmutable(path, false, nullptr); }
-    } clear{path};
+    } clear{path_};
 
-    plat::SetRegistryPath(path);
+    plat::SetRegistryPath(path_);
     EXPECT_EQ(Query("Software\\Kept", "v"), "kept");
-    EXPECT_EQ(CreateAndSet("Software\\Kept", "w", "new"), ERROR_ACCESS_DENIED);
-    ExpectStoreFailure(ERROR_ACCESS_DENIED, path, "read-only");
+    EXPECT_EQ(SetString("Software\\Kept", "w", "new"), ERROR_ACCESS_DENIED);
+    ExpectStoreFailure(ERROR_ACCESS_DENIED, "read-only");
     EXPECT_EQ(Query("Software\\Kept", "v"), "kept");
     plat::SetRegistryPath("");
-    EXPECT_EQ(testfs::ReadText(path), bytes);
+    EXPECT_EQ(testfs::ReadText(path_), bytes);
 }
 
 TEST_F(RegistryFailures, AStoreOnAReadOnlyFileSystemIsReadButNotWritten) {
-    const std::string path = folder_ / "registry.db";
-    const std::string bytes = MakeStore(path);
+    const std::string bytes = MakeStore();
     const std::string view = folder_ / "view";
     std::filesystem::create_directory(view);
     std::string result = InChild([&]() -> std::string {
@@ -260,7 +232,7 @@ TEST_F(RegistryFailures, AStoreOnAReadOnlyFileSystemIsReadButNotWritten) {
         plat::SetRegistryPath(view + "/registry.db");
         std::string read = Query("Software\\Kept", "v");
         if (read != "kept") return "read " + read + ": " + plat::LastRegistryStoreError().reason;
-        LONG written = CreateAndSet("Software\\Kept", "w", "new");
+        LONG written = SetString("Software\\Kept", "w", "new");
         if (written != ERROR_ACCESS_DENIED) return "a write gave " + plat::ErrorCodeText(written);
         if (plat::LastRegistryStoreError().reason.find("read-only") == std::string::npos)
             return "reason: " + plat::LastRegistryStoreError().reason;
@@ -268,75 +240,70 @@ TEST_F(RegistryFailures, AStoreOnAReadOnlyFileSystemIsReadButNotWritten) {
     });
     if (result.rfind("skip: ", 0) == 0) GTEST_SKIP() << result;
     EXPECT_EQ(result, "");
-    EXPECT_EQ(testfs::ReadText(path), bytes);
+    EXPECT_EQ(testfs::ReadText(path_), bytes);
     EXPECT_EQ(FolderEntries(folder_.Path()), (std::vector<std::string>{"registry.db", "view"}));
 }
 
 TEST_F(RegistryFailures, AFolderWhereTheStoreShouldBeIsReported) {
-    const std::string path = folder_ / "registry.db";
-    std::filesystem::create_directory(path);
-    plat::SetRegistryPath(path);
+    std::filesystem::create_directory(path_);
+    plat::SetRegistryPath(path_);
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_ACCESS_DENIED);
-    ExpectStoreFailure(ERROR_ACCESS_DENIED, path, "a folder, not a file");
-    EXPECT_EQ(CreateAndSet("Software\\X", "v", "x"), ERROR_ACCESS_DENIED);
+    ExpectStoreFailure(ERROR_ACCESS_DENIED, "a folder, not a file");
+    EXPECT_EQ(SetString("Software\\X", "v", "x"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(plat::CheckRegistryStore(), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(FolderEntries(path).empty());
+    EXPECT_TRUE(FolderEntries(path_).empty());
     EXPECT_EQ(FolderEntries(folder_.Path()), std::vector<std::string>{"registry.db"});
 }
 
 TEST_F(RegistryFailures, AFileThatIsNoDatabaseIsReportedAndLeftAlone) {
-    const std::string path = folder_ / "registry.db";
     const std::string garbage = "These are my notes, not a database.\n" + std::string(5000, 'Z');
-    testfs::WriteText(path, garbage);
-    plat::SetRegistryPath(path);
-    EXPECT_EQ(CreateAndSet("Software\\X", "v", "x"), ERROR_BADDB);
-    ExpectStoreFailure(ERROR_BADDB, path, "not a registry database");
+    testfs::WriteText(path_, garbage);
+    plat::SetRegistryPath(path_);
+    EXPECT_EQ(SetString("Software\\X", "v", "x"), ERROR_BADDB);
+    ExpectStoreFailure(ERROR_BADDB, "not a registry database");
     EXPECT_EQ(plat::CheckRegistryStore(), ERROR_BADDB);
-    EXPECT_EQ(testfs::ReadText(path), garbage);
+    EXPECT_EQ(testfs::ReadText(path_), garbage);
     EXPECT_EQ(FolderEntries(folder_.Path()), std::vector<std::string>{"registry.db"});
 }
 
 TEST_F(RegistryFailures, AnotherProgramsDatabaseIsNotMadeARegistry) {
-    const std::string path = folder_ / "registry.db";
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');", nullptr,
                            nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
-    const std::string bytes = testfs::ReadText(path);
+    const std::string bytes = testfs::ReadText(path_);
 
-    plat::SetRegistryPath(path);
-    EXPECT_EQ(CreateAndSet("Software\\X", "v", "x"), ERROR_BADDB);
-    ExpectStoreFailure(ERROR_BADDB, path, "another program's tables");
+    plat::SetRegistryPath(path_);
+    EXPECT_EQ(SetString("Software\\X", "v", "x"), ERROR_BADDB);
+    ExpectStoreFailure(ERROR_BADDB, "another program's tables");
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &key), ERROR_BADDB);
     plat::SetRegistryPath("");
-    EXPECT_EQ(testfs::ReadText(path), bytes) << "no registry tables were made in it";
+    EXPECT_EQ(testfs::ReadText(path_), bytes) << "no registry tables were made in it";
 }
 
 TEST_F(RegistryFailures, ATruncatedStoreIsFoundDamagedAndNotWritten) {
-    const std::string path = folder_ / "registry.db";
-    plat::SetRegistryPath(path);
+    plat::SetRegistryPath(path_);
     for (int i = 0; i < 300; ++i) {
         std::string name = "Software\\Many\\K" + std::to_string(i);
-        ASSERT_EQ(CreateAndSet(name.c_str(), "v", std::string(100, 'x')), ERROR_SUCCESS);
+        ASSERT_EQ(SetString(name.c_str(), "v", std::string(100, 'x')), ERROR_SUCCESS);
     }
     plat::SetRegistryPath("");
-    std::string bytes = testfs::ReadText(path);
+    std::string bytes = testfs::ReadText(path_);
     ASSERT_GT(bytes.size(), 16384u);
     bytes.resize(bytes.size() / 2);
-    testfs::WriteText(path, bytes);
+    testfs::WriteText(path_, bytes);
 
-    plat::SetRegistryPath(path);
+    plat::SetRegistryPath(path_);
     EXPECT_EQ(plat::CheckRegistryStore(), ERROR_REGISTRY_CORRUPT);
-    ExpectStoreFailure(ERROR_REGISTRY_CORRUPT, path, "damaged");
-    EXPECT_EQ(CreateAndSet("Software\\New", "v", "x"), ERROR_REGISTRY_CORRUPT)
-        << "nothing is built on damage";
+    ExpectStoreFailure(ERROR_REGISTRY_CORRUPT, "damaged");
+    EXPECT_EQ(SetString("Software\\New", "v", "x"), ERROR_REGISTRY_CORRUPT) << "nothing is built on damage";
     EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Many\\K1"), ERROR_REGISTRY_CORRUPT);
     plat::SetRegistryPath("");
-    EXPECT_EQ(testfs::ReadText(path), bytes);
+    EXPECT_EQ(testfs::ReadText(path_), bytes);
 }
 
 TEST_F(RegistryFailures, AMissingStoreReadsEmptyAndIsMadeOnlyByAWrite) {
@@ -367,13 +334,12 @@ TEST_F(RegistryFailures, AMissingStoreReadsEmptyAndIsMadeOnlyByAWrite) {
 }
 
 TEST_F(RegistryFailures, AnEmptyFileReadsEmptyUntilTheFirstWrite) {
-    const std::string path = folder_ / "registry.db";
-    testfs::WriteText(path, "");
-    plat::SetRegistryPath(path);
+    testfs::WriteText(path_, "");
+    plat::SetRegistryPath(path_);
     EXPECT_EQ(Query("Software\\X", "v"), "ERROR_FILE_NOT_FOUND (2)");
     EXPECT_EQ(plat::CheckRegistryStore(), ERROR_SUCCESS);
-    EXPECT_EQ(testfs::ReadText(path), "");
-    EXPECT_EQ(CreateAndSet("Software\\X", "v", "x"), ERROR_SUCCESS);
+    EXPECT_EQ(testfs::ReadText(path_), "");
+    EXPECT_EQ(SetString("Software\\X", "v", "x"), ERROR_SUCCESS);
     EXPECT_EQ(Query("Software\\X", "v"), "x");
 }
 
@@ -385,21 +351,21 @@ TEST_F(RegistryFailures, AFullDiskFailsTheWriteAndKeepsTheStore) {
         if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
             return std::string("skip: no small file system can be mounted: ") + std::strerror(errno);
         plat::SetRegistryPath(disk + "/registry.db");
-        if (CreateAndSet("Software\\Kept", "v", "kept") != ERROR_SUCCESS) return "no store on the small disk";
+        if (SetString("Software\\Kept", "v", "kept") != ERROR_SUCCESS) return "no store on the small disk";
         // Fill what is left of the disk.
         int fd = open((disk + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
         const std::string block(4096, 'f');
         while (write(fd, block.data(), block.size()) > 0) {
         }
         close(fd);
-        LONG written = CreateAndSet("Software\\Kept", "big", std::string(64 * 1024, 'b'));
+        LONG written = SetString("Software\\Kept", "big", std::string(64 * 1024, 'b'));
         if (written != ERROR_DISK_FULL) return "a write on a full disk gave " + plat::ErrorCodeText(written);
         if (plat::LastRegistryStoreError().reason.find("the disk is full") == std::string::npos)
             return "reason: " + plat::LastRegistryStoreError().reason;
         if (Query("Software\\Kept", "v") != "kept") return "the kept value went";
         if (Query("Software\\Kept", "big") != "ERROR_FILE_NOT_FOUND (2)") return "half a write was kept";
         unlink((disk + "/filler").c_str());
-        if (CreateAndSet("Software\\Kept", "big", "fits now") != ERROR_SUCCESS)
+        if (SetString("Software\\Kept", "big", "fits now") != ERROR_SUCCESS)
             return "no write after space came";
         return "";
     });
@@ -408,20 +374,19 @@ TEST_F(RegistryFailures, AFullDiskFailsTheWriteAndKeepsTheStore) {
 }
 
 TEST_F(RegistryFailures, AFileSizeLimitFailsTheWriteAsAFullDisk) {
-    const std::string path = folder_ / "registry.db";
-    MakeStore(path);
+    MakeStore();
     std::string result = InChild([&]() -> std::string {
         std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
         rlimit limit{256 * 1024, 256 * 1024};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return "no file size limit";
-        plat::SetRegistryPath(path);
-        LONG written = CreateAndSet("Software\\Kept", "big", std::string(512 * 1024, 'b'));
+        plat::SetRegistryPath(path_);
+        LONG written = SetString("Software\\Kept", "big", std::string(512 * 1024, 'b'));
         if (written != ERROR_DISK_FULL)
             return "a write past the limit gave " + plat::RegistryErrorText(written);
         return "";
     });
     EXPECT_EQ(result, "");
-    plat::SetRegistryPath(path);
+    plat::SetRegistryPath(path_);
     EXPECT_EQ(Query("Software\\Kept", "v"), "kept");
     EXPECT_EQ(Query("Software\\Kept", "big"), "ERROR_FILE_NOT_FOUND (2)");
 }
@@ -436,7 +401,7 @@ TEST_F(RegistryFailures, ErrorCodesHaveTheirNamesAndOtherFailuresNoStoreReason) 
 
     // A missing key is no failure of the store: the code's own sentence, and no store reason.
     plat::SetRegistryPath(folder_ / "registry.db");
-    ASSERT_EQ(CreateAndSet("Software\\X", "v", "x"), ERROR_SUCCESS);
+    ASSERT_EQ(SetString("Software\\X", "v", "x"), ERROR_SUCCESS);
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Missing", 0, KEY_READ, &key),
               ERROR_FILE_NOT_FOUND);

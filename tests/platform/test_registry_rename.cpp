@@ -1,54 +1,20 @@
 // RegRenameKey: a subkey renamed within its parent with everything below it, refused when the new
 // name is taken (its own included), for a root key, without KEY_WRITE and for a name that is no name.
-#include "fixtures/temp_folder.h"
-#include "plat/registry.h"
-#include "windows.h"
-
-#include <gtest/gtest.h>
+#include "support/registry_keys.h"
 
 #include <string>
 
 namespace {
 
-class RegistryRename : public ::testing::Test {
+using regtest::Create;
+using regtest::NameAt;
+using regtest::Query;
+
+class RegistryRename : public regtest::RegistryTest {
   protected:
-    void SetUp() override { plat::SetRegistryPath(folder_ / "registry.db"); }
-    void TearDown() override {
-        EXPECT_EQ(plat::OpenKeyCount(), 0u) << "a key handle was left open";
-        plat::SetRegistryPath("");
+    static void SetString(const char* path, const char* name, const std::string& data) {
+        ASSERT_EQ(regtest::SetString(path, name, data), ERROR_SUCCESS);
     }
-
-    HKEY Create(const char* path, HKEY parent = HKEY_LOCAL_MACHINE) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        return key;
-    }
-    void SetString(const char* path, const char* name, const std::string& data) {
-        HKEY key = Create(path);
-        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                                 static_cast<DWORD>(data.size())),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    std::string Value(HKEY parent, const char* path, const char* name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(parent, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-        char data[300];
-        DWORD size = sizeof data;
-        LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-        RegCloseKey(key);
-        return result == ERROR_SUCCESS ? std::string(data, size) : "<no value>";
-    }
-    std::string NameAt(HKEY key, DWORD index) {
-        char name[300];
-        DWORD size = sizeof name;
-        LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS) return "<end>";
-        return result == ERROR_SUCCESS ? std::string(name, size) : "<error>";
-    }
-
-    testfs::TempFolder folder_;
 };
 
 TEST_F(RegistryRename, RenamesASubkeyWithEverythingBelowIt) {
@@ -58,15 +24,15 @@ TEST_F(RegistryRename, RenamesASubkeyWithEverythingBelowIt) {
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Old", 0, KEY_READ, &before), ERROR_SUCCESS);
 
     ASSERT_EQ(RegRenameKey(HKEY_LOCAL_MACHINE, "Software\\Old", "NewName"), ERROR_SUCCESS);
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Old", "v"), "<no key>");
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "software\\NEWNAME", "v"), "top");
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\NewName\\Sub", "w"), "below");
+    EXPECT_EQ(Query("Software\\Old", "v"), "ERROR_FILE_NOT_FOUND (2)");
+    EXPECT_EQ(Query("software\\NEWNAME", "v"), "top");
+    EXPECT_EQ(Query("Software\\NewName\\Sub", "w"), "below");
     HKEY software = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &software), ERROR_SUCCESS);
     EXPECT_EQ(NameAt(software, 0), "NewName") << "the name as given";
     EXPECT_EQ(NameAt(software, 1), "<end>");
     RegCloseKey(software);
-    EXPECT_EQ(Value(before, "", "v"), "top") << "a handle opened before still names the key";
+    EXPECT_EQ(Query("", "v", before), "top") << "a handle opened before still names the key";
     RegCloseKey(before);
 }
 
@@ -75,8 +41,8 @@ TEST_F(RegistryRename, ANameThatIsTakenIsRefused) {
     SetString("Software\\b", "v", "b");
     EXPECT_EQ(RegRenameKey(HKEY_LOCAL_MACHINE, "Software\\A", "B"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegRenameKey(HKEY_LOCAL_MACHINE, "Software\\A", "a"), ERROR_ACCESS_DENIED) << "its own name";
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\A", "v"), "a");
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\b", "v"), "b");
+    EXPECT_EQ(Query("Software\\A", "v"), "a");
+    EXPECT_EQ(Query("Software\\b", "v"), "b");
     EXPECT_EQ(plat::LastRegistryStoreError().code, ERROR_SUCCESS) << "no failure of the store";
 }
 
@@ -101,7 +67,7 @@ TEST_F(RegistryRename, ArgumentsThatNameNoKeyOrNoNameAreRefused) {
     const std::string longest(255, 'n');
     EXPECT_EQ(RegRenameKey(key, nullptr, longest.c_str()), ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, ("Software\\" + longest).c_str(), "v"), "k");
+    EXPECT_EQ(Query(("Software\\" + longest).c_str(), "v"), "k");
 }
 
 TEST_F(RegistryRename, AWalkByIndexSeesTheNewOrder) {

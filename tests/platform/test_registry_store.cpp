@@ -1,10 +1,6 @@
 // The registry's database file: where it is, two processes writing at once, damaged pages, a newer
 // layout, flushing.
-#include "fixtures/temp_folder.h"
-#include "plat/registry.h"
-#include "windows.h"
-
-#include <gtest/gtest.h>
+#include "support/registry_keys.h"
 
 #include <cstdio>
 #include <sqlite3.h>
@@ -20,14 +16,8 @@ class RegistryStore : public ::testing::Test {
   protected:
     void TearDown() override { plat::SetRegistryPath(""); }
 
-    LONG CreateAndSet(const char* path, const char* name, DWORD value) {
-        HKEY key = nullptr;
-        LONG result =
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        if (result != ERROR_SUCCESS) return result;
-        result = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-        RegCloseKey(key);
-        return result;
+    static LONG CreateAndSet(const char* path, const char* name, DWORD value) {
+        return regtest::Set(path, name, REG_DWORD, &value, sizeof value);
     }
 
     testfs::TempFolder folder_;
@@ -62,10 +52,7 @@ TEST_F(RegistryStore, LocationComesFromTheEnvironmentThenTheUsersDataFolder) {
 
 TEST_F(RegistryStore, SwitchingTheFileInvalidatesOpenHandles) {
     plat::SetRegistryPath(folder_ / "first.db");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    HKEY key = regtest::Create("Software\\X");
     EXPECT_EQ(plat::OpenKeyCount(), 1u);
     plat::SetRegistryPath(folder_ / "second.db");
     EXPECT_EQ(plat::OpenKeyCount(), 0u);
@@ -172,21 +159,13 @@ TEST_F(RegistryStore, AStoreFromANewerLayerIsNotTouched) {
               SQLITE_OK);
     sqlite3_close(db);
     plat::SetRegistryPath(path);
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_BADDB);
+    EXPECT_EQ(CreateAndSet("Software", "v", 1), ERROR_BADDB);
 }
 
 TEST_F(RegistryStore, FlushKeyWritesThroughAndKnowsDeletedKeys) {
     plat::SetRegistryPath(folder_ / "flush.db");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Flush", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    DWORD value = 5;
-    ASSERT_EQ(RegSetValueExA(key, "v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
-              ERROR_SUCCESS);
+    ASSERT_EQ(CreateAndSet("Software\\Flush", "v", 5), ERROR_SUCCESS);
+    HKEY key = regtest::Create("Software\\Flush");
     EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegFlushKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 
