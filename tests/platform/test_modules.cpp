@@ -26,6 +26,18 @@ std::string FixtureOf(HMODULE module) {
     return proc ? proc() : "<no FixtureName>";
 }
 
+// What loading `name` finds: the fixture it was built as, or "error N" with the last error; a library
+// found is freed again.
+std::string Found(const std::string& name) {
+    SetLastError(0);
+    HMODULE module = LoadLibraryA(name.c_str());
+    if (!module) return "error " + std::to_string(GetLastError());
+    std::string fixture = FixtureOf(module);
+    EXPECT_TRUE(FreeLibrary(module)) << name;
+    return fixture;
+}
+const std::string kNotFound = "error " + std::to_string(ERROR_MOD_NOT_FOUND);
+
 using testfs::ScopedEnv;
 
 class Modules : public ::testing::Test {
@@ -46,53 +58,27 @@ class Modules : public ::testing::Test {
 TEST_F(Modules, BareNameGetsDllAndIsFoundInTheHostFolderWhateverTheCurrentDirectory) {
     for (const std::string& folder : {kFixtures + "/cwd", kFixtures + "/extra", std::string("/")}) {
         testfs::CurrentDirectory cwd(folder);
-        HMODULE books = LoadLibraryA("Books");
-        ASSERT_NE(books, 0u) << "from " << folder;
-        EXPECT_EQ(FixtureOf(books), "host/Books.Dll") << "from " << folder;
-        EXPECT_TRUE(FreeLibrary(books));
+        EXPECT_EQ(Found("Books"), "host/Books.Dll") << "from " << folder;
     }
 }
 
 TEST_F(Modules, CurrentDirectoryComesBeforeTheLibraryPath) {
     testfs::CurrentDirectory cwd(kFixtures + "/cwd");
-    SetLastError(0);
-    EXPECT_EQ(LoadLibraryA("other.dll"), 0u);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-
-    HMODULE only = LoadLibraryA("cwdonly.dll");
-    ASSERT_NE(only, 0u);
-    EXPECT_EQ(FixtureOf(only), "cwd/cwdonly.dll");
-    FreeLibrary(only);
-
+    EXPECT_EQ(Found("other.dll"), kNotFound);
+    EXPECT_EQ(Found("cwdonly.dll"), "cwd/cwdonly.dll");
     ScopedEnv path("TAVRIN_LIBRARY_PATH", ("/nonexistent::" + kFixtures + "/extra").c_str());
-    HMODULE other = LoadLibraryA("other");
-    ASSERT_NE(other, 0u);
-    EXPECT_EQ(FixtureOf(other), "extra/OTHER.dll");
-    FreeLibrary(other);
+    EXPECT_EQ(Found("other"), "extra/OTHER.dll");
 }
 
 TEST_F(Modules, FileNamesMatchWithoutRegardToCaseAndATrailingDotMeansNoExtension) {
     plat::SetProgramPath(kFixtures + "/extra/readerhost");
-    HMODULE books = LoadLibraryA("Books.Dll"); // on disk: BOOKS.DLL
-    ASSERT_NE(books, 0u);
-    EXPECT_EQ(FixtureOf(books), "extra/BOOKS.DLL");
-    FreeLibrary(books);
-
+    EXPECT_EQ(Found("Books.Dll"), "extra/BOOKS.DLL"); // on disk: BOOKS.DLL
     // A full path with other cases and with "\" separators names the file too.
-    std::string path = kFixtures + "\\HOST\\books.DLL";
-    HMODULE host = LoadLibraryA(path.c_str());
-    ASSERT_NE(host, 0u);
-    EXPECT_EQ(FixtureOf(host), "host/Books.Dll");
-    FreeLibrary(host);
+    EXPECT_EQ(Found(kFixtures + "\\HOST\\books.DLL"), "host/Books.Dll");
 
     plat::SetProgramPath(kFixtures + "/host/readerhost");
-    SetLastError(0);
-    EXPECT_EQ(LoadLibraryA("plain"), 0u) << "\"plain\" means plain.dll";
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-    HMODULE plain = LoadLibraryA("plain.");
-    ASSERT_NE(plain, 0u);
-    EXPECT_EQ(FixtureOf(plain), "host/plain");
-    FreeLibrary(plain);
+    EXPECT_EQ(Found("plain"), kNotFound) << "\"plain\" means plain.dll";
+    EXPECT_EQ(Found("plain."), "host/plain");
 }
 
 TEST_F(Modules, LoadCountsAndReuseByBaseName) {
@@ -293,12 +279,8 @@ TEST_F(Modules, EntryPointRunsOnFirstLoadAndFinalReleaseAndCanRefuse) {
 TEST_F(Modules, FilesThatAreNotLibrariesAndMissingFilesFail) {
     testfs::TempFolder folder;
     testfs::WriteText(folder / "junk.dll", "MZ this is no library");
-    SetLastError(0);
-    EXPECT_EQ(LoadLibraryA((folder / "junk.dll").c_str()), 0u);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
-    SetLastError(0);
-    EXPECT_EQ(LoadLibraryA((folder / "absent.dll").c_str()), 0u);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(Found(folder / "junk.dll"), "error " + std::to_string(ERROR_BAD_EXE_FORMAT));
+    EXPECT_EQ(Found(folder / "absent.dll"), kNotFound);
     // A folder is not a library, even when its name fits.
     testfs::CurrentDirectory cwd(folder.Path());
     std::filesystem::create_directory(folder / "dir.dll");
