@@ -8,6 +8,7 @@
 
 namespace {
 
+using testwin::CountOf;
 using testwin::Log;
 
 class MenuTest : public testwin::WindowTest {
@@ -28,13 +29,6 @@ class MenuTest : public testwin::WindowTest {
         char buf[64];
         GetMenuStringA(menu, pos, buf, sizeof buf, MF_BYPOSITION);
         return buf;
-    }
-
-    size_t CountOf(UINT msg) {
-        size_t n = 0;
-        for (const auto& r : Log())
-            if (r.msg == msg) ++n;
-        return n;
     }
 
     plat::ScriptedInteraction script_;

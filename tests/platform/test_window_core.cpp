@@ -28,10 +28,7 @@ TEST_F(WindowLife, CreationSendsNcCreateCreateSizeMoveAndACreateAnswerOfMinusOne
     HWND h = MakeTop();
     EXPECT_EQ(h, nullptr);
     EXPECT_EQ(plat::WindowCount(), 0u);
-    std::vector<UINT> seen;
-    for (auto& r : Log())
-        seen.push_back(r.msg);
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
+    EXPECT_EQ(Kinds(), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
 }
 
 TEST_F(WindowLife, DestroyOrderIsDestroyParentFirstThenNcDestroyChildrenFirst) {
@@ -63,10 +60,7 @@ TEST_F(WindowLife, ChildrenStillExistDuringParentsDestroy) {
     DestroyWindow(top);
     EXPECT_TRUE(childAlive);
     EXPECT_EQ(nestedDestroy, TRUE);
-    int destroys = 0;
-    for (auto& r : Log())
-        destroys += (r.hwnd == top && r.msg == WM_DESTROY);
-    EXPECT_EQ(destroys, 1);
+    EXPECT_EQ(CountOf(WM_DESTROY, top), 1u);
 }
 
 TEST_F(WindowLife, StaleHandlesOrphanChildrenAndUnknownClassesAreRefused) {
@@ -110,10 +104,7 @@ TEST_F(Messages, RetrievalOrderSentThenPostedThenPaintThenTimerAndDestroyedWindo
     SendMessageA(top, WM_USER + 2, 0, 0);
     EXPECT_EQ(Log().size(), 1u);
     plat::PumpMessages();
-    std::vector<UINT> seen;
-    for (auto& r : Log())
-        if (r.msg >= WM_USER) seen.push_back(r.msg);
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 2, WM_USER + 1}));
+    EXPECT_EQ(Kinds({WM_USER, WM_USER + 1, WM_USER + 2}), (std::vector<UINT>{WM_USER + 2, WM_USER + 1}));
     PostMessageA(top, WM_USER, 0, 0);
     DestroyWindow(top);
     Log().clear();
@@ -128,10 +119,7 @@ TEST_F(Messages, RetrievalOrderSentThenPostedThenPaintThenTimerAndDestroyedWindo
     InvalidateRect(top, nullptr, TRUE);
     PostMessageA(top, WM_USER, 0, 0);
     plat::PumpMessages();
-    seen.clear();
-    for (auto& r : Log())
-        if (r.msg == WM_USER || r.msg == WM_PAINT || r.msg == WM_TIMER) seen.push_back(r.msg);
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_USER, WM_PAINT, WM_TIMER}));
+    EXPECT_EQ(Kinds({WM_USER, WM_PAINT, WM_TIMER}), (std::vector<UINT>{WM_USER, WM_PAINT, WM_TIMER}));
 }
 
 TEST_F(Messages, RegisteredMessagesIgnoreCaseAndLiveInTheRegisteredRange) {
@@ -249,13 +237,10 @@ TEST_F(Input, CoordinatesFollowBordersAndParentsAndMovingSendsSizeAndMoveOnlyFor
     Log().clear();
     MoveWindow(plain, 5, 5, 50, 50, TRUE);
     MoveWindow(plain, 5, 5, 70, 40, TRUE);
-    std::vector<UINT> seen;
+    EXPECT_EQ(Kinds({WM_SIZE, WM_MOVE}, plain), (std::vector<UINT>{WM_MOVE, WM_SIZE}));
     LPARAM lastSize = 0;
-    for (auto& r : Log()) {
-        if (r.hwnd == plain && (r.msg == WM_SIZE || r.msg == WM_MOVE)) seen.push_back(r.msg);
+    for (auto& r : Log())
         if (r.hwnd == plain && r.msg == WM_SIZE) lastSize = r.lParam;
-    }
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_MOVE, WM_SIZE}));
     EXPECT_EQ(LOWORD(lastSize), 70);
     EXPECT_EQ(HIWORD(lastSize), 40);
 }
@@ -298,13 +283,8 @@ TEST_F(Painting, InvalidVisibleWindowsGetOnePaintHiddenOnesNoneAndTheScrollBarTa
     InvalidateRect(top, nullptr, TRUE);
     InvalidateRect(hidden, nullptr, TRUE);
     plat::PumpMessages();
-    int paints = 0, hiddenPaints = 0;
-    for (auto& r : Log()) {
-        paints += (r.hwnd == top && r.msg == WM_PAINT);
-        hiddenPaints += (r.hwnd == hidden && r.msg == WM_PAINT);
-    }
-    EXPECT_EQ(paints, 1);
-    EXPECT_EQ(hiddenPaints, 0);
+    EXPECT_EQ(CountOf(WM_PAINT, top), 1u);
+    EXPECT_EQ(CountOf(WM_PAINT, hidden), 0u);
     RECT upd{};
     EXPECT_FALSE(GetUpdateRect(top, &upd, FALSE));
 

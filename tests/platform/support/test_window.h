@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -50,13 +52,30 @@ inline void RegisterRecordingClass() {
     RegisterClassA(&wc); // a second registration fails harmlessly
 }
 
-inline HWND MakeTop(int x = 100, int y = 50, int w = 300, int h = 200, DWORD style = WS_OVERLAPPED | WS_VISIBLE) {
+inline HWND MakeTop(int x = 100, int y = 50, int w = 300, int h = 200,
+                    DWORD style = WS_OVERLAPPED | WS_VISIBLE) {
     return CreateWindowExA(0, kClass, "top", style, x, y, w, h, nullptr, nullptr, 0, nullptr);
 }
 
 inline HWND MakeChild(HWND parent, int id, RECT r, DWORD style = WS_CHILD | WS_VISIBLE, DWORD ex = 0) {
     return CreateWindowExA(ex, kClass, "", style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), 0, nullptr);
+}
+
+// The kinds of the messages logged, in order: only those of `kinds` unless it is empty, and only those
+// that reached `hwnd` unless it is null.
+inline std::vector<UINT> Kinds(std::initializer_list<UINT> kinds = {}, HWND hwnd = nullptr) {
+    std::vector<UINT> out;
+    for (const Received& r : Log())
+        if ((kinds.size() == 0 || std::find(kinds.begin(), kinds.end(), r.msg) != kinds.end()) &&
+            (!hwnd || r.hwnd == hwnd))
+            out.push_back(r.msg);
+    return out;
+}
+
+// How many messages of the kind were logged (to `hwnd` only, unless it is null).
+inline size_t CountOf(UINT msg, HWND hwnd = nullptr) {
+    return Kinds({msg}, hwnd).size();
 }
 
 // Messages of the given kinds, as "name@window-label" strings, for short sequence comparisons.
@@ -75,7 +94,7 @@ inline std::vector<std::string> Sequence(const std::vector<std::pair<HWND, std::
 }
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         plat::ResetWindows();
         RegisterRecordingClass();
