@@ -111,11 +111,7 @@ TEST_F(TreeExpand, ChildrenFlagWithoutChildrenSendsOnlyExpandingAndKeepsTheButto
     EXPECT_EQ(State(lazy) & (TVIS_EXPANDED | TVIS_EXPANDEDONCE), 0u);
     EXPECT_FALSE(TreeView_Expand(tree, lazy, TVE_EXPAND)); // EXPANDEDONCE still clear: asks again
     EXPECT_EQ(Names(), (std::vector<std::string>{"EXPANDING", "EXPANDING"}));
-    TVITEMA it{};
-    it.mask = TVIF_CHILDREN;
-    it.hItem = lazy;
-    TreeView_GetItem(tree, &it);
-    EXPECT_EQ(it.cChildren, 1);
+    EXPECT_EQ(Children(lazy), 1);
 }
 
 TEST_F(TreeExpand, HandlerFillsChildrenLazilyDuringExpanding) {
@@ -153,11 +149,7 @@ TEST_F(TreeExpand, CollapseResetDeletesChildrenSilentlyAndRearmsTheFirstExpand) 
     EXPECT_EQ(Names(), (std::vector<std::string>{"DELETE", "DELETE"})); // a1 before a, no expand notes
     EXPECT_EQ(TreeView_GetChild(tree, lazy), nullptr);
     EXPECT_EQ(State(lazy) & (TVIS_EXPANDED | TVIS_EXPANDEDONCE), 0u);
-    TVITEMA it{};
-    it.mask = TVIF_CHILDREN;
-    it.hItem = lazy;
-    TreeView_GetItem(tree, &it);
-    EXPECT_EQ(it.cChildren, 1); // the button stays for a refill
+    EXPECT_EQ(Children(lazy), 1); // the button stays for a refill
     EXPECT_TRUE(TreeView_Expand(tree, lazy, TVE_EXPAND));
     EXPECT_EQ(fills, 2);
     ExpectLinksOk();

@@ -126,19 +126,12 @@ TEST_F(TreeItems, CallbackTextIsAskedAndCanBeKept) {
 }
 
 TEST_F(TreeItems, ChildrenFlagComputedUnlessSetExplicitly) {
-    auto children = [&](HTREEITEM item) {
-        TVITEMA it{};
-        it.mask = TVIF_CHILDREN;
-        it.hItem = item;
-        TreeView_GetItem(tree, &it);
-        return it.cChildren;
-    };
     HTREEITEM automatic = Insert(TVI_ROOT, "auto");
-    EXPECT_EQ(children(automatic), 0);
+    EXPECT_EQ(Children(automatic), 0);
     HTREEITEM kid = Insert(automatic, "kid");
-    EXPECT_EQ(children(automatic), 1); // the first child sets the flag
+    EXPECT_EQ(Children(automatic), 1); // the first child sets the flag
     TreeView_DeleteItem(tree, kid);
-    EXPECT_EQ(children(automatic), 0);
+    EXPECT_EQ(Children(automatic), 0);
 
     HTREEITEM forced = Insert(TVI_ROOT, "forced");
     TVITEMA it{};
@@ -147,14 +140,14 @@ TEST_F(TreeItems, ChildrenFlagComputedUnlessSetExplicitly) {
     it.cChildren = 1;
     TreeView_SetItem(tree, &it);
     TreeView_DeleteItem(tree, Insert(forced, "kid"));
-    EXPECT_EQ(children(forced), 1); // an explicit flag survives losing the last child
+    EXPECT_EQ(Children(forced), 1); // an explicit flag survives losing the last child
 
     HTREEITEM callback = Insert(TVI_ROOT, "cb", TVI_LAST, I_CHILDRENCALLBACK);
     answer = [&](NMHDR* hdr) -> LRESULT {
         if (hdr->code == TVN_GETDISPINFOA) reinterpret_cast<NMTVDISPINFOA*>(hdr)->item.cChildren = 1;
         return 0;
     };
-    EXPECT_EQ(children(callback), 1);
+    EXPECT_EQ(Children(callback), 1);
     EXPECT_EQ(Of("GETDISPINFO").size(), 1u);
 }
 

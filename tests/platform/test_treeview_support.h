@@ -163,6 +163,15 @@ class TreeTest : public testwin::WindowTest {
 
     UINT State(HTREEITEM item) { return TreeView_GetItemState(tree, item, 0xFFFFFFFF); }
 
+    // The item's children flag as TVM_GETITEM reads it.
+    int Children(HTREEITEM item) {
+        TVITEMA it{};
+        it.mask = TVIF_CHILDREN;
+        it.hItem = item;
+        TreeView_GetItem(tree, &it);
+        return it.cChildren;
+    }
+
     // Names of the notifications since the last Clear, without drawing, focus and display queries.
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
