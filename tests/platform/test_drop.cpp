@@ -14,8 +14,7 @@ namespace {
 class LoggingTarget : public IDropTarget {
   public:
     explicit LoggingTarget(std::string name) : name_(std::move(name)) {}
-    HRESULT DragEnter(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override {
-        data_ = data;
+    HRESULT DragEnter(IDataObject*, DWORD, POINTL pt, DWORD* effect) override {
         log.push_back(name_ + ":enter " + Pos(pt));
         allowedSeen = *effect;
         *effect = enterAnswer;
@@ -29,7 +28,6 @@ class LoggingTarget : public IDropTarget {
     }
     HRESULT DragLeave() override {
         log.push_back(name_ + ":leave");
-        data_ = nullptr;
         return S_OK;
     }
     HRESULT Drop(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override {
@@ -63,7 +61,6 @@ class LoggingTarget : public IDropTarget {
         return d;
     }
     std::string name_;
-    IDataObject* data_ = nullptr;
 };
 
 class DropTest : public testwin::WindowTest {
@@ -85,13 +82,14 @@ class DropTest : public testwin::WindowTest {
         plat::ResetDragDropForTest();
         WindowTest::TearDown();
     }
-    void Register(HWND h, LoggingTarget* t) {
+    void Register(HWND h, LoggingTarget* target) {
         if (plat::OleInitCount() == 0) OleInitialize(nullptr);
-        ASSERT_EQ(RegisterDragDrop(h, t), S_OK);
+        ASSERT_EQ(RegisterDragDrop(h, target), S_OK);
     }
 
     HWND top_ = nullptr, tree_ = nullptr, other_ = nullptr, inner_ = nullptr;
     size_t blocks_ = 0;
+    LoggingTarget t{"tree"}; // the tree's target in most tests
 };
 
 // Screen points: the top window's client area starts at (100, 50).
@@ -102,7 +100,6 @@ constexpr POINT kInOther{250, 70};
 constexpr POINT kOutside{390, 240}; // inside the top window, below both children
 
 TEST_F(DropTest, RegistrationNeedsOleInitialisedTheInitialisationIsCountedAndBadArgumentsFail) {
-    LoggingTarget t("tree");
     EXPECT_EQ(RegisterDragDrop(tree_, &t), E_OUTOFMEMORY);
     EXPECT_EQ(OleInitialize(nullptr), S_OK);
     EXPECT_EQ(OleInitialize(nullptr), S_FALSE);
@@ -124,7 +121,6 @@ TEST_F(DropTest, RegistrationNeedsOleInitialisedTheInitialisationIsCountedAndBad
 }
 
 TEST_F(DropTest, EnterOverAndDropWithTheDropTimeOverAtTheDropPoint) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     EXPECT_EQ(plat::DragTextOver(nullptr, kInTree, "hello"), static_cast<DWORD>(DROPEFFECT_MOVE));
     EXPECT_EQ(plat::DragTargetWindow(), tree_);
@@ -145,7 +141,6 @@ TEST_F(DropTest, EnterOverAndDropWithTheDropTimeOverAtTheDropPoint) {
 }
 
 TEST_F(DropTest, NoneFromTheDropTimeOverMeansLeaveInsteadOfDrop) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     t.overAnswers = {DROPEFFECT_MOVE, DROPEFFECT_NONE};
     plat::DragTextOver(nullptr, kInTree, "hello");
@@ -157,7 +152,6 @@ TEST_F(DropTest, NoneFromTheDropTimeOverMeansLeaveInsteadOfDrop) {
 }
 
 TEST_F(DropTest, ChildWindowsOfARegisteredWindowBelongToItsTarget) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     plat::DragTextOver(nullptr, kInInner, "x");
     EXPECT_EQ(plat::DragTargetWindow(), tree_);
@@ -167,20 +161,19 @@ TEST_F(DropTest, ChildWindowsOfARegisteredWindowBelongToItsTarget) {
 }
 
 TEST_F(DropTest, MovingToAnotherTargetLeavesTheFirstAndEntersTheSecond) {
-    LoggingTarget a("tree"), b("other");
-    Register(tree_, &a);
+    LoggingTarget b("other");
+    Register(tree_, &t);
     Register(other_, &b);
     plat::DragTextOver(nullptr, kInTree, "x");
     plat::DragTextOver(nullptr, kInOther, "x");
     plat::DragTextOver(nullptr, kOutside, "x");
     EXPECT_EQ(plat::DragTextOver(nullptr, kOutside, "x"), static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(plat::DropText(nullptr, kOutside, "x"), static_cast<DWORD>(DROPEFFECT_NONE));
-    EXPECT_EQ(a.log, (std::vector<std::string>{"tree:enter 120,70", "tree:leave"}));
+    EXPECT_EQ(t.log, (std::vector<std::string>{"tree:enter 120,70", "tree:leave"}));
     EXPECT_EQ(b.log, (std::vector<std::string>{"other:enter 250,70", "other:leave"}));
 }
 
 TEST_F(DropTest, AnExplicitWindowIsSearchedAtThePoint) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     ShowWindow(top_, SW_HIDE); // hidden windows are not found by position...
     EXPECT_EQ(plat::DragTextOver(nullptr, kInTree, "x"), static_cast<DWORD>(DROPEFFECT_NONE));
@@ -194,7 +187,6 @@ TEST_F(DropTest, AnExplicitWindowIsSearchedAtThePoint) {
 }
 
 TEST_F(DropTest, EffectsAreMaskedWithWhatTheSourceAllows) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     t.enterAnswer = DROPEFFECT_MOVE | DROPEFFECT_COPY;
     t.overAnswer = DROPEFFECT_MOVE;
@@ -207,7 +199,6 @@ TEST_F(DropTest, EffectsAreMaskedWithWhatTheSourceAllows) {
 }
 
 TEST_F(DropTest, RevokedOrDestroyedTargetsAreNotCalled) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     plat::DragTextOver(nullptr, kInTree, "x");
     RevokeDragDrop(tree_);
@@ -224,7 +215,6 @@ TEST_F(DropTest, RevokedOrDestroyedTargetsAreNotCalled) {
 }
 
 TEST_F(DropTest, DataInOtherFormatsIsNotOfferedAsText) {
-    LoggingTarget t("tree");
     Register(tree_, &t);
     plat::DataObject data;
     data.SetData(CF_UNICODETEXT, std::string("h\0i\0", 4));
