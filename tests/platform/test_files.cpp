@@ -22,6 +22,15 @@ class Files : public ::testing::Test {
     HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
         return CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
     }
+    // The last error of an open that should fail; 0 (and the handle closed) where it succeeds.
+    long OpenError(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+        HANDLE file = Open(path, access, share, disposition);
+        if (file == INVALID_HANDLE_VALUE) return static_cast<long>(GetLastError());
+        CloseHandle(file);
+        return 0;
+    }
+    // The last error a call left if it failed, 0 if it did not.
+    static long FailedWith(bool failed) { return failed ? static_cast<long>(GetLastError()) : 0; }
     static std::string Read(HANDLE file, DWORD count) {
         std::string data(count, '\0');
         DWORD got = 0;
@@ -68,18 +77,15 @@ TEST_F(Files, DispositionsTellWhetherTheFileExistedAndFailWithTheirErrors) {
     Write(file, "12345");
     CloseHandle(file);
 
-    EXPECT_EQ(Open(data, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
-    EXPECT_EQ(Open(folder_ / "absent.bin", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(Open(folder_ / "no/such/folder.bin", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(Open(data, GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << "truncating needs write access";
-    EXPECT_EQ(Open(folder_ / "absent.bin", GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(Open(folder_.Path(), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "a folder is not a file";
+    EXPECT_EQ(OpenError(data, GENERIC_WRITE, 0, CREATE_NEW), ERROR_FILE_EXISTS);
+    EXPECT_EQ(OpenError(folder_ / "absent.bin", GENERIC_READ, 0, OPEN_EXISTING), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(folder_ / "no/such/folder.bin", GENERIC_READ, 0, OPEN_EXISTING),
+              ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(OpenError(data, GENERIC_READ, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER)
+        << "truncating needs write access";
+    EXPECT_EQ(OpenError(folder_ / "absent.bin", GENERIC_WRITE, 0, TRUNCATE_EXISTING), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenError(folder_.Path(), GENERIC_READ, 0, OPEN_EXISTING), ERROR_ACCESS_DENIED)
+        << "a folder is not a file";
 
     file = Open(data, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -126,28 +132,23 @@ TEST_F(Files, AccessIsCheckedPerHandleAndDeletingWhatCannotBeDeletedFails) {
     HANDLE file = Open(folder_ / "ro.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD put = 5;
-    EXPECT_FALSE(WriteFile(file, "x", 1, &put, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(FailedWith(!WriteFile(file, "x", 1, &put, nullptr)), ERROR_ACCESS_DENIED);
     EXPECT_EQ(put, 0u);
     EXPECT_FALSE(SetEndOfFile(file));
     CloseHandle(file);
-    EXPECT_FALSE(CloseHandle(file));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(FailedWith(!CloseHandle(file)), ERROR_INVALID_HANDLE);
     DWORD got = 0;
     char byte;
-    EXPECT_FALSE(ReadFile(file, &byte, 1, &got, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(FailedWith(!ReadFile(file, &byte, 1, &got, nullptr)), ERROR_INVALID_HANDLE);
 
-    EXPECT_FALSE(DeleteFileA((folder_ / "absent").c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(DeleteFileA(folder_.Path().c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(FailedWith(!DeleteFileA((folder_ / "absent").c_str())), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(FailedWith(!DeleteFileA(folder_.Path().c_str())), ERROR_ACCESS_DENIED);
     testfs::WriteText(folder_ / "locked", "x");
     chmod((folder_ / "locked").c_str(), 0444);
     EXPECT_EQ(GetFileAttributesA((folder_ / "locked").c_str()) & FILE_ATTRIBUTE_READONLY,
               FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(DeleteFileA((folder_ / "locked").c_str())) << "read-only files are not deleted";
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(FailedWith(!DeleteFileA((folder_ / "locked").c_str())), ERROR_ACCESS_DENIED)
+        << "read-only files are not deleted";
 }
 
 TEST_F(Files, SharingModesAreHonouredBetweenHandles) {
@@ -159,14 +160,12 @@ TEST_F(Files, SharingModesAreHonouredBetweenHandles) {
     HANDLE second = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     EXPECT_NE(second, INVALID_HANDLE_VALUE);
     CloseHandle(second);
-    EXPECT_EQ(Open(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(Open(path, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE)
+    EXPECT_EQ(OpenError(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenError(path, GENERIC_READ, 0, OPEN_EXISTING), ERROR_SHARING_VIOLATION)
         << "must share what the other reads";
-    EXPECT_EQ(Open(path, kReadWrite, kShareAll, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenError(path, kReadWrite, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(testfs::ReadText(path), "keep me") << "a refused CREATE_ALWAYS truncates nothing";
-    EXPECT_FALSE(DeleteFileA(path.c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(FailedWith(!DeleteFileA(path.c_str())), ERROR_SHARING_VIOLATION);
     CloseHandle(reader);
     EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
@@ -178,9 +177,8 @@ TEST_F(Files, DeleteOnCloseWaitsForTheLastHandle) {
     ASSERT_NE(owner, INVALID_HANDLE_VALUE);
     Write(owner, "scratch");
 
-    EXPECT_EQ(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
-              INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION))
+    EXPECT_EQ(OpenError(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+              ERROR_SHARING_VIOLATION)
         << "others must share delete access";
     HANDLE other = Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -188,8 +186,8 @@ TEST_F(Files, DeleteOnCloseWaitsForTheLastHandle) {
     CloseHandle(owner);
     EXPECT_TRUE(testfs::Exists(path)) << "another handle is still open";
     EXPECT_EQ(Read(other, 16), "scratch");
-    EXPECT_EQ(Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the file waits for deletion";
+    EXPECT_EQ(OpenError(path, GENERIC_READ, kShareAll, OPEN_EXISTING), ERROR_ACCESS_DENIED)
+        << "the file waits for deletion";
     CloseHandle(other);
     EXPECT_FALSE(testfs::Exists(path));
 }
@@ -219,44 +217,42 @@ TEST_F(Files, BackslashSeparatorsAndNamesInAnyCase) {
 TEST_F(Files, CopyFileKeepsOrRefusesAnExistingTargetAndMoveFileRefusesItButCanChangeCase) {
     testfs::WriteText(folder_ / "a.txt", "alpha");
     testfs::WriteText(folder_ / "b.txt", "beta");
-    EXPECT_FALSE(CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "b.txt").c_str(), TRUE));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(FailedWith(!CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "b.txt").c_str(), TRUE)),
+              ERROR_FILE_EXISTS);
     EXPECT_EQ(testfs::ReadText(folder_ / "b.txt"), "beta");
     EXPECT_TRUE(CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "b.txt").c_str(), FALSE));
     EXPECT_EQ(testfs::ReadText(folder_ / "b.txt"), "alpha");
     EXPECT_TRUE(CopyFileA((folder_ / "A.TXT").c_str(), (folder_ / "c.txt").c_str(), TRUE));
     EXPECT_EQ(testfs::ReadText(folder_ / "c.txt"), "alpha");
-    EXPECT_FALSE(CopyFileA((folder_ / "absent").c_str(), (folder_ / "d.txt").c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(FailedWith(!CopyFileA((folder_ / "absent").c_str(), (folder_ / "d.txt").c_str(), FALSE)),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(CopyFileA((folder_ / "a.txt").c_str(), (folder_ / "a.txt").c_str(), FALSE));
     EXPECT_EQ(testfs::ReadText(folder_ / "a.txt"), "alpha") << "copying onto itself destroys nothing";
 
     testfs::WriteText(folder_ / "old.txt", "moved");
     testfs::WriteText(folder_ / "taken.txt", "stays");
-    EXPECT_FALSE(MoveFileA((folder_ / "old.txt").c_str(), (folder_ / "taken.txt").c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(FailedWith(!MoveFileA((folder_ / "old.txt").c_str(), (folder_ / "taken.txt").c_str())),
+              ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(MoveFileA((folder_ / "old.txt").c_str(), (folder_ / "new.txt").c_str()));
     EXPECT_FALSE(testfs::Exists(folder_ / "old.txt"));
     EXPECT_EQ(testfs::ReadText(folder_ / "new.txt"), "moved");
     EXPECT_TRUE(MoveFileA((folder_ / "new.txt").c_str(), (folder_ / "NEW.txt").c_str()));
     EXPECT_EQ(testfs::ReadText(folder_ / "NEW.txt"), "moved");
     EXPECT_FALSE(testfs::Exists(folder_ / "new.txt"));
-    EXPECT_FALSE(MoveFileA((folder_ / "absent").c_str(), (folder_ / "x").c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(FailedWith(!MoveFileA((folder_ / "absent").c_str(), (folder_ / "x").c_str())),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(Files, AttributesAndFolders) {
     SetLastError(0);
-    EXPECT_EQ(GetFileAttributesA((folder_ / "absent").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(GetFileAttributesA((folder_ / "absent/deeper").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(FailedWith(GetFileAttributesA((folder_ / "absent").c_str()) == INVALID_FILE_ATTRIBUTES),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(FailedWith(GetFileAttributesA((folder_ / "absent/deeper").c_str()) == INVALID_FILE_ATTRIBUTES),
+              ERROR_PATH_NOT_FOUND);
 
     ASSERT_TRUE(CreateDirectoryA((folder_ / "Drivers").c_str(), nullptr));
-    EXPECT_FALSE(CreateDirectoryA((folder_ / "drivers").c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_FALSE(CreateDirectoryA((folder_ / "a/b").c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(FailedWith(!CreateDirectoryA((folder_ / "drivers").c_str(), nullptr)), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(FailedWith(!CreateDirectoryA((folder_ / "a/b").c_str(), nullptr)), ERROR_PATH_NOT_FOUND);
     DWORD attributes = GetFileAttributesA((folder_ / "DRIVERS").c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -266,8 +262,7 @@ TEST_F(Files, AttributesAndFolders) {
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 
-    EXPECT_FALSE(RemoveDirectoryA((folder_ / "Drivers").c_str()));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
+    EXPECT_EQ(FailedWith(!RemoveDirectoryA((folder_ / "Drivers").c_str())), ERROR_DIR_NOT_EMPTY);
     ASSERT_TRUE(DeleteFileA((folder_ / "Drivers/x.dll").c_str()));
     EXPECT_TRUE(RemoveDirectoryA((folder_ / "Drivers").c_str()));
 }
@@ -285,8 +280,7 @@ TEST_F(Files, CurrentDirectory) {
     EXPECT_EQ(GetCurrentDirectoryA(static_cast<DWORD>(expected.size()), buffer), expected.size() + 1);
     EXPECT_EQ(buffer[0], 'X');
     EXPECT_EQ(GetCurrentDirectoryA(0, nullptr), expected.size() + 1);
-    EXPECT_FALSE(SetCurrentDirectoryA("absent"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(FailedWith(!SetCurrentDirectoryA("absent")), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(Files, TemporaryFolderAndNames) {
