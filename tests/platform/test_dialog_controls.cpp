@@ -86,9 +86,7 @@ TEST_F(ControlsTest, StaticsKeepTheirTextAndLetTheMouseThrough) {
     HWND label = CreateWindowExA(0, "Static", "New catalog:", WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 60, 80, 16,
                                  parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), 0, nullptr);
     ASSERT_NE(label, nullptr);
-    char buf[32];
-    GetWindowTextA(label, buf, sizeof buf);
-    EXPECT_STREQ(buf, "New catalog:");
+    EXPECT_EQ(testwin::TextOf(label), "New catalog:");
     EXPECT_EQ(SendMessageA(label, WM_NCHITTEST, 0, MAKELPARAM(120, 170)), HTTRANSPARENT);
     EXPECT_EQ(SendMessageA(label, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
     EXPECT_EQ(GetDlgCtrlID(label), -1);

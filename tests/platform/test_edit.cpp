@@ -26,11 +26,7 @@ class EditControl : public testwin::WindowTest {
         return CreateWindowExA(0, WC_EDITA, text, style, 5, 5, 120, 20, parent,
                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(7)), 0, nullptr);
     }
-    std::string Text() {
-        char buf[512] = {0};
-        GetWindowTextA(edit, buf, sizeof buf);
-        return buf;
-    }
+    std::string Text() { return testwin::TextOf(edit); }
     void Type(const std::string& s) {
         for (char c : s)
             SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
@@ -149,13 +145,10 @@ TEST_F(EditControl, ReadOnlyIgnoresTyping) {
     HWND ro = Make(WS_CHILD | ES_READONLY, "fixed");
     SendMessageA(ro, WM_CHAR, 'x', 0);
     SendMessageA(ro, WM_CHAR, VK_BACK, 0);
-    char buf[32] = {0};
-    GetWindowTextA(ro, buf, sizeof buf);
-    EXPECT_STREQ(buf, "fixed");
+    EXPECT_EQ(testwin::TextOf(ro), "fixed");
     SendMessageA(ro, EM_SETSEL, 0, -1);
     SendMessageA(ro, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("set by program"));
-    GetWindowTextA(ro, buf, sizeof buf);
-    EXPECT_STREQ(buf, "set by program");
+    EXPECT_EQ(testwin::TextOf(ro), "set by program");
 }
 
 TEST_F(EditControl, BackspaceKeepsTwoByteCharactersWhole) {

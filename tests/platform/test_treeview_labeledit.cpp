@@ -48,11 +48,6 @@ class TreeLabelEdit : public TreeTest {
         plat::SetInteraction(nullptr);
         TreeTest::TearDown();
     }
-    std::string EditText(HWND edit) {
-        char buf[1024] = {0};
-        GetWindowTextA(edit, buf, sizeof buf);
-        return buf;
-    }
     int EditChildren() {
         int n = 0;
         for (HWND c = GetWindow(tree, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -68,7 +63,7 @@ TEST_F(TreeLabelEdit, EditIsFilledBeforeBeginLabelEditTheHandlerMayChangeItAndTh
         if (hdr->code == TVN_BEGINLABELEDITA) {
             seenEdit = TreeView_GetEditControl(tree);
             seenLimit = SendMessageA(seenEdit, EM_GETLIMITTEXT, 0, 0);
-            EXPECT_EQ(EditText(seenEdit), "Label");
+            EXPECT_EQ(testwin::TextOf(seenEdit), "Label");
             SetWindowTextA(seenEdit, "Changed");
         }
         return 0;
@@ -77,7 +72,7 @@ TEST_F(TreeLabelEdit, EditIsFilledBeforeBeginLabelEditTheHandlerMayChangeItAndTh
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit, seenEdit);
     EXPECT_EQ(seenLimit, 259);
-    EXPECT_EQ(EditText(edit), "Changed");
+    EXPECT_EQ(testwin::TextOf(edit), "Changed");
     const treetest::Note* begin = Of("BEGINEDIT")[0];
     EXPECT_EQ(begin->newItem, item);
     EXPECT_EQ(begin->text, "Label");
@@ -207,7 +202,7 @@ TEST_F(TreeLabelEdit, TextIsLimitedTo259Characters) {
     HWND edit = TreeView_EditLabel(tree, item);
     plat::TypeText(edit, std::string(300, 'k')); // typing stops at the limit
     plat::PumpMessages();
-    EXPECT_EQ(EditText(edit).size(), 259u);
+    EXPECT_EQ(testwin::TextOf(edit).size(), 259u);
     // Even a raised limit is cut at the end: the text travels in a MAX_PATH buffer.
     SendMessageA(edit, EM_LIMITTEXT, 1000, 0);
     SetWindowTextA(edit, std::string(400, 'w').c_str());

@@ -54,11 +54,6 @@ class TreeLabelInput : public TreeTest {
         plat::PumpMessages();
         return edit;
     }
-    static std::string EditText(HWND edit) {
-        char buf[1024] = {0};
-        GetWindowTextA(edit, buf, sizeof buf);
-        return buf;
-    }
     void Type(HWND edit, const std::string& text) {
         plat::TypeText(edit, text);
         plat::PumpMessages();
@@ -83,9 +78,9 @@ class TreeLabelInput : public TreeTest {
 TEST_F(TreeLabelInput, TypingReplacesTheLabelAndEnterCommitsThenTheEditGoes) {
     HWND edit = Open(item);
     Type(edit, "Poems");
-    EXPECT_EQ(EditText(edit), "Poems"); // the whole label was selected, so typing replaced it
+    EXPECT_EQ(testwin::TextOf(edit), "Poems"); // the whole label was selected, so typing replaced it
     Type(edit, "\b\bry");
-    EXPECT_EQ(EditText(edit), "Poery");
+    EXPECT_EQ(testwin::TextOf(edit), "Poery");
     EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINEDIT"})); // typing alone ends nothing
     Press(edit, VK_RETURN);
     EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINEDIT", "ENDEDIT"}));
@@ -144,7 +139,7 @@ TEST_F(TreeLabelInput, LimitSetByTheCallerLimitsTypingAndTheTextIsCutTo259) {
     atBegin = [](HWND opened) { SendMessageA(opened, EM_LIMITTEXT, 4, 0); };
     HWND edit = Open(item);
     Type(edit, "abcdefg");
-    EXPECT_EQ(EditText(edit), "abcd");
+    EXPECT_EQ(testwin::TextOf(edit), "abcd");
     Press(edit, VK_RETURN);
     EXPECT_EQ(Text(item), "abcd");
 
@@ -153,7 +148,7 @@ TEST_F(TreeLabelInput, LimitSetByTheCallerLimitsTypingAndTheTextIsCutTo259) {
     notes.clear();
     edit = Open(item);
     Type(edit, std::string(300, 'q'));
-    EXPECT_EQ(EditText(edit).size(), 300u);
+    EXPECT_EQ(testwin::TextOf(edit).size(), 300u);
     Press(edit, VK_RETURN);
     EXPECT_EQ(End().text, std::string(259, 'q'));
     EXPECT_EQ(Text(item), std::string(259, 'q'));

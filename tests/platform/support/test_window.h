@@ -62,6 +62,13 @@ inline HWND MakeChild(HWND parent, int id, RECT r, DWORD style = WS_CHILD | WS_V
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), 0, nullptr);
 }
 
+// The window's text (up to 1023 bytes).
+inline std::string TextOf(HWND hwnd) {
+    char buf[1024] = {0};
+    GetWindowTextA(hwnd, buf, sizeof buf);
+    return buf;
+}
+
 // The kinds of the messages logged, in order: only those of `kinds` unless it is empty, and only those
 // that reached `hwnd` unless it is null.
 inline std::vector<UINT> Kinds(std::initializer_list<UINT> kinds = {}, HWND hwnd = nullptr) {
