@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,22 +45,14 @@ class FindFiles : public ::testing::Test {
 
 TEST_F(FindFiles, DirectoryListingsReportDotAndDotDotFirst) {
     std::vector<std::string> all = List(folder_ / "*");
-    ASSERT_GE(all.size(), 2u);
-    EXPECT_EQ(all[0], ".");
-    EXPECT_EQ(all[1], "..");
     EXPECT_EQ(all, (std::vector<std::string>{".", "..", "Books.DLL", "noext", "other.dll", "page.html",
                                              "readme.txt", "Sub"}));
     // "*.*" lists names without a dot as well.
     EXPECT_EQ(List(folder_ / "*.*"), all);
-    EXPECT_TRUE(List(folder_ / "*.dll").size() == 2u)
-        << "no dot entries where the pattern does not match them";
 }
 
 TEST_F(FindFiles, PatternsIgnoreCaseFollowThePlatformsDotRulesAndMatchLongNamesOnly) {
-    std::vector<std::string> noExtension = List(folder_ / "*.");
-    EXPECT_NE(std::find(noExtension.begin(), noExtension.end(), "noext"), noExtension.end());
-    EXPECT_NE(std::find(noExtension.begin(), noExtension.end(), "Sub"), noExtension.end());
-    EXPECT_EQ(std::find(noExtension.begin(), noExtension.end(), "readme.txt"), noExtension.end());
+    EXPECT_EQ(List(folder_ / "*."), (std::vector<std::string>{".", "..", "noext", "Sub"}));
     EXPECT_EQ(List(folder_ / "noext.*"), std::vector<std::string>{"noext"});
     EXPECT_EQ(List(folder_ / "read??.txt"), std::vector<std::string>{"readme.txt"});
     EXPECT_EQ(List(folder_ / "readme??.txt"), std::vector<std::string>{"readme.txt"})
@@ -74,7 +65,8 @@ TEST_F(FindFiles, PatternsIgnoreCaseFollowThePlatformsDotRulesAndMatchLongNamesO
     EXPECT_TRUE(plat::MatchesFilePattern("*abc*", "xxABCyy"));
     EXPECT_FALSE(plat::MatchesFilePattern("*abc", "xxABCyy"));
 
-    EXPECT_EQ(List(folder_ / "*.dll"), (std::vector<std::string>{"Books.DLL", "other.dll"}));
+    EXPECT_EQ(List(folder_ / "*.dll"), (std::vector<std::string>{"Books.DLL", "other.dll"}))
+        << "no dot entries where the pattern does not match them";
     EXPECT_EQ(List(folder_ / "*.DLL"), (std::vector<std::string>{"Books.DLL", "other.dll"}));
     EXPECT_EQ(List(folder_.Path() + "\\BOOKS.dll"), std::vector<std::string>{"Books.DLL"});
     EXPECT_EQ(List(folder_ / "?THER.Dll"), std::vector<std::string>{"other.dll"});
