@@ -1,19 +1,16 @@
 // The open-file dialog: the result layouts for one and for several files, the buffer-too-small error
 // with the needed size in the buffer's first two bytes, what the interaction is told (the filter
 // turned into "name|pattern||" form, the flags, the buffer size), and cancelling.
+#include "fixtures/temp_folder.h"
 #include "plat/scripted_interaction.h"
 #include "support/test_window.h"
 #include "win/commdlg.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const char kFilter[] = "Zavik Book Files(*.ebd;*.ebp)\0*.ebd;*.ebp\0\0";
 constexpr DWORD kShelfFlags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
@@ -22,12 +19,6 @@ class OpenFileTest : public testwin::WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        const char* base = std::getenv("TAVRIN_TEST_TMP");
-        fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-        folder_ = root / ("openfile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                          "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
         script_.SetFailureHandler([](const std::string& line) { ADD_FAILURE() << line; });
         owner_ = testwin::MakeTop();
         std::memset(buffer_, 0, sizeof buffer_);
@@ -39,19 +30,13 @@ class OpenFileTest : public testwin::WindowTest {
         ofn_.nMaxFile = sizeof buffer_;
         ofn_.Flags = kShelfFlags;
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-        WindowTest::TearDown();
-    }
-
     std::string MakeFile(const std::string& name) {
         std::ofstream(folder_ / name) << "EBDF";
         return name;
     }
-    std::string Folder() const { return folder_.string(); }
+    std::string Folder() const { return folder_.Path(); }
 
-    fs::path folder_;
+    testfs::TempFolder folder_;
     plat::ScriptedInteraction script_;
     plat::ScopedInteraction scoped_{&script_};
     HWND owner_ = nullptr;
@@ -84,11 +69,6 @@ TEST_F(OpenFileTest, SeveralFilesComeBackAsFolderThenNamesWithADoubleZeroAtTheEn
     std::string expected = Folder() + std::string("\0a.ebd\0b.ebp\0c d.ebd\0\0", 22);
     EXPECT_EQ(std::string(buffer_, expected.size()), expected);
     EXPECT_EQ(ofn_.nFileOffset, Folder().size() + 1);
-    // Reading the list as a caller does.
-    std::vector<std::string> names;
-    for (const char* p = buffer_ + std::strlen(buffer_) + 1; *p; p += std::strlen(p) + 1)
-        names.emplace_back(p);
-    EXPECT_EQ(names, (std::vector<std::string>{"a.ebd", "b.ebp", "c d.ebd"}));
     ofn_.Flags = OFN_ALLOWMULTISELECT;
     script_.ChooseFiles(Folder(), {"a.ebd", "b.ebp"});
     ASSERT_TRUE(GetOpenFileNameA(&ofn_));
