@@ -1,5 +1,6 @@
 // The renderer: a recorded drawing becomes pixels (fills, frames, lines, text in its measured box,
 // image-list images with their masks) and a PNG file.
+#include "fixtures/temp_folder.h"
 #include "plat/draw.h"
 #include "plat/render.h"
 #include "plat/resources.h"
@@ -10,9 +11,6 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -160,9 +158,8 @@ TEST_F(RenderWindow, AWindowsLastPaintRendersToAPngFile) {
     DeleteObject(brush);
     plat::Drawing d = plat::LastDrawing(w);
 
-    const char* dir = std::getenv("TAVRIN_TEST_TMP");
-    std::string path = std::string(dir ? dir : "/tmp") + "/render_test_gdi.png";
-    if (dir) std::filesystem::create_directories(dir);
+    testfs::TempFolder dir;
+    const std::string path = dir / "render_test_gdi.png";
     ASSERT_TRUE(plat::RenderToPng(d, d.size.cx, d.size.cy, path.c_str()));
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
@@ -171,7 +168,6 @@ TEST_F(RenderWindow, AWindowsLastPaintRendersToAPngFile) {
     EXPECT_EQ(row[5] & 0xFFFFFF, 0xC86432u);  // (200, 100, 50) as 0xRRGGBB
     EXPECT_EQ(row[20] & 0xFFFFFF, 0xFFFFFFu); // background
     cairo_surface_destroy(png);
-    std::remove(path.c_str());
     EXPECT_FALSE(plat::RenderToPng(d, 0, 10, path.c_str()));
 }
 

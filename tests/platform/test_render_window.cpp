@@ -1,6 +1,7 @@
 // Pictures of whole windows: each shown window painted afresh by its own handlers and composed at its
 // place, clipped to its parent, in z-order, with borders and scroll bars around the client areas; and
 // the PNG file such a picture is written to.
+#include "fixtures/temp_folder.h"
 #include "plat/draw.h"
 #include "plat/render.h"
 #include "support/test_window.h"
@@ -9,9 +10,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -140,10 +139,8 @@ TEST_F(RenderWindowTest, PngFileHoldsThePictureAndFailuresSayWhy) {
     HWND top = Make(red_, nullptr, RECT{0, 0, 30, 20}, WS_OVERLAPPED | WS_VISIBLE);
     Make(blue_, top, RECT{10, 5, 20, 15});
     plat::Image img = plat::RenderWindow(top);
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("render_window_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    std::string path = (dir / "shot.png").string();
+    testfs::TempFolder dir;
+    const std::string path = dir / "shot.png";
     std::string error;
     ASSERT_TRUE(plat::WriteImagePng(img, path.c_str(), &error)) << error;
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
@@ -159,12 +156,11 @@ TEST_F(RenderWindowTest, PngFileHoldsThePictureAndFailuresSayWhy) {
     EXPECT_EQ(pixel(12, 7), 0x0000FFu);
     cairo_surface_destroy(png);
 
-    EXPECT_FALSE(plat::WriteImagePng(img, (dir / "no" / "such.png").string().c_str(), &error));
+    EXPECT_FALSE(plat::WriteImagePng(img, (dir / "no/such.png").c_str(), &error));
     EXPECT_EQ(error, "No such file or directory");
     EXPECT_FALSE(plat::WriteImagePng(plat::Image{}, path.c_str(), &error));
     EXPECT_NE(error.find("empty"), std::string::npos) << error;
-    EXPECT_TRUE(std::filesystem::exists(path)) << "an empty picture does not touch the file";
-    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(testfs::Exists(path)) << "an empty picture does not touch the file";
 }
 
 } // namespace
