@@ -12,6 +12,19 @@ class TreeSelect : public TreeTest {
         TreeTest::SetUp();
         MakeTree();
     }
+
+    // Remakes the tree a few rows tall (`visible` rows shown) with `screens` times that many
+    // top-level rows and `extra` more.
+    std::vector<HTREEITEM> ShortTree(int screens, int extra = 0) {
+        DestroyWindow(tree);
+        MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
+        visible = static_cast<int>(TreeView_GetVisibleCount(tree));
+        std::vector<HTREEITEM> items;
+        for (int i = 0; i < visible * screens + extra; ++i)
+            items.push_back(Insert(TVI_ROOT, "row"));
+        return items;
+    }
+    int visible = 0;
 };
 
 TEST_F(TreeSelect, CaretSequenceWithParentAndChild) {
@@ -103,13 +116,8 @@ TEST_F(TreeSelect, DropHighlightIsSilentAndIndependentOfTheCaret) {
 }
 
 TEST_F(TreeSelect, FirstVisibleScrollsWithoutLeavingAGap) {
-    DestroyWindow(tree);
-    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
-    int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
+    std::vector<HTREEITEM> items = ShortTree(1, 3);
     ASSERT_GE(visible, 2);
-    std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible + 3; ++i)
-        items.push_back(Insert(TVI_ROOT, "row"));
     notes.clear();
     EXPECT_TRUE(TreeView_SelectSetFirstVisible(tree, items[2]));
     EXPECT_EQ(TreeView_GetFirstVisible(tree), items[2]);
@@ -121,12 +129,7 @@ TEST_F(TreeSelect, FirstVisibleScrollsWithoutLeavingAGap) {
 }
 
 TEST_F(TreeSelect, EnsureVisibleExpandsAndScrollsMinimally) {
-    DestroyWindow(tree);
-    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
-    int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
-    std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible * 3; ++i)
-        items.push_back(Insert(TVI_ROOT, "row"));
+    std::vector<HTREEITEM> items = ShortTree(3);
     HTREEITEM hidden = Insert(items[visible * 2], "hidden");
     notes.clear();
     TreeView_EnsureVisible(tree, items[visible + 1]); // below the view: becomes the bottom row
@@ -144,12 +147,7 @@ TEST_F(TreeSelect, EnsureVisibleExpandsAndScrollsMinimally) {
 }
 
 TEST_F(TreeSelect, SelectingScrollsTheItemIntoView) {
-    DestroyWindow(tree);
-    MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
-    int visible = static_cast<int>(TreeView_GetVisibleCount(tree));
-    std::vector<HTREEITEM> items;
-    for (int i = 0; i < visible * 2; ++i)
-        items.push_back(Insert(TVI_ROOT, "row"));
+    std::vector<HTREEITEM> items = ShortTree(2);
     TreeView_SelectItem(tree, items.back());
     EXPECT_EQ(TreeView_GetFirstVisible(tree), items[static_cast<size_t>(visible)]);
 }
