@@ -21,8 +21,8 @@ tavrin::book::BookModel Build(const std::string& source) {
 std::string ErrorOf(const std::string& source) {
     auto result = ParseBookSource(source, "test.book");
     EXPECT_FALSE(result.book) << "built although it should fail:\n" << source;
-    booktest::TempDir dir;
-    const std::string path = dir.WriteText("test.book", source);
+    booktest::TempFolder dir;
+    const std::string path = dir.Write("test.book", source);
     for (size_t block : {1, 4096}) {
         EXPECT_EQ(tavrin::bookc::BuildFile(path, dir.File("test.ebd"), {block, 7}),
                   dir.Path() + "/" + result.error)

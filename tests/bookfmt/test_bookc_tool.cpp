@@ -17,7 +17,7 @@ struct ToolRun {
     std::string out, err;
 };
 
-ToolRun Bookc(const TempDir& dir, const std::string& arguments) {
+ToolRun Bookc(const TempFolder& dir, const std::string& arguments) {
     std::string command = std::string(TAVRIN_BOOKC_PATH) + " " + arguments + " >" + dir.File("out.txt") +
                           " 2>" + dir.File("err.txt");
     int raw = std::system(command.c_str());
@@ -33,8 +33,8 @@ const char* kSource =
     "page one\n春曉 {ctl 0xF7 1 2 3 4}text\nline two{object image=\"p.png\" text=\"圖\"}\nendpage\n";
 
 TEST(BookcTool, BuildsABookShowsItAndWritesItsPagesOut) {
-    TempDir dir;
-    dir.WriteText("t.book", kSource);
+    TempFolder dir;
+    dir.Write("t.book", kSource);
     ToolRun build = Bookc(dir, "build " + dir.File("t.book") + " -o " + dir.File("t.ebd"));
     ASSERT_EQ(build.status, 0) << build.err;
     EXPECT_TRUE(tavrin::book::Reader::Open(dir.File("t.ebd")));
@@ -62,8 +62,8 @@ TEST(BookcTool, BuildsABookShowsItAndWritesItsPagesOut) {
 // Exit codes: 1 for a source error (with its line) or a file that cannot be read, 2 for wrong
 // arguments (with the usage).
 TEST(BookcTool, SourceErrorsAndWrongArguments) {
-    TempDir dir;
-    dir.WriteText("bad.book", "tavrin-book 1\nname 3 \"x\"\npage p\n{ctl 3 1}\nendpage\n");
+    TempFolder dir;
+    dir.Write("bad.book", "tavrin-book 1\nname 3 \"x\"\npage p\n{ctl 3 1}\nendpage\n");
     ToolRun build = Bookc(dir, "build " + dir.File("bad.book") + " -o " + dir.File("bad.ebd"));
     EXPECT_EQ(build.status, 1);
     EXPECT_NE(
@@ -88,8 +88,8 @@ TEST(BookcTool, SourceErrorsAndWrongArguments) {
 }
 
 TEST(BookcTool, CheckAndDumpRefuseADamagedBook) {
-    TempDir dir;
-    dir.WriteText("t.book", kSource);
+    TempFolder dir;
+    dir.Write("t.book", kSource);
     ASSERT_EQ(Bookc(dir, "build " + dir.File("t.book") + " -o " + dir.File("t.ebd")).status, 0);
     Bytes file = ReadFile(dir.File("t.ebd"));
     file[SectionOffset(file, "PDAT") + 3] ^= 1;

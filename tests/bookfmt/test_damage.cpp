@@ -239,7 +239,7 @@ TEST(Damage, DamagedPageIsRefusedWhenReadNotWhenOpened) {
 }
 
 TEST(Damage, FileThatShrinksAfterOpeningFailsOnRead) {
-    TempDir dir;
+    TempFolder dir;
     std::string path = dir.Write("shrinks.ebd", SmallFile());
     auto opened = Reader::Open(path);
     ASSERT_TRUE(opened) << opened.error;
@@ -250,7 +250,7 @@ TEST(Damage, FileThatShrinksAfterOpeningFailsOnRead) {
 }
 
 TEST(Damage, MissingFileAndFolderAreRefused) {
-    TempDir dir;
+    TempFolder dir;
     auto missing = Reader::Open(dir.File("nothing.ebd"));
     ASSERT_FALSE(missing);
     EXPECT_NE(missing.error.find("cannot open"), std::string::npos) << missing.error;

@@ -70,7 +70,7 @@ class EbdDriver : public testing::Test {
         return buffer;
     }
 
-    TempDir dir_;
+    TempFolder dir_;
     DriverLibrary lib_{TAVRIN_EBD_DRIVER_PATH};
     std::vector<CBI_HBOOK> open_;
 };
@@ -248,7 +248,7 @@ TEST_F(EbdDriver, CheckVersionAndOpenRefuseWhatTheyCannotServe) {
     Bytes cut = ReadFile(good);
     cut.resize(cut.size() / 2);
     EXPECT_EQ(lib_.CBICheckVersion(dir_.Write("cut.ebd", cut).c_str()), 0);
-    EXPECT_EQ(lib_.CBICheckVersion(dir_.WriteText("notes.txt", "EBDF but not a book").c_str()), 0);
+    EXPECT_EQ(lib_.CBICheckVersion(dir_.Write("notes.txt", "EBDF but not a book").c_str()), 0);
     EXPECT_EQ(lib_.CBICheckVersion(dir_.File("missing.ebd").c_str()), 0);
     EXPECT_EQ(lib_.CBICheckVersion(nullptr), 0);
 

@@ -16,7 +16,7 @@ namespace {
 using namespace booktest;
 using tavrin::book::BookFileWriter;
 
-size_t FilesIn(const TempDir& dir) {
+size_t FilesIn(const TempFolder& dir) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
                                              std::filesystem::directory_iterator()));
 }
@@ -43,9 +43,9 @@ TEST(FileWriter, PagesOfEverySizeAroundTheBufferGiveTheFileOfTheWholeModel) {
     }
     std::string error;
     const Bytes whole = *tavrin::book::SerializeBook(book, &error);
-    TempDir dir;
+    TempFolder dir;
     // What an earlier build of the same process id left is replaced.
-    dir.WriteText("b.ebd.tmp" + std::to_string(getpid()), "left over");
+    dir.Write("b.ebd.tmp" + std::to_string(getpid()), "left over");
     for (size_t bufferSize : {1, 2, 7, 16, 17, 1000, 100000}) {
         ASSERT_TRUE(WriteInPieces(book, dir.File("b.ebd"), bufferSize, &error)) << error;
         EXPECT_TRUE(ReadFile(dir.File("b.ebd")) == whole) << "buffer " << bufferSize;
@@ -60,8 +60,8 @@ TEST(FileWriter, PagesOfEverySizeAroundTheBufferGiveTheFileOfTheWholeModel) {
 }
 
 TEST(FileWriter, ABookItCannotFinishLeavesNothingAndKeepsTheOldFile) {
-    TempDir dir;
-    dir.WriteText("b.ebd", "an older book");
+    TempFolder dir;
+    dir.Write("b.ebd", "an older book");
     BookModel book = SmallBook();
     book.root.children[0].page = 9; // a page the book does not have
     std::string error;

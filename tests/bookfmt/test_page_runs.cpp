@@ -42,7 +42,7 @@ BookModel ManyPages(int count, size_t longest, uint32_t seed) {
     return book;
 }
 
-std::string Write(const TempDir& dir, const std::string& name, const BookModel& book) {
+std::string Write(const TempFolder& dir, const std::string& name, const BookModel& book) {
     std::string error;
     auto bytes = tavrin::book::SerializeBook(book, &error);
     EXPECT_TRUE(bytes) << error;
@@ -58,7 +58,7 @@ std::string Page(const Reader& r, uint32_t page, std::string* error) {
 constexpr int kPages = 4000;
 
 TEST(PageRuns, PagesInOrderComeBackByteForByteWhateverIsReadBetween) {
-    TempDir dir;
+    TempFolder dir;
     const BookModel a = ManyPages(kPages, 600, 1), b = ManyPages(kPages, 600, 2);
     auto ra = Reader::Open(Write(dir, "a.ebd", a)), rb = Reader::Open(Write(dir, "b.ebd", b));
     ASSERT_TRUE(ra && rb);
@@ -78,7 +78,7 @@ TEST(PageRuns, PagesInOrderComeBackByteForByteWhateverIsReadBetween) {
 }
 
 TEST(PageRuns, TwoThreadsReadingTheirBooksInOrderGetTheirOwnBytes) {
-    TempDir dir;
+    TempFolder dir;
     const BookModel a = ManyPages(kPages, 600, 4), b = ManyPages(kPages, 600, 5);
     auto ra = Reader::Open(Write(dir, "a.ebd", a)), rb = Reader::Open(Write(dir, "b.ebd", b));
     ASSERT_TRUE(ra && rb);
@@ -105,7 +105,7 @@ size_t PageStart(const Bytes& file, const BookModel& book, uint32_t page) {
 }
 
 TEST(PageRuns, EveryPageOfABlockIsCheckedAndAShrunkFileFailsExactlyAtTheCut) {
-    TempDir dir;
+    TempFolder dir;
     const BookModel book = ManyPages(kPages, 600, 6);
     std::string error;
     Bytes file = *tavrin::book::SerializeBook(book, &error);
@@ -166,7 +166,7 @@ PageRun ReadRun(const Reader& r, uint32_t first, size_t bytes, size_t most) {
 }
 
 TEST(PageRuns, RunsReadAtOnceComeBackLaidOutByteForByteAsManyAsFit) {
-    TempDir dir;
+    TempFolder dir;
     const BookModel book = ManyPages(kPages, 600, 7);
     auto opened = Reader::Open(Write(dir, "a.ebd", book));
     ASSERT_TRUE(opened) << opened.error;
@@ -201,7 +201,7 @@ TEST(PageRuns, RunsReadAtOnceComeBackLaidOutByteForByteAsManyAsFit) {
 // A caller may ask for a run of more pages than a search does (whose lists are kept for the next
 // run); such a run, and the usual ones before and after it, come back whole.
 TEST(PageRuns, ARunLongerThanASearchAsksForComesBackWholeBetweenUsualOnes) {
-    TempDir dir;
+    TempFolder dir;
     constexpr int kMany = 9000;
     const BookModel book = ManyPages(kMany, 20, 10);
     auto opened = Reader::Open(Write(dir, "a.ebd", book));
@@ -221,7 +221,7 @@ TEST(PageRuns, ARunLongerThanASearchAsksForComesBackWholeBetweenUsualOnes) {
 // mapping. Every way checks every page and fails exactly where a shrunk file's bytes are gone.
 TEST(PageRuns, ARunChecksEveryPageAndServesWhatAShrunkFileStillHolds) {
     using tavrin::book::FirstPass;
-    TempDir dir;
+    TempFolder dir;
     const BookModel book = ManyPages(kPages, 600, 9);
     std::string error;
     Bytes file = *tavrin::book::SerializeBook(book, &error);
@@ -301,7 +301,7 @@ int WrongInRuns(const Reader& r, const BookModel& book, size_t bytes) {
 // Runs come from the book's mapping: the bytes are the file's whoever reads what, books taking
 // turns, two threads at once, a book read again from its start, and a book closed right after a run.
 TEST(PageRuns, RunsReadAheadAreTheFilesBytesWhateverReadsMeanwhile) {
-    TempDir dir;
+    TempFolder dir;
     const BookModel a = ManyPages(kPages, 600, 10), b = ManyPages(kPages, 600, 11);
     auto ra = Reader::Open(Write(dir, "a.ebd", a)), rb = Reader::Open(Write(dir, "b.ebd", b));
     ASSERT_TRUE(ra && rb);
@@ -342,7 +342,7 @@ TEST(PageRuns, RunsReadAheadAreTheFilesBytesWhateverReadsMeanwhile) {
 // A program that forks without exec after a search reads runs in the child (which shares the
 // parent's mapping) and ends it with exit(): the child reads its bytes and ends.
 TEST(PageRuns, AChildForkedAfterRunsReadsItsOwnAndEnds) {
-    TempDir dir;
+    TempFolder dir;
     const BookModel a = ManyPages(kPages, 600, 12);
     auto ra = Reader::Open(Write(dir, "a.ebd", a));
     ASSERT_TRUE(ra);
@@ -368,7 +368,7 @@ TEST(PageRuns, AChildForkedAfterRunsReadsItsOwnAndEnds) {
 // its size and the copy): the copy from the lost part fails and the program goes on; a copy from
 // what is left still works. A bus error that is not a guarded copy's still ends the program.
 TEST(PageRuns, AMappedFileCutShortFailsTheCopyInsteadOfEndingTheProgram) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.Write("cut.bin", Bytes(256 * 1024, 0x5A));
     const int fd = ::open(path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);

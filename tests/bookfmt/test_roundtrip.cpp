@@ -151,7 +151,7 @@ TEST(RoundTrip, PagesComeBackByteForByte) {
 }
 
 TEST(RoundTrip, WrittenFileOpensFromDiskAndLeavesNoTemporaryFile) {
-    TempDir dir;
+    TempFolder dir;
     std::string path = dir.File("small.ebd");
     std::string error;
     ASSERT_TRUE(tavrin::book::WriteBookFile(SmallBook(), path, &error)) << error;
@@ -193,7 +193,7 @@ TEST(RoundTrip, LargeBookOpensWithAHundredThousandEntries) {
         }
         book.root.children.push_back(std::move(chapter));
     }
-    TempDir dir;
+    TempFolder dir;
     std::string error;
     ASSERT_TRUE(tavrin::book::WriteBookFile(book, dir.File("large.ebd"), &error)) << error;
     auto opened = Reader::Open(dir.File("large.ebd"));

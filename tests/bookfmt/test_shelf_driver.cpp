@@ -161,7 +161,7 @@ TEST_F(ShelfDriver, OpensOnlyShelfCatalogs) {
 }
 
 TEST(ShelfDriverAlone, ReadsTheCatalogBesideItselfWhenNoneIsOpen) {
-    TempDir dir;
+    TempFolder dir;
     // A separate copy of the library, so that no catalog is open in it.
     std::string path = CopyLibrary(TAVRIN_SHELF_DRIVER_PATH, dir.Path(), "Books.Dll");
     DriverLibrary lib(path);
@@ -169,25 +169,25 @@ TEST(ShelfDriverAlone, ReadsTheCatalogBesideItselfWhenNoneIsOpen) {
     char url[CBI_URL_SIZE];
     EXPECT_EQ(lib.GetDescFileURLbyClassID("TRAVEL", url), 0); // no Tavrin.Sys here yet
 
-    dir.WriteText("shelf.catalog", "tavrin-catalog 1\n"
-                                   "descurl \"TRAVEL\" = \"file:///srv/travel.html\"\n"
-                                   "catalog \"Root\" {\n"
-                                   "    catalog \"Unclassified\" {\n        id = 65535\n    }\n"
-                                   "}\n");
+    dir.Write("shelf.catalog", "tavrin-catalog 1\n"
+                               "descurl \"TRAVEL\" = \"file:///srv/travel.html\"\n"
+                               "catalog \"Root\" {\n"
+                               "    catalog \"Unclassified\" {\n        id = 65535\n    }\n"
+                               "}\n");
     ASSERT_EQ(tavrin::bookc::BuildFile(dir.File("shelf.catalog"), dir.File("Tavrin.Sys")), "");
     ASSERT_NE(lib.GetDescFileURLbyClassID("travel", url), 0);
     EXPECT_STREQ(url, "file:///srv/travel.html");
 }
 
 TEST(ShelfDriverAlone, EntryWithoutSettingsReadsItsFirstChildsPage) {
-    TempDir dir;
-    dir.WriteText("shelf.catalog", "tavrin-catalog 1\n"
-                                   "catalog \"Root\" {\n"
-                                   "    catalog \"Group\" {\n"
-                                   "        nosettings\n"
-                                   "        catalog \"Member\" {\n            id = 42\n        }\n"
-                                   "    }\n"
-                                   "}\n");
+    TempFolder dir;
+    dir.Write("shelf.catalog", "tavrin-catalog 1\n"
+                               "catalog \"Root\" {\n"
+                               "    catalog \"Group\" {\n"
+                               "        nosettings\n"
+                               "        catalog \"Member\" {\n            id = 42\n        }\n"
+                               "    }\n"
+                               "}\n");
     ASSERT_EQ(tavrin::bookc::BuildFile(dir.File("shelf.catalog"), dir.File("Tavrin.Sys")), "");
     DriverLibrary lib(TAVRIN_SHELF_DRIVER_PATH);
     CBI_HBOOK shelf = 0;

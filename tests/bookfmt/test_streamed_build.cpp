@@ -36,7 +36,7 @@ Bytes BuiltWhole(const std::string& source) {
     return bytes ? *bytes : Bytes{};
 }
 
-size_t FilesIn(const TempDir& dir) {
+size_t FilesIn(const TempFolder& dir) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
                                              std::filesystem::directory_iterator()));
 }
@@ -56,8 +56,8 @@ TEST(LineReader, ReadsTheSameLinesFromAFileInBlocksOfAnySizeAsFromMemory) {
     for (int i = 0; i < 400; ++i)
         text += pieces[rng() % 7];
     text += std::string(3000, 'y'); // a last line longer than every block, without a line end
-    TempDir dir;
-    const std::string path = dir.WriteText("lines.txt", text);
+    TempFolder dir;
+    const std::string path = dir.Write("lines.txt", text);
 
     LineReader memory(text);
     const std::vector<std::string> want = LinesOf(memory);
@@ -83,14 +83,14 @@ TEST(LineReader, ReadsTheSameLinesFromAFileInBlocksOfAnySizeAsFromMemory) {
 }
 
 TEST(StreamedBuild, ALargeBookBuiltInPiecesIsTheBookBuiltWhole) {
-    TempDir dir;
+    TempFolder dir;
     LargeSourceShape shape;
     shape.pages = 3000;
     shape.bigPages = 2; // pages larger than the blocks the builder reads and writes
     shape.bigPageBytes = 1200 * 1000;
     const std::string source = LargeSource(shape);
     ASSERT_GT(source.size(), 4u << 20);
-    const std::string path = dir.WriteText("large.book", source);
+    const std::string path = dir.Write("large.book", source);
     const Bytes whole = BuiltWhole(source);
     ASSERT_FALSE(whole.empty());
 
@@ -106,7 +106,7 @@ TEST(StreamedBuild, ALargeBookBuiltInPiecesIsTheBookBuiltWhole) {
 
 // The sample books: real text in three code pages, written by hand.
 TEST(StreamedBuild, TheSampleBooksAreTheBooksBuiltWhole) {
-    TempDir dir;
+    TempFolder dir;
     for (const char* name : {"english-dict", "river-journey", "tang-poems"}) {
         const std::string path = std::string(TAVRIN_SAMPLE_SOURCE_DIR) + "/" + name + ".book";
         const Bytes whole = BuiltWhole(ToString(ReadFile(path)));
@@ -121,14 +121,14 @@ TEST(StreamedBuild, TheSampleBooksAreTheBooksBuiltWhole) {
 
 // Pages, lines and the index cross the reader's blocks and the writer's buffer everywhere.
 TEST(StreamedBuild, BlocksAndBuffersOfAnySizeGiveTheSameFile) {
-    TempDir dir;
+    TempFolder dir;
     for (bool contentsFirst : {true, false}) {
         LargeSourceShape shape;
         shape.pages = 12;
         shape.seed = contentsFirst ? 3 : 4;
         shape.contentsFirst = contentsFirst;
         const std::string source = LargeSource(shape);
-        const std::string path = dir.WriteText("small.book", source);
+        const std::string path = dir.Write("small.book", source);
         const Bytes whole = BuiltWhole(source);
         ASSERT_FALSE(whole.empty());
         for (size_t readBlock : {1, 2, 5, 13})
@@ -142,13 +142,13 @@ TEST(StreamedBuild, BlocksAndBuffersOfAnySizeGiveTheSameFile) {
 }
 
 TEST(StreamedBuild, AnErrorLateInALargeSourceNamesItsPlaceAndLeavesNoFile) {
-    TempDir dir;
+    TempFolder dir;
     LargeSourceShape shape;
     shape.pages = 2000;
     std::string source = LargeSource(shape);
     source += "page last\nfine\nthen {ctl 3 1 2}\nendpage\n";
     const int line = LineOf(source, "then {ctl 3 1 2}");
-    const std::string path = dir.WriteText("late.book", source);
+    const std::string path = dir.Write("late.book", source);
     const std::string want = path + ":" + std::to_string(line) +
                              ":6: the control sequence 0xFF 0x03 takes 20 "
                              "operand bytes here, not 2";
@@ -157,7 +157,7 @@ TEST(StreamedBuild, AnErrorLateInALargeSourceNamesItsPlaceAndLeavesNoFile) {
         EXPECT_EQ(FilesIn(dir), 1u);
     }
     // A book built before keeps its place and its bytes.
-    dir.WriteText("late.ebd", "an older book");
+    dir.Write("late.ebd", "an older book");
     EXPECT_EQ(BuildFile(path, dir.File("late.ebd")), want);
     EXPECT_EQ(ToString(ReadFile(dir.File("late.ebd"))), "an older book");
     EXPECT_EQ(FilesIn(dir), 2u);
@@ -165,7 +165,7 @@ TEST(StreamedBuild, AnErrorLateInALargeSourceNamesItsPlaceAndLeavesNoFile) {
     // A link to no page is found only at the end of the source.
     source = LargeSource(shape);
     source.insert(source.find("contents {\r\n") + 12, "  \"lost\" -> nowhere\n");
-    dir.WriteText("late.book", source);
+    dir.Write("late.book", source);
     EXPECT_EQ(BuildFile(path, dir.File("late.ebd")), path + ":" +
                                                          std::to_string(LineOf(source, "  \"lost\"")) +
                                                          ":13: no page is labelled \"nowhere\"");
@@ -175,10 +175,10 @@ TEST(StreamedBuild, AnErrorLateInALargeSourceNamesItsPlaceAndLeavesNoFile) {
 
 // Problems of the source come first, then problems of the file; neither leaves anything behind.
 TEST(StreamedBuild, SourceProblemsComeBeforeFileProblems) {
-    TempDir dir;
+    TempFolder dir;
     const std::string missing = dir.File("no-such-folder/book.ebd");
-    const std::string good = dir.WriteText("good.book", LargeSource({}));
-    const std::string bad = dir.WriteText("bad.book", LargeSource({}) + "colour red\n");
+    const std::string good = dir.Write("good.book", LargeSource({}));
+    const std::string bad = dir.Write("bad.book", LargeSource({}) + "colour red\n");
     EXPECT_EQ(BuildFile(bad, missing).rfind(bad + ":", 0), 0u);
     std::string error = BuildFile(good, missing);
     EXPECT_EQ(error.rfind(missing + ": cannot create " + missing + ".tmp", 0), 0u) << error;

@@ -2,6 +2,7 @@
 // kLevelMost, and the way up from a page the same as the way down.
 #include "dict/contents.h"
 
+#include "common/temp_folder.h"
 #include "support/dict_maker.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,8 @@ TEST(Contents, ManyHeadwordsAreGroupedByLeadingLettersAndRangesOfThem) {
                                  static_cast<char>(0x80 | (c & 0x3F))};
         entries.push_back({cjk + "x", "x\n"});
     }
-    auto d = Open(test::WriteDictionary(test::TestFolder("contents-many"), "many", entries));
+    const testfs::TempFolder folder;
+    auto d = Open(test::WriteDictionary(folder.Path(), "many", entries));
     ASSERT_TRUE(d);
     ASSERT_EQ(d->PageCount(), 26u * 26 * 10 + 300 + 600);
     Contents c(*d);
@@ -83,7 +85,8 @@ TEST(Contents, TheWayUpFromAPageLeadsToTheRootThroughItsGroups) {
     std::vector<test::Entry> entries;
     for (int i = 0; i < 3000; ++i)
         entries.push_back({"w" + std::to_string(10000 + i), "x\n"});
-    auto d = Open(test::WriteDictionary(test::TestFolder("contents-up"), "up", entries));
+    const testfs::TempFolder folder;
+    auto d = Open(test::WriteDictionary(folder.Path(), "up", entries));
     ASSERT_TRUE(d);
     Contents c(*d);
     for (int32_t page : {0, 1, 1499, 2999}) {

@@ -3,6 +3,7 @@
 #include "dict/dictionary.h"
 #include "dict/dictzip.h"
 
+#include "common/temp_folder.h"
 #include "support/dict_maker.h"
 
 #include <gtest/gtest.h>
@@ -51,9 +52,9 @@ std::vector<Entry> Sample() {
 }
 
 TEST(Dictionary, EachHeadwordIsAPageHoldingAllItsDefinitions) {
-    const auto dir = test::TestFolder("pages");
+    const testfs::TempFolder dir;
     for (size_t chunk : {size_t{0}, size_t{16}}) { // plain, and dictzip with tiny chunks
-        auto d = OpenOrFail(test::WriteDictionary(dir, chunk ? "dz" : "plain", Sample(), chunk));
+        auto d = OpenOrFail(test::WriteDictionary(dir.Path(), chunk ? "dz" : "plain", Sample(), chunk));
         ASSERT_TRUE(d);
         EXPECT_EQ(d->Name(), "Sample Dictionary");
         EXPECT_EQ(d->Url(), "http://example.org/sample");
@@ -66,7 +67,8 @@ TEST(Dictionary, EachHeadwordIsAPageHoldingAllItsDefinitions) {
 }
 
 TEST(Dictionary, LookUpFindsTheExactHeadwordFirstThenThoseThatFoldAlike) {
-    auto d = OpenOrFail(test::WriteDictionary(test::TestFolder("lookup"), "s", Sample()));
+    const testfs::TempFolder folder;
+    auto d = OpenOrFail(test::WriteDictionary(folder.Path(), "s", Sample()));
     ASSERT_TRUE(d);
     EXPECT_EQ(Words(*d, d->Lookup("Abbey")), (std::vector<std::string>{"Abbey", "abbey"}));
     EXPECT_EQ(Words(*d, d->Lookup("ABBEY")), (std::vector<std::string>{"abbey", "Abbey"}));
@@ -86,7 +88,8 @@ TEST(Dictionary, Utf8HeadwordsMatchWithAccentsAndCapitals) {
                                   {"caf\xC3\xA9", "caf\xC3\xA9\n  accented\n"},
                                   {"\xC3\x89tude", "\xC3\x89tude\n  a study\n"},
                                   {"zoo", "zoo\n"}};
-    auto d = OpenOrFail(test::WriteDictionary(test::TestFolder("utf8"), "u", entries, 64));
+    const testfs::TempFolder folder;
+    auto d = OpenOrFail(test::WriteDictionary(folder.Path(), "u", entries, 64));
     ASSERT_TRUE(d);
     EXPECT_TRUE(d->Utf8());
     EXPECT_EQ(Words(*d, d->Lookup("CAF\xC3\x89")), (std::vector<std::string>{"caf\xC3\xA9"}));
@@ -100,7 +103,8 @@ TEST(Dictionary, AnIndexOutOfOrderIsPutInOrderSoEveryHeadwordIsFound) {
                                   {"Pear", "Pear\n"},
                                   {"fig", "fig\n"},
                                   {"pear", "pear again\n"}};
-    auto d = OpenOrFail(test::WriteDictionary(test::TestFolder("unsorted"), "u", entries));
+    const testfs::TempFolder folder;
+    auto d = OpenOrFail(test::WriteDictionary(folder.Path(), "u", entries));
     ASSERT_TRUE(d);
     ASSERT_EQ(d->PageCount(), 4u);
     EXPECT_EQ(d->PageWord(0), "apple");
@@ -110,21 +114,21 @@ TEST(Dictionary, AnIndexOutOfOrderIsPutInOrderSoEveryHeadwordIsFound) {
 }
 
 TEST(Dictionary, RefusesMissingFilesAndIndexesWithNoHeadwordAndSaysWhich) {
-    const auto dir = test::TestFolder("refused");
+    const testfs::TempFolder dir;
     std::string error;
-    EXPECT_FALSE(Dictionary::Open((dir / "none.index").string(), &error));
+    EXPECT_FALSE(Dictionary::Open(dir / "none.index", &error));
     EXPECT_NE(error.find("none.index"), std::string::npos) << error;
 
     test::WriteFile(dir / "lonely.index", "word\tA\tB\n");
-    EXPECT_FALSE(Dictionary::Open((dir / "lonely.index").string(), &error));
+    EXPECT_FALSE(Dictionary::Open(dir / "lonely.index", &error));
     EXPECT_NE(error.find("lonely.dict.dz"), std::string::npos) << error;
 
     test::WriteFile(dir / "bad.index", "word\tA\t!!\n");
     test::WriteFile(dir / "bad.dict", "text");
-    EXPECT_FALSE(Dictionary::Open((dir / "bad.dict").string(), &error));
+    EXPECT_FALSE(Dictionary::Open(dir / "bad.dict", &error));
     EXPECT_NE(error.find("line 1"), std::string::npos) << error;
 
-    EXPECT_FALSE(Dictionary::Open((dir / "book.epub").string(), &error));
+    EXPECT_FALSE(Dictionary::Open(dir / "book.epub", &error));
 }
 
 // Debian's dictionaries, when installed: every headword is found by look-up, and every page holds

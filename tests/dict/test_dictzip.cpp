@@ -3,6 +3,7 @@
 #include "dict/definitions.h"
 #include "dict/dictzip.h"
 
+#include "common/temp_folder.h"
 #include "support/dict_maker.h"
 
 #include <fcntl.h>
@@ -30,10 +31,9 @@ struct Opened {
 };
 
 Opened OpenBytes(const std::string& name, const std::string& bytes) {
-    const auto path = test::TestFolder("dictzip") / name;
-    test::WriteFile(path, bytes);
+    const testfs::TempFolder folder; // the definitions keep the file open
     Opened o;
-    o.definitions = OpenDefinitions(path.string(), &o.error);
+    o.definitions = OpenDefinitions(folder.Write(name, bytes), &o.error);
     return o;
 }
 
@@ -160,8 +160,8 @@ namespace {
 TEST(Dictzip, WhileTheWholeTextIsReadEachChunkIsInflatedOnce) {
     const std::string text = Text(40 * 1000);
     const std::string file = test::MakeDictzip(text, 1000);
-    const auto path = test::TestFolder("dictzip-wide") / "wide.dict.dz";
-    test::WriteFile(path, file);
+    const testfs::TempFolder folder;
+    const std::string path = folder.Write("wide.dict.dz", file);
     const uint32_t sizeModulo =
         static_cast<uint8_t>(file[file.size() - 4]) | static_cast<uint8_t>(file[file.size() - 3]) << 8;
     auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()},
@@ -192,12 +192,12 @@ TEST(Dictzip, WhileTheWholeTextIsReadEachChunkIsInflatedOnce) {
 TEST(Dictzip, ASearchAndLookUpsOnTwoThreadsReadTheSameText) {
     const std::string text = Text(64 * 1000);
     const std::string file = test::MakeDictzip(text, 1000);
-    const auto path = test::TestFolder("dictzip-threads") / "threads.dict.dz";
-    test::WriteFile(path, file);
-    const uint32_t sizeModulo = static_cast<uint8_t>(file[file.size() - 4]) |
-                                static_cast<uint8_t>(file[file.size() - 3]) << 8;
-    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()}, file.size(),
-                                     sizeModulo, nullptr);
+    const testfs::TempFolder folder;
+    const std::string path = folder.Write("threads.dict.dz", file);
+    const uint32_t sizeModulo =
+        static_cast<uint8_t>(file[file.size() - 4]) | static_cast<uint8_t>(file[file.size() - 3]) << 8;
+    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()},
+                                     file.size(), sizeModulo, nullptr);
     ASSERT_TRUE(layout);
     DictzipReader reader(::open(path.c_str(), O_RDONLY), *layout);
     std::atomic<int> wrong{0};

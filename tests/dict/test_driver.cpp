@@ -3,6 +3,7 @@
 #include "tavrin/cbi.h"
 #include "tavrin/dict_lookup.h"
 
+#include "common/temp_folder.h"
 #include "support/dict_maker.h"
 
 #include <dlfcn.h>
@@ -31,10 +32,7 @@ class DictDriver : public ::testing::Test {
         EXPECT_NE(fn, nullptr) << name;
         return fn;
     }
-    void SetUp() override {
-        g_codePage = 1252;
-        dir_ = test::TestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
+    void SetUp() override { g_codePage = 1252; }
     void TearDown() override {
         for (CBI_HBOOK b : opened_)
             Get<PFN_CBICloseBook>("CBICloseBook")(b);
@@ -60,7 +58,8 @@ class DictDriver : public ::testing::Test {
     }
 
     static void* module_;
-    std::filesystem::path dir_;
+    testfs::TempFolder folder_;
+    const std::filesystem::path dir_ = folder_.Path();
     std::vector<CBI_HBOOK> opened_;
 };
 void* DictDriver::module_ = nullptr;

@@ -1,12 +1,12 @@
 // The EPUB reading of eBookDrv.dll: names inside the container, what is forgiven (a reader opens
 // such books) and what is refused (a book must not reach outside its container or inflate without
 // bound), the package and contents of EPUB 2 and 3 books, and class names.
+#include "common/temp_folder.h"
 #include "ebook/book_class.h"
 #include "ebook/epub_book.h"
 #include "ebook/href.h"
 #include "ebook/text_util.h"
 #include "epub_fixtures/epub_maker.h"
-#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ class EbookInspect : public testing::Test {
         return out;
     }
 
-    TempFolder tmp_;
+    testfs::TempFolder tmp_;
     std::string bytes_;
     std::string error_;
 };

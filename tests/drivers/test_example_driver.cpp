@@ -1,6 +1,6 @@
 // The example driver of the driver guide: it works as a driver, and the guide quotes it exactly.
+#include "common/temp_folder.h"
 #include "support/cbi_table.h"
-#include "support/temp_folder.h"
 #include "testdrv.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ class ExampleDriverTest : public testing::Test {
         return tmp_.File(name);
     }
 
-    TempFolder tmp_;
+    testfs::TempFolder tmp_;
     void* library_ = nullptr;
     std::unique_ptr<CbiTable> cbi_;
 };

@@ -1,8 +1,8 @@
 // The scriptable test driver, driven through dlopen as the shelf drives a driver: its set-up calls,
 // its counts, its contents tree, its bounded writes, its store and dictionary roles, its instances
 // and the variants that really lack entry points.
+#include "common/temp_folder.h"
 #include "support/cbi_table.h"
-#include "support/temp_folder.h"
 #include "testdrv.h"
 #include "testdrv_paths.h"
 
@@ -46,7 +46,7 @@ class TestDriverTest : public testing::Test {
         return out;
     }
 
-    TempFolder tmp_;
+    testfs::TempFolder tmp_;
     std::string path_;
     testdrv::Driver drv_;
     CbiTable cbi_;

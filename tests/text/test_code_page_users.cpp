@@ -3,17 +3,16 @@
 // texts: tests/drivers/test_ebook_shelf_text.cpp.)
 #include "bookc/codepage.h"
 #include "codepage/code_page.h"
+#include "common/temp_folder.h"
 #include "plat/resources.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -84,13 +83,9 @@ TEST(BookBuilderConversion, DumpShowsRejectedCharactersAsEscapes) {
 
 // Runs the string-table generator on one table of `text`; its exit status and what it said.
 int GenStrings(const std::string& codePage, const std::string& text, std::string* said) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::path(std::getenv("TAVRIN_TEST_TMP") ? std::getenv("TAVRIN_TEST_TMP") : "/tmp") /
-                         ("gen_strings_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::ofstream(dir / "table.txt", std::ios::binary) << text;
-    const std::string command = std::string(TAVRIN_GEN_STRINGS) + " " + (dir / "out.cpp").string() +
-                                " 0x0404 " + codePage + " " + (dir / "table.txt").string() + " 2>&1";
+    const testfs::TempFolder dir;
+    const std::string command = std::string(TAVRIN_GEN_STRINGS) + " " + dir.File("out.cpp") + " 0x0404 " +
+                                codePage + " " + dir.Write("table.txt", text) + " 2>&1";
     said->clear();
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return -1;
@@ -98,11 +93,10 @@ int GenStrings(const std::string& codePage, const std::string& text, std::string
     while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
         said->append(buffer, n);
     int status = pclose(pipe);
-    std::ifstream out(dir / "out.cpp");
+    std::ifstream out(dir.File("out.cpp"));
     std::ostringstream generated;
     generated << out.rdbuf();
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) *said = generated.str();
-    fs::remove_all(dir);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

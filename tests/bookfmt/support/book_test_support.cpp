@@ -5,44 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace booktest {
 
 namespace fmt = tavrin::book::format;
 using tavrin::book::ContentsNode;
-
-TempDir::TempDir() {
-    const char* base = std::getenv("TAVRIN_TEST_TMP");
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info ? info->test_suite_name() : "suite") + "." +
-                       (info ? info->name() : "test") + "." + std::to_string(getpid());
-    for (char& c : name)
-        if (c == '/') c = '_';
-    path_ = std::filesystem::path(base && *base ? base : std::filesystem::temp_directory_path().string()) /
-            "bookfmt" / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::string TempDir::Write(const std::string& name, const Bytes& bytes) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return File(name);
-}
-
-std::string TempDir::WriteText(const std::string& name, const std::string& text) const {
-    return Write(name, ToBytes(text));
-}
 
 Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

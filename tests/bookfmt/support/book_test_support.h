@@ -1,9 +1,10 @@
-// Helpers of the book format tests: temporary folders, a small book model, resealing damaged files,
-// and the entry points of a driver library loaded with dlopen.
+// Helpers of the book format tests: a small book model, resealing damaged files, and the entry
+// points of a driver library loaded with dlopen.
 #pragma once
 
 #include "bookfmt/bytes.h"
 #include "bookfmt/model.h"
+#include "common/temp_folder.h"
 
 #include "tavrin/cbi.h"
 
@@ -15,22 +16,7 @@ namespace booktest {
 
 using tavrin::book::BookModel;
 using tavrin::book::Bytes;
-
-// A fresh folder per test, removed afterwards.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string Path() const { return path_.string(); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    std::string Write(const std::string& name, const Bytes& bytes) const;
-    std::string WriteText(const std::string& name, const std::string& text) const;
-
-  private:
-    std::filesystem::path path_;
-};
+using testfs::TempFolder;
 
 Bytes ReadFile(const std::string& path);
 std::string ToString(const Bytes& bytes);

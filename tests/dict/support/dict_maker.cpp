@@ -2,13 +2,10 @@
 
 #include <zlib.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace tavrin::dict::test {
@@ -118,28 +115,6 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::filesystem::path TestFolder(const std::string& name) {
-    // The folders this process made, removed when it ends.
-    struct Made {
-        std::vector<std::filesystem::path> folders;
-        ~Made() {
-            std::error_code ignored;
-            for (const auto& folder : folders)
-                std::filesystem::remove_all(folder, ignored);
-        }
-    };
-    static Made made;
-    const char* tmp = std::getenv("TAVRIN_TEST_TMP");
-    // One folder per process: ctest runs the tests of one program side by side.
-    const std::filesystem::path folder =
-        std::filesystem::path(tmp && *tmp ? tmp : std::filesystem::temp_directory_path().string()) / "dict" /
-        (name + "_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    made.folders.push_back(folder);
-    return folder;
 }
 
 } // namespace tavrin::dict::test

@@ -34,7 +34,4 @@ std::filesystem::path WriteDictionary(const std::filesystem::path& dir, const st
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
-// A fresh folder for one test under TAVRIN_TEST_TMP (or the system's temporary folder).
-std::filesystem::path TestFolder(const std::string& name);
-
 } // namespace tavrin::dict::test

@@ -3,9 +3,9 @@
 // crash tests load the driver's test build (TAVRIN_EBOOK_TEST_DRIVER_PATH), which has the kill points.
 #pragma once
 
+#include "common/temp_folder.h"
 #include "epub_fixtures/epub_maker.h"
 #include "support/cbi_table.h"
-#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -137,7 +137,7 @@ class EbookDriverTest : public testing::Test {
         return names;
     }
 
-    TempFolder tmp_;
+    testfs::TempFolder tmp_;
     std::string store_;
     void* library_ = nullptr;
     std::unique_ptr<CbiTable> cbi_;
