@@ -23,18 +23,13 @@ class InteractionTest : public testwin::WindowTest {
         std::vector<std::string> out;
         char buf[32];
         for (const auto& r : Log()) {
-            if (r.hwnd != window_) continue;
-            if (r.msg == WM_KEYDOWN)
-                std::snprintf(buf, sizeof buf, "down:%02X", static_cast<unsigned>(r.wParam));
-            else if (r.msg == WM_KEYUP)
-                std::snprintf(buf, sizeof buf, "up:%02X", static_cast<unsigned>(r.wParam));
-            else if (r.msg == WM_CHAR)
-                std::snprintf(buf, sizeof buf, "char:%02X", static_cast<unsigned>(r.wParam));
-            else if (r.msg == EM_SETSEL)
-                std::snprintf(buf, sizeof buf, "sel");
-            else
-                continue;
-            out.push_back(buf);
+            const char* kind = r.msg == WM_KEYDOWN ? "down"
+                               : r.msg == WM_KEYUP ? "up"
+                               : r.msg == WM_CHAR  ? "char"
+                                                   : nullptr;
+            if (r.hwnd != window_ || (!kind && r.msg != EM_SETSEL)) continue;
+            if (kind) std::snprintf(buf, sizeof buf, "%s:%02X", kind, static_cast<unsigned>(r.wParam));
+            out.push_back(kind ? buf : "sel");
         }
         return out;
     }
