@@ -40,7 +40,7 @@ plat::ResourceTable& Resources() {
 }
 
 class CNameDlg : public CDialog {
-public:
+  public:
     explicit CNameDlg(CWnd* parent = nullptr) : CDialog(kDialogId, parent) {}
 
     CString m_name;
@@ -52,7 +52,7 @@ public:
     int initCalls = 0;
     bool boundDuringInit = false;
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override {
         CDialog::DoDataExchange(pDX);
         DDX_Control(pDX, kEditId, m_edit);
@@ -73,7 +73,7 @@ protected:
 };
 
 class DialogTest : public testwin::WindowTest {
-protected:
+  protected:
     void SetUp() override {
         WindowTest::SetUp();
         plat::RegisterResources(kModule, &Resources());
@@ -89,10 +89,9 @@ protected:
         WindowTest::TearDown();
     }
 
-    HWND Button(HWND dialog, int id) { return GetDlgItem(dialog, id); }
     void Press(HWND dialog, int id) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(Button(dialog, id)));
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     }
 
     plat::ScriptedInteraction script;
@@ -141,9 +140,7 @@ TEST_F(DialogTest, InitLoadsMembersAndLimitsTheEdit) {
     std::string shown;
     UINT limit = 0;
     script.ActOnDialog([&](HWND dialog) {
-        char buf[64] = "";
-        GetDlgItemTextA(dialog, kEditId, buf, sizeof buf);
-        shown = buf;
+        shown = testwin::TextOf(GetDlgItem(dialog, kEditId));
         limit = static_cast<UINT>(SendDlgItemMessageA(dialog, kEditId, EM_GETLIMITTEXT, 0, 0));
         Press(dialog, IDCANCEL);
     });
@@ -188,9 +185,7 @@ TEST_F(DialogTest, NumbersAreParsedAndBadOnesRefused) {
     dlg.m_exchangeNumber = true;
     std::string loaded;
     script.ActOnDialog([&](HWND dialog) {
-        char buf[16] = "";
-        GetDlgItemTextA(dialog, kNumberId, buf, sizeof buf);
-        loaded = buf;
+        loaded = testwin::TextOf(GetDlgItem(dialog, kNumberId));
         SetDlgItemTextA(dialog, kNumberId, "12x");
         Press(dialog, IDOK); // refused
         SetDlgItemTextA(dialog, kNumberId, " -17 ");
@@ -220,11 +215,11 @@ TEST_F(DialogTest, AMissingTemplateOrAFailedLoadAtInitGivesMinusOne) {
 // ---- the buffer form of DDX_Text ----
 
 class CBufferDlg : public CDialog {
-public:
+  public:
     CBufferDlg() : CDialog(kDialogId) {}
     char m_text[6] = "abc";
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, kEditId, m_text, sizeof m_text); }
 };
 
