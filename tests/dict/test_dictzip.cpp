@@ -149,25 +149,26 @@ TEST(Dictzip, APlainFileIsReadWhereItLies) {
     EXPECT_FALSE(o.definitions->Read(8, 5, out, nullptr));
 }
 
-} // namespace
-} // namespace tavrin::dict
-
-namespace tavrin::dict {
-namespace {
+// A chunk reader of the dictzip file `file`, as the definitions make one.
+std::unique_ptr<DictzipReader> ChunkReader(const std::string& file) {
+    const uint32_t sizeModulo =
+        static_cast<uint8_t>(file[file.size() - 4]) | static_cast<uint8_t>(file[file.size() - 3]) << 8;
+    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()},
+                                     file.size(), sizeModulo, nullptr);
+    EXPECT_TRUE(layout);
+    if (!layout) return nullptr;
+    const testfs::TempFolder folder; // the reader keeps the file open
+    return std::make_unique<DictzipReader>(::open(folder.Write("text.dict.dz", file).c_str(), O_RDONLY),
+                                           *layout);
+}
 
 // A search reads the pages in headword order, which jumps about the file: while the whole text is read
 // each chunk is inflated once; a reader's single pages keep only a few chunks.
 TEST(Dictzip, WhileTheWholeTextIsReadEachChunkIsInflatedOnce) {
     const std::string text = Text(40 * 1000);
-    const std::string file = test::MakeDictzip(text, 1000);
-    const testfs::TempFolder folder;
-    const std::string path = folder.Write("wide.dict.dz", file);
-    const uint32_t sizeModulo =
-        static_cast<uint8_t>(file[file.size() - 4]) | static_cast<uint8_t>(file[file.size() - 3]) << 8;
-    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()},
-                                     file.size(), sizeModulo, nullptr);
-    ASSERT_TRUE(layout);
-    DictzipReader reader(::open(path.c_str(), O_RDONLY), *layout);
+    const auto chunks = ChunkReader(test::MakeDictzip(text, 1000));
+    ASSERT_TRUE(chunks);
+    DictzipReader& reader = *chunks;
     auto readJumping = [&] {
         for (int round = 0; round < 5; ++round)
             for (uint64_t c = 0; c < 20; ++c)
@@ -191,15 +192,9 @@ TEST(Dictzip, WhileTheWholeTextIsReadEachChunkIsInflatedOnce) {
 // which lets the inflated chunks go; neither read goes wrong, and no thread is left behind.
 TEST(Dictzip, ASearchAndLookUpsOnTwoThreadsReadTheSameText) {
     const std::string text = Text(64 * 1000);
-    const std::string file = test::MakeDictzip(text, 1000);
-    const testfs::TempFolder folder;
-    const std::string path = folder.Write("threads.dict.dz", file);
-    const uint32_t sizeModulo =
-        static_cast<uint8_t>(file[file.size() - 4]) | static_cast<uint8_t>(file[file.size() - 3]) << 8;
-    auto layout = ParseDictzipHeader({reinterpret_cast<const uint8_t*>(file.data()), file.size()},
-                                     file.size(), sizeModulo, nullptr);
-    ASSERT_TRUE(layout);
-    DictzipReader reader(::open(path.c_str(), O_RDONLY), *layout);
+    const auto chunks = ChunkReader(test::MakeDictzip(text, 1000));
+    ASSERT_TRUE(chunks);
+    DictzipReader& reader = *chunks;
     std::atomic<int> wrong{0};
     std::thread search([&] {
         for (int round = 0; round < 20; ++round) {
