@@ -129,6 +129,7 @@ TEST(Dictionary, RefusesMissingFilesAndIndexesWithNoHeadwordAndSaysWhich) {
     EXPECT_NE(error.find("line 1"), std::string::npos) << error;
 
     EXPECT_FALSE(Dictionary::Open(dir / "book.epub", &error));
+    EXPECT_NE(error.find("book.epub: not a dictionary file"), std::string::npos) << error;
 }
 
 // Debian's dictionaries, when installed: every headword is found by look-up, and every page holds
