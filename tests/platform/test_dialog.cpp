@@ -69,9 +69,7 @@ INT_PTR CALLBACK TestDlgProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     case WM_COMMAND:
         s->commands.push_back(w);
         if (LOWORD(w) == IDOK) {
-            char buf[300];
-            GetDlgItemTextA(h, kEdit, buf, sizeof buf);
-            s->name = buf;
+            s->name = testwin::TextOf(GetDlgItem(h, kEdit));
             EndDialog(h, IDOK);
             return TRUE;
         }
@@ -305,10 +303,8 @@ TEST_F(DialogTest, AnswersGoThroughDwlpMsgResult) {
 
 HWND g_hookedDialog = nullptr;
 int g_initCountAtHook = -1;
-DlgState* g_hookState = nullptr;
 
 TEST_F(DialogTest, TheCreationHookRunsBeforeInitDialog) {
-    g_hookState = &state_;
     plat::DialogCreatedHook old = plat::SetDialogCreatedHook([](HWND dlg, LPARAM param) {
         g_hookedDialog = dlg;
         g_initCountAtHook = reinterpret_cast<DlgState*>(param)->initCount;
