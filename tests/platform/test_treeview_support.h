@@ -22,10 +22,7 @@ struct Note {
     UINT action = 0;
     HTREEITEM oldItem = nullptr;
     HTREEITEM newItem = nullptr;
-    UINT oldMask = 0;
     UINT newMask = 0;
-    UINT newState = 0;
-    LPARAM newParam = 0;
     POINT pt{};
     HTREEITEM caret = nullptr; // TVGN_CARET while the notification was handled
     bool hasText = false;      // label-edit notifications: pszText was not NULL
@@ -221,12 +218,8 @@ class TreeTest : public testwin::WindowTest {
             n.action = nm->action;
             n.oldItem = nm->itemOld.hItem;
             n.newItem = nm->itemNew.hItem;
-            n.oldMask = nm->itemOld.mask;
             n.newMask = nm->itemNew.mask;
-            n.newState = nm->itemNew.state;
-            n.newParam = nm->itemNew.lParam;
             n.pt = nm->ptDrag;
-            if (hdr->code == TVN_DELETEITEMA) n.newParam = nm->itemOld.lParam;
             break;
         }
         case TVN_BEGINLABELEDITA:
