@@ -11,7 +11,7 @@
 namespace {
 
 class CRecordingTarget : public COleDropTarget {
-public:
+  public:
     std::vector<std::string> calls;
     bool useBase = false; // answer with the base class's defaults
     DROPEFFECT enterAnswer = DROPEFFECT_COPY;
@@ -55,7 +55,7 @@ public:
 
     HWND expectedWindow = nullptr;
 
-private:
+  private:
     std::string Where(CWnd* pWnd, CPoint pt) const {
         std::string who = pWnd && pWnd->m_hWnd == expectedWindow ? "" : "(wrong window) ";
         return who + std::to_string(pt.x) + "," + std::to_string(pt.y);
@@ -63,7 +63,7 @@ private:
 };
 
 class DropTest : public testwin::WindowTest {
-protected:
+  protected:
     void SetUp() override {
         WindowTest::SetUp();
         plat::ResetDragDropForTest();
@@ -175,16 +175,14 @@ TEST_F(DropTest, EffectsAreFittedToWhatTheSourceAllows) {
               static_cast<DWORD>(DROPEFFECT_NONE));
     plat::CancelDrag();
     // The rule itself: an allowed effect stays, else copy and move fall back to a link, a link to nothing.
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_COPY | DROPEFFECT_MOVE),
-              static_cast<DROPEFFECT>(DROPEFFECT_COPY));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_COPY, DROPEFFECT_LINK),
-              static_cast<DROPEFFECT>(DROPEFFECT_LINK));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_MOVE, DROPEFFECT_LINK),
-              static_cast<DROPEFFECT>(DROPEFFECT_LINK));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_LINK, DROPEFFECT_COPY | DROPEFFECT_MOVE),
-              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
-    EXPECT_EQ(AfxFilterDropEffect(DROPEFFECT_NONE, DROPEFFECT_COPY),
-              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    const DROPEFFECT rule[][3] = {{DROPEFFECT_COPY, DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_COPY},
+                                  {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_LINK},
+                                  {DROPEFFECT_MOVE, DROPEFFECT_LINK, DROPEFFECT_LINK},
+                                  {DROPEFFECT_LINK, DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_NONE},
+                                  {DROPEFFECT_NONE, DROPEFFECT_COPY, DROPEFFECT_NONE}};
+    for (const auto& [wanted, allowed, fitted] : rule)
+        EXPECT_EQ(AfxFilterDropEffect(wanted, allowed), fitted)
+            << wanted << " where " << allowed << " is allowed";
 }
 
 TEST_F(DropTest, LastMomentRefusalLeavesInsteadOfDropping) {
