@@ -27,7 +27,7 @@ std::string ErrorOf(const std::string& source) {
         EXPECT_EQ(tavrin::bookc::BuildFile(path, dir.File("test.ebd"), {block, 7}),
                   dir.Path() + "/" + result.error)
             << "blocks of " << block;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // the source
+        EXPECT_EQ(booktest::FilesIn(dir), 1u); // the source
     }
     return result.error;
 }

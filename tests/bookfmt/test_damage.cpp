@@ -5,7 +5,6 @@
 
 #include "bookfmt/format.h"
 #include "bookfmt/reader.h"
-#include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +19,6 @@ using tavrin::book::Reader;
 using tavrin::book::StoreU32;
 using tavrin::book::StoreU64;
 namespace fmt = tavrin::book::format;
-
-Bytes SmallFile() {
-    std::string error;
-    auto bytes = tavrin::book::SerializeBook(SmallBook(), &error);
-    EXPECT_TRUE(bytes) << error;
-    return bytes ? *bytes : Bytes();
-}
 
 // Opens, walks every entry and reads every page; true when all of it succeeded.
 bool OpensAndReadsWhole(const Bytes& file, std::string* error, bool verify = true) {
@@ -45,25 +37,12 @@ bool OpensAndReadsWhole(const Bytes& file, std::string* error, bool verify = tru
     return true;
 }
 
-size_t DirEntry(const Bytes& file, const char* tag) {
-    uint32_t count = tavrin::book::LoadU32(file, fmt::kHeaderSectionCount);
-    for (uint32_t i = 0; i < count; ++i)
-        if (std::memcmp(file.data() + fmt::kHeaderSize + i * fmt::kDirEntrySize, tag, 4) == 0)
-            return fmt::kHeaderSize + i * fmt::kDirEntrySize;
-    ADD_FAILURE() << "no section " << tag;
-    return 0;
-}
-
-size_t EntryField(const Bytes& file, uint32_t entry, size_t field) {
-    return SectionOffset(file, "TOCE") + entry * fmt::kEntrySize + field;
-}
-
 size_t PageField(const Bytes& file, uint32_t page, size_t field) {
     return SectionOffset(file, "PAGE") + page * fmt::kPageRecordSize + field;
 }
 
 TEST(Damage, EveryCutOfTheFileIsRefused) {
-    Bytes file = SmallFile();
+    Bytes file = Serialized(SmallBook());
     ASSERT_GT(file.size(), 300u);
     for (size_t length = 0; length < file.size(); ++length) {
         Bytes cut(file.begin(), file.begin() + static_cast<long>(length));
@@ -76,7 +55,7 @@ TEST(Damage, EveryCutOfTheFileIsRefused) {
 }
 
 TEST(Damage, BytesAppendedToTheFileAreRefused) {
-    Bytes file = SmallFile();
+    Bytes file = Serialized(SmallBook());
     file.push_back(0);
     auto opened = Reader::OpenBytes(file);
     ASSERT_FALSE(opened);
@@ -84,7 +63,7 @@ TEST(Damage, BytesAppendedToTheFileAreRefused) {
 }
 
 TEST(Damage, EveryChangedByteIsNoticed) {
-    const Bytes file = SmallFile();
+    const Bytes file = Serialized(SmallBook());
     for (uint8_t flip : {0x01, 0x80}) {
         for (size_t at = 0; at < file.size(); ++at) {
             Bytes damaged = file;
@@ -99,7 +78,7 @@ TEST(Damage, EveryChangedByteIsNoticed) {
 TEST(Damage, EveryByteSetWithoutChecksumsNeverReadsPastTheEnd) {
     // With checksums off, damage reaches the structural checks; whatever they let through must stay
     // inside the file (AddressSanitizer watches the reads).
-    const Bytes file = SmallFile();
+    const Bytes file = Serialized(SmallBook());
     for (uint8_t value : {0x00, 0x7F, 0xFF}) {
         for (size_t at = 0; at < file.size(); ++at) {
             Bytes damaged = file;
@@ -206,7 +185,7 @@ TEST(Damage, StructuralFaultsBehindValidChecksumsAreRefusedWithTheirReason) {
         {"page held by a missing entry", [](Bytes& f) { StoreU32(f, PageField(f, 2, fmt::kPageEntry), 8); },
          "names contents entry 8"},
     };
-    const Bytes file = SmallFile();
+    const Bytes file = Serialized(SmallBook());
     for (const Fault& fault : faults) {
         Bytes damaged = file;
         fault.apply(damaged);
@@ -219,7 +198,7 @@ TEST(Damage, StructuralFaultsBehindValidChecksumsAreRefusedWithTheirReason) {
 
 TEST(Damage, ResealingAnUntouchedFileKeepsItReadable) {
     // The check above relies on Reseal not breaking a good file by itself.
-    Bytes file = SmallFile();
+    Bytes file = Serialized(SmallBook());
     Bytes copy = file;
     Reseal(copy);
     EXPECT_EQ(copy, file);
@@ -228,7 +207,7 @@ TEST(Damage, ResealingAnUntouchedFileKeepsItReadable) {
 }
 
 TEST(Damage, DamagedPageIsRefusedWhenReadNotWhenOpened) {
-    Bytes file = SmallFile();
+    Bytes file = Serialized(SmallBook());
     file[SectionOffset(file, "PDAT") + 2] ^= 0x20; // inside page 0
     auto opened = Reader::OpenBytes(file);
     ASSERT_TRUE(opened) << opened.error; // pages are read on demand
@@ -240,10 +219,10 @@ TEST(Damage, DamagedPageIsRefusedWhenReadNotWhenOpened) {
 
 TEST(Damage, FileThatShrinksAfterOpeningFailsOnRead) {
     TempFolder dir;
-    std::string path = dir.Write("shrinks.ebd", SmallFile());
+    std::string path = dir.Write("shrinks.ebd", Serialized(SmallBook()));
     auto opened = Reader::Open(path);
     ASSERT_TRUE(opened) << opened.error;
-    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(SectionOffset(SmallFile(), "PDAT"))), 0);
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(SectionOffset(Serialized(SmallBook()), "PDAT"))), 0);
     std::string error;
     EXPECT_FALSE(opened.reader->ReadPage(3, &error));
     EXPECT_NE(error.find("cannot read page 3"), std::string::npos) << error;

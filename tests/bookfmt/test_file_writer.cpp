@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,11 +14,6 @@ namespace {
 
 using namespace booktest;
 using tavrin::book::BookFileWriter;
-
-size_t FilesIn(const TempFolder& dir) {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                                             std::filesystem::directory_iterator()));
-}
 
 // Writes the model's pages one at a time through a buffer of `bufferSize` bytes.
 bool WriteInPieces(const BookModel& book, const std::string& path, size_t bufferSize, std::string* error) {
@@ -41,8 +35,8 @@ TEST(FileWriter, PagesOfEverySizeAroundTheBufferGiveTheFileOfTheWholeModel) {
             page[i] = static_cast<char>(i * 31 + book.pages.size());
         book.pages.push_back(page);
     }
+    const Bytes whole = Serialized(book);
     std::string error;
-    const Bytes whole = *tavrin::book::SerializeBook(book, &error);
     TempFolder dir;
     // What an earlier build of the same process id left is replaced.
     dir.Write("b.ebd.tmp" + std::to_string(getpid()), "left over");
@@ -55,7 +49,7 @@ TEST(FileWriter, PagesOfEverySizeAroundTheBufferGiveTheFileOfTheWholeModel) {
     empty.names = {{3, "Empty"}};
     empty.hasContents = false;
     ASSERT_TRUE(WriteInPieces(empty, dir.File("e.ebd"), 3, &error)) << error;
-    EXPECT_TRUE(ReadFile(dir.File("e.ebd")) == *tavrin::book::SerializeBook(empty, &error));
+    EXPECT_TRUE(ReadFile(dir.File("e.ebd")) == Serialized(empty));
     EXPECT_EQ(FilesIn(dir), 2u);
 }
 

@@ -7,7 +7,6 @@
 #include "bookfmt/byte_source.h"
 #include "bookfmt/format.h"
 #include "bookfmt/reader.h"
-#include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +43,6 @@ class SharedSource final : public ByteSource {
     std::shared_ptr<SharedFile> file_;
 };
 
-Bytes Serialized(const BookModel& model) {
-    std::string error;
-    auto bytes = tavrin::book::SerializeBook(model, &error);
-    EXPECT_TRUE(bytes) << error;
-    return bytes ? *bytes : Bytes();
-}
-
 // SmallBook with a deeper contents: a chain of `depth` entries under "Volume 1", each with a sibling
 // after it, so that the walk climbs back through many levels at once.
 BookModel DeepBook(int depth) {
@@ -63,10 +55,6 @@ BookModel DeepBook(int depth) {
         at = &at->children.front();
     }
     return model;
-}
-
-size_t EntryField(const Bytes& file, uint32_t entry, size_t field) {
-    return SectionOffset(file, "TOCE") + entry * fmt::kEntrySize + field;
 }
 
 TEST(IndexOnDemand, OpeningReadsTheIndexOnceAndEachPartWhenFirstUsed) {

@@ -8,7 +8,6 @@
 #include "bookfmt/byte_source.h"
 #include "bookfmt/mapped_file.h"
 #include "bookfmt/reader.h"
-#include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +42,7 @@ BookModel ManyPages(int count, size_t longest, uint32_t seed) {
 }
 
 std::string Write(const TempFolder& dir, const std::string& name, const BookModel& book) {
-    std::string error;
-    auto bytes = tavrin::book::SerializeBook(book, &error);
-    EXPECT_TRUE(bytes) << error;
-    return dir.Write(name, bytes ? *bytes : Bytes());
+    return dir.Write(name, Serialized(book));
 }
 
 std::string Page(const Reader& r, uint32_t page, std::string* error) {
@@ -107,8 +103,8 @@ size_t PageStart(const Bytes& file, const BookModel& book, uint32_t page) {
 TEST(PageRuns, EveryPageOfABlockIsCheckedAndAShrunkFileFailsExactlyAtTheCut) {
     TempFolder dir;
     const BookModel book = ManyPages(kPages, 600, 6);
+    Bytes file = Serialized(book);
     std::string error;
-    Bytes file = *tavrin::book::SerializeBook(book, &error);
     const uint32_t damaged = 1234;
     file[PageStart(file, book, damaged) + 1] ^= 0x01;
     const std::string path = dir.Write("a.ebd", file);
@@ -223,8 +219,8 @@ TEST(PageRuns, ARunChecksEveryPageAndServesWhatAShrunkFileStillHolds) {
     using tavrin::book::FirstPass;
     TempFolder dir;
     const BookModel book = ManyPages(kPages, 600, 9);
+    Bytes file = Serialized(book);
     std::string error;
-    Bytes file = *tavrin::book::SerializeBook(book, &error);
     const uint32_t damaged = 1234;
     file[PageStart(file, book, damaged) + 1] ^= 0x01;
     Bytes intact = file;

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
 using namespace booktest;
@@ -17,11 +15,7 @@ using tavrin::book::ContentsNode;
 using tavrin::book::Reader;
 
 std::unique_ptr<Reader> Open(const BookModel& book) {
-    std::string error;
-    auto bytes = tavrin::book::SerializeBook(book, &error);
-    EXPECT_TRUE(bytes) << error;
-    if (!bytes) return nullptr;
-    auto opened = Reader::OpenBytes(*bytes);
+    auto opened = Reader::OpenBytes(Serialized(book));
     EXPECT_TRUE(opened) << opened.error;
     return std::move(opened.reader);
 }
@@ -158,10 +152,8 @@ TEST(RoundTrip, WrittenFileOpensFromDiskAndLeavesNoTemporaryFile) {
     auto opened = Reader::Open(path);
     ASSERT_TRUE(opened) << opened.error;
     EXPECT_EQ(PageText(*opened.reader, 1), SmallBook().pages[1]);
-    EXPECT_EQ(
-        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
-        1);
-    EXPECT_EQ(ReadFile(path), *tavrin::book::SerializeBook(SmallBook(), &error));
+    EXPECT_EQ(FilesIn(dir), 1u);
+    EXPECT_EQ(ReadFile(path), Serialized(SmallBook()));
 }
 
 TEST(RoundTrip, DeepAndWideContentsSurvive) {

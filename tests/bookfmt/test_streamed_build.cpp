@@ -8,14 +8,12 @@
 #include "bookc/line_reader.h"
 
 #include "bookfmt/reader.h"
-#include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <random>
 
 namespace {
@@ -29,16 +27,7 @@ using tavrin::bookc::LineReader;
 Bytes BuiltWhole(const std::string& source) {
     auto parsed = tavrin::bookc::ParseBookSource(source, "whole.book");
     EXPECT_TRUE(parsed.book) << parsed.error;
-    if (!parsed.book) return {};
-    std::string error;
-    auto bytes = tavrin::book::SerializeBook(*parsed.book, &error);
-    EXPECT_TRUE(bytes) << error;
-    return bytes ? *bytes : Bytes{};
-}
-
-size_t FilesIn(const TempFolder& dir) {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                                             std::filesystem::directory_iterator()));
+    return parsed.book ? Serialized(*parsed.book) : Bytes{};
 }
 
 std::vector<std::string> LinesOf(LineReader& reader) {

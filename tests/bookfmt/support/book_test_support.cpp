@@ -2,6 +2,7 @@
 
 #include "bookfmt/crc32.h"
 #include "bookfmt/format.h"
+#include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 
@@ -48,26 +49,37 @@ BookModel SmallBook() {
     return book;
 }
 
-size_t SectionOffset(const Bytes& file, const char* tag) {
+size_t DirEntry(const Bytes& file, const char* tag) {
     uint32_t count = tavrin::book::LoadU32(file, fmt::kHeaderSectionCount);
-    for (uint32_t i = 0; i < count; ++i) {
-        size_t at = fmt::kHeaderSize + i * fmt::kDirEntrySize;
-        if (std::memcmp(file.data() + at, tag, 4) == 0)
-            return static_cast<size_t>(tavrin::book::LoadU64(file, at + fmt::kDirOffset));
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        if (std::memcmp(file.data() + fmt::kHeaderSize + i * fmt::kDirEntrySize, tag, 4) == 0)
+            return fmt::kHeaderSize + i * fmt::kDirEntrySize;
     ADD_FAILURE() << "no section " << tag;
     return 0;
 }
 
+size_t SectionOffset(const Bytes& file, const char* tag) {
+    return static_cast<size_t>(tavrin::book::LoadU64(file, DirEntry(file, tag) + fmt::kDirOffset));
+}
+
 size_t SectionSize(const Bytes& file, const char* tag) {
-    uint32_t count = tavrin::book::LoadU32(file, fmt::kHeaderSectionCount);
-    for (uint32_t i = 0; i < count; ++i) {
-        size_t at = fmt::kHeaderSize + i * fmt::kDirEntrySize;
-        if (std::memcmp(file.data() + at, tag, 4) == 0)
-            return static_cast<size_t>(tavrin::book::LoadU64(file, at + fmt::kDirSize));
-    }
-    ADD_FAILURE() << "no section " << tag;
-    return 0;
+    return static_cast<size_t>(tavrin::book::LoadU64(file, DirEntry(file, tag) + fmt::kDirSize));
+}
+
+size_t EntryField(const Bytes& file, uint32_t entry, size_t field) {
+    return SectionOffset(file, "TOCE") + entry * fmt::kEntrySize + field;
+}
+
+Bytes Serialized(const BookModel& book) {
+    std::string error;
+    auto bytes = tavrin::book::SerializeBook(book, &error);
+    EXPECT_TRUE(bytes) << error;
+    return bytes ? *bytes : Bytes();
+}
+
+size_t FilesIn(const TempFolder& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                                             std::filesystem::directory_iterator()));
 }
 
 void Reseal(Bytes& file) {

@@ -37,9 +37,18 @@ BookModel SmallBook();
 // the reader's structural checks, not its checksums, meet the damage.
 void Reseal(Bytes& file);
 
-// Byte offset of a section's data (by tag such as "TOCE") in a well-formed file.
+// Byte offset of a section's directory entry and of its data (by tag such as "TOCE"), the data's
+// size, and the offset of a field of a contents entry, in a well-formed file.
+size_t DirEntry(const Bytes& file, const char* tag);
 size_t SectionOffset(const Bytes& file, const char* tag);
 size_t SectionSize(const Bytes& file, const char* tag);
+size_t EntryField(const Bytes& file, uint32_t entry, size_t field);
+
+// The bytes the writer makes of `book` (none, and a failure, when it refuses it).
+Bytes Serialized(const BookModel& book);
+
+// How many files and folders `folder` holds.
+size_t FilesIn(const TempFolder& folder);
 
 // One driver library loaded with dlopen, its entry points bound by name (missing ones null).
 class DriverLibrary {
