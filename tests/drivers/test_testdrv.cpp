@@ -52,8 +52,6 @@ class TestDriverTest : public testing::Test {
     CbiTable cbi_;
 };
 
-// ---- opening and closing ----
-
 // Opens and closes are counted per book and in total, from the handle the test sets; a second close
 // and an unknown handle are misuse, not closes; Reset forgets books and counts.
 TEST_F(TestDriverTest, CountsOpensClosesAndMisuse) {
@@ -102,8 +100,6 @@ TEST_F(TestDriverTest, OpenFailsForUnknownPathsAndConfiguredFailuresWithoutWriti
     EXPECT_EQ(drv_.OpenCount(), 0);
     EXPECT_EQ(drv_.LastHandle("bad.ebd"), 0u);
 }
-
-// ---- caps, names, numbers ----
 
 TEST_F(TestDriverTest, CapsFillTheWholeRecordOrFailUntouchedAndCheckVersionAnswersForConfiguredFiles) {
     drv_.AddBook("a.ebd");
@@ -170,8 +166,6 @@ TEST_F(TestDriverTest, ExtendedBookNumberWritesExactlyTheGivenLengthAndTheSerial
     EXPECT_EQ(serial, 0x2Fu);
 }
 
-// ---- contents ----
-
 // The contents walk in order with parents and pages, item texts cut to the capacity, and an item
 // that says it has children without having any, as a broken driver would.
 TEST_F(TestDriverTest, ContentsTreeWalksInOrderWithParentsAndPages) {
@@ -220,8 +214,6 @@ TEST_F(TestDriverTest, PageToItemFindsTheHoldingEntryUnlessTold) {
     EXPECT_EQ(cbi_.CBIVPPageToItem(h, 30), ch);
 }
 
-// ---- pages ----
-
 TEST_F(TestDriverTest, PagesKeepTheirBytesAndRespectTheBufferSize) {
     const unsigned char page[] = {'a', 0xFF, 0x0A, 0x00, 'b', 0xA4, 0x40};
     drv_.AddBook("a.ebd");
@@ -244,8 +236,6 @@ TEST_F(TestDriverTest, PagesKeepTheirBytesAndRespectTheBufferSize) {
     drv_.SetPageCount("a.ebd", 0);
     EXPECT_EQ(cbi_.CBIGetPageCount(h), 0);
 }
-
-// ---- dictionaries ----
 
 TEST_F(TestDriverTest, DictionaryAttributesAndClassNumber) {
     drv_.AddBook("d.dic");
@@ -281,8 +271,6 @@ TEST_F(TestDriverTest, DictionaryLibraryGivesHandlesForAcceptedIdsOnly) {
     drv_.DicAcceptAll(1);
     EXPECT_NE(cbi_.dicCreateHDICT(0x010000), nullptr);
 }
-
-// ---- the e-book store ----
 
 TEST_F(TestDriverTest, StoreReportsClassesAndBooksWithinTheShelfsBuffers) {
     int c0 = drv_.ShelfAddClass("Novels", "novels");
@@ -348,8 +336,6 @@ TEST_F(TestDriverTest, StoreOpenAddBookAndDescriptionsFollowTheSetUp) {
     EXPECT_EQ(cbi_.GetDescFileURLbyClassID("poems", url), 0);
 }
 
-// ---- log ----
-
 TEST_F(TestDriverTest, LogHasOneLinePerCallAndCanBeCleared) {
     drv_.AddBook("a.ebd");
     CBI_HBOOK h = OpenOk("a.ebd");
@@ -369,8 +355,6 @@ TEST_F(TestDriverTest, LogHasOneLinePerCallAndCanBeCleared) {
     EXPECT_EQ(drv_.OpenCount(), 1); // counts of books stay
 }
 
-// ---- instances ----
-
 TEST_F(TestDriverTest, EachCopyIsItsOwnInstanceAndTheSamePathTheSameOne) {
     std::string other = testdrv::CopyDriver(TAVRIN_TESTDRV_PATH, tmp_.Path(), "mydrv.dll");
     testdrv::Driver second(other);
@@ -386,8 +370,6 @@ TEST_F(TestDriverTest, EachCopyIsItsOwnInstanceAndTheSamePathTheSameOne) {
     OpenOk("b.ebd");
     EXPECT_EQ(drv_.OpenCount(), 1);
 }
-
-// ---- variants ----
 
 std::set<std::string> Words(const char* text) {
     std::set<std::string> words;
