@@ -20,13 +20,8 @@ class BookKinds : public RegWorld {
         RegWorld::SetUp();
         AddCatalog(Sys().Root(), "Mine", "7");
         AddCatalog(Sys().Root(), "Unclassified", "65535");
-        api_ = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
-        api_->DicAcceptAll(1);
+        DictLibrary();
         g_hitBooks.clear();
-    }
-    void TearDown() override {
-        RegWorld::TearDown();
-        api_.reset();
     }
     // A book of `bookClass` with two contents entries and a page holding "river", as a file on disk.
     std::string KindBook(const std::string& file, const char* number, const char* name, unsigned bookClass) {
@@ -54,9 +49,8 @@ class BookKinds : public RegWorld {
         EXPECT_NE(std::find(g_hitBooks.begin(), g_hitBooks.end(), Text(item)), g_hitBooks.end())
             << "the search over every book reads it";
         EXPECT_EQ(Books().CallCount("CBIDictAttr"), 0) << "never checked as a dictionary";
-        EXPECT_EQ(api_->CallCount("dicCreateHDICT"), 0);
+        EXPECT_EQ(dictLibrary_->CallCount("dicCreateHDICT"), 0);
     }
-    std::unique_ptr<testdrv::Driver> api_;
 };
 
 TEST_F(BookKinds, BookOfClassFEIsADeletableBookWalkedRegisteredByTheUserOrRepointed) {
@@ -88,7 +82,7 @@ TEST_F(BookKinds, OtherClassesAreDictionariesAndADictionaryThatBecomesABookLeave
     ASSERT_NE(words, nullptr);
     EXPECT_EQ(Node(words)->nKind, static_cast<DWORD>(NODE_DICT));
     EXPECT_EQ(Node(words)->dwFlags, 0x04u);
-    EXPECT_EQ(api_->DicLastId(), 0x10000u + 2 * 256 + 1) << "checked with the dictionary library";
+    EXPECT_EQ(dictLibrary_->DicLastId(), 0x10000u + 2 * 256 + 1) << "checked with the dictionary library";
     ASSERT_EQ(Ctrl().GetDictCount(), 1u);
     EXPECT_EQ(Ctrl().GetDictBookHandle(0), Book(words).dwBookHandle);
 

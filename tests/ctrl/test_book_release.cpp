@@ -25,15 +25,13 @@ class Release : public html_world::HtmlWorld {
     void SetUp() override {
         HtmlWorld::SetUp();
         AddCatalog(Sys().Root(), "Unclassified", "65535");
-        noclosePath_ = AddDriver("noclose.dll", TAVRIN_TESTDRV_NOCLOSE_PATH);
-        noclose_ = std::make_unique<testdrv::Driver>(noclosePath_);
+        noclose_ = &OtherDriver("noclose.dll", &noclosePath_, TAVRIN_TESTDRV_NOCLOSE_PATH);
         g_hits.clear();
         g_during = nullptr;
     }
     void TearDown() override {
         g_during = nullptr;
         HtmlWorld::TearDown();
-        noclose_.reset();
     }
     // A registered book of `drv` (whose library is `driverPath`) with pages.
     std::string Book(testdrv::Driver& drv, const std::string& driverPath, const std::string& file,
@@ -54,7 +52,7 @@ class Release : public html_world::HtmlWorld {
     HMODULE Module(const std::string& path) const { return GetModuleHandleA(path.c_str()); }
 
     std::string noclosePath_;
-    std::unique_ptr<testdrv::Driver> noclose_;
+    testdrv::Driver* noclose_ = nullptr;
 };
 
 TEST_F(Release, RepointingGivesBackTheOldLoadOfADriverWithoutClose) {

@@ -103,12 +103,7 @@ class CatalogWorld : public world::ShelfWorld {
     }
 
     // Creates the control, whose start-up loads the catalog.
-    bool Start() {
-        ctrl_ = std::make_unique<CatalogCtrl>();
-        CRect rc(0, 0, 300, 500);
-        return ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77) !=
-               FALSE;
-    }
+    bool Start() { return CreateControl(std::make_unique<CatalogCtrl>()); }
     CatalogCtrl& Ctrl() { return static_cast<CatalogCtrl&>(*ctrl_); }
     SysCatalog& Sys() { return *sys_; }
     testdrv::Driver& Drv() { return *drv_; }

@@ -156,8 +156,7 @@ TEST_F(ContentsLevels, DictionariesAreNeverGivenContents) {
     Books().SetDictAttr(dict.c_str(), 1, 1);
     regbooks::Register("D1", dict, books_);
     Books().AddItem(dict.c_str(), Books().AddItem(dict.c_str(), 0, "(root)", -1), "Entry", 1);
-    auto api = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
-    api->DicAcceptAll(1);
+    DictLibrary();
     ASSERT_TRUE(Start());
     HTREEITEM item = Find("Dict");
     ASSERT_NE(item, nullptr);
@@ -173,23 +172,15 @@ class ContentsDrivers : public ContentsWorld {
   protected:
     // A book served by the test driver variant `variant`, copied in as its own driver; its item.
     HTREEITEM BookOf(const char* variant) {
-        std::string driver = AddDriver("other.dll", variant);
-        other_ = std::make_unique<testdrv::Driver>(driver);
-        std::string path = (dir_ / "o.ebd").string();
-        other_->AddBook(path.c_str());
-        other_->SetCaps(path.c_str(), CBI_CAP_CONTENTS, 0xFF);
-        other_->SetExBookNo(path.c_str(), "O1");
-        other_->SetName(path.c_str(), TD_ANY_LOCALE, "Other");
+        std::string driver;
+        other_ = &OtherDriver("other.dll", &driver, variant);
+        std::string path = AddBookOf(*other_, "o.ebd", "O1", "Other", 0xFF, CBI_CAP_CONTENTS);
         other_->AddItem(path.c_str(), other_->AddItem(path.c_str(), 0, "(root)", -1), "Entry", 1);
         regbooks::Register("O1", path, driver);
         EXPECT_TRUE(Start());
         return Find("Other");
     }
-    void TearDown() override {
-        ContentsWorld::TearDown();
-        other_.reset();
-    }
-    std::unique_ptr<testdrv::Driver> other_;
+    testdrv::Driver* other_ = nullptr;
 };
 
 TEST_F(ContentsDrivers, WithoutContentsEntryPointsTheBookExpandsEmpty) {

@@ -16,12 +16,7 @@ class Dictionaries : public RegWorld {
         AddCatalog(first, "Inner", "101", {"w2.ebd=1"});
         AddCatalog(Sys().Root(), "Second", "2", {"w3.ebd=1"});
         AddCatalog(Sys().Root(), "Unclassified", "65535");
-        api_ = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
-        api_->DicAcceptAll(1);
-    }
-    void TearDown() override {
-        RegWorld::TearDown();
-        api_.reset();
+        DictLibrary();
     }
     std::string Dictionary(const char* file, const char* name, unsigned bookClass) {
         std::string path = AddBook(file, name, name, bookClass);
@@ -29,7 +24,6 @@ class Dictionaries : public RegWorld {
         Register(name, path, books_);
         return path;
     }
-    std::unique_ptr<testdrv::Driver> api_;
 };
 
 TEST_F(Dictionaries, CollectedOnceAtStartUpInTheTreesPreOrder) {

@@ -185,28 +185,18 @@ class HostViewTwoDrivers : public ContentsWorld {
     void SetUp() override {
         ContentsWorld::SetUp();
         AddCatalog(Sys().Root(), "Poetry", "1801", {"d.ebd=1", "o.ebd=2"});
-        deep_ = ContentsBook("d.ebd", "B1", "Deep");
-        Books().SetPageText(deep_.c_str(), 0, "deep page");
-        Books().SetCodePage(deep_.c_str(), 950);
-        otherDriver_ = AddDriver("otherdrv.dll");
-        other_ = std::make_unique<testdrv::Driver>(otherDriver_);
-        otherBook_ = (dir_ / "o.ebd").string();
-        other_->AddBook(otherBook_.c_str());
-        other_->SetCaps(otherBook_.c_str(), 0, 0xFF);
-        other_->SetExBookNo(otherBook_.c_str(), "O1");
-        other_->SetName(otherBook_.c_str(), TD_ANY_LOCALE, "Other");
-        other_->SetPageText(otherBook_.c_str(), 0, "other page");
-        other_->SetPageText(otherBook_.c_str(), 1, "other's second page");
-        other_->SetCodePage(otherBook_.c_str(), 936);
-        regbooks::Register("O1", otherBook_, otherDriver_);
+        const std::string deep = ContentsBook("d.ebd", "B1", "Deep");
+        Books().SetPageText(deep.c_str(), 0, "deep page");
+        Books().SetCodePage(deep.c_str(), 950);
+        std::string driver;
+        testdrv::Driver& other = OtherDriver("otherdrv.dll", &driver);
+        const std::string book = AddBookOf(other, "o.ebd", "O1", "Other");
+        other.SetPageText(book.c_str(), 0, "other page");
+        other.SetPageText(book.c_str(), 1, "other's second page");
+        other.SetCodePage(book.c_str(), 936);
+        regbooks::Register("O1", book, driver);
         ASSERT_TRUE(Start());
     }
-    void TearDown() override {
-        ContentsWorld::TearDown();
-        other_.reset();
-    }
-    std::string deep_, otherDriver_, otherBook_;
-    std::unique_ptr<testdrv::Driver> other_;
 };
 
 TEST_F(HostViewTwoDrivers, BooksWithTheSameHandleAreEachReadFromTheirOwnDriver) {

@@ -62,10 +62,7 @@ class Menus : public contents::ContentsWorld {
         Sys().Add(Sys().Root(), "Poetry", {"[CONFIG]", "ID=65535", "CANADDBOOK=1"});
         Register("P-1", AddBook("p.ebd", "P-1", "Poems"), books_);
         Register("Q-1", AddBook("q.ebd", "Q-1", "Quatrains"), books_);
-        ctrl_ = std::make_unique<MenuCtrl>();
-        CRect rc(0, 0, 300, 500);
-        ASSERT_TRUE(
-            ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77));
+        ASSERT_TRUE(CreateControl(std::make_unique<MenuCtrl>()));
         poetry_ = Find("Poetry");
         ASSERT_NE(poetry_, nullptr);
         TreeView_Expand(Tree(), poetry_, TVE_EXPAND);

@@ -216,9 +216,7 @@ TEST_F(MoveCancel, TheControlDestroyedDuringADragLeavesNothingAndTheNextShelfDra
     EXPECT_FALSE(plat::DragImageState().active);
     EXPECT_EQ(Books().OpenBooks(), 0);
 
-    ctrl_ = std::make_unique<move_world::MoveCtrl>();
-    CRect rc(0, 0, 300, 500);
-    ASSERT_TRUE(ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77));
+    ASSERT_TRUE(CreateControl(std::make_unique<move_world::MoveCtrl>()));
     TreeView_Expand(Tree(), Find("Books"), TVE_EXPAND);
     TreeView_Expand(Tree(), Find("Others"), TVE_EXPAND);
     DragTo(Find("A"), Lower(Find("D")));

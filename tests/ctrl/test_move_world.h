@@ -44,10 +44,7 @@ class MoveWorld : public contents::ContentsWorld {
             Entry(path, 0, "One", 1);
             Entry(path, 0, "Two", 2);
         }
-        ctrl_ = std::make_unique<MoveCtrl>();
-        CRect rc(0, 0, 300, 500);
-        ASSERT_TRUE(
-            ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77));
+        ASSERT_TRUE(CreateControl(std::make_unique<MoveCtrl>()));
         ASSERT_NE(Find("A"), nullptr);
         ASSERT_NE(Find("D"), nullptr);
         ASSERT_EQ(ChildTexts(Find("Books")), (std::vector<std::string>{"A", "B", "C"}));

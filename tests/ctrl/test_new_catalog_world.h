@@ -27,10 +27,7 @@ class NewCatalogWorld : public catalog_world::CatalogWorld {
         CatalogWorld::SetUp();
         Sys().Add(Sys().Root(), "Books", {"[CONFIG]", "ID=2"});
         Sys().Add(Sys().Root(), "Unclassified", {"[CONFIG]", "ID=65535"});
-        ctrl_ = std::make_unique<NewCatalogCtrl>();
-        CRect rc(0, 0, 300, 500);
-        ASSERT_TRUE(
-            ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77));
+        ASSERT_TRUE(CreateControl(std::make_unique<NewCatalogCtrl>()));
         ASSERT_NE(Find("Books"), nullptr);
     }
 

@@ -38,9 +38,7 @@ TEST_F(Placement, ListedBooksGoToTheFirstListingCatalogFirstOrLastAndOthersToUnc
 
 // (Books of class 0xFE: test_book_kinds.cpp.)
 TEST_F(Placement, KindFollowsTheBookClassAndContentsGiveAnExpandButton) {
-    AddDriver("ZavikApi.dll");
-    testdrv::Driver api((dir_ / "ZavikApi.dll").string());
-    api.DicAcceptAll(1);
+    DictLibrary();
     Register("E", AddBook("e.ebd", "E-1", "Ebook", 0xFF, CBI_CAP_CONTENTS), books_);
     std::string d = AddBook("d.ebd", "D-1", "Dictionary", 0x10);
     Books().SetDictAttr(d.c_str(), 1, 2);
@@ -57,10 +55,9 @@ TEST_F(Placement, NameIsAskedInTheCurrentLocaleWithCapacity255) {
     std::string p = AddBook("u.ebd", "U-1", "Fallback");
     Books().SetName(p.c_str(), 1028, "Chinese name");
     Register("U", p, books_);
-    ctrl_ = std::make_unique<RegCtrl>();
-    ctrl_->SetCurLocale(1028);
-    CRect rc(0, 0, 300, 500);
-    ASSERT_TRUE(ctrl_->Create(WS_BORDER, rc, CWnd::FromHandle(host_), 77));
+    auto ctrl = std::make_unique<RegCtrl>();
+    ctrl->SetCurLocale(1028);
+    ASSERT_TRUE(CreateControl(std::move(ctrl), WS_BORDER));
     EXPECT_NE(Find("Chinese name"), nullptr);
     EXPECT_NE(Books().Log().find(" 1028 255 -> "), std::string::npos) << Books().Log();
 }
@@ -96,12 +93,7 @@ class BookNumbers : public RegWorld {
     void SetUp() override {
         RegWorld::SetUp();
         AddCatalog(Sys().Root(), "Unclassified", "65535");
-        serialDrv_ = AddDriver("serialdrv.dll", TAVRIN_TESTDRV_NOEXBOOKNO_PATH);
-        serial_ = std::make_unique<testdrv::Driver>(serialDrv_);
-    }
-    void TearDown() override {
-        RegWorld::TearDown();
-        serial_.reset();
+        serial_ = &OtherDriver("serialdrv.dll", &serialDrv_, TAVRIN_TESTDRV_NOEXBOOKNO_PATH);
     }
     std::string SerialBook(const std::string& file, const char* name) {
         std::string path = (dir_ / file).string();
@@ -110,7 +102,7 @@ class BookNumbers : public RegWorld {
         return path;
     }
     std::string serialDrv_;
-    std::unique_ptr<testdrv::Driver> serial_;
+    testdrv::Driver* serial_ = nullptr;
 };
 
 TEST_F(BookNumbers, SerialInLowercaseHexWhenTheDriverHasNoExtendedNumber) {

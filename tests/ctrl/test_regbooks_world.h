@@ -93,17 +93,27 @@ class RegWorld : public CatalogWorld {
     void TearDown() override {
         CatalogWorld::TearDown();
         bookDrv_.reset();
+        dictLibrary_.reset();
+        otherDrivers_.clear();
     }
 
     // Creates the control: start-up reads the catalog and walks the registry.
-    bool Start() {
-        ctrl_ = std::make_unique<RegCtrl>();
-        CRect rc(0, 0, 300, 500);
-        return ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77) !=
-               FALSE;
-    }
+    bool Start() { return CreateControl(std::make_unique<RegCtrl>()); }
     RegCtrl& Ctrl() { return static_cast<RegCtrl&>(*ctrl_); }
     testdrv::Driver& Books() { return *bookDrv_; }
+    // The dictionary library ZavikApi.dll (a copy of the test driver) accepting every dictionary.
+    testdrv::Driver& DictLibrary() {
+        dictLibrary_ = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
+        dictLibrary_->DicAcceptAll(1);
+        return *dictLibrary_;
+    }
+    // Another book driver in the host folder, a copy of `variant` named `name` (its path in `*path`).
+    testdrv::Driver& OtherDriver(const std::string& name, std::string* path,
+                                 const char* variant = TAVRIN_TESTDRV_PATH) {
+        *path = AddDriver(name, variant);
+        otherDrivers_.push_back(std::make_unique<testdrv::Driver>(*path));
+        return *otherDrivers_.back();
+    }
 
     // A catalog of the system catalog with key `id` listing `books` ("file=order" lines).
     uint32_t AddCatalog(uint32_t parent, const char* name, const std::string& id,
@@ -119,14 +129,18 @@ class RegWorld : public CatalogWorld {
         return Sys().AddWithPage(parent, name, page);
     }
 
-    // A book of the book driver: its path in the host folder, class, number and name.
+    // A book of the book driver (or of `drv`): its path in the host folder, class, number and name.
     std::string AddBook(const std::string& file, const char* number, const char* name,
                         unsigned bookClass = 0xFF, unsigned caps = 0) {
+        return AddBookOf(Books(), file, number, name, bookClass, caps);
+    }
+    std::string AddBookOf(testdrv::Driver& drv, const std::string& file, const char* number, const char* name,
+                          unsigned bookClass = 0xFF, unsigned caps = 0) {
         std::string path = (dir_ / file).string();
-        Books().AddBook(path.c_str());
-        Books().SetCaps(path.c_str(), caps, bookClass);
-        if (number) Books().SetExBookNo(path.c_str(), number);
-        Books().SetName(path.c_str(), TD_ANY_LOCALE, name);
+        drv.AddBook(path.c_str());
+        drv.SetCaps(path.c_str(), caps, bookClass);
+        if (number) drv.SetExBookNo(path.c_str(), number);
+        drv.SetName(path.c_str(), TD_ANY_LOCALE, name);
         return path;
     }
 
@@ -192,6 +206,8 @@ class RegWorld : public CatalogWorld {
 
     std::string books_;
     std::unique_ptr<testdrv::Driver> bookDrv_;
+    std::unique_ptr<testdrv::Driver> dictLibrary_;
+    std::vector<std::unique_ptr<testdrv::Driver>> otherDrivers_;
 };
 
 } // namespace regbooks

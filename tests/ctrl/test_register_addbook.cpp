@@ -53,9 +53,7 @@ TEST_F(Registering, WritesTheRegistrationAndPutsTheBookLastInTheTarget) {
 }
 
 TEST_F(Registering, DictionariesAreMadeUndeletableAndNotRenamable) {
-    AddDriver("ZavikApi.dll");
-    testdrv::Driver api((dir_ / "ZavikApi.dll").string());
-    api.DicAcceptAll(1);
+    DictLibrary();
     std::string d = BookFile("d.ebd", "D-1", "Words", 0x10, CBI_CAP_CONTENTS);
     Books().SetDictAttr(d.c_str(), 1, 1);
     ASSERT_TRUE(Start());

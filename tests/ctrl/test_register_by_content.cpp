@@ -12,13 +12,10 @@ class RegisteringByContent : public RegWorld {
     void SetUp() override {
         RegWorld::SetUp();
         AddCatalog(Sys().Root(), "Mine", "7");
-        store_ = std::make_unique<testdrv::Driver>(AddDriver("eBookDrv.dll"));
+        std::string path;
+        store_ = &OtherDriver("eBookDrv.dll", &path);
     }
-    void TearDown() override {
-        RegWorld::TearDown();
-        store_.reset();
-    }
-    std::unique_ptr<testdrv::Driver> store_;
+    testdrv::Driver* store_ = nullptr;
 };
 
 TEST_F(RegisteringByContent, AFileADriverReadsIsRegisteredWithThatDriver) {

@@ -136,9 +136,7 @@ TEST_F(Removing, CatalogsGoOnlyWhenEmptyAndAfterTheFixedQuestion) {
 }
 
 TEST_F(Removing, DictionariesTheRootAndNothingSelectedAreLeftAlone) {
-    AddDriver("ZavikApi.dll");
-    testdrv::Driver api((dir_ / "ZavikApi.dll").string());
-    api.DicAcceptAll(1);
+    DictLibrary();
     std::string d = AddBook("d.ebd", "D-1", "Words", 0x10);
     Books().SetDictAttr(d.c_str(), 1, 1);
     Register("D-1", d, books_);

@@ -16,12 +16,7 @@ class EbookUserCatalogs : public html_world::HtmlWorld {
         DestroyControl();
         HtmlWorld::TearDown();
     }
-    bool StartShelf() {
-        ctrl_ = std::make_unique<EbookCtrl>();
-        CRect rc(0, 0, 300, 500);
-        return ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77) !=
-               FALSE;
-    }
+    bool StartShelf() { return CreateControl(std::make_unique<EbookCtrl>()); }
     EbookCtrl& Shelf() { return static_cast<EbookCtrl&>(*ctrl_); }
     // Saves into (or loads from) the stream file through the control's handle.
     BOOL Stream(bool save) {

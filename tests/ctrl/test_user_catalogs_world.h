@@ -29,12 +29,7 @@ class UserWorld : public contents::ContentsWorld {
         ContentsWorld::TearDown();
     }
 
-    bool StartUser() {
-        ctrl_ = std::make_unique<UserCtrl>();
-        CRect rc(0, 0, 300, 500);
-        return ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77) !=
-               FALSE;
-    }
+    bool StartUser() { return CreateControl(std::make_unique<UserCtrl>()); }
     UserCtrl& Shelf() { return static_cast<UserCtrl&>(*ctrl_); }
 
     // A user catalog under `parent` as the new-catalog command makes one (key = name, a stamp).

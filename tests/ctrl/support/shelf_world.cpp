@@ -80,7 +80,11 @@ std::string ShelfWorld::AddDriver(const std::string& name, const char* variantPa
 }
 
 bool ShelfWorld::CreateControl(DWORD style) {
-    ctrl_ = std::make_unique<TestCtrl>();
+    return CreateControl(std::make_unique<TestCtrl>(), style);
+}
+
+bool ShelfWorld::CreateControl(std::unique_ptr<TestCtrl> ctrl, DWORD style) {
+    ctrl_ = std::move(ctrl);
     CRect rc(0, 0, 300, 500);
     return ctrl_->Create(style, rc, CWnd::FromHandle(host_), 77) != FALSE;
 }

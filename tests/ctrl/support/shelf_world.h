@@ -63,8 +63,10 @@ class ShelfWorld : public ::testing::Test {
                           const std::string& folder = "");
     // The system catalog's path in the host folder.
     std::string SysPath() const { return (dir_ / "Tavrin.Sys").string(); }
-    // Creates the control in the host window; false if creation failed.
+    // Creates the control (a TestCtrl, or `ctrl`) in the host window; false if creation failed.
     bool CreateControl(DWORD style = WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS);
+    bool CreateControl(std::unique_ptr<TestCtrl> ctrl,
+                       DWORD style = WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS);
     void DestroyControl();
 
     HWND Tree() const;
