@@ -60,7 +60,6 @@ class SearchBooks : public RegWorld {
         tavrin::search::SetAllocator(nullptr);
         g_during = nullptr;
         RegWorld::TearDown();
-        api_.reset();
     }
     // An e-book with pages; returns its path.
     std::string EBook(const char* file, const char* name, const std::vector<std::string>& pages,
@@ -84,7 +83,22 @@ class SearchBooks : public RegWorld {
             pages.push_back(h.page);
         return pages;
     }
-    std::unique_ptr<testdrv::Driver> api_;
+    // Each hit as its book's name and page number: "Alpha2".
+    std::vector<std::string> NamesAndPages() const {
+        std::vector<std::string> names;
+        for (const Hit& h : g_hits)
+            names.push_back(h.name + std::to_string(h.page));
+        return names;
+    }
+    // Allocations of `from` to below `to` bytes fail `count` times (-1: always); the user is told
+    // once, with `text`.
+    void FailAllocations(size_t from, size_t to, int count, const char* text = "Out of memory") {
+        g_failFrom = from;
+        g_failTo = to;
+        g_failCount = count;
+        tavrin::search::SetAllocator(&Failing);
+        ui_.AnswerMessageBox(IDOK, text);
+    }
 };
 
 const std::string kBreak = "\xFF\x0A";
@@ -185,8 +199,7 @@ TEST_F(SearchBooks, ABookTheHostRemovesDuringTheSearchIsNotReadAgain) {
 }
 
 TEST_F(SearchBooks, AllBooksInTheTreesPreOrderAndDictionariesOnlyByHandle) {
-    api_ = std::make_unique<testdrv::Driver>(AddDriver("ZavikApi.dll"));
-    api_->DicAcceptAll(1);
+    DictLibrary();
     std::string dict = AddBook("w1.ebd", "Words", "Words", 0x11);
     Books().SetDictAttr(dict.c_str(), 1, 1);
     Books().SetPageText(dict.c_str(), 0, "cat");
@@ -232,10 +245,7 @@ TEST_F(SearchBooks, BookWithoutPagesOrUnknownHandleOrEmptyText) {
 TEST_F(SearchBooks, NoScratchAreaAtTheStart) {
     EBook("a.ebd", "Alpha", {"cat"});
     ASSERT_TRUE(Start());
-    g_failFrom = kSearchBufferSize;
-    g_failCount = -1;
-    tavrin::search::SetAllocator(&Failing);
-    ui_.AnswerMessageBox(IDOK, "Out of memory");
+    FailAllocations(kSearchBufferSize, SIZE_MAX, -1);
     EXPECT_EQ(Run(Handle("Alpha"), "cat"), 0);
     EXPECT_TRUE(g_hits.empty());
     EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"Out of memory"}));
@@ -246,15 +256,9 @@ TEST_F(SearchBooks, NoPageBlockEndsThatBookOnly) {
     EBook("a.ebd", "Alpha", {"cat", std::string(600000, 'c') + "cat", "cat"});
     EBook("b.ebd", "Beta", {"cat"});
     ASSERT_TRUE(Start());
-    g_failFrom = 600001; // the long page's block, not the scratch area
-    g_failTo = 610000;
-    g_failCount = 1;
-    tavrin::search::SetAllocator(&Failing);
-    ui_.AnswerMessageBox(IDOK, "Out of memory");
+    FailAllocations(600001, 610000, 1); // the long page's block, not the scratch area
     EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
-    std::vector<std::string> names;
-    for (const Hit& h : g_hits)
-        names.push_back(h.name + std::to_string(h.page));
+    std::vector<std::string> names = NamesAndPages();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"Alpha0", "Beta0"}));
     EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"Out of memory"}));
@@ -264,11 +268,8 @@ TEST_F(SearchBooks, NoLargerScratchAreaSkipsThatPageOnly) {
     std::string longPage = std::string(100000, 'x') + "cat";
     EBook("a.ebd", "Alpha", {"cat", longPage, "cat", longPage});
     ASSERT_TRUE(Start());
-    g_failFrom = 100000 + 3 + 2; // the scratch area for the long page, not its block
-    g_failTo = g_failFrom + 1;
-    g_failCount = 1;
-    tavrin::search::SetAllocator(&Failing);
-    ui_.AnswerMessageBox(IDOK, "There are short of memory!");
+    // The scratch area for the long page, not its block.
+    FailAllocations(100000 + 3 + 2, 100000 + 3 + 2 + 1, 1, "There are short of memory!");
     EXPECT_EQ(Run(Handle("Alpha"), "cat"), 1);
     EXPECT_EQ(Pages(), (std::vector<LONG>{0, 2, 3})) << "later pages get an area again";
     EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"There are short of memory!"}));
@@ -337,16 +338,12 @@ TEST_F(SearchBooks, HitsOfABookOfManySmallPagesAreThoseOfTheLineReading) {
     }
     EBook("a.ebd", "Alpha", pages);
     // The same book from a driver that serves its pages one by one only.
-    const std::string single = AddDriver("single.dll", TAVRIN_TESTDRV_NORUN_PATH);
-    api_ = std::make_unique<testdrv::Driver>(single);
-    const std::string path = (dir_ / "g.ebd").string();
-    api_->AddBook(path.c_str());
-    api_->SetCaps(path.c_str(), 0, 0xFF);
-    api_->SetExBookNo(path.c_str(), "Gamma");
-    api_->SetName(path.c_str(), TD_ANY_LOCALE, "Gamma");
+    std::string single;
+    testdrv::Driver& singly = OtherDriver("single.dll", &single, TAVRIN_TESTDRV_NORUN_PATH);
+    const std::string path = AddBookOf(singly, "g.ebd", "Gamma", "Gamma");
     for (size_t p = 0; p < pages.size(); ++p)
-        api_->SetPage(path.c_str(), static_cast<int32_t>(p), pages[p].data(),
-                      static_cast<int32_t>(pages[p].size()));
+        singly.SetPage(path.c_str(), static_cast<int32_t>(p), pages[p].data(),
+                       static_cast<int32_t>(pages[p].size()));
     Register("Gamma", path, single);
     ASSERT_TRUE(Start());
     for (const std::string& needle : needles) {
@@ -389,16 +386,9 @@ TEST_F(SearchBooks, LongBookWithoutABlockReportsThePagesReadBefore) {
     EBook("a.ebd", "Alpha", pages);
     EBook("b.ebd", "Beta", LongBook(40, {7}));
     ASSERT_TRUE(Start());
-    g_failFrom = 600000;
-    g_failTo = 610000;
-    g_failCount = 1;
-    tavrin::search::SetAllocator(&Failing);
-    ui_.AnswerMessageBox(IDOK, "Out of memory");
+    FailAllocations(600000, 610000, 1);
     EXPECT_EQ(Run(0xFFFFFFFF, "cat"), 1);
-    std::vector<std::string> names;
-    for (const Hit& h : g_hits)
-        names.push_back(h.name + std::to_string(h.page));
-    EXPECT_EQ(names, (std::vector<std::string>{"Alpha2", "Alpha40", "Alpha58", "Alpha59", "Beta7"}))
+    EXPECT_EQ(NamesAndPages(), (std::vector<std::string>{"Alpha2", "Alpha40", "Alpha58", "Alpha59", "Beta7"}))
         << "the pages read ahead of the failure are reported too";
     EXPECT_EQ(ui_.MessageBoxTexts(), (std::vector<std::string>{"Out of memory"}));
 }
