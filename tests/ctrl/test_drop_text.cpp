@@ -60,9 +60,7 @@ class DropText : public ContentsWorld {
         Previous() = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(host_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DropText::HostProc)));
 
-        AddDriver("ZavikApi.dll");
-        api_ = std::make_unique<testdrv::Driver>((dir_ / "ZavikApi.dll").string());
-        api_->DicAcceptAll(1);
+        DictLibrary();
         AddCatalog(Sys().Root(), "Literature", "18", {"b.ebd=1", "d.ebd=2"});
         Sys().Add(Sys().Root(), "Linked", {"[CONFIG]", "ID=9", "RID=Trunk-9"});
         AddCatalog(Sys().Root(), "Unclassified", "65535");
@@ -89,7 +87,6 @@ class DropText : public ContentsWorld {
         plat::CancelDrag();
         EXPECT_EQ(plat::GlobalBlockCount(), blocks_) << "every copy of dropped data is freed";
         DestroyControl();
-        api_.reset();
         ContentsWorld::TearDown();
     }
 
@@ -152,7 +149,6 @@ class DropText : public ContentsWorld {
     }
     DWORD Handle(HTREEITEM item) const { return static_cast<BookRecord*>(Node(item)->pRecord)->dwBookHandle; }
 
-    std::unique_ptr<testdrv::Driver> api_;
     HTREEITEM book_ = nullptr, dict_ = nullptr, last_ = nullptr, linked_ = nullptr;
     size_t blocks_ = 0;
 
@@ -288,20 +284,16 @@ TEST_F(DropText, LeavingTheTreeOrCancellingTakesTheHighlightAway) {
 }
 
 TEST_F(DropText, ATextWithoutATerminatingZeroIsReadUpToTheEndOfItsData) {
-    RawTextData bare("lantern");
-    plat::DropData(Tree(), OnLabel(book_), &bare, MK_LBUTTON, DROPEFFECT_COPY);
-    ASSERT_EQ(Drops().size(), 1u);
-    EXPECT_EQ(Drops()[0].text, "lantern");
-
-    RawTextData inner(std::string("ab\0cd", 5));
-    plat::DropData(Tree(), OnLabel(book_), &inner, MK_LBUTTON, DROPEFFECT_COPY);
-    ASSERT_EQ(Drops().size(), 2u);
-    EXPECT_EQ(Drops()[1].text, "ab") << "the text ends at its first zero";
-
-    RawTextData none("");
-    plat::DropData(Tree(), OnLabel(book_), &none, MK_LBUTTON, DROPEFFECT_COPY);
-    ASSERT_EQ(Drops().size(), 3u);
-    EXPECT_EQ(Drops()[2].text, "");
+    // The data's bytes and the text handed on: a text also ends at its first zero.
+    const std::pair<std::string, std::string> cases[] = {
+        {"lantern", "lantern"}, {std::string("ab\0cd", 5), "ab"}, {"", ""}};
+    for (const auto& [bytes, text] : cases) {
+        RawTextData data(bytes);
+        plat::DropData(Tree(), OnLabel(book_), &data, MK_LBUTTON, DROPEFFECT_COPY);
+        ASSERT_EQ(Drops().size(), 1u) << testing::PrintToString(bytes);
+        EXPECT_EQ(Drops()[0].text, text);
+        Drops().clear();
+    }
 }
 
 TEST_F(DropText, AnItemDeletedDuringTheDragTakesTheDropWithIt) {
