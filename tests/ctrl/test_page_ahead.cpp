@@ -30,14 +30,12 @@ namespace {
 using tavrin::search::PageAhead;
 using tavrin::search::PagePrefilter;
 
-struct Needle {
-    explicit Needle(std::string text) : bytes(std::move(text)) {}
-    const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(bytes.data()); }
-    PagePrefilter Filter() const {
-        return PagePrefilter(Data(), bytes.size(), false, tavrin::search::RarestByte(Data(), bytes.size()));
-    }
-    std::string bytes;
-};
+// The quick look for "qz", which some of the pages below hold.
+const PagePrefilter& Qz() {
+    static const unsigned char text[] = "qz";
+    static const PagePrefilter filter(text, 2, false, tavrin::search::RarestByte(text, 2));
+    return filter;
+}
 
 // Pages of a few bytes to `longest` bytes; some hold "qz".
 std::vector<std::string> Pages(int count, uint32_t seed, size_t longest = 3000) {
@@ -77,6 +75,14 @@ void AddAll(PageAhead& ahead, const std::vector<std::string>& pages, const std::
         takeBack();
 }
 
+// A book of many short pages through `ahead`, its batches taken back unread.
+void AddAllUnread(PageAhead& ahead, uint32_t seed) {
+    AddAll(ahead, Pages(3000, seed, 300), [&] {
+        ahead.Oldest(); // once the looker has looked, it has named itself
+        ahead.Done();
+    });
+}
+
 class PageAheadBothWays : public testing::TestWithParam<bool> {};
 
 INSTANTIATE_TEST_SUITE_P(PageAhead, PageAheadBothWays, testing::Values(true, false),
@@ -85,8 +91,7 @@ INSTANTIATE_TEST_SUITE_P(PageAhead, PageAheadBothWays, testing::Values(true, fal
                          });
 
 TEST_P(PageAheadBothWays, PagesComeBackInOrderWithTheirAnswers) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
+    const PagePrefilter& filter = Qz();
     // Pages of a dictionary (a few hundred bytes: batches end at their page count), ordinary ones
     // (batches end at their bytes), and some longer than a batch.
     std::vector<std::string> pages = Pages(5000, 7, 300);
@@ -150,11 +155,9 @@ TEST_P(PageAheadBothWays, PagesComeBackInOrderWithTheirAnswers) {
 }
 
 TEST_P(PageAheadBothWays, DroppedWithBatchesOnTheirWay) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
     const std::vector<std::string> pages = Pages(60, 11, 40000);
     for (size_t stopAt = 0; stopAt < pages.size(); stopAt += 7) {
-        PageAhead ahead(filter, GetParam());
+        PageAhead ahead(Qz(), GetParam());
         auto takeBack = [&] {
             ahead.Oldest();
             ahead.Done();
@@ -166,9 +169,7 @@ TEST_P(PageAheadBothWays, DroppedWithBatchesOnTheirWay) {
 }
 
 TEST(PageAhead, OneBatchIsLookedAtWithoutASecondThread) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
-    PageAhead ahead(filter, true);
+    PageAhead ahead(Qz(), true);
     for (int32_t p = 0; p < 100; ++p)
         Add(ahead, "a short page qz", p, [] { FAIL() << "one batch holds them all"; });
     ahead.Hand();
@@ -188,15 +189,8 @@ std::chrono::nanoseconds ProcessCpu() {
 }
 
 TEST(PageAhead, IdleLookerSleeps) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
-    PageAhead ahead(filter, true);
-    const std::vector<std::string> pages = Pages(3000, 3, 300);
-    auto takeBack = [&] {
-        ahead.Oldest();
-        ahead.Done();
-    };
-    AddAll(ahead, pages, takeBack);
+    PageAhead ahead(Qz(), true);
+    AddAllUnread(ahead, 3);
     ASSERT_TRUE(ahead.Looker());
     // Nothing more is handed over: the looker waits, and a waiting thread costs no CPU.
     const auto before = ProcessCpu();
@@ -219,15 +213,8 @@ std::optional<uint64_t> BlockedSignalsOf(const std::string& name) {
 }
 
 TEST(PageAhead, LookerKeepsOutOfTheHostsSignals) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
-    PageAhead ahead(filter, true);
-    const std::vector<std::string> pages = Pages(3000, 5, 300);
-    auto takeBack = [&] {
-        ahead.Oldest(); // once the looker has looked, it has named itself
-        ahead.Done();
-    };
-    AddAll(ahead, pages, takeBack);
+    PageAhead ahead(Qz(), true);
+    AddAllUnread(ahead, 5);
     ASSERT_TRUE(ahead.Looker());
     std::optional<uint64_t> blocked = BlockedSignalsOf("tavrin-search");
     ASSERT_TRUE(blocked.has_value()) << "the looking thread is named";
@@ -244,9 +231,7 @@ void* FailAt(size_t size) {
 }
 
 TEST(PageAhead, BlockThatCannotBeHadLeavesTheBatchAsItWas) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
-    PageAhead ahead(filter, false);
+    PageAhead ahead(Qz(), false);
     unsigned char* block = ahead.Room(100);
     ASSERT_NE(block, nullptr);
     const size_t huge = PageAhead::kBatchBytes * 3;
@@ -261,8 +246,7 @@ TEST(PageAhead, BlockThatCannotBeHadLeavesTheBatchAsItWas) {
 // Blocks are kept from one search to the next, but never handed to a search whose allocator is a
 // test's: the kept blocks do not hide memory that cannot be had.
 TEST(PageAhead, KeptBlocksServeTheNextSearchButNotAFailingAllocator) {
-    const Needle needle("qz");
-    const PagePrefilter filter = needle.Filter();
+    const PagePrefilter& filter = Qz();
     unsigned char* first = nullptr;
     {
         PageAhead ahead(filter, false);
