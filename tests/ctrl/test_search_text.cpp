@@ -23,6 +23,14 @@ int Search(const std::string& text, const std::string& page, int matchCase = 1) 
     return SearchPageText(text.c_str(), block.get(), static_cast<unsigned>(page.size()), matchCase);
 }
 
+// The line-by-line reading's answer, as the search gives it.
+int Reference(const std::string& text, const std::string& page, int matchCase) {
+    return search_ref::SearchPage(text, reinterpret_cast<const unsigned char*>(page.data()), page.size(),
+                                  matchCase != 0)
+               ? 1
+               : 0;
+}
+
 std::string Seq(std::initializer_list<int> bytes) {
     std::string s;
     for (int b : bytes)
@@ -150,13 +158,9 @@ TEST_P(EveryScanWidth, TextAtEveryPlaceOfALongPage) {
                 page.insert(at, split && needle.size() > 1
                                     ? needle.substr(0, 1) + Seq({0xFF, 0x05, 9}) + needle.substr(1)
                                     : needle);
-                for (int matchCase = 0; matchCase < 2; ++matchCase) {
-                    bool expected =
-                        search_ref::SearchPage(needle, reinterpret_cast<const unsigned char*>(page.data()),
-                                               page.size(), matchCase != 0);
-                    ASSERT_EQ(Search(needle, page, matchCase), expected ? 1 : 0)
+                for (int matchCase = 0; matchCase < 2; ++matchCase)
+                    ASSERT_EQ(Search(needle, page, matchCase), Reference(needle, page, matchCase))
                         << testing::PrintToString(needle) << " at " << at << " split " << split;
-                }
             }
         }
     }
@@ -176,10 +180,9 @@ TEST_P(EveryScanWidth, OnRandomPages) {
             page.insert(at, needle.substr(0, cut) + random.Sequence() + needle.substr(cut));
         }
         for (int matchCase = 0; matchCase < 2; ++matchCase) {
-            bool expected = search_ref::SearchPage(
-                needle, reinterpret_cast<const unsigned char*>(page.data()), page.size(), matchCase != 0);
+            const int expected = Reference(needle, page, matchCase);
             found += expected;
-            ASSERT_EQ(Search(needle, page, matchCase), expected ? 1 : 0)
+            ASSERT_EQ(Search(needle, page, matchCase), expected)
                 << "round " << round << " matchCase " << matchCase << " needle "
                 << testing::PrintToString(needle) << " page " << testing::PrintToString(page);
         }
@@ -207,12 +210,7 @@ TEST(SearchAgreesWithLineReading, PagesCutAtEveryByte) {
             std::string part = page.substr(0, cut);
             for (const char* needle : {"A", "ab", "cat", "B"})
                 for (int matchCase = 0; matchCase < 2; ++matchCase)
-                    ASSERT_EQ(Search(needle, part, matchCase),
-                              search_ref::SearchPage(needle,
-                                                     reinterpret_cast<const unsigned char*>(part.data()),
-                                                     part.size(), matchCase != 0)
-                                  ? 1
-                                  : 0)
+                    ASSERT_EQ(Search(needle, part, matchCase), Reference(needle, part, matchCase))
                         << testing::PrintToString(part) << " / " << needle;
         }
     }
