@@ -27,6 +27,14 @@ class UserCatalogs : public UserWorld {
         ASSERT_TRUE(StartUser());
         ASSERT_NE(Find("A"), nullptr);
     }
+    // The shelf above, started again with one more registered book "E" (e.ebd) named `name`.
+    void StartShelfWithE(std::string* path, const char* name = "E", unsigned caps = 0) {
+        StartShelf();
+        *path = AddBook("e.ebd", "E", name, 0xFF, caps);
+        regbooks::Register("E", *path, books_);
+        DestroyControl();
+        ASSERT_TRUE(StartUser());
+    }
     bool booksMade_ = false;
 };
 
@@ -186,11 +194,8 @@ TEST_F(UserCatalogs, ABookAlreadyOnTheShelfIsMovedIntoItsCatalogNotShownTwice) {
 }
 
 TEST_F(UserCatalogs, ABookNotRegisteredIsOpenedFromItsPathsWithItsDriversNameNow) {
-    StartShelf();
-    std::string path = AddBook("e.ebd", "E", "Old name", 0xFF, CBI_CAP_CONTENTS);
-    regbooks::Register("E", path, books_);
-    DestroyControl();
-    ASSERT_TRUE(StartUser());
+    std::string path;
+    StartShelfWithE(&path, "Old name", CBI_CAP_CONTENTS);
     HTREEITEM u = UserCatalog(Shelf().Root(), "U", 10);
     MoveInto(Find("Old name"), u);
     ASSERT_TRUE(Save());
@@ -208,11 +213,8 @@ TEST_F(UserCatalogs, ABookNotRegisteredIsOpenedFromItsPathsWithItsDriversNameNow
 }
 
 TEST_F(UserCatalogs, ABookGoneBetweenRunsIsLeftOutKeptAndBackWithItsFile) {
-    StartShelf();
-    std::string path = AddBook("e.ebd", "E", "E");
-    regbooks::Register("E", path, books_);
-    DestroyControl();
-    ASSERT_TRUE(StartUser());
+    std::string path;
+    StartShelfWithE(&path);
     HTREEITEM u = UserCatalog(Shelf().Root(), "U", 10);
     MoveInto(Find("E"), u);
     UserCatalog(u, "After", 11);
@@ -237,11 +239,8 @@ TEST_F(UserCatalogs, ABookGoneBetweenRunsIsLeftOutKeptAndBackWithItsFile) {
 
 // A catalog whose only book cannot be opened keeps it too, nested inside another user catalog.
 TEST_F(UserCatalogs, ACatalogHoldingOnlyAnAbsentBookKeepsIt) {
-    StartShelf();
-    std::string path = AddBook("e.ebd", "E", "E");
-    regbooks::Register("E", path, books_);
-    DestroyControl();
-    ASSERT_TRUE(StartUser());
+    std::string path;
+    StartShelfWithE(&path);
     HTREEITEM u = UserCatalog(Shelf().Root(), "U", 10);
     HTREEITEM inner = UserCatalog(u, "Inner U", 11);
     MoveInto(Find("E"), inner);

@@ -20,11 +20,10 @@ std::string GoodBlock(const char* name, DWORD stamp) {
 }
 
 TEST(UserCatalogReader, TheSignatureIsKs2InAnyCaseAndNothingShorter) {
-    EXPECT_TRUE(Read(Header("KS2")).whole);
-    EXPECT_TRUE(Read(Header("ks2")).whole);
-    EXPECT_TRUE(Read(Header("kS2")).whole);
-    EXPECT_FALSE(Read(Header("KS")).whole);
-    EXPECT_FALSE(Read(Header("KS3")).whole);
+    for (const char* good : {"KS2", "ks2", "kS2"})
+        EXPECT_TRUE(Read(Header(good)).whole) << good;
+    for (const char* bad : {"KS", "KS3"})
+        EXPECT_FALSE(Read(Header(bad)).whole) << bad;
     std::string wrongMagic = Header();
     wrongMagic[3] = 'B';
     EXPECT_FALSE(Read(wrongMagic).whole);
