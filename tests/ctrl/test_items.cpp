@@ -80,9 +80,7 @@ TEST_F(Items, CatalogKeysChooseTheirImageGroups) {
 TEST_F(Items, TrunkStatusPicksTheOfflineColumnsExceptForRootAndDictionaries) {
     ctrl_->SetTrunkStatus(0);
     HTREEITEM root = Add(PlainNode(NODE_ROOT));
-    auto* dictNode = new TreeNode;
-    dictNode->nKind = NODE_DICT; // no record: freeing a record-less book node frees just the node
-    HTREEITEM dict = Add(dictNode);
+    HTREEITEM dict = Add(PlainNode(NODE_DICT)); // no record: freeing it frees just the node
     HTREEITEM chapter = Add(PlainNode(NODE_CHAPTER));
     HTREEITEM cat1 = Add(CatalogNode("1"));
     EXPECT_EQ(Image(root), Expected(0, 0));
@@ -98,13 +96,8 @@ TEST_F(Items, TrunkStatusPicksTheOfflineColumnsExceptForRootAndDictionaries) {
 TEST_F(Items, BooksInCatalogSixShowGroupFiveAndKindsAboveFiveKeepTheirImages) {
     HTREEITEM six = Add(CatalogNode("6"), nullptr, 1);
     HTREEITEM other = Add(CatalogNode("7"), nullptr, 1);
-    auto book = [] {
-        auto* n = new TreeNode;
-        n->nKind = NODE_BOOK;
-        return n;
-    };
-    HTREEITEM inSix = Add(book(), six);
-    HTREEITEM inOther = Add(book(), other);
+    HTREEITEM inSix = Add(PlainNode(NODE_BOOK), six);
+    HTREEITEM inOther = Add(PlainNode(NODE_BOOK), other);
     EXPECT_EQ(Image(inSix), Expected(5, 0));
     EXPECT_EQ(Image(inOther), Expected(1, 0));
     ctrl_->SetTrunkStatus(0);
@@ -112,22 +105,14 @@ TEST_F(Items, BooksInCatalogSixShowGroupFiveAndKindsAboveFiveKeepTheirImages) {
     ctrl_->SetItemImages(inOther, 0);
     EXPECT_EQ(Image(inSix), Expected(5, 2)); // group 5 has one picture in every column
     EXPECT_EQ(Image(inOther), Expected(1, 2));
-    auto* odd = new TreeNode;
-    odd->nKind = 9;
-    HTREEITEM item = ctrl_->AddOneItem(nullptr, "odd", TVI_LAST, &g_imageIndex[7], odd, 0);
+    HTREEITEM item = ctrl_->AddOneItem(nullptr, "odd", TVI_LAST, &g_imageIndex[7], PlainNode(9), 0);
     ctrl_->SetItemImages(item, 1);
     EXPECT_EQ(Image(item), g_imageIndex[7]);
 }
 
 // A book opened through a driver library the way registration does it: one library load per book.
-class BookFreeing : public ShelfWorld {
+class BookFreeing : public Items {
   protected:
-    void SetUp() override {
-        ShelfWorld::SetUp();
-        AddDriver("Books.Dll");
-        ASSERT_TRUE(CreateControl());
-    }
-
     HTREEITEM AddBook(const std::string& driverPath, const char* bookPath, unsigned caps) {
         testdrv::Driver drv(driverPath);
         drv.AddBook(bookPath);
@@ -208,11 +193,7 @@ TEST_F(BookFreeing, DeleteKeepingNodesFreesNothingAndTheControlsEndClosesEveryBo
     EXPECT_EQ(drv.MisuseCount(), 0);
 }
 
-class Messages : public ShelfWorld {};
-
-TEST_F(Messages, ShowMessageTakesItsTextAndCaptionFromTheStringTable) {
-    AddDriver("Books.Dll");
-    ASSERT_TRUE(CreateControl());
+TEST_F(Items, ShowMessageTakesItsTextAndCaptionFromTheStringTable) {
     ui_.AnswerMessageBox(IDOK, "This catalog  has already existed.");
     ctrl_->ShowMessage(13);
     plat::SetUserLanguage(0x0804);
