@@ -197,7 +197,6 @@ struct FakePages {
     int32_t written = -2; // -2: what was copied
     int32_t askedSize = -1;
     int itemToPageCalls = 0;
-    CBI_HITEM lastItemAsked = 0;
 };
 FakePages g_fake;
 
@@ -205,7 +204,6 @@ CbiTable FakeTable() {
     CbiTable cbi{};
     cbi.CBIVPItemToPage = [](CBI_HBOOK, CBI_HITEM item) -> int32_t {
         ++g_fake.itemToPageCalls;
-        g_fake.lastItemAsked = item;
         return item == 1 ? g_fake.entryPage : g_fake.childPage;
     };
     cbi.CBIVPGetChildItem = [](CBI_HBOOK, CBI_HITEM) -> CBI_HITEM { return g_fake.child; };

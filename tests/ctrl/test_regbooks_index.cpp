@@ -45,8 +45,7 @@ TEST_F(ClassIndex, AgreesOnPrefixesCaseSectionsAndLongValues) {
     Raw(Sys().Root(), "NoSection", "x.ebd=1" + lf + "[BOOK]" + lf + "y.ebd=1");
     Sys().Add(Sys().Root(), "NoPage");
     ASSERT_TRUE(Start());
-    HTREEITEM user = AddUserCatalog(Ctrl().Root(), "User", CATA_USER, "user", 0, 0, TVI_FIRST);
-    (void)user;
+    AddUserCatalog(Ctrl().Root(), "User", CATA_USER, "user", 0, 0, TVI_FIRST);
     tavrin::ClassCatalogIndex index = Built();
     for (const char* name : {"abc.ebd", "ABC.ebd", "abc", "a", "ab", "abc.ebdx", "long.ebd", "x", "late.ebd",
                              "junk.ebd", "cr.ebd", "zz.ebd", "x.ebd", "y.ebd", "", "=", "BOOKS", "[BOOKS]"})
