@@ -2,30 +2,23 @@
 // shelf, the native book driver found through "DriverPath", the dictionary library with its
 // configuration, the SQLite registry store; then the same through the reference host and the registry
 // tool as separate programs.
-#include "support/shelf_world.h"
-
-#include "commctrl.h"
-#include "shelf/records.h"
+#include "test_regbooks_world.h"
 
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 using namespace world;
+using regbooks::KeyExists;
+using regbooks::kRoot;
+using regbooks::SetValue;
 
 namespace {
 
-const std::string kRoot = "SOFTWARE\\Velmoran\\ZavikDic";
 const std::filesystem::path kSample = TAVRIN_REG_SAMPLE_SHELF_DIR;
 const std::vector<std::string> kBooks = {"english-dict.ebd", "river-journey.ebd", "river-towns.ebd",
                                          "tang-poems.ebd"};
-
-class RegCtrl : public TestCtrl {
-  public:
-    HTREEITEM Root() const { return m_hRoot; }
-};
 
 // The host folder holds the sample shelf's "Books.Dll", "Tavrin.Sys" and dictionary library; the book
 // driver is in "drivers", the books in "books".
@@ -42,21 +35,6 @@ class EndToEnd : public ShelfWorld {
             std::filesystem::copy_file(kSample / book, dir_ / "books" / book);
         SetValue("SOFTWARE\\Velmoran\\ZavikIB\\SysInfo", "DriverPath", (dir_ / "drivers").string());
     }
-    static void SetValue(const std::string& key, const char* name, const std::string& data) {
-        HKEY k = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size()));
-        RegCloseKey(k);
-    }
-    bool Start() {
-        ctrl_ = std::make_unique<RegCtrl>();
-        CRect rc(0, 0, 300, 500);
-        return ctrl_->Create(WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS, rc, CWnd::FromHandle(host_), 77) !=
-               FALSE;
-    }
     std::string ParentOf(const std::string& text) const {
         HTREEITEM item = Find(text);
         return item ? Text(TreeView_GetParent(Tree(), item)) : "<not on the shelf>";
@@ -67,7 +45,7 @@ class EndToEnd : public ShelfWorld {
 };
 
 TEST_F(EndToEnd, RegisterRestartRepointAndRemove) {
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(CreateControl());
     ASSERT_NE(Find("Unclassified"), nullptr);
     EXPECT_EQ(Find("Tang Poems"), nullptr);
 
@@ -81,7 +59,7 @@ TEST_F(EndToEnd, RegisterRestartRepointAndRemove) {
 
     // A new start puts every book into the catalog that lists it.
     DestroyControl();
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(CreateControl());
     EXPECT_EQ(ParentOf("Pocket English Dictionary"), "Dictionaries");
     EXPECT_EQ(ParentOf("Tang Poems"), "Classical Poetry");
     EXPECT_EQ(ParentOf("A Journey Down the River"), "E-books");
@@ -114,14 +92,14 @@ TEST_F(EndToEnd, RegisterRestartRepointAndRemove) {
     EXPECT_EQ(Find("Tang Poems"), nullptr);
     DestroyControl();
     EXPECT_EQ(plat::LoadedModuleCount(), 0u) << "every library load was released";
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(CreateControl());
     EXPECT_EQ(Find("Tang Poems"), nullptr);
     EXPECT_NE(Find("Pocket English Dictionary"), nullptr);
 }
 
 TEST_F(EndToEnd, DictionaryTheLibraryDoesNotServeStaysOff) {
     std::ofstream(dir_ / "ZavikApi.ini", std::ios::trunc) << "dict 0x00030201\n";
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(CreateControl());
     TreeView_SelectItem(Tree(), Find("Unclassified"));
     ui_.ChooseFiles((dir_ / "books").string(), {"english-dict.ebd", "river-towns.ebd"});
     // Its driver reads the gazetteer, but the dictionary library does not list it: the user is told
@@ -132,9 +110,7 @@ TEST_F(EndToEnd, DictionaryTheLibraryDoesNotServeStaysOff) {
     ctrl_->AddBook();
     EXPECT_NE(Find("Pocket English Dictionary"), nullptr);
     EXPECT_EQ(Find("Gazetteer of River Towns"), nullptr);
-    HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kRoot + "\\TVR-DICT-GZ-0001").c_str(), 0, KEY_READ, &key),
-              ERROR_SUCCESS);
+    EXPECT_FALSE(KeyExists(kRoot + "\\TVR-DICT-GZ-0001"));
     EXPECT_EQ(plat::LoadedModuleCount(), 2u) << "the shelf driver and the dictionary's driver only";
 }
 
