@@ -143,71 +143,69 @@ TEST_F(EbookInspect, ForgivesWhatReadersForgive) {
     EXPECT_EQ(facts->pageCount, 2u);
 }
 
-TEST_F(EbookInspect, RefusesDamagedAndHostileContainers) {
-    EXPECT_FALSE(InspectBytes("PK\x03\x04 this is not a zip file"));
-    EXPECT_FALSE(InspectBytes(""));
-
-    Inspect(epubtest::Epub3());
-    EXPECT_FALSE(InspectBytes(bytes_.substr(0, bytes_.size() - 30))) << "truncated central directory";
-
-    std::string corrupt = bytes_; // a flipped byte inside the first chapter's compressed data
-    size_t at = corrupt.find("OEBPS/text/ch1.xhtml");
-    ASSERT_NE(at, std::string::npos);
-    corrupt[at + 20 + 10] = static_cast<char>(corrupt[at + 20 + 10] ^ 0x55);
-    EXPECT_FALSE(InspectBytes(corrupt));
-
-    epubtest::Files climbing = epubtest::Epub3();
-    climbing.push_back({"OEBPS/../../escape.txt", "x"});
-    EXPECT_FALSE(Inspect(climbing));
-    EXPECT_NE(error_.find("leaves the container"), std::string::npos) << error_;
-
-    epubtest::Files absolute = epubtest::Epub3();
-    absolute.push_back({"/tmp/absolute.txt", "x"});
-    EXPECT_FALSE(Inspect(absolute));
-}
-
-TEST_F(EbookInspect, RefusesEntriesThatInflateBeyondTheirDeclaredSizeOrTheLimitAndTooManyEntries) {
-    epubtest::BookSpec spec;
-    spec.filler = std::string(200000, 'z');
-    Inspect(epubtest::Epub3(spec));
-    std::string lying = bytes_;
-    ASSERT_TRUE(epubtest::PatchDeclaredSize(lying, "OEBPS/text/ch1.xhtml", 1000));
-    EXPECT_FALSE(InspectBytes(lying));
-
-    std::string huge = bytes_;
+// Each damaged or hostile book is refused with what is wrong with it.
+TEST_F(EbookInspect, RefusesDamagedAndHostileBooksSayingWhy) {
+    auto zipped = [this](const epubtest::Files& files) {
+        EXPECT_TRUE(epubtest::WriteZip(tmp_.File("book.epub"), files));
+        return epubtest::ReadFile(tmp_.File("book.epub"));
+    };
+    auto adding = [&](epubtest::Files files, epubtest::Entry entry) {
+        files.push_back(std::move(entry));
+        return zipped(files);
+    };
+    auto withPackage = [&](const char* text) {
+        epubtest::Files files = epubtest::Epub3();
+        epubtest::FindEntry(files, "OEBPS/content.opf")->data = text;
+        return zipped(files);
+    };
+    epubtest::BookSpec longSpec;
+    longSpec.filler = std::string(200000, 'z');
+    std::string small = zipped(epubtest::Epub3(longSpec)), huge = small;
+    ASSERT_TRUE(epubtest::PatchDeclaredSize(small, "OEBPS/text/ch1.xhtml", 1000));
     ASSERT_TRUE(epubtest::PatchDeclaredSize(huge, "OEBPS/text/ch1.xhtml", 0x7FFFFFFF));
-    EXPECT_FALSE(InspectBytes(huge));
-
-    epubtest::Files bomb = epubtest::Epub3(); // 65 MB of zeros, a few kilobytes compressed
-    bomb.push_back({"OEBPS/bomb.bin", std::string(65u << 20, '\0')});
-    EXPECT_FALSE(Inspect(bomb));
-    EXPECT_LT(bytes_.size(), 1u << 20);
-    EXPECT_NE(error_.find("larger than"), std::string::npos) << error_;
-
+    const std::string good = zipped(epubtest::Epub3());
+    std::string corrupt = good; // a flipped byte inside the first chapter's compressed data
+    const size_t at = corrupt.find("OEBPS/text/ch1.xhtml") + 20 + 10;
+    corrupt[at] = static_cast<char>(corrupt[at] ^ 0x55);
     epubtest::Files many = epubtest::Epub2();
     for (int i = 0; i < 10000; ++i)
         many.push_back({"book/x/" + std::to_string(i), ""});
-    EXPECT_FALSE(Inspect(many));
-    EXPECT_NE(error_.find("too many"), std::string::npos) << error_;
-}
-
-TEST_F(EbookInspect, RefusesMissingOrBrokenPackages) {
-    epubtest::Files missing = epubtest::Epub3();
-    epubtest::RemoveEntry(missing, "OEBPS/content.opf");
-    EXPECT_FALSE(Inspect(missing));
-
-    epubtest::Files garbage = epubtest::Epub3();
-    epubtest::FindEntry(garbage, "OEBPS/content.opf")->data = "<<<< not a package at all";
-    EXPECT_FALSE(Inspect(garbage));
-
-    epubtest::Files notPackage = epubtest::Epub3();
-    epubtest::FindEntry(notPackage, "OEBPS/content.opf")->data = "<html><body>hello</body></html>";
-    EXPECT_FALSE(Inspect(notPackage));
-
+    epubtest::Files noPackage = epubtest::Epub3();
+    epubtest::RemoveEntry(noPackage, "OEBPS/content.opf");
     epubtest::Files emptySpine = epubtest::Epub2();
     std::string& opf = epubtest::FindEntry(emptySpine, "book/package.opf")->data;
-    opf.replace(opf.find("<itemref"), opf.find("</spine>") - opf.find("<itemref"), "");
-    EXPECT_FALSE(Inspect(emptySpine));
+    opf.erase(opf.find("<itemref"), opf.find("</spine>") - opf.find("<itemref"));
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* says;
+    } cases[] = {
+        {"not a zip", "PK\x03\x04 this is not a zip file", "it is not a zip container"},
+        {"truncated central directory", good.substr(0, good.size() - 30), "it is not a zip container"},
+        {"damaged chapter", corrupt, "the zip entry OEBPS/text/ch1.xhtml is damaged"},
+        {"climbing entry", adding(epubtest::Epub3(), {"OEBPS/../../escape.txt", "x"}),
+         "the zip entry OEBPS/../../escape.txt leaves the container"},
+        {"absolute entry", adding(epubtest::Epub3(), {"/tmp/absolute.txt", "x"}),
+         "the zip entry /tmp/absolute.txt leaves the container"},
+        {"size declared too small", small, "does not inflate to the size it declares"},
+        {"size declared huge", huge, "ch1.xhtml is larger than 64 MB once inflated"},
+        {"65 MB of zeros", adding(epubtest::Epub3(), {"OEBPS/bomb.bin", std::string(65u << 20, '\0')}),
+         "the zip entry OEBPS/bomb.bin is larger than 64 MB once inflated"},
+        {"too many entries", zipped(many), "has more than 10000 entries"},
+        {"no package", zipped(noPackage), "the book has no package document"},
+        {"garbage package", withPackage("<<<< not a package at all"),
+         "the package document is not a package: OEBPS/content.opf"},
+        {"html package", withPackage("<html><body>hello</body></html>"),
+         "the package document is not a package: OEBPS/content.opf"},
+        {"empty spine", zipped(emptySpine), "book/package.opf names no page that the book holds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(InspectBytes(c.bytes));
+        EXPECT_NE(error_.find(c.says), std::string::npos) << error_;
+    }
+    EXPECT_LT(cases[7].bytes.size(), 1u << 20) << "the zeros are a few kilobytes compressed";
+    EXPECT_FALSE(InspectBytes(""));
 }
 
 // EPUB 3 contents come from the toc nav, with fragments mapped to their document's page; EPUB 2
