@@ -13,7 +13,6 @@ class MoveDrag : public MoveWorld {
   protected:
     void SetUp() override {
         MoveWorld::SetUp();
-        StartShelf();
         imageLists_ = plat::ImageListCount();
     }
 

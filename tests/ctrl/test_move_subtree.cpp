@@ -31,7 +31,6 @@ class MoveSubtree : public MoveWorld {
   protected:
     void SetUp() override {
         MoveWorld::SetUp();
-        StartShelf();
         // "Mine" holds B (open on its contents), C, the dictionary D and the catalog "Inner" with A.
         root_ = Ctrl().Root();
         mine_ = UserCatalog(root_, "Mine");

@@ -26,6 +26,7 @@ class MoveWorld : public contents::ContentsWorld {
     void SetUp() override {
         ContentsWorld::SetUp();
         plat::UseManualClock(true);
+        StartShelf();
     }
     void TearDown() override {
         DestroyControl();
@@ -33,8 +34,8 @@ class MoveWorld : public contents::ContentsWorld {
         ContentsWorld::TearDown();
     }
 
-    // "Books" (key 2) holds the books A, B and C, "Others" (key 3) the book D; each book has the
-    // contents entries "One" and "Two". User catalogs are added by the tests.
+    // Every test's shelf: "Books" (key 2) holds the books A, B and C, "Others" (key 3) the book D; each
+    // book has the contents entries "One" and "Two". User catalogs are added by the tests.
     void StartShelf() {
         AddCatalog(Sys().Root(), "Books", "2", {"a.ebd=0", "b.ebd=0", "c.ebd=0"});
         AddCatalog(Sys().Root(), "Others", "3", {"d.ebd=0"});
