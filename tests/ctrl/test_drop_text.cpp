@@ -227,29 +227,22 @@ TEST_F(DropText, OffTheItemsTheHighlightStaysAndTheDropGoesToIt) {
 }
 
 TEST_F(DropText, ABookOrDictionaryGetsTheTextOnceWithItsHandleAndNoNotice) {
+    ASSERT_NE(Handle(dict_), Handle(book_));
     Over(OnLabel(linked_), "caf\xE9");
-    plat::DropText(Tree(), OnLabel(book_), "caf\xE9");
-    ASSERT_EQ(Drops().size(), 1u);
-    EXPECT_EQ(Drops()[0].bookHandle, Handle(book_));
-    EXPECT_EQ(Drops()[0].text, "caf\xE9") << "the bytes as the data carries them, in the active code page";
-    EXPECT_EQ(ReceivedOf(WM_SHELF_DROPTEXT), 1u);
-    EXPECT_EQ(ReceivedOf(WM_SHELF_NOTIFY), 0u);
-    EXPECT_EQ(Selected(), book_);
-    EXPECT_EQ(DropTarget(), nullptr);
-
-    plat::DropText(Tree(), OnLabel(dict_), "abbey");
-    ASSERT_EQ(Drops().size(), 2u);
-    EXPECT_EQ(Drops()[1].bookHandle, Handle(dict_));
-    EXPECT_NE(Handle(dict_), Handle(book_));
-    EXPECT_EQ(Drops()[1].text, "abbey");
-    EXPECT_EQ(Selected(), dict_);
-    EXPECT_EQ(ReceivedOf(WM_SHELF_NOTIFY), 0u);
-
-    // An empty text is handed on as it came: what to make of it is the host's affair.
-    plat::DropText(Tree(), OnLabel(book_), "");
-    ASSERT_EQ(Drops().size(), 3u);
-    EXPECT_EQ(Drops()[2].bookHandle, Handle(book_));
-    EXPECT_EQ(Drops()[2].text, "");
+    // The bytes as the data carries them, in the active code page; an empty text is handed on as it
+    // came: what to make of it is the host's affair.
+    const std::pair<HTREEITEM, std::string> drops[] = {{book_, "caf\xE9"}, {dict_, "abbey"}, {book_, ""}};
+    for (size_t i = 0; i < std::size(drops); ++i) {
+        const auto& [item, text] = drops[i];
+        plat::DropText(Tree(), OnLabel(item), text);
+        ASSERT_EQ(Drops().size(), i + 1) << "drop " << i;
+        EXPECT_EQ(Drops()[i].bookHandle, Handle(item)) << "drop " << i;
+        EXPECT_EQ(Drops()[i].text, text) << "drop " << i;
+        EXPECT_EQ(ReceivedOf(WM_SHELF_DROPTEXT), i + 1) << "drop " << i;
+        EXPECT_EQ(ReceivedOf(WM_SHELF_NOTIFY), 0u) << "drop " << i;
+        EXPECT_EQ(Selected(), item) << "drop " << i;
+        EXPECT_EQ(DropTarget(), nullptr) << "drop " << i;
+    }
 }
 
 TEST_F(DropText, DataWithoutCfTextIsNeverDelivered) {
