@@ -95,16 +95,25 @@ TEST(ShelfLookup, Sections) {
     EXPECT_EQ(settings::ShelfLookup(PageOf("x [CONFIG]|ID=2"), "CONFIG", "ID"), "2");
 }
 
-TEST(SettingsCheck, RefusesWhatWouldBreakLinesOrSections) {
+TEST(SettingsCheck, RefusesWhatWouldBreakLinesOrSectionsAndSaysWhich) {
     EXPECT_EQ(settings::Check({{"CONFIG", {{"ID", "1"}}}}), "");
-    EXPECT_NE(settings::Check({{"CONFIG",
-                                {{"ID", "a\xFF"
-                                        "b"}}}}),
-              "");
-    EXPECT_NE(settings::Check({{"CONFIG", {{"ID", "a\rb"}}}}), "");
-    EXPECT_NE(settings::Check({{"CONFIG", {{"I=D", "1"}}}}), "");
-    EXPECT_NE(settings::Check({{"CON]FIG", {}}}), "");
-    EXPECT_NE(settings::Check({{"CONFIG", {{"", "1"}}}}), "");
+    const struct {
+        settings::Text text;
+        const char* says;
+    } cases[] = {
+        {{{"CONFIG",
+           {{"ID", "a\xFF"
+                   "b"}}}},
+         "the value of ID may not hold a line end"},
+        {{{"CONFIG", {{"ID", "a\rb"}}}}, "the value of ID may not hold a line end"},
+        {{{"CONFIG", {{"I=D", "1"}}}}, "the key \"I=D\" may not be empty or hold [, ], ="},
+        {{{"CON]FIG", {}}}, "the section name \"CON]FIG\" may not be empty"},
+        {{{"CONFIG", {{"", "1"}}}}, "the key \"\" may not be empty"},
+    };
+    for (const auto& c : cases) {
+        const std::string said = settings::Check(c.text);
+        EXPECT_NE(said.find(c.says), std::string::npos) << c.says << ": " << said;
+    }
 }
 
 } // namespace
