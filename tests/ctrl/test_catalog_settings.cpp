@@ -197,6 +197,7 @@ struct FakePages {
     int32_t written = -2; // -2: what was copied
     int32_t askedSize = -1;
     int itemToPageCalls = 0;
+    CBI_HITEM lastItemAsked = 0;
 };
 FakePages g_fake;
 
@@ -204,6 +205,7 @@ CbiTable FakeTable() {
     CbiTable cbi{};
     cbi.CBIVPItemToPage = [](CBI_HBOOK, CBI_HITEM item) -> int32_t {
         ++g_fake.itemToPageCalls;
+        g_fake.lastItemAsked = item;
         return item == 1 ? g_fake.entryPage : g_fake.childPage;
     };
     cbi.CBIVPGetChildItem = [](CBI_HBOOK, CBI_HITEM) -> CBI_HITEM { return g_fake.child; };
@@ -254,6 +256,7 @@ TEST_F(SettingsPageReading, EntryWithoutPageUsesItsFirstChildsPageIfAny) {
     g_fake.child = 7;
     g_fake.childPage = 3;
     EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), 3);
+    EXPECT_EQ(g_fake.lastItemAsked, 7u) << "the page of the first child";
     g_fake.childPage = -1;
     EXPECT_EQ(tavrin::SettingsPageNumber(FakeTable(), 1, 1), std::nullopt);
     g_fake.child = 0;
