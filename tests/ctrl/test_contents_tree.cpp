@@ -102,8 +102,7 @@ class ContentsPage : public ContentsLevels {};
 
 TEST_F(ContentsPage, FirstEntryOfALevelBearingTheNameIsHiddenWhenTheBookAsks) {
     Entry(path_, 0, kContentsPage); // path_ has caps 0x80 only: shown
-    ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
-    std::string hiding = (dir_ / "h.ebd").string();
+    std::string hiding = ContentsBook("h.ebd", "H1", "Hiding", CBI_CAP_CONTENTS | CBI_CAP_HIDE_CONTENTS_PAGE);
     Entry(hiding, 0, kContentsPage);
     uint32_t chapter = Entry(hiding, 0, "Chapter");
     Entry(hiding, chapter, kContentsPage);
