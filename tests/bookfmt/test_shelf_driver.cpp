@@ -3,7 +3,6 @@
 #include "support/book_test_support.h"
 
 #include "bookc/build.h"
-#include "bookfmt/writer.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <set>
 #include <sstream>
 #include <string>

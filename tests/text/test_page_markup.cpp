@@ -15,7 +15,6 @@
 #include <memory>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -210,7 +209,6 @@ TEST(PageMarkupTable, IsTheDocumentedTable) {
         EXPECT_EQ(form.longer, d.longer);
     }
     EXPECT_EQ(named, 13) << "the codes the document names";
-    EXPECT_EQ(TvrSequenceFormOf(TVR_LINE_BREAK).length, 2u);
 }
 
 TEST(PageMarkupTable, EveryCodeIsReadAlikeByEveryReader) {

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <sched.h>
