@@ -55,8 +55,7 @@ TEST_F(EbookReasons, ARefusedFileGives0AndSaysWhatIsWrongWithIt) {
     epubtest::Files noPackage = epubtest::Epub3(Spec("NoPackage"));
     epubtest::RemoveEntry(noPackage, "OEBPS/content.opf");
     epubtest::RemoveEntry(noPackage, "META-INF/container.xml");
-    const std::string big = tmp_.File("big.epub");
-    epubtest::WriteFile(big, "PK");
+    const std::string big = tmp_.Write("big.epub", "PK");
     ASSERT_EQ(truncate(big.c_str(), (256 << 20) + 1), 0);
     epubtest::WriteFile(tmp_.File("text.epub"), "just some text");
     struct Case {

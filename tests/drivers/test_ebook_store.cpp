@@ -83,11 +83,9 @@ TEST_F(EbookDriverTest, DamagedFilesAreRefusedAndLeaveTheStoreAsItWas) {
     const auto before = Snapshot();
 
     std::vector<std::string> bad;
-    epubtest::WriteFile(tmp_.File("text.epub"), "just some text");
-    bad.push_back(tmp_.File("text.epub"));
+    bad.push_back(tmp_.Write("text.epub", "just some text"));
     std::string good = epubtest::ReadFile(tmp_.File("good.epub"));
-    epubtest::WriteFile(tmp_.File("cut.epub"), good.substr(0, good.size() / 2));
-    bad.push_back(tmp_.File("cut.epub"));
+    bad.push_back(tmp_.Write("cut.epub", good.substr(0, good.size() / 2)));
     epubtest::Files noPackage = epubtest::Epub3(Spec("NoPackage"));
     epubtest::RemoveEntry(noPackage, "OEBPS/content.opf");
     bad.push_back(Book("nopackage.epub", noPackage));
@@ -101,8 +99,7 @@ TEST_F(EbookDriverTest, DamagedFilesAreRefusedAndLeaveTheStoreAsItWas) {
     big.filler = std::string(100000, 'q');
     std::string lying = epubtest::ReadFile(Book("lies.epub", epubtest::Epub3(big)));
     ASSERT_TRUE(epubtest::PatchDeclaredSize(lying, "OEBPS/text/ch1.xhtml", 500));
-    epubtest::WriteFile(tmp_.File("lies.epub"), lying);
-    bad.push_back(tmp_.File("lies.epub"));
+    bad.push_back(tmp_.Write("lies.epub", lying));
     bad.push_back(tmp_.File("missing.epub"));
     bad.push_back(tmp_.Path()); // a folder
 

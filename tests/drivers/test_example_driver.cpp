@@ -30,10 +30,6 @@ class ExampleDriverTest : public testing::Test {
     void TearDown() override {
         if (library_) dlclose(library_);
     }
-    std::string WriteNotes(const std::string& name, const std::string& text) {
-        std::ofstream(tmp_.File(name), std::ios::binary) << text;
-        return tmp_.File(name);
-    }
 
     testfs::TempFolder tmp_;
     void* library_ = nullptr;
@@ -41,7 +37,7 @@ class ExampleDriverTest : public testing::Test {
 };
 
 TEST_F(ExampleDriverTest, ServesANotesFileAsABookWithContentsAndPages) {
-    std::string file = WriteNotes("trip.txt", "NOTES\nMy trip\nDay one\nwe left\n----\nDay two\n");
+    std::string file = tmp_.Write("trip.txt", "NOTES\nMy trip\nDay one\nwe left\n----\nDay two\n");
     ASSERT_NE(cbi_->CBICheckVersion(file.c_str()), 0);
     CBI_HBOOK book = 0;
     ASSERT_EQ(cbi_->CBIOpenBook(file.c_str(), 0, &book), 0);
@@ -82,7 +78,7 @@ TEST_F(ExampleDriverTest, ServesANotesFileAsABookWithContentsAndPages) {
 }
 
 TEST_F(ExampleDriverTest, RefusesFilesThatAreNotNotes) {
-    std::string file = WriteNotes("other.txt", "NOTE\nnot quite\n");
+    std::string file = tmp_.Write("other.txt", "NOTE\nnot quite\n");
     EXPECT_EQ(cbi_->CBICheckVersion(file.c_str()), 0);
     CBI_HBOOK book = 0xABCD;
     EXPECT_NE(cbi_->CBIOpenBook(file.c_str(), 0, &book), 0);
