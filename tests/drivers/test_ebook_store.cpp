@@ -256,10 +256,6 @@ TEST_F(EbookDriverTest, AnIndexLineWhoseFileIsGoneListsNoBookAndAnOrphanThatIsNo
     EXPECT_EQ(epubtest::ReadFile(store_ + "/quarantine/2.epub"), "an orphan the index does not name");
 }
 
-} // namespace
-
-namespace {
-
 // The sample e-books of the sample shelf, packed by the build.
 TEST_F(EbookDriverTest, TheSampleBooksAreAddedWithTheirClassesAndContents) {
     ASSERT_EQ(Add(TAVRIN_EBOOK_SAMPLE_DIR "/lantern-keeper.epub"), 1);
