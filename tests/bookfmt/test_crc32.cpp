@@ -37,24 +37,14 @@ class EveryCrcMethod : public testing::TestWithParam<CrcMethod> {
     CrcMethod previous_ = CrcMethod::Clmul512;
 };
 
-std::string MethodName(const testing::TestParamInfo<CrcMethod>& method) {
-    switch (method.param) {
-    case CrcMethod::Table:
-        return "Table";
-    case CrcMethod::Clmul128:
-        return "Clmul128";
-    case CrcMethod::Clmul256:
-        return "Clmul256";
-    case CrcMethod::Clmul512:
-        return "Clmul512";
-    }
-    return "Unknown";
-}
+const char* const kMethodNames[] = {"Table", "Clmul128", "Clmul256", "Clmul512"}; // in CrcMethod's order
 
 INSTANTIATE_TEST_SUITE_P(Crc32, EveryCrcMethod,
                          testing::Values(CrcMethod::Table, CrcMethod::Clmul128, CrcMethod::Clmul256,
                                          CrcMethod::Clmul512),
-                         MethodName);
+                         [](const testing::TestParamInfo<CrcMethod>& method) {
+                             return std::string(kMethodNames[static_cast<int>(method.param)]);
+                         });
 
 TEST_P(EveryCrcMethod, EveryLengthAndAlignmentMatchesTheDefinition) {
     EXPECT_EQ(tavrin::book::Crc32(0, "123456789", 9), 0xCBF43926u);
