@@ -107,8 +107,7 @@ TEST_F(EbookDescriptions, AFileThatIsNotTheDriversOwnIsNeverWrittenOver) {
     ASSERT_EQ(mkdir(store_.c_str(), 0755), 0);
     ASSERT_EQ(mkdir((store_ + "/descriptions").c_str(), 0755), 0);
     epubtest::WriteFile(store_ + "/descriptions/ebooks.html", "the user's own page");
-    const std::string target = tmp_.File("elsewhere.html");
-    epubtest::WriteFile(target, "somewhere else");
+    const std::string target = tmp_.Write("elsewhere.html", "somewhere else");
     testing::internal::CaptureStderr();
     ASSERT_EQ(Add(Book("a.epub", epubtest::Epub3(Spec("A", "")))), 1);
     ASSERT_EQ(Add(Book("b.epub", epubtest::Epub3(Spec("B", "Poems")))), 1);

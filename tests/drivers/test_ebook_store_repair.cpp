@@ -257,8 +257,7 @@ TEST_F(EbookRepair, ASubjectThatIsNotUtf8MakesAValidClassAndTheBookStays) {
 
 TEST_F(EbookRepair, ALockFileThatIsASymbolicLinkIsRefused) {
     ASSERT_EQ(mkdir(store_.c_str(), 0755), 0);
-    const std::string target = tmp_.File("precious.txt");
-    epubtest::WriteFile(target, "keep me");
+    const std::string target = tmp_.Write("precious.txt", "keep me");
     struct stat before {};
     ASSERT_EQ(stat(target.c_str(), &before), 0);
     ASSERT_EQ(symlink(target.c_str(), (store_ + "/.lock").c_str()), 0);
