@@ -54,6 +54,12 @@ bool ZipArchive::Index(std::string* error) {
                  " entries, too many for a book";
         return false;
     }
+    if (count == 0) {
+        // libzip opens an empty file as an empty container: either way there is no book in it.
+        *error = "it holds nothing (an empty file or an empty zip container), where an EPUB book holds "
+                 "its package and its pages";
+        return false;
+    }
     uint64_t total = 0;
     entries_.reserve(static_cast<size_t>(count));
     for (zip_int64_t i = 0; i < count; ++i) {
