@@ -105,12 +105,13 @@ class FileSource final : public ByteSource {
             thread_local std::vector<uint8_t> block;
             bool room = true;
             try {
-                if (block.size() < total) block.resize(static_cast<size_t>(total));
+                if (block.size() < total + kReadSlack) block.resize(static_cast<size_t>(total) + kReadSlack);
             } catch (const std::bad_alloc&) {
                 room = false; // piece by piece, below
             }
-            if (room && ReadFully(fd_, offset, {block.data(), static_cast<size_t>(total)})) {
-                Crc32CopyPages(block.data(), pieces.data(), pieces.size(), crcs);
+            uint8_t* const at = room ? ReadPlace(block.data(), offset) : nullptr;
+            if (room && ReadFully(fd_, offset, {at, static_cast<size_t>(total)})) {
+                Crc32CopyPages(at, pieces.data(), pieces.size(), crcs);
                 return true;
             }
         }

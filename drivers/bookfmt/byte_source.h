@@ -43,6 +43,16 @@ class ByteSource {
     }
 };
 
+// Where in a buffer of `room` bytes to read bytes that lie at `offset` of a file: the first place
+// whose address is the offset's own modulo 64, so the buffer needs kReadSlack bytes more than the
+// read. The kernel copies a read out of its page cache with string moves, which run ten times slower
+// (measured: 3 MB in 1.1-1.8 ms against 0.12-0.14 ms, AMD EPYC) when the destination lies 1 to 31
+// bytes past the source modulo 4 KB; whether a buffer does is otherwise down to where the heap put it.
+inline constexpr size_t kReadSlack = 63;
+inline uint8_t* ReadPlace(uint8_t* room, uint64_t offset) {
+    return room + ((offset - reinterpret_cast<uintptr_t>(room)) & 63);
+}
+
 // Opens a file for reading. Null and *error set when it cannot be opened.
 std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string* error);
 

@@ -22,16 +22,31 @@ constexpr size_t kMaxZeros = 4096;
 // So many names, and the same.
 constexpr size_t kMaxWanted = 256;
 
+// A buffer of `size` bytes to read into, and the room to put it where reads are fast (ReadPlace).
+class ReadBuffer {
+  public:
+    explicit ReadBuffer(size_t size) : size_(size), room_(new uint8_t[size + kReadSlack]) {}
+    size_t Size() const { return size_; }
+    // `length` bytes (at most Size()) for the bytes at `offset` of the source.
+    std::span<uint8_t> For(uint64_t offset, size_t length) {
+        return {ReadPlace(room_.get(), offset), length};
+    }
+
+  private:
+    size_t size_;
+    std::unique_ptr<uint8_t[]> room_;
+};
+
 // Reads `section` piece after piece into `buffer` (each piece a whole number of `unit` bytes, but the
 // last), handing each to `take` with its offset in the section; checks the section's CRC at the end.
 template <class Take>
-bool Stream(const ByteSource& source, const ScanSection& section, bool verify, std::span<uint8_t> buffer,
+bool Stream(const ByteSource& source, const ScanSection& section, bool verify, ReadBuffer& buffer,
             size_t unit, Take&& take) {
-    const size_t step = buffer.size() / unit * unit;
+    const size_t step = buffer.Size() / unit * unit;
     uint32_t crc = 0;
     for (uint64_t at = 0; at < section.size; at += step) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(step, section.size - at));
-        std::span<uint8_t> piece = buffer.first(n);
+        std::span<uint8_t> piece = buffer.For(section.offset + at, n);
         if (!source.ReadAt(section.offset + at, piece)) return false;
         if (verify) crc = Crc32(crc, piece.data(), n);
         if (!take(ByteView(piece), at)) return false;
@@ -101,8 +116,7 @@ bool ScanIndex(const ByteSource& source, const IndexScan& scan, std::vector<std:
 
     const uint64_t largest = std::max({poolSize, scan.contents.size, scan.pages.size, uint64_t{1}});
     const size_t bufferSize = static_cast<size_t>(std::min<uint64_t>(kChunk, largest));
-    std::unique_ptr<uint8_t[]> storage(new uint8_t[bufferSize]);
-    const std::span<uint8_t> buffer(storage.get(), bufferSize);
+    ReadBuffer buffer(bufferSize);
     const bool verify = scan.verifyChecksums;
 
     // The text pool: where its zero bytes are (texts must hold none), and the wanted texts.
@@ -148,16 +162,26 @@ bool ScanIndex(const ByteSource& source, const IndexScan& scan, std::vector<std:
     if (!Stream(source, scan.contents, verify, buffer, fmt::kEntrySize, entries) || !walk.Done())
         return false;
 
-    auto pages = [&](ByteView piece, uint64_t) {
+    return ScanPageIndex(source, scan.pages, scan.pageDataSize, entryCount, verify);
+}
+
+bool ScanPageIndex(const ByteSource& source, const ScanSection& pages, uint64_t pageDataSize,
+                   uint32_t entryCount, bool verifyChecksums) {
+    if (pages.size % fmt::kPageRecordSize != 0 || pages.size / fmt::kPageRecordSize > fmt::kMaxPages)
+        return false;
+    const size_t bufferSize =
+        static_cast<size_t>(std::min<uint64_t>(kChunk, std::max<uint64_t>(pages.size, 1)));
+    ReadBuffer buffer(bufferSize);
+    auto records = [&](ByteView piece, uint64_t) {
         for (size_t r = 0; r < piece.size(); r += fmt::kPageRecordSize) {
             const uint32_t length = LoadU32(piece, r + fmt::kPageLength);
             if (length > fmt::kMaxPageLength) return false;
-            if (!RangeInside(LoadU64(piece, r + fmt::kPageOffset), length, scan.pageDataSize)) return false;
+            if (!RangeInside(LoadU64(piece, r + fmt::kPageOffset), length, pageDataSize)) return false;
             if (LoadU32(piece, r + fmt::kPageEntry) > entryCount) return false;
         }
         return true;
     };
-    return Stream(source, scan.pages, verify, buffer, fmt::kPageRecordSize, pages);
+    return Stream(source, pages, verifyChecksums, buffer, fmt::kPageRecordSize, records);
 }
 
 } // namespace tavrin::book

@@ -37,4 +37,10 @@ struct IndexScan {
 // say what is wrong).
 bool ScanIndex(const ByteSource& source, const IndexScan& scan, std::vector<std::string>* texts);
 
+// The same pass over the page index alone (`entryCount` contents entries, which its records may
+// name), for a reader that reads the records of the pages it serves from the file as it goes instead
+// of holding the index. True when the checksum matches and every record passes.
+bool ScanPageIndex(const ByteSource& source, const ScanSection& pages, uint64_t pageDataSize,
+                   uint32_t entryCount, bool verifyChecksums);
+
 } // namespace tavrin::book

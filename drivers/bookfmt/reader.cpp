@@ -178,6 +178,65 @@ std::string Reader::LoadPageIndex() const {
     return e;
 }
 
+std::string Reader::CheckPageIndex() const {
+    const Section& pages = *Find(fmt::kTagPages);
+    // A pass that cannot vouch for the index leaves it to LoadPageIndex, which says what is wrong.
+    return ScanPageIndex(*source_, {pages.offset, pages.size, pages.crc}, pageDataSize_, entryCount_,
+                         verifyPages_)
+               ? std::string()
+               : "the page index is to be read whole";
+}
+
+Reader::PageRecord Reader::RecordAt(ByteView table, size_t at) {
+    return {LoadU64(table, at + fmt::kPageOffset), LoadU32(table, at + fmt::kPageLength),
+            LoadU32(table, at + fmt::kPageCrc), LoadU32(table, at + fmt::kPageEntry)};
+}
+
+bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) const {
+    auto fail = [error](std::string text) {
+        if (error) *error = std::move(text);
+        return false;
+    };
+    if (page >= pageCount_)
+        return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
+    if (!PagesSettled() && pagesReadAlone_.fetch_add(1, std::memory_order_relaxed) < kPagesReadAlone &&
+        PagesChecked()) {
+        uint8_t bytes[fmt::kPageRecordSize];
+        const Section& pages = *Find(fmt::kTagPages);
+        const uint64_t at = uint64_t{page} * fmt::kPageRecordSize;
+        if (!RangeInside(at, sizeof bytes, pages.size) || !source_->ReadAt(pages.offset + at, bytes))
+            return fail("cannot read the record of page " + Num(page));
+        *record = RecordAt(ByteView(bytes, sizeof bytes), 0);
+        if (record->length > fmt::kMaxPageLength ||
+            !RangeInside(record->offset, record->length, pageDataSize_) || record->holder > entryCount_)
+            return fail("the book's index is no longer what it was when the book was opened: the record of "
+                        "page " +
+                        Num(page) + " is damaged");
+        return true;
+    }
+    if (!PagesHeld()) return fail(pagesPart_.error);
+    *record = RecordAt(pageTable_, size_t{page} * fmt::kPageRecordSize);
+    return true;
+}
+
+const uint8_t* Reader::RecordsAlone(uint32_t first, size_t count, std::vector<uint8_t>* room) const {
+    if (PagesSettled() || !PagesChecked()) return nullptr;
+    const Section& pages = *Find(fmt::kTagPages);
+    const uint64_t at = uint64_t{first} * fmt::kPageRecordSize, size = count * fmt::kPageRecordSize;
+    if (!RangeInside(at, size, pages.size)) return nullptr;
+    if (room->size() < size + kReadSlack) room->resize(size + kReadSlack);
+    uint8_t* const records = ReadPlace(room->data(), pages.offset + at);
+    if (!source_->ReadAt(pages.offset + at, {records, size})) return nullptr;
+    // Held to the rules the check of the whole index made: the file may have changed since.
+    const ByteView table(records, size);
+    for (size_t r = 0; r < size; r += fmt::kPageRecordSize) {
+        const PageRecord record = RecordAt(table, r);
+        if (record.length > fmt::kMaxPageLength || !RangeInside(record.offset, record.length, pageDataSize_))
+            return nullptr;
+    }
+    return records;
+}
+
 std::string Reader::LoadContents() const {
     uint32_t count = 0;
     std::string e = ReadSection(*Find(fmt::kTagStrings), strings_, verifyPages_, "STRS");
@@ -495,14 +554,14 @@ std::string_view Reader::EntryText(uint32_t entry) const {
 }
 
 uint32_t Reader::PageLength(uint32_t page) const {
-    if (page >= pageCount_ || !PagesHeld()) return 0;
-    return LoadU32(pageTable_, page * format::kPageRecordSize + format::kPageLength);
+    PageRecord record;
+    return RecordOf(page, &record, nullptr) ? record.length : 0;
 }
 
 uint32_t Reader::PageEntry(uint32_t page) const {
-    if (page >= pageCount_ || !PagesHeld()) return kNone;
-    uint32_t holder = LoadU32(pageTable_, page * format::kPageRecordSize + format::kPageEntry);
-    return holder == 0 ? kNone : holder - 1;
+    PageRecord record;
+    if (!RecordOf(page, &record, nullptr)) return kNone;
+    return record.holder == 0 ? kNone : record.holder - 1;
 }
 
 bool Reader::ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error) const {
@@ -510,18 +569,14 @@ bool Reader::ReadPage(uint32_t page, std::span<uint8_t> out, std::string* error)
         if (error) *error = std::move(text);
         return false;
     };
-    if (page >= pageCount_)
-        return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
-    if (!PagesHeld()) return fail(pagesPart_.error);
-    size_t at = page * format::kPageRecordSize;
-    uint64_t offset = LoadU64(pageTable_, at + format::kPageOffset);
-    uint32_t length = LoadU32(pageTable_, at + format::kPageLength);
-    if (out.size() != length)
-        return fail("page " + Num(page) + " has " + Num(length) + " bytes, not " + Num(out.size()));
+    PageRecord record;
+    if (!RecordOf(page, &record, error)) return false;
+    if (out.size() != record.length)
+        return fail("page " + Num(page) + " has " + Num(record.length) + " bytes, not " + Num(out.size()));
     // The search reads every page in order: such reads come from a block of the page data read ahead.
-    if (!source_->ReadRun(pageDataOffset_ + offset, out, pageDataOffset_ + pageDataSize_))
+    if (!source_->ReadRun(pageDataOffset_ + record.offset, out, pageDataOffset_ + pageDataSize_))
         return fail("cannot read page " + Num(page));
-    if (verifyPages_ && Crc32(0, out.data(), out.size()) != LoadU32(pageTable_, at + format::kPageCrc))
+    if (verifyPages_ && Crc32(0, out.data(), out.size()) != record.crc)
         return fail("damaged book: the checksum of page " + Num(page) + " does not match");
     return true;
 }

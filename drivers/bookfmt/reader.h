@@ -2,9 +2,10 @@
 // section (names, contents entries, page index) and refuses a damaged or truncated file with a text
 // that says what is wrong; after that every accessor is safe for any index. Page bytes stay in the
 // file and are read on demand (and checked against their CRC). Opening reads the index once through a
-// small buffer and keeps only the book's identity and names; the page index and the contents are read
-// into memory when first asked for, and checked again then, so that a shelf that opens every book
-// pays for a large index only when the book is used.
+// small buffer and keeps only the book's identity and names; the contents are read into memory when
+// first asked for, the page index when more than a few pages are asked for one by one (see below),
+// and each is checked again then, so that a shelf that opens every book pays for a large index only
+// when the book is used.
 #pragma once
 
 #include "bookfmt/byte_source.h"
@@ -81,6 +82,13 @@ class Reader {
     static constexpr uint32_t kEntriesReadAlone = 64;
 
     // ---- pages ----
+    // A page's record is taken from the page index once it is held. Before that, a caller that wants
+    // a few pages (a search's hits, a page shown) or reads them in order (a search) gets the records
+    // it needs read from the file, once the page index has been checked in one pass that keeps
+    // nothing (its checksum and every record, as at opening); each record is held to the rules that
+    // pass checked. A dictionary's page index runs to megabytes, and a search of it read whole into
+    // fresh memory took a third as long as the search itself. Past kPagesReadAlone single records the
+    // index is read and held.
     uint32_t PageCount() const { return pageCount_; }
     uint32_t PageLength(uint32_t page) const; // 0 for a bad page
     uint32_t PageEntry(uint32_t page) const;  // the entry that holds the page, kNone = none
@@ -99,6 +107,7 @@ class Reader {
     // not fit.
     size_t ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<int32_t> lengths,
                      std::string* error) const;
+    static constexpr uint32_t kPagesReadAlone = 64;
 
   private:
     Reader() = default;
@@ -110,6 +119,13 @@ class Reader {
     std::string LoadMeta(bool withText);
     std::string LoadNames(bool withText);
     std::string CheckPages(uint32_t* count) const;
+    struct PageRecord {
+        uint64_t offset = 0; // in the page data
+        uint32_t length = 0, crc = 0, holder = 0;
+    };
+    static PageRecord RecordAt(ByteView table, size_t at);
+    bool RecordOf(uint32_t page, PageRecord* record, std::string* error) const;
+    const uint8_t* RecordsAlone(uint32_t first, size_t count, std::vector<uint8_t>* room) const;
     std::string CheckHolders() const;
     std::string CheckContents(uint32_t* count) const;
     std::string_view Text(uint32_t offset, uint32_t length) const;
@@ -133,9 +149,13 @@ class Reader {
     };
     bool Hold(LazyPart& part, std::string (Reader::*load)() const) const;
     std::string LoadPageIndex() const;
+    std::string CheckPageIndex() const;
     std::string LoadContents() const;
     bool PagesHeld() const { return Hold(pagesPart_, &Reader::LoadPageIndex); }
     bool ContentsHeld() const { return Hold(contentsPart_, &Reader::LoadContents); }
+    // The page index has been checked whole (and not necessarily held).
+    bool PagesChecked() const { return Hold(pagesChecked_, &Reader::CheckPageIndex); }
+    bool PagesSettled() const { return pagesPart_.settled.load(std::memory_order_acquire); }
 
     std::unique_ptr<ByteSource> source_;
     bool verifyPages_ = true;
@@ -155,8 +175,8 @@ class Reader {
 
     Bytes meta_, nameTable_;
     mutable Bytes strings_, toc_, pageTable_;
-    mutable LazyPart pagesPart_, contentsPart_;
-    mutable std::atomic<uint32_t> entriesReadAlone_{0};
+    mutable LazyPart pagesPart_, contentsPart_, pagesChecked_;
+    mutable std::atomic<uint32_t> entriesReadAlone_{0}, pagesReadAlone_{0};
     uint64_t stringsSize_ = 0;
     uint32_t entryCount_ = 0;
     uint32_t pageCount_ = 0;

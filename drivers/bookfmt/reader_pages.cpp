@@ -20,8 +20,9 @@ size_t Aligned(size_t at) {
     return (at + kAlign - 1) & ~(kAlign - 1);
 }
 
-// Whether the checksums worked out for pages first, first + 1, ... are those of their records.
-bool MatchAll(ByteView table, uint32_t first, const std::vector<uint32_t>& crcs) {
+// Whether the checksums worked out for a run of pages are those of their records, the first the
+// table's record `first`.
+bool MatchAll(ByteView table, size_t first, const std::vector<uint32_t>& crcs) {
     namespace fmt = format;
     uint32_t differ = 0;
     for (size_t i = 0; i < crcs.size(); ++i)
@@ -34,18 +35,31 @@ bool MatchAll(ByteView table, uint32_t first, const std::vector<uint32_t>& crcs)
 size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<int32_t> lengths,
                          std::string* error) const {
     namespace fmt = format;
-    // The page index is read when a page is first asked for, by this call as by ReadPage.
-    if (!PagesHeld()) {
+    const uint32_t count = pageCount_;
+    const size_t most = first < count ? std::min<size_t>(lengths.size(), count - first) : 0;
+    const bool usual = most <= kKeptPieces;
+
+    // The run's page records: read from the file for this run while the page index is not held (see
+    // the class), else from the index, which is read and checked when the records cannot be had so
+    // (the file changed since the index was checked: the reading whole says how).
+    thread_local std::vector<uint8_t> keptRecords;
+    std::vector<uint8_t> ownRecords;
+    ByteView table;
+    size_t base = 0; // the record of page first is table's record `base`
+    if (const uint8_t* records =
+            most > 0 ? RecordsAlone(first, most, usual ? &keptRecords : &ownRecords) : nullptr) {
+        table = ByteView(records, most * fmt::kPageRecordSize);
+    } else if (PagesHeld()) {
+        table = ByteView(pageTable_);
+        base = first;
+    } else {
         if (error) *error = pagesPart_.error;
         return 0;
     }
-    // The loops below keep the index and the counts in locals: the stores they make (pieces, the
+    // The loops below keep the records and the counts in locals: the stores they make (pieces, the
     // zero after each page) could, as far as the compiler knows, change this reader's members, which
     // it would then load again for every one of a dictionary's thousands of pages.
-    const ByteView table(pageTable_);
-    const uint32_t count = pageCount_;
-    const size_t most = first < count ? std::min<size_t>(lengths.size(), count - first) : 0;
-    auto record = [&](size_t i) { return (first + i) * fmt::kPageRecordSize; };
+    auto record = [&](size_t i) { return (base + i) * fmt::kPageRecordSize; };
 
     // The run: pages that follow each other in the file and fit the buffer laid out with their zeros.
     // The lists of a run of the usual size are kept from one run to the next (a search asks for
@@ -54,7 +68,6 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
     thread_local std::vector<uint32_t> keptCrcs;
     std::vector<Piece> ownPieces;
     std::vector<uint32_t> ownCrcs;
-    const bool usual = most <= kKeptPieces;
     std::vector<Piece>& pieces = usual ? keptPieces : ownPieces;
     std::vector<uint32_t>& crcs = usual ? keptCrcs : ownCrcs;
     if (pieces.size() < most) pieces.resize(most);
@@ -75,7 +88,7 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
     crcs.resize(verifyPages_ ? runs : 0);
     const bool whole = runs > 0 && source_->ReadPieces(pageDataOffset_ + start, {list, runs},
                                                        verifyPages_ ? crcs.data() : nullptr);
-    if (whole && (!verifyPages_ || MatchAll(table, first, crcs))) {
+    if (whole && (!verifyPages_ || MatchAll(table, base, crcs))) {
         int32_t* const out = lengths.data();
         for (size_t i = 0; i < runs; ++i) {
             out[i] = static_cast<int32_t>(list[i].length);

@@ -12,6 +12,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -76,13 +78,125 @@ TEST(IndexOnDemand, OpeningReadsTheIndexOnceAndEachPartWhenFirstUsed) {
     uint64_t before = file->read;
     EXPECT_EQ(r.EntryText(1), "Preface");
     EXPECT_EQ(file->read - before, SectionSize(file->bytes, "STRS") + SectionSize(file->bytes, "TOCE"));
+    // The page index is checked in one pass that keeps nothing, and a page's record read alone.
     before = file->read;
     EXPECT_EQ(r.PageEntry(3), 6u);
-    EXPECT_EQ(file->read - before, SectionSize(file->bytes, "PAGE"));
+    EXPECT_EQ(file->read - before, SectionSize(file->bytes, "PAGE") + fmt::kPageRecordSize);
     before = file->read;
     EXPECT_EQ(r.FirstChild(2), 3u);
-    EXPECT_EQ(r.PageLength(0), SmallBook().pages[0].size());
     EXPECT_EQ(file->read, before);
+    EXPECT_EQ(r.PageLength(0), SmallBook().pages[0].size());
+    EXPECT_EQ(file->read - before, fmt::kPageRecordSize);
+}
+
+// SmallBook's names and number with `count` pages of their own and no contents.
+BookModel PagesBook(int count) {
+    BookModel model = SmallBook();
+    model.root.children.clear();
+    model.hasContents = false;
+    model.pages.clear();
+    for (int p = 0; p < count; ++p)
+        model.pages.push_back("page " + std::to_string(p) + std::string(p % 50, '.'));
+    return model;
+}
+
+struct PageRun {
+    size_t count = 0;
+    std::vector<std::string> pages; // "" for a page that failed
+    std::string error;
+};
+
+PageRun ReadRun(const Reader& r, uint32_t first, size_t most) {
+    std::vector<uint8_t> buffer(64 * 1024);
+    std::vector<int32_t> lengths(most);
+    PageRun run;
+    run.count = r.ReadPages(first, buffer, lengths, &run.error);
+    size_t at = 0;
+    for (size_t i = 0; i < run.count; ++i) {
+        run.pages.emplace_back(reinterpret_cast<const char*>(buffer.data() + at), lengths[i]);
+        at = (at + lengths[i] + 1 + 15) & ~size_t{15};
+    }
+    return run;
+}
+
+// A search reads each run's page records from the file, once the page index has been checked whole;
+// a record changed on disk since then is held to the rules, and no page is handed out that its
+// checksum does not vouch for.
+TEST(IndexOnDemand, RunsReadTheirRecordsAloneAndTrustNoRecordChangedSince) {
+    const BookModel model = PagesBook(200);
+    auto file = std::make_shared<SharedFile>();
+    file->bytes = Serialized(model);
+    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+    const size_t page = SectionOffset(file->bytes, "PAGE");
+    auto record = [&](uint32_t p, size_t field) { return page + p * fmt::kPageRecordSize + field; };
+
+    uint64_t before = file->read;
+    PageRun run = ReadRun(r, 0, 16);
+    ASSERT_EQ(run.count, 16u) << run.error;
+    uint64_t text = 0;
+    for (uint32_t p = 0; p < 16; ++p) {
+        EXPECT_EQ(run.pages[p], model.pages[p]) << p;
+        text += model.pages[p].size();
+    }
+    EXPECT_EQ(file->read - before, SectionSize(file->bytes, "PAGE") + 16 * fmt::kPageRecordSize + text);
+
+    // Page 20's checksum changed: the run ends with it, failed, and says why.
+    file->bytes[record(20, fmt::kPageCrc)] ^= 1;
+    run = ReadRun(r, 16, 16);
+    ASSERT_EQ(run.count, 5u) << run.error;
+    EXPECT_EQ(run.pages[3], model.pages[19]);
+    EXPECT_EQ(run.pages[4], "");
+    EXPECT_NE(run.error.find("checksum of page 20 does not match"), std::string::npos) << run.error;
+
+    // Page 30's record now lies outside the page data: the index is read whole to say what is wrong,
+    // and refused.
+    StoreU32(file->bytes, record(30, fmt::kPageLength), 0x7FFFFFF0);
+    run = ReadRun(r, 21, 16);
+    EXPECT_EQ(run.count, 0u);
+    EXPECT_NE(run.error.find("no longer what it was"), std::string::npos) << run.error;
+    EXPECT_NE(run.error.find("checksum of section PAGE"), std::string::npos) << run.error;
+    EXPECT_EQ(r.PageLength(0), 0u);
+}
+
+// Single pages (a search's hits, a page shown) read their records alone, up to a few; past those the
+// page index is read whole and held, and serves every page after that without reading it again.
+TEST(IndexOnDemand, SinglePagesReadTheirRecordsAloneUntilTheIndexIsWorthHolding) {
+    const BookModel model = PagesBook(Reader::kPagesReadAlone + 20);
+    auto file = std::make_shared<SharedFile>();
+    file->bytes = Serialized(model);
+    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+
+    EXPECT_EQ(r.PageLength(0), model.pages[0].size());
+    // A record changed on disk since the index was checked gives nothing of its page.
+    const size_t length = SectionOffset(file->bytes, "PAGE") + 1 * fmt::kPageRecordSize + fmt::kPageLength;
+    const Bytes kept = file->bytes;
+    StoreU32(file->bytes, length, 0x7FFFFFF0);
+    EXPECT_EQ(r.PageLength(1), 0u);
+    std::string error;
+    EXPECT_FALSE(r.ReadPage(1, &error));
+    EXPECT_NE(error.find("the record of page 1 is damaged"), std::string::npos) << error;
+    file->bytes = kept;
+    // Four records read alone so far: page 0's, page 1's, and page 1's twice (its length, its bytes).
+    const uint32_t next = Reader::kPagesReadAlone - 3;
+    for (uint32_t p = 1; p < next; ++p) {
+        const uint64_t before = file->read;
+        EXPECT_EQ(r.PageLength(p), model.pages[p].size()) << p;
+        EXPECT_EQ(file->read - before, fmt::kPageRecordSize) << p;
+    }
+    uint64_t before = file->read;
+    EXPECT_EQ(r.PageLength(next), model.pages[next].size());
+    EXPECT_EQ(file->read - before, SectionSize(file->bytes, "PAGE"));
+    before = file->read;
+    EXPECT_EQ(r.PageEntry(next + 1), Reader::kNone);
+    EXPECT_EQ(r.PageLength(next + 2), model.pages[next + 2].size());
+    EXPECT_EQ(file->read, before);
+    auto bytes = r.ReadPage(next + 3, &error);
+    ASSERT_TRUE(bytes) << error;
+    EXPECT_EQ(ToString(*bytes), model.pages[next + 3]);
 }
 
 TEST(IndexOnDemand, IndexChangedAfterOpeningIsRefusedWhenRead) {
@@ -127,6 +241,7 @@ TEST(IndexOnDemand, IndexChangedAfterOpeningIsRefusedWhenRead) {
             EXPECT_FALSE(r.ReadPage(0, &error)) << change.name;
             EXPECT_NE(error.find(change.says), std::string::npos) << change.name << ": " << error;
             EXPECT_EQ(r.PageLength(0), 0u) << change.name;
+            EXPECT_EQ(ReadRun(r, 0, 4).count, 0u) << change.name;
         } else {
             EXPECT_EQ(r.FirstChild(0), Reader::kNone) << change.name;
             EXPECT_EQ(r.EntryText(1), "") << change.name;

@@ -53,6 +53,19 @@ std::string Page(const Reader& r, uint32_t page, std::string* error) {
 // Several blocks' worth of pages of a few hundred bytes.
 constexpr int kPages = 4000;
 
+// Reads go where the buffer's address matches the file offset modulo 64 (the kernel's copy is slow
+// otherwise), always inside the slack the buffer was given.
+TEST(PageRuns, ReadsArePlacedAtTheirOffsetsAlignmentInsideTheSlack) {
+    alignas(64) uint8_t room[64 + tavrin::book::kReadSlack + 64];
+    for (size_t start : {0, 1, 16, 63})
+        for (uint64_t offset : {0ull, 1ull, 16ull, 0x806ac0ull, 0x806ad0ull, 123456789ull}) {
+            uint8_t* at = tavrin::book::ReadPlace(room + start, offset);
+            EXPECT_EQ((reinterpret_cast<uintptr_t>(at) - offset) % 64, 0u) << start << " " << offset;
+            EXPECT_GE(at, room + start);
+            EXPECT_LE(at, room + start + tavrin::book::kReadSlack);
+        }
+}
+
 TEST(PageRuns, PagesInOrderComeBackByteForByteWhateverIsReadBetween) {
     TempFolder dir;
     const BookModel a = ManyPages(kPages, 600, 1), b = ManyPages(kPages, 600, 2);
