@@ -221,6 +221,9 @@ bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) con
 
 const uint8_t* Reader::RecordsAlone(uint32_t first, size_t count, std::vector<uint8_t>* room) const {
     if (PagesSettled() || !PagesChecked()) return nullptr;
+    // A run that starts before the one before it begins another pass over the book (another search):
+    // a book searched again is worth holding the index of, which then serves every run at no cost.
+    if (first < lastRunFirst_.exchange(first, std::memory_order_relaxed)) return nullptr;
     const Section& pages = *Find(fmt::kTagPages);
     const uint64_t at = uint64_t{first} * fmt::kPageRecordSize, size = count * fmt::kPageRecordSize;
     if (!RangeInside(at, size, pages.size)) return nullptr;

@@ -87,8 +87,8 @@ class Reader {
     // it needs read from the file, once the page index has been checked in one pass that keeps
     // nothing (its checksum and every record, as at opening); each record is held to the rules that
     // pass checked. A dictionary's page index runs to megabytes, and a search of it read whole into
-    // fresh memory took a third as long as the search itself. Past kPagesReadAlone single records the
-    // index is read and held.
+    // fresh memory took a third as long as the search itself. Past kPagesReadAlone single records, and
+    // when a second pass over the pages begins (another search), the index is read and held.
     uint32_t PageCount() const { return pageCount_; }
     uint32_t PageLength(uint32_t page) const; // 0 for a bad page
     uint32_t PageEntry(uint32_t page) const;  // the entry that holds the page, kNone = none
@@ -177,6 +177,7 @@ class Reader {
     mutable Bytes strings_, toc_, pageTable_;
     mutable LazyPart pagesPart_, contentsPart_, pagesChecked_;
     mutable std::atomic<uint32_t> entriesReadAlone_{0}, pagesReadAlone_{0};
+    mutable std::atomic<uint32_t> lastRunFirst_{0}; // the first page of the last run read alone
     uint64_t stringsSize_ = 0;
     uint32_t entryCount_ = 0;
     uint32_t pageCount_ = 0;

@@ -160,6 +160,35 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAloneAndTrustNoRecordChangedSince) {
     EXPECT_EQ(r.PageLength(0), 0u);
 }
 
+// A second pass over the pages (a book searched again) reads the page index whole and holds it; the
+// runs after that read no records of their own.
+TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
+    const BookModel model = PagesBook(100);
+    auto file = std::make_shared<SharedFile>();
+    file->bytes = Serialized(model);
+    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+    auto pagesBytes = [&](uint32_t first, uint32_t count) {
+        uint64_t bytes = 0;
+        for (uint32_t p = first; p < first + count; ++p)
+            bytes += model.pages[p].size();
+        return bytes;
+    };
+    const uint64_t index = SectionSize(file->bytes, "PAGE");
+    for (int pass = 0; pass < 3; ++pass) {
+        for (uint32_t first = 0; first < 100; first += 20) {
+            const uint64_t before = file->read;
+            const PageRun run = ReadRun(r, first, 20);
+            ASSERT_EQ(run.count, 20u) << run.error;
+            EXPECT_EQ(run.pages[19], model.pages[first + 19]);
+            const uint64_t records = pass == 0 ? 20 * fmt::kPageRecordSize : 0;
+            const uint64_t whole = (pass == 0 || pass == 1) && first == 0 ? index : 0;
+            EXPECT_EQ(file->read - before, whole + records + pagesBytes(first, 20)) << pass << " " << first;
+        }
+    }
+}
+
 // Single pages (a search's hits, a page shown) read their records alone, up to a few; past those the
 // page index is read whole and held, and serves every page after that without reading it again.
 TEST(IndexOnDemand, SinglePagesReadTheirRecordsAloneUntilTheIndexIsWorthHolding) {
