@@ -219,19 +219,24 @@ bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) con
     return true;
 }
 
-const uint8_t* Reader::RecordsAlone(uint32_t first, size_t count, std::vector<uint8_t>* room) const {
-    if (PagesSettled() || !PagesChecked()) return nullptr;
-    // A run that starts before the one before it begins another pass over the book (another search):
-    // a book searched again is worth holding the index of, which then serves every run at no cost.
-    if (first < lastRunFirst_.exchange(first, std::memory_order_relaxed)) return nullptr;
+const uint8_t* Reader::RecordsAlone(uint32_t first, size_t from, size_t count,
+                                    std::span<uint8_t> room) const {
+    if (from == 0) {
+        if (PagesSettled() || !PagesChecked()) return nullptr;
+        // A run that starts before the one before it begins another pass over the book (another
+        // search): a book searched again is worth holding the index of, which then serves every run.
+        if (first < lastRunFirst_.exchange(first, std::memory_order_relaxed)) return nullptr;
+    }
     const Section& pages = *Find(fmt::kTagPages);
-    const uint64_t at = uint64_t{first} * fmt::kPageRecordSize, size = count * fmt::kPageRecordSize;
-    if (!RangeInside(at, size, pages.size)) return nullptr;
-    if (room->size() < size + kReadSlack) room->resize(size + kReadSlack);
-    uint8_t* const records = ReadPlace(room->data(), pages.offset + at);
-    if (!source_->ReadAt(pages.offset + at, {records, size})) return nullptr;
+    const uint64_t run = uint64_t{first} * fmt::kPageRecordSize;
+    const uint64_t at = run + from * fmt::kPageRecordSize, size = count * fmt::kPageRecordSize;
+    uint8_t* const records = ReadPlace(room.data(), pages.offset + run);
+    if (!RangeInside(at, size, pages.size) ||
+        records + (from + count) * fmt::kPageRecordSize > room.data() + room.size() ||
+        !source_->ReadAt(pages.offset + at, {records + from * fmt::kPageRecordSize, size}))
+        return nullptr;
     // Held to the rules the check of the whole index made: the file may have changed since.
-    const ByteView table(records, size);
+    const ByteView table(records + from * fmt::kPageRecordSize, size);
     for (size_t r = 0; r < size; r += fmt::kPageRecordSize) {
         const PageRecord record = RecordAt(table, r);
         if (record.length > fmt::kMaxPageLength || !RangeInside(record.offset, record.length, pageDataSize_))

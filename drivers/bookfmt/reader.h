@@ -125,7 +125,11 @@ class Reader {
     };
     static PageRecord RecordAt(ByteView table, size_t at);
     bool RecordOf(uint32_t page, PageRecord* record, std::string* error) const;
-    const uint8_t* RecordsAlone(uint32_t first, size_t count, std::vector<uint8_t>* room) const;
+    // Reads the records of pages first + from to first + from + count - 1 into `room`, laid out for
+    // a run from page `first` (room for from + count records and kReadSlack), each held to the
+    // rules: the run's first record, or null when the records are not read alone (the index is held,
+    // or a second pass began) or cannot be read soundly.
+    const uint8_t* RecordsAlone(uint32_t first, size_t from, size_t count, std::span<uint8_t> room) const;
     std::string CheckHolders() const;
     std::string CheckContents(uint32_t* count) const;
     std::string_view Text(uint32_t offset, uint32_t length) const;
@@ -178,6 +182,7 @@ class Reader {
     mutable LazyPart pagesPart_, contentsPart_, pagesChecked_;
     mutable std::atomic<uint32_t> entriesReadAlone_{0}, pagesReadAlone_{0};
     mutable std::atomic<uint32_t> lastRunFirst_{0}; // the first page of the last run read alone
+    mutable std::atomic<uint32_t> lastRunPages_{0}; // how many pages it held
     uint64_t stringsSize_ = 0;
     uint32_t entryCount_ = 0;
     uint32_t pageCount_ = 0;

@@ -160,6 +160,29 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAloneAndTrustNoRecordChangedSince) {
     EXPECT_EQ(r.PageLength(0), 0u);
 }
 
+// A long run reads its records a part at a time: a record changed on disk in a later part ends the
+// run before its page, and the run that comes to it is refused with the reason.
+TEST(IndexOnDemand, ARecordChangedFurtherOnEndsALongRunBeforeItsPage) {
+    const BookModel model = PagesBook(300);
+    auto file = std::make_shared<SharedFile>();
+    file->bytes = Serialized(model);
+    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
+    ASSERT_TRUE(opened) << opened.error;
+    const Reader& r = *opened.reader;
+    ASSERT_EQ(ReadRun(r, 0, 1).count, 1u);
+    StoreU32(file->bytes, SectionOffset(file->bytes, "PAGE") + 250 * fmt::kPageRecordSize + fmt::kPageLength,
+             0x7FFFFFF0);
+    PageRun run = ReadRun(r, 1, 290);
+    ASSERT_GT(run.count, 0u);
+    EXPECT_LT(run.count, 250u) << "page 250 was served";
+    EXPECT_TRUE(run.error.empty()) << run.error;
+    for (size_t i = 0; i < run.count; ++i)
+        ASSERT_EQ(run.pages[i], model.pages[1 + i]) << i;
+    run = ReadRun(r, static_cast<uint32_t>(1 + run.count), 290);
+    EXPECT_EQ(run.count, 0u);
+    EXPECT_NE(run.error.find("no longer what it was"), std::string::npos) << run.error;
+}
+
 // A second pass over the pages (a book searched again) reads the page index whole and holds it; the
 // runs after that read no records of their own.
 TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
