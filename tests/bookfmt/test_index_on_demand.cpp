@@ -45,6 +45,16 @@ class SharedSource final : public ByteSource {
     std::shared_ptr<SharedFile> file_;
 };
 
+// A book opened from bytes the test can change under it.
+struct SharedBook {
+    explicit SharedBook(const BookModel& model, tavrin::book::OpenOptions options = {}) {
+        file->bytes = Serialized(model);
+        opened = Reader::OpenSource(std::make_unique<SharedSource>(file), options);
+    }
+    std::shared_ptr<SharedFile> file = std::make_shared<SharedFile>();
+    tavrin::book::OpenResult opened;
+};
+
 // SmallBook with a deeper contents: a chain of `depth` entries under "Volume 1", each with a sibling
 // after it, so that the walk climbs back through many levels at once.
 BookModel DeepBook(int depth) {
@@ -124,11 +134,10 @@ PageRun ReadRun(const Reader& r, uint32_t first, size_t most) {
 // checksum does not vouch for.
 TEST(IndexOnDemand, RunsReadTheirRecordsAloneAndTrustNoRecordChangedSince) {
     const BookModel model = PagesBook(200);
-    auto file = std::make_shared<SharedFile>();
-    file->bytes = Serialized(model);
-    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
-    ASSERT_TRUE(opened) << opened.error;
-    const Reader& r = *opened.reader;
+    SharedBook book(model);
+    ASSERT_TRUE(book.opened) << book.opened.error;
+    const Reader& r = *book.opened.reader;
+    const std::shared_ptr<SharedFile>& file = book.file;
     const size_t page = SectionOffset(file->bytes, "PAGE");
     auto record = [&](uint32_t p, size_t field) { return page + p * fmt::kPageRecordSize + field; };
 
@@ -164,11 +173,10 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAloneAndTrustNoRecordChangedSince) {
 // run before its page, and the run that comes to it is refused with the reason.
 TEST(IndexOnDemand, ARecordChangedFurtherOnEndsALongRunBeforeItsPage) {
     const BookModel model = PagesBook(300);
-    auto file = std::make_shared<SharedFile>();
-    file->bytes = Serialized(model);
-    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
-    ASSERT_TRUE(opened) << opened.error;
-    const Reader& r = *opened.reader;
+    SharedBook book(model);
+    ASSERT_TRUE(book.opened) << book.opened.error;
+    const Reader& r = *book.opened.reader;
+    const std::shared_ptr<SharedFile>& file = book.file;
     ASSERT_EQ(ReadRun(r, 0, 1).count, 1u);
     StoreU32(file->bytes, SectionOffset(file->bytes, "PAGE") + 250 * fmt::kPageRecordSize + fmt::kPageLength,
              0x7FFFFFF0);
@@ -187,11 +195,10 @@ TEST(IndexOnDemand, ARecordChangedFurtherOnEndsALongRunBeforeItsPage) {
 // runs after that read no records of their own.
 TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
     const BookModel model = PagesBook(100);
-    auto file = std::make_shared<SharedFile>();
-    file->bytes = Serialized(model);
-    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
-    ASSERT_TRUE(opened) << opened.error;
-    const Reader& r = *opened.reader;
+    SharedBook book(model);
+    ASSERT_TRUE(book.opened) << book.opened.error;
+    const Reader& r = *book.opened.reader;
+    const std::shared_ptr<SharedFile>& file = book.file;
     auto pagesBytes = [&](uint32_t first, uint32_t count) {
         uint64_t bytes = 0;
         for (uint32_t p = first; p < first + count; ++p)
@@ -216,11 +223,10 @@ TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
 // page index is read whole and held, and serves every page after that without reading it again.
 TEST(IndexOnDemand, SinglePagesReadTheirRecordsAloneUntilTheIndexIsWorthHolding) {
     const BookModel model = PagesBook(Reader::kPagesReadAlone + 20);
-    auto file = std::make_shared<SharedFile>();
-    file->bytes = Serialized(model);
-    auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file));
-    ASSERT_TRUE(opened) << opened.error;
-    const Reader& r = *opened.reader;
+    SharedBook book(model);
+    ASSERT_TRUE(book.opened) << book.opened.error;
+    const Reader& r = *book.opened.reader;
+    const std::shared_ptr<SharedFile>& file = book.file;
 
     EXPECT_EQ(r.PageLength(0), model.pages[0].size());
     // A record changed on disk since the index was checked gives nothing of its page.
@@ -275,11 +281,10 @@ TEST(IndexOnDemand, IndexChangedAfterOpeningIsRefusedWhenRead) {
          "outside the page data"},
     };
     for (const Change& change : changes) {
-        auto file = std::make_shared<SharedFile>();
-        file->bytes = Serialized(SmallBook());
-        auto opened = Reader::OpenSource(std::make_unique<SharedSource>(file), {change.verify});
-        ASSERT_TRUE(opened) << opened.error;
-        const Reader& r = *opened.reader;
+        SharedBook book(SmallBook(), {change.verify});
+        ASSERT_TRUE(book.opened) << book.opened.error;
+        const Reader& r = *book.opened.reader;
+        const std::shared_ptr<SharedFile>& file = book.file;
         change.apply(file->bytes);
 
         const std::string why = r.HoldIndex();
