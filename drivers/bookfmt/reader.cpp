@@ -219,29 +219,55 @@ bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) con
     return true;
 }
 
-const uint8_t* Reader::RecordsAlone(uint32_t first, size_t from, size_t count,
-                                    std::span<uint8_t> room) const {
-    if (from == 0) {
-        if (PagesSettled() || !PagesChecked()) return nullptr;
-        // A run that starts before the one before it begins another pass over the book (another
-        // search): a book searched again is worth holding the index of, which then serves every run.
-        if (first < lastRunFirst_.exchange(first, std::memory_order_relaxed)) return nullptr;
-    }
+bool Reader::RunsReadAlone(uint32_t first) const {
+    if (PagesSettled() || !PagesChecked()) return false;
+    // A run that starts before the one before it begins another pass over the book (another search):
+    // a book searched again is worth holding the index of, which then serves every run.
+    return first >= lastRunFirst_.exchange(first, std::memory_order_relaxed);
+}
+
+namespace {
+
+// Page records read from the file for one reader's runs (see Reader::RunRecords): the records of
+// pages first ... first + count - 1, at `records` in `room`.
+struct RecordWindow {
+    uint64_t owner = 0; // the reader's id; 0: none
+    uint32_t first = 0;
+    size_t count = 0;
+    const uint8_t* records = nullptr;
+    std::vector<uint8_t> room;
+};
+
+thread_local RecordWindow t_window;
+std::atomic<uint64_t> g_nextReaderId{1};
+
+} // namespace
+
+Reader::Reader() : id_(g_nextReaderId.fetch_add(1, std::memory_order_relaxed)) {}
+
+const uint8_t* Reader::RunRecords(uint32_t first, size_t count) const {
+    RecordWindow& w = t_window;
+    if (w.owner == id_ && first >= w.first && first + count <= w.first + w.count)
+        return w.records + size_t{first - w.first} * fmt::kPageRecordSize;
     const Section& pages = *Find(fmt::kTagPages);
-    const uint64_t run = uint64_t{first} * fmt::kPageRecordSize;
-    const uint64_t at = run + from * fmt::kPageRecordSize, size = count * fmt::kPageRecordSize;
-    uint8_t* const records = ReadPlace(room.data(), pages.offset + run);
-    if (!RangeInside(at, size, pages.size) ||
-        records + (from + count) * fmt::kPageRecordSize > room.data() + room.size() ||
-        !source_->ReadAt(pages.offset + at, {records + from * fmt::kPageRecordSize, size}))
-        return nullptr;
+    const size_t n = std::max<size_t>(count, std::min<size_t>(kRecordsReadAhead, pageCount_ - first));
+    const uint64_t at = uint64_t{first} * fmt::kPageRecordSize, size = n * fmt::kPageRecordSize;
+    w.owner = 0;
+    if (!RangeInside(at, size, pages.size)) return nullptr;
+    if (w.room.size() < size + kReadSlack) w.room.resize(size + kReadSlack);
+    uint8_t* const records = ReadPlace(w.room.data(), pages.offset + at);
+    if (!source_->ReadAt(pages.offset + at, {records, size})) return nullptr;
     // Held to the rules the check of the whole index made: the file may have changed since.
-    const ByteView table(records + from * fmt::kPageRecordSize, size);
+    const ByteView table(records, size);
     for (size_t r = 0; r < size; r += fmt::kPageRecordSize) {
         const PageRecord record = RecordAt(table, r);
         if (record.length > fmt::kMaxPageLength || !RangeInside(record.offset, record.length, pageDataSize_))
             return nullptr;
     }
+    w.owner = id_;
+    w.first = first;
+    w.count = n;
+    w.records = records;
     return records;
 }
 

@@ -108,9 +108,10 @@ class Reader {
     size_t ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<int32_t> lengths,
                      std::string* error) const;
     static constexpr uint32_t kPagesReadAlone = 64;
+    static constexpr size_t kRecordsReadAhead = 8192;
 
   private:
-    Reader() = default;
+    Reader();
     std::string Load(const OpenOptions& options); // empty on success
 
     std::string LoadHeader(const OpenOptions& options);
@@ -125,11 +126,13 @@ class Reader {
     };
     static PageRecord RecordAt(ByteView table, size_t at);
     bool RecordOf(uint32_t page, PageRecord* record, std::string* error) const;
-    // Reads the records of pages first + from to first + from + count - 1 into `room`, laid out for
-    // a run from page `first` (room for from + count records and kReadSlack), each held to the
-    // rules: the run's first record, or null when the records are not read alone (the index is held,
-    // or a second pass began) or cannot be read soundly.
-    const uint8_t* RecordsAlone(uint32_t first, size_t from, size_t count, std::span<uint8_t> room) const;
+    // Whether the run from page `first` reads its records from the file (see the pages above).
+    bool RunsReadAlone(uint32_t first) const;
+    // The records of pages first ... first + count - 1 read from the file, each held to the rules;
+    // null when they cannot be had soundly. They come from this thread's window of records, read
+    // anew from `first` (at least kRecordsReadAhead records) when it does not hold them: a 400 MB book
+    // is 880 runs of 125 pages, and a read for each cost as much as the page index read whole.
+    const uint8_t* RunRecords(uint32_t first, size_t count) const;
     std::string CheckHolders() const;
     std::string CheckContents(uint32_t* count) const;
     std::string_view Text(uint32_t offset, uint32_t length) const;
@@ -182,7 +185,7 @@ class Reader {
     mutable LazyPart pagesPart_, contentsPart_, pagesChecked_;
     mutable std::atomic<uint32_t> entriesReadAlone_{0}, pagesReadAlone_{0};
     mutable std::atomic<uint32_t> lastRunFirst_{0}; // the first page of the last run read alone
-    mutable std::atomic<uint32_t> lastRunPages_{0}; // how many pages it held
+    const uint64_t id_;                             // this reader's, never another's
     uint64_t stringsSize_ = 0;
     uint32_t entryCount_ = 0;
     uint32_t pageCount_ = 0;

@@ -15,8 +15,6 @@ namespace {
 constexpr size_t kAlign = 16;
 // Runs of up to this many pages keep their lists for the next run (a search asks for 2,048 at most).
 constexpr size_t kKeptPieces = 4096;
-// The fewest page records a run reads from the file at a time.
-constexpr size_t kFirstRecords = 64;
 
 size_t Aligned(size_t at) {
     return (at + kAlign - 1) & ~(kAlign - 1);
@@ -41,29 +39,15 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
     const size_t most = first < count ? std::min<size_t>(lengths.size(), count - first) : 0;
     const bool usual = most <= kKeptPieces;
 
-    // The run's page records: read from the file for this run while the page index is not held (see
-    // the class), else from the index, which is read and checked when the records cannot be had so
-    // (the file changed since the index was checked: the reading whole says how).
-    // Records are read as the run goes on: first about as many as the run before held (a run of
-    // 512 KB holds 125 pages of 4 KB or 1,500 of a dictionary's), then as many again at a time.
-    thread_local std::vector<uint8_t> keptRecords;
-    std::vector<uint8_t> ownRecords;
-    std::vector<uint8_t>& room = usual ? keptRecords : ownRecords;
+    // The run's page records: read from the file while the page index is not held (see the class),
+    // else from the index, which is read and checked when the records cannot be had so (the file
+    // changed since the index was checked: the reading whole says how).
     ByteView table;
-    size_t base = 0;    // the record of page first is table's record `base`
-    size_t have = most; // records at hand
-    const uint8_t* records = nullptr;
-    if (most > 0 && !PagesSettled()) {
-        if (room.size() < most * fmt::kPageRecordSize + kReadSlack)
-            room.resize(most * fmt::kPageRecordSize + kReadSlack);
-        const size_t hint = lastRunPages_.load(std::memory_order_relaxed);
-        have = std::min(most, std::max<size_t>(kFirstRecords, hint + hint / 8));
-        records = RecordsAlone(first, 0, have, room);
-    }
+    size_t base = 0; // the record of page first is table's record `base`
+    const uint8_t* records = most > 0 && RunsReadAlone(first) ? RunRecords(first, most) : nullptr;
     if (records) {
         table = ByteView(records, most * fmt::kPageRecordSize);
     } else if (PagesHeld()) {
-        have = most;
         table = ByteView(pageTable_);
         base = first;
     } else {
@@ -90,12 +74,6 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
     uint64_t bytes = 0;
     const uint64_t start = most ? LoadU64(table, record(0) + fmt::kPageOffset) : 0;
     for (; runs < most; ++runs) {
-        if (runs == have) {
-            // Out of records: more, or the run ends here when they cannot be had soundly.
-            const size_t more = std::min(most - have, std::max(have, kFirstRecords));
-            if (!RecordsAlone(first, have, more, room)) break;
-            have += more;
-        }
         const size_t at = record(runs);
         const uint32_t length = LoadU32(table, at + fmt::kPageLength);
         const size_t to = Aligned(laid);
@@ -104,7 +82,6 @@ size_t Reader::ReadPages(uint32_t first, std::span<uint8_t> buffer, std::span<in
         laid = to + length + 1;
         bytes += length;
     }
-    if (records) lastRunPages_.store(static_cast<uint32_t>(runs), std::memory_order_relaxed);
     // Each page's checksum is worked out as it is copied.
     crcs.resize(verifyPages_ ? runs : 0);
     const bool whole = runs > 0 && source_->ReadPieces(pageDataOffset_ + start, {list, runs},
