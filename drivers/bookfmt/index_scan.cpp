@@ -173,12 +173,10 @@ bool ScanPageIndex(const ByteSource& source, const ScanSection& pages, uint64_t 
         static_cast<size_t>(std::min<uint64_t>(kChunk, std::max<uint64_t>(pages.size, 1)));
     ReadBuffer buffer(bufferSize);
     auto records = [&](ByteView piece, uint64_t) {
-        for (size_t r = 0; r < piece.size(); r += fmt::kPageRecordSize) {
-            const uint32_t length = LoadU32(piece, r + fmt::kPageLength);
-            if (length > fmt::kMaxPageLength) return false;
-            if (!RangeInside(LoadU64(piece, r + fmt::kPageOffset), length, pageDataSize)) return false;
-            if (LoadU32(piece, r + fmt::kPageEntry) > entryCount) return false;
-        }
+        for (size_t r = 0; r < piece.size(); r += fmt::kPageRecordSize)
+            if (!PageRecordSound(LoadU64(piece, r + fmt::kPageOffset), LoadU32(piece, r + fmt::kPageLength),
+                                 LoadU32(piece, r + fmt::kPageEntry), pageDataSize, entryCount))
+                return false;
         return true;
     };
     return Stream(source, pages, verifyChecksums, buffer, fmt::kPageRecordSize, records);

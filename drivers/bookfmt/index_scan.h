@@ -6,6 +6,7 @@
 #pragma once
 
 #include "bookfmt/byte_source.h"
+#include "bookfmt/format.h"
 
 #include <cstdint>
 #include <string>
@@ -36,6 +37,15 @@ struct IndexScan {
 // for the index (it is damaged, or unusual enough to be left to the reader's thorough checks, which
 // say what is wrong).
 bool ScanIndex(const ByteSource& source, const IndexScan& scan, std::vector<std::string>* texts);
+
+// Whether a page record keeps the rules every check holds the records to: its bytes inside the page
+// data of `pageDataSize` bytes (so no longer than a page may be) and naming an entry of `entryCount`,
+// or none.
+inline bool PageRecordSound(uint64_t offset, uint32_t length, uint32_t holder, uint64_t pageDataSize,
+                            uint32_t entryCount) {
+    return length <= format::kMaxPageLength && RangeInside(offset, length, pageDataSize) &&
+           holder <= entryCount;
+}
 
 // The same pass over the page index alone (`entryCount` contents entries, which its records may
 // name), for a reader that reads the records of the pages it serves from the file as it goes instead

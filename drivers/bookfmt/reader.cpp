@@ -31,6 +31,9 @@ std::string Num(uint64_t v) {
     return std::to_string(v);
 }
 
+// What a part of the index read after opening is refused with, before what is wrong with it.
+constexpr char kIndexChanged[] = "the book's index is no longer what it was when the book was opened: ";
+
 // What is wrong with a contents entry's text place (its record's offset and length in a text pool of
 // `poolSize` bytes); empty when nothing is.
 std::string EntryTextFault(uint32_t offset, uint32_t length, uint64_t poolSize) {
@@ -154,8 +157,7 @@ bool Reader::Hold(LazyPart& part, std::string (Reader::*load)() const) const {
     if (!part.settled.load(std::memory_order_relaxed)) {
         // The file was checked when the book was opened; what it holds now is checked again, since it
         // may have been changed since.
-        if (std::string e = (this->*load)(); !e.empty())
-            part.error = "the book's index is no longer what it was when the book was opened: " + e;
+        if (std::string e = (this->*load)(); !e.empty()) part.error = kIndexChanged + e;
         part.held = part.error.empty();
         part.settled.store(true, std::memory_order_release);
     }
@@ -207,11 +209,8 @@ bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) con
         if (!RangeInside(at, sizeof bytes, pages.size) || !source_->ReadAt(pages.offset + at, bytes))
             return fail("cannot read the record of page " + Num(page));
         *record = RecordAt(ByteView(bytes, sizeof bytes), 0);
-        if (record->length > fmt::kMaxPageLength ||
-            !RangeInside(record->offset, record->length, pageDataSize_) || record->holder > entryCount_)
-            return fail("the book's index is no longer what it was when the book was opened: the record of "
-                        "page " +
-                        Num(page) + " is damaged");
+        if (!PageRecordSound(record->offset, record->length, record->holder, pageDataSize_, entryCount_))
+            return fail(std::string(kIndexChanged) + "the record of page " + Num(page) + " is damaged");
         return true;
     }
     if (!PagesHeld()) return fail(pagesPart_.error);
@@ -261,7 +260,7 @@ const uint8_t* Reader::RunRecords(uint32_t first, size_t count) const {
     const ByteView table(records, size);
     for (size_t r = 0; r < size; r += fmt::kPageRecordSize) {
         const PageRecord record = RecordAt(table, r);
-        if (record.length > fmt::kMaxPageLength || !RangeInside(record.offset, record.length, pageDataSize_))
+        if (!PageRecordSound(record.offset, record.length, record.holder, pageDataSize_, entryCount_))
             return nullptr;
     }
     w.owner = id_;
