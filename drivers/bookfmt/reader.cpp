@@ -194,6 +194,25 @@ Reader::PageRecord Reader::RecordAt(ByteView table, size_t at) {
             LoadU32(table, at + fmt::kPageCrc), LoadU32(table, at + fmt::kPageEntry)};
 }
 
+namespace {
+
+// Page records read from the file for one reader's runs (see Reader::RunRecords): the records of
+// pages first ... first + count - 1, at `records` in `room`.
+struct RecordWindow {
+    uint64_t owner = 0; // the reader's id; 0: none
+    uint32_t first = 0;
+    size_t count = 0;
+    const uint8_t* records = nullptr;
+    std::vector<uint8_t> room;
+};
+
+thread_local RecordWindow t_window;
+std::atomic<uint64_t> g_nextReaderId{1};
+
+} // namespace
+
+Reader::Reader() : id_(g_nextReaderId.fetch_add(1, std::memory_order_relaxed)) {}
+
 bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) const {
     auto fail = [error](std::string text) {
         if (error) *error = std::move(text);
@@ -201,6 +220,13 @@ bool Reader::RecordOf(uint32_t page, PageRecord* record, std::string* error) con
     };
     if (page >= pageCount_)
         return fail("page " + Num(page) + " does not exist (the book has " + Num(pageCount_) + ")");
+    // A search's hits lie among the pages whose records its runs read last, on the same thread.
+    if (const RecordWindow& w = t_window;
+        w.owner == id_ && page >= w.first && page - w.first < w.count && !PagesSettled()) {
+        *record = RecordAt(ByteView(w.records, w.count * fmt::kPageRecordSize),
+                           size_t{page - w.first} * fmt::kPageRecordSize);
+        return true;
+    }
     if (!PagesSettled() && pagesReadAlone_.fetch_add(1, std::memory_order_relaxed) < kPagesReadAlone &&
         PagesChecked()) {
         uint8_t bytes[fmt::kPageRecordSize];
@@ -224,25 +250,6 @@ bool Reader::RunsReadAlone(uint32_t first) const {
     // a book searched again is worth holding the index of, which then serves every run.
     return first >= lastRunFirst_.exchange(first, std::memory_order_relaxed);
 }
-
-namespace {
-
-// Page records read from the file for one reader's runs (see Reader::RunRecords): the records of
-// pages first ... first + count - 1, at `records` in `room`.
-struct RecordWindow {
-    uint64_t owner = 0; // the reader's id; 0: none
-    uint32_t first = 0;
-    size_t count = 0;
-    const uint8_t* records = nullptr;
-    std::vector<uint8_t> room;
-};
-
-thread_local RecordWindow t_window;
-std::atomic<uint64_t> g_nextReaderId{1};
-
-} // namespace
-
-Reader::Reader() : id_(g_nextReaderId.fetch_add(1, std::memory_order_relaxed)) {}
 
 const uint8_t* Reader::RunRecords(uint32_t first, size_t count) const {
     RecordWindow& w = t_window;

@@ -180,6 +180,27 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAheadAndTrustNoRecordChangedSince) {
     EXPECT_EQ(r.PageLength(0), 0u);
 }
 
+// A search's hits (the pages it names, their entries) take their records from those its runs read
+// ahead: nothing is read for them, and they use up none of the records read alone.
+TEST(IndexOnDemand, HitsTakeTheirRecordsFromThoseTheRunsReadAhead) {
+    const uint32_t ahead = Reader::kRecordsReadAhead;
+    const BookModel model = PagesBook(static_cast<int>(ahead) + 100);
+    SharedBook book(model);
+    ASSERT_TRUE(book.opened) << book.opened.error;
+    const Reader& r = *book.opened.reader;
+    const std::shared_ptr<SharedFile>& file = book.file;
+    ASSERT_EQ(ReadRun(r, 0, 16).count, 16u);
+    uint64_t before = file->read;
+    for (uint32_t p = 0; p < 2 * Reader::kPagesReadAlone; ++p) {
+        ASSERT_EQ(r.PageLength(p * 50), model.pages[p * 50].size()) << p * 50;
+        ASSERT_EQ(r.PageEntry(p * 50), Reader::kNone);
+    }
+    EXPECT_EQ(file->read, before);
+    // Past them, a record is read alone.
+    EXPECT_EQ(r.PageLength(ahead + 20), model.pages[ahead + 20].size());
+    EXPECT_EQ(file->read - before, fmt::kPageRecordSize);
+}
+
 // A second pass over the pages (a book searched again) reads the page index whole and holds it; the
 // runs after that read no records of their own.
 TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
