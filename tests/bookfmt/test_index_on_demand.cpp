@@ -111,6 +111,14 @@ BookModel PagesBook(int count) {
     return model;
 }
 
+// The bytes of pages first ... first + count - 1 of `model`.
+uint64_t TextBytes(const BookModel& model, uint32_t first, uint32_t count) {
+    uint64_t bytes = 0;
+    for (uint32_t p = first; p < first + count; ++p)
+        bytes += model.pages[p].size();
+    return bytes;
+}
+
 struct PageRun {
     size_t count = 0;
     std::vector<std::string> pages; // "" for a page that failed
@@ -139,15 +147,9 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAheadAndTrustNoRecordChangedSince) {
     SharedBook book(model);
     ASSERT_TRUE(book.opened) << book.opened.error;
     const Reader& r = *book.opened.reader;
-    const std::shared_ptr<SharedFile>& file = book.file;
+    SharedFile* const file = book.file.get();
     const size_t index = SectionOffset(file->bytes, "PAGE");
     auto record = [&](uint32_t p, size_t field) { return index + p * fmt::kPageRecordSize + field; };
-    auto text = [&](uint32_t first, uint32_t count) {
-        uint64_t bytes = 0;
-        for (uint32_t p = first; p < first + count; ++p)
-            bytes += model.pages[p].size();
-        return bytes;
-    };
 
     // The first run checks the index and reads records ahead; the next one reads only its pages.
     uint64_t before = file->read;
@@ -155,12 +157,12 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAheadAndTrustNoRecordChangedSince) {
     ASSERT_EQ(run.count, 16u) << run.error;
     EXPECT_EQ(run.pages[15], model.pages[15]);
     EXPECT_EQ(file->read - before,
-              SectionSize(file->bytes, "PAGE") + ahead * fmt::kPageRecordSize + text(0, 16));
+              SectionSize(file->bytes, "PAGE") + ahead * fmt::kPageRecordSize + TextBytes(model, 0, 16));
     before = file->read;
     run = ReadRun(r, 16, 16);
     ASSERT_EQ(run.count, 16u) << run.error;
     EXPECT_EQ(run.pages[0], model.pages[16]);
-    EXPECT_EQ(file->read - before, text(16, 16));
+    EXPECT_EQ(file->read - before, TextBytes(model, 16, 16));
 
     // Page 40's bytes changed: the run ends with it, failed, and says why.
     file->bytes[SectionOffset(file->bytes, "PDAT") + LoadU64(file->bytes, record(40, fmt::kPageOffset))] ^= 1;
@@ -188,7 +190,7 @@ TEST(IndexOnDemand, HitsTakeTheirRecordsFromThoseTheRunsReadAhead) {
     SharedBook book(model);
     ASSERT_TRUE(book.opened) << book.opened.error;
     const Reader& r = *book.opened.reader;
-    const std::shared_ptr<SharedFile>& file = book.file;
+    SharedFile* const file = book.file.get();
     ASSERT_EQ(ReadRun(r, 0, 16).count, 16u);
     uint64_t before = file->read;
     for (uint32_t p = 0; p < 2 * Reader::kPagesReadAlone; ++p) {
@@ -208,13 +210,7 @@ TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
     SharedBook book(model);
     ASSERT_TRUE(book.opened) << book.opened.error;
     const Reader& r = *book.opened.reader;
-    const std::shared_ptr<SharedFile>& file = book.file;
-    auto pagesBytes = [&](uint32_t first, uint32_t count) {
-        uint64_t bytes = 0;
-        for (uint32_t p = first; p < first + count; ++p)
-            bytes += model.pages[p].size();
-        return bytes;
-    };
+    SharedFile* const file = book.file.get();
     const uint64_t index = SectionSize(file->bytes, "PAGE");
     for (int pass = 0; pass < 3; ++pass) {
         for (uint32_t first = 0; first < 100; first += 20) {
@@ -224,7 +220,8 @@ TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
             EXPECT_EQ(run.pages[19], model.pages[first + 19]);
             const uint64_t records = pass == 0 && first == 0 ? 100 * fmt::kPageRecordSize : 0;
             const uint64_t whole = (pass == 0 || pass == 1) && first == 0 ? index : 0;
-            EXPECT_EQ(file->read - before, whole + records + pagesBytes(first, 20)) << pass << " " << first;
+            EXPECT_EQ(file->read - before, whole + records + TextBytes(model, first, 20))
+                << pass << " " << first;
         }
     }
 }
@@ -236,7 +233,7 @@ TEST(IndexOnDemand, SinglePagesReadTheirRecordsAloneUntilTheIndexIsWorthHolding)
     SharedBook book(model);
     ASSERT_TRUE(book.opened) << book.opened.error;
     const Reader& r = *book.opened.reader;
-    const std::shared_ptr<SharedFile>& file = book.file;
+    SharedFile* const file = book.file.get();
 
     EXPECT_EQ(r.PageLength(0), model.pages[0].size());
     // A record changed on disk since the index was checked gives nothing of its page.
