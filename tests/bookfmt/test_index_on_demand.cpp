@@ -138,16 +138,23 @@ PageRun ReadRun(const Reader& r, uint32_t first, size_t most) {
     return run;
 }
 
+// A book of more pages than one stretch of records read ahead holds, opened from bytes the test can
+// change under it.
+class PastTheRecordsReadAhead : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(book.opened) << book.opened.error; }
+
+    const uint32_t ahead = static_cast<uint32_t>(Reader::kRecordsReadAhead);
+    const BookModel model = PagesBook(static_cast<int>(ahead) + 200);
+    SharedBook book{model};
+    SharedFile* const file = book.file.get();
+};
+
 // A search reads its runs' page records from the file, once the page index has been checked whole, a
 // stretch of them ahead at a time; every page is still held to its checksum, and a record changed on
 // disk since the check is held to the rules when it is read, the index then read whole to say why.
-TEST(IndexOnDemand, RunsReadTheirRecordsAheadAndTrustNoRecordChangedSince) {
-    const uint32_t ahead = Reader::kRecordsReadAhead;
-    const BookModel model = PagesBook(static_cast<int>(ahead) + 200);
-    SharedBook book(model);
-    ASSERT_TRUE(book.opened) << book.opened.error;
-    const Reader& r = *book.opened.reader;
-    SharedFile* const file = book.file.get();
+TEST_F(PastTheRecordsReadAhead, RunsReadTheirRecordsAheadAndTrustNoRecordChangedSince) {
+    const Reader& r = *book.opened.reader; // SetUp saw it open
     const size_t index = SectionOffset(file->bytes, "PAGE");
     auto record = [&](uint32_t p, size_t field) { return index + p * fmt::kPageRecordSize + field; };
 
@@ -184,13 +191,8 @@ TEST(IndexOnDemand, RunsReadTheirRecordsAheadAndTrustNoRecordChangedSince) {
 
 // A search's hits (the pages it names, their entries) take their records from those its runs read
 // ahead: nothing is read for them, and they use up none of the records read alone.
-TEST(IndexOnDemand, HitsTakeTheirRecordsFromThoseTheRunsReadAhead) {
-    const uint32_t ahead = Reader::kRecordsReadAhead;
-    const BookModel model = PagesBook(static_cast<int>(ahead) + 100);
-    SharedBook book(model);
-    ASSERT_TRUE(book.opened) << book.opened.error;
-    const Reader& r = *book.opened.reader;
-    SharedFile* const file = book.file.get();
+TEST_F(PastTheRecordsReadAhead, HitsTakeTheirRecordsFromThoseTheRunsReadAhead) {
+    const Reader& r = *book.opened.reader; // SetUp saw it open
     ASSERT_EQ(ReadRun(r, 0, 16).count, 16u);
     uint64_t before = file->read;
     for (uint32_t p = 0; p < 2 * Reader::kPagesReadAlone; ++p) {
