@@ -82,13 +82,14 @@ class Reader {
     static constexpr uint32_t kEntriesReadAlone = 64;
 
     // ---- pages ----
-    // A page's record is taken from the page index once it is held. Before that, a caller that wants
-    // a few pages (a search's hits, a page shown) or reads them in order (a search) gets the records
-    // it needs read from the file, once the page index has been checked in one pass that keeps
-    // nothing (its checksum and every record, as at opening); each record is held to the rules that
-    // pass checked. A dictionary's page index runs to megabytes, and a search of it read whole into
-    // fresh memory took a third as long as the search itself. Past kPagesReadAlone single records, and
-    // when a second pass over the pages begins (another search), the index is read and held.
+    // A page's record is taken from the page index once it is held. Before that, a caller that reads
+    // pages in order (a search) or wants a few (a page shown; a search's hits take theirs from the
+    // records its runs read) gets the records it needs read from the file, once the page index has
+    // been checked in one pass that keeps nothing (its checksum and every record, as at opening);
+    // each record is held to the rules that pass checked. A dictionary's page index runs to megabytes, and a
+    // search of it read whole into fresh memory took a third as long as the search itself. Past
+    // kPagesReadAlone single records, and when a second pass over the pages begins (another search), the
+    // index is read and held.
     uint32_t PageCount() const { return pageCount_; }
     uint32_t PageLength(uint32_t page) const; // 0 for a bad page
     uint32_t PageEntry(uint32_t page) const;  // the entry that holds the page, kNone = none
@@ -130,8 +131,9 @@ class Reader {
     bool RunsReadAlone(uint32_t first) const;
     // The records of pages first ... first + count - 1 read from the file, each held to the rules;
     // null when they cannot be had soundly. They come from this thread's window of records, read
-    // anew from `first` (at least kRecordsReadAhead records) when it does not hold them: a 400 MB book
-    // is 880 runs of 125 pages, and a read for each cost as much as the page index read whole.
+    // anew from `first` (kRecordsReadAhead records, or to the book's end) when it does not hold
+    // them: a 400 MB book is 880 runs of 125 pages, and a read for each cost as much as the page
+    // index read whole.
     const uint8_t* RunRecords(uint32_t first, size_t count) const;
     std::string CheckHolders() const;
     std::string CheckContents(uint32_t* count) const;
