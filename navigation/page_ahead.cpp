@@ -4,57 +4,16 @@
 // threads meet a few times per megabyte of pages, not once per page.
 #include "navigation/page_ahead.h"
 
+#include "navigation/batch_blocks.h"
 #include "navigation/search_text.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
 #include <new>
 #include <pthread.h>
 #include <signal.h>
 #include <system_error>
 
 namespace tavrin::search {
-namespace {
-
-// Blocks of a batch's size kept from one search to the next. A search of a dictionary is over in a
-// few milliseconds, and fresh blocks cost it a page fault and a cleared page every 4 KB, a tenth of
-// its time; so up to a ring's worth (2 MB) stays with the program once it has searched. Blocks of
-// a test's allocator are never kept.
-class BlockPool {
-  public:
-    ~BlockPool() {
-        for (size_t k = 0; k < count_; ++k)
-            std::free(free_[k]);
-    }
-    void* Take(size_t capacity) {
-        if (capacity == PageAhead::kBatchBytes && DefaultAllocator()) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (count_ > 0) return free_[--count_];
-        }
-        return Allocate(capacity);
-    }
-    void Give(void* block, size_t capacity) {
-        if (!block) return;
-        if (capacity == PageAhead::kBatchBytes && DefaultAllocator()) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (count_ < free_.size()) {
-                free_[count_++] = block;
-                return;
-            }
-        }
-        std::free(block);
-    }
-
-  private:
-    std::mutex mutex_;
-    std::array<void*, PageAhead::kBatches> free_{};
-    size_t count_ = 0;
-};
-
-BlockPool g_blocks;
-
-} // namespace
 
 PageAhead::PageAhead(const PagePrefilter& filter, bool secondThread)
     : filter_(filter), secondThread_(secondThread), ring_(std::make_unique<Batch[]>(kBatches)) {}
@@ -70,7 +29,7 @@ PageAhead::~PageAhead() {
         looker_.join();
     }
     for (size_t k = 0; k < kBatches; ++k)
-        g_blocks.Give(ring_[k].block, ring_[k].capacity);
+        GiveBatchBlock(ring_[k].block, ring_[k].capacity);
 }
 
 unsigned char* PageAhead::Room(size_t size) {
@@ -83,9 +42,9 @@ unsigned char* PageAhead::Room(size_t size) {
     }
     if (batch.capacity < size) {
         const size_t capacity = std::max(size, kBatchBytes);
-        void* block = g_blocks.Take(capacity);
+        void* block = TakeBatchBlock(capacity);
         if (!block) return nullptr;
-        g_blocks.Give(batch.block, batch.capacity);
+        GiveBatchBlock(batch.block, batch.capacity);
         batch.block = static_cast<unsigned char*>(block);
         batch.capacity = capacity;
     }

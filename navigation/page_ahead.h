@@ -53,7 +53,7 @@ class PageAhead {
     // (a search of 400 MB took 8 % longer, measured, woken with one batch free).
     static constexpr size_t kWakeAt = kBatches / 2;
     struct Batch {
-        unsigned char* block = nullptr; // from search::Allocate; capacity bytes
+        unsigned char* block = nullptr; // from TakeBatchBlock; capacity bytes
         size_t capacity = 0;
         size_t used = 0;
         std::vector<Page> pages;

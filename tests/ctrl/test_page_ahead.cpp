@@ -3,6 +3,7 @@
 // second thread; the second thread starts only for a book longer than one batch and sleeps while it
 // has nothing to look at; a ring dropped with batches still on their way ends cleanly; the second
 // thread takes none of the host's signals; a block that cannot be had leaves the batch as it was.
+#include "navigation/batch_blocks.h"
 #include "navigation/page_ahead.h"
 #include "navigation/search_bytes.h"
 #include "navigation/search_text.h"
@@ -10,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -264,6 +267,65 @@ TEST(PageAhead, KeptBlocksServeTheNextSearchButNotAFailingAllocator) {
         EXPECT_EQ(failing.Room(100), nullptr) << "no block to be had";
     }
     tavrin::search::SetAllocator(nullptr);
+}
+
+// The flags the kernel shows for the mapping that holds `at` (the VmFlags line of /proc/self/smaps).
+std::string MappingFlags(const void* at) {
+    std::ifstream smaps("/proc/self/smaps");
+    const auto address = reinterpret_cast<uintptr_t>(at);
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        unsigned long start = 0, end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &start, &end) == 2)
+            inside = address >= start && address < end;
+        else if (inside && line.rfind("VmFlags:", 0) == 0)
+            return line;
+    }
+    return {};
+}
+
+// A ring's blocks are the quarters of one area placed on a multiple of its size (what a huge page
+// needs) and advised for huge pages; every search after the first gets the same ones back. Blocks
+// past the area's come from the allocator and go back to it; blocks given back while a test's
+// allocator is set still go back to the area (never to free(), which would abort under the
+// sanitizers).
+TEST(PageAhead, TheRingsBlocksAreOneAreaAdvisedForHugePages) {
+    using tavrin::search::GiveBatchBlock;
+    using tavrin::search::TakeBatchBlock;
+    const size_t block = PageAhead::kBatchBytes;
+    std::vector<void*> taken;
+    for (size_t k = 0; k < PageAhead::kBatches; ++k)
+        taken.push_back(TakeBatchBlock(block));
+    const tavrin::search::BatchArea area = tavrin::search::RingArea();
+    ASSERT_NE(area.start, nullptr);
+    ASSERT_EQ(area.size, block * PageAhead::kBatches);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(area.start) % area.size, 0u);
+    std::vector<void*> quarters;
+    for (size_t k = 0; k < PageAhead::kBatches; ++k)
+        quarters.push_back(const_cast<unsigned char*>(area.start) + k * block);
+    EXPECT_TRUE(std::is_permutation(taken.begin(), taken.end(), quarters.begin())) << "each quarter once";
+    if (std::filesystem::exists("/sys/kernel/mm/transparent_hugepage/enabled")) {
+        EXPECT_NE(MappingFlags(area.start).find(" hg"), std::string::npos) << MappingFlags(area.start);
+    }
+
+    void* past = TakeBatchBlock(block);
+    ASSERT_NE(past, nullptr);
+    EXPECT_TRUE(past < area.start || past >= area.start + area.size) << "the area's are all out";
+    std::memset(past, 1, block);
+    GiveBatchBlock(past, block);
+
+    g_failAt = block;
+    tavrin::search::SetAllocator(&FailAt);
+    EXPECT_EQ(TakeBatchBlock(block), nullptr) << "a test's allocator: the area is not taken from";
+    for (void* b : taken)
+        GiveBatchBlock(b, block);
+    tavrin::search::SetAllocator(nullptr);
+    std::vector<void*> again;
+    for (size_t k = 0; k < PageAhead::kBatches; ++k)
+        again.push_back(TakeBatchBlock(block));
+    EXPECT_TRUE(std::is_permutation(again.begin(), again.end(), quarters.begin())) << "the same area again";
+    for (void* b : again)
+        GiveBatchBlock(b, block);
 }
 
 // A batch's pages looked at in one sweep give each page the answer the quick look gives it alone:
