@@ -21,6 +21,9 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+// The processor's features as the C library's loader read them at start, not asked of the processor
+// again when the library is loaded (cpuid, slow under a hypervisor).
+#include <sys/platform/x86.h>
 #endif
 
 namespace tavrin::search {
@@ -285,8 +288,8 @@ void SweepBlocks(NextPlacesFn nextPlaces, const unsigned char* bytes, size_t n, 
 
 // The widest scan the processor has, in bytes per block.
 size_t ProcessorWidth() {
-    static const size_t width = __builtin_cpu_supports("avx512bw") ? 64
-                                : __builtin_cpu_supports("avx2")   ? 32
+    static const size_t width = CPU_FEATURE_ACTIVE(AVX512BW) ? 64
+                                : CPU_FEATURE_ACTIVE(AVX2)     ? 32
                                                                    : 16;
     return width;
 }

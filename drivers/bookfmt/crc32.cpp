@@ -234,19 +234,19 @@ CrcMethod g_widest = CrcMethod::Clmul512;
 
 #ifdef TAVRIN_CRC_CLMUL
 bool crc_fold::HasClmul() {
-    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+    static const bool has = CPU_FEATURE_ACTIVE(PCLMULQDQ) && CPU_FEATURE_ACTIVE(SSSE3);
     return has;
 }
 
 bool crc_fold::HasHalvesClmul() {
     static const bool has =
-        HasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+        HasClmul() && CPU_FEATURE_ACTIVE(AVX2) && CPU_FEATURE_ACTIVE(VPCLMULQDQ);
     return has;
 }
 
 bool crc_fold::HasWideClmul() {
     static const bool has =
-        HasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+        HasClmul() && CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(VPCLMULQDQ);
     return has;
 }
 #endif

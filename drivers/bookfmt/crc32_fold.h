@@ -5,6 +5,10 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+// The processor's features as the C library's loader read them at start: asking the processor again
+// (cpuid, which a virtual machine's hypervisor answers, some microseconds each) when each library is
+// loaded cost a program about 0.1 ms per library.
+#include <sys/platform/x86.h>
 #define TAVRIN_CRC_CLMUL 1
 
 namespace tavrin::book::crc_fold {

@@ -90,8 +90,8 @@ Finish4(__m512i a0, __m512i a1, __m512i a2, __m512i a3, uint32_t* out) {
 
 // Besides the 512-bit multiplication, the masked loads and stores of single bytes.
 bool HasPagesWide() {
-    static const bool has = HasWideClmul() && __builtin_cpu_supports("avx512bw") &&
-                            __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("bmi2");
+    static const bool has = HasWideClmul() && CPU_FEATURE_ACTIVE(AVX512BW) && CPU_FEATURE_ACTIVE(AVX512DQ) &&
+                            CPU_FEATURE_ACTIVE(BMI2);
     return has;
 }
 

@@ -2,6 +2,7 @@
 // where the processor has it) gives the same CRC-32 as the bit-by-bit definition at every length,
 // alignment and starting value, and continues across pieces.
 #include "bookfmt/crc32.h"
+#include "bookfmt/crc32_fold.h"
 
 #include <gtest/gtest.h>
 
@@ -186,3 +187,19 @@ TEST_P(EveryCrcMethod, APageAtTheStartOfReadableMemoryIsReadFromItsStart) {
 }
 
 } // namespace
+
+#ifdef TAVRIN_CRC_CLMUL
+// The processor checks read what the loader found at start; they must say what the processor's own
+// answer (the compiler's check, which asks it) says, or a fast method would go unused or, worse, an
+// instruction the processor lacks be run.
+TEST(Crc32, ProcessorChecksAgreeWithTheProcessor) {
+    using namespace tavrin::book::crc_fold;
+    __builtin_cpu_init();
+    const bool clmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+    EXPECT_EQ(HasClmul(), clmul);
+    EXPECT_EQ(HasHalvesClmul(),
+              clmul && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq"));
+    EXPECT_EQ(HasWideClmul(),
+              clmul && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq"));
+}
+#endif
