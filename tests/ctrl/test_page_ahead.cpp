@@ -7,6 +7,7 @@
 #include "navigation/page_ahead.h"
 #include "navigation/search_bytes.h"
 #include "navigation/search_text.h"
+#include "common/huge_pages.h"
 #include "search_reference.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -269,21 +269,6 @@ TEST(PageAhead, KeptBlocksServeTheNextSearchButNotAFailingAllocator) {
     tavrin::search::SetAllocator(nullptr);
 }
 
-// The flags the kernel shows for the mapping that holds `at` (the VmFlags line of /proc/self/smaps).
-std::string MappingFlags(const void* at) {
-    std::ifstream smaps("/proc/self/smaps");
-    const auto address = reinterpret_cast<uintptr_t>(at);
-    bool inside = false;
-    for (std::string line; std::getline(smaps, line);) {
-        unsigned long start = 0, end = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx ", &start, &end) == 2)
-            inside = address >= start && address < end;
-        else if (inside && line.rfind("VmFlags:", 0) == 0)
-            return line;
-    }
-    return {};
-}
-
 // A ring's blocks are the quarters of one area placed on a multiple of its size (what a huge page
 // needs) and advised for huge pages; every search after the first gets the same ones back. Blocks
 // past the area's come from the allocator and go back to it; blocks given back while a test's
@@ -304,8 +289,8 @@ TEST(PageAhead, TheRingsBlocksAreOneAreaAdvisedForHugePages) {
     for (size_t k = 0; k < PageAhead::kBatches; ++k)
         quarters.push_back(const_cast<unsigned char*>(area.start) + k * block);
     EXPECT_TRUE(std::is_permutation(taken.begin(), taken.end(), quarters.begin())) << "each quarter once";
-    if (std::filesystem::exists("/sys/kernel/mm/transparent_hugepage/enabled")) {
-        EXPECT_NE(MappingFlags(area.start).find(" hg"), std::string::npos) << MappingFlags(area.start);
+    if (hugepages::KernelHasHugePages()) {
+        EXPECT_TRUE(hugepages::AdvisedForHugePages(area.start)) << hugepages::MappingFlags(area.start);
     }
 
     void* past = TakeBatchBlock(block);
