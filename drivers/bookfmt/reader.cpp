@@ -176,7 +176,7 @@ std::string Reader::LoadPageIndex() const {
     if (e.empty()) e = CheckPages(&count);
     if (e.empty() && count != pageCount_) e = "the page count changed";
     if (e.empty()) e = CheckHolders();
-    if (!e.empty()) Bytes().swap(pageTable_);
+    if (!e.empty()) pageTable_.clear();
     return e;
 }
 
@@ -284,8 +284,8 @@ std::string Reader::LoadContents() const {
     if (e.empty()) e = CheckContents(&count);
     if (e.empty() && count != entryCount_) e = "the entry count changed";
     if (!e.empty()) {
-        Bytes().swap(strings_);
-        Bytes().swap(toc_);
+        strings_.clear();
+        toc_.clear();
     }
     return e;
 }
@@ -364,7 +364,8 @@ std::string Reader::LoadHeader(const OpenOptions& options) {
     return {};
 }
 
-std::string Reader::ReadSection(const Section& section, Bytes& out, bool verify, const char* name) const {
+template <class Out>
+std::string Reader::ReadSection(const Section& section, Out& out, bool verify, const char* name) const {
     out.resize(section.size); // bounded by the file's size, checked in LoadHeader
     if (!source_->ReadAt(section.offset, out)) return std::string("cannot read the section ") + name;
     if (verify && Crc32(0, out.data(), out.size()) != section.crc)

@@ -10,6 +10,7 @@
 
 #include "bookfmt/byte_source.h"
 #include "bookfmt/bytes.h"
+#include "bookfmt/held_bytes.h"
 #include "bookfmt/model.h"
 
 #include <atomic>
@@ -147,7 +148,9 @@ class Reader {
         bool present = false;
     };
     const Section* Find(uint32_t tag) const;
-    std::string ReadSection(const Section& section, Bytes& out, bool verify, const char* name) const;
+    // Reads a section into `out` (Bytes or HeldBytes) and checks its CRC when `verify`.
+    template <class Out>
+    std::string ReadSection(const Section& section, Out& out, bool verify, const char* name) const;
 
     // A part of the index read when first used: the page index, or the contents with the text pool.
     struct LazyPart {
@@ -183,7 +186,7 @@ class Reader {
     std::vector<LocaleName> names_;
 
     Bytes meta_, nameTable_;
-    mutable Bytes strings_, toc_, pageTable_;
+    mutable HeldBytes strings_, toc_, pageTable_;
     mutable LazyPart pagesPart_, contentsPart_, pagesChecked_;
     mutable std::atomic<uint32_t> entriesReadAlone_{0}, pagesReadAlone_{0};
     mutable std::atomic<uint32_t> lastRunFirst_{0}; // the first page of the last run read alone

@@ -6,6 +6,7 @@
 
 #include "bookfmt/byte_source.h"
 #include "bookfmt/format.h"
+#include "bookfmt/held_bytes.h"
 #include "bookfmt/reader.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +231,41 @@ TEST(IndexOnDemand, ASecondPassHoldsThePageIndex) {
 
 // Single pages (a search's hits, a page shown) read their records alone, up to a few; past those the
 // page index is read whole and held, and serves every page after that without reading it again.
+// A dictionary's index, megabytes of it, held in memory of its own (HeldBytes): every page, entry and
+// entry text comes out as written, and the pages held to their records' checksums, once the page
+// index is held for a second pass and the contents for their texts.
+TEST(IndexOnDemand, AnIndexOfMegabytesIsHeldAndServesEveryPageAndEntry) {
+    constexpr int kWords = 100000; // 2.4 MB of page records, as many contents entries
+    BookModel model = PagesBook(kWords);
+    model.hasContents = true;
+    for (int w = 0; w < kWords; ++w)
+        model.root.children.push_back({"word " + std::to_string(w), w, {}});
+    ASSERT_GE(kWords * fmt::kPageRecordSize, tavrin::book::HeldBytes::kOwnMemoryFrom);
+    SharedBook book(model);
+    ASSERT_TRUE(book.opened) << book.opened.error;
+    const Reader& r = *book.opened.reader;
+    for (int pass = 0; pass < 2; ++pass)
+        for (uint32_t first = 0; first < kWords; first += 1000) {
+            const PageRun run = ReadRun(r, first, 1000);
+            ASSERT_EQ(run.count, 1000u) << run.error;
+            ASSERT_EQ(run.pages[999], model.pages[first + 999]) << pass;
+        }
+    ASSERT_EQ(r.HoldIndex(), "");
+    for (uint32_t w : {0u, 1u, 4097u, 65535u, 99999u}) {
+        EXPECT_EQ(r.EntryText(w + 1), "word " + std::to_string(w));
+        EXPECT_EQ(r.PageEntry(w), w + 1);
+        std::string error;
+        const std::optional<Bytes> page = r.ReadPage(w, &error);
+        ASSERT_TRUE(page) << error;
+        EXPECT_EQ(ToString(*page), model.pages[w]);
+    }
+    // A page whose bytes changed since is still refused against its held record.
+    book.file->bytes[SectionOffset(book.file->bytes, "PDAT") + TextBytes(model, 0, 77777)] ^= 1;
+    std::string error;
+    EXPECT_FALSE(r.ReadPage(77777, &error));
+    EXPECT_NE(error.find("77777"), std::string::npos) << error;
+}
+
 TEST(IndexOnDemand, SinglePagesReadTheirRecordsAloneUntilTheIndexIsWorthHolding) {
     const BookModel model = PagesBook(Reader::kPagesReadAlone + 20);
     SharedBook book(model);
