@@ -16,6 +16,7 @@
 
 #include "bookfmt/crc32_fold.h"
 
+#include <array>
 #include <cstring>
 
 namespace tavrin::book {
@@ -130,8 +131,8 @@ CopyPagesWide(const uint8_t* from, const CrcPiece* pieces, size_t count, uint32_
 
 // The same with 256-bit registers, where the processor multiplies two lanes at once but has no
 // masked loads and stores of single bytes (AVX2): each page is folded 32 bytes at a time, and its
-// first block (1 to 32 bytes) goes through a block on the stack, read once from the page and zeros
-// before it, from which both the register and the copy are made.
+// first block (1 to 32 bytes) is read as the 32 bytes that end with it, the bytes before it masked
+// off for the CRC and left out of the copy (FoldPageHalves).
 // n bytes (1 to 32) from `from` to `to`, in at most two moves of 16, 8, 4 or 1 bytes each way.
 inline void CopyShort(uint8_t* to, const uint8_t* from, size_t n) {
     auto moveTwo = [&](auto word) {
@@ -158,12 +159,35 @@ inline void CopyShort(uint8_t* to, const uint8_t* from, size_t n) {
     }
 }
 
-__attribute__((target("avx2,vpclmulqdq"))) inline __m256i
-FoldPageHalves(uint8_t* to, const uint8_t* from, size_t n, __m256i k2lanes256, __m256i k2lanes512) {
+// 32 zero bytes, then 32 of 0xFF: the 32 bytes at kKeepLast + a keep the last a bytes of a block.
+alignas(64) constexpr std::array<uint8_t, 64> kKeepLast = [] {
+    std::array<uint8_t, 64> bytes{};
+    for (size_t i = 32; i < 64; ++i)
+        bytes[i] = 0xFF;
+    return bytes;
+}();
+
+// `before`: the 32 bytes that end where the page's first block ends may be read (they lie in the run).
+__attribute__((target("avx2,vpclmulqdq"))) inline __m256i FoldPageHalves(uint8_t* to, const uint8_t* from,
+                                                                         size_t n, bool before,
+                                                                         __m256i k2lanes256,
+                                                                         __m256i k2lanes512) {
     const size_t a = ((n - 1) & 31) + 1; // the first block's bytes, 1..32
-    alignas(32) uint8_t first[32] = {};
-    CopyShort(first + 32 - a, from, a);
-    const __m256i head = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
+    // The first block read once, into the register (the bytes before the page masked off) and, through
+    // the stack, the copy: where the run has 32 bytes there, read whole; else its a bytes alone, after
+    // zeros (the longer way: a block stored in pieces and loaded whole waits for the pieces).
+    alignas(32) uint8_t first[32];
+    __m256i head;
+    if (before) {
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + a - 32));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(first), block);
+        head = _mm256_and_si256(block,
+                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kKeepLast.data() + a)));
+    } else {
+        std::memset(first, 0, sizeof first);
+        CopyShort(first + 32 - a, from, a);
+        head = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
+    }
     CopyShort(to, first + 32 - a, a);
     __m256i acc =
         _mm256_xor_si256(head, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kStart + 32 + a)));
@@ -218,12 +242,15 @@ __attribute__((target("avx2,vpclmulqdq"))) void CopyPagesHalves(const uint8_t* f
     __m256i held = _mm256_setzero_si256();
     size_t heldAt = 0;
     bool holding = false;
+    const uint8_t* const start = from;
     for (size_t i = 0; i < count; ++i) {
         const size_t n = pieces[i].length;
         if (n < kCrcPageShortest || n > kCrcPageLongest) {
             crcs[i] = Crc32Copy(0, pieces[i].to, from, n);
         } else {
-            const __m256i acc = FoldPageHalves(pieces[i].to, from, n, k2lanes256, k2lanes512);
+            // Past the run's first 32 bytes, a page's first block is read with the bytes before it.
+            const bool before = static_cast<size_t>(from - start) + ((n - 1) & 31) + 1 >= 32;
+            const __m256i acc = FoldPageHalves(pieces[i].to, from, n, before, k2lanes256, k2lanes512);
             if (holding) {
                 Finish2(held, acc, crcs[heldAt], crcs[i]);
             } else {
