@@ -3,7 +3,7 @@
 
     bench/search_compare.py [--build BUILD] [--before BUILD] [--data DIR] [--runs N] [--rounds R]
                             [--shapes big,ordinary,headword,large] [--words zymotic,the]
-                            [--modes exact,anycase]
+                            [--modes exact,anycase] [--bound]
 
 BUILD is a Release build folder (default out/bench-rel) with bench_search_throughput, the host and
 its shelf folder; --before names a second one (say, of the code as it was) measured in the same
@@ -19,6 +19,12 @@ on its own as "first Search"), the whole host program
 and `grep -F ... | wc -l`. Printed: the best and the median wall time of the N runs and the median
 CPU time (user and system, every process of the pipeline) of each, and the ratios to rg and grep.
 grep runs with LC_ALL=C (in a UTF-8 locale it calls the file binary at its few non-UTF-8 bytes).
+
+--bound adds, for the exact searches, what the work that every search of the book must do costs on
+its own (`bench_search_bound`, run in the same alternation, the best of one pass of each kind): the
+checksum of every byte of the book on one thread, the copy with the checksum on one thread (what the
+search's own thread does through the book driver), and the copy, checksum and quick look split over
+two threads. Shown as rows "bound: ..." beside rg.
 
 --cache large|small|as-is (default large) says in what form the kernel keeps the two files of each
 book in its page cache while they are measured, which changes what reading them costs every program
@@ -91,6 +97,7 @@ class Build:
         self.name = name
         self.bench = os.path.join(folder, "bench", "bench_search_throughput")
         self.host = os.path.join(folder, "host", "tavrin-host")
+        self.bound = os.path.join(folder, "bench", "bench_search_bound")
         self.shelf = os.path.join(folder, "shelf")
         self.work = os.path.join(work, name)
         for path in (self.bench, self.host, os.path.join(self.shelf, "EbdBook.dll")):
@@ -118,6 +125,25 @@ def search_alone(build, folder, word, mode, rounds):
     return min(times), times[0], hits
 
 
+BOUNDS = (  # row name: the line of bench_search_bound's output
+    ("bound: checksum alone, 1 thread", "1 thread, checksum alone"),
+    ("bound: copy and checksum, 1 thread", "1 thread, copy and checksum"),
+    ("bound: copy, checksum and look, 2 threads", "2 threads, copy, checksum and quick look"),
+)
+
+
+def bounds(build, folder, word):
+    """The times in seconds of the bound's passes over the book, by row name."""
+    _, _, out = run(f"'{build.bound}' '{folder}/words.ebd' '{word}' 1")
+    times = {}
+    for name, line in BOUNDS:
+        found = re.search(re.escape(line) + r": ([0-9.]+) ms", out)
+        if not found:
+            sys.exit(f"search_compare: no '{line}' in the output of {build.bound}:\n{out}")
+        times[name] = float(found.group(1)) / 1000
+    return times
+
+
 def summary(samples):
     walls = [w for w, _ in samples]
     cpus = [c for _, c in samples]
@@ -135,6 +161,7 @@ def main():
     parser.add_argument("--words", default="zymotic,the")
     parser.add_argument("--modes", default="exact,anycase")
     parser.add_argument("--cache", default="large", choices=("large", "small", "as-is"))
+    parser.add_argument("--bound", action="store_true")
     args = parser.parse_args()
     for tool in ("rg", "grep"):
         if not shutil.which(tool):
@@ -182,6 +209,10 @@ def main():
                             wall, cpu, out = run(f"{tool} -F {flag} -- '{word}' '{plain}' | wc -l")
                             samples.setdefault(tool, []).append((wall, cpu))
                             hits[tool] = f"{int(out)} lines"
+                        if args.bound and exact:
+                            for name, seconds in bounds(builds[-1], folder, word).items():
+                                samples.setdefault(name, []).append((seconds, seconds))
+                                hits[name] = "-"
                     rg = summary(samples["rg"])[0]
                     grep = summary(samples["grep"])[0]
                     for name, values in samples.items():
