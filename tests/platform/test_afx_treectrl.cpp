@@ -18,10 +18,10 @@ std::vector<std::string>& Calls() {
 }
 
 class CTreeParent : public CWnd {
-public:
+  public:
     BOOL vetoExpand = FALSE;
 
-protected:
+  protected:
     afx_msg void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult) {
         auto* tv = reinterpret_cast<NMTREEVIEW*>(pNMHDR);
         Calls().push_back("parent expanding " + std::to_string(tv->itemNew.lParam));
@@ -45,10 +45,10 @@ ON_NOTIFY(TVN_SELCHANGED, kTreeId, OnSelChanged)
 END_MESSAGE_MAP()
 
 class CShelfLikeTree : public CTreeCtrl {
-public:
+  public:
     BOOL deleteReachesParent = TRUE;
 
-protected:
+  protected:
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point) {
         Calls().push_back("tree lbuttondown " + std::to_string(point.x) + "," + std::to_string(point.y));
         CTreeCtrl::OnLButtonDown(nFlags, point);
@@ -66,7 +66,7 @@ ON_NOTIFY_REFLECT_EX(TVN_DELETEITEM, OnDeleteItemReflect)
 END_MESSAGE_MAP()
 
 class TreeCtrlTest : public testwin::WindowTest {
-protected:
+  protected:
     void SetUp() override {
         WindowTest::SetUp();
         Calls().clear();
@@ -223,18 +223,6 @@ TEST_F(TreeCtrlTest, ImageListsAndDragImages) {
         tree.SetImageList(nullptr, TVSIL_NORMAL);
     }
     EXPECT_EQ(plat::ImageListCount(), before); // the object destroyed its list
-}
-
-TEST_F(TreeCtrlTest, ColoursIndentAndInsertMark) {
-    tree.SetIndent(15);
-    EXPECT_EQ(tree.GetIndent(), 15u);
-    EXPECT_EQ(tree.GetBkColor(), CLR_NONE);
-    tree.SetBkColor(0xFFFFFF);
-    EXPECT_EQ(tree.GetBkColor(), 0xFFFFFFu);
-    tree.SetInsertMarkColor(0x00FFAF);
-    EXPECT_EQ(tree.GetInsertMarkColor(), 0x00FFAFu);
-    HTREEITEM a = Add("a", 1);
-    EXPECT_TRUE(tree.SetInsertMark(a, TRUE));
 }
 
 TEST_F(TreeCtrlTest, EditLabelGivesAnEditObject) {

@@ -90,14 +90,31 @@ TEST_F(TreeConformance, DeviceContextCarriesTheOfferedColoursInEveryState) {
     TreeView_SelectDropTarget(tree, b);
     SetFocus(tree);
     Repaint();
+    auto itemState = [this](HTREEITEM item) {
+        for (const treetest::Note* n : Of("CUSTOMDRAW"))
+            if (n->stage == CDDS_ITEMPREPAINT && n->itemSpec == reinterpret_cast<DWORD_PTR>(item))
+                return n->itemState;
+        return ~0u;
+    };
     EXPECT_EQ(Offered(a), Colours(kWhite, kNavy)); // selected in a focused tree: the highlight
+    EXPECT_EQ(itemState(a), static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS));
     EXPECT_EQ(Offered(a1), Colours(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW)));
+    EXPECT_EQ(itemState(a1), 0u);
     EXPECT_EQ(Offered(b), Colours(kWhite, kNavy)); // drop target
 
     SetFocus(parent); // selected, unfocused, shown always: button face
     Repaint();
     EXPECT_EQ(Offered(a), Colours(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNFACE)));
     EXPECT_EQ(Offered(b), Colours(kWhite, kNavy));
+    // The tree's own colours go to plain items and to the text of that selection, not to the highlight.
+    TreeView_SetTextColor(tree, RGB(10, 20, 30));
+    TreeView_SetBkColor(tree, RGB(250, 250, 240));
+    Repaint();
+    EXPECT_EQ(Offered(a), Colours(RGB(10, 20, 30), GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(Offered(a1), Colours(RGB(10, 20, 30), RGB(250, 250, 240)));
+    SetFocus(tree);
+    Repaint();
+    EXPECT_EQ(Offered(a), Colours(kWhite, kNavy));
 
     DestroyWindow(tree);
     Fill(TVS_HASBUTTONS); // without TVS_SHOWSELALWAYS an unfocused selection looks plain
@@ -225,12 +242,7 @@ TEST_F(TreeConformance, AnotherTreesItemIsReadFromTheTreeThatHoldsIt) {
                                   nullptr, 0, nullptr);
     MakeTree(TVS_HASBUTTONS);
     HTREEITEM held = Insert(TVI_ROOT, "Held", TVI_LAST, -2, 77);
-    TVINSERTSTRUCTA ins{};
-    ins.hParent = TVI_ROOT;
-    ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT;
-    ins.item.pszText = LPSTR_TEXTCALLBACKA;
-    HTREEITEM called = TreeView_InsertItem(tree, &ins);
+    HTREEITEM called = Insert(TVI_ROOT, LPSTR_TEXTCALLBACKA);
     answer = [](NMHDR* hdr) -> LRESULT {
         if (hdr->code == TVN_GETDISPINFOA) {
             auto* di = reinterpret_cast<NMTVDISPINFOA*>(hdr);

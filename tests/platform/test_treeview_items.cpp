@@ -205,9 +205,9 @@ TEST_F(TreeItems, SortChildrenSortsOnlyDirectChildrenCaseInsensitively) {
 TEST_F(TreeItems, DeleteSendsPostOrderWithItemStillLinked) {
     HTREEITEM r = Insert(TVI_ROOT, "r");
     HTREEITEM a = Insert(r, "a");
-    HTREEITEM a1 = Insert(a, "a1");
-    HTREEITEM a2 = Insert(a, "a2");
-    HTREEITEM b = Insert(r, "b");
+    Insert(a, "a1");
+    Insert(a, "a2");
+    Insert(r, "b");
     std::vector<std::string> order;
     answer = [&](NMHDR* hdr) -> LRESULT {
         if (hdr->code != TVN_DELETEITEMA) return 0;
@@ -225,9 +225,6 @@ TEST_F(TreeItems, DeleteSendsPostOrderWithItemStillLinked) {
     EXPECT_TRUE(TreeView_DeleteItem(tree, r));
     EXPECT_EQ(order, (std::vector<std::string>{"a1", "a2", "a", "b", "r"}));
     EXPECT_EQ(TreeView_GetCount(tree), 0u);
-    (void)a1;
-    (void)a2;
-    (void)b;
     EXPECT_FALSE(TreeView_DeleteItem(tree, r)); // stale handle
     ExpectLinksOk();
 }

@@ -1,5 +1,5 @@
-// Tree-view painting: the custom-draw stages and their order, the colours offered and used, skipping,
-// the insert mark, and the drag image.
+// Tree-view painting: the custom-draw stages and their order, the colours used, skipping, the insert
+// mark, and the drag image. (The colours offered per item state are in the conformance tests.)
 #include "plat/draw.h"
 #include "test_treeview_support.h"
 
@@ -79,33 +79,6 @@ TEST_F(TreePaint, Stages) {
     EXPECT_EQ(cds[2]->rc.right, client.right);
     EXPECT_EQ(cds[2]->rc.top, row.top);
     EXPECT_EQ(cds[2]->rc.bottom, row.bottom);
-}
-
-TEST_F(TreePaint, OfferedColoursFollowSelectionFocusAndDropHighlight) {
-    prepaintAnswer = CDRF_NOTIFYITEMDRAW;
-    TreeView_SetBkColor(tree, RGB(250, 250, 240));
-    TreeView_SetTextColor(tree, RGB(10, 20, 30));
-    TreeView_SelectItem(tree, a);
-    TreeView_SelectDropTarget(tree, b);
-    SetFocus(tree);
-    Repaint();
-    const Note* selected = ItemStage(CDDS_ITEMPREPAINT, a);
-    EXPECT_EQ(selected->clrText, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    EXPECT_EQ(selected->clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(selected->itemState, static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS));
-    const Note* plain = ItemStage(CDDS_ITEMPREPAINT, a1);
-    EXPECT_EQ(plain->clrText, RGB(10, 20, 30));
-    EXPECT_EQ(plain->clrTextBk, RGB(250, 250, 240));
-    EXPECT_EQ(plain->itemState, 0u);
-    const Note* dropped = ItemStage(CDDS_ITEMPREPAINT, b);
-    EXPECT_EQ(dropped->clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
-
-    SetFocus(parent); // without the focus, TVS_SHOWSELALWAYS keeps a button-face selection
-    Repaint();
-    selected = ItemStage(CDDS_ITEMPREPAINT, a);
-    EXPECT_EQ(selected->clrTextBk, GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(selected->clrText, RGB(10, 20, 30));
-    EXPECT_EQ(ItemStage(CDDS_ITEMPREPAINT, b)->clrTextBk, GetSysColor(COLOR_HIGHLIGHT));
 }
 
 // The colours the handler leaves are the ones drawn, and an item post-paint stage it asks for follows
