@@ -3,8 +3,6 @@
 #include "support/registry_keys.h"
 
 #include <cstring>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -426,18 +424,11 @@ TEST_F(Registry, AWalkSeesSubkeysAddedAndDeletedWhileItRunsAlsoByAnotherProcess)
     RegCloseKey(Create("k2", parent));
     RegCloseKey(Create("k3", parent));
     EXPECT_EQ(NameAt(parent, 0), "k2");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // The child works through a connection of its own, as another program would.
+    regtest::InOtherProcess([] {
         HKEY key = nullptr;
-        LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared\\k1", 0, nullptr, 0,
-                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        _exit(result == ERROR_SUCCESS ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared\\k1", 0, nullptr, 0, KEY_ALL_ACCESS,
+                               nullptr, &key, nullptr) == ERROR_SUCCESS;
+    });
     EXPECT_EQ(NameAt(parent, 1), "k2");
     EXPECT_EQ(NameAt(parent, 2), "k3");
     RegCloseKey(parent);

@@ -5,8 +5,6 @@
 
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,14 +15,8 @@ const std::string kMissing = "ERROR_FILE_NOT_FOUND (2)";
 
 class RegistrySnapshot : public regtest::RegistryTest {
   protected:
-    // Writes the value in another process (with its own connection to the store).
     static void SetElsewhere(const char* path, const char* name, const std::string& data) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) _exit(SetString(path, name, data) == ERROR_SUCCESS ? 0 : 1);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        regtest::InOtherProcess([&] { return SetString(path, name, data) == ERROR_SUCCESS; });
     }
 };
 

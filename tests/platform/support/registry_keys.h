@@ -1,5 +1,6 @@
 // Helpers of the registry tests: a key made, a value written or read back, a subkey's name by index,
-// each in one call, and a fixture with a store of its own that no test may leave a key handle open in.
+// each in one call, a change made by another process, and a fixture with a store of its own that no test may
+// leave a key handle open in.
 #pragma once
 
 #include "fixtures/temp_folder.h"
@@ -8,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace regtest {
@@ -57,6 +61,17 @@ inline std::string NameAt(HKEY key, DWORD index) {
     LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
     if (result == ERROR_NO_MORE_ITEMS) return "<end>";
     return result == ERROR_SUCCESS ? std::string(name, size) : "<error>";
+}
+
+// Runs `body` in a child process, which reaches the store through a connection of its own as another
+// program would; the test fails unless the child ran to the end and `body` answered true.
+inline void InOtherProcess(const std::function<bool()>& body) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(body() ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // A store of its own for each test, left with no key handle open.
