@@ -87,6 +87,8 @@ TEST_F(TreeLabelInput, TypingReplacesTheLabelAndEnterCommitsThenTheEditGoes) {
     EXPECT_TRUE(End().hasText);
     EXPECT_EQ(End().text, "Poery");
     EXPECT_EQ(End().newItem, item);
+    EXPECT_EQ(End().newMask, static_cast<UINT>(TVIF_TEXT));
+    EXPECT_EQ(End().cchTextMax, 260) << "the text travels in a MAX_PATH buffer";
     EXPECT_TRUE(editAliveAtEnd) << "the edit is destroyed after the notification, not before";
     EXPECT_FALSE(IsWindow(edit));
     EXPECT_EQ(TreeView_GetEditControl(tree), nullptr);
