@@ -116,7 +116,6 @@ TEST_F(TreeConformance, DeviceContextCarriesTheOfferedColoursInEveryState) {
     Repaint();
     EXPECT_EQ(Offered(a), Colours(kWhite, kNavy));
 
-    DestroyWindow(tree);
     Fill(TVS_HASBUTTONS); // without TVS_SHOWSELALWAYS an unfocused selection looks plain
     TreeView_SetTextColor(tree, RGB(10, 20, 30));
     TreeView_SetBkColor(tree, RGB(250, 250, 240));

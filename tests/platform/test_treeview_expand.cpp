@@ -232,7 +232,6 @@ TEST_F(TreeExpand, ExpandingUnderACollapsedParentSucceedsButStaysHidden) {
 }
 
 TEST_F(TreeExpand, CollapsingTheBranchHoldingTheTopItemMovesTheTopToTheCollapsedItem) {
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 64);
     HTREEITEM p = Insert(TVI_ROOT, "p");
     for (int i = 0; i < 10; ++i)

@@ -89,11 +89,9 @@ TEST_F(TreeGeometry, ItemHeightRoundingAndReset) {
     MakeTree();
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
     EXPECT_EQ(TreeView_GetItemHeight(tree), 24);
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_NONEVENHEIGHT);
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
     EXPECT_EQ(TreeView_GetItemHeight(tree), 25);
-    DestroyWindow(tree);
 
     MakeTree();
     int natural = TreeView_GetItemHeight(tree);
@@ -105,7 +103,6 @@ TEST_F(TreeGeometry, ItemHeightRoundingAndReset) {
     EXPECT_EQ(TreeView_GetItemHeight(tree), 1);
     TreeView_SetItemHeight(tree, -1);
     EXPECT_EQ(TreeView_GetItemHeight(tree), natural);
-    DestroyWindow(tree);
     MakeTree(TVS_NONEVENHEIGHT);
     TreeView_SetItemHeight(tree, 9);
     EXPECT_EQ(TreeView_GetItemHeight(tree), 9);
@@ -151,7 +148,6 @@ TEST_F(TreeGeometry, ItemRectanglesWithButtonsImagesAndStateImages) {
     EXPECT_EQ(ItemRect(b, false).top, 2 * h);
 
     // Without lines at root the top level has no button column; an image list adds its width.
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS, 200, 160);
     images = ImageList_Create(16, 16, ILC_COLOR24, 1, 1);
     TreeView_SetImageList(tree, images, TVSIL_NORMAL);
@@ -159,7 +155,6 @@ TEST_F(TreeGeometry, ItemRectanglesWithButtonsImagesAndStateImages) {
     EXPECT_EQ(ItemRect(top, true).left, 16);
 
     // State images have their own column.
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 160);
     TreeView_SetImageList(tree, images, TVSIL_STATE);
     HTREEITEM item = Insert(TVI_ROOT, "Checked");

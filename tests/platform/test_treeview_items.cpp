@@ -351,9 +351,7 @@ TEST_F(TreeItems, ChangeStampMovesWithStructureAndDataOnly) {
     TreeView_DeleteItem(tree, b);
     changed("delete");
 
-    HWND first = tree;
-    HWND other = MakeTree();
-    tree = first;
+    HWND other = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD, 0, 0, 50, 50, parent, nullptr, 0, nullptr);
     EXPECT_GT(plat::TreeChangeStamp(other), stamp);
     DestroyWindow(other);
 }

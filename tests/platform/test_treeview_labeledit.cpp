@@ -96,7 +96,6 @@ TEST_F(TreeLabelEdit, RefusedEditIsDestroyedAndNoneStartsWithoutTheEditLabelsSty
     EXPECT_EQ(EditChildren(), 0);
     EXPECT_TRUE(recorder.seen.empty());
     EXPECT_EQ(Names(), (std::vector<std::string>{"BEGINEDIT"}));
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS);
     HTREEITEM x = Insert(TVI_ROOT, "x");
     EXPECT_EQ(TreeView_EditLabel(tree, x), nullptr);

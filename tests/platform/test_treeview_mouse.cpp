@@ -60,8 +60,6 @@ TEST_F(TreeMouse, SmallMovementIsStillAClickAndWithDragDropDisabledAClickComesAt
     EXPECT_EQ(Names(), (std::vector<std::string>{"CLICK", "SELCHANGING", "SELCHANGED"}));
     MSG msg{}; // the tracking consumed the moves and the release
     EXPECT_FALSE(PeekMessageA(&msg, tree, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
-
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_DISABLEDRAGDROP);
     HTREEITEM x = Insert(TVI_ROOT, "x");
     notes.clear();
@@ -204,7 +202,6 @@ TEST_F(TreeMouse, KeyboardNavigationAndTypingSearchesVisibleLabels) {
 }
 
 TEST_F(TreeMouse, CtrlArrowsScrollWithoutSelecting) {
-    DestroyWindow(tree);
     MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 60);
     std::vector<HTREEITEM> items;
     for (int i = 0; i < 10; ++i)

@@ -16,7 +16,6 @@ class TreeSelect : public TreeTest {
     // Remakes the tree a few rows tall (`visible` rows shown) with `screens` times that many
     // top-level rows and `extra` more.
     std::vector<HTREEITEM> ShortTree(int screens, int extra = 0) {
-        DestroyWindow(tree);
         MakeTree(TVS_HASBUTTONS | TVS_LINESATROOT, 200, 80);
         visible = static_cast<int>(TreeView_GetVisibleCount(tree));
         std::vector<HTREEITEM> items;

@@ -124,7 +124,9 @@ class TreeTest : public testwin::WindowTest {
         testwin::WindowTest::TearDown();
     }
 
+    // A new tree in place of the test's tree (which is destroyed, if it is still there).
     HWND MakeTree(DWORD style = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, int w = 200, int h = 160) {
+        if (tree) DestroyWindow(tree);
         tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | style, 0, 0, w, h, parent,
                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(1000)), 0, nullptr);
         notes.clear();
