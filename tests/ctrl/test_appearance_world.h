@@ -49,11 +49,6 @@ class LooksWorld : public catalog_world::CatalogWorld {
 
     LooksCtrl& Looks() { return static_cast<LooksCtrl&>(*ctrl_); }
 
-    RECT Label(HTREEITEM item) const {
-        RECT rc{};
-        EXPECT_TRUE(TreeView_GetItemRect(Tree(), item, &rc, TRUE));
-        return rc;
-    }
     // A fresh picture of the tree (its client area) and the drawing it was made from.
     plat::Image TreePicture() { return plat::RenderWindow(Tree()); }
     plat::Drawing TreeDrawing() {

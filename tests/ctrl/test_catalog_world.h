@@ -19,7 +19,7 @@ namespace catalog_world {
 
 // A settings page: a 56-byte head (no "["), the lines joined with 0xFF 0x0A, then 0xFF 0x06 unless
 // `endMark` is false.
-inline std::string SettingsPage(std::initializer_list<std::string_view> lines, bool endMark = true) {
+template <class Lines> std::string SettingsPageOf(const Lines& lines, bool endMark = true) {
     std::string page(56, '.');
     bool first = true;
     for (std::string_view line : lines) {
@@ -29,6 +29,9 @@ inline std::string SettingsPage(std::initializer_list<std::string_view> lines, b
     }
     if (endMark) page += "\xFF\x06";
     return page;
+}
+inline std::string SettingsPage(std::initializer_list<std::string_view> lines, bool endMark = true) {
+    return SettingsPageOf(lines, endMark);
 }
 
 // The control with its catalog members open to tests.
@@ -127,6 +130,13 @@ class CatalogWorld : public world::ShelfWorld {
         node->pRecord = record;
         HTREEITEM item = Ctrl().AddOneItem(parent, text, after, &g_imageIndex[0], node, 0);
         Ctrl().SetItemImages(item, 0);
+        return item;
+    }
+    // A user catalog as the new-catalog command makes one: its name is its key as well.
+    HTREEITEM UserCatalog(HTREEITEM parent, const char* name, DWORD type = CATA_USER, DWORD stamp = 0,
+                          DWORD classId = 0, HTREEITEM after = TVI_LAST) {
+        HTREEITEM item = AddUserCatalog(parent, name, type, "", stamp, classId, after);
+        EXPECT_TRUE(tavrin::CopyFits(Node(item)->szKey, name));
         return item;
     }
 

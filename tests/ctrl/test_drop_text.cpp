@@ -91,11 +91,7 @@ class DropText : public ContentsWorld {
     }
 
     // The middle of an item's label, in screen coordinates.
-    POINT OnLabel(HTREEITEM item) const {
-        RECT rc{};
-        EXPECT_TRUE(TreeView_GetItemRect(Tree(), item, &rc, TRUE));
-        return Screen(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
-    }
+    POINT OnLabel(HTREEITEM item) const { return Screen(LabelMiddle(item)); }
     POINT Screen(POINT client) const {
         ClientToScreen(Tree(), &client);
         return client;
@@ -342,10 +338,8 @@ TEST_F(DropTextUnregistered, CreationTellsMessage4AndGoesOnWithoutDrops) {
     ASSERT_NE(book, nullptr);
     EXPECT_EQ(plat::DropTargetOf(Tree()), nullptr);
 
-    RECT rc{};
     TreeView_EnsureVisible(Tree(), book);
-    ASSERT_TRUE(TreeView_GetItemRect(Tree(), book, &rc, TRUE));
-    POINT pt{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    POINT pt = LabelMiddle(book);
     ClientToScreen(Tree(), &pt);
     EXPECT_EQ(plat::DropText(Tree(), pt, "word"), static_cast<DWORD>(DROPEFFECT_NONE));
     EXPECT_EQ(TreeView_GetDropHilight(Tree()), nullptr);

@@ -86,9 +86,7 @@ class Menus : public contents::ContentsWorld {
     }
     // A press and release of the right button on the middle of the item's label.
     void RightClick(HTREEITEM item) {
-        RECT rc{};
-        ASSERT_TRUE(TreeView_GetItemRect(Tree(), item, &rc, TRUE));
-        pressed_ = POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        pressed_ = LabelMiddle(item);
         plat::PostMouse(Tree(), WM_RBUTTONUP, pressed_);
         plat::SendMouse(Tree(), WM_RBUTTONDOWN, pressed_, MK_RBUTTON);
         plat::PumpMessages();

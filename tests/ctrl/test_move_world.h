@@ -59,23 +59,11 @@ class MoveWorld : public contents::ContentsWorld {
     MoveCtrl& Shelf() { return static_cast<MoveCtrl&>(*ctrl_); }
     CShelfTreeCtrl& TreeCtrl() { return *static_cast<CShelfTreeCtrl*>(CWnd::FromHandlePermanent(Tree())); }
 
-    // A user catalog under `parent`, as the new-catalog command makes one.
-    HTREEITEM UserCatalog(HTREEITEM parent, const char* name, HTREEITEM after = TVI_LAST) {
-        HTREEITEM item = AddUserCatalog(parent, name, CATA_USER, "", 0, 0, after);
-        EXPECT_TRUE(tavrin::CopyFits(Node(item)->szKey, name));
-        return item;
-    }
-
     // ---- points of an item's row ----
     RECT Row(HTREEITEM item) const {
         RECT rc{};
         EXPECT_TRUE(TreeView_GetItemRect(Tree(), item, &rc, FALSE));
         return rc;
-    }
-    POINT LabelMiddle(HTREEITEM item) const {
-        RECT rc{};
-        EXPECT_TRUE(TreeView_GetItemRect(Tree(), item, &rc, TRUE));
-        return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     }
     // A point in the upper or the lower half of the item's row, over its label.
     POINT Upper(HTREEITEM item) const { return POINT{LabelMiddle(item).x, Row(item).top + 1}; }

@@ -69,14 +69,6 @@ class NewCatalogWorld : public catalog_world::CatalogWorld {
         return out;
     }
 
-    // A user catalog as the new-catalog command makes one: its name is its key as well.
-    HTREEITEM UserCatalog(HTREEITEM parent, const char* name, DWORD type = CATA_USER, DWORD stamp = 0,
-                          DWORD classId = 0) {
-        HTREEITEM item = AddUserCatalog(parent, name, type, "", stamp, classId);
-        EXPECT_TRUE(tavrin::CopyFits(Node(item)->szKey, name));
-        return item;
-    }
-
     HTREEITEM Child(HTREEITEM parent, const std::string& text) const {
         for (HTREEITEM c : Children(parent))
             if (Text(c) == text) return c;

@@ -120,13 +120,8 @@ class RegWorld : public CatalogWorld {
                         std::initializer_list<std::string> books = {}) {
         std::vector<std::string> lines = {"[CONFIG]", "ID=" + id};
         if (books.size()) lines.push_back("[BOOKS]");
-        for (const std::string& b : books)
-            lines.push_back(b);
-        std::string page(56, '.');
-        for (size_t i = 0; i < lines.size(); ++i)
-            page += (i ? "\xFF\x0A" : "") + lines[i];
-        page += "\xFF\x06";
-        return Sys().AddWithPage(parent, name, page);
+        lines.insert(lines.end(), books.begin(), books.end());
+        return Sys().AddWithPage(parent, name, catalog_world::SettingsPageOf(lines));
     }
 
     // A book of the book driver (or of `drv`): its path in the host folder, class, number and name.

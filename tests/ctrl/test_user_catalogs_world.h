@@ -35,8 +35,7 @@ class UserWorld : public contents::ContentsWorld {
     // A user catalog under `parent` as the new-catalog command makes one (key = name, a stamp).
     HTREEITEM UserCatalog(HTREEITEM parent, const char* name, DWORD stamp, DWORD type = CATA_USER,
                           DWORD classId = 0) {
-        HTREEITEM item = AddUserCatalog(parent, name, type, "", stamp, classId);
-        EXPECT_TRUE(tavrin::CopyFits(Node(item)->szKey, name));
+        HTREEITEM item = CatalogWorld::UserCatalog(parent, name, type, stamp, classId);
         Node(item)->dwFlags = type == CATA_ONLINE ? (NF_CANADDBOOK | NF_CANNEWCATA) : NF_CANNEWCATA;
         return item;
     }

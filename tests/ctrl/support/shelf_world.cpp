@@ -138,6 +138,17 @@ HTREEITEM ShelfWorld::Find(const std::string& text, HTREEITEM under) const {
     return nullptr;
 }
 
+RECT ShelfWorld::Label(HTREEITEM item) const {
+    RECT rc{};
+    EXPECT_TRUE(TreeView_GetItemRect(Tree(), item, &rc, TRUE));
+    return rc;
+}
+
+POINT ShelfWorld::LabelMiddle(HTREEITEM item) const {
+    RECT rc = Label(item);
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
 int ShelfWorld::Image(HTREEITEM item) const {
     TVITEMA tv{};
     tv.mask = TVIF_IMAGE;

@@ -79,6 +79,9 @@ class ShelfWorld : public ::testing::Test {
     // The first item below the whole tree with this text, in pre-order.
     HTREEITEM Find(const std::string& text, HTREEITEM under = nullptr) const;
     int Image(HTREEITEM item) const;
+    // An item's label rectangle, and its middle (tree client coordinates).
+    RECT Label(HTREEITEM item) const;
+    POINT LabelMiddle(HTREEITEM item) const;
 
     std::filesystem::path dir_; // the host program's folder
     std::string program_;       // the host program's path
