@@ -1,5 +1,6 @@
-// What the host is told when the selection changes (a book's handle, an entry's page, a catalog's
-// link or description), the suppress-notify flag, the selected book's handle, and going to a catalog.
+// What the host is told when the selection changes to a book or an entry (its handle, its page), the
+// selected book's handle, and going to a catalog. Catalogs and the suppress-notify flag: test_clicks.cpp,
+// whose every click is held to the selection's notices.
 #include "test_contents_world.h"
 
 #include <cstdio>
@@ -19,8 +20,6 @@ class SelectionNotices : public ContentsWorld {
         Entry(path_, 0, "Page 65535", 65535);
         Entry(path_, 0, "Page 7", 7);
         Sys().Add(Sys().Root(), "Linked", {"[CONFIG]", "ID=5", "RID=Trunk-7"});
-        Sys().Add(Sys().Root(), "Unlinked", {"[CONFIG]", "ID=6", "RID=0"});
-        Sys().Add(Sys().Root(), "Plain", {"[CONFIG]", "ID=7"});
         ASSERT_TRUE(Start());
         book_ = Find("Book");
         ASSERT_NE(book_, nullptr);
@@ -49,51 +48,6 @@ TEST_F(SelectionNotices, BooksAndPagesAreToldWithTheirHandleAndPageAndOtherEntri
     EXPECT_EQ(Notices()[1].page.hDriver, Book(book_).hDriver);
     EXPECT_EQ(Notices()[1].page.nPage, 0) << "page 0 is a page";
     EXPECT_EQ(Notices()[2].page.nPage, 7);
-}
-
-TEST_F(SelectionNotices, SuppressNotifySilencesBooksPagesAndCatalogs) {
-    Ctrl().SuppressNotify() = 1;
-    Select(book_);
-    Select(Children(book_)[3]);
-    Select(Find("Linked"));
-    Select(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "mine"));
-    EXPECT_TRUE(Notices().empty());
-    Ctrl().SuppressNotify() = 0;
-    Select(book_);
-    EXPECT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_BOOK});
-}
-
-TEST_F(SelectionNotices, SystemCatalogsWithALinkTellItAndUserCatalogsTheirKey) {
-    Select(Find("Unlinked"));
-    Select(Find("Plain"));
-    EXPECT_TRUE(Notices().empty()) << "\"0\" and a missing link tell nothing";
-    Select(Find("Linked"));
-    Select(AddUserCatalog(Ctrl().Root(), "Mine", CATA_USER, "my-key"));
-    ASSERT_EQ(NoticeKinds(), (std::vector<WPARAM>{SHELF_NOTIFY_TRUNK, SHELF_NOTIFY_TRUNK}));
-    const TrunkInfo& linked = Notices()[0].trunk;
-    EXPECT_EQ(linked.dwType, DWORD{TRUNK_TYPE_RESOURCE_LINK});
-    EXPECT_EQ(linked.dwShelfHandle, Ctrl().ShelfHandle());
-    EXPECT_STREQ(linked.szTrunk, "Trunk-7");
-    EXPECT_STREQ(linked.szCataName, "Linked");
-    const TrunkInfo& user = Notices()[1].trunk;
-    EXPECT_EQ(user.dwType, DWORD{TRUNK_TYPE_TRUNK});
-    EXPECT_STREQ(user.szTrunk, "my-key");
-    EXPECT_STREQ(user.szCataName, "Mine");
-}
-
-TEST_F(SelectionNotices, OnlineCatalogsTellTheDescriptionTheirDriverGives) {
-    HTREEITEM described = OnlineCatalog("News", "news");
-    testdrv::Driver online((dir_ / "online-news.dll").string());
-    online.SetDescURL("news", "http://example.invalid/news.htm");
-    HTREEITEM bare = OnlineCatalog("Bare", "bare");
-    HTREEITEM without = OnlineCatalog("Old", "old", TAVRIN_TESTDRV_NODESC_PATH);
-    Select(bare);
-    Select(without);
-    EXPECT_TRUE(Notices().empty()) << "no address, or a driver that gives none";
-    Select(described);
-    ASSERT_EQ(NoticeKinds(), std::vector<WPARAM>{SHELF_NOTIFY_CATALOG_DESC});
-    EXPECT_STREQ(Notices()[0].desc.szCataKey, "news");
-    EXPECT_STREQ(Notices()[0].desc.szDescURL, "http://example.invalid/news.htm");
 }
 
 TEST_F(SelectionNotices, SelectedBookHandle) {

@@ -1,6 +1,6 @@
 // The register command and files that are no native book but that a driver reads by their content
 // (a dictionary in a format of its own): registered as native books are, and the e-book store is not
-// asked; files no driver reads still go to the store.
+// asked. (Files no driver reads go to the store: test_register_refusals.cpp.)
 #include "test_regbooks_world.h"
 
 using namespace regbooks;
@@ -29,15 +29,6 @@ TEST_F(RegisteringByContent, AFileADriverReadsIsRegisteredWithThatDriver) {
     EXPECT_EQ(StoredValue(kRoot + "\\W-1\\Book", "Database"), words);
     EXPECT_EQ(StoredValue(kRoot + "\\W-1\\Book", "Driver"), books_);
     EXPECT_EQ(store_->CallCount("CBIShelfAddBook"), 0) << "the store is not asked for a file a driver reads";
-}
-
-TEST_F(RegisteringByContent, AFileNoDriverReadsStillGoesToTheStore) {
-    const std::string other = OtherFile("other.epub");
-    ASSERT_TRUE(Start());
-    store_->ShelfSetAddBookResult(0);
-    AddInto("Mine", other, {"It's not a Zavik book.\n" + other});
-    EXPECT_EQ(store_->CallCount("CBIShelfAddBook"), 1);
-    EXPECT_FALSE(KeyExists(kRoot));
 }
 
 TEST_F(RegisteringByContent, ADamagedFileOfADriversKindIsRefusedWithThatDriversReason) {
